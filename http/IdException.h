@@ -1,0 +1,80 @@
+#pragma once
+
+#include "framework/Exception.h"
+
+#include <string>
+
+namespace qv::http {
+
+// Root of every failure of the networking classes.
+QV_EXCEPTION_CLASS(EIdException, framework::Exception);
+
+// The mark of an orderly end rather than a fault.
+QV_EXCEPTION_CLASS(EIdSilentException, EIdException);
+QV_EXCEPTION_CLASS(EIdConnClosedGracefully, EIdSilentException);
+
+QV_EXCEPTION_CLASS(EIdAlreadyConnected, EIdException);
+QV_EXCEPTION_CLASS(EIdInvalidServiceName, EIdException);
+QV_EXCEPTION_CLASS(EIdInvalidSocket, EIdException);
+
+// A reply outside the accepted ones; carries the reply's number (an HTTP status code).
+class EIdProtocolReplyError : public EIdException {
+public:
+    EIdProtocolReplyError(int replyErrorCode, std::string message)
+        : EIdException(std::move(message)), replyErrorCode_(replyErrorCode) {}
+    int ReplyErrorCode() const noexcept { return replyErrorCode_; }
+    const char* ClassName() const noexcept override { return "EIdProtocolReplyError"; }
+
+private:
+    int replyErrorCode_;
+};
+
+// A failed socket call; carries the error code in its Windows numbering.
+class EIdSocketError : public EIdException {
+public:
+    EIdSocketError(int lastError, std::string message)
+        : EIdException(std::move(message)), lastError_(lastError) {}
+    int LastError() const noexcept { return lastError_; }
+    const char* ClassName() const noexcept override { return "EIdSocketError"; }
+
+private:
+    int lastError_;
+};
+
+QV_EXCEPTION_CLASS(EIdStackError, EIdException);
+QV_EXCEPTION_CLASS(EIdStackInitializationFailed, EIdStackError);
+QV_EXCEPTION_CLASS(EIdStackSetSizeExceeded, EIdStackError);
+QV_EXCEPTION_CLASS(EIdStackCanNotLoadWinsock, EIdException);
+
+QV_EXCEPTION_CLASS(EIdSocketHandleError, EIdException);
+QV_EXCEPTION_CLASS(EIdCouldNotBindSocket, EIdSocketHandleError);
+
+QV_EXCEPTION_CLASS(EIdTCPConnectionError, EIdException);
+QV_EXCEPTION_CLASS(EIdObjectTypeNotSupported, EIdTCPConnectionError);
+QV_EXCEPTION_CLASS(EIdNotEnoughDataInBuffer, EIdTCPConnectionError);
+QV_EXCEPTION_CLASS(EIdInterceptPropIsNil, EIdTCPConnectionError);
+QV_EXCEPTION_CLASS(EIdInterceptPropInvalid, EIdTCPConnectionError);
+QV_EXCEPTION_CLASS(EIdNoDataToRead, EIdTCPConnectionError);
+
+QV_EXCEPTION_CLASS(EIdSocksError, EIdException);
+QV_EXCEPTION_CLASS(EIdSocksRequestFailed, EIdSocksError);
+QV_EXCEPTION_CLASS(EIdSocksRequestServerFailed, EIdSocksError);
+QV_EXCEPTION_CLASS(EIdSocksRequestIdentFailed, EIdSocksError);
+QV_EXCEPTION_CLASS(EIdSocksUnknownError, EIdSocksError);
+QV_EXCEPTION_CLASS(EIdSocksServerRespondError, EIdSocksError);
+QV_EXCEPTION_CLASS(EIdSocksAuthMethodError, EIdSocksError);
+QV_EXCEPTION_CLASS(EIdSocksAuthError, EIdSocksError);
+QV_EXCEPTION_CLASS(EIdSocksServerGeneralError, EIdSocksError);
+QV_EXCEPTION_CLASS(EIdSocksServerPermissionError, EIdSocksError);
+QV_EXCEPTION_CLASS(EIdSocksServerNetUnreachableError, EIdSocksError);
+QV_EXCEPTION_CLASS(EIdSocksServerHostUnreachableError, EIdSocksError);
+QV_EXCEPTION_CLASS(EIdSocksServerConnectionRefusedError, EIdSocksError);
+QV_EXCEPTION_CLASS(EIdSocksServerTTLExpiredError, EIdSocksError);
+QV_EXCEPTION_CLASS(EIdSocksServerCommandError, EIdSocksError);
+QV_EXCEPTION_CLASS(EIdSocksServerAddressError, EIdSocksError);
+
+QV_EXCEPTION_CLASS(EIdMoreThanOneTIdAntiFreeze, EIdException);
+QV_EXCEPTION_CLASS(EIdFailedToRetreiveTimeZoneInfo, EIdException);
+QV_EXCEPTION_CLASS(EIdTableNotFound, EIdException);
+
+} // namespace qv::http

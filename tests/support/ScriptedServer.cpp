@@ -1,0 +1,144 @@
+#include "tests/support/ScriptedServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace qv::test {
+
+namespace {
+thread_local ScriptedServer* currentServer = nullptr;
+}
+
+ScriptedPeer::~ScriptedPeer() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+std::string ScriptedPeer::ReadHead() {
+    for (;;) {
+        const auto end = pending_.find("\r\n\r\n");
+        if (end != std::string::npos) {
+            std::string head = pending_.substr(0, end + 4);
+            pending_.erase(0, end + 4);
+            if (currentServer) currentServer->Record(head);
+            return head;
+        }
+        char buffer[4096];
+        const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+        if (n <= 0) {
+            std::string partial;
+            partial.swap(pending_);
+            return partial;
+        }
+        pending_.append(buffer, static_cast<size_t>(n));
+    }
+}
+
+std::string ScriptedPeer::ReadExactly(size_t n) {
+    while (pending_.size() < n) {
+        char buffer[4096];
+        const ssize_t got = ::recv(fd_, buffer, sizeof buffer, 0);
+        if (got <= 0) break;
+        pending_.append(buffer, static_cast<size_t>(got));
+    }
+    std::string out = pending_.substr(0, n);
+    pending_.erase(0, out.size());
+    return out;
+}
+
+std::string ScriptedPeer::ReadUntilClose() {
+    std::string out;
+    out.swap(pending_);
+    char buffer[4096];
+    ssize_t n;
+    while ((n = ::recv(fd_, buffer, sizeof buffer, 0)) > 0)
+        out.append(buffer, static_cast<size_t>(n));
+    return out;
+}
+
+void ScriptedPeer::Send(const std::string& bytes) {
+    size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0) return;
+        sent += static_cast<size_t>(n);
+    }
+}
+
+void ScriptedPeer::Close() {
+    if (fd_ < 0) return;
+    ::shutdown(fd_, SHUT_WR);
+    // Wait for the client's own close so that our close does not turn into a reset.
+    pollfd p{fd_, POLLIN, 0};
+    char buffer[4096];
+    while (::poll(&p, 1, 2000) > 0 && ::recv(fd_, buffer, sizeof buffer, 0) > 0) {}
+    ::close(fd_);
+    fd_ = -1;
+}
+
+void ScriptedPeer::Reset() {
+    if (fd_ < 0) return;
+    linger l{1, 0};
+    ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &l, sizeof l);
+    ::close(fd_);
+    fd_ = -1;
+}
+
+ScriptedServer::ScriptedServer(Script script) : script_(std::move(script)) {
+    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int one = 1;
+    ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::listen(listenFd_, 16) != 0 ||
+        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+        throw std::runtime_error("scripted server cannot listen");
+    port_ = ntohs(addr.sin_port);
+    thread_ = std::thread([this] { Serve(); });
+}
+
+ScriptedServer::~ScriptedServer() {
+    stopping_ = true;
+    ::shutdown(listenFd_, SHUT_RDWR);
+    thread_.join();
+    ::close(listenFd_);
+}
+
+void ScriptedServer::Serve() {
+    currentServer = this;
+    while (!stopping_) {
+        pollfd p{listenFd_, POLLIN, 0};
+        if (::poll(&p, 1, 100) <= 0) continue;
+        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) continue;
+        ScriptedPeer peer(fd);
+        const int index = connections_++;
+        script_(peer, index);
+    }
+}
+
+std::vector<std::string> ScriptedServer::Heads() const {
+    std::lock_guard lock(mutex_);
+    return heads_;
+}
+
+void ScriptedServer::Record(const std::string& head) {
+    std::lock_guard lock(mutex_);
+    heads_.push_back(head);
+}
+
+ScriptedServer::Script ScriptedServer::Reply(std::string bytes) {
+    return [bytes = std::move(bytes)](ScriptedPeer& peer, int) {
+        peer.ReadHead();
+        peer.Send(bytes);
+        peer.Close();
+    };
+}
+
+} // namespace qv::test
