@@ -1,0 +1,46 @@
+#include "tests/support/RealPeers.h"
+
+namespace qv::test {
+
+std::unique_ptr<PeerProcess> StartTinyProxy() {
+    return std::make_unique<PeerProcess>("/usr/bin/tinyproxy",
+                                         std::vector<std::string>{"-d", "-c", "{CONFIG}"},
+                                         "User nobody\n"
+                                         "Group nogroup\n"
+                                         "Port {PORT}\n"
+                                         "Listen 127.0.0.1\n"
+                                         "Bind 127.0.0.1\n"
+                                         "Allow 127.0.0.1\n"
+                                         "Timeout 600\n"
+                                         "MaxClients 50\n"
+                                         "LogLevel Info\n"
+                                         "PidFile \"{DIR}/tinyproxy.pid\"\n");
+}
+
+std::unique_ptr<PeerProcess> StartDante() {
+    return std::make_unique<PeerProcess>(
+        "/usr/sbin/danted", std::vector<std::string>{"-f", "{CONFIG}", "-N", "1", "-p", "{DIR}/danted.pid"},
+        "logoutput: stderr\n"
+        "internal: 127.0.0.1 port = {PORT}\n"
+        "external: 127.0.0.1\n"
+        "socksmethod: none\n"
+        "clientmethod: none\n"
+        "user.privileged: root\n"
+        "user.unprivileged: nobody\n"
+        "client pass {\n"
+        "    from: 127.0.0.0/8 to: 0.0.0.0/0\n"
+        "}\n"
+        "socks pass {\n"
+        "    from: 127.0.0.0/8 to: 0.0.0.0/0\n"
+        "    command: connect\n"
+        "}\n");
+}
+
+::testing::AssertionResult PeerRunning(const PeerProcess& peer) {
+    if (peer.Started()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "peer did not start (is it installed? scripts/install-deps); its log:\n"
+           << peer.Log();
+}
+
+} // namespace qv::test
