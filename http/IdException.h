@@ -6,8 +6,10 @@
 
 namespace qv::http {
 
+using Exception = framework::Exception;
+
 // Root of every failure of the networking classes.
-QV_EXCEPTION_CLASS(EIdException, framework::Exception);
+QV_EXCEPTION_CLASS(EIdException, Exception);
 
 // The mark of an orderly end rather than a fault.
 QV_EXCEPTION_CLASS(EIdSilentException, EIdException);

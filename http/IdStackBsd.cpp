@@ -1,0 +1,314 @@
+#include "http/IdStackBsd.h"
+
+#include "framework/Conversions.h"
+#include "framework/Format.h"
+#include "http/IdException.h"
+#include "http/IdResourceStrings.h"
+#include "http/IdWinsockErrors.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+
+namespace qv::http {
+
+namespace {
+
+thread_local int lastError = 0;
+
+sockaddr_in MakeAddress(const std::string& ip, int port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    if (ip.empty() || ::inet_pton(AF_INET, ip.c_str(), &address.sin_addr) != 1)
+        address.sin_addr.s_addr = htonl(INADDR_ANY);
+    return address;
+}
+
+std::string AddressText(const in_addr& address) {
+    char text[INET_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET, &address, text, sizeof text);
+    return text;
+}
+
+void ReadAddress(const sockaddr_in& from, TIdSocketAddress& address) {
+    address.Family = from.sin_family;
+    address.IP = AddressText(from.sin_addr);
+    address.Port = ntohs(from.sin_port);
+}
+
+void AddPollEntries(std::vector<pollfd>& entries, const TIdSocketList* list, short events) {
+    if (!list) return;
+    if (list->size() > static_cast<size_t>(Id_SELECT_SET_SIZE))
+        throw EIdStackSetSizeExceeded(RSStackSetSizeExceeded);
+    for (TIdStackSocketHandle socket : *list)
+        entries.push_back({socket, events, 0});
+}
+
+// Keeps in the list the sockets whose poll entries (from `next` on) report one of the events.
+void KeepReady(TIdSocketList* list, const std::vector<pollfd>& entries, size_t& next, short events) {
+    if (!list) return;
+    TIdSocketList ready;
+    for (TIdStackSocketHandle socket : *list) {
+        if (entries[next].revents & events) ready.push_back(socket);
+        ++next;
+    }
+    *list = std::move(ready);
+}
+
+} // namespace
+
+std::unique_ptr<TIdStack> TIdStack::CreateStack() {
+    return std::make_unique<TIdStackBsd>();
+}
+
+TIdStackBsd::TIdStackBsd() {
+    utsname names{};
+    ::uname(&names);
+    versionInfo_.Name = "BSD socket stack";
+    versionInfo_.Description = std::string(names.sysname) + " " + names.release;
+    versionInfo_.SystemStatus = "Running";
+}
+
+int TIdStackBsd::Failed() {
+    lastError = WinsockErrorFromErrno(errno);
+    return Id_SOCKET_ERROR;
+}
+
+std::string TIdStackBsd::ResolveAll(const std::string& host, framework::TStringList* all) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    const int result = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
+    if (result != 0 || !found) {
+        lastError = WinsockErrorFromResolver(result, errno);
+        return std::string();
+    }
+    std::string first;
+    for (const addrinfo* entry = found; entry; entry = entry->ai_next) {
+        const auto* address = reinterpret_cast<const sockaddr_in*>(entry->ai_addr);
+        const std::string text = AddressText(address->sin_addr);
+        if (first.empty()) first = text;
+        if (all && all->IndexOf(text) < 0) all->Add(text);
+    }
+    ::freeaddrinfo(found);
+    return first;
+}
+
+void TIdStackBsd::RefreshLocalAddresses() {
+    localAddresses_->Clear();
+    ResolveAll(LocalHostName(), localAddresses_.get());
+}
+
+TIdStackSocketHandle TIdStackBsd::Accept(TIdStackSocketHandle socket, std::string& peerIP, int& peerPort) {
+    sockaddr_in from{};
+    socklen_t length = sizeof from;
+    const int result = ::accept4(socket, reinterpret_cast<sockaddr*>(&from), &length, SOCK_CLOEXEC);
+    if (result < 0) return Failed();
+    peerIP = AddressText(from.sin_addr);
+    peerPort = ntohs(from.sin_port);
+    return result;
+}
+
+int TIdStackBsd::BindSocket(TIdStackSocketHandle socket, int family, const std::string& ip, int port) {
+    sockaddr_in address = MakeAddress(ip, port);
+    address.sin_family = static_cast<sa_family_t>(family);
+    return ::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ? 0 : Failed();
+}
+
+int TIdStackBsd::CloseSocket(TIdStackSocketHandle socket) {
+    return ::close(socket) == 0 ? 0 : Failed();
+}
+
+int TIdStackBsd::ConnectSocket(TIdStackSocketHandle socket, int family, const std::string& ip, int port) {
+    sockaddr_in address = MakeAddress(ip, port);
+    address.sin_family = static_cast<sa_family_t>(family);
+    return ::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ? 0 : Failed();
+}
+
+std::string TIdStackBsd::HostToAddress(const std::string& host) {
+    return ResolveAll(host, nullptr);
+}
+
+std::string TIdStackBsd::LocalHostName() {
+    char name[250] = {};
+    if (::gethostname(name, sizeof name - 1) != 0) return std::string();
+    return name;
+}
+
+std::string TIdStackBsd::AddressToHost(const std::string& address) {
+    const sockaddr_in from = MakeAddress(address, 0);
+    char host[NI_MAXHOST] = {};
+    const int result = ::getnameinfo(reinterpret_cast<const sockaddr*>(&from), sizeof from, host, sizeof host,
+                                     nullptr, 0, NI_NAMEREQD);
+    if (result != 0) {
+        lastError = WinsockErrorFromResolver(result, errno);
+        RaiseError(lastError);
+    }
+    return host;
+}
+
+int TIdStackBsd::ServiceToPort(const std::string& service) {
+    if (const auto number = framework::TryStrToInt(service)) return *number;
+    servent entry{};
+    servent* found = nullptr;
+    char buffer[1024];
+    if (::getservbyname_r(service.c_str(), "tcp", &entry, buffer, sizeof buffer, &found) != 0 || !found)
+        throw EIdInvalidServiceName(framework::FormatMessage(RSInvalidServiceName, service));
+    return ntohs(static_cast<uint16_t>(found->s_port));
+}
+
+framework::TStringList TIdStackBsd::PortToServices(int port) {
+    framework::TStringList services;
+    servent entry{};
+    servent* found = nullptr;
+    char buffer[1024];
+    if (::getservbyport_r(htons(static_cast<uint16_t>(port)), "tcp", &entry, buffer, sizeof buffer, &found) ==
+            0 &&
+        found) {
+        services.Add(found->s_name);
+        for (char** alias = found->s_aliases; alias && *alias; ++alias)
+            services.Add(*alias);
+    }
+    return services;
+}
+
+uint16_t TIdStackBsd::HostToNetShort(uint16_t value) {
+    return htons(value);
+}
+
+int TIdStackBsd::Listen(TIdStackSocketHandle socket, int backlog) {
+    return ::listen(socket, backlog) == 0 ? 0 : Failed();
+}
+
+uint16_t TIdStackBsd::NetToHostShort(uint16_t value) {
+    return ntohs(value);
+}
+
+uint32_t TIdStackBsd::HostToNetLong(uint32_t value) {
+    return htonl(value);
+}
+
+uint32_t TIdStackBsd::NetToHostLong(uint32_t value) {
+    return ntohl(value);
+}
+
+int TIdStackBsd::Receive(TIdStackSocketHandle socket, void* buffer, int length, int flags) {
+    ssize_t result;
+    do {
+        result = ::recv(socket, buffer, static_cast<size_t>(length), flags);
+    } while (result < 0 && errno == EINTR);
+    return result < 0 ? Failed() : static_cast<int>(result);
+}
+
+int TIdStackBsd::ReceiveFrom(TIdStackSocketHandle socket, void* buffer, int length, int flags,
+                             std::string& ip, int& port) {
+    sockaddr_in from{};
+    socklen_t size = sizeof from;
+    const ssize_t result = ::recvfrom(socket, buffer, static_cast<size_t>(length), flags,
+                                      reinterpret_cast<sockaddr*>(&from), &size);
+    if (result < 0) return Failed();
+    ip = AddressText(from.sin_addr);
+    port = ntohs(from.sin_port);
+    return static_cast<int>(result);
+}
+
+// poll() stands in for select(): it has no limit on socket numbers; the time-out keeps select's split.
+int TIdStackBsd::Select(TIdSocketList* readList, TIdSocketList* writeList, TIdSocketList* errorList,
+                        int timeout) {
+    std::vector<pollfd> entries;
+    AddPollEntries(entries, readList, POLLIN);
+    AddPollEntries(entries, writeList, POLLOUT);
+    AddPollEntries(entries, errorList, POLLPRI);
+    const bool forever = timeout == IdTimeoutForever;
+    const TIdSplitTimeout split = SplitTimeout(forever ? 0 : std::max(timeout, 0));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(split.Seconds) +
+                          std::chrono::microseconds(split.Microseconds);
+    int result;
+    for (;;) {
+        timespec wait{};
+        if (!forever) {
+            const auto left =
+                std::max(deadline - std::chrono::steady_clock::now(), std::chrono::steady_clock::duration{});
+            const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+            wait.tv_sec = static_cast<time_t>(nanoseconds / 1000000000);
+            wait.tv_nsec = static_cast<long>(nanoseconds % 1000000000);
+        }
+        result = ::ppoll(entries.data(), entries.size(), forever ? nullptr : &wait, nullptr);
+        // A signal is no reason to end a wait early: an interrupted wait would look like a time-out.
+        if (result >= 0 || errno != EINTR) break;
+    }
+    if (result < 0) return Failed();
+    size_t next = 0;
+    KeepReady(readList, entries, next, POLLIN | POLLHUP | POLLERR);
+    KeepReady(writeList, entries, next, POLLOUT | POLLHUP | POLLERR);
+    KeepReady(errorList, entries, next, POLLPRI);
+    return static_cast<int>((readList ? readList->size() : 0) + (writeList ? writeList->size() : 0) +
+                            (errorList ? errorList->size() : 0));
+}
+
+int TIdStackBsd::Send(TIdStackSocketHandle socket, const void* buffer, int length, int flags) {
+    ssize_t result;
+    do {
+        result = ::send(socket, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL);
+    } while (result < 0 && errno == EINTR);
+    return result < 0 ? Failed() : static_cast<int>(result);
+}
+
+int TIdStackBsd::SendTo(TIdStackSocketHandle socket, const void* buffer, int length, int flags,
+                        const std::string& ip, int port) {
+    const sockaddr_in to = MakeAddress(ip, port);
+    const ssize_t result = ::sendto(socket, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL,
+                                    reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    return result < 0 ? Failed() : static_cast<int>(result);
+}
+
+int TIdStackBsd::SetSocketOption(TIdStackSocketHandle socket, int level, int option, const void* value,
+                                 int length) {
+    return ::setsockopt(socket, level, option, value, static_cast<socklen_t>(length)) == 0 ? 0 : Failed();
+}
+
+TIdStackSocketHandle TIdStackBsd::CreateSocket(int family, int type, int protocol) {
+    const int result = ::socket(family, type | SOCK_CLOEXEC, protocol);
+    return result < 0 ? Failed() : result;
+}
+
+int TIdStackBsd::Shutdown(TIdStackSocketHandle socket, int how) {
+    return ::shutdown(socket, how) == 0 ? 0 : Failed();
+}
+
+int TIdStackBsd::LastError() {
+    return lastError;
+}
+
+bool TIdStackBsd::PeerAddressOf(TIdStackSocketHandle socket, TIdSocketAddress& address) {
+    sockaddr_in from{};
+    socklen_t length = sizeof from;
+    if (::getpeername(socket, reinterpret_cast<sockaddr*>(&from), &length) != 0) {
+        Failed();
+        return false;
+    }
+    ReadAddress(from, address);
+    return true;
+}
+
+bool TIdStackBsd::LocalAddressOf(TIdStackSocketHandle socket, TIdSocketAddress& address) {
+    sockaddr_in from{};
+    socklen_t length = sizeof from;
+    if (::getsockname(socket, reinterpret_cast<sockaddr*>(&from), &length) != 0) {
+        Failed();
+        return false;
+    }
+    ReadAddress(from, address);
+    return true;
+}
+
+} // namespace qv::http

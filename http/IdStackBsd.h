@@ -1,0 +1,50 @@
+#pragma once
+
+#include "http/IdStack.h"
+
+namespace qv::http {
+
+// The stack over the platform's BSD socket calls. There is no library to load: the
+// constructor only fills the version record. Sends never raise SIGPIPE.
+class TIdStackBsd : public TIdStack {
+public:
+    TIdStackBsd();
+
+    void RefreshLocalAddresses() override;
+    TIdStackSocketHandle Accept(TIdStackSocketHandle socket, std::string& peerIP, int& peerPort) override;
+    int BindSocket(TIdStackSocketHandle socket, int family, const std::string& ip, int port) override;
+    int CloseSocket(TIdStackSocketHandle socket) override;
+    int ConnectSocket(TIdStackSocketHandle socket, int family, const std::string& ip, int port) override;
+    std::string HostToAddress(const std::string& host) override;
+    std::string LocalHostName() override;
+    std::string AddressToHost(const std::string& address) override;
+    int ServiceToPort(const std::string& service) override;
+    framework::TStringList PortToServices(int port) override;
+    uint16_t HostToNetShort(uint16_t value) override;
+    int Listen(TIdStackSocketHandle socket, int backlog) override;
+    uint16_t NetToHostShort(uint16_t value) override;
+    uint32_t HostToNetLong(uint32_t value) override;
+    uint32_t NetToHostLong(uint32_t value) override;
+    int Receive(TIdStackSocketHandle socket, void* buffer, int length, int flags) override;
+    int ReceiveFrom(TIdStackSocketHandle socket, void* buffer, int length, int flags, std::string& ip,
+                    int& port) override;
+    int Select(TIdSocketList* readList, TIdSocketList* writeList, TIdSocketList* errorList,
+               int timeout) override;
+    int Send(TIdStackSocketHandle socket, const void* buffer, int length, int flags) override;
+    int SendTo(TIdStackSocketHandle socket, const void* buffer, int length, int flags, const std::string& ip,
+               int port) override;
+    int SetSocketOption(TIdStackSocketHandle socket, int level, int option, const void* value,
+                        int length) override;
+    TIdStackSocketHandle CreateSocket(int family, int type, int protocol) override;
+    int Shutdown(TIdStackSocketHandle socket, int how) override;
+    int LastError() override;
+    bool PeerAddressOf(TIdStackSocketHandle socket, TIdSocketAddress& address) override;
+    bool LocalAddressOf(TIdStackSocketHandle socket, TIdSocketAddress& address) override;
+
+private:
+    // Records the current errno, in the Windows numbering, as this thread's last error; answers -1.
+    int Failed();
+    std::string ResolveAll(const std::string& host, framework::TStringList* all);
+};
+
+} // namespace qv::http

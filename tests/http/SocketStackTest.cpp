@@ -1,0 +1,224 @@
+#include "framework/EConvertError.h"
+#include "http/IdException.h"
+#include "http/IdSocketHandle.h"
+#include "http/IdStack.h"
+#include "http/IdWinsockErrors.h"
+#include "tests/support/ScriptedServer.h"
+
+#include <chrono>
+#include <cstring>
+#include <future>
+#include <gtest/gtest.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+
+namespace qv::http {
+namespace {
+
+class SocketStackTest : public ::testing::Test {
+protected:
+    void SetUp() override { AcquireSocketStack(); }
+    void TearDown() override { ReleaseSocketStack(); }
+    TIdStack& Stack() { return *GSocketStack; }
+};
+
+TEST_F(SocketStackTest, StackLivesWhileAnyUserHoldsIt) {
+    TIdStack* first = GSocketStack;
+    ASSERT_NE(first, nullptr);
+    AcquireSocketStack();
+    EXPECT_EQ(GSocketStack, first);
+    EXPECT_EQ(ActiveComponents, 2);
+    ReleaseSocketStack();
+    EXPECT_EQ(GSocketStack, first);
+    EXPECT_EQ(ActiveComponents, 1);
+}
+
+TEST_F(SocketStackTest, ErrorTextsKeepTheirExactForm) {
+    EXPECT_EQ(Stack().ErrorText(10004), "Interrupted system call.");
+    EXPECT_EQ(Stack().ErrorText(10035), "Operation would block. ");
+    EXPECT_EQ(Stack().ErrorText(10061), "Connection refused.");
+    EXPECT_EQ(Stack().ErrorText(10066), "Directory not empty");
+    EXPECT_EQ(Stack().ErrorText(11001), "");
+    EXPECT_EQ(Stack().ErrorText(0), "");
+}
+
+TEST_F(SocketStackTest, RaiseErrorCarriesCodeAndTwoLineMessage) {
+    try {
+        Stack().RaiseError(11001);
+        FAIL();
+    } catch (const EIdSocketError& e) {
+        EXPECT_EQ(e.LastError(), 11001);
+        EXPECT_EQ(e.Message(), "Socket Error # 11001\r\n");
+    }
+    try {
+        Stack().RaiseError(10054);
+        FAIL();
+    } catch (const EIdSocketError& e) {
+        EXPECT_EQ(e.Message(), "Socket Error # 10054\r\nConnection reset by peer.");
+    }
+}
+
+TEST_F(SocketStackTest, PlatformErrorsMapOntoWindowsNumbers) {
+    EXPECT_EQ(WinsockErrorFromErrno(ECONNREFUSED), 10061);
+    EXPECT_EQ(WinsockErrorFromErrno(EADDRINUSE), 10048);
+    EXPECT_EQ(WinsockErrorFromErrno(EWOULDBLOCK), 10035);
+    EXPECT_EQ(WinsockErrorFromErrno(ENOTEMPTY), 10066);
+    EXPECT_EQ(WinsockErrorFromErrno(EPIPE), 10058);
+    EXPECT_EQ(WinsockErrorFromResolver(EAI_NONAME, 0), 11001);
+    EXPECT_EQ(WinsockErrorFromResolver(EAI_AGAIN, 0), 11002);
+    EXPECT_EQ(WinsockErrorFromResolver(EAI_FAIL, 0), 11003);
+    EXPECT_EQ(WinsockErrorFromResolver(EAI_NODATA, 0), 11004);
+    EXPECT_EQ(WinsockErrorFromResolver(EAI_SYSTEM, ECONNRESET), 10054);
+}
+
+TEST_F(SocketStackTest, CheckResultIgnoresOnlyTheGivenCodes) {
+    EXPECT_FALSE(Stack().CheckResult(0));
+    EXPECT_FALSE(Stack().CheckResult(5));
+    const TIdStackSocketHandle socket = Stack().NewSocket(Id_SOCK_STREAM, 0);
+    const int bad = Stack().SetSocketOption(socket, IPPROTO_TCP, 0x7777, nullptr, 0);
+    Stack().CloseSocket(socket);
+    const int code = Stack().LastError();
+    EXPECT_TRUE(Stack().CheckResult(bad, {code}));
+    EXPECT_THROW(Stack().CheckResult(bad, {10061}), EIdSocketError);
+}
+
+TEST_F(SocketStackTest, ResolveAnswersLocalhostAndDottedAddressesWithoutLookUp) {
+    EXPECT_EQ(Stack().Resolve("localhost"), "127.0.0.1");
+    EXPECT_EQ(Stack().Resolve("LocalHost"), "127.0.0.1");
+    EXPECT_EQ(Stack().Resolve("10.1.2.3"), "10.1.2.3");
+}
+
+TEST_F(SocketStackTest, UnknownHostRaisesResolverCodeWithEmptySecondLine) {
+    try {
+        Stack().Resolve("no-such-host.invalid");
+        FAIL();
+    } catch (const EIdSocketError& e) {
+        EXPECT_GE(e.LastError(), 11001);
+        EXPECT_LE(e.LastError(), 11004);
+        EXPECT_EQ(e.Message(), "Socket Error # " + std::to_string(e.LastError()) + "\r\n");
+    }
+}
+
+TEST_F(SocketStackTest, DottedAddressNeedsFourDecimalPartsUpTo255) {
+    EXPECT_TRUE(TIdStack::IsDottedAddress("0.0.0.0"));
+    EXPECT_TRUE(TIdStack::IsDottedAddress("255.255.255.255"));
+    EXPECT_TRUE(TIdStack::IsDottedAddress("127.0.0.1"));
+    for (const char* text : {"1.2.3", "1.2.3.4.5", "256.1.1.1", "a.b.c.d", "1..2.3", "", "1.2.3.", " 1.2.3.4",
+                             "1.2.3.-4", "1.2.3.1000"})
+        EXPECT_FALSE(TIdStack::IsDottedAddress(text)) << text;
+}
+
+TEST_F(SocketStackTest, AddressTextConversionsKeepLowBytes) {
+    uint8_t bytes[4];
+    Stack().AddressFromText("192.168.1.260", bytes);
+    EXPECT_EQ(bytes[0], 192);
+    EXPECT_EQ(bytes[3], 4);
+    EXPECT_EQ(Stack().FormatAddress(bytes), "192.168.1.4");
+    const uint32_t address = Stack().ParseAddress("1.2.3.4");
+    EXPECT_EQ(std::memcmp(&address, "\x01\x02\x03\x04", 4), 0);
+    EXPECT_THROW(Stack().ParseAddress("a.b.c.d"), framework::EConvertError);
+}
+
+TEST_F(SocketStackTest, SelectSplitsTimeoutAndLimitsSetSize) {
+    const TIdSplitTimeout split = TIdStack::SplitTimeout(1500);
+    EXPECT_EQ(split.Seconds, 1);
+    EXPECT_EQ(split.Microseconds, 500000);
+    TIdSocketList tooMany(65, 0);
+    EXPECT_THROW(Stack().Select(&tooMany, nullptr, nullptr, 0), EIdStackSetSizeExceeded);
+}
+
+TEST_F(SocketStackTest, SelectReportsOnlyReadySockets) {
+    test::ScriptedServer server([](test::ScriptedPeer& peer, int) {
+        peer.Send("x");
+        peer.Close();
+    });
+    TIdSocketHandle handle;
+    handle.Allocate(Id_SOCK_STREAM, 0);
+    handle.SetPeer("127.0.0.1", server.Port());
+    ASSERT_EQ(handle.Connect(), 0);
+    EXPECT_EQ(handle.PeerPort(), server.Port());
+    EXPECT_NE(handle.Port, 0);
+    EXPECT_TRUE(handle.WaitReadable(5000));
+    char byte = 0;
+    EXPECT_EQ(handle.Receive(&byte, 1), 1);
+    EXPECT_EQ(byte, 'x');
+    TIdSocketList none;
+    EXPECT_EQ(Stack().Select(&none, nullptr, nullptr, 10), 0);
+}
+
+TEST_F(SocketStackTest, WaitReadableTimesOutAndRefusesClosedHandle) {
+    test::ScriptedServer server([](test::ScriptedPeer& peer, int) { peer.ReadUntilClose(); });
+    TIdSocketHandle handle;
+    handle.Allocate(Id_SOCK_STREAM, 0);
+    handle.SetPeer("127.0.0.1", server.Port());
+    ASSERT_EQ(handle.Connect(), 0);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(handle.WaitReadable(50));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(45));
+    handle.Close();
+    EXPECT_EQ(handle.Handle(), Id_INVALID_SOCKET);
+    EXPECT_EQ(handle.PeerIP(), "");
+    EXPECT_THROW(handle.WaitReadable(0), EIdConnClosedGracefully);
+}
+
+TEST_F(SocketStackTest, CloseEndsTheStreamInOrder) {
+    std::promise<std::string> received;
+    test::ScriptedServer server(
+        [&](test::ScriptedPeer& peer, int) { received.set_value(peer.ReadUntilClose()); });
+    TIdSocketHandle handle;
+    handle.Allocate(Id_SOCK_STREAM, 0);
+    handle.SetPeer("127.0.0.1", server.Port());
+    ASSERT_EQ(handle.Connect(), 0);
+    ASSERT_EQ(handle.Send("bye", 3), 3);
+    handle.Close();
+    auto result = received.get_future();
+    ASSERT_EQ(result.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_EQ(result.get(), "bye");
+}
+
+TEST_F(SocketStackTest, BindToAddressInUseGivesBindError) {
+    test::ScriptedServer server([](test::ScriptedPeer&, int) {});
+    TIdSocketHandle handle;
+    handle.Allocate(Id_SOCK_STREAM, 0);
+    handle.IP = "127.0.0.1";
+    handle.Port = server.Port();
+    try {
+        handle.Bind();
+        FAIL();
+    } catch (const EIdCouldNotBindSocket& e) {
+        EXPECT_EQ(e.Message(), "Could not bind socket. Address and port are already in use.");
+    }
+}
+
+TEST_F(SocketStackTest, RefusedConnectAndSendToClosedPeerReportWindowsCodes) {
+    int freePort;
+    {
+        test::ScriptedServer probe([](test::ScriptedPeer&, int) {});
+        freePort = probe.Port();
+    }
+    TIdSocketHandle handle;
+    handle.Allocate(Id_SOCK_STREAM, 0);
+    handle.SetPeer("127.0.0.1", freePort);
+    EXPECT_EQ(handle.Connect(), Id_SOCKET_ERROR);
+    EXPECT_EQ(Stack().LastError(), 10061);
+
+    std::promise<void> wasReset;
+    test::ScriptedServer server([&](test::ScriptedPeer& peer, int) {
+        peer.Reset();
+        wasReset.set_value();
+    });
+    handle.Allocate(Id_SOCK_STREAM, 0);
+    handle.SetPeer("127.0.0.1", server.Port());
+    ASSERT_EQ(handle.Connect(), 0);
+    ASSERT_EQ(wasReset.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    // Without MSG_NOSIGNAL the second send after the reset would end the test program with SIGPIPE.
+    int result = 0;
+    for (int i = 0; i < 3 && result != Id_SOCKET_ERROR; ++i)
+        result = handle.Send("data", 4);
+    ASSERT_EQ(result, Id_SOCKET_ERROR);
+    EXPECT_TRUE(Stack().LastError() == 10054 || Stack().LastError() == 10058) << Stack().LastError();
+}
+
+} // namespace
+} // namespace qv::http
