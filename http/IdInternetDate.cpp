@@ -5,6 +5,7 @@
 #include "http/IdGlobal.h"
 #include "http/IdResourceStrings.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <optional>
@@ -23,9 +24,12 @@ std::optional<int> TryDecimal(const std::string& text) {
     return value;
 }
 
+void SkipBlanks(std::string& text) {
+    text.erase(0, std::min(text.find_first_not_of(' '), text.size()));
+}
+
 std::string NextWord(std::string& text) {
-    const size_t first = text.find_first_not_of(' ');
-    text.erase(0, first == std::string::npos ? text.size() : first);
+    SkipBlanks(text);
     return SplitAt(text, " ", true);
 }
 
@@ -53,8 +57,7 @@ std::optional<framework::TDateTime> TryParseInternetDate(std::string& text) {
         if (!timeOfDay) return std::nullopt;
         *date += *timeOfDay;
     }
-    const size_t first = text.find_first_not_of(' ');
-    text.erase(0, first == std::string::npos ? text.size() : first);
+    SkipBlanks(text);
     return date;
 }
 } // namespace
