@@ -1,0 +1,63 @@
+#include "skin/HuffmanTree.h"
+
+#include "skin/EInflateError.h"
+
+#include <algorithm>
+
+namespace qv::skin {
+
+namespace {
+constexpr unsigned kLongestCode = 15;
+
+uint32_t ReverseBits(uint32_t code, unsigned length) {
+    uint32_t reversed = 0;
+    for (unsigned i = 0; i < length; ++i) {
+        reversed = (reversed << 1) | (code & 1);
+        code >>= 1;
+    }
+    return reversed;
+}
+} // namespace
+
+THuffmanTree::THuffmanTree(unsigned maxCodeLength) : maxCodeLength_(std::min(maxCodeLength, kLongestCode)) {}
+
+void THuffmanTree::Build(const uint8_t* lengths, unsigned symbolCount, unsigned firstExtraSymbol,
+                         const uint8_t* extraBits) {
+    unsigned count[kLongestCode + 1] = {};
+    max_ = 0;
+    for (unsigned symbol = 0; symbol < symbolCount; ++symbol) {
+        const unsigned length = lengths[symbol];
+        if (length > maxCodeLength_) throw EInflateError("Invalid code length");
+        ++count[length];
+        max_ = std::max(max_, length);
+    }
+    count[0] = 0;
+
+    int left = 1;
+    for (unsigned length = 1; length <= max_; ++length) {
+        left = left * 2 - static_cast<int>(count[length]);
+        if (left < 0) throw EInflateError("Over-subscribed code lengths");
+    }
+
+    uint32_t nextCode[kLongestCode + 1] = {};
+    uint32_t code = 0;
+    for (unsigned length = 1; length <= max_; ++length) {
+        code = (code + count[length - 1]) << 1;
+        nextCode[length] = code;
+    }
+
+    const uint32_t size = uint32_t{1} << max_;
+    mask_ = size - 1;
+    table_.assign(size, kEmpty);
+    for (unsigned symbol = 0; symbol < symbolCount; ++symbol) {
+        const unsigned length = lengths[symbol];
+        if (length == 0) continue;
+        const uint32_t extra = symbol >= firstExtraSymbol ? extraBits[symbol - firstExtraSymbol] : 0;
+        const uint32_t entry = symbol | (length << 16) | (extra << 24);
+        for (uint32_t index = ReverseBits(nextCode[length]++, length); index < size;
+             index += uint32_t{1} << length)
+            table_[index] = entry;
+    }
+}
+
+} // namespace qv::skin

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace qv::skin {
+
+// A canonical prefix code as one flat table indexed by the next `max` input bits (least
+// significant bit first), so that decoding a symbol is a single lookup.
+class THuffmanTree {
+public:
+    // An entry packs the symbol (bits 0-15), its code length (bits 16-23) and the number of
+    // extra bits that follow the code (bits 24-31).
+    static constexpr uint32_t kEmpty = 0xFFFFFFFF;
+
+    explicit THuffmanTree(unsigned maxCodeLength);
+
+    // Raises EInflateError for a length above the configured maximum or an over-subscribed
+    // set of lengths; incomplete sets are allowed and leave kEmpty entries.
+    void Build(const uint8_t* lengths, unsigned symbolCount, unsigned firstExtraSymbol,
+               const uint8_t* extraBits);
+
+    uint32_t Lookup(uint32_t bits) const { return table_[bits & mask_]; }
+    unsigned Max() const { return max_; }
+
+    static unsigned Symbol(uint32_t entry) { return entry & 0xFFFF; }
+    static unsigned CodeLength(uint32_t entry) { return (entry >> 16) & 0xFF; }
+    static unsigned ExtraBits(uint32_t entry) { return entry >> 24; }
+
+private:
+    unsigned maxCodeLength_;
+    unsigned max_ = 0;
+    uint32_t mask_ = 0;
+    std::vector<uint32_t> table_;
+};
+
+} // namespace qv::skin

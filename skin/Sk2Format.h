@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace qv::skin {
+
+// The name of the one archive member that holds the skin data.
+inline constexpr const char* kSkinMemberName = "SKINDATA.SK2";
+
+inline constexpr const char* kSk2Magic = "KORMIDAN_SK2";
+inline constexpr uint32_t kSk2HeaderSize = 24;
+inline constexpr uint32_t kSk2Version = 2;
+
+// An entry record: 64-byte name, kind byte, payload offset, payload size, next-record offset.
+inline constexpr size_t kSk2RecordSize = 77;
+inline constexpr size_t kSk2NameSize = 64;
+inline constexpr size_t kSk2KindOffset = 64;
+inline constexpr size_t kSk2PayloadOffset = 65;
+inline constexpr size_t kSk2PayloadSizeOffset = 69;
+inline constexpr size_t kSk2NextOffset = 73;
+
+enum class TSk2ItemKind : uint8_t { Bitmap = 0, Integer = 1, Flag = 2, Text = 3 };
+
+// Archive records around the member.
+inline constexpr size_t kLocalHeaderSize = 30;
+inline constexpr size_t kCentralHeaderSize = 46;
+inline constexpr size_t kEndRecordSize = 22;
+inline constexpr size_t kEncryptionHeaderSize = 12;
+inline constexpr uint16_t kFlagEncrypted = 0x0001;
+inline constexpr uint16_t kFlagDataDescriptor = 0x0008;
+
+} // namespace qv::skin

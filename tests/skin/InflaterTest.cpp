@@ -1,0 +1,191 @@
+#include "SkinTestSupport.h"
+
+#include "framework/Stream.h"
+#include "skin/EInflateError.h"
+#include "skin/HuffmanTree.h"
+#include "skin/Inflater.h"
+#include "skin/SkinArchiveWriter.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <random>
+
+using namespace qv::skin;
+using namespace qv::skin::test;
+using qv::framework::TMemoryStream;
+
+namespace {
+
+std::string Inflate(const std::string& deflated, int64_t maxOutput = 64 << 20) {
+    TMemoryStream in;
+    in.Write(deflated.data(), static_cast<int64_t>(deflated.size()));
+    in.SetPosition(0);
+    TMemoryStream out;
+    TInflater(in, out, maxOutput).Run();
+    return out.DataString();
+}
+
+// One deflate stream whose parts zlib codes as dynamic, stored and fixed blocks, in that order.
+std::string DeflateInThreeBlockTypes(const std::string& dynamicPart, const std::string& storedPart,
+                                     const std::string& fixedPart) {
+    z_stream z{};
+    EXPECT_EQ(deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY), Z_OK);
+    std::string out(
+        deflateBound(&z, static_cast<uLong>(dynamicPart.size() + storedPart.size() + fixedPart.size())) +
+            4096,
+        '\0');
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    const auto feed = [&](const std::string& part, int flush) {
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(part.data()));
+        z.avail_in = static_cast<uInt>(part.size());
+        return deflate(&z, flush);
+    };
+    feed(dynamicPart, Z_NO_FLUSH);
+    deflateParams(&z, 0, Z_DEFAULT_STRATEGY);
+    feed(storedPart, Z_NO_FLUSH);
+    deflateParams(&z, 9, Z_FIXED);
+    EXPECT_EQ(feed(fixedPart, Z_FINISH), Z_STREAM_END);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+} // namespace
+
+TEST(HuffmanTree, BuildsCanonicalCodesIndexedLeastSignificantBitFirst) {
+    // Lengths 2, 1, 3, 3 give the codes 10, 0, 110, 111.
+    const uint8_t lengths[] = {2, 1, 3, 3};
+    const uint8_t extra[] = {5, 0};
+    THuffmanTree tree(7);
+    tree.Build(lengths, 4, 2, extra);
+    EXPECT_EQ(tree.Max(), 3u);
+    for (uint32_t bits : {0b000u, 0b010u, 0b100u, 0b110u})
+        EXPECT_EQ(THuffmanTree::Symbol(tree.Lookup(bits)), 1u) << bits;
+    EXPECT_EQ(THuffmanTree::Symbol(tree.Lookup(0b001)), 0u);
+    EXPECT_EQ(THuffmanTree::CodeLength(tree.Lookup(0b101)), 2u);
+    const uint32_t third = tree.Lookup(0b011);
+    EXPECT_EQ(THuffmanTree::Symbol(third), 2u);
+    EXPECT_EQ(THuffmanTree::CodeLength(third), 3u);
+    EXPECT_EQ(THuffmanTree::ExtraBits(third), 5u);
+    EXPECT_EQ(THuffmanTree::Symbol(tree.Lookup(0b111)), 3u);
+
+    const uint8_t single[] = {0, 1};
+    tree.Build(single, 2, 2, extra);
+    EXPECT_EQ(THuffmanTree::Symbol(tree.Lookup(0)), 1u);
+    EXPECT_EQ(tree.Lookup(1), THuffmanTree::kEmpty);
+
+    const uint8_t overSubscribed[] = {1, 1, 1};
+    EXPECT_THROW(tree.Build(overSubscribed, 3, 3, extra), EInflateError);
+    const uint8_t tooLong[] = {8, 1};
+    EXPECT_THROW(tree.Build(tooLong, 2, 2, extra), EInflateError);
+}
+
+TEST(Inflater, DecodesDynamicStoredAndFixedBlocksOfOneStreamLikeZlib) {
+    const std::string dynamicPart = MixedData(150000, 1);
+    const std::string storedPart = MixedData(90000, 2);
+    const std::string fixedPart = MixedData(70000, 3);
+    const std::string deflated = DeflateInThreeBlockTypes(dynamicPart, storedPart, fixedPart);
+    ASSERT_EQ((deflated[0] >> 1) & 3, 2) << "the stream must open with a dynamic block";
+    ASSERT_GT(deflated.size(), storedPart.size());
+
+    const std::string inflated = Inflate(deflated);
+    EXPECT_EQ(inflated, ZlibInflateRaw(deflated));
+    EXPECT_EQ(inflated, dynamicPart + storedPart + fixedPart);
+}
+
+TEST(Inflater, DecodesLongStreamsAcrossWindowSlides) {
+    std::mt19937 random(7);
+    std::string block(32768, '\0');
+    for (char& c : block)
+        c = static_cast<char>(random());
+    // Matches at the longest distance, overlapping runs, and 2 MB of mixed data.
+    const std::string data = block + block + std::string(5000, 'a') + "ab" + std::string(3000, 'b') +
+                             MixedData(2 << 20, 11) + block;
+    for (const bool store : {false, true}) {
+        const std::string deflated = DeflateRaw(data, store);
+        EXPECT_EQ(Inflate(deflated), data) << "store " << store;
+    }
+    EXPECT_EQ(Inflate(DeflateRaw("", false)), "");
+}
+
+TEST(Inflater, RejectsMalformedStreams) {
+    TBitWriter tooManyLiterals;
+    tooManyLiterals.Put(1, 1);
+    tooManyLiterals.Put(2, 2);
+    tooManyLiterals.Put(30, 5);
+    tooManyLiterals.Put(0, 5);
+    tooManyLiterals.Put(0, 4);
+    EXPECT_THROW(Inflate(tooManyLiterals.Bytes() + std::string(64, '\0')), EInflateError);
+
+    TBitWriter tooManyDistances;
+    tooManyDistances.Put(1, 1);
+    tooManyDistances.Put(2, 2);
+    tooManyDistances.Put(0, 5);
+    tooManyDistances.Put(30, 5);
+    tooManyDistances.Put(0, 4);
+    EXPECT_THROW(Inflate(tooManyDistances.Bytes() + std::string(64, '\0')), EInflateError);
+
+    // A fixed block whose first symbol is a match of distance 1, before any output.
+    TBitWriter matchBeforeStart;
+    matchBeforeStart.Put(1, 1);
+    matchBeforeStart.Put(1, 2);
+    matchBeforeStart.PutCode(0b0000001, 7);
+    matchBeforeStart.PutCode(0, 5);
+    EXPECT_THROW(Inflate(matchBeforeStart.Bytes() + std::string(8, '\0')), EInflateError);
+
+    TBitWriter reservedType;
+    reservedType.Put(1, 1);
+    reservedType.Put(3, 2);
+    EXPECT_THROW(Inflate(reservedType.Bytes()), EInflateError);
+
+    // Fixed-code length symbol 286 does not exist.
+    TBitWriter invalidLength;
+    invalidLength.Put(1, 1);
+    invalidLength.Put(1, 2);
+    invalidLength.PutCode(0b11000110, 8);
+    EXPECT_THROW(Inflate(invalidLength.Bytes() + std::string(8, '\0')), EInflateError);
+}
+
+TEST(Inflater, TruncatedInputFailsInsteadOfDecodingZeros) {
+    const std::string deflated = DeflateRaw(MixedData(6000, 5), false);
+    for (size_t length = 0; length < deflated.size(); ++length)
+        EXPECT_THROW(Inflate(deflated.substr(0, length)), EInflateError) << length;
+    // Zero bits read as endless empty stored blocks: the end of the input must stop them.
+    EXPECT_THROW(Inflate(std::string(1000, '\0')), EInflateError);
+    TBitWriter shortStored;
+    shortStored.Put(1, 1);
+    shortStored.Put(0, 2);
+    EXPECT_THROW(Inflate(shortStored.Bytes() + std::string("\x00\x01\xFF\xFE", 4) + "only a few bytes"),
+                 EInflateError);
+}
+
+TEST(Inflater, StopsAtTheOutputLimit) {
+    const std::string zeros(1 << 20, '\0');
+    const std::string deflated = DeflateRaw(zeros, false);
+    EXPECT_EQ(Inflate(deflated, 1 << 20).size(), zeros.size());
+    EXPECT_THROW(Inflate(deflated, (1 << 20) - 1), EInflateError);
+    EXPECT_THROW(Inflate(deflated, 100000), EInflateError);
+}
+
+TEST(Inflater, RandomAndMutatedInputEitherDecodesOrFails) {
+    const std::string valid = DeflateRaw(MixedData(20000, 9), false);
+    std::mt19937 random(12345);
+    int failures = 0;
+    const auto attempt = [&](const std::string& input) {
+        try {
+            Inflate(input, 4 << 20);
+        } catch (const EInflateError&) {
+            ++failures;
+        }
+    };
+    for (int n = 0; n < 300; ++n) {
+        std::string noise(1 + random() % 3000, '\0');
+        for (char& c : noise)
+            c = static_cast<char>(random());
+        attempt(noise);
+    }
+    ForEachCorruption(valid, 700, 99, attempt);
+    EXPECT_GT(failures, 500);
+}
