@@ -1,0 +1,83 @@
+#include "server/Cp1252.h"
+
+#include <array>
+#include <cstdint>
+
+namespace qv::server {
+
+namespace {
+
+// Code points of the bytes 0x80 to 0x9F; the five unassigned bytes keep their C1 value.
+constexpr std::array<char32_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+char32_t CodePointOf(unsigned char byte) {
+    return byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte;
+}
+
+char ByteOf(char32_t codePoint) {
+    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) return static_cast<char>(codePoint);
+    for (size_t i = 0; i < kHighControls.size(); ++i)
+        if (kHighControls[i] == codePoint) return static_cast<char>(0x80 + i);
+    return '?';
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+size_t SequenceLength(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead < 0xE0) return 2;
+    if (lead >= 0xE0 && lead < 0xF0) return 3;
+    if (lead >= 0xF0 && lead < 0xF5) return 4;
+    return 0;
+}
+
+} // namespace
+
+std::string Cp1252ToUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        AppendUtf8(out, CodePointOf(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string Utf8ToCp1252(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    size_t i = 0;
+    while (i < utf8.size()) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const size_t length = SequenceLength(lead);
+        if (length <= 1) {
+            out += length == 1 ? static_cast<char>(lead) : '?';
+            ++i;
+            continue;
+        }
+        char32_t cp = lead & (0x7F >> length);
+        size_t n = 1;
+        for (; n < length && i + n < utf8.size(); ++n) {
+            const auto next = static_cast<unsigned char>(utf8[i + n]);
+            if ((next & 0xC0) != 0x80) break;
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        out += n == length ? ByteOf(cp) : '?';
+        i += n;
+    }
+    return out;
+}
+
+} // namespace qv::server

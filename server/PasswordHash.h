@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qv::server {
+
+// Stored form: "pbkdf2-sha256$ITERATIONS$SALT$HASH" with salt and hash in hex.
+// A fresh random salt for every call.
+std::string HashPassword(std::string_view password);
+// False for a wrong password and for a stored form that does not parse.
+bool VerifyPassword(std::string_view password, std::string_view stored);
+
+} // namespace qv::server

@@ -1,0 +1,134 @@
+#include "server/RequestHandler.h"
+
+#include "framework/DateTime.h"
+#include "framework/Format.h"
+#include "server/CorpusGenerator.h"
+#include "server/Cp1252.h"
+#include "server/PasswordHash.h"
+
+#include <cmath>
+
+namespace qv::server {
+
+namespace {
+
+constexpr size_t kReplyCacheBytes = 32 * 1024 * 1024;
+
+std::string Param(const RequestHandler::Params& params, const std::string& key) {
+    const auto found = params.find(key);
+    return found == params.end() ? std::string() : found->second;
+}
+
+// Only plain decimal digits; nothing when the text is empty, signed, padded or too long.
+std::optional<int64_t> ParsePositive(const std::string& text, size_t maxDigits) {
+    if (text.empty() || text.size() > maxDigits) return std::nullopt;
+    int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value < 1) return std::nullopt;
+    return value;
+}
+
+// The client sends the code between apostrophes; a bare code is taken as well.
+std::string CountryCode(std::string code) {
+    if (code.size() >= 2 && code.front() == '\'' && code.back() == '\'')
+        code = code.substr(1, code.size() - 2);
+    return code;
+}
+
+std::string WithCrLf(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 32);
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+int Today() {
+    return static_cast<int>(std::floor(framework::Now()));
+}
+
+} // namespace
+
+RequestHandler::RequestHandler(const std::string& databasePath)
+    : database_(databasePath), replies_(kReplyCacheBytes) {}
+
+std::string RequestHandler::Handle(const Params& params) {
+    const std::string action = Param(params, "action");
+    if (action == "check_login") return CheckLogin(params);
+    if (action == "browse") return Browse(params);
+    if (action == "view_tender") return ViewTender(params);
+    return kUnknownAction;
+}
+
+std::optional<TenderDatabase::Account> RequestHandler::CheckPassword(const std::string& email,
+                                                                     const std::string& password) {
+    if (email.empty() || password.empty()) return std::nullopt;
+    std::optional<TenderDatabase::Account> account;
+    {
+        const std::lock_guard lock(databaseMutex_);
+        account = database_.FindAccount(Cp1252ToUtf8(email));
+    }
+    if (!account) return std::nullopt;
+    if (credentials_.Contains(email, password)) return account;
+    // The slow check runs outside the lock so that other requests go on meanwhile.
+    if (!VerifyPassword(Cp1252ToUtf8(password), account->passwordHash)) return std::nullopt;
+    credentials_.Remember(email, password);
+    return account;
+}
+
+bool RequestHandler::Authenticated(const Params& params) {
+    const std::string email = Param(params, "email");
+    const std::string password = Param(params, "password");
+    if (!email.empty() && credentials_.Contains(email, password)) return true;
+    return CheckPassword(email, password).has_value();
+}
+
+std::string RequestHandler::CheckLogin(const Params& params) {
+    const auto account = CheckPassword(Param(params, "email"), Param(params, "password"));
+    if (!account) return kBadLogin;
+    return Utf8ToCp1252(account->word + account->name + "{{}}" + account->keywords);
+}
+
+std::string RequestHandler::Browse(const Params& params) {
+    if (!Authenticated(params)) return kBadLogin;
+    const auto page = ParsePositive(Param(params, "page"), 9);
+    if (!page) return kBadPage;
+    const std::string keyword = Cp1252ToUtf8(Param(params, "keyword"));
+    const std::string country = CountryCode(Param(params, "filterby1"));
+
+    const std::string key = country + '\n' + std::to_string(*page) + '\n' + keyword;
+    if (auto cached = replies_.Find(key)) return std::move(*cached);
+
+    const int64_t offset = (*page - 1) * kPageSize;
+    TenderDatabase::Listing listing;
+    {
+        const std::lock_guard lock(databaseMutex_);
+        listing = keyword.empty() ? database_.ListPublished(0, country, offset, kPageSize)
+                                  : database_.Search(keyword, country, offset, kPageSize);
+    }
+    std::string reply = framework::Format("ok%10lld\r\n", static_cast<long long>(listing.total));
+    for (const auto& [id, title] : listing.rows)
+        reply += Utf8ToCp1252(title) + "\r\n" + std::to_string(id) + "\r\n";
+    replies_.Store(key, reply);
+    return reply;
+}
+
+std::string RequestHandler::ViewTender(const Params& params) {
+    if (!Authenticated(params)) return kBadLogin;
+    const auto id = ParsePositive(Param(params, "id"), 18);
+    if (!id) return kNoSuchTender;
+    std::optional<TenderDatabase::StoredTender> tender;
+    {
+        const std::lock_guard lock(databaseMutex_);
+        tender = database_.FindTender(*id);
+    }
+    if (!tender) return kNoSuchTender;
+    return "ok\r\n" + WithCrLf(Utf8ToCp1252(ResolveNoticeDates(tender->text, Today() - tender->age)));
+}
+
+} // namespace qv::server

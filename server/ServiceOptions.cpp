@@ -1,0 +1,77 @@
+#include "server/ServiceOptions.h"
+
+namespace qv::server {
+
+const char* const kServiceUsage =
+    "usage: quorvane-service [--port N] [--bind ADDRESS] [--db PATH] [--seed N]\n"
+    "  --port N        TCP port to listen on (default 8080; 0 picks a free one)\n"
+    "  --bind ADDRESS  address to listen on (default 127.0.0.1)\n"
+    "  --db PATH       database file, created and filled when missing (default quorvane-service.db)\n"
+    "  --seed N        seed of the generated corpus for a new database (default 1)\n";
+
+namespace {
+
+std::optional<uint64_t> ParseNumber(const std::string& text, uint64_t max) {
+    if (text.empty() || text.size() > 20) return std::nullopt;
+    uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        const auto digit = static_cast<uint64_t>(c - '0');
+        if (value > (max - digit) / 10) return std::nullopt;
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+} // namespace
+
+std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>& arguments,
+                                                  std::string& error) {
+    ServiceOptions options;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        std::string name = arguments[i];
+        std::optional<std::string> value;
+        if (const size_t equals = name.find('='); equals != std::string::npos) {
+            value = name.substr(equals + 1);
+            name.resize(equals);
+        }
+        if (name == "--help" || name == "-h") {
+            options.help = true;
+            continue;
+        }
+        if (name != "--port" && name != "--bind" && name != "--db" && name != "--seed") {
+            error = "unknown option " + name;
+            return std::nullopt;
+        }
+        if (!value) {
+            if (i + 1 >= arguments.size()) {
+                error = name + " needs a value";
+                return std::nullopt;
+            }
+            value = arguments[++i];
+        }
+        if (name == "--port") {
+            const auto port = ParseNumber(*value, 65535);
+            if (!port) {
+                error = "--port takes a number from 0 to 65535";
+                return std::nullopt;
+            }
+            options.port = static_cast<int>(*port);
+        } else if (name == "--seed") {
+            const auto seed = ParseNumber(*value, UINT64_MAX);
+            if (!seed) {
+                error = "--seed takes a non-negative number";
+                return std::nullopt;
+            }
+            options.seed = *seed;
+        } else if (value->empty()) {
+            error = name + " needs a value";
+            return std::nullopt;
+        } else {
+            (name == "--bind" ? options.bind : options.database) = *value;
+        }
+    }
+    return options;
+}
+
+} // namespace qv::server
