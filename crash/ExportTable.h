@@ -1,0 +1,23 @@
+#pragma once
+
+#include "crash/MapFile.h"
+#include "crash/ModuleCache.h"
+
+#include <vector>
+
+namespace qv::crash {
+
+// The names a module without symbols still offers: its exported (dynamic) functions and its
+// entry point, which has no name.
+class TExportTable {
+public:
+    void Load(const TModuleInfo& module);
+    // The export or entry point with the greatest address not above the address, or null.
+    const TMfPublic* FunctionAt(uintptr_t address) const;
+    const TMfPublic* FunctionExactlyAt(uintptr_t address) const;
+
+private:
+    std::vector<TMfPublic> functions_;
+};
+
+} // namespace qv::crash

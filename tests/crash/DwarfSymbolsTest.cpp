@@ -1,0 +1,215 @@
+#include "crash/ExportTable.h"
+#include "crash/MapFileReader.h"
+#include "crash/ModuleCache.h"
+#include "crash/SymbolEmbedder.h"
+#include "crash/SymbolLoader.h"
+#include "crash/SymbolLookup.h"
+#include "crash/SymbolPackage.h"
+
+#include "TestMapText.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <dlfcn.h>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+#include <zlib.h>
+
+using namespace qv::crash;
+namespace fs = std::filesystem;
+
+namespace qv_crash_test {
+
+volatile uintptr_t gSink;
+
+constexpr int kInnerLine = __LINE__ + 1;
+__attribute__((noinline)) uintptr_t Inner() {
+    gSink = gSink + 1;
+    return reinterpret_cast<uintptr_t>(__builtin_return_address(0));
+}
+
+constexpr int kOuterCallLine = __LINE__ + 3;
+__attribute__((noinline)) uintptr_t Outer() {
+    gSink = gSink + 2;
+    const uintptr_t returnAddress = Inner();
+    gSink = returnAddress;
+    return returnAddress;
+}
+
+} // namespace qv_crash_test
+
+namespace {
+
+uintptr_t AddressOf(auto function) {
+    return reinterpret_cast<uintptr_t>(function);
+}
+
+std::string ProgramFileName() {
+    return fs::read_symlink("/proc/self/exe").filename().string();
+}
+
+class TempDir {
+public:
+    TempDir() {
+        char pattern[] = "/tmp/qv_crash_XXXXXX";
+        path_ = ::mkdtemp(pattern);
+    }
+    ~TempDir() { fs::remove_all(path_); }
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    fs::path path_;
+};
+
+void WriteFile(const std::string& path, const std::string& data) {
+    std::ofstream(path, std::ios::binary) << data;
+}
+
+TModuleInfo FakeModule(const std::string& path, uintptr_t codeStart) {
+    TModuleInfo module;
+    module.path = path;
+    module.fileName = fs::path(path).filename().string();
+    module.imageStart = module.codeStart = codeStart;
+    module.imageEnd = module.codeEnd = codeStart + 0x10000;
+    module.isProgram = true;
+    return module;
+}
+
+} // namespace
+
+TEST(ModuleCache, KnowsTheProgramAndItsLibraries) {
+    const TModuleInfo* program = TModuleCache::Instance().FindModule(AddressOf(&qv_crash_test::Outer));
+    ASSERT_NE(program, nullptr);
+    EXPECT_TRUE(program->isProgram);
+    EXPECT_EQ(program->fileName, ProgramFileName());
+    EXPECT_TRUE(program->ContainsCode(AddressOf(&qv_crash_test::Outer)));
+    EXPECT_FALSE(program->ContainsCode(AddressOf(&qv_crash_test::gSink)));
+    EXPECT_TRUE(program->ContainsImage(AddressOf(&qv_crash_test::gSink)));
+
+    const TModuleInfo* zlib = TModuleCache::Instance().FindModule(AddressOf(&crc32));
+    ASSERT_NE(zlib, nullptr);
+    EXPECT_FALSE(zlib->isProgram);
+    EXPECT_EQ(zlib->fileName.rfind("libz.so", 0), 0u) << zlib->fileName;
+    EXPECT_EQ(TModuleCache::Instance().FindModule(0x10), nullptr);
+    EXPECT_FALSE(Locate(0x10).has_value());
+}
+
+TEST(DwarfSymbols, LocatesFunctionsAndLinesOfThisProgram) {
+    const auto function = Locate(AddressOf(&qv_crash_test::Inner));
+    ASSERT_TRUE(function.has_value());
+    EXPECT_EQ(function->moduleName, ProgramFileName());
+    EXPECT_EQ(function->unitName, "DwarfSymbolsTest");
+    EXPECT_EQ(function->functionName, "qv_crash_test::Inner");
+    EXPECT_EQ(function->functionStart, AddressOf(&qv_crash_test::Inner));
+    // Optimised code may open with a statement of the body rather than the function's own line.
+    EXPECT_GE(function->line, qv_crash_test::kInnerLine);
+    EXPECT_LE(function->line, qv_crash_test::kInnerLine + 2);
+
+    // The byte before a return address belongs to the call, which sits on the caller's line.
+    const uintptr_t returnAddress = qv_crash_test::Outer();
+    const auto caller = Locate(returnAddress - 1);
+    ASSERT_TRUE(caller.has_value());
+    EXPECT_EQ(caller->functionName, "qv_crash_test::Outer");
+    EXPECT_EQ(caller->functionStart, AddressOf(&qv_crash_test::Outer));
+    EXPECT_EQ(caller->line, qv_crash_test::kOuterCallLine);
+
+    EXPECT_EQ(PublicNameAt(AddressOf(&qv_crash_test::Outer)), "qv_crash_test::Outer");
+    EXPECT_EQ(PublicNameAt(AddressOf(&qv_crash_test::Outer) + 1), "");
+}
+
+TEST(DwarfSymbols, ReadsTheSeparateDebugFileOfTheCLibrary) {
+    const auto location = Locate(AddressOf(&::getpid) + 1);
+    ASSERT_TRUE(location.has_value());
+    EXPECT_EQ(location->moduleName.rfind("libc.so", 0), 0u);
+    if (location->unitName.empty()) GTEST_SKIP() << "no debug file for the C library here";
+    EXPECT_GT(location->line, 0);
+    EXPECT_NE(location->functionName.find("getpid"), std::string::npos) << location->functionName;
+}
+
+TEST(ExportTable, NamesTheNearestExportedFunctionBelowLikeTheLoader) {
+    const TModuleInfo* zlib = TModuleCache::Instance().FindModule(AddressOf(&crc32));
+    ASSERT_NE(zlib, nullptr);
+    TExportTable exports;
+    exports.Load(*zlib);
+    for (const uintptr_t address :
+         {AddressOf(&crc32) + 3, AddressOf(&inflate) + 40, AddressOf(&deflateEnd)}) {
+        Dl_info info{};
+        ASSERT_NE(dladdr(reinterpret_cast<void*>(address), &info), 0);
+        const TMfPublic* found = exports.FunctionAt(address);
+        ASSERT_NE(found, nullptr);
+        EXPECT_EQ(found->address, reinterpret_cast<uintptr_t>(info.dli_saddr));
+        EXPECT_EQ(found->name, info.dli_sname);
+    }
+    EXPECT_EQ(exports.FunctionExactlyAt(AddressOf(&crc32))->name, "crc32");
+    EXPECT_EQ(exports.FunctionExactlyAt(AddressOf(&crc32) + 1), nullptr);
+}
+
+TEST(SymbolLoader, TakesTheSourcesInTheirOrder) {
+    TempDir dir;
+    const uintptr_t code = 0x500000;
+    const std::string program = dir / "fakeprog";
+    const TModuleInfo module = FakeModule(program, code);
+    TMapFile map;
+    EXPECT_FALSE(TSymbolLoader::Load(module, map)) << "no source at all";
+    EXPECT_FALSE(map.valid);
+    const TLocation bare = LocateInModule(FakeModule(dir / "bare", code), code + 0x140);
+    EXPECT_EQ(bare.moduleName, "bare");
+    EXPECT_EQ(bare.functionName, "") << "the program has no exports to fall back on";
+
+    TMapFile packed;
+    packed.codeStart = code;
+    packed.publics.push_back({true, TMfKind::Code, "FromPackage", code + 0x100});
+    WriteFile(dir / "fakeprog.zor", TSymbolPackage::Write(packed));
+    ASSERT_TRUE(TSymbolLoader::Load(module, map));
+    EXPECT_EQ(map.sourceFile, dir / "fakeprog.zor");
+    EXPECT_EQ(map.PublicAt(code + 0x140)->name, "FromPackage");
+
+    WriteFile(dir / "fakeprog.map", qv::crash::test::SampleMapText());
+    ASSERT_TRUE(TSymbolLoader::Load(module, map));
+    EXPECT_TRUE(map.valid);
+    EXPECT_EQ(map.sourceFile, dir / "fakeprog.map");
+    EXPECT_EQ(map.PublicAt(code + 0x140)->name, "TForm1.Button1Click");
+
+    const TLocation location = LocateInModule(module, code + 0x152);
+    EXPECT_EQ(location.moduleName, "fakeprog");
+    EXPECT_EQ(location.unitName, "Unit1");
+    EXPECT_EQ(location.line, 31);
+    EXPECT_EQ(location.functionStart, code + 0x140);
+    EXPECT_EQ(location.functionName, "TForm1.Button1Click");
+}
+
+TEST(SymbolLoader, PrefersThePackageEmbeddedInTheModuleOverItsDwarf) {
+    TempDir dir;
+    const std::string copy = dir / "embedded";
+    fs::copy_file("/proc/self/exe", copy);
+    const TModuleInfo* self = TModuleCache::Instance().FindModule(AddressOf(&qv_crash_test::Outer));
+    ASSERT_NE(self, nullptr);
+    TModuleInfo module = *self;
+    module.path = copy;
+
+    TMapFile map;
+    ASSERT_TRUE(TSymbolLoader::Load(module, map));
+    EXPECT_EQ(map.PublicExactlyAt(AddressOf(&qv_crash_test::Outer))->name, "qv_crash_test::Outer");
+
+    TMapFile packed;
+    packed.codeStart = module.codeStart;
+    packed.publics.push_back({true, TMfKind::Code, "Embedded", AddressOf(&qv_crash_test::Outer)});
+    std::string error;
+    ASSERT_TRUE(TSymbolEmbedder::Embed(copy, TSymbolPackage::Write(packed), error)) << error;
+    ASSERT_TRUE(TSymbolLoader::Load(module, map));
+    EXPECT_EQ(map.PublicAt(AddressOf(&qv_crash_test::Outer) + 4)->name, "Embedded");
+
+    packed.publics[0].name = "Replaced";
+    ASSERT_TRUE(TSymbolEmbedder::Embed(copy, TSymbolPackage::Write(packed), error)) << error;
+    ASSERT_TRUE(TSymbolLoader::Load(module, map));
+    EXPECT_EQ(map.PublicAt(AddressOf(&qv_crash_test::Outer))->name, "Replaced");
+}
+
+TEST(SymbolLoader, NamesSiblingFiles) {
+    EXPECT_EQ(TSymbolLoader::SiblingFile("/opt/q/quorvane", ".map"), "/opt/q/quorvane.map");
+    EXPECT_EQ(TSymbolLoader::SiblingFile("/opt/q.d/quorvane", ".zor"), "/opt/q.d/quorvane.zor");
+    EXPECT_EQ(TSymbolLoader::SiblingFile("/lib/libz.so.1", ".map"), "/lib/libz.so.map");
+    EXPECT_EQ(TSymbolLoader::SiblingFile("/opt/.hidden", ".map"), "/opt/.hidden.map");
+}
