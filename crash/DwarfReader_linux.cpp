@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace qv::crash {
 
@@ -78,13 +79,21 @@ public:
                 {true, TMfKind::Code, bias_ + start, static_cast<uint32_t>(end - start), name});
         });
         Lines(unit);
+        scopes_.clear();
+        unscoped_.clear();
         Scope(unit, 0);
+        // A definition made outside its namespace takes the scope of its declaration.
+        for (const auto& [index, declaration] : unscoped_)
+            if (const auto scope = scopes_.find(declaration); scope != scopes_.end())
+                map_.publics[index].name.insert(0, scope->second);
     }
 
 private:
     TMapFile& map_;
     uintptr_t bias_;
     std::vector<TElfRange> code_;
+    std::unordered_map<Dwarf_Off, std::string> scopes_;
+    std::vector<std::pair<size_t, Dwarf_Off>> unscoped_;
 
     bool InCode(Dwarf_Addr start, Dwarf_Addr end) const {
         return std::any_of(code_.begin(), code_.end(), [&](const TElfRange& r) {
@@ -116,22 +125,30 @@ private:
         }
     }
 
-    void Scope(Dwarf_Die& parent, int depth) {
+    // prefix is the enclosing namespaces and classes, for functions without a linkage name.
+    void Scope(Dwarf_Die& parent, int depth, const std::string& prefix = {}) {
         if (depth > kMaxScopeDepth) return;
         Dwarf_Die child;
         if (dwarf_child(&parent, &child) != 0) return;
         do {
-            switch (dwarf_tag(&child)) {
+            const int tag = dwarf_tag(&child);
+            const char* name = dwarf_diename(&child);
+            switch (tag) {
             case DW_TAG_subprogram:
-                Function(child);
-                Scope(child, depth + 1);
+                if (!prefix.empty()) scopes_[dwarf_dieoffset(&child)] = prefix;
+                Function(child, prefix);
+                Scope(child, depth + 1, prefix);
                 break;
             case DW_TAG_namespace:
+                Scope(child, depth + 1, prefix + (name != nullptr ? name : "(anonymous namespace)") + "::");
+                break;
             case DW_TAG_class_type:
             case DW_TAG_structure_type:
             case DW_TAG_union_type:
+                Scope(child, depth + 1, name != nullptr ? prefix + name + "::" : prefix);
+                break;
             case DW_TAG_lexical_block:
-                Scope(child, depth + 1);
+                Scope(child, depth + 1, prefix);
                 break;
             default:
                 break;
@@ -139,16 +156,21 @@ private:
         } while (dwarf_siblingof(&child, &child) == 0);
     }
 
-    void Function(Dwarf_Die& die) {
+    void Function(Dwarf_Die& die, const std::string& prefix) {
         Dwarf_Attribute attribute;
         const char* linkage = dwarf_formstring(dwarf_attr_integrate(&die, DW_AT_linkage_name, &attribute));
         if (linkage == nullptr)
             linkage = dwarf_formstring(dwarf_attr_integrate(&die, DW_AT_MIPS_linkage_name, &attribute));
         const char* plain = dwarf_formstring(dwarf_attr_integrate(&die, DW_AT_name, &attribute));
         if (linkage == nullptr && plain == nullptr) return;
-        const std::string name = linkage != nullptr ? FunctionNameFromLinkage(linkage) : plain;
+        const std::string name = linkage != nullptr ? FunctionNameFromLinkage(linkage) : prefix + plain;
+        Dwarf_Die declaration;
+        const bool needsScope =
+            linkage == nullptr && prefix.empty() &&
+            dwarf_formref_die(dwarf_attr(&die, DW_AT_specification, &attribute), &declaration);
         // Every range gets the name, so that split-off cold parts are not taken for the function before.
         Ranges(die, [&](Dwarf_Addr start, Dwarf_Addr) {
+            if (needsScope) unscoped_.emplace_back(map_.publics.size(), dwarf_dieoffset(&declaration));
             map_.publics.push_back({true, TMfKind::Code, name, bias_ + start});
         });
     }

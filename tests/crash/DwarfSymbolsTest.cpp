@@ -1,4 +1,6 @@
+#include "crash/DwarfPackager.h"
 #include "crash/ExportTable.h"
+#include "crash/MapFileCache.h"
 #include "crash/MapFileReader.h"
 #include "crash/ModuleCache.h"
 #include "crash/SymbolEmbedder.h"
@@ -212,4 +214,36 @@ TEST(SymbolLoader, NamesSiblingFiles) {
     EXPECT_EQ(TSymbolLoader::SiblingFile("/opt/q.d/quorvane", ".zor"), "/opt/q.d/quorvane.zor");
     EXPECT_EQ(TSymbolLoader::SiblingFile("/lib/libz.so.1", ".map"), "/lib/libz.so.map");
     EXPECT_EQ(TSymbolLoader::SiblingFile("/opt/.hidden", ".map"), "/opt/.hidden.map");
+}
+
+TEST(DwarfPackager, PackageOfTheProgramFileAgreesWithItsLoadedSymbols) {
+    const TModuleInfo* self = TModuleCache::Instance().FindModule(AddressOf(&qv_crash_test::Outer));
+    ASSERT_NE(self, nullptr);
+    TMapFile table;
+    std::string error;
+    const auto package = TDwarfPackager::Package(self->path, table, error);
+    ASSERT_TRUE(package.has_value()) << error;
+
+    TMapFile unpacked;
+    unpacked.codeStart = self->codeStart;
+    ASSERT_TRUE(TSymbolPackage::Read(package->data(), package->size(), unpacked));
+    const TMapFile& loaded = TMapFileCache::Instance().MapFile(*self);
+    ASSERT_TRUE(loaded.valid);
+    EXPECT_EQ(unpacked.entryPoint, loaded.entryPoint);
+    EXPECT_EQ(unpacked.publics.size(), loaded.publics.size());
+    for (uintptr_t address = self->codeStart; address < self->codeEnd; address += 61) {
+        const TMfPublic* expected = loaded.PublicAt(address);
+        const TMfPublic* found = unpacked.PublicAt(address);
+        ASSERT_EQ(found == nullptr, expected == nullptr);
+        if (found != nullptr) {
+            ASSERT_EQ(found->address, expected->address);
+            ASSERT_EQ(found->name, expected->name.substr(0, 255));
+        }
+        const TMfLine* line = unpacked.LineAt(address);
+        ASSERT_EQ(line != nullptr ? line->line : 0,
+                  loaded.LineAt(address) ? loaded.LineAt(address)->line : 0);
+    }
+
+    TMapFile none;
+    EXPECT_FALSE(TDwarfPackager::Package("/proc/self/status", none, error).has_value());
 }
