@@ -15,8 +15,9 @@ namespace {
 constexpr size_t kReplyCacheBytes = 32 * 1024 * 1024;
 
 std::string Param(const RequestHandler::Params& params, const std::string& key) {
-    const auto found = params.find(key);
-    return found == params.end() ? std::string() : found->second;
+    // The first of repeated keys, as the query gave them.
+    const auto found = params.lower_bound(key);
+    return found == params.end() || found->first != key ? std::string() : found->second;
 }
 
 // Only plain decimal digits; nothing when the text is empty, signed, padded or too long.

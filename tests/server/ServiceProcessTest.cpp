@@ -1,0 +1,162 @@
+#include "tests/server/ServiceDatabase.h"
+#include "tests/support/PeerProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <memory>
+#include <netinet/in.h>
+#include <random>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+namespace {
+
+struct Reply {
+    std::string status;
+    std::string body;
+};
+
+// Sends the bytes as they are and reads until the server closes. `halfClose` shuts the
+// write side at once, so that a partial request cannot keep the server waiting.
+std::string Exchange(uint16_t port, const std::string& bytes, bool halfClose) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    timeval limit{10, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(port);
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string received;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+        (void)!::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (halfClose) ::shutdown(fd, SHUT_WR);
+        char buffer[8192];
+        for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
+            received.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return received;
+}
+
+Reply Get(uint16_t port, const std::string& target) {
+    const std::string raw =
+        Exchange(port, "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n", false);
+    const size_t lineEnd = raw.find("\r\n");
+    const size_t headEnd = raw.find("\r\n\r\n");
+    if (lineEnd == std::string::npos || headEnd == std::string::npos) return {raw, ""};
+    return {raw.substr(0, lineEnd), raw.substr(headEnd + 4)};
+}
+
+std::string Target(const std::string& action, const std::string& rest = "") {
+    return "/app.php?action=" + action + "&email=demo@quorvane.example&password=demo" + rest;
+}
+
+class ServiceProcessTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        service_ = std::make_unique<qv::test::PeerProcess>(
+            "/bin/sh",
+            std::vector<std::string>{"-c", std::string("exec ") + QV_SERVICE_PATH +
+                                               " --port \"$(cat {CONFIG})\" --db " +
+                                               qv::test::ServiceDatabasePath()},
+            "{PORT}");
+    }
+    static void TearDownTestSuite() { service_.reset(); }
+
+    void SetUp() override { ASSERT_TRUE(service_->Started()) << service_->Log(); }
+
+    static uint16_t Port() { return service_->Port(); }
+
+    static std::unique_ptr<qv::test::PeerProcess> service_;
+};
+
+std::unique_ptr<qv::test::PeerProcess> ServiceProcessTest::service_;
+
+} // namespace
+
+TEST_F(ServiceProcessTest, EachActionAnswersByteExact) {
+    const Reply login = Get(Port(), Target("check_login"));
+    EXPECT_EQ(login.status, "HTTP/1.1 200 OK");
+    EXPECT_EQ(login.body, "userAnna M\xFCller{{}}construction,software,medical equipment,cleaning,energy");
+    EXPECT_EQ(Get(Port(), "/app.php?action=check_login&email=demo@quorvane.example&password=x").body,
+              "Bad login");
+
+    const Reply today = Get(Port(), Target("browse", "&page=1&keyword=&filterby1='EU'"));
+    EXPECT_EQ(today.body.substr(0, 14), "ok       300\r\n");
+    EXPECT_EQ(std::count(today.body.begin(), today.body.end(), '\n'), 41);
+    EXPECT_EQ(today.body.substr(today.body.size() - 2), "\r\n");
+
+    const std::string firstId = today.body.substr(today.body.find("\r\n", 14) + 2,
+                                                  today.body.find("\r\n", today.body.find("\r\n", 14) + 2) -
+                                                      today.body.find("\r\n", 14) - 2);
+    const Reply view = Get(Port(), Target("view_tender", "&id=" + firstId));
+    EXPECT_EQ(view.body.substr(0, 4), "ok\r\n");
+    EXPECT_EQ(view.body.substr(4, today.body.find("\r\n", 14) - 14),
+              today.body.substr(14, today.body.find("\r\n", 14) - 14));
+    EXPECT_EQ(Get(Port(), Target("view_tender", "&id=0")).body, "No such tender");
+    EXPECT_EQ(Get(Port(), Target("fly")).body, "Unknown action");
+    EXPECT_EQ(Get(Port(), "/index.html").status, "HTTP/1.1 404 Not Found");
+}
+
+TEST_F(ServiceProcessTest, QueryIsDecodedAsWebServersDo) {
+    const auto total = [](const Reply& reply) { return reply.body.substr(0, 12); };
+    const std::string spaced =
+        total(Get(Port(), Target("browse", "&page=1&keyword=medical%20equipment&filterby1='EU'")));
+    EXPECT_EQ(total(Get(Port(), Target("browse", "&page=1&keyword=medical+equipment&filterby1='EU'"))),
+              spaced);
+    EXPECT_NE(spaced, "ok         0");
+    EXPECT_EQ(total(Get(Port(), Target("browse", "&page=1&keyword=M%FCnchen&filterby1=%27DE%27"))),
+              total(Get(Port(), Target("browse", "&page=1&keyword=M%FCnchen&filterby1='DE'"))));
+    const Reply rd = Get(Port(), Target("browse", "&page=1&keyword=R%26D&filterby1='EU'"));
+    EXPECT_NE(rd.body.find("R&D"), std::string::npos);
+    // Unescaped, the "&" ends the value: the service then searches for the first word alone.
+    const std::string cut =
+        total(Get(Port(), Target("browse", "&page=1&keyword=supply&works&filterby1='EU'")));
+    EXPECT_EQ(cut, total(Get(Port(), Target("browse", "&page=1&keyword=supply&filterby1='EU'"))));
+    EXPECT_NE(cut, total(Get(Port(), Target("browse", "&page=1&keyword=supply%26works&filterby1='EU'"))));
+}
+
+TEST_F(ServiceProcessTest, MalformedRequestsNeverStopTheService) {
+    const std::vector<std::string> targets = {
+        "/app.php?%",
+        "/app.php?%%%&&==&=",
+        "/app.php?action=%00",
+        "/app.php?action=browse&page=%FF",
+        "/app.php?action",
+        "/app.php?=browse",
+        "/app.php?action=check_login&email=%zz&password=%",
+        "/app.php?" + std::string(7000, 'a'),
+        "/app.php?action=" + std::string(20000, '%'),
+        Target("browse", "&page=99999999&keyword=%22%2A%28&filterby1='"),
+        Target("view_tender", "&id=9223372036854775807"),
+    };
+    for (const auto& target : targets) {
+        const Reply reply = Get(Port(), target);
+        EXPECT_EQ(reply.status.substr(0, 9), "HTTP/1.1 ") << target.substr(0, 60);
+        EXPECT_NE(reply.status.substr(9, 1), "5") << target.substr(0, 60);
+    }
+    std::mt19937 random(9);
+    for (int round = 0; round < 150; ++round) {
+        std::string bytes = round % 2 ? "GET /app.php?" : "";
+        for (int n = random() % 200; n > 0; --n)
+            bytes += static_cast<char>(round % 3 ? "a=&%+?\r\n :/0F"[random() % 14] : random());
+        Exchange(Port(), bytes, true);
+    }
+    EXPECT_EQ(Get(Port(), Target("check_login")).body.substr(0, 4), "user");
+}
+
+TEST_F(ServiceProcessTest, LogsOneLineForEachRequestWithoutPasswords) {
+    const auto count = [] {
+        const std::string log = service_->Log();
+        return std::count(log.begin(), log.end(), '\n');
+    };
+    const auto before = count();
+    for (int i = 0; i < 5; ++i)
+        Get(Port(),
+            "/app.php?action=check_login&email=demo@quorvane.example&password=secret-" + std::to_string(i));
+    EXPECT_EQ(count() - before, 5);
+    EXPECT_EQ(service_->Log().find("secret-"), std::string::npos);
+    EXPECT_NE(service_->Log().find("GET /app.php action=check_login 200 9"), std::string::npos);
+}

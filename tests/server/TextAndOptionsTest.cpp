@@ -1,0 +1,95 @@
+#include "server/Cp1252.h"
+#include "server/ReplyCache.h"
+#include "server/ServiceOptions.h"
+#include "server/TenderDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace qv::server;
+
+TEST(Cp1252, EveryByteSurvivesTheRoundTrip) {
+    for (int byte = 1; byte < 256; ++byte) {
+        const std::string text(1, static_cast<char>(byte));
+        EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(text)), text) << byte;
+    }
+    EXPECT_EQ(Cp1252ToUtf8("\x80\xE9"), "\xE2\x82\xAC\xC3\xA9");
+}
+
+TEST(Cp1252, WhatTheCodePageCannotHoldBecomesAQuestionMark) {
+    EXPECT_EQ(Utf8ToCp1252("\xCE\xB1-\xE2\x82\xAC"), "?-\x80"); // Greek alpha, euro sign
+    EXPECT_EQ(Utf8ToCp1252("\xF0\x9F\x98\x80x"), "?x");         // outside the basic plane
+    EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a?");                     // cut sequence
+    EXPECT_EQ(Utf8ToCp1252("\xC3(\xFF\x80"), "?(??");           // broken lead and stray bytes
+}
+
+TEST(Cp1252, RandomBytesNeverGrowTheText) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 2000; ++round) {
+        std::string bytes(random() % 40, '\0');
+        for (auto& c : bytes)
+            c = static_cast<char>(random());
+        EXPECT_LE(Utf8ToCp1252(bytes).size(), bytes.size());
+    }
+}
+
+TEST(FullTextQuery, QuotesEachWordAndDropsEverythingElse) {
+    EXPECT_EQ(TenderDatabase::FullTextQuery("road works"), "\"road\" \"works\"");
+    EXPECT_EQ(TenderDatabase::FullTextQuery("  R&D*  \"x\" (OR) NEAR("), "\"R\" \"D\" \"x\" \"OR\" \"NEAR\"");
+    EXPECT_EQ(TenderDatabase::FullTextQuery("M\xC3\xBCnchen"), "\"M\xC3\xBCnchen\"");
+    EXPECT_EQ(TenderDatabase::FullTextQuery(" &*-+'\" "), "");
+}
+
+TEST(FullTextQuery, LongKeywordsAreCut) {
+    std::string keyword;
+    for (int i = 0; i < 100; ++i)
+        keyword += "w" + std::to_string(i) + " ";
+    const std::string query = TenderDatabase::FullTextQuery(keyword);
+    EXPECT_EQ(std::count(query.begin(), query.end(), '"'), 32);
+}
+
+TEST(ServiceOptions, ReadsBothFormsAndKeepsDefaults) {
+    std::string error;
+    const auto plain = ParseServiceOptions({}, error);
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->bind, "127.0.0.1");
+    EXPECT_EQ(plain->port, 8080);
+    const auto given = ParseServiceOptions(
+        {"--port", "0", "--bind=0.0.0.0", "--db", "x.db", "--seed=18446744073709551615"}, error);
+    ASSERT_TRUE(given) << error;
+    EXPECT_EQ(given->port, 0);
+    EXPECT_EQ(given->bind, "0.0.0.0");
+    EXPECT_EQ(given->database, "x.db");
+    EXPECT_EQ(given->seed, UINT64_MAX);
+}
+
+TEST(ServiceOptions, RefusesWhatItCannotUse) {
+    for (const auto& arguments : std::vector<std::vector<std::string>>{{"--port", "65536"},
+                                                                       {"--port", "-1"},
+                                                                       {"--port"},
+                                                                       {"--seed", "18446744073709551616"},
+                                                                       {"--seed", "1e3"},
+                                                                       {"--db="},
+                                                                       {"--verbose"},
+                                                                       {"8080"}}) {
+        std::string error;
+        EXPECT_FALSE(ParseServiceOptions(arguments, error)) << arguments[0];
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(ReplyCache, DropsTheLeastRecentlyUsedOncePastItsSize) {
+    ReplyCache cache(25);
+    cache.Store("a", std::string(9, 'a'));
+    cache.Store("b", std::string(9, 'b'));
+    ASSERT_TRUE(cache.Find("a")); // a is now the most recent
+    cache.Store("c", std::string(9, 'c'));
+    EXPECT_TRUE(cache.Find("a"));
+    EXPECT_FALSE(cache.Find("b"));
+    EXPECT_EQ(*cache.Find("c"), std::string(9, 'c'));
+    EXPECT_EQ(cache.Bytes(), 20u);
+    cache.Store("huge", std::string(100, 'h'));
+    EXPECT_FALSE(cache.Find("huge"));
+    EXPECT_TRUE(cache.Find("a"));
+}
