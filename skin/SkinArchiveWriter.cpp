@@ -49,13 +49,17 @@ std::string DeflateRaw(const std::string& data, bool store) {
     z_stream z{};
     if (deflateInit2(&z, store ? 0 : 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY) != Z_OK)
         throw framework::Exception("Cannot start deflate");
-    std::string out(deflateBound(&z, static_cast<uLong>(data.size())), '\0');
     z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
     z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    const int result = deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
+    std::string out;
+    int result = Z_OK;
+    while (result == Z_OK) {
+        char chunk[65536];
+        z.next_out = reinterpret_cast<Bytef*>(chunk);
+        z.avail_out = sizeof chunk;
+        result = deflate(&z, Z_FINISH);
+        out.append(chunk, sizeof chunk - z.avail_out);
+    }
     deflateEnd(&z);
     if (result != Z_STREAM_END) throw framework::Exception("Cannot deflate skin data");
     return out;

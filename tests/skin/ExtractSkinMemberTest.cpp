@@ -1,0 +1,105 @@
+#include "SkinTestSupport.h"
+
+#include "skin/ExtractSkinMember.h"
+#include "skin/SkinArchiveWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+using namespace qv::skin;
+using namespace qv::skin::test;
+
+namespace {
+
+std::string ReadFile(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+class ExtractSkinMemberTest : public ::testing::Test {
+protected:
+    int Extract(const std::string& archive, const std::string& password = "",
+                const std::string& member = kSkinMemberName) {
+        return ExtractSkinMember(scratch_.Write("archive.ssk", archive), member, Output(), password);
+    }
+    std::string Output() const { return scratch_.Path() + "/input/member"; }
+
+    TScratchFolder scratch_;
+    const std::string member_ = MixedData(100000, 21);
+};
+
+} // namespace
+
+TEST_F(ExtractSkinMemberTest, WritesTheMemberMatchingItsNameWithoutCase) {
+    TSkinArchiveOptions options;
+    options.memberName = "SkinData.sk2";
+    EXPECT_EQ(Extract(BuildSkinArchive(member_, options)), 0);
+    EXPECT_EQ(ReadFile(Output()), member_);
+
+    options.store = true;
+    EXPECT_EQ(Extract(BuildSkinArchive(member_, options), "", "skindata.SK2"), 0);
+    EXPECT_EQ(ReadFile(Output()), member_);
+}
+
+TEST_F(ExtractSkinMemberTest, UnreadableArchivesGiveOne) {
+    const std::string archive = BuildSkinArchive(member_, {});
+    EXPECT_EQ(ExtractSkinMember(scratch_.Path() + "/missing.ssk", kSkinMemberName, Output(), ""), 1);
+    EXPECT_EQ(ExtractSkinMember(scratch_.Path(), kSkinMemberName, Output(), ""), 1);
+    EXPECT_EQ(Extract(archive, "", "OTHER.SK2"), 1);
+    EXPECT_EQ(Extract("PK" + archive.substr(2)), 1);
+    EXPECT_EQ(Extract("SK"), 1);
+    EXPECT_EQ(Extract(""), 1);
+
+    std::string withComment = archive;
+    withComment[withComment.size() - 2] = 1;
+    EXPECT_EQ(Extract(withComment), 1);
+    EXPECT_EQ(Extract(archive + "trailing bytes"), 1);
+
+    // The central directory names the member but the deflate data is cut short.
+    TSkinArchiveOptions options;
+    const std::string deflated = DeflateRaw(member_, false);
+    EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated.substr(0, deflated.size() / 2), 0, 0, options)),
+              1);
+
+    EXPECT_EQ(
+        ExtractSkinMember(scratch_.Write("a.ssk", archive), kSkinMemberName, "/nonexistent/dir/out", ""), 1);
+}
+
+TEST_F(ExtractSkinMemberTest, EncryptedMemberNeedsTheRightPassword) {
+    TSkinArchiveOptions options;
+    options.password = "s3cret";
+    options.headerSeed = 4;
+    const std::string archive = BuildSkinArchive(member_, options);
+    EXPECT_EQ(Extract(archive, ""), 2);
+    EXPECT_EQ(Extract(archive, "S3CRET"), 2);
+    EXPECT_EQ(Extract(archive, "s3cre"), 2);
+    EXPECT_EQ(Extract(archive, "s3cret"), 0);
+    EXPECT_EQ(ReadFile(Output()), member_);
+
+    options.store = true;
+    EXPECT_EQ(Extract(BuildSkinArchive(member_, options), "s3cret"), 0);
+    EXPECT_EQ(ReadFile(Output()), member_);
+}
+
+TEST_F(ExtractSkinMemberTest, FlagBitThreeTakesTheCheckByteFromTheTime) {
+    TSkinArchiveOptions options;
+    options.password = "pw";
+    options.timeCheckByte = true;
+    options.dosTime = 0x5A21;
+    options.headerSeed = 8;
+    // Only the time's high byte matches the header here: the CRC's high byte differs.
+    const std::string member = "a member whose CRC-32 does not start with 0x5A";
+    std::string archive = BuildSkinArchive(member, options);
+    ASSERT_NE(static_cast<uint8_t>(archive[17]), 0x5A);
+    EXPECT_EQ(Extract(archive, "pw"), 0);
+    EXPECT_EQ(ReadFile(Output()), member);
+
+    // Without bit 3 in the central record the CRC byte is compared and fails.
+    const size_t central = archive.size() - 22 - 46 - std::string(kSkinMemberName).size();
+    archive[central + 8] = static_cast<char>(archive[central + 8] & ~0x08);
+    EXPECT_EQ(Extract(archive, "pw"), 2);
+}

@@ -1,0 +1,263 @@
+#include "SkinTestSupport.h"
+
+#include "framework/Exception.h"
+#include "skin/LittleEndian.h"
+#include "skin/SkinArchiveWriter.h"
+#include "skin/SkinDataBuilder.h"
+#include "skin/sk2SkinFileReader.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace qv::skin;
+using namespace qv::skin::test;
+
+namespace {
+
+constexpr const char* kReadError = "Failed to read skin file!";
+
+class SkinFileReaderTest : public ::testing::Test {
+protected:
+    std::unique_ptr<Tsk2SkinFileReader> Load(const std::string& archive, const std::string& password = "") {
+        return std::make_unique<Tsk2SkinFileReader>(scratch_.Write("skin.ssk", archive), password);
+    }
+    std::unique_ptr<Tsk2SkinFileReader> LoadData(const std::string& skinData,
+                                                 const TSkinArchiveOptions& options = {}) {
+        return Load(BuildSkinArchive(skinData, options), options.password);
+    }
+    // Loads and reports the failure message, or "" when construction returned.
+    std::string LoadError(const std::string& archive) {
+        try {
+            Load(archive);
+        } catch (const std::exception& e) {
+            return e.what();
+        }
+        return "";
+    }
+
+    TScratchFolder scratch_;
+};
+
+// A skin data block whose records are patched after laying out: the record at index i starts at
+// RecordOffset(i) when every payload before it has the given sizes.
+size_t RecordOffset(const std::vector<size_t>& payloadSizes, size_t index) {
+    size_t offset = 24;
+    for (size_t i = 0; i < index; ++i)
+        offset += 77 + payloadSizes[i];
+    return offset;
+}
+
+void PutU32At(std::string& bytes, size_t offset, uint32_t value) {
+    std::string field;
+    AppendU32(field, value);
+    bytes.replace(offset, 4, field);
+}
+
+} // namespace
+
+TEST_F(SkinFileReaderTest, LoadsEveryKindInFileOrderAndLooksNamesUpWithoutCase) {
+    const QImage title = PatternImage(58, 48, 1);
+    const std::string longName(64, 'N');
+    TSkinDataBuilder builder;
+    builder.AddBitmap("SKIN2_TITLEBAR1", EncodeBmp24(title));
+    builder.AddInteger("SKIN2_FORMCOLOR", 0xF6E4DA);
+    builder.AddInteger("SKIN2_BOTTOMREGIONMINY", -1);
+    builder.AddFlag("SKIN2_TITLEBARNEEDREGION", 1);
+    builder.AddFlag("SKIN2_RADIOBUTTONTRANS", 200);
+    builder.AddItem("SKIN2_FUTURE", 9, "ignored payload");
+    builder.AddText("SKIN2_NOTE", "pale blue");
+    builder.AddInteger(longName, 64);
+    const auto reader = LoadData(builder.Data());
+
+    ASSERT_TRUE(reader->SkinLoaded());
+    EXPECT_EQ(reader->GetInteger("skin2_formcolor"), 16180442);
+    EXPECT_EQ(reader->GetInteger("SKIN2_BOTTOMREGIONMINY"), -1);
+    EXPECT_EQ(reader->GetInteger(longName), 64);
+    EXPECT_TRUE(reader->GetBool("Skin2_TitleBarNeedRegion"));
+    EXPECT_TRUE(reader->GetBool("SKIN2_RADIOBUTTONTRANS"));
+    const QImage* bitmap = reader->GetBitmap("skin2_titlebar1");
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(bitmap->convertToFormat(QImage::Format_RGB32), title);
+    EXPECT_EQ(reader->Flags().Lines(),
+              (std::vector<std::string>{"SKIN2_TITLEBARNEEDREGION=1", "SKIN2_RADIOBUTTONTRANS=200"}));
+    EXPECT_EQ(reader->Texts().Lines(), std::vector<std::string>{"SKIN2_NOTE=pale blue"});
+
+    std::vector<std::string> order;
+    for (const auto& item : reader->Items())
+        order.push_back(std::to_string(static_cast<int>(item.kind)) + item.name);
+    EXPECT_EQ(order, (std::vector<std::string>{"0SKIN2_TITLEBAR1", "1SKIN2_FORMCOLOR",
+                                               "1SKIN2_BOTTOMREGIONMINY", "2SKIN2_TITLEBARNEEDREGION",
+                                               "2SKIN2_RADIOBUTTONTRANS", "3SKIN2_NOTE", "1" + longName}));
+}
+
+TEST_F(SkinFileReaderTest, AbsentItemsAndOtherKindsYieldTheDefaults) {
+    TSkinDataBuilder builder;
+    builder.AddFlag("SKIN2_TITLEBARNEEDREGION", 1);
+    builder.AddInteger("SKIN2_TITLEBARICONPOSX", 7);
+    builder.AddText("SKIN2_TEXTNUMBER", "12");
+    const auto reader = LoadData(builder.Data());
+    ASSERT_TRUE(reader->SkinLoaded());
+    EXPECT_EQ(reader->GetInteger("SKIN2_TITLEBAR4"), -1);
+    EXPECT_EQ(reader->GetBitmap("SKIN2_TITLEBAR4"), nullptr);
+    EXPECT_FALSE(reader->GetBool("SKIN2_TITLEFIVESECT"));
+    // Integers, flags and texts live in separate lists.
+    EXPECT_EQ(reader->GetInteger("SKIN2_TITLEBARNEEDREGION"), -1);
+    EXPECT_FALSE(reader->GetBool("SKIN2_TITLEBARICONPOSX"));
+    EXPECT_EQ(reader->GetInteger("SKIN2_TEXTNUMBER"), -1);
+    EXPECT_EQ(reader->GetInteger("SKIN2_TITLEBARICONPOS"), -1);
+}
+
+TEST_F(SkinFileReaderTest, FirstOccurrenceOfANameWins) {
+    TSkinDataBuilder builder;
+    builder.AddInteger("SKIN2_FORMCOLOR", 1);
+    builder.AddBitmap("skin2_button", EncodeBmp24(PatternImage(4, 2, 1)));
+    builder.AddInteger("skin2_FormColor", 2);
+    builder.AddFlag("SKIN2_BUTTONTRANS", 0);
+    builder.AddFlag("SKIN2_BUTTONTRANS", 1);
+    builder.AddBitmap("SKIN2_BUTTON", EncodeBmp24(PatternImage(6, 3, 2)));
+    const auto reader = LoadData(builder.Data());
+    EXPECT_EQ(reader->GetInteger("SKIN2_FORMCOLOR"), 1);
+    EXPECT_FALSE(reader->GetBool("SKIN2_BUTTONTRANS"));
+    ASSERT_NE(reader->GetBitmap("SKIN2_BUTTON"), nullptr);
+    EXPECT_EQ(reader->GetBitmap("SKIN2_BUTTON")->width(), 4);
+    EXPECT_EQ(reader->Items().size(), 6u);
+}
+
+TEST_F(SkinFileReaderTest, TerminatorFirstLoadsAnEmptySkin) {
+    const auto reader = LoadData(TSkinDataBuilder().Data());
+    EXPECT_TRUE(reader->SkinLoaded());
+    EXPECT_TRUE(reader->Items().empty());
+    EXPECT_EQ(reader->GetInteger("SKIN2_FORMCOLOR"), -1);
+}
+
+TEST_F(SkinFileReaderTest, FollowsRecordOffsetsRatherThanAdjacency) {
+    TSkinDataBuilder builder;
+    builder.AddInteger("SKIN2_A", 1);
+    builder.AddInteger("SKIN2_B", 2);
+    std::string data = builder.Data();
+    // Make the header point at B, B at A and A at the terminator.
+    const size_t a = RecordOffset({4, 4}, 0);
+    const size_t b = RecordOffset({4, 4}, 1);
+    const size_t terminator = RecordOffset({4, 4}, 2);
+    PutU32At(data, 20, static_cast<uint32_t>(b));
+    PutU32At(data, b + 73, static_cast<uint32_t>(a));
+    PutU32At(data, a + 73, static_cast<uint32_t>(terminator));
+    const auto reader = LoadData(data);
+    ASSERT_EQ(reader->Integers().Lines(), (std::vector<std::string>{"SKIN2_B=2", "SKIN2_A=1"}));
+}
+
+TEST_F(SkinFileReaderTest, EncryptedSkinLoadsOnlyWithItsPassword) {
+    TSkinDataBuilder builder;
+    builder.AddInteger("SKIN2_FORMCOLOR", 0xF6E4DA);
+    TSkinArchiveOptions options;
+    options.password = "blue";
+    options.headerSeed = 2;
+    const std::string archive = BuildSkinArchive(builder.Data(), options);
+
+    EXPECT_EQ(Load(archive, "blue")->GetInteger("SKIN2_FORMCOLOR"), 0xF6E4DA);
+    for (const std::string password : {"", "Blue", "bluee"}) {
+        const auto reader = Load(archive, password);
+        EXPECT_FALSE(reader->SkinLoaded()) << password;
+        EXPECT_TRUE(reader->Items().empty());
+    }
+}
+
+TEST_F(SkinFileReaderTest, TwoMegabyteMemberInflatesAndDecodes) {
+    const QImage big = PatternImage(1000, 700, 5);
+    const std::string text = MixedData(200000, 6);
+    TSkinDataBuilder builder;
+    builder.AddBitmap("SKIN2_BIG", EncodeBmp24(big));
+    builder.AddText("SKIN2_TEXT", text);
+    ASSERT_GT(builder.Data().size(), 2u << 20);
+    for (const bool store : {false, true}) {
+        TSkinArchiveOptions options;
+        options.store = store;
+        const auto reader = LoadData(builder.Data(), options);
+        ASSERT_NE(reader->GetBitmap("SKIN2_BIG"), nullptr);
+        EXPECT_EQ(reader->GetBitmap("SKIN2_BIG")->convertToFormat(QImage::Format_RGB32), big);
+        EXPECT_EQ(reader->Texts()[0], "SKIN2_TEXT=" + text);
+    }
+}
+
+TEST_F(SkinFileReaderTest, LeavesNoTemporaryFileBehind) {
+    TSkinDataBuilder builder;
+    builder.AddInteger("SKIN2_FORMCOLOR", 1);
+    TSkinArchiveOptions encrypted;
+    encrypted.password = "pw";
+    LoadData(builder.Data());
+    Load(BuildSkinArchive(builder.Data(), encrypted), "");
+    EXPECT_NE(LoadError(BuildSkinArchive("too short", {})), "");
+    EXPECT_EQ(scratch_.TemporaryEntries(), 0);
+}
+
+TEST_F(SkinFileReaderTest, MalformedSkinDataFailsWithTheReadError) {
+    TSkinDataBuilder builder;
+    builder.AddInteger("SKIN2_A", 1);
+    builder.AddBitmap("SKIN2_B", EncodeBmp24(PatternImage(3, 3, 1)));
+    const std::string valid = builder.Data();
+    const size_t a = RecordOffset({}, 0);
+    const size_t b = RecordOffset({4}, 1);
+    const auto patched = [&](size_t offset, uint32_t value) {
+        std::string data = valid;
+        PutU32At(data, offset, value);
+        return BuildSkinArchive(data, {});
+    };
+    const auto withByte = [&](size_t offset, char value) {
+        std::string data = valid;
+        data[offset] = value;
+        return BuildSkinArchive(data, {});
+    };
+    ASSERT_EQ(LoadError(BuildSkinArchive(valid, {})), "");
+
+    EXPECT_EQ(LoadError(patched(a + 73, static_cast<uint32_t>(a))), kReadError) << "record chain loops";
+    EXPECT_EQ(LoadError(patched(a + 69, 0xFFFFFFFF)), kReadError) << "payload size";
+    EXPECT_EQ(LoadError(patched(a + 65, 0xFFFFFF00)), kReadError) << "payload offset";
+    EXPECT_EQ(LoadError(patched(a + 73, 0x7FFFFFFF)), kReadError) << "next record offset";
+    EXPECT_EQ(LoadError(patched(a + 69, 3)), kReadError) << "integer size";
+    EXPECT_EQ(LoadError(withByte(a + 64, 2)), kReadError) << "flag size";
+    EXPECT_EQ(LoadError(patched(12, 0x7FFFFFFF)), kReadError) << "header size";
+    EXPECT_EQ(LoadError(patched(12, 8)), kReadError) << "header size";
+    EXPECT_EQ(LoadError(patched(20, 0xFFFFFFF0)), kReadError) << "first record offset";
+    EXPECT_EQ(LoadError(withByte(b + 77, 'X')), kReadError) << "bitmap signature";
+    EXPECT_EQ(LoadError(BuildSkinArchive(valid.substr(0, 15), {})), kReadError);
+    EXPECT_EQ(LoadError(BuildSkinArchive(valid.substr(0, valid.size() - 1), {})), kReadError);
+    EXPECT_EQ(LoadError("not an archive"), kReadError);
+    EXPECT_THROW(Tsk2SkinFileReader(scratch_.Path() + "/missing.ssk", ""), qv::framework::Exception);
+}
+
+TEST_F(SkinFileReaderTest, RandomCorruptionFailsCleanly) {
+    TSkinDataBuilder builder;
+    builder.AddBitmap("SKIN2_TITLEBAR1", EncodeBmp24(PatternImage(20, 12, 1)));
+    builder.AddInteger("SKIN2_FORMCOLOR", 0xF6E4DA);
+    builder.AddFlag("SKIN2_TITLEBARNEEDREGION", 1);
+    builder.AddText("SKIN2_NOTE", "text");
+    builder.AddBitmap("SKIN2_BUTTON", EncodeBmp24(PatternImage(9, 5, 2)));
+    const std::string data = builder.Data();
+    TSkinArchiveOptions encrypted;
+    encrypted.password = "pw";
+    TSkinArchiveOptions stored;
+    stored.store = true;
+
+    int failed = 0;
+    int loaded = 0;
+    const auto attempt = [&](const std::string& archive, const std::string& password) {
+        try {
+            loaded += Load(archive, password)->SkinLoaded() ? 1 : 0;
+        } catch (const std::exception& e) {
+            ASSERT_STREQ(e.what(), kReadError);
+            ++failed;
+        }
+    };
+    const auto plain = [&](const std::string& archive) { attempt(archive, ""); };
+    ForEachCorruption(BuildSkinArchive(data, {}), 400, 1, plain);
+    ForEachCorruption(BuildSkinArchive(data, stored), 400, 2, plain);
+    ForEachCorruption(BuildSkinArchive(data, encrypted), 300, 3,
+                      [&](const std::string& archive) { attempt(archive, "pw"); });
+    // Damage inside the skin data itself, behind an intact archive layer.
+    ForEachCorruption(data, 900, 4,
+                      [&](const std::string& damaged) { plain(BuildSkinArchive(damaged, stored)); });
+    EXPECT_GT(failed, 1000);
+    EXPECT_GT(loaded, 100);
+    EXPECT_EQ(scratch_.TemporaryEntries(), 0);
+}
