@@ -57,6 +57,9 @@ QV_EXCEPTION_CLASS(EIdNotEnoughDataInBuffer, EIdTCPConnectionError);
 QV_EXCEPTION_CLASS(EIdInterceptPropIsNil, EIdTCPConnectionError);
 QV_EXCEPTION_CLASS(EIdInterceptPropInvalid, EIdTCPConnectionError);
 QV_EXCEPTION_CLASS(EIdNoDataToRead, EIdTCPConnectionError);
+// A peer that sends more than a reader is prepared to buffer: a line or a reply header without end.
+QV_EXCEPTION_CLASS(EIdMaxLineLengthExceeded, EIdTCPConnectionError);
+QV_EXCEPTION_CLASS(EIdReplyHeaderTooLarge, EIdTCPConnectionError);
 
 QV_EXCEPTION_CLASS(EIdSocksError, EIdException);
 QV_EXCEPTION_CLASS(EIdSocksRequestFailed, EIdSocksError);

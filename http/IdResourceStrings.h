@@ -11,6 +11,8 @@ inline constexpr const char* RSInterceptPropIsNil =
     "InterceptEnabled cannot be set to true when Intercept is nil.";
 inline constexpr const char* RSInterceptPropInvalid = "Intercept value is not valid";
 inline constexpr const char* RSObjectTypeNotSupported = "Object type not supported.";
+inline constexpr const char* RSMaxLineLengthExceeded = "Max line length exceeded.";
+inline constexpr const char* RSReplyHeaderTooLarge = "Reply header too large.";
 
 inline constexpr const char* RSStackError = "Socket Error # %d\r\n%s";
 inline constexpr const char* RSStackCanNotLoadWinsock = "%s could not be loaded.";

@@ -1,0 +1,65 @@
+#include "http/IdTCPClient.h"
+
+#include "http/IdIntercept.h"
+#include "http/IdResourceStrings.h"
+
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+
+namespace qv::http {
+
+TIdTCPClient::TIdTCPClient(framework::TComponent* owner) : TIdTCPConnection(owner) {}
+
+void TIdTCPClient::FireConnected() {
+    if (OnConnected) OnConnected(this);
+}
+
+void TIdTCPClient::Connect() {
+    if (SocketHandle().Allocated()) throw EIdAlreadyConnected(RSAlreadyConnected);
+    ResetState();
+    SocketHandle().Allocate(Id_SOCK_STREAM, 0);
+    try {
+        OpenSocket();
+        if (InterceptEnabled() && Intercept()) Intercept()->Attach(&SocketHandle());
+        socksInfo_.MakeConnection(*this, Host, Port);
+    } catch (...) {
+        try {
+            Disconnect();
+        } catch (...) {}
+        throw;
+    }
+    ReportStatus(stConnected);
+    FireConnected();
+}
+
+void TIdTCPClient::OpenSocket() {
+    TIdSocketHandle& handle = SocketHandle();
+    handle.IP = BoundIP;
+    handle.Bind();
+    const bool socks = socksInfo_.Version != svNoSocks;
+    const std::string& host = socks ? socksInfo_.Host : Host;
+    const int port = socks ? socksInfo_.Port : Port;
+    if (!TIdStack::IsDottedAddress(host)) ReportStatus(stResolving, host);
+    handle.SetPeer(GSocketStack->Resolve(host), port);
+    if (!UseNagle) {
+        const int32_t on = 1;
+        handle.SetSockOpt(IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    }
+    ReportStatus(stConnecting, handle.PeerIP());
+    GSocketStack->CheckResult(handle.Connect());
+}
+
+std::string TIdTCPClient::ConnectAndReadAll() {
+    Connect();
+    std::string all;
+    try {
+        all = ReadAll();
+    } catch (...) {
+        Disconnect();
+        throw;
+    }
+    Disconnect();
+    return all;
+}
+
+} // namespace qv::http
