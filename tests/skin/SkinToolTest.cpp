@@ -1,7 +1,5 @@
 #include "SkinTestSupport.h"
 
-#include "skin/SkinDataBuilder.h"
-
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
