@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+namespace qv::service {
+
+// The tender service's web server when nothing replaces it.
+inline constexpr const char* kServiceHost = "service.quorvane.example";
+
+// The host (and port) of the tender service: QUORVANE_SERVICE_HOST when it holds a host
+// name or address, optionally with ":port", else kServiceHost. A value that could change
+// the path or the authority of the request URL is ignored.
+std::string ServiceHost();
+// The same check on a given value; empty when it is not usable.
+std::string UsableServiceHost(const std::string& value);
+
+} // namespace qv::service
