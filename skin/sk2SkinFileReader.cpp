@@ -72,11 +72,12 @@ void Tsk2SkinFileReader::Load(const std::string& fileName, const std::string& pa
 void Tsk2SkinFileReader::ParseSkinData(const std::string& dataFileName) {
     TFileStream data(dataFileName, TFileStream::Mode::OpenRead);
     const int64_t size = data.Size();
-    const std::string probe = ReadExact(data, 0, 16);
-    const int64_t headerSize = ReadU32(reinterpret_cast<const uint8_t*>(probe.data()) + 12);
-    if (headerSize < kSk2HeaderSize || headerSize > size) Fail();
+    // Only the header's first 24 bytes mean anything to us; a larger stated size must still fit.
     const std::string header = ReadExact(data, 0, kSk2HeaderSize);
-    int64_t offset = ReadU32(reinterpret_cast<const uint8_t*>(header.data()) + 20);
+    const auto* h = reinterpret_cast<const uint8_t*>(header.data());
+    const int64_t headerSize = ReadU32(h + 12);
+    if (headerSize < kSk2HeaderSize || headerSize > size) Fail();
+    int64_t offset = ReadU32(h + 20);
 
     // Records and payloads of a well-formed skin each take their own bytes of the file, so their
     // total never exceeds its size; counting them bounds the walk when offsets loop or overlap.
