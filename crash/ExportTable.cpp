@@ -36,4 +36,10 @@ const TMfPublic* TExportTable::FunctionExactlyAt(uintptr_t address) const {
     return found != nullptr && found->address == address && !found->name.empty() ? found : nullptr;
 }
 
+uintptr_t TExportTable::NextFunctionAfter(uintptr_t address) const {
+    const auto it = std::upper_bound(functions_.begin(), functions_.end(), address,
+                                     [](uintptr_t a, const TMfPublic& f) { return a < f.address; });
+    return it != functions_.end() ? it->address : 0;
+}
+
 } // namespace qv::crash

@@ -15,6 +15,8 @@ public:
     // The export or entry point with the greatest address not above the address, or null.
     const TMfPublic* FunctionAt(uintptr_t address) const;
     const TMfPublic* FunctionExactlyAt(uintptr_t address) const;
+    // The address of the first export or entry point above the address, or 0.
+    uintptr_t NextFunctionAfter(uintptr_t address) const;
 
 private:
     std::vector<TMfPublic> functions_;

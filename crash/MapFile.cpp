@@ -56,6 +56,14 @@ const TMfPublic* TMapFile::PublicExactlyAt(uintptr_t address) const {
     return found != nullptr && found->address == address ? found : nullptr;
 }
 
+uintptr_t TMapFile::NextPublicAfter(uintptr_t address) const {
+    for (auto i = static_cast<size_t>(
+             LastNotAbove(publics, address, [](const TMfPublic& p) { return p.address; }) + 1);
+         i < publics.size(); ++i)
+        if (publics[i].valid && publics[i].kind == TMfKind::Code) return publics[i].address;
+    return 0;
+}
+
 const TMfLine* TMapFile::LineAt(uintptr_t address) const {
     const auto i = LastNotAbove(lines, address, [](const TMfLine& l) { return l.address; });
     return i >= 0 ? &lines[static_cast<size_t>(i)] : nullptr;

@@ -51,6 +51,8 @@ public:
     // The public of the given kind with the greatest address not above the address.
     const TMfPublic* PublicAt(uintptr_t address, TMfKind kind = TMfKind::Code) const;
     const TMfPublic* PublicExactlyAt(uintptr_t address) const;
+    // The address of the first code public above the address, or 0.
+    uintptr_t NextPublicAfter(uintptr_t address) const;
     const TMfLine* LineAt(uintptr_t address) const;
 };
 

@@ -1,0 +1,43 @@
+#include "crash/FunctionCache.h"
+
+#include "crash/FunctionAnalyzer.h"
+#include "crash/MapFileCache.h"
+#include "crash/ModuleCache.h"
+#include "crash/SymbolLookup.h"
+
+namespace qv::crash {
+
+namespace {
+
+TFunctionInfo AnalyzeInModule(uintptr_t start) {
+    const TModuleInfo* module = TModuleCache::Instance().FindModule(start);
+    if (module == nullptr || !module->ContainsCode(start)) {
+        TFunctionInfo none;
+        none.start = start;
+        return none;
+    }
+    TMapFileCache& symbols = TMapFileCache::Instance();
+    const TMapFile& map = symbols.MapFile(*module);
+    uintptr_t limit =
+        map.valid ? map.NextPublicAfter(start) : symbols.Exports(*module).NextFunctionAfter(start);
+    if (limit == 0 || limit > module->codeEnd) limit = module->codeEnd;
+    TFunctionInfo info = TFunctionAnalyzer::Analyze(start, limit);
+    info.name = PublicNameAt(start);
+    return info;
+}
+
+} // namespace
+
+TFunctionCache& TFunctionCache::Instance() {
+    static TFunctionCache cache;
+    return cache;
+}
+
+const TFunctionInfo& TFunctionCache::Function(uintptr_t start) {
+    const std::lock_guard lock(mutex_);
+    auto& entry = functions_[start];
+    if (!entry) entry = std::make_unique<TFunctionInfo>(AnalyzeInModule(start));
+    return *entry;
+}
+
+} // namespace qv::crash
