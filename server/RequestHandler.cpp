@@ -102,7 +102,9 @@ std::string RequestHandler::Browse(const Params& params) {
     const std::string keyword = Cp1252ToUtf8(Param(params, "keyword"));
     const std::string country = CountryCode(Param(params, "filterby1"));
 
-    const std::string key = country + '\n' + std::to_string(*page) + '\n' + keyword;
+    // The country's length keeps keys apart whatever bytes the three values hold.
+    const std::string key =
+        std::to_string(country.size()) + ':' + country + std::to_string(*page) + '\n' + keyword;
     if (auto cached = replies_.Find(key)) return std::move(*cached);
 
     const int64_t offset = (*page - 1) * kPageSize;

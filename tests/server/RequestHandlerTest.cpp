@@ -1,4 +1,6 @@
 #include "server/RequestHandler.h"
+#include "framework/DateTime.h"
+#include "framework/Format.h"
 #include "framework/StringList.h"
 #include "tests/server/ServiceDatabase.h"
 
@@ -98,6 +100,9 @@ TEST_F(RequestHandlerTest, CountryFilterNarrowsEveryListing) {
     }
     EXPECT_EQ(sum, 300);
     EXPECT_EQ(Read(Browse("", "'XX'", 1)).total, 0);
+    // Query values may hold line breaks; they must not make two listings share a reply.
+    EXPECT_EQ(Read(Browse("", "'EU\n1'", 1)).total, 0);
+    EXPECT_GT(Read(Browse("1\n", "'EU'", 1)).total, 0);
     EXPECT_EQ(Read(Browse("road", "DE", 1)).total, Read(Browse("road", "'DE'", 1)).total);
 }
 
@@ -131,7 +136,10 @@ TEST_F(RequestHandlerTest, ViewGivesTheFullTextWithDates) {
     const std::string reply = Ask({{"action", "view_tender"}, {"id", today.rows.front().second}});
     ASSERT_EQ(reply.substr(0, 4 + today.rows.front().first.size()), "ok\r\n" + today.rows.front().first);
     EXPECT_EQ(reply.find("{D+"), std::string::npos);
-    EXPECT_NE(reply.find("Date of dispatch of this notice: "), std::string::npos);
+    const auto now = qv::framework::DecodeDate(qv::framework::Now());
+    EXPECT_NE(reply.find(qv::framework::Format("Date of dispatch of this notice: %02d/%02d/%04d\r\n", now.day,
+                                               now.month, now.year)),
+              std::string::npos);
     EXPECT_EQ(reply.find('\n'), reply.find("\r\n") + 1);
 }
 
