@@ -1,9 +1,11 @@
 #include "SkinTestSupport.h"
 
 #include "skin/ExtractSkinMember.h"
+#include "skin/LittleEndian.h"
 #include "skin/SkinArchiveWriter.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <fstream>
 #include <sstream>
@@ -102,4 +104,26 @@ TEST_F(ExtractSkinMemberTest, FlagBitThreeTakesTheCheckByteFromTheTime) {
     const size_t central = archive.size() - 22 - 46 - std::string(kSkinMemberName).size();
     archive[central + 8] = static_cast<char>(archive[central + 8] & ~0x08);
     EXPECT_EQ(Extract(archive, "pw"), 2);
+}
+
+TEST(SkinArchiveWriter, LaysTheArchiveOutAsTheEmbeddedSkinIs) {
+    const std::string member = MixedData(50000, 31);
+    const std::string archive = BuildSkinArchive(member, {});
+    const auto u32 = [&](size_t offset) {
+        return ReadU32(reinterpret_cast<const uint8_t*>(archive.data()) + offset);
+    };
+    const uint32_t deflatedSize = u32(18);
+    EXPECT_EQ(archive.substr(0, 4), std::string("SK\x03\x04"));
+    EXPECT_EQ(archive.substr(30, 12), "SKINDATA.SK2");
+    EXPECT_EQ(u32(22), member.size());
+    EXPECT_EQ(u32(14),
+              crc32(0, reinterpret_cast<const Bytef*>(member.data()), static_cast<uInt>(member.size())));
+    // Local header and name, the data, a 58-byte central directory, then the 22-byte end record.
+    ASSERT_EQ(archive.size(), 42 + deflatedSize + 58 + 22);
+    const size_t central = 42 + deflatedSize;
+    EXPECT_EQ(archive.substr(central, 4), "PK\x01\x02");
+    EXPECT_EQ(archive.substr(archive.size() - 22, 4), "PK\x05\x06");
+    EXPECT_EQ(u32(archive.size() - 22 + 12), 58u);
+    EXPECT_EQ(u32(archive.size() - 22 + 16), central);
+    EXPECT_EQ(ZlibInflateRaw(archive.substr(42, deflatedSize)), member);
 }
