@@ -12,8 +12,6 @@ public:
     static bool TryRead(uintptr_t address, void* buffer, size_t size);
     // The way TryRead takes where process_vm_readv is forbidden: the bytes pass through a pipe.
     static bool TryReadThroughPipe(uintptr_t address, void* buffer, size_t size);
-    // Prepares what the first read would otherwise set up; call it before an emergency.
-    static void Prime();
 };
 
 } // namespace qv::crash

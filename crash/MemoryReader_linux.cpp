@@ -52,12 +52,6 @@ TPipeReader& Pipe() {
 
 } // namespace
 
-void TMemoryReader::Prime() {
-    char probe = 0;
-    TryRead(reinterpret_cast<uintptr_t>(&probe), &probe, 1);
-    Pipe();
-}
-
 bool TMemoryReader::TryRead(uintptr_t address, void* buffer, size_t size) {
     if (size == 0) return true;
     if (address == 0 || address + size < address) return false;

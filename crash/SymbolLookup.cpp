@@ -2,6 +2,8 @@
 
 #include "crash/MapFileCache.h"
 
+#include <algorithm>
+
 namespace qv::crash {
 
 namespace {
@@ -24,16 +26,18 @@ TLocation LocateInModule(const TModuleInfo& module, uintptr_t address) {
     if (map.valid) {
         const TMfSegment* segment = map.SegmentAt(address);
         if (segment != nullptr) location.unitName = segment->unitName;
+        // Entries before the start of the address's unit belong to other code; so do all entries
+        // for an address outside every unit, such as code linked in without debug information.
+        const bool inUnits = segment != nullptr || map.segments.empty();
+        const uintptr_t unitStart = segment != nullptr ? segment->start : 0;
         const TMfPublic* function = map.PublicAt(address, TMfKind::Code);
-        // A public before the start of the address's unit belongs to other code.
-        if (function != nullptr && (segment == nullptr || function->address >= segment->start)) {
+        if (inUnits && function != nullptr && function->address >= unitStart) {
             location.functionStart = function->address;
             location.functionName = function->name;
         }
-        uintptr_t lineFloor = segment != nullptr ? segment->start : 0;
-        if (location.functionStart > lineFloor) lineFloor = location.functionStart;
         const TMfLine* line = map.LineAt(address);
-        if (line != nullptr && line->address >= lineFloor) location.line = line->line;
+        if (inUnits && line != nullptr && line->address >= std::max(unitStart, location.functionStart))
+            location.line = line->line;
     } else if (!module.isProgram) {
         if (const TMfPublic* function = cache.Exports(module).FunctionAt(address)) {
             location.functionStart = function->address;

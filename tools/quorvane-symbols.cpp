@@ -1,9 +1,11 @@
 #include "crash/DwarfPackager.h"
 #include "crash/SymbolEmbedder.h"
 #include "crash/SymbolLoader.h"
+#include "framework/Exception.h"
 
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <string>
 
 using namespace qv::crash;
@@ -44,7 +46,12 @@ int main(int argc, char** argv) {
 
     TMapFile table;
     std::string error;
-    const auto package = TDwarfPackager::Package(binary, table, error);
+    std::optional<std::string> package;
+    try {
+        package = TDwarfPackager::Package(binary, table, error);
+    } catch (const qv::framework::Exception& e) {
+        error = binary + ": " + e.Message();
+    }
     if (!package) {
         std::fprintf(stderr, "quorvane-symbols: %s\n", error.c_str());
         return 1;

@@ -180,6 +180,11 @@ TEST(SymbolLoader, TakesTheSourcesInTheirOrder) {
     EXPECT_EQ(location.line, 31);
     EXPECT_EQ(location.functionStart, code + 0x140);
     EXPECT_EQ(location.functionName, "TForm1.Button1Click");
+
+    const TLocation outside = LocateInModule(module, code + 0x400);
+    EXPECT_EQ(outside.unitName, "");
+    EXPECT_EQ(outside.functionName, "") << "code outside every unit is not named after the last public";
+    EXPECT_EQ(outside.line, 0);
 }
 
 TEST(SymbolLoader, PrefersThePackageEmbeddedInTheModuleOverItsDwarf) {
