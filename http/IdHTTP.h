@@ -1,0 +1,102 @@
+#pragma once
+
+#include "framework/Stream.h"
+#include "framework/StringList.h"
+#include "http/IdHeaderInfo.h"
+#include "http/IdHeaderList.h"
+#include "http/IdTCPClient.h"
+
+#include <functional>
+#include <string>
+#include <variant>
+
+namespace qv::http {
+
+class TIdConnectionIntercept;
+
+enum TIdHTTPProtocolVersion { pv1_0, pv1_1 };
+enum RequestKind { rkHead, rkGet, rkPost };
+
+// Asked before a redirect is followed or refused: the handler may change dest, and its final
+// Handled (preset to HandleRedirects) decides.
+using TIdHTTPOnRedirectEvent =
+    std::function<void(framework::TComponent* Sender, std::string& dest, int NumRedirect, bool& Handled)>;
+
+// The body of a POST request: a string list (sent line by line with CR LF) or a stream (sent
+// from its start); {} for none, which a POST refuses.
+using TIdRequestSource = std::variant<std::monostate, const framework::TStringList*, framework::TStream*>;
+
+// The blocking HTTP/1.x client: one exchange per call over one connection at a time,
+// redirects, proxies and the CONNECT tunnel. Nothing is retried and there is no time-out.
+class TIdHTTP : public TIdTCPClient {
+public:
+    explicit TIdHTTP(framework::TComponent* owner = nullptr);
+
+    TIdHTTPProtocolVersion ProtocolVersion = pv1_1;
+    // A redirect is followed automatically only while HopCount is below it.
+    int RedirectMaximum = 15;
+    bool HandleRedirects = false;
+    TIdHTTPOnRedirectEvent OnRedirect;
+    // Largest reply header block accepted, so that a server cannot make it grow without bound.
+    int64_t MaxHeaderSize = 1024 * 1024;
+
+    TIdHeaderInfo& Request() { return request_; }
+    TIdHeaderInfo& Response() { return response_; }
+    TIdHeaderList& HeaderLines() { return headerLines_; }
+    int StatusCode() const { return statusCode_; }
+    // The status line without its protocol token, for example "200 OK".
+    const std::string& StatusText() const { return statusText_; }
+    int HopCount() const { return hopCount_; }
+    const std::string& TargetHost() const { return targetHost_; }
+    const std::string& TargetScheme() const { return targetScheme_; }
+    const std::string& TunnelHost() const { return tunnelHost_; }
+    int TunnelPort() const { return tunnelPort_; }
+    const std::string& TunnelVersion() const { return tunnelVersion_; }
+
+    // The reply body of a GET, byte for byte.
+    std::string Get(const std::string& url);
+    void Get(const std::string& url, framework::TStream& stream);
+
+    virtual bool NotifyRedirect(std::string& url, int hops);
+    // One complete exchange, with the redirects that are followed; without a response stream
+    // no body is read.
+    virtual void PerformRequest(RequestKind kind, const std::string& url, TIdRequestSource source,
+                                framework::TStream* responseStream);
+
+    // The intercept's OnConnect in a proxy tunnel: asks the proxy to connect on to the tunnel's target.
+    void SendTunnelConnect(TIdConnectionIntercept* sender, TIdSocketHandle* handle);
+
+protected:
+    // Decides where to connect; true when a proxy is used.
+    bool ApplyTarget(const std::string& scheme, const std::string& host, int port);
+    void ReadReplyHeaders();
+    void ReadBody(framework::TStream* stream);
+    int ReadChunkSize();
+
+private:
+    void Exchange(RequestKind kind, const std::string& url, const TIdRequestSource& source,
+                  framework::TStream* responseStream);
+    void TakeOverHost(const std::string& scheme, const std::string& host, int effectivePort);
+    void WriteRequest(RequestKind kind, const std::string& target, const TIdRequestSource& source);
+    // Reads the status line; true for an HTTP/1.0 reply.
+    bool ReadStatusLine();
+    // A reply line; a peer that closes in the middle of one ends the exchange.
+    std::string ReadReplyLine();
+    void ReadCounted(framework::TStream& stream, int64_t count);
+    void EndExchange(bool http10Reply);
+    std::string VersionText() const;
+
+    TIdHeaderList headerLines_;
+    int hopCount_ = 0;
+    TIdHeaderInfo request_;
+    TIdHeaderInfo response_;
+    int statusCode_ = 0;
+    std::string statusText_;
+    std::string tunnelHost_;
+    int tunnelPort_ = 0;
+    std::string tunnelVersion_;
+    std::string targetHost_;
+    std::string targetScheme_;
+};
+
+} // namespace qv::http

@@ -1,0 +1,75 @@
+#include "http/IdHeaderInfo.h"
+
+#include "framework/Conversions.h"
+#include "http/IdBase64.h"
+#include "http/IdGlobal.h"
+#include "http/IdInternetDate.h"
+
+namespace qv::http {
+
+namespace {
+
+void AddIfSet(TIdHeaderList& lines, const char* name, const std::string& value) {
+    if (!value.empty()) lines.Add(name + value);
+}
+
+// The value of the named header, which is then removed from the list with its continuation lines.
+std::string TakeValue(TIdHeaderList& lines, const std::string& name) {
+    std::string value = lines.ValueOf(name);
+    lines.SetValueOf(name, std::string());
+    return value;
+}
+
+} // namespace
+
+void TIdHeaderInfo::WriteToLines(TIdHeaderList& lines) const {
+    lines.Clear();
+    AddIfSet(lines, "Accept: ", Accept);
+    AddIfSet(lines, "Accept-Charset: ", AcceptCharSet);
+    AddIfSet(lines, "Accept-Encoding: ", AcceptEncoding);
+    AddIfSet(lines, "Accept-Language: ", AcceptLanguage);
+    AddIfSet(lines, "From: ", From);
+    AddIfSet(lines, "Referer: ", Referer);
+    AddIfSet(lines, "User-Agent: ", UserAgent);
+    AddIfSet(lines, "Connection: ", Connection);
+    AddIfSet(lines, "Content-Version: ", ContentVersion);
+    AddIfSet(lines, "Content-Encoding: ", ContentEncoding);
+    AddIfSet(lines, "Content-Language: ", ContentLanguage);
+    AddIfSet(lines, "Content-Type: ", ContentType);
+    if (ContentLength != 0) lines.Add("Content-Length: " + std::to_string(ContentLength));
+    if (ContentRangeStart != 0 || ContentRangeEnd != 0) {
+        const std::string end = ContentRangeEnd != 0 ? std::to_string(ContentRangeEnd) : std::string();
+        lines.Add("Range: bytes=" + std::to_string(ContentRangeStart) + "-" + end);
+    }
+    if (!Username.empty()) lines.Add("Authorization: Basic " + EncodeBase64(Username + ":" + Password));
+    if (!ProxyServer.empty() && !ProxyUsername.empty())
+        lines.Add("Proxy-Authorization: Basic " + EncodeBase64(ProxyUsername + ":" + ProxyPassword));
+    lines.AddStrings(ExtraHeaders);
+}
+
+void TIdHeaderInfo::TakeFromLines(TIdHeaderList& lines) {
+    ExtraHeaders.Clear();
+    Location = TakeValue(lines, "Location");
+    Server = TakeValue(lines, "Server");
+    Connection = TakeValue(lines, "Connection");
+    ContentVersion = TakeValue(lines, "Content-Version");
+    WWWAuthenticate = TakeValue(lines, "WWW-Authenticate");
+    ContentEncoding = TakeValue(lines, "Content-Encoding");
+    ContentLanguage = TakeValue(lines, "Content-Language");
+    ContentType = TakeValue(lines, "Content-Type");
+    // A negative length means nothing sound; it is read like an absent one.
+    ContentLength = std::max(framework::StrToIntDef(TakeValue(lines, "Content-Length"), 0), 0);
+    std::string range = TakeValue(lines, "Content-Range");
+    if (!range.empty()) {
+        SplitAt(range, " ", true);
+        ContentRangeStart = framework::StrToInt(SplitAt(range, "-", true));
+        ContentRangeEnd = framework::StrToInt(SplitAt(range, "/", true));
+    }
+    Date = InternetDateToLocal(TakeValue(lines, "Date"));
+    LastModified = InternetDateToLocal(TakeValue(lines, "Last-Modified"));
+    Expires = InternetDateToLocal(TakeValue(lines, "Expires"));
+    ProxyAuthenticate = TakeValue(lines, "Proxy-Authenticate");
+    ExtraHeaders.AddStrings(lines);
+}
+
+} // namespace qv::http
