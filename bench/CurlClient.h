@@ -1,0 +1,26 @@
+#pragma once
+
+#include <curl/curl.h>
+
+#include <string>
+
+namespace qv::bench {
+
+// The peer of the benchmarks: libcurl's easy interface, one handle for the whole run,
+// a new connection for every request (as our client does when the caller disconnects
+// after each exchange).
+class CurlClient {
+public:
+    CurlClient();
+    ~CurlClient();
+    CurlClient(const CurlClient&) = delete;
+    CurlClient& operator=(const CurlClient&) = delete;
+
+    // The body of a GET; throws when the transfer fails.
+    std::string Get(const std::string& url);
+
+private:
+    CURL* curl_;
+};
+
+} // namespace qv::bench

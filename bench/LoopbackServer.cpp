@@ -1,0 +1,102 @@
+#include "bench/LoopbackServer.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace qv::bench {
+
+namespace {
+constexpr size_t kMaxHead = 65536;
+constexpr size_t kPatternSize = 1 << 20;
+// Clients run one after another, so two acceptors keep one ready while the other serves.
+constexpr int kAcceptors = 2;
+
+bool SendAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+} // namespace
+
+LoopbackServer::LoopbackServer(bool delayAcks, size_t smallSize, size_t largeSize)
+    : delayAcks_(delayAcks), smallSize_(smallSize), largeSize_(largeSize) {
+    pattern_.reserve(kPatternSize);
+    while (pattern_.size() < kPatternSize)
+        pattern_ += "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ-_\r\n";
+    pattern_.resize(kPatternSize);
+
+    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int one = 1;
+    ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::listen(listenFd_, 128) != 0 ||
+        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+        throw std::runtime_error("benchmark server cannot listen on 127.0.0.1");
+    port_ = ntohs(addr.sin_port);
+    for (int i = 0; i < kAcceptors; ++i)
+        acceptors_.emplace_back([this] { AcceptLoop(); });
+}
+
+LoopbackServer::~LoopbackServer() {
+    // Wakes the blocked accept calls; they fail from now on and the threads end.
+    ::shutdown(listenFd_, SHUT_RDWR);
+    for (auto& t : acceptors_)
+        t.join();
+    ::close(listenFd_);
+}
+
+void LoopbackServer::AcceptLoop() {
+    for (;;) {
+        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) return;
+        Serve(fd);
+        ::close(fd);
+    }
+}
+
+void LoopbackServer::Serve(int fd) const {
+    int zero = 0;
+    std::string pending;
+    char buffer[16384];
+    for (;;) {
+        size_t end;
+        while ((end = pending.find("\r\n\r\n")) == std::string::npos) {
+            if (pending.size() > kMaxHead) return;
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+            if (delayAcks_) ::setsockopt(fd, IPPROTO_TCP, TCP_QUICKACK, &zero, sizeof zero);
+            if (n <= 0) return;
+            pending.append(buffer, static_cast<size_t>(n));
+        }
+        const std::string requestLine = pending.substr(0, pending.find("\r\n"));
+        pending.erase(0, end + 4);
+        SendBody(fd, requestLine.find("large") != std::string::npos ? largeSize_ : smallSize_);
+    }
+}
+
+void LoopbackServer::SendBody(int fd, size_t size) const {
+    std::string head =
+        "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(size) + "\r\n\r\n";
+    const size_t first = std::min(size, pattern_.size());
+    head.append(pattern_, 0, first);
+    if (!SendAll(fd, head.data(), head.size())) return;
+    for (size_t sent = first; sent < size;) {
+        const size_t n = std::min(size - sent, pattern_.size());
+        if (!SendAll(fd, pattern_.data(), n)) return;
+        sent += n;
+    }
+}
+
+} // namespace qv::bench

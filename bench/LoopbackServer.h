@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace qv::bench {
+
+// A keep-alive HTTP/1.1 server on 127.0.0.1 for the benchmarks. A request whose target
+// contains "large" gets the large body, any other the small one. With `delayAcks` the
+// server clears TCP_QUICKACK after every read, so that the kernel delays its ACKs the way
+// a busy server on a real network does; loopback otherwise acknowledges at once and
+// hides send patterns that wait for those ACKs.
+class LoopbackServer {
+public:
+    LoopbackServer(bool delayAcks, size_t smallSize, size_t largeSize);
+    ~LoopbackServer();
+    LoopbackServer(const LoopbackServer&) = delete;
+    LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+    uint16_t Port() const { return port_; }
+
+private:
+    void AcceptLoop();
+    void Serve(int fd) const;
+    void SendBody(int fd, size_t size) const;
+
+    bool delayAcks_;
+    size_t smallSize_;
+    size_t largeSize_;
+    std::string pattern_;
+    int listenFd_ = -1;
+    uint16_t port_ = 0;
+    std::vector<std::thread> acceptors_;
+};
+
+} // namespace qv::bench
