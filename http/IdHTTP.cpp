@@ -111,8 +111,10 @@ void TIdHTTP::Exchange(RequestKind kind, const std::string& url, const TIdReques
             PerformRequest(kind, destination, source, responseStream);
         }
     } else {
+        // A chain that has reached RedirectMaximum is refused: its last reply is no answer.
         std::string destination = response_.Location;
-        if (!NotifyRedirect(destination, hopCount_)) throw EIdProtocolReplyError(statusCode_, statusText_);
+        if (HandleRedirects || !NotifyRedirect(destination, hopCount_))
+            throw EIdProtocolReplyError(statusCode_, statusText_);
         response_.Location = destination;
     }
     EndExchange(http10Reply);
@@ -125,7 +127,8 @@ bool TIdHTTP::ApplyTarget(const std::string& scheme, const std::string& host, in
             throw EIdInterceptPropInvalid(RSInterceptPropInvalid);
         const int effectivePort = port != -1 ? port : secure ? 443 : 80;
         TakeOverHost(scheme, host, effectivePort);
-        Port = effectivePort;
+        // A URL without host goes to the same server, and so to the same port unless it names one.
+        if (!host.empty() || port != -1) Port = effectivePort;
         if (secure) SetInterceptEnabled(true);
         return false;
     }
