@@ -2,19 +2,21 @@
 
 namespace qv::test {
 
-std::unique_ptr<PeerProcess> StartTinyProxy() {
+std::unique_ptr<PeerProcess> StartTinyProxy(uint16_t upstreamPort) {
+    const std::string upstream =
+        upstreamPort ? "Upstream http 127.0.0.1:" + std::to_string(upstreamPort) + "\n" : std::string();
     return std::make_unique<PeerProcess>("/usr/bin/tinyproxy",
                                          std::vector<std::string>{"-d", "-c", "{CONFIG}"},
-                                         "User nobody\n"
-                                         "Group nogroup\n"
-                                         "Port {PORT}\n"
-                                         "Listen 127.0.0.1\n"
-                                         "Bind 127.0.0.1\n"
-                                         "Allow 127.0.0.1\n"
-                                         "Timeout 600\n"
-                                         "MaxClients 50\n"
-                                         "LogLevel Info\n"
-                                         "PidFile \"{DIR}/tinyproxy.pid\"\n");
+                                         upstream + "User nobody\n"
+                                                    "Group nogroup\n"
+                                                    "Port {PORT}\n"
+                                                    "Listen 127.0.0.1\n"
+                                                    "Bind 127.0.0.1\n"
+                                                    "Allow 127.0.0.1\n"
+                                                    "Timeout 600\n"
+                                                    "MaxClients 50\n"
+                                                    "LogLevel Info\n"
+                                                    "PidFile \"{DIR}/tinyproxy.pid\"\n");
 }
 
 std::unique_ptr<PeerProcess> StartDante() {

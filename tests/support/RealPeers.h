@@ -9,8 +9,10 @@
 namespace qv::test {
 
 // tinyproxy on 127.0.0.1 as user nobody; CONNECT goes to any port. Its log (level Info)
-// names the request line of every request it forwards.
-std::unique_ptr<PeerProcess> StartTinyProxy();
+// names the request line of every request it forwards. With an upstream port it hands every
+// request on to an HTTP proxy at 127.0.0.1 on that port, so that a scripted server there
+// can answer for any host on any port.
+std::unique_ptr<PeerProcess> StartTinyProxy(uint16_t upstreamPort = 0);
 
 // dante on 127.0.0.1 as user nobody, SOCKS 4 and 5 without authentication, CONNECT only.
 std::unique_ptr<PeerProcess> StartDante();
