@@ -34,7 +34,9 @@ constexpr const char* kPagePublished =
     "ORDER BY id DESC LIMIT ?3 OFFSET ?4";
 constexpr const char* kCountMatches =
     "SELECT count(*) FROM tender_index JOIN tender ON tender.id = tender_index.rowid "
-    "WHERE tender_index MATCH ?1 AND (?2 = 'EU' OR tender.country = ?2)";
+    "WHERE tender_index MATCH ?1 AND tender.country = ?2";
+// Counting across all countries needs no row of the tender table, only the index.
+constexpr const char* kCountAllMatches = "SELECT count(*) FROM tender_index WHERE tender_index MATCH ?1";
 constexpr const char* kPageMatches = "SELECT tender.id, tender.title FROM tender_index "
                                      "JOIN tender ON tender.id = tender_index.rowid "
                                      "WHERE tender_index MATCH ?1 AND (?2 = 'EU' OR tender.country = ?2) "
@@ -122,6 +124,7 @@ TenderDatabase::TenderDatabase(const std::string& path)
       countPublished_(std::make_unique<SqliteStatement>(db_.get(), kCountPublished)),
       pagePublished_(std::make_unique<SqliteStatement>(db_.get(), kPagePublished)),
       countMatches_(std::make_unique<SqliteStatement>(db_.get(), kCountMatches)),
+      countAllMatches_(std::make_unique<SqliteStatement>(db_.get(), kCountAllMatches)),
       pageMatches_(std::make_unique<SqliteStatement>(db_.get(), kPageMatches)) {
     // Reading through a mapping spares a system call for every page a search touches.
     SqliteStatement::Execute(db_.get(), "PRAGMA mmap_size=268435456");
@@ -171,9 +174,12 @@ TenderDatabase::Listing TenderDatabase::Search(std::string_view keyword, const s
                                                int64_t offset, int limit) {
     const std::string query = FullTextQuery(keyword);
     if (query.empty()) return {};
-    countMatches_->Bind(1, query).Bind(2, country);
+    const bool allCountries = country == "EU";
+    SqliteStatement& count = allCountries ? *countAllMatches_ : *countMatches_;
+    count.Bind(1, query);
+    if (!allCountries) count.Bind(2, country);
     pageMatches_->Bind(1, query).Bind(2, country);
-    return RunListing(*countMatches_, *pageMatches_, offset, limit);
+    return RunListing(count, *pageMatches_, offset, limit);
 }
 
 std::string TenderDatabase::FullTextQuery(std::string_view keyword) {

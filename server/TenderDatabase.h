@@ -68,6 +68,7 @@ private:
     std::unique_ptr<SqliteStatement> countPublished_;
     std::unique_ptr<SqliteStatement> pagePublished_;
     std::unique_ptr<SqliteStatement> countMatches_;
+    std::unique_ptr<SqliteStatement> countAllMatches_;
     std::unique_ptr<SqliteStatement> pageMatches_;
 };
 

@@ -36,6 +36,9 @@ protected:
 
 RequestHandler* RequestHandlerTest::handler_ = nullptr;
 
+const std::vector<std::string> kCountries = {"AT", "BE", "DK", "FI", "FR", "DE", "GR", "IE", "IM",
+                                             "IT", "LU", "MC", "NL", "PT", "ES", "SE", "GB"};
+
 struct Page {
     long long total = -1;
     std::vector<std::pair<std::string, std::string>> rows; // title, id
@@ -88,9 +91,8 @@ TEST_F(RequestHandlerTest, TodaysTendersPageThroughToTheLast) {
 
 TEST_F(RequestHandlerTest, CountryFilterNarrowsEveryListing) {
     long long sum = 0;
-    for (const char* code : {"AT", "BE", "DK", "FI", "FR", "DE", "GR", "IE", "IM", "IT", "LU", "MC", "NL",
-                             "PT", "ES", "SE", "GB"}) {
-        const Page page = Read(Browse("", std::string("'") + code + "'", 1));
+    for (const std::string& code : kCountries) {
+        const Page page = Read(Browse("", "'" + code + "'", 1));
         sum += page.total;
         for (const auto& row : page.rows) {
             const std::string text = Ask({{"action", "view_tender"}, {"id", row.second}});
@@ -118,6 +120,10 @@ TEST_F(RequestHandlerTest, SearchMatchesWordsWithAndWithoutAccents) {
     EXPECT_NE(rd.rows.front().first.find("R&D"), std::string::npos);
     EXPECT_EQ(Read(Browse("\"*(&", "'EU'", 1)).total, 0);
     EXPECT_EQ(Read(Browse("zzzzqqq", "'EU'", 1)).total, 0);
+    long long sum = 0;
+    for (const std::string& code : kCountries)
+        sum += Read(Browse("services", "'" + code + "'", 1)).total;
+    EXPECT_EQ(sum, Read(Browse("services", "'EU'", 1)).total);
 }
 
 TEST_F(RequestHandlerTest, SearchPagesHoldTwentyUntilTheLast) {
