@@ -19,14 +19,21 @@ std::string Url(const ScriptedServer& server, const std::string& target) {
     return "http://127.0.0.1:" + std::to_string(server.Port()) + target;
 }
 
+// The bytes of a literal, embedded NULs included.
+template <size_t N>
+std::string Bytes(const char (&text)[N]) {
+    return std::string(text, N - 1);
+}
+
 const std::string kDefaultHead = "Host: 127.0.0.1\r\n"
                                  "Accept: text/html, */*\r\n"
                                  "User-Agent: Mozilla/3.0 (compatible; Orvo Library)\r\n"
                                  "\r\n";
 
 TEST(GetTool, WritesTheBodyByteForByteWithTheClientsDefaultRequest) {
-    const std::string body("line\r\nbare\ncr\r\0\xff\x80 end", 23);
-    ScriptedServer server(ScriptedServer::Reply("HTTP/1.1 200 OK\r\nContent-Length: 23\r\n\r\n" + body));
+    const std::string body = Bytes("line\r\nbare\ncr\r\0\xff\x80 end");
+    ScriptedServer server(ScriptedServer::Reply(
+        "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body));
     const auto r = Tool({Url(server, "/app.php?action=x#mark")});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, body);
@@ -75,13 +82,13 @@ TEST(GetTool, HeadReadsNoBodyEvenWhenALengthIsAnnounced) {
 }
 
 TEST(GetTool, PostSendsTheFileAsBody) {
-    const std::string payload("a=1&b=\r\n\0\xfe", 11);
+    const std::string payload = Bytes("a=1&b=\r\n\0\xfe");
     const std::string file = ::testing::TempDir() + "quorvane-get-post.bin";
     std::ofstream(file, std::ios::binary) << payload;
     std::string received;
     ScriptedServer server([&received](ScriptedPeer& peer, int) {
         peer.ReadHead();
-        received = peer.ReadExactly(11);
+        received = peer.ReadExactly(10);
         peer.Send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
         peer.Close();
     });
@@ -95,7 +102,7 @@ TEST(GetTool, PostSendsTheFileAsBody) {
                                  "Host: 127.0.0.1\r\n"
                                  "Accept: text/html, */*\r\n"
                                  "User-Agent: Mozilla/3.0 (compatible; Orvo Library)\r\n"
-                                 "Content-Length: 11\r\n"
+                                 "Content-Length: 10\r\n"
                                  "\r\n");
 }
 
@@ -182,7 +189,7 @@ TEST(GetTool, SocksOptionsReachTheHandshake) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "socks");
     ASSERT_EQ(socks.Requests().size(), 1u);
-    EXPECT_NE(socks.Requests()[0].find(std::string("\0localhost\0", 11)), std::string::npos);
+    EXPECT_NE(socks.Requests()[0].find(Bytes("\0localhost\0")), std::string::npos);
 
     Socks4aResponder refusing(92);
     const auto refused = Tool({"--socks4", "127.0.0.1:" + std::to_string(refusing.Port()),
