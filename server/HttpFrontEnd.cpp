@@ -41,7 +41,9 @@ struct HttpFrontEnd::Impl {
 };
 
 HttpFrontEnd::HttpFrontEnd(RequestHandler& handler) : impl_(std::make_unique<Impl>()) {
-    impl_->server.Get(R"(/app\.php)",
+    // A request may name the service's address in its target (absolute form), as one that
+    // comes through a proxy does; HTTP/1.1 servers must accept that.
+    impl_->server.Get(R"((?:[Hh][Tt][Tt][Pp]://[^/]*)?/app\.php)",
                       [&handler](const httplib::Request& request, httplib::Response& response) {
                           try {
                               response.set_content(handler.Handle(request.params), kContentType);

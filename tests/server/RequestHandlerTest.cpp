@@ -2,7 +2,7 @@
 #include "framework/DateTime.h"
 #include "framework/Format.h"
 #include "framework/StringList.h"
-#include "tests/server/ServiceDatabase.h"
+#include "tests/server/TestService.h"
 
 #include <gtest/gtest.h>
 

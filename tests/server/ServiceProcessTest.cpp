@@ -1,5 +1,4 @@
-#include "tests/server/ServiceDatabase.h"
-#include "tests/support/PeerProcess.h"
+#include "tests/server/TestService.h"
 
 #include <gtest/gtest.h>
 
@@ -55,14 +54,7 @@ std::string Target(const std::string& action, const std::string& rest = "") {
 
 class ServiceProcessTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        service_ = std::make_unique<qv::test::PeerProcess>(
-            "/bin/sh",
-            std::vector<std::string>{"-c", std::string("exec ") + QV_SERVICE_PATH +
-                                               " --port \"$(cat {CONFIG})\" --db " +
-                                               qv::test::ServiceDatabasePath()},
-            "{PORT}");
-    }
+    static void SetUpTestSuite() { service_ = qv::test::StartService(); }
     static void TearDownTestSuite() { service_.reset(); }
 
     void SetUp() override { ASSERT_TRUE(service_->Started()) << service_->Log(); }
@@ -98,6 +90,13 @@ TEST_F(ServiceProcessTest, EachActionAnswersByteExact) {
     EXPECT_EQ(Get(Port(), Target("view_tender", "&id=0")).body, "No such tender");
     EXPECT_EQ(Get(Port(), Target("fly")).body, "Unknown action");
     EXPECT_EQ(Get(Port(), "/index.html").status, "HTTP/1.1 404 Not Found");
+    // The absolute form, as requests that come through a proxy carry it.
+    EXPECT_EQ(
+        Get(Port(),
+            "http://tenders.example/app.php?action=check_login&email=none@quorvane.example&password=demo")
+            .body,
+        "userLena S\xF8rensen{{}}");
+    EXPECT_EQ(Get(Port(), "/x/app.php?action=fly").status, "HTTP/1.1 404 Not Found");
 }
 
 TEST_F(ServiceProcessTest, QueryIsDecodedAsWebServersDo) {

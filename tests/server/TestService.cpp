@@ -1,4 +1,4 @@
-#include "tests/server/ServiceDatabase.h"
+#include "tests/server/TestService.h"
 
 #include "server/TenderDatabase.h"
 
@@ -29,6 +29,15 @@ struct TemporaryDatabase {
 const std::string& ServiceDatabasePath() {
     static const TemporaryDatabase database;
     return database.path;
+}
+
+std::unique_ptr<PeerProcess> StartService() {
+    // The peer writes the free port into its configuration file; the shell hands it on.
+    return std::make_unique<PeerProcess>(
+        "/bin/sh",
+        std::vector<std::string>{"-c", std::string("exec ") + QV_SERVICE_PATH +
+                                           " --port \"$(cat {CONFIG})\" --db " + ServiceDatabasePath()},
+        "{PORT}");
 }
 
 } // namespace qv::test

@@ -1,0 +1,22 @@
+#include "service/ServiceExchange.h"
+
+#include "http/IdHTTP.h"
+#include "http/IdHeaderInfo.h"
+
+namespace qv::service {
+
+void ApplyServiceSettings(http::TIdHeaderInfo& request) {
+    request.Accept = "text/html, */*";
+    request.UserAgent = "Mozilla/3.0 (compatible;)";
+    request.ContentLength = 0;
+    request.ContentRangeStart = 0;
+    request.ContentRangeEnd = 0;
+}
+
+std::string Exchange(http::TIdHTTP& http, const std::string& url) {
+    std::string reply = http.Get(url);
+    http.Disconnect();
+    return reply;
+}
+
+} // namespace qv::service
