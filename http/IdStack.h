@@ -84,6 +84,8 @@ public:
     virtual int LastError() = 0;
     virtual bool PeerAddressOf(TIdStackSocketHandle socket, TIdSocketAddress& address) = 0;
     virtual bool LocalAddressOf(TIdStackSocketHandle socket, TIdSocketAddress& address) = 0;
+    // Sends a whole file over a socket by the system's own call; the file's size, or 0 when that fails.
+    virtual int64_t TransmitFile(TIdStackSocketHandle socket, const std::string& fileName) = 0;
     virtual std::string FormatAddress(const uint8_t (&address)[4]);
     virtual void AddressFromText(const std::string& text, uint8_t (&address)[4]);
 

@@ -9,11 +9,15 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/sendfile.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
@@ -62,6 +66,34 @@ void KeepReady(TIdSocketList* list, const std::vector<pollfd>& entries, size_t& 
     }
     *list = std::move(ready);
 }
+
+// sendfile() has no MSG_NOSIGNAL: SIGPIPE is held back on this thread while it runs, and one
+// that it raised is taken away again, so that a peer's reset cannot end the program.
+class SigPipeGuard {
+public:
+    SigPipeGuard() {
+        sigemptyset(&pipe_);
+        sigaddset(&pipe_, SIGPIPE);
+        sigset_t pending;
+        sigpending(&pending);
+        wasPending_ = sigismember(&pending, SIGPIPE) == 1;
+        pthread_sigmask(SIG_BLOCK, &pipe_, &previous_);
+    }
+    ~SigPipeGuard() {
+        if (!wasPending_) {
+            const timespec none{};
+            while (sigtimedwait(&pipe_, nullptr, &none) == SIGPIPE) {}
+        }
+        pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    }
+    SigPipeGuard(const SigPipeGuard&) = delete;
+    SigPipeGuard& operator=(const SigPipeGuard&) = delete;
+
+private:
+    sigset_t pipe_{};
+    sigset_t previous_{};
+    bool wasPending_ = false;
+};
 
 } // namespace
 
@@ -309,6 +341,25 @@ bool TIdStackBsd::LocalAddressOf(TIdStackSocketHandle socket, TIdSocketAddress& 
     }
     ReadAddress(from, address);
     return true;
+}
+
+int64_t TIdStackBsd::TransmitFile(TIdStackSocketHandle socket, const std::string& fileName) {
+    const int file = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0) return 0;
+    struct stat status {};
+    int64_t size = ::fstat(file, &status) == 0 ? status.st_size : 0;
+    {
+        SigPipeGuard guard;
+        off_t offset = 0;
+        while (offset < size) {
+            const ssize_t sent = ::sendfile(socket, file, &offset, static_cast<size_t>(size - offset));
+            if (sent > 0 || (sent < 0 && errno == EINTR)) continue;
+            if (sent < 0) Failed();
+            size = 0;
+        }
+    }
+    ::close(file);
+    return size;
 }
 
 } // namespace qv::http

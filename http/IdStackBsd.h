@@ -40,6 +40,7 @@ public:
     int LastError() override;
     bool PeerAddressOf(TIdStackSocketHandle socket, TIdSocketAddress& address) override;
     bool LocalAddressOf(TIdStackSocketHandle socket, TIdSocketAddress& address) override;
+    int64_t TransmitFile(TIdStackSocketHandle socket, const std::string& fileName) override;
 
 private:
     // Records the current errno, in the Windows numbering, as this thread's last error; answers -1.

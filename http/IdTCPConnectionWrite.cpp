@@ -7,10 +7,6 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
-#include <fcntl.h>
-#include <sys/sendfile.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace qv::http {
@@ -79,19 +75,8 @@ void TIdTCPConnection::WriteFromStream(framework::TStream& stream, bool fromStar
 }
 
 int64_t TIdTCPConnection::WriteFileContents(const std::string& fileName, bool letSystemSend) {
-    if (letSystemSend && !InterceptEnabled()) {
-        const int file = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-        if (file < 0) return 0;
-        struct stat status {};
-        int64_t size = ::fstat(file, &status) == 0 ? status.st_size : -1;
-        off_t offset = 0;
-        while (size > 0 && offset < size) {
-            if (::sendfile(socketHandle_.Handle(), file, &offset, static_cast<size_t>(size - offset)) <= 0)
-                size = 0;
-        }
-        ::close(file);
-        return std::max<int64_t>(size, 0);
-    }
+    if (letSystemSend && !InterceptEnabled())
+        return GSocketStack->TransmitFile(socketHandle_.Handle(), fileName);
     framework::TFileStream stream(fileName, framework::TFileStream::Mode::OpenRead);
     WriteFromStream(stream, true, false);
     return stream.Size();

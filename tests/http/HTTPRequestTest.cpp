@@ -1,6 +1,7 @@
 #include "HTTPTestSupport.h"
 
 #include "http/IdException.h"
+#include "http/IdIntercept.h"
 
 #include <future>
 #include <gtest/gtest.h>
@@ -176,6 +177,27 @@ TEST(HTTPRequestTest, DisconnectWithoutConnectionDoesNothing) {
     http.Disconnect();
     EXPECT_TRUE(events.entries.empty());
     EXPECT_EQ(http.Port, 80);
+}
+
+TEST(HTTPRequestTest, TunnelThroughProxyAsksForConnectBeforeTheIntercept) {
+    std::promise<std::string> connectRequest;
+    ScriptedServer proxy([&](ScriptedPeer& peer, int) {
+        connectRequest.set_value(peer.ReadHead());
+        peer.Send("HTTP/1.0 200 Connection established\r\nProxy-agent: scripted\r\n\r\n");
+        peer.ReadUntilClose();
+    });
+    TIdHTTP http;
+    TIdSSLConnectionIntercept tls;
+    http.SetIntercept(&tls);
+    http.SetInterceptEnabled(true);
+    http.Request().ProxyServer = "127.0.0.1";
+    http.Request().ProxyPort = proxy.Port();
+    // Without a TLS engine the tunnel carries nothing, so the exchange ends once it is open.
+    EXPECT_THROW(http.Get("https://secure.invalid/path"), EIdConnClosedGracefully);
+    EXPECT_EQ(connectRequest.get_future().get(), "CONNECT secure.invalid:443 HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(http.TunnelHost(), "secure.invalid");
+    EXPECT_EQ(http.TunnelPort(), 443);
+    EXPECT_EQ(http.TargetScheme(), "https");
 }
 
 } // namespace

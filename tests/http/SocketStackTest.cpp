@@ -220,5 +220,54 @@ TEST_F(SocketStackTest, RefusedConnectAndSendToClosedPeerReportWindowsCodes) {
     EXPECT_TRUE(Stack().LastError() == 10054 || Stack().LastError() == 10058) << Stack().LastError();
 }
 
+TEST_F(SocketStackTest, ServicesAndLocalNamesComeFromTheSystem) {
+    EXPECT_EQ(Stack().ServiceToPort("8080"), 8080);
+    EXPECT_EQ(Stack().ServiceToPort("http"), 80);
+    try {
+        Stack().ServiceToPort("no-such-service");
+        FAIL();
+    } catch (const EIdInvalidServiceName& e) {
+        EXPECT_EQ(e.Message(), "no-such-service is not a valid service.");
+    }
+    EXPECT_EQ(Stack().PortToServices(80).IndexOf("http"), 0);
+    EXPECT_FALSE(Stack().LocalHostName().empty());
+    for (const std::string& address : Stack().LocalAddresses().Lines())
+        EXPECT_TRUE(TIdStack::IsDottedAddress(address)) << address;
+}
+
+TEST_F(SocketStackTest, ListenAcceptAndDatagramsWorkOnLoopback) {
+    const TIdStackSocketHandle listener = Stack().NewSocket(Id_SOCK_STREAM, 0);
+    ASSERT_EQ(Stack().BindSocket(listener, Id_PF_INET, "127.0.0.1", 0), 0);
+    ASSERT_EQ(Stack().Listen(listener, 1), 0);
+    TIdSocketAddress local;
+    ASSERT_TRUE(Stack().LocalAddressOf(listener, local));
+    TIdSocketHandle client;
+    client.Allocate(Id_SOCK_STREAM, 0);
+    client.SetPeer("127.0.0.1", local.Port);
+    ASSERT_EQ(client.Connect(), 0);
+    std::string peerIP;
+    int peerPort = 0;
+    const TIdStackSocketHandle accepted = Stack().Accept(listener, peerIP, peerPort);
+    ASSERT_GE(accepted, 0);
+    EXPECT_EQ(peerIP, "127.0.0.1");
+    EXPECT_EQ(peerPort, client.Port);
+    Stack().CloseSocket(accepted);
+    Stack().CloseSocket(listener);
+
+    const TIdStackSocketHandle receiver = Stack().NewSocket(Id_SOCK_DGRAM, 0);
+    ASSERT_EQ(Stack().BindSocket(receiver, Id_PF_INET, "127.0.0.1", 0), 0);
+    ASSERT_TRUE(Stack().LocalAddressOf(receiver, local));
+    const TIdStackSocketHandle sender = Stack().NewSocket(Id_SOCK_DGRAM, 0);
+    ASSERT_EQ(Stack().SendTo(sender, "dgram", 5, 0, "127.0.0.1", local.Port), 5);
+    char buffer[16] = {};
+    std::string from;
+    int fromPort = 0;
+    ASSERT_EQ(Stack().ReceiveFrom(receiver, buffer, sizeof buffer, 0, from, fromPort), 5);
+    EXPECT_EQ(std::string(buffer, 5), "dgram");
+    EXPECT_EQ(from, "127.0.0.1");
+    Stack().CloseSocket(sender);
+    Stack().CloseSocket(receiver);
+}
+
 } // namespace
 } // namespace qv::http

@@ -400,5 +400,42 @@ TEST(TCPConnectionTest, RandomBytesAndClosesNeverHangOrCrashLineReads) {
     }
 }
 
+TEST(TCPConnectionTest, ConnectAndReadAllTakesEverythingUntilClose) {
+    Connection c([](ScriptedPeer& peer, int) {
+        peer.Send("first part, ");
+        peer.Send("second part");
+        peer.Close();
+    });
+    EventLog log;
+    log.Watch(c.client);
+    EXPECT_EQ(c.client.ConnectAndReadAll(), "first part, second part");
+    EXPECT_FALSE(c.client.Connected());
+    EXPECT_NE(std::find(log.entries.begin(), log.entries.end(), "begin 0 0"), log.entries.end());
+    EXPECT_NE(std::find(log.entries.begin(), log.entries.end(), "work 0 23"), log.entries.end());
+}
+
+TEST(TCPConnectionTest, FileSentToAResetPeerFailsWithoutSignal) {
+    char path[] = "/tmp/qv-core-file-XXXXXX";
+    const int fd = ::mkstemp(path);
+    ASSERT_GE(fd, 0);
+    const std::string content(4 * 1024 * 1024, 'f');
+    ASSERT_EQ(::write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
+    ::close(fd);
+    std::promise<void> wasReset;
+    Connection c([&](ScriptedPeer& peer, int) {
+        peer.ReadExactly(1);
+        peer.Reset();
+        wasReset.set_value();
+    });
+    c.client.Connect();
+    c.client.WriteText("x");
+    ASSERT_EQ(wasReset.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    int64_t sent = 1;
+    for (int i = 0; i < 3 && sent != 0; ++i)
+        sent = c.client.WriteFileContents(path, true);
+    EXPECT_EQ(sent, 0);
+    ::unlink(path);
+}
+
 } // namespace
 } // namespace qv::http
