@@ -51,6 +51,12 @@ LoopbackServer::LoopbackServer(bool delayAcks, size_t smallSize, size_t largeSiz
 }
 
 LoopbackServer::~LoopbackServer() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        for (int fd : open_)
+            ::shutdown(fd, SHUT_RDWR);
+    }
     // Wakes the blocked accept calls; they fail from now on and the threads end.
     ::shutdown(listenFd_, SHUT_RDWR);
     for (auto& t : acceptors_)
@@ -62,7 +68,16 @@ void LoopbackServer::AcceptLoop() {
     for (;;) {
         const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) return;
+        {
+            std::lock_guard lock(mutex_);
+            if (stopping_) ::shutdown(fd, SHUT_RDWR);
+            open_.insert(fd);
+        }
         Serve(fd);
+        {
+            std::lock_guard lock(mutex_);
+            open_.erase(fd);
+        }
         ::close(fd);
     }
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,6 +35,10 @@ private:
     int listenFd_ = -1;
     uint16_t port_ = 0;
     std::vector<std::thread> acceptors_;
+    // Connections being served, so that stopping can end them when a client left one open.
+    std::mutex mutex_;
+    std::set<int> open_;
+    bool stopping_ = false;
 };
 
 } // namespace qv::bench
