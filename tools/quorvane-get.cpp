@@ -6,7 +6,6 @@
 #include "tools/GetOptions.h"
 
 #include <cstdio>
-#include <memory>
 
 namespace {
 
@@ -32,7 +31,9 @@ void ReportFailure(const qv::framework::Exception& e) {
         line += " (code " + std::to_string(reply->ReplyErrorCode()) + ")";
     else if (const auto* socket = dynamic_cast<const qv::http::EIdSocketError*>(&e))
         line += " (code " + std::to_string(socket->LastError()) + ")";
-    std::fprintf(stderr, "%s\n", line.c_str());
+    line += '\n';
+    // Written whole: a reply's status text may hold NUL bytes.
+    std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
 void Configure(qv::http::TIdHTTP& http, const GetOptions& options) {

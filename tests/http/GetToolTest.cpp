@@ -48,6 +48,11 @@ TEST(GetTool, ReplyErrorIsOneLineWithItsCode) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "EIdProtocolReplyError: 404 Not Found (code 404)\n");
+
+    ScriptedServer odd(ScriptedServer::Reply(Bytes("HTTP/1.1 500 A\rB\0C\r\nConnection: close\r\n\r\n")));
+    const auto escaped = Tool({Url(odd, "/")});
+    EXPECT_EQ(escaped.exitCode, 1);
+    EXPECT_EQ(escaped.err, Bytes("EIdProtocolReplyError: 500 A\\rB\0C (code 500)\n"));
 }
 
 TEST(GetTool, RefusedConnectionShowsTheSocketErrorWithEscapedLineBreak) {
