@@ -18,7 +18,6 @@ inline constexpr int Id_PF_INET = 2;
 inline constexpr int Id_SOCK_STREAM = 1;
 inline constexpr int Id_SOCK_DGRAM = 2;
 inline constexpr int Id_SD_Send = 1;
-inline constexpr int Id_SD_Both = 2;
 inline constexpr int Id_SELECT_SET_SIZE = 64;
 // Time-outs are milliseconds; this one waits without limit.
 inline constexpr int IdTimeoutForever = -2;

@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <optional>
 #include <poll.h>
 #include <sys/sendfile.h>
 #include <sys/socket.h>
@@ -27,12 +28,21 @@ namespace {
 
 thread_local int lastError = 0;
 
-sockaddr_in MakeAddress(const std::string& ip, int port) {
+// The socket address of a dotted address (empty: any) and port; nothing when either is not valid,
+// so that a bad address is never taken for "any" and a port is never cut to 16 bits.
+std::optional<sockaddr_in> MakeAddress(const std::string& ip, int port, int family = AF_INET) {
+    if (port < 0 || port > 0xFFFF || (!ip.empty() && !TIdStack::IsDottedAddress(ip))) return std::nullopt;
     sockaddr_in address{};
-    address.sin_family = AF_INET;
+    address.sin_family = static_cast<sa_family_t>(family);
     address.sin_port = htons(static_cast<uint16_t>(port));
-    if (ip.empty() || ::inet_pton(AF_INET, ip.c_str(), &address.sin_addr) != 1)
-        address.sin_addr.s_addr = htonl(INADDR_ANY);
+    uint32_t host = INADDR_ANY;
+    if (!ip.empty())
+        for (size_t start = 0, i = 0; i < 4; ++i) {
+            const size_t dot = ip.find('.', start);
+            host = host << 8 | static_cast<uint32_t>(std::stoul(ip.substr(start, dot - start)));
+            start = dot + 1;
+        }
+    address.sin_addr.s_addr = htonl(host);
     return address;
 }
 
@@ -114,6 +124,11 @@ int TIdStackBsd::Failed() {
     return Id_SOCKET_ERROR;
 }
 
+int TIdStackBsd::Invalid() {
+    lastError = Id_WSAEINVAL;
+    return Id_SOCKET_ERROR;
+}
+
 std::string TIdStackBsd::ResolveAll(const std::string& host, framework::TStringList* all) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
@@ -151,9 +166,9 @@ TIdStackSocketHandle TIdStackBsd::Accept(TIdStackSocketHandle socket, std::strin
 }
 
 int TIdStackBsd::BindSocket(TIdStackSocketHandle socket, int family, const std::string& ip, int port) {
-    sockaddr_in address = MakeAddress(ip, port);
-    address.sin_family = static_cast<sa_family_t>(family);
-    return ::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ? 0 : Failed();
+    const auto address = MakeAddress(ip, port, family);
+    if (!address) return Invalid();
+    return ::bind(socket, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0 ? 0 : Failed();
 }
 
 int TIdStackBsd::CloseSocket(TIdStackSocketHandle socket) {
@@ -161,9 +176,10 @@ int TIdStackBsd::CloseSocket(TIdStackSocketHandle socket) {
 }
 
 int TIdStackBsd::ConnectSocket(TIdStackSocketHandle socket, int family, const std::string& ip, int port) {
-    sockaddr_in address = MakeAddress(ip, port);
-    address.sin_family = static_cast<sa_family_t>(family);
-    return ::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ? 0 : Failed();
+    const auto address = MakeAddress(ip, port, family);
+    if (!address) return Invalid();
+    return ::connect(socket, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0 ? 0
+                                                                                                 : Failed();
 }
 
 std::string TIdStackBsd::HostToAddress(const std::string& host) {
@@ -177,10 +193,11 @@ std::string TIdStackBsd::LocalHostName() {
 }
 
 std::string TIdStackBsd::AddressToHost(const std::string& address) {
-    const sockaddr_in from = MakeAddress(address, 0);
+    const auto from = MakeAddress(address, 0);
+    if (!from) RaiseError(Id_WSAEINVAL);
     char host[NI_MAXHOST] = {};
-    const int result = ::getnameinfo(reinterpret_cast<const sockaddr*>(&from), sizeof from, host, sizeof host,
-                                     nullptr, 0, NI_NAMEREQD);
+    const int result = ::getnameinfo(reinterpret_cast<const sockaddr*>(&*from), sizeof *from, host,
+                                     sizeof host, nullptr, 0, NI_NAMEREQD);
     if (result != 0) {
         lastError = WinsockErrorFromResolver(result, errno);
         RaiseError(lastError);
@@ -297,9 +314,10 @@ int TIdStackBsd::Send(TIdStackSocketHandle socket, const void* buffer, int lengt
 
 int TIdStackBsd::SendTo(TIdStackSocketHandle socket, const void* buffer, int length, int flags,
                         const std::string& ip, int port) {
-    const sockaddr_in to = MakeAddress(ip, port);
+    const auto to = MakeAddress(ip, port);
+    if (!to) return Invalid();
     const ssize_t result = ::sendto(socket, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL,
-                                    reinterpret_cast<const sockaddr*>(&to), sizeof to);
+                                    reinterpret_cast<const sockaddr*>(&*to), sizeof *to);
     return result < 0 ? Failed() : static_cast<int>(result);
 }
 

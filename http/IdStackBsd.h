@@ -45,6 +45,8 @@ public:
 private:
     // Records the current errno, in the Windows numbering, as this thread's last error; answers -1.
     int Failed();
+    // Records an address or port that no call can take; answers -1.
+    int Invalid();
     std::string ResolveAll(const std::string& host, framework::TStringList* all);
 };
 

@@ -269,5 +269,19 @@ TEST_F(SocketStackTest, ListenAcceptAndDatagramsWorkOnLoopback) {
     Stack().CloseSocket(receiver);
 }
 
+TEST_F(SocketStackTest, AddressesAndPortsOutOfRangeAreRefusedNotCut) {
+    test::ScriptedServer server([](test::ScriptedPeer&, int) {});
+    TIdSocketHandle handle;
+    handle.Allocate(Id_SOCK_STREAM, 0);
+    handle.SetPeer("127.0.0.1", server.Port() + 65536);
+    EXPECT_EQ(handle.Connect(), Id_SOCKET_ERROR);
+    EXPECT_EQ(Stack().LastError(), 10022);
+    handle.SetPeer("not.an.address", server.Port());
+    EXPECT_EQ(handle.Connect(), Id_SOCKET_ERROR);
+    handle.SetPeer("127.000.000.001", server.Port());
+    EXPECT_EQ(handle.Connect(), 0);
+    EXPECT_EQ(handle.PeerIP(), "127.0.0.1");
+}
+
 } // namespace
 } // namespace qv::http
