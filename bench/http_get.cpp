@@ -24,7 +24,7 @@ using qv::bench::LoopbackServer;
 constexpr size_t kSmallSize = 2048;
 constexpr size_t kLargeSize = size_t{50} << 20;
 // The machine is shared: the best of a few rounds is the figure least disturbed by others.
-constexpr int kRounds = 3;
+constexpr int kRounds = 5;
 
 using GetFunction = std::function<std::string(const std::string& url)>;
 
