@@ -297,8 +297,8 @@ int TIdStackBsd::Select(TIdSocketList* readList, TIdSocketList* writeList, TIdSo
     }
     if (result < 0) return Failed();
     size_t next = 0;
-    KeepReady(readList, entries, next, POLLIN | POLLHUP | POLLERR);
-    KeepReady(writeList, entries, next, POLLOUT | POLLHUP | POLLERR);
+    KeepReady(readList, entries, next, POLLIN | POLLHUP | POLLERR | POLLNVAL);
+    KeepReady(writeList, entries, next, POLLOUT | POLLHUP | POLLERR | POLLNVAL);
     KeepReady(errorList, entries, next, POLLPRI);
     return static_cast<int>((readList ? readList->size() : 0) + (writeList ? writeList->size() : 0) +
                             (errorList ? errorList->size() : 0));

@@ -2,14 +2,12 @@
 #include "http/IdException.h"
 #include "http/IdSocketHandle.h"
 #include "http/IdStack.h"
-#include "http/IdWinsockErrors.h"
 #include "tests/support/ScriptedServer.h"
 
 #include <chrono>
 #include <cstring>
 #include <future>
 #include <gtest/gtest.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 
@@ -22,17 +20,6 @@ protected:
     void TearDown() override { ReleaseSocketStack(); }
     TIdStack& Stack() { return *GSocketStack; }
 };
-
-TEST_F(SocketStackTest, StackLivesWhileAnyUserHoldsIt) {
-    TIdStack* first = GSocketStack;
-    ASSERT_NE(first, nullptr);
-    AcquireSocketStack();
-    EXPECT_EQ(GSocketStack, first);
-    EXPECT_EQ(ActiveComponents, 2);
-    ReleaseSocketStack();
-    EXPECT_EQ(GSocketStack, first);
-    EXPECT_EQ(ActiveComponents, 1);
-}
 
 TEST_F(SocketStackTest, ErrorTextsKeepTheirExactForm) {
     EXPECT_EQ(Stack().ErrorText(10004), "Interrupted system call.");
@@ -57,19 +44,6 @@ TEST_F(SocketStackTest, RaiseErrorCarriesCodeAndTwoLineMessage) {
     } catch (const EIdSocketError& e) {
         EXPECT_EQ(e.Message(), "Socket Error # 10054\r\nConnection reset by peer.");
     }
-}
-
-TEST_F(SocketStackTest, PlatformErrorsMapOntoWindowsNumbers) {
-    EXPECT_EQ(WinsockErrorFromErrno(ECONNREFUSED), 10061);
-    EXPECT_EQ(WinsockErrorFromErrno(EADDRINUSE), 10048);
-    EXPECT_EQ(WinsockErrorFromErrno(EWOULDBLOCK), 10035);
-    EXPECT_EQ(WinsockErrorFromErrno(ENOTEMPTY), 10066);
-    EXPECT_EQ(WinsockErrorFromErrno(EPIPE), 10058);
-    EXPECT_EQ(WinsockErrorFromResolver(EAI_NONAME, 0), 11001);
-    EXPECT_EQ(WinsockErrorFromResolver(EAI_AGAIN, 0), 11002);
-    EXPECT_EQ(WinsockErrorFromResolver(EAI_FAIL, 0), 11003);
-    EXPECT_EQ(WinsockErrorFromResolver(EAI_NODATA, 0), 11004);
-    EXPECT_EQ(WinsockErrorFromResolver(EAI_SYSTEM, ECONNRESET), 10054);
 }
 
 TEST_F(SocketStackTest, CheckResultIgnoresOnlyTheGivenCodes) {
