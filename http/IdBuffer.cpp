@@ -39,4 +39,11 @@ void TIdBuffer::Remove(int64_t count) {
     position_ = std::max<int64_t>(0, position_ - n);
 }
 
+std::string TIdBuffer::Release() {
+    std::string content;
+    content.swap(data_);
+    position_ = 0;
+    return content;
+}
+
 } // namespace qv::http

@@ -24,6 +24,8 @@ public:
     // Removes the first count bytes (at most all of them); the position moves back with the data.
     void Remove(int64_t count);
     void Clear() { SetSize(0); }
+    // Hands the content over without copying it and leaves the buffer empty.
+    std::string Release();
 
 private:
     std::string data_;

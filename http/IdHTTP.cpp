@@ -53,9 +53,9 @@ TIdHTTP::TIdHTTP(framework::TComponent* owner) : TIdTCPClient(owner), request_(t
 }
 
 std::string TIdHTTP::Get(const std::string& url) {
-    framework::TMemoryStream stream;
+    TIdBuffer stream;
     Get(url, stream);
-    return stream.DataString();
+    return stream.Release();
 }
 
 void TIdHTTP::Get(const std::string& url, framework::TStream& stream) {

@@ -55,7 +55,11 @@ bool TIdSocketHandle::SelectReadable(int timeout) {
 
 bool TIdSocketHandle::WaitReadable(int timeout) {
     if (!allocated_) throw EIdConnClosedGracefully(RSConnectionClosedGracefully);
-    if (!TIdAntiFreezeBase::ShouldUse()) return SelectReadable(timeout);
+    if (!TIdAntiFreezeBase::ShouldUse()) {
+        // The blocking receive that follows waits just as long, without a system call more per piece.
+        if (timeout == IdTimeoutForever) return true;
+        return SelectReadable(timeout);
+    }
     const int idle = GActiveAntiFreeze->IdleTimeOut;
     if (timeout == IdTimeoutForever) {
         while (!SelectReadable(idle)) {}
