@@ -1,0 +1,17 @@
+#pragma once
+
+#include "crash/ChainFrame.h"
+
+#include <vector>
+
+namespace qv::crash {
+
+// The chain of saved frame pointers, as code built with frame pointers leaves it on the stack.
+class TFrameChain {
+public:
+    // Follows the chain from the frame pointer while each saved frame pointer is higher than the
+    // last and the frame lies inside [stackLow, stackHigh); innermost frame first.
+    static std::vector<TChainFrame> Walk(uintptr_t framePointer, uintptr_t stackLow, uintptr_t stackHigh);
+};
+
+} // namespace qv::crash

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "crash/StackOptions.h"
+#include "crash/StackTracer.h"
+
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <ucontext.h>
+
+namespace qv::crash {
+
+// Traces the threads of this process: the calling one, another one, or one whose context a fault
+// handler received.
+class TThreadTracer {
+public:
+    // Does ahead of time what takes locks: reads the module list, installs the hold signal, fills
+    // the unwinder's caches and opens the fallback reader. Call it at start-up.
+    static void Prime();
+
+    // The caller's own stack, from the point of the call on.
+    static std::string TraceCurrentThread(const TStackOptions& options, const TTraceProgress& progress = {},
+                                          uintptr_t creatorAddress = 0);
+    // Another thread, held still while its stack is read; nothing when it cannot be held (it
+    // does not exist, is the caller, or blocks the hold signal for a second).
+    static std::optional<std::string> TraceThread(pid_t thread, const TStackOptions& options,
+                                                  const TTraceProgress& progress = {},
+                                                  uintptr_t creatorAddress = 0);
+    // The thread that the context describes, stopped by a signal; threadPointer caps its stack.
+    static std::string TraceContext(const ucontext_t& context, uintptr_t threadPointer,
+                                    const TStackOptions& options, const TTraceProgress& progress = {},
+                                    uintptr_t creatorAddress = 0);
+};
+
+} // namespace qv::crash

@@ -1,0 +1,43 @@
+#include "BlockedThread.h"
+
+#include "TraceChains.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace qv_trace_test {
+
+BlockedThread::BlockedThread(bool blockHoldSignals) : blockHoldSignals_(blockHoldSignals) {
+    if (::pipe(pipe_) != 0) return;
+    thread_ = std::thread([this] { ChainOuter(&BlockedThread::Wait, this); });
+    while (id_.load() == 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // Let it reach the read itself.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+}
+
+BlockedThread::~BlockedThread() {
+    while (::write(pipe_[1], "x", 1) < 0 && errno == EINTR) {}
+    if (thread_.joinable()) thread_.join();
+    ::close(pipe_[0]);
+    ::close(pipe_[1]);
+}
+
+void BlockedThread::Wait(void* raw) {
+    auto* self = static_cast<BlockedThread*>(raw);
+    if (self->blockHoldSignals_) {
+        sigset_t signals;
+        sigemptyset(&signals);
+        for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
+            sigaddset(&signals, signal);
+        ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    }
+    self->id_.store(static_cast<pid_t>(::syscall(SYS_gettid)));
+    char byte = 0;
+    while (::read(self->pipe_[0], &byte, 1) < 0) {}
+}
+
+} // namespace qv_trace_test

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace qv_trace_test {
+
+// What a case run in a child process wrote and how the child ended.
+struct ForkedResult {
+    std::string output;
+    bool exitedCleanly = false;
+};
+
+// Runs the body in a forked child, so that a crash or a stray signal cannot take the test runner
+// down. The body writes its findings to the descriptor it receives; a child still running after
+// the limit is killed.
+ForkedResult RunForked(const std::function<void(int out)>& body, int limitSeconds = 30);
+
+// Writes all of the text to the descriptor; usable in a signal handler.
+void WriteAll(int fd, const std::string& text);
+
+} // namespace qv_trace_test

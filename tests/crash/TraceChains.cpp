@@ -1,0 +1,67 @@
+#include "TraceChains.h"
+
+namespace qv_trace_test {
+
+namespace {
+
+volatile int gSink;
+
+// Nops, then the bytes of a relative call, then nops, laid among the program's code.
+__attribute__((section(".text.qv_lookalike"), used)) const uint8_t kLookalike[16] = {
+    0x90, 0x90, 0x90, 0x90, 0xE8, 0x00, 0x00, 0x00, 0x00, 0x90, 0x90, 0x90, 0x90, 0x90, 0x90, 0x90};
+
+} // namespace
+
+volatile uintptr_t gMiddleReturnAddress;
+
+uintptr_t LookalikeReturnAddress() {
+    return reinterpret_cast<uintptr_t>(kLookalike) + 9;
+}
+
+__attribute__((noinline)) void ChainInner(TAction action, void* context) {
+    gMiddleReturnAddress = reinterpret_cast<uintptr_t>(__builtin_return_address(0));
+    action(context);
+    gSink = gSink + 1;
+}
+const int kInnerCallLine = __LINE__ - 3;
+
+__attribute__((noinline)) void ChainMiddle(TAction action, void* context) {
+    gSink = gSink + 2;
+    ChainInner(action, context);
+    gSink = gSink + 2;
+}
+const int kMiddleCallLine = __LINE__ - 3;
+
+__attribute__((noinline)) void ChainOuter(TAction action, void* context) {
+    gSink = gSink + 3;
+    ChainMiddle(action, context);
+    gSink = gSink + 3;
+}
+const int kOuterCallLine = __LINE__ - 3;
+
+void RecurseB(int depth, TAction action, void* context);
+void RecurseC(int depth, TAction action, void* context);
+
+__attribute__((noinline)) void RecurseA(int depth, TAction action, void* context) {
+    gSink = gSink + 1;
+    RecurseB(depth, action, context);
+    gSink = gSink + 1;
+}
+
+__attribute__((noinline)) void RecurseB(int depth, TAction action, void* context) {
+    gSink = gSink + 1;
+    RecurseC(depth, action, context);
+    gSink = gSink + 1;
+}
+
+__attribute__((noinline)) void RecurseC(int depth, TAction action, void* context) {
+    gSink = gSink + 1;
+    if (depth > 0)
+        RecurseA(depth - 1, action, context);
+    else
+        action(context);
+    gSink = gSink + 1;
+}
+const int kRecurseCLine = __LINE__ - 5;
+
+} // namespace qv_trace_test

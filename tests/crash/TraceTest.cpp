@@ -1,0 +1,266 @@
+#include "BlockedThread.h"
+#include "ForkedCase.h"
+#include "TraceChains.h"
+
+#include "crash/StackTracer.h"
+#include "crash/ThreadHold.h"
+#include "crash/ThreadState.h"
+#include "crash/ThreadTracer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <exception>
+#include <sstream>
+#include <sys/mman.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace qv::crash;
+using namespace qv_trace_test;
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t end = text.find("\r\n", start);
+        lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) break;
+        start = end + 2;
+    }
+    return lines;
+}
+
+// The index of the first line from `from` on that names the function, or npos.
+size_t FindLine(const std::vector<std::string>& lines, const std::string& function, size_t from = 0) {
+    for (size_t i = from; i < lines.size(); ++i)
+        if (lines[i].find(function) != std::string::npos) return i;
+    return std::string::npos;
+}
+
+// The chain functions appear innermost first, each with its unit and the line of its call.
+void ExpectChain(const std::string& trace) {
+    const std::vector<std::string> lines = Lines(trace);
+    const size_t inner = FindLine(lines, "qv_trace_test::ChainInner");
+    const size_t middle = FindLine(lines, "qv_trace_test::ChainMiddle");
+    const size_t outer = FindLine(lines, "qv_trace_test::ChainOuter");
+    ASSERT_NE(inner, std::string::npos) << trace;
+    ASSERT_NE(middle, std::string::npos) << trace;
+    ASSERT_NE(outer, std::string::npos) << trace;
+    EXPECT_EQ(middle, inner + 1) << trace;
+    EXPECT_EQ(outer, middle + 1) << trace;
+    const std::pair<size_t, int> expected[] = {
+        {inner, kInnerCallLine}, {middle, kMiddleCallLine}, {outer, kOuterCallLine}};
+    for (const auto& [index, line] : expected) {
+        EXPECT_NE(lines[index].find(" TraceChains "), std::string::npos) << lines[index];
+        EXPECT_NE(lines[index].find(" " + std::to_string(line) + " "), std::string::npos) << lines[index];
+    }
+}
+
+void TraceInto(void* out) {
+    *static_cast<std::string*>(out) = TThreadTracer::TraceCurrentThread({});
+}
+
+} // namespace
+
+TEST(Trace, OwnThreadShowsTheChainInOrder) {
+    std::string trace;
+    ChainOuter(&TraceInto, &trace);
+    ExpectChain(trace);
+    const std::vector<std::string> lines = Lines(trace);
+    EXPECT_NE(lines.front().find("TraceInto"), std::string::npos) << "the caller of the trace comes first";
+    EXPECT_NE(FindLine(lines, "TraceTest"), std::string::npos) << "the test body calls the chain";
+    EXPECT_EQ(FindLine(lines, "TraceCurrentThread"), std::string::npos) << "the tracer's own frames stay out";
+}
+
+TEST(Trace, AnotherThreadBlockedInAKnownFunction) {
+    TThreadTracer::Prime();
+    const BlockedThread blocked;
+    const auto trace = TThreadTracer::TraceThread(blocked.Id(), {});
+    ASSERT_TRUE(trace.has_value());
+    ExpectChain(*trace);
+    const std::vector<std::string> lines = Lines(*trace);
+    EXPECT_NE(lines.front().find("libc.so.6"), std::string::npos) << *trace;
+    EXPECT_NE(lines.front().find("read"), std::string::npos) << "the C library names the blocking call";
+    EXPECT_NE(FindLine(lines, "BlockedThread::Wait"), std::string::npos) << *trace;
+}
+
+TEST(Trace, ThreadsThatCannotBeHeldGiveNothing) {
+    const auto self = static_cast<pid_t>(::syscall(SYS_gettid));
+    EXPECT_FALSE(TThreadTracer::TraceThread(self, {}).has_value()) << "a thread cannot hold itself";
+    EXPECT_FALSE(TThreadTracer::TraceThread(0x3fffffff, {}).has_value()) << "no such thread";
+
+    const BlockedThread deaf(true);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(TThreadTracer::TraceThread(deaf.Id(), {}).has_value());
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(TThreadHold::kAnswerMilliseconds - 50));
+    EXPECT_LT(waited, std::chrono::milliseconds(3 * TThreadHold::kAnswerMilliseconds));
+
+    const BlockedThread next;
+    EXPECT_TRUE(TThreadTracer::TraceThread(next.Id(), {}).has_value()) << "the slot is free again";
+}
+
+TEST(Trace, RecursionShowsOnce) {
+    std::string trace;
+    RecurseA(10, &TraceInto, &trace);
+    const std::vector<std::string> lines = Lines(trace);
+    size_t recursiveCalls = 0;
+    size_t recursionLines = 0;
+    for (const std::string& line : lines) {
+        if (line.find("qv_trace_test::Recurse") == std::string::npos) continue;
+        ++recursionLines;
+        if (line.find(" " + std::to_string(kRecurseCLine) + " ") != std::string::npos) ++recursiveCalls;
+    }
+    EXPECT_EQ(recursiveCalls, 1u) << trace;
+    // One round of the three, plus the way in and the way to the trace.
+    EXPECT_LE(recursionLines, 6u) << trace;
+    EXPECT_GE(recursionLines, 3u) << trace;
+}
+
+namespace {
+
+std::atomic<int> gFaultOut{-1};
+
+void TraceTheFault(int, siginfo_t*, void* context) {
+    const std::string trace = TThreadTracer::TraceContext(*static_cast<const ucontext_t*>(context),
+                                                          TThreadState::CurrentThreadPointer(), {});
+    WriteAll(gFaultOut.load(), trace);
+    ::_exit(0);
+}
+
+// Unmapped, but not null, so that the fault stays a plain access fault under every checker.
+volatile uintptr_t gNowhere = 16;
+
+__attribute__((noinline)) void Fault(void*) {
+    *reinterpret_cast<volatile int*>(gNowhere) = 1;
+}
+
+} // namespace
+
+TEST(Trace, FromTheContextAFaultHandlerReceives) {
+    const ForkedResult result = RunForked([](int out) {
+        TThreadTracer::Prime();
+        gFaultOut.store(out);
+        static char alternate[1 << 16];
+        const stack_t stack{alternate, 0, sizeof alternate};
+        ::sigaltstack(&stack, nullptr);
+        struct sigaction action {};
+        action.sa_sigaction = &TraceTheFault;
+        action.sa_flags = SA_SIGINFO | SA_ONSTACK;
+        ::sigaction(SIGSEGV, &action, nullptr);
+        ChainOuter(&Fault, nullptr);
+    });
+    ASSERT_TRUE(result.exitedCleanly) << result.output;
+    ExpectChain(result.output);
+    EXPECT_NE(Lines(result.output).front().find("Fault"), std::string::npos)
+        << "the faulting instruction first";
+}
+
+namespace {
+
+std::atomic<int> gTerminateOut{-1};
+
+void TraceOnTerminate() {
+    WriteAll(gTerminateOut.load(), TThreadTracer::TraceCurrentThread({}));
+    ::_exit(0);
+}
+
+__attribute__((noinline)) void Throw(void*) {
+    throw std::runtime_error("nobody catches this");
+}
+
+} // namespace
+
+TEST(Trace, HidesTheExceptionMachinery) {
+    const ForkedResult result = RunForked([](int out) {
+        gTerminateOut.store(out);
+        std::set_terminate(&TraceOnTerminate);
+        // A thread's function has no handler: the throw itself calls terminate.
+        std::thread([] { ChainOuter(&Throw, nullptr); }).join();
+    });
+    ASSERT_TRUE(result.exitedCleanly) << result.output;
+    ExpectChain(result.output);
+    EXPECT_NE(result.output.find("Throw"), std::string::npos) << result.output;
+    EXPECT_EQ(result.output.find("__cxa_throw"), std::string::npos) << result.output;
+    EXPECT_EQ(result.output.find("_Unwind_"), std::string::npos) << result.output;
+}
+
+namespace {
+
+TTraceInput SyntheticStack(std::vector<uintptr_t>& stack, uintptr_t exceptionAddress) {
+    TTraceInput input;
+    input.stackPointer = reinterpret_cast<uintptr_t>(stack.data());
+    input.stackTop = input.stackPointer + stack.size() * sizeof(uintptr_t);
+    input.exceptionAddress = exceptionAddress;
+    return input;
+}
+
+bool HasItem(const TStackTracer& tracer, uintptr_t address) {
+    for (const TStackItem& item : tracer.Items())
+        if (item.address == address && !item.invalid) return true;
+    return false;
+}
+
+} // namespace
+
+TEST(Trace, KeepsAValueBehindARealCallOnly) {
+    ChainOuter([](void*) {}, nullptr);
+    const uintptr_t behindCall = gMiddleReturnAddress;
+    const uintptr_t lookalike = LookalikeReturnAddress();
+    std::vector<uintptr_t> stack = {0x1234, lookalike, behindCall + 1, behindCall, 0};
+    TStackTracer tracer(SyntheticStack(stack, reinterpret_cast<uintptr_t>(&ChainInner)));
+    const std::string trace = tracer.Trace();
+    EXPECT_TRUE(HasItem(tracer, behindCall)) << trace;
+    EXPECT_FALSE(HasItem(tracer, lookalike)) << "call bytes, but no function makes that call";
+    EXPECT_FALSE(HasItem(tracer, behindCall + 1)) << "no call before it";
+    EXPECT_NE(Lines(trace).at(1).find("qv_trace_test::ChainMiddle"), std::string::npos) << trace;
+}
+
+TEST(Trace, UnreadableStackIsReportedAsSuch) {
+    const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+    void* memory = ::mmap(nullptr, page, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(memory, MAP_FAILED);
+    TTraceInput input;
+    input.stackPointer = reinterpret_cast<uintptr_t>(memory);
+    input.stackTop = input.stackPointer + page;
+    input.exceptionAddress = reinterpret_cast<uintptr_t>(&ChainOuter);
+    EXPECT_EQ(TStackTracer(input).Trace(), ">> stack not accessible");
+    ::munmap(memory, page);
+    input.stackTop = input.stackPointer;
+    EXPECT_EQ(TStackTracer(input).Trace(), ">> stack not accessible") << "an empty range";
+}
+
+TEST(Trace, ProgressRunsFrom0To1000AndEachStageHasItsGuard) {
+    std::vector<int> seen;
+    std::string trace;
+    auto run = [&](const TTraceProgress& progress) {
+        const uintptr_t here = reinterpret_cast<uintptr_t>(__builtin_return_address(0));
+        std::vector<uintptr_t> stack(64, 0);
+        stack[10] = here;
+        TTraceInput input = SyntheticStack(stack, reinterpret_cast<uintptr_t>(&ChainOuter));
+        input.progress = progress;
+        return TStackTracer(input).Trace();
+    };
+    trace = run([&](int value) { seen.push_back(value); });
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front(), 0);
+    EXPECT_EQ(seen.back(), 1000);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+
+    const std::pair<int, const char*> failures[] = {{0, "CollectPossibleStackItems"},
+                                                    {26, "InDeepChecks"},
+                                                    {651, "RealizeOptimalLinkChains"},
+                                                    {1000, "ComposeResult"}};
+    for (const auto& [from, stage] : failures) {
+        const std::string failed = run([from = from](int value) {
+            if (value >= from) throw std::runtime_error("progress window gone");
+        });
+        EXPECT_EQ(failed, std::string(">> internal error in ") + stage);
+    }
+}
