@@ -1,6 +1,7 @@
 #include "http/IdTCPConnection.h"
 
 #include "framework/Conversions.h"
+#include "http/IdResourceStrings.h"
 
 #include <algorithm>
 
@@ -27,10 +28,14 @@ int16_t TIdTCPConnection::ReadReply(const std::vector<int>& allowed) {
     const std::string first = ReadLineWait();
     replyLines_.Add(first);
     if (first.size() > 3 && first[3] == '-') {
+        int64_t size = static_cast<int64_t>(first.size());
         std::string line;
         do {
             line = ReadLine();
             replyLines_.Add(line);
+            // A reply that never ends must not grow without bound either.
+            size += static_cast<int64_t>(line.size()) + 2;
+            if (size > MaxLineLength) throw EIdMaxLineLengthExceeded(RSMaxLineLengthExceeded);
         } while (!IsLastLineOf(line, first));
     }
     replyNumber_ = static_cast<int16_t>(ReplyNumberOf(LastReplyLine()));

@@ -73,5 +73,14 @@ TEST(NumberedReplyTest, UnnumberedLineGivesZeroAndCutShortMultiLineEnds) {
     EXPECT_EQ(cut.client.ReplyLines().Lines(), (std::vector<std::string>{"220-one", ""}));
 }
 
+TEST(NumberedReplyTest, EndlessMultiLineReplyIsRefused) {
+    std::string lines;
+    for (int i = 0; i < 2000; ++i)
+        lines += "250-line " + std::to_string(i) + "\r\n";
+    LineServer s(lines, true);
+    s.client.MaxLineLength = 10000;
+    EXPECT_THROW(s.client.SendCommand("EHLO x"), EIdMaxLineLengthExceeded);
+}
+
 } // namespace
 } // namespace qv::http
