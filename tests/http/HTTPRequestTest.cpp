@@ -1,5 +1,6 @@
 #include "HTTPTestSupport.h"
 
+#include "http/IdBase64.h"
 #include "http/IdException.h"
 #include "http/IdIntercept.h"
 
@@ -80,6 +81,8 @@ TEST(HTTPRequestTest, EveryRequestFieldIsWrittenInItsOrder) {
     info.WriteToLines(lines);
     EXPECT_EQ(lines[13], "Range: bytes=100-200");
     EXPECT_EQ(lines[15], "Proxy-Authorization: Basic cDpx");
+    EXPECT_EQ(EncodeBase64("ab"), "YWI=");
+    EXPECT_EQ(EncodeBase64(std::string("\xff\x00", 2)), "/wA=");
 }
 
 TEST(HTTPRequestTest, ProxyGetsAbsoluteTargetAndBareHostLine) {
