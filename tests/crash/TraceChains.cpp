@@ -39,8 +39,42 @@ __attribute__((noinline)) void ChainOuter(TAction action, void* context) {
 }
 const int kOuterCallLine = __LINE__ - 3;
 
+__attribute__((noinline)) int Switch(int x) {
+    int result = 0;
+    switch (x) {
+    case 0:
+        result = gSink * 3;
+        break;
+    case 1:
+        result = gSink * 7;
+        break;
+    case 2:
+        result = gSink - 2;
+        break;
+    case 3:
+        result = gSink ^ 9;
+        break;
+    case 4:
+        result = gSink + 17;
+        break;
+    case 5:
+        result = gSink * 19;
+        break;
+    case 6:
+        result = gSink / 3;
+        break;
+    case 7:
+        result = gSink % 5;
+        break;
+    default:
+        result = -1;
+        break;
+    }
+    gSink = result;
+    return result;
+}
+
 void RecurseB(int depth, TAction action, void* context);
-void RecurseC(int depth, TAction action, void* context);
 
 __attribute__((noinline)) void RecurseA(int depth, TAction action, void* context) {
     gSink = gSink + 1;

@@ -19,8 +19,13 @@ extern const int kOuterCallLine;
 extern const int kMiddleCallLine;
 extern const int kInnerCallLine;
 
+// A switch over eight cases that the compiler turns into a jump table.
+int Switch(int x);
+
 // RecurseA -> RecurseB -> RecurseC -> RecurseA ... depth times, then the action.
 void RecurseA(int depth, TAction action, void* context);
+// The one that branches: on to RecurseA or to the action.
+void RecurseC(int depth, TAction action, void* context);
 extern const int kRecurseCLine;
 
 } // namespace qv_trace_test
