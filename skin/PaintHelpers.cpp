@@ -1,0 +1,42 @@
+#include "skin/PaintHelpers.h"
+
+namespace qv::skin {
+
+void DrawThreePart(QPainter& painter, const QRect& target, const QImage& picture) {
+    const int third = picture.width() / 3;
+    if (third <= 0 || target.isEmpty()) return;
+    const int h = target.height();
+    if (target.width() < third) {
+        painter.drawImage(target, picture, QRect(0, 0, target.width(), picture.height()));
+        return;
+    }
+    const int middle = target.width() - 2 * third;
+    if (middle > 0)
+        painter.drawImage(QRect(target.left() + third, target.top(), middle, h), picture,
+                          QRect(third, 0, third, picture.height()));
+    painter.drawImage(QRect(target.left(), target.top(), third, h), picture,
+                      QRect(0, 0, third, picture.height()));
+    painter.drawImage(QRect(target.right() + 1 - third, target.top(), third, h), picture,
+                      QRect(2 * third, 0, third, picture.height()));
+}
+
+void DrawGradient(QPainter& painter, const QRect& rect, framework::TColor from, framework::TColor to,
+                  Qt::Orientation orientation) {
+    const bool across = orientation == Qt::Horizontal;
+    const int size = across ? rect.width() : rect.height();
+    if (size <= 0) return;
+    const QColor start = framework::ColorToQColor(from);
+    const QColor end = framework::ColorToQColor(to);
+    const auto channel = [size](int a, int b, int i) { return a + (b - a) * i / size; };
+    for (int i = 0; i < size; ++i) {
+        const QColor color =
+            i == size - 1 ? end
+                          : QColor(channel(start.red(), end.red(), i), channel(start.green(), end.green(), i),
+                                   channel(start.blue(), end.blue(), i));
+        const QRect line = across ? QRect(rect.left() + i, rect.top(), 1, rect.height())
+                                  : QRect(rect.left(), rect.top() + i, rect.width(), 1);
+        painter.fillRect(line, color);
+    }
+}
+
+} // namespace qv::skin
