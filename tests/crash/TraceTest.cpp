@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstring>
 #include <exception>
+#include <random>
 #include <sstream>
 #include <sys/mman.h>
 #include <sys/syscall.h>
@@ -220,6 +221,34 @@ TEST(Trace, KeepsAValueBehindARealCallOnly) {
     EXPECT_FALSE(HasItem(tracer, lookalike)) << "call bytes, but no function makes that call";
     EXPECT_FALSE(HasItem(tracer, behindCall + 1)) << "no call before it";
     EXPECT_NE(Lines(trace).at(1).find("qv_trace_test::ChainMiddle"), std::string::npos) << trace;
+}
+
+TEST(Trace, GarbledContextsNeitherCrashNorHang) {
+    const ForkedResult result = RunForked([](int out) {
+        const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+        const auto guard =
+            reinterpret_cast<uintptr_t>(::mmap(nullptr, page, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        ucontext_t real;
+        ::getcontext(&real);
+        const auto code = reinterpret_cast<uintptr_t>(&ChainMiddle);
+        std::mt19937_64 random(424242);
+        size_t traced = 0;
+        for (int round = 0; round < 300; ++round) {
+            ucontext_t context = real;
+            greg_t* registers = context.uc_mcontext.gregs;
+            const uintptr_t choices[] = {guard + 64, 16, random(), code + random() % 64,
+                                         static_cast<uintptr_t>(registers[REG_RSP]) + random() % 4096};
+            registers[REG_RIP] = static_cast<greg_t>(choices[random() % 5]);
+            registers[REG_RBP] = static_cast<greg_t>(choices[random() % 5]);
+            if (round % 3 == 0) registers[REG_RSP] = static_cast<greg_t>(choices[random() % 5]);
+            const std::string trace =
+                TThreadTracer::TraceContext(context, TThreadState::CurrentThreadPointer(), {});
+            traced += trace.empty() ? 0 : 1;
+        }
+        WriteAll(out, std::to_string(traced));
+    });
+    ASSERT_TRUE(result.exitedCleanly) << result.output;
+    EXPECT_EQ(result.output, "300");
 }
 
 TEST(Trace, UnreadableStackIsReportedAsSuch) {
