@@ -1,0 +1,450 @@
+#include "skin/TsuiTitleBar.h"
+
+#include "skin/BuiltInStyles.h"
+#include "skin/CaptionText.h"
+#include "skin/StripFrame.h"
+#include "skin/ThemeFunctions.h"
+#include "skin/TsuiTitleBarHost.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+
+#include <algorithm>
+
+namespace qv::skin {
+
+namespace {
+
+constexpr int kTitleButtonFrames = 18;
+
+// Row numbers of the built-in style tables that the title bar reads.
+enum TTitleRow {
+    kRowButtons = 5,
+    kRowButtonsTransparent = 6,
+    kRowLeftOffset = 7,
+    kRowRightOffset = 8,
+    kRowButtonTop = 9,
+    kRowTitleLeft = 10,
+    kRowTitleClient = 11,
+    kRowTitleRight = 12,
+    kRowMinimumWidth = 13,
+    kRowRoundCorner = 14,
+    kRowFormColor = 15,
+};
+
+// The first of a button type's three frames (normal, mouse over, pressed) in the strip.
+int FirstFrame(TsuiTitleBarBtnType type, bool maximized) {
+    switch (type) {
+    case TsuiTitleBarBtnType::suiControlBox:
+        return 1;
+    case TsuiTitleBarBtnType::suiHelp:
+        return 4;
+    case TsuiTitleBarBtnType::suiMax:
+        return maximized ? 10 : 7;
+    case TsuiTitleBarBtnType::suiMin:
+        return 13;
+    case TsuiTitleBarBtnType::suiClose:
+        return 16;
+    case TsuiTitleBarBtnType::suiCustom:
+        break;
+    }
+    return 0;
+}
+
+uint32_t KeyOf(framework::TColor color) {
+    return 0xFF000000u | framework::ColorToQColor(color).rgb();
+}
+
+// The picture with its key-coloured pixels shown in another colour.
+QImage KeyedOver(const QImage& picture, framework::TColor key, framework::TColor fill) {
+    QImage result = picture.convertToFormat(QImage::Format_RGB32);
+    const uint32_t from = KeyOf(key);
+    const uint32_t to = KeyOf(fill);
+    for (int y = 0; y < result.height(); ++y) {
+        auto* line = reinterpret_cast<uint32_t*>(result.scanLine(y));
+        std::replace(line, line + result.width(), from, to);
+    }
+    return result;
+}
+
+// The picture with its key-coloured pixels see-through.
+QImage KeyedTransparent(const QImage& picture, framework::TColor key) {
+    QImage result = picture.convertToFormat(QImage::Format_ARGB32);
+    const uint32_t from = KeyOf(key);
+    for (int y = 0; y < result.height(); ++y) {
+        auto* line = reinterpret_cast<uint32_t*>(result.scanLine(y));
+        std::replace(line, line + result.width(), from, 0u);
+    }
+    return result;
+}
+
+TsuiTitleBarSection Section(QImage picture, TsuiTitleBarAlign align, bool autoSize) {
+    TsuiTitleBarSection section;
+    section.Picture = std::move(picture);
+    section.Align = align;
+    section.AutoSize = autoSize;
+    section.Stretch = align == TsuiTitleBarAlign::suiClient;
+    return section;
+}
+
+} // namespace
+
+TsuiTitleBar::TsuiTitleBar(framework::TComponent* owner, QWidget* parent)
+    : QWidget(parent), framework::TComponent(owner), binding_(*this, [this] { ApplyStyle(); }) {
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    QFont captionFont(QStringLiteral("Tahoma"));
+    captionFont.setBold(true);
+    captionFont.setPixelSize(11);
+    setFont(captionFont);
+    for (const auto type : {TsuiTitleBarBtnType::suiControlBox, TsuiTitleBarBtnType::suiClose,
+                            TsuiTitleBarBtnType::suiMax, TsuiTitleBarBtnType::suiMin}) {
+        TsuiTitleBarButton button;
+        button.ButtonType = type;
+        buttons_.push_back(button);
+    }
+    binding_.SetUIStyle(GetFormStyle(owner));
+}
+
+void TsuiTitleBar::SetUIStyle(TsuiUIStyle style) {
+    binding_.SetUIStyle(style);
+}
+
+void TsuiTitleBar::SetFileTheme(TsuiFileTheme* theme) {
+    fromFileThemeSetter_ = true;
+    binding_.SetFileTheme(theme);
+    fromFileThemeSetter_ = false;
+}
+
+void TsuiTitleBar::SetCaption(const QString& caption) {
+    caption_ = caption;
+    update();
+}
+
+void TsuiTitleBar::SetFormActive(bool active) {
+    formActive_ = active;
+    update();
+}
+
+void TsuiTitleBar::Notification(framework::TComponent* component, framework::TOperation operation) {
+    framework::TComponent::Notification(component, operation);
+    binding_.Notification(component, operation);
+}
+
+const TsuiTitleBarHost* TsuiTitleBar::Host() const {
+    return dynamic_cast<const TsuiTitleBarHost*>(parentWidget());
+}
+
+int TsuiTitleBar::HostInset() const {
+    return Host() ? Host()->TitleBarInset() : 0;
+}
+
+void TsuiTitleBar::ApplyStyle() {
+    if (Custom) return;
+    sections_.clear();
+    if (binding_.UsingTheme())
+        ApplySkin(*binding_.FileTheme());
+    else
+        ApplyBuiltInStyle(binding_.EffectiveStyle());
+    ApplyButtonPictures();
+    if (!fromFileThemeSetter_) {
+        if (binding_.UsingTheme())
+            fontColor_ = binding_.FileTheme()->GetColor(SKIN2_TITLEFONTCOLOR);
+        else
+            fontColor_ =
+                binding_.EffectiveStyle() == TsuiUIStyle::MacOS ? framework::clBlack : framework::clWhite;
+    }
+    if (!sections_.empty() && !sections_.front().Picture.isNull())
+        setFixedHeight(sections_.front().Picture.height() - (Host() ? 3 : 0));
+    if (window() != this) window()->setMinimumSize(minimumHostSize_);
+    update();
+}
+
+void TsuiTitleBar::ApplySkin(const TsuiFileTheme& theme) {
+    const auto picture = [&theme](TSkin2Bitmap index) {
+        const QImage* bitmap = theme.GetBitmap(index);
+        return bitmap ? *bitmap : QImage();
+    };
+    const bool fiveSections = theme.GetBool(SKIN2_TITLEFIVESECT);
+    transColor_ = theme.GetColor(SKIN2_TRANSCOLOR);
+    sections_.push_back(Section(picture(SKIN2_TITLEBAR1), TsuiTitleBarAlign::suiLeft, true));
+    if (fiveSections) {
+        TsuiTitleBarSection caption = Section(picture(SKIN2_TITLEBAR2), TsuiTitleBarAlign::suiLeft, false);
+        caption.CapSec = true;
+        sections_.push_back(caption);
+        sections_.push_back(Section(picture(SKIN2_TITLEBAR3), TsuiTitleBarAlign::suiLeft, true));
+        sections_.push_back(Section(picture(SKIN2_TITLEBAR4), TsuiTitleBarAlign::suiClient, false));
+        sections_.push_back(Section(picture(SKIN2_TITLEBAR5), TsuiTitleBarAlign::suiRight, true));
+    } else {
+        sections_.push_back(Section(picture(SKIN2_TITLEBAR2), TsuiTitleBarAlign::suiClient, false));
+        sections_.push_back(Section(picture(SKIN2_TITLEBAR3), TsuiTitleBarAlign::suiRight, true));
+    }
+    leftBtnXOffset_ = theme.GetInt(SKIN2_TITLEBARICONPOSX);
+    rightBtnXOffset_ = theme.GetInt(SKIN2_TITLEBARBUTTONPOSX);
+    buttonTop_ = theme.GetInt(SKIN2_TITLEBARBUTTONPOSY);
+    iconTop_ = theme.GetInt(SKIN2_TITLEBARICONPOSY);
+    captionTop_ = theme.GetInt(SKIN2_TITLEBARCAPTIONTOP);
+    formColor_ = theme.GetColor(SKIN2_FORMCOLOR);
+    if (Host()) {
+        buttonTop_ -= 3;
+        iconTop_ -= 3;
+    }
+    const int buttonsWidth =
+        picture(SKIN2_TITLEBUTTONS).width() / kTitleButtonFrames * static_cast<int>(buttons_.size()) +
+        rightBtnXOffset_;
+    const int left = picture(SKIN2_TITLEBAR1).width();
+    const int right = picture(SKIN2_TITLEBAR3).width();
+    const int minimumWidth =
+        fiveSections ? left + right + std::max(picture(SKIN2_TITLEBAR5).width(), buttonsWidth) + 16
+                     : left + std::max(right, buttonsWidth);
+    minimumHostSize_ = QSize(minimumWidth, 0);
+}
+
+void TsuiTitleBar::ApplyBuiltInStyle(TsuiUIStyle style) {
+    const auto picture = [style](int row) {
+        QImage bitmap;
+        GetStyleBitmap(style, row, bitmap);
+        return bitmap;
+    };
+    transColor_ = 0xFF00FF;
+    sections_.push_back(Section(picture(kRowTitleLeft), TsuiTitleBarAlign::suiLeft, true));
+    sections_.push_back(Section(picture(kRowTitleRight), TsuiTitleBarAlign::suiRight, true));
+    sections_.push_back(Section(picture(kRowTitleClient), TsuiTitleBarAlign::suiClient, false));
+    leftBtnXOffset_ = GetStyleInt(style, kRowLeftOffset);
+    rightBtnXOffset_ = GetStyleInt(style, kRowRightOffset);
+    buttonTop_ = GetStyleInt(style, kRowButtonTop) - (Host() ? 3 : 0);
+    iconTop_ = buttonTop_;
+    formColor_ = GetStyleColor(style, kRowFormColor);
+    roundCorner_ = GetStyleInt(style, kRowRoundCorner);
+    minimumHostSize_ = QSize(GetStyleInt(style, kRowMinimumWidth), 50);
+}
+
+void TsuiTitleBar::ApplyButtonPictures() {
+    const bool skin = binding_.UsingTheme();
+    const TsuiUIStyle style = binding_.EffectiveStyle();
+    for (TsuiTitleBarButton& button : buttons_) {
+        const int first = FirstFrame(button.ButtonType, maximized_);
+        if (first == 0) continue;
+        QImage* const pictures[] = {&button.PicNormal, &button.PicMouseOn, &button.PicMouseDown};
+        for (int i = 0; i < 3; ++i) {
+            if (skin)
+                binding_.FileTheme()->GetBitmap(SKIN2_TITLEBUTTONS, *pictures[i], first + i,
+                                                kTitleButtonFrames);
+            else
+                GetStyleBitmap(style, kRowButtons, *pictures[i], first + i, kTitleButtonFrames);
+        }
+        if (skin) {
+            button.Transparent = binding_.FileTheme()->GetBool(SKIN2_TITLEBTNTRANS);
+            button.Top = binding_.FileTheme()->GetInt(SKIN2_TITLEBARBUTTONPOSY);
+        } else {
+            button.Transparent = GetStyleBool(style, kRowButtonsTransparent);
+            button.Top = GetStyleInt(style, kRowButtonTop);
+        }
+    }
+}
+
+TTitleBarLayout TsuiTitleBar::Layout() const {
+    TTitleBarLayoutInput input;
+    input.barWidth = width();
+    input.hostInset = HostInset();
+    input.leftBtnXOffset = leftBtnXOffset_;
+    input.rightBtnXOffset = rightBtnXOffset_;
+    input.buttonInterval = ButtonInterval;
+    input.buttonTop = buttonTop_;
+    input.iconTop = iconTop_;
+    input.captionTop = captionTop_;
+    input.drawAppIcon = DrawAppIcon;
+    input.style = binding_.EffectiveStyle();
+    for (const TsuiTitleBarButton& button : buttons_)
+        input.buttons.push_back(
+            {button.ButtonType, button.Visible, button.HasPictures(), button.PicNormal.size()});
+    return LayOutTitleBar(input);
+}
+
+void TsuiTitleBar::paintEvent(QPaintEvent*) {
+    QImage bar(size(), QImage::Format_RGB32);
+    bar.fill(framework::ColorToQColor(formColor_));
+    ComposeSections(bar);
+    DrawButtonsIconAndCaption(bar, Layout());
+    QPainter(this).drawImage(0, 0, bar);
+}
+
+void TsuiTitleBar::ComposeSections(QImage& bar) {
+    const int inset = HostInset();
+    const int dx = Host() ? (inset != 0 ? inset : 3) : 0;
+    const int dy = Host() ? 3 : 0;
+    titlePicture_ = QImage(width() + 2 * dx, height() + dy, QImage::Format_RGB32);
+    titlePicture_.fill(framework::ColorToQColor(formColor_));
+    QPainter onBar(&bar);
+    QPainter onTitle(&titlePicture_);
+    int x = -dx;
+    int right = width() + dx;
+    const TsuiTitleBarSection* client = nullptr;
+    for (const TsuiTitleBarSection& section : sections_) {
+        const int w = section.EffectiveWidth();
+        const QImage& picture = section.Picture;
+        switch (section.Align) {
+        case TsuiTitleBarAlign::suiLeft:
+            onBar.drawImage(QRect(x, -dy, w, picture.height()), picture);
+            onTitle.drawImage(QRect(x + dx, 0, w, picture.height()), picture);
+            x += w;
+            break;
+        case TsuiTitleBarAlign::suiRight:
+            onBar.drawImage(QRect(right - w, -dy, w, picture.height()),
+                            KeyedOver(picture, transColor_, formColor_));
+            onTitle.drawImage(QRect(right - w + dx, 0, w, picture.height()), picture);
+            right -= w;
+            break;
+        case TsuiTitleBarAlign::suiClient:
+            client = &section;
+            break;
+        }
+    }
+    if (client && right > x) {
+        const int h = client->Picture.height();
+        onBar.drawImage(QRect(x, -dy, right - x, h), client->Picture);
+        onTitle.drawImage(QRect(x + dx, 0, right - x, h), client->Picture);
+    }
+    onTitle.end();
+    titleComposite_ = KeyedOver(titlePicture_, transColor_, formColor_);
+}
+
+void TsuiTitleBar::DrawButtonsIconAndCaption(QImage& bar, const TTitleBarLayout& layout) {
+    QPainter painter(&bar);
+    const auto pictureOf = [this](int index) -> const QImage& {
+        const TsuiTitleBarButton& button = buttons_[static_cast<size_t>(index)];
+        if (index != hovered_) return button.PicNormal;
+        return pressed_ ? button.PicMouseDown : button.PicMouseOn;
+    };
+    const auto drawButton = [&](int index, QPoint at) {
+        const TsuiTitleBarButton& button = buttons_[static_cast<size_t>(index)];
+        const QImage& picture = pictureOf(index);
+        painter.drawImage(at, button.Transparent ? KeyedTransparent(picture, transColor_) : picture);
+    };
+    for (size_t i = 0; i < layout.buttonRects.size(); ++i)
+        if (!layout.buttonRects[i].isEmpty())
+            drawButton(static_cast<int>(i), layout.buttonRects[i].topLeft());
+    if (layout.controlBox >= 0) {
+        if (!DrawAppIcon) {
+            drawButton(layout.controlBox, layout.controlBoxPicture);
+        } else if (!window()->windowIcon().isNull()) {
+            painter.drawPixmap(layout.icon, window()->windowIcon().pixmap(16, 16));
+        }
+    }
+    const QFontMetrics metrics(font());
+    const QString text =
+        FitCaption(caption_, layout.captionRight - layout.caption.x(),
+                   [&metrics](const QString& candidate) { return metrics.horizontalAdvance(candidate); });
+    painter.setFont(font());
+    painter.setPen(framework::ColorToQColor(formActive_ ? fontColor_ : InactiveCaptionColor));
+    painter.drawText(
+        QRect(layout.caption, QSize(std::max(0, layout.captionRight - layout.caption.x()), height())),
+        Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+}
+
+int TsuiTitleBar::ButtonAt(QPoint position, const TTitleBarLayout& layout) const {
+    for (size_t i = 0; i < layout.buttonRects.size(); ++i)
+        if (layout.buttonRects[i].contains(position)) return static_cast<int>(i);
+    if (layout.controlBox >= 0 && layout.controlBoxRect.contains(position)) return layout.controlBox;
+    return -1;
+}
+
+void TsuiTitleBar::UpdateHover(QPoint position) {
+    const int hovered = ButtonAt(position, Layout());
+    if (hovered == hovered_) return;
+    hovered_ = hovered;
+    update();
+}
+
+void TsuiTitleBar::mouseMoveEvent(QMouseEvent* event) {
+    if (dragging_) {
+        window()->move(event->globalPosition().toPoint() - dragOffset_);
+        return;
+    }
+    UpdateHover(event->position().toPoint());
+}
+
+void TsuiTitleBar::leaveEvent(QEvent*) {
+    hovered_ = -1;
+    update();
+}
+
+void TsuiTitleBar::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    pressed_ = true;
+    hovered_ = ButtonAt(event->position().toPoint(), Layout());
+    update();
+    if (hovered_ >= 0 || maximized_) return;
+    pressed_ = false;
+    // Without a window manager the system move is refused; the bar then moves the window itself.
+    QWindow* handle = window()->windowHandle();
+    if (!handle || !handle->startSystemMove()) {
+        dragging_ = true;
+        dragOffset_ = event->globalPosition().toPoint() - window()->pos();
+    }
+}
+
+void TsuiTitleBar::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    dragging_ = false;
+    const int index = ButtonAt(event->position().toPoint(), Layout());
+    if (pressed_ && index >= 0 && index == hovered_) {
+        const TsuiTitleBarBtnType type = buttons_[static_cast<size_t>(index)].ButtonType;
+        ButtonAction(index);
+        if (type == TsuiTitleBarBtnType::suiCustom && OnCustomBtnsClick) OnCustomBtnsClick(*this, index);
+        if (type == TsuiTitleBarBtnType::suiHelp && OnHelpBtnClick) OnHelpBtnClick(*this, index);
+    }
+    pressed_ = false;
+    update();
+}
+
+void TsuiTitleBar::mouseDoubleClickEvent(QMouseEvent* event) {
+    const int index = ButtonAt(event->position().toPoint(), Layout());
+    if (index < 0) {
+        for (size_t i = 0; i < buttons_.size(); ++i)
+            if (buttons_[i].Visible && buttons_[i].ButtonType == TsuiTitleBarBtnType::suiMax) {
+                ButtonAction(static_cast<int>(i));
+                break;
+            }
+    } else if (buttons_[static_cast<size_t>(index)].ButtonType == TsuiTitleBarBtnType::suiControlBox) {
+        window()->close();
+    }
+}
+
+void TsuiTitleBar::ButtonAction(int index) {
+    if (index < 0 || static_cast<size_t>(index) >= buttons_.size() || window() == this) return;
+    switch (buttons_[static_cast<size_t>(index)].ButtonType) {
+    case TsuiTitleBarBtnType::suiMax:
+        ToggleMaximized();
+        break;
+    case TsuiTitleBarBtnType::suiMin:
+        window()->showMinimized();
+        break;
+    case TsuiTitleBarBtnType::suiClose:
+        window()->close();
+        break;
+    default:
+        break;
+    }
+}
+
+void TsuiTitleBar::ToggleMaximized() {
+    QWidget* host = window();
+    if (maximized_) {
+        host->setGeometry(normalGeometry_);
+        maximized_ = false;
+    } else {
+        normalGeometry_ = host->geometry();
+        // Maximizing is done by hand: without a window manager the system would not resize.
+        const QRect work = host->screen()->availableGeometry();
+        host->setGeometry(work.adjusted(-2, -2, 2, -1));
+        maximized_ = true;
+    }
+    if (!Custom) ApplyButtonPictures();
+    update();
+}
+
+} // namespace qv::skin

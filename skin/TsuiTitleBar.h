@@ -1,0 +1,116 @@
+#pragma once
+
+#include "framework/Component.h"
+#include "framework/TColor.h"
+#include "skin/TitleBarLayout.h"
+#include "skin/TsuiFileTheme.h"
+#include "skin/TsuiThemeBinding.h"
+#include "skin/TsuiTitleBarItems.h"
+
+#include <QFont>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+namespace qv::skin {
+
+class TsuiTitleBarHost;
+
+// The caption strip of a skinned window: title pictures in sections, the window buttons, the
+// application icon and the caption. It composes the whole-window title picture from which the
+// form panel paints the frame around it.
+class TsuiTitleBar : public QWidget, public framework::TComponent {
+    Q_OBJECT
+    Q_PROPERTY(qv::skin::TsuiUIStyle UIStyle READ UIStyle WRITE SetUIStyle)
+    Q_PROPERTY(qv::skin::TsuiFileTheme* FileTheme READ FileTheme WRITE SetFileTheme)
+
+public:
+    explicit TsuiTitleBar(framework::TComponent* owner, QWidget* parent = nullptr);
+
+    TsuiUIStyle UIStyle() const { return binding_.UIStyle(); }
+    void SetUIStyle(TsuiUIStyle style);
+    TsuiFileTheme* FileTheme() const { return binding_.FileTheme(); }
+    void SetFileTheme(TsuiFileTheme* theme);
+
+    // When set, a style change leaves sections and buttons as they are.
+    bool Custom = false;
+    const QString& Caption() const { return caption_; }
+    void SetCaption(const QString& caption);
+    bool FormActive() const { return formActive_; }
+    void SetFormActive(bool active);
+    bool DrawAppIcon = true;
+    int ButtonInterval = 0;
+    framework::TColor InactiveCaptionColor = framework::clInactiveCaption;
+    std::vector<TsuiTitleBarSection>& Sections() { return sections_; }
+    std::vector<TsuiTitleBarButton>& Buttons() { return buttons_; }
+    int LeftBtnXOffset() const { return leftBtnXOffset_; }
+    int RightBtnXOffset() const { return rightBtnXOffset_; }
+    int RoundCorner() const { return roundCorner_; }
+    framework::TColor FontColor() const { return fontColor_; }
+    // The width and height the host form may not go below with the current style.
+    QSize MinimumHostSize() const { return minimumHostSize_; }
+
+    // Where buttons, icon and caption go at the bar's current width.
+    TTitleBarLayout Layout() const;
+    // The whole-window title picture (as wide as the window, reaching into the frame's top) and
+    // its composite over the form colour, as of the last paint.
+    const QImage& TitlePicture() const { return titlePicture_; }
+    const QImage& TitleComposite() const { return titleComposite_; }
+    // Index of the button under the mouse, or -1.
+    int Hovered() const { return hovered_; }
+    // Performs what the button's type means on the host window.
+    void ButtonAction(int index);
+
+    std::function<void(TsuiTitleBar& sender, int button)> OnCustomBtnsClick;
+    std::function<void(TsuiTitleBar& sender, int button)> OnHelpBtnClick;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void Notification(framework::TComponent* component, framework::TOperation operation) override;
+
+private:
+    void ApplyStyle();
+    void ApplySkin(const TsuiFileTheme& theme);
+    void ApplyBuiltInStyle(TsuiUIStyle style);
+    void ApplyButtonPictures();
+    const TsuiTitleBarHost* Host() const;
+    int HostInset() const;
+    void ComposeSections(QImage& bar);
+    void DrawButtonsIconAndCaption(QImage& bar, const TTitleBarLayout& layout);
+    int ButtonAt(QPoint position, const TTitleBarLayout& layout) const;
+    void UpdateHover(QPoint position);
+    void ToggleMaximized();
+
+    TsuiThemeBinding binding_;
+    std::vector<TsuiTitleBarSection> sections_;
+    std::vector<TsuiTitleBarButton> buttons_;
+    QString caption_;
+    bool formActive_ = true;
+    bool fromFileThemeSetter_ = false;
+    framework::TColor fontColor_ = framework::clWhite;
+    framework::TColor transColor_ = 0xFF00FF;
+    framework::TColor formColor_ = 0;
+    int leftBtnXOffset_ = 0;
+    int rightBtnXOffset_ = 0;
+    int buttonTop_ = 0;
+    int iconTop_ = 0;
+    int captionTop_ = 0;
+    int roundCorner_ = 0;
+    QSize minimumHostSize_;
+    QImage titlePicture_;
+    QImage titleComposite_;
+    int hovered_ = -1;
+    bool pressed_ = false;
+    bool dragging_ = false;
+    QPoint dragOffset_;
+    QRect normalGeometry_;
+    bool maximized_ = false;
+};
+
+} // namespace qv::skin

@@ -1,0 +1,179 @@
+#include "SkinTestSupport.h"
+
+#include "framework/Form.h"
+#include "skin/BuiltInStyles.h"
+#include "skin/SkinResources.h"
+#include "skin/StripFrame.h"
+#include "skin/TsuiBuiltInFileTheme.h"
+#include "skin/TsuiTitleBar.h"
+#include "skin/TsuiTitleBarHost.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace qv::skin;
+using namespace qv::skin::test;
+
+namespace {
+
+// The form panel a title bar sits on, with the embedded skin's 4-pixel frame.
+class TFramePanel : public QWidget, public TsuiTitleBarHost {
+public:
+    using QWidget::QWidget;
+    int TitleBarInset() const override { return 4; }
+};
+
+constexpr int kClose = 1;
+constexpr int kMax = 2;
+
+class TitleBarTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form_ = std::make_unique<qv::framework::TForm>();
+        form_->move(200, 300);
+        theme_ = new TsuiBuiltInFileTheme(form_.get());
+        theme_->ReadSkinData(EmbeddedSkinArchive());
+        ASSERT_TRUE(theme_->Ready());
+        panel_ = new TFramePanel(form_.get());
+        bar_ = new TsuiTitleBar(form_.get(), panel_);
+        // As the form panel hands them on: the theme first, then the style, which sets the caption colour.
+        bar_->SetFileTheme(theme_);
+        bar_->SetUIStyle(TsuiUIStyle::FromThemeFile);
+        bar_->SetCaption("Quorvane");
+        bar_->resize(792, bar_->height());
+    }
+
+    QImage Frame(int index) const {
+        QImage frame;
+        EXPECT_TRUE(theme_->GetBitmap(SKIN2_TITLEBUTTONS, frame, index, 18));
+        return frame.convertToFormat(QImage::Format_RGB32);
+    }
+    QImage Shown(const QRect& rect) const {
+        return bar_->grab().toImage().convertToFormat(QImage::Format_RGB32).copy(rect);
+    }
+    void Mouse(QEvent::Type type, QPoint at) {
+        QMouseEvent event(type, QPointF(at), QPointF(bar_->mapToGlobal(at)), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(bar_, &event);
+    }
+
+    TScratchFolder scratch_;
+    std::unique_ptr<qv::framework::TForm> form_;
+    TsuiBuiltInFileTheme* theme_ = nullptr;
+    TFramePanel* panel_ = nullptr;
+    TsuiTitleBar* bar_ = nullptr;
+};
+
+} // namespace
+
+TEST_F(TitleBarTest, EmbeddedSkinGivesTheBarsFigures) {
+    EXPECT_EQ(bar_->height(), 45);
+    EXPECT_EQ(bar_->LeftBtnXOffset(), 7);
+    EXPECT_EQ(bar_->RightBtnXOffset(), 29);
+    EXPECT_EQ(bar_->MinimumHostSize().width(), 234);
+    EXPECT_EQ(form_->minimumWidth(), 234);
+    EXPECT_EQ(bar_->FontColor(), 0u);
+    // A theme handed on alone leaves the caption colour as the last style set it.
+    bar_->SetFileTheme(nullptr);
+    bar_->SetUIStyle(TsuiUIStyle::FromThemeFile);
+    bar_->SetFileTheme(theme_);
+    EXPECT_EQ(bar_->FontColor(), 0xFFFFFFu);
+    const TTitleBarLayout layout = bar_->Layout();
+    EXPECT_EQ(layout.buttonRects[kClose].topLeft(), QPoint(747, 11));
+    EXPECT_EQ(layout.icon, QPoint(3, 11));
+    EXPECT_EQ(layout.caption, QPoint(21, 11));
+    ASSERT_EQ(bar_->Sections().size(), 3u);
+    EXPECT_EQ(bar_->Sections()[1].Align, TsuiTitleBarAlign::suiClient);
+}
+
+TEST_F(TitleBarTest, PaintsTheSkinsButtonsAndTheWholeWindowTitlePicture) {
+    EXPECT_EQ(Shown(QRect(747, 11, 19, 19)), Frame(16));
+    EXPECT_EQ(Shown(QRect(727, 11, 19, 19)), Frame(7));
+    EXPECT_EQ(Shown(QRect(707, 11, 19, 19)), Frame(13));
+    const QImage& title = bar_->TitlePicture();
+    ASSERT_EQ(title.size(), QSize(800, 48));
+    EXPECT_EQ(title.pixel(0, 0) & 0xFFFFFF, 0xFF00FFu);
+    EXPECT_EQ(title.pixel(799, 0) & 0xFFFFFF, 0xFF00FFu);
+    EXPECT_NE(title.pixel(0, 7) & 0xFFFFFF, 0xFF00FFu);
+    EXPECT_NE(bar_->TitleComposite().pixel(0, 0) & 0xFFFFFF, 0xFF00FFu);
+    // The bar shows the title picture from its fourth row and fifth column on.
+    const QImage shown = bar_->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown.pixel(100, 30), title.pixel(104, 33));
+}
+
+TEST_F(TitleBarTest, ButtonsFollowTheMouseAndCloseTheWindow) {
+    form_->show();
+    Mouse(QEvent::MouseMove, QPoint(750, 15));
+    EXPECT_EQ(bar_->Hovered(), kClose);
+    EXPECT_EQ(Shown(QRect(747, 11, 19, 19)), Frame(17));
+    Mouse(QEvent::MouseButtonPress, QPoint(750, 15));
+    EXPECT_EQ(Shown(QRect(747, 11, 19, 19)), Frame(18));
+    // Releasing outside the button does nothing.
+    Mouse(QEvent::MouseButtonRelease, QPoint(300, 15));
+    EXPECT_TRUE(form_->isVisible());
+    Mouse(QEvent::MouseMove, QPoint(300, 15));
+    EXPECT_EQ(bar_->Hovered(), -1);
+    EXPECT_EQ(Shown(QRect(747, 11, 19, 19)), Frame(16));
+
+    Mouse(QEvent::MouseMove, QPoint(750, 15));
+    Mouse(QEvent::MouseButtonPress, QPoint(750, 15));
+    Mouse(QEvent::MouseButtonRelease, QPoint(750, 15));
+    EXPECT_FALSE(form_->isVisible());
+}
+
+TEST_F(TitleBarTest, MaximizeTogglesAndShowsTheRestorePicture) {
+    form_->resize(800, 600);
+    form_->show();
+    const QRect normal = form_->geometry();
+    bar_->ButtonAction(kMax);
+    EXPECT_NE(form_->geometry(), normal);
+    QImage restore;
+    ASSERT_TRUE(theme_->GetBitmap(SKIN2_TITLEBUTTONS, restore, 10, 18));
+    EXPECT_EQ(bar_->Buttons()[kMax].PicNormal, restore);
+    bar_->ButtonAction(kMax);
+    EXPECT_EQ(form_->geometry(), normal);
+    EXPECT_EQ(bar_->Buttons()[kMax].PicNormal, Frame(7));
+}
+
+TEST_F(TitleBarTest, BuiltInStylesAndTheRemovedTheme) {
+    bar_->SetUIStyle(TsuiUIStyle::WinXP);
+    QImage left;
+    ASSERT_TRUE(GetStyleBitmap(TsuiUIStyle::WinXP, 10, left));
+    EXPECT_EQ(bar_->height(), left.height() - 3);
+    EXPECT_EQ(bar_->LeftBtnXOffset(), 2);
+    EXPECT_EQ(bar_->RightBtnXOffset(), -2);
+    EXPECT_EQ(bar_->RoundCorner(), 13);
+    EXPECT_EQ(bar_->MinimumHostSize(), QSize(150, 50));
+    EXPECT_EQ(bar_->FontColor(), 0xFFFFFFu);
+    bar_->SetUIStyle(TsuiUIStyle::MacOS);
+    EXPECT_EQ(bar_->FontColor(), 0u);
+
+    bar_->SetUIStyle(TsuiUIStyle::FromThemeFile);
+    delete theme_;
+    EXPECT_EQ(bar_->UIStyle(), TsuiUIStyle::DeepBlue);
+    QImage deepBlue;
+    ASSERT_TRUE(GetStyleBitmap(TsuiUIStyle::DeepBlue, 10, deepBlue));
+    EXPECT_EQ(bar_->height(), deepBlue.height() - 3);
+    EXPECT_EQ(bar_->FontColor(), 0xFFFFFFu);
+}
+
+TEST_F(TitleBarTest, DraggingTheCaptionMovesTheWindowAndDoubleClickMaximizes) {
+    form_->resize(800, 600);
+    form_->show();
+    const QPoint start = form_->pos();
+    Mouse(QEvent::MouseButtonPress, QPoint(300, 15));
+    Mouse(QEvent::MouseMove, QPoint(340, 35));
+    Mouse(QEvent::MouseButtonRelease, QPoint(340, 35));
+    EXPECT_EQ(form_->pos(), start + QPoint(40, 20));
+
+    const QRect normal = form_->geometry();
+    QMouseEvent click(QEvent::MouseButtonDblClick, QPointF(300, 15),
+                      QPointF(bar_->mapToGlobal(QPoint(300, 15))), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(bar_, &click);
+    EXPECT_NE(form_->geometry(), normal);
+}
