@@ -48,8 +48,13 @@ private:
 
 } // namespace
 
-TIdHTTP::TIdHTTP(framework::TComponent* owner) : TIdTCPClient(owner), request_(this), response_(this) {
+TIdHTTP::TIdHTTP(framework::TComponent* owner)
+    : TIdTCPClient(owner), request_(this), response_(this), self_(std::make_shared<TIdHTTP*>(this)) {
     Port = 80;
+}
+
+TIdHTTP::~TIdHTTP() {
+    *self_ = nullptr;
 }
 
 std::string TIdHTTP::Get(const std::string& url) {
@@ -141,8 +146,8 @@ bool TIdHTTP::ApplyTarget(const std::string& scheme, const std::string& host, in
     tunnelVersion_ = VersionText();
     if (TIdConnectionIntercept* intercept = Intercept()) {
         if (dynamic_cast<TIdSSLConnectionIntercept*>(intercept))
-            intercept->OnConnect = [this](TIdConnectionIntercept* sender, TIdSocketHandle* handle) {
-                SendTunnelConnect(sender, handle);
+            intercept->OnConnect = [self = self_](TIdConnectionIntercept* sender, TIdSocketHandle* handle) {
+                if (*self) (*self)->SendTunnelConnect(sender, handle);
             };
         else
             intercept->OnConnect = nullptr;

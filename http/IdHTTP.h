@@ -7,6 +7,7 @@
 #include "http/IdTCPClient.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <variant>
 
@@ -31,6 +32,7 @@ using TIdRequestSource = std::variant<std::monostate, const framework::TStringLi
 class TIdHTTP : public TIdTCPClient {
 public:
     explicit TIdHTTP(framework::TComponent* owner = nullptr);
+    ~TIdHTTP() override;
 
     TIdHTTPProtocolVersion ProtocolVersion = pv1_1;
     // A redirect is followed automatically only while HopCount is below it.
@@ -97,6 +99,8 @@ private:
     std::string tunnelVersion_;
     std::string targetHost_;
     std::string targetScheme_;
+    // The intercept may outlive this component: the tunnel hook it holds reaches us through this.
+    std::shared_ptr<TIdHTTP*> self_;
 };
 
 } // namespace qv::http

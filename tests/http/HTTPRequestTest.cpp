@@ -203,5 +203,28 @@ TEST(HTTPRequestTest, TunnelThroughProxyAsksForConnectBeforeTheIntercept) {
     EXPECT_EQ(http.TargetScheme(), "https");
 }
 
+TEST(HTTPRequestTest, TunnelHookOutlivedByItsInterceptDoesNothing) {
+    ScriptedServer server([](ScriptedPeer& peer, int index) {
+        if (index == 0) peer.ReadHead();
+        peer.Close();
+    });
+    TIdSSLConnectionIntercept tls;
+    {
+        TIdHTTP http;
+        http.SetIntercept(&tls);
+        http.Request().ProxyServer = "127.0.0.1";
+        http.Request().ProxyPort = server.Port();
+        EXPECT_THROW(http.Get("http://h/"), EIdConnClosedGracefully);
+    }
+    ASSERT_TRUE(tls.OnConnect);
+    TIdTCPClient client;
+    client.Host = "127.0.0.1";
+    client.Port = server.Port();
+    client.SetIntercept(&tls);
+    client.SetInterceptEnabled(true);
+    client.Connect();
+    EXPECT_EQ(tls.SocketHandle(), &client.SocketHandle());
+}
+
 } // namespace
 } // namespace qv::http
