@@ -43,7 +43,6 @@ public:
     virtual void StartWork(TWorkMode mode, int64_t maximum);
     virtual void AddWork(TWorkMode mode, int64_t count);
     virtual void FinishWork(TWorkMode mode);
-    const TIdWorkRecord& WorkInfo(TWorkMode mode) const { return work_[mode]; }
     // Runs the action framed by StartWork and FinishWork; the run also ends when the action throws.
     template <class Action>
     void DoWork(TWorkMode mode, int64_t maximum, Action&& action) {
