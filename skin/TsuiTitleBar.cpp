@@ -5,6 +5,7 @@
 #include "skin/StripFrame.h"
 #include "skin/ThemeFunctions.h"
 #include "skin/TsuiTitleBarHost.h"
+#include "skin/TsuiTitleBarPopupMenu.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -93,7 +94,8 @@ TsuiTitleBarSection Section(QImage picture, TsuiTitleBarAlign align, bool autoSi
 } // namespace
 
 TsuiTitleBar::TsuiTitleBar(framework::TComponent* owner, QWidget* parent)
-    : QWidget(parent), framework::TComponent(owner), binding_(*this, [this] { ApplyStyle(); }) {
+    : QWidget(parent), framework::TComponent(owner), menu_(new TsuiTitleBarPopupMenu(*this)),
+      binding_(*this, [this] { ApplyStyle(); }) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     QFont captionFont(QStringLiteral("Tahoma"));
@@ -150,6 +152,7 @@ void TsuiTitleBar::ApplyStyle() {
     else
         ApplyBuiltInStyle(binding_.EffectiveStyle());
     ApplyButtonPictures();
+    menu_->SetSkin(binding_.EffectiveStyle(), binding_.UsingTheme() ? binding_.FileTheme() : nullptr);
     if (!fromFileThemeSetter_) {
         if (binding_.UsingTheme())
             fontColor_ = binding_.FileTheme()->GetColor(SKIN2_TITLEFONTCOLOR);
@@ -393,7 +396,10 @@ void TsuiTitleBar::mouseReleaseEvent(QMouseEvent* event) {
     const int index = ButtonAt(event->position().toPoint(), Layout());
     if (pressed_ && index >= 0 && index == hovered_) {
         const TsuiTitleBarBtnType type = buttons_[static_cast<size_t>(index)].ButtonType;
-        ButtonAction(index);
+        if (type == TsuiTitleBarBtnType::suiControlBox)
+            menu_->Popup(mapToGlobal(QPoint(0, height())));
+        else
+            ButtonAction(index);
         if (type == TsuiTitleBarBtnType::suiCustom && OnCustomBtnsClick) OnCustomBtnsClick(*this, index);
         if (type == TsuiTitleBarBtnType::suiHelp && OnHelpBtnClick) OnHelpBtnClick(*this, index);
     }
@@ -429,6 +435,17 @@ void TsuiTitleBar::ButtonAction(int index) {
     default:
         break;
     }
+}
+
+bool TsuiTitleBar::HasVisibleButton(TsuiTitleBarBtnType type) const {
+    return std::any_of(buttons_.begin(), buttons_.end(), [type](const TsuiTitleBarButton& button) {
+        return button.Visible && button.ButtonType == type;
+    });
+}
+
+void TsuiTitleBar::RunVisibleButtons(TsuiTitleBarBtnType type) {
+    for (size_t i = 0; i < buttons_.size(); ++i)
+        if (buttons_[i].Visible && buttons_[i].ButtonType == type) ButtonAction(static_cast<int>(i));
 }
 
 void TsuiTitleBar::ToggleMaximized() {

@@ -16,6 +16,7 @@
 namespace qv::skin {
 
 class TsuiTitleBarHost;
+class TsuiTitleBarPopupMenu;
 
 // The caption strip of a skinned window: title pictures in sections, the window buttons, the
 // application icon and the caption. It composes the whole-window title picture from which the
@@ -61,6 +62,11 @@ public:
     int Hovered() const { return hovered_; }
     // Performs what the button's type means on the host window.
     void ButtonAction(int index);
+    bool HasVisibleButton(TsuiTitleBarBtnType type) const;
+    // Runs the action of every visible button of the type, in collection order.
+    void RunVisibleButtons(TsuiTitleBarBtnType type);
+    // The window menu, which the control box pops up.
+    TsuiTitleBarPopupMenu& Menu() const { return *menu_; }
 
     std::function<void(TsuiTitleBar& sender, int button)> OnCustomBtnsClick;
     std::function<void(TsuiTitleBar& sender, int button)> OnHelpBtnClick;
@@ -87,6 +93,7 @@ private:
     void UpdateHover(QPoint position);
     void ToggleMaximized();
 
+    TsuiTitleBarPopupMenu* menu_;
     TsuiThemeBinding binding_;
     std::vector<TsuiTitleBarSection> sections_;
     std::vector<TsuiTitleBarButton> buttons_;

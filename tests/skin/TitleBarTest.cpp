@@ -7,6 +7,7 @@
 #include "skin/TsuiBuiltInFileTheme.h"
 #include "skin/TsuiTitleBar.h"
 #include "skin/TsuiTitleBarHost.h"
+#include "skin/TsuiTitleBarPopupMenu.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -176,4 +177,48 @@ TEST_F(TitleBarTest, DraggingTheCaptionMovesTheWindowAndDoubleClickMaximizes) {
                       Qt::NoModifier);
     QApplication::sendEvent(bar_, &click);
     EXPECT_NE(form_->geometry(), normal);
+}
+
+TEST_F(TitleBarTest, WindowMenuOffersOnlyTheCommandsOfVisibleButtons) {
+    form_->show();
+    TsuiTitleBarPopupMenu& menu = bar_->Menu();
+    for (TsuiTitleBarButton& button : bar_->Buttons())
+        button.Visible = false;
+    menu.Popup(QPoint(10, 10));
+    EXPECT_FALSE(menu.MinimizeItem()->isEnabled());
+    EXPECT_FALSE(menu.MaximizeItem()->isEnabled());
+    EXPECT_FALSE(menu.CloseItem()->isEnabled());
+    menu.hide();
+
+    bar_->Buttons()[kClose].Visible = true;
+    menu.Popup(QPoint(10, 10));
+    EXPECT_FALSE(menu.MinimizeItem()->isEnabled());
+    EXPECT_TRUE(menu.CloseItem()->isEnabled());
+    EXPECT_EQ(menu.MinimizeItem()->text(), "Mi&nimize");
+    EXPECT_EQ(menu.MaximizeItem()->text(), "Ma&ximize/Restore");
+    EXPECT_EQ(menu.CloseItem()->text(), "&Close");
+    menu.CloseItem()->trigger();
+    EXPECT_FALSE(form_->isVisible());
+}
+
+TEST_F(TitleBarTest, ControlBoxPopsUpTheWindowMenuInTheSkinsColours) {
+    form_->show();
+    Mouse(QEvent::MouseMove, QPoint(8, 15));
+    Mouse(QEvent::MouseButtonPress, QPoint(8, 15));
+    Mouse(QEvent::MouseButtonRelease, QPoint(8, 15));
+    TsuiTitleBarPopupMenu& menu = bar_->Menu();
+    ASSERT_TRUE(menu.isVisible());
+    menu.setActiveAction(menu.MinimizeItem());
+    const QImage shown = menu.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect minimize = menu.actionGeometry(menu.MinimizeItem());
+    const QRect maximize = menu.actionGeometry(menu.MaximizeItem());
+    const QRect separator = menu.actionGeometry(menu.actions().at(2));
+    EXPECT_EQ(minimize.height(), 21);
+    EXPECT_EQ(separator.height(), 5);
+    EXPECT_EQ(QColor(shown.pixel(minimize.left() + 2, minimize.center().y())), QColor(0x31, 0x6A, 0xC5));
+    EXPECT_EQ(QColor(shown.pixel(maximize.left() + 5, maximize.center().y())), QColor(0xF0, 0xEF, 0xEE));
+    EXPECT_EQ(QColor(shown.pixel(maximize.right() - 3, maximize.center().y())), QColor(Qt::white));
+    EXPECT_EQ(QColor(shown.pixel(separator.left() + 40, separator.top() + 2)), QColor(0x84, 0x82, 0x84));
+    EXPECT_EQ(QColor(shown.pixel(0, 0)), QColor(0xDA, 0xE4, 0xF6));
+    menu.hide();
 }
