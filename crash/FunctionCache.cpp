@@ -4,6 +4,7 @@
 #include "crash/MapFileCache.h"
 #include "crash/ModuleCache.h"
 #include "crash/SymbolLookup.h"
+#include "crash/TracerLock.h"
 
 namespace qv::crash {
 
@@ -34,7 +35,7 @@ TFunctionCache& TFunctionCache::Instance() {
 }
 
 const TFunctionInfo& TFunctionCache::Function(uintptr_t start) {
-    const std::lock_guard lock(mutex_);
+    const std::lock_guard lock(TracerLock());
     auto& entry = functions_[start];
     if (!entry) entry = std::make_unique<TFunctionInfo>(AnalyzeInModule(start));
     return *entry;

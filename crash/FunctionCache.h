@@ -4,7 +4,6 @@
 
 #include <map>
 #include <memory>
-#include <mutex>
 
 namespace qv::crash {
 
@@ -18,7 +17,6 @@ public:
     const TFunctionInfo& Function(uintptr_t start);
 
 private:
-    std::mutex mutex_;
     std::map<uintptr_t, std::unique_ptr<TFunctionInfo>> functions_;
 };
 

@@ -1,6 +1,7 @@
 #include "crash/MapFileCache.h"
 
 #include "crash/SymbolLoader.h"
+#include "crash/TracerLock.h"
 
 namespace qv::crash {
 
@@ -19,12 +20,12 @@ TMapFileCache::TEntry& TMapFileCache::EntryLocked(const TModuleInfo& module) {
 }
 
 const TMapFile& TMapFileCache::MapFile(const TModuleInfo& module) {
-    const std::lock_guard lock(mutex_);
+    const std::lock_guard lock(TracerLock());
     return EntryLocked(module).map;
 }
 
 const TExportTable& TMapFileCache::Exports(const TModuleInfo& module) {
-    const std::lock_guard lock(mutex_);
+    const std::lock_guard lock(TracerLock());
     TEntry& entry = EntryLocked(module);
     if (!entry.exports) {
         entry.exports = std::make_unique<TExportTable>();

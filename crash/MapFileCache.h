@@ -6,7 +6,6 @@
 
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <utility>
 
@@ -27,7 +26,6 @@ private:
         TMapFile map;
         std::unique_ptr<TExportTable> exports;
     };
-    std::mutex mutex_;
     // Keyed by file and load bias, so that a module loaded again at another place is read again.
     std::map<std::pair<std::string, uintptr_t>, std::unique_ptr<TEntry>> entries_;
 

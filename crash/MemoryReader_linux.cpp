@@ -1,10 +1,11 @@
 #include "crash/MemoryReader.h"
 
+#include "crash/TracerLock.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
-#include <mutex>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -23,7 +24,7 @@ public:
     }
 
     bool Read(uintptr_t address, void* buffer, size_t size) {
-        const std::lock_guard lock(mutex_);
+        const std::lock_guard lock(TracerLock());
         if (fds_[0] < 0) return false;
         auto* out = static_cast<char*>(buffer);
         while (size > 0) {
@@ -42,7 +43,6 @@ private:
     // Below the pipe's capacity, so a write never blocks and is read back at once.
     static constexpr size_t kChunk = 4096;
     int fds_[2];
-    std::mutex mutex_;
 };
 
 TPipeReader& Pipe() {

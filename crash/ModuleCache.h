@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -36,7 +35,6 @@ public:
     std::vector<const TModuleInfo*> Modules();
 
 private:
-    std::mutex mutex_;
     std::vector<std::unique_ptr<TModuleInfo>> known_;
     std::vector<const TModuleInfo*> loaded_;
 

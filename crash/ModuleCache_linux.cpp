@@ -1,5 +1,7 @@
 #include "crash/ModuleCache.h"
 
+#include "crash/TracerLock.h"
+
 #include <algorithm>
 #include <climits>
 #include <link.h>
@@ -55,7 +57,7 @@ TModuleCache& TModuleCache::Instance() {
 }
 
 void TModuleCache::Refresh() {
-    const std::lock_guard lock(mutex_);
+    const std::lock_guard lock(TracerLock());
     RefreshLocked();
 }
 
@@ -75,7 +77,7 @@ void TModuleCache::RefreshLocked() {
 }
 
 const TModuleInfo* TModuleCache::FindModule(uintptr_t address) {
-    const std::lock_guard lock(mutex_);
+    const std::lock_guard lock(TracerLock());
     if (loaded_.empty()) RefreshLocked();
     const auto it = std::upper_bound(loaded_.begin(), loaded_.end(), address,
                                      [](uintptr_t a, const TModuleInfo* m) { return a < m->imageStart; });
@@ -85,7 +87,7 @@ const TModuleInfo* TModuleCache::FindModule(uintptr_t address) {
 }
 
 std::vector<const TModuleInfo*> TModuleCache::Modules() {
-    const std::lock_guard lock(mutex_);
+    const std::lock_guard lock(TracerLock());
     if (loaded_.empty()) RefreshLocked();
     return loaded_;
 }

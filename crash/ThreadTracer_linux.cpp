@@ -5,6 +5,9 @@
 #include "crash/ModuleCache.h"
 #include "crash/ThreadHold.h"
 #include "crash/ThreadState.h"
+#include "crash/TracerLock.h"
+
+#include <link.h>
 
 namespace qv::crash {
 
@@ -23,6 +26,32 @@ std::string TraceState(const TThreadState& state, const TStackOptions& options,
     input.options = options;
     input.progress = progress;
     return TStackTracer(std::move(input)).Trace();
+}
+
+// A thread to trace while it is held, and what came of it.
+struct THeldTrace {
+    pid_t thread = 0;
+    const TStackOptions& options;
+    const TTraceProgress& progress;
+    uintptr_t creatorAddress = 0;
+    std::optional<std::string> result;
+};
+
+// Runs inside the loader's module walk, which holds the loader's lock: a thread stopped while it
+// owned that lock would block the unwinder, which walks the modules too.
+int TraceUnderLoaderLock(dl_phdr_info*, size_t, void* data) {
+    auto& job = *static_cast<THeldTrace*>(data);
+    try {
+        const TThreadHold hold(job.thread);
+        if (hold.Held()) {
+            const TThreadState state = TThreadState::FromContext(hold.Context(), true, hold.ThreadPointer());
+            job.result = TraceState(state, job.options, job.progress, job.creatorAddress, false);
+        }
+    } catch (...) {
+        // No exception may cross the loader's frames; the thread simply gives no trace.
+        job.result.reset();
+    }
+    return 1;
 }
 
 } // namespace
@@ -61,10 +90,10 @@ __attribute__((noinline)) std::string TThreadTracer::TraceCurrentThread(const TS
 std::optional<std::string> TThreadTracer::TraceThread(pid_t thread, const TStackOptions& options,
                                                       const TTraceProgress& progress,
                                                       uintptr_t creatorAddress) {
-    const TThreadHold hold(thread);
-    if (!hold.Held()) return std::nullopt;
-    const TThreadState state = TThreadState::FromContext(hold.Context(), true, hold.ThreadPointer());
-    return TraceState(state, options, progress, creatorAddress, false);
+    const std::lock_guard lock(TracerLock());
+    THeldTrace job{thread, options, progress, creatorAddress, std::nullopt};
+    dl_iterate_phdr(&TraceUnderLoaderLock, &job);
+    return job.result;
 }
 
 std::string TThreadTracer::TraceContext(const ucontext_t& context, uintptr_t threadPointer,

@@ -2,6 +2,8 @@
 #include "ForkedCase.h"
 #include "TraceChains.h"
 
+#include "crash/FunctionCache.h"
+#include "crash/MapFileCache.h"
 #include "crash/StackTracer.h"
 #include "crash/ThreadHold.h"
 #include "crash/ThreadState.h"
@@ -13,6 +15,7 @@
 #include <csignal>
 #include <cstring>
 #include <exception>
+#include <link.h>
 #include <random>
 #include <sstream>
 #include <sys/mman.h>
@@ -105,6 +108,46 @@ TEST(Trace, ThreadsThatCannotBeHeldGiveNothing) {
 
     const BlockedThread next;
     EXPECT_TRUE(TThreadTracer::TraceThread(next.Id(), {}).has_value()) << "the slot is free again";
+}
+
+namespace {
+
+int CountModule(dl_phdr_info*, size_t, void* count) {
+    ++*static_cast<int*>(count);
+    return 0;
+}
+
+} // namespace
+
+TEST(Trace, AThreadBusyWithSymbolsOrTheLoaderCanStillBeTraced) {
+    const ForkedResult result = RunForked(
+        [](int out) {
+            std::atomic<bool> stop{false};
+            std::atomic<pid_t> busy{0};
+            std::thread worker([&] {
+                busy.store(static_cast<pid_t>(::syscall(SYS_gettid)));
+                const auto chain = reinterpret_cast<uintptr_t>(&ChainOuter);
+                // Nothing here allocates once warm: a thread held inside the allocator is beyond help.
+                while (!stop.load()) {
+                    if (const TModuleInfo* module = TModuleCache::Instance().FindModule(chain))
+                        TMapFileCache::Instance().MapFile(*module);
+                    TFunctionCache::Instance().Function(chain);
+                    int modules = 0;
+                    dl_iterate_phdr(&CountModule, &modules);
+                }
+            });
+            while (busy.load() == 0)
+                std::this_thread::yield();
+            int traced = 0;
+            for (int round = 0; round < 200; ++round)
+                traced += TThreadTracer::TraceThread(busy.load(), {}).has_value() ? 1 : 0;
+            stop.store(true);
+            worker.join();
+            WriteAll(out, std::to_string(traced));
+        },
+        60);
+    ASSERT_TRUE(result.exitedCleanly) << "a held thread owned a lock the trace needed";
+    EXPECT_EQ(result.output, "200");
 }
 
 TEST(Trace, RecursionShowsOnce) {
