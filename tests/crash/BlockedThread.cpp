@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <fstream>
+#include <string>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -13,10 +15,19 @@ namespace qv_trace_test {
 BlockedThread::BlockedThread(bool blockHoldSignals) : blockHoldSignals_(blockHoldSignals) {
     if (::pipe(pipe_) != 0) return;
     thread_ = std::thread([this] { ChainOuter(&BlockedThread::Wait, this); });
-    while (id_.load() == 0)
+    // Wait until it sleeps in the read itself, however loaded the machine is.
+    for (int wait = 0; wait < 10000 && !Sleeping(); ++wait)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    // Let it reach the read itself.
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+}
+
+bool BlockedThread::Sleeping() const {
+    const pid_t id = id_.load();
+    if (id == 0) return false;
+    std::ifstream stat("/proc/self/task/" + std::to_string(id) + "/stat");
+    std::string text;
+    std::getline(stat, text);
+    const size_t name = text.rfind(')');
+    return name != std::string::npos && text.compare(name, 3, ") S") == 0;
 }
 
 BlockedThread::~BlockedThread() {

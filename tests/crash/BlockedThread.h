@@ -24,6 +24,7 @@ private:
     std::thread thread_;
 
     static void Wait(void* self);
+    bool Sleeping() const;
 };
 
 } // namespace qv_trace_test
