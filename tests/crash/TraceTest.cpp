@@ -294,6 +294,39 @@ TEST(Trace, GarbledContextsNeitherCrashNorHang) {
     EXPECT_EQ(result.output, "300");
 }
 
+TEST(Trace, RandomStacksNeitherCrashNorHang) {
+    ChainOuter([](void*) {}, nullptr);
+    const uintptr_t code[] = {gMiddleReturnAddress, reinterpret_cast<uintptr_t>(&ChainOuter),
+                              reinterpret_cast<uintptr_t>(&::read), LookalikeReturnAddress()};
+    std::mt19937_64 random(777);
+    for (int round = 0; round < 100; ++round) {
+        std::vector<uintptr_t> stack(512);
+        const auto base = reinterpret_cast<uintptr_t>(stack.data());
+        for (uintptr_t& slot : stack) {
+            switch (random() % 4) {
+            case 0:
+                slot = random();
+                break;
+            case 1:
+                slot = code[random() % 4] + random() % 32 - 16;
+                break;
+            case 2:
+                slot = base + random() % (stack.size() * sizeof(uintptr_t));
+                break;
+            default:
+                slot = code[random() % 4];
+                break;
+            }
+        }
+        TTraceInput input = SyntheticStack(stack, code[random() % 4]);
+        input.framePointer = base + random() % (stack.size() * sizeof(uintptr_t));
+        input.creatorAddress = round % 2 == 0 ? code[1] : 0;
+        const std::string trace = TStackTracer(input).Trace();
+        ASSERT_FALSE(trace.empty()) << "round " << round;
+        ASSERT_EQ(trace.find(">> internal error"), std::string::npos) << trace;
+    }
+}
+
 TEST(Trace, UnreadableStackIsReportedAsSuch) {
     const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
     void* memory = ::mmap(nullptr, page, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
