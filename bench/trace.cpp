@@ -67,7 +67,8 @@ std::vector<pid_t> OtherThreads() {
     return threads;
 }
 
-// gdb attached to this process, its output thrown away; a negative time when it fails.
+// The time gdb takes to attach to this process and print every thread's backtrace, its output
+// thrown away; throws when gdb fails.
 double GdbAllThreads() {
     const std::string pid = std::to_string(::getpid());
     return Time([&] {
