@@ -275,6 +275,11 @@ void TsuiTitleBar::paintEvent(QPaintEvent*) {
     QPainter(this).drawImage(0, 0, bar);
 }
 
+void TsuiTitleBar::UpdateTitlePicture() {
+    QImage scratch(size(), QImage::Format_RGB32);
+    ComposeSections(scratch);
+}
+
 void TsuiTitleBar::ComposeSections(QImage& bar) {
     const int inset = HostInset();
     const int dx = Host() ? (inset != 0 ? inset : 3) : 0;

@@ -54,8 +54,10 @@ public:
 
     // Where buttons, icon and caption go at the bar's current width.
     TTitleBarLayout Layout() const;
+    // Composes the whole-window title picture at the bar's current size without painting.
+    void UpdateTitlePicture();
     // The whole-window title picture (as wide as the window, reaching into the frame's top) and
-    // its composite over the form colour, as of the last paint.
+    // its composite over the form colour, as of the last paint or update.
     const QImage& TitlePicture() const { return titlePicture_; }
     const QImage& TitleComposite() const { return titleComposite_; }
     // Index of the button under the mouse, or -1.

@@ -1,0 +1,252 @@
+#include "skin/TsuiForm.h"
+
+#include "framework/Form.h"
+#include "skin/BuiltInStyles.h"
+#include "skin/PaintHelpers.h"
+#include "skin/SkinResources.h"
+#include "skin/TsuiTitleBar.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+
+namespace qv::skin {
+
+namespace {
+
+// The frame a dialog window has left and below its client area once its caption is gone; the
+// frame geometry of the design is computed from it.
+constexpr int kSystemFrame = 4;
+constexpr int kTopFrame = 3;
+
+QImage SkinPicture(const TsuiFileTheme& theme, TSkin2Bitmap index) {
+    const QImage* picture = theme.GetBitmap(index);
+    return picture ? *picture : QImage();
+}
+
+// Adds the rows of the picture to the region: whole rows outside [first, last], and inside it
+// every run of pixels that differ from the key colour.
+void AddPictureRows(QRegion& region, const QImage& picture, int top, int first, int last,
+                    framework::TColor key) {
+    const QRgb transparent = framework::ColorToQColor(key).rgb() & 0xFFFFFF;
+    for (int y = 0; y < picture.height(); ++y) {
+        if (y < first || y > last) {
+            region += QRect(0, top + y, picture.width(), 1);
+            continue;
+        }
+        int x = 0;
+        while (x < picture.width()) {
+            while (x < picture.width() && (picture.pixel(x, y) & 0xFFFFFF) == transparent)
+                ++x;
+            const int start = x;
+            while (x < picture.width() && (picture.pixel(x, y) & 0xFFFFFF) != transparent)
+                ++x;
+            if (x > start) region += QRect(start, top + y, x - start, 1);
+        }
+    }
+}
+
+} // namespace
+
+TsuiForm::TsuiForm(framework::TForm* owner)
+    : QWidget(owner), framework::TComponent(owner), host_(owner), titleBar_(new TsuiTitleBar(owner, this)),
+      binding_(*this, [this] { ApplyStyle(); }) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    host_->setWindowFlag(Qt::FramelessWindowHint);
+    host_->installEventFilter(this);
+    setGeometry(host_->rect());
+    titleBar_->SetCaption(host_->windowTitle());
+    binding_.SetUIStyle(TsuiUIStyle::DeepBlue);
+}
+
+void TsuiForm::SetUIStyle(TsuiUIStyle style) {
+    binding_.SetUIStyle(style);
+}
+
+void TsuiForm::SetFileTheme(TsuiFileTheme* theme) {
+    if (theme == binding_.FileTheme()) return;
+    binding_.SetFileTheme(theme);
+}
+
+void TsuiForm::Notification(framework::TComponent* component, framework::TOperation operation) {
+    framework::TComponent::Notification(component, operation);
+    binding_.Notification(component, operation);
+}
+
+QMargins TsuiForm::Frame() const {
+    const int bottom = bottom_ != 0        ? std::max(bottom_, kSystemFrame)
+                       : borderWidth_ == 3 ? 3
+                                           : borderWidth_ + 1;
+    if (left_ == 0) return QMargins(3, kTopFrame, 3, bottom);
+    return QMargins(std::max(left_, kSystemFrame), kTopFrame, std::max(right_, kSystemFrame), bottom);
+}
+
+QRect TsuiForm::ClientRect() const {
+    return rect().marginsRemoved(Frame()).adjusted(0, !titleBar_->isHidden() ? titleBar_->height() : 0, 0, 0);
+}
+
+int TsuiForm::TitleBarInset() const {
+    return left_ != 0 ? std::max(left_, kSystemFrame) : kSystemFrame - 1;
+}
+
+void TsuiForm::ApplyStyle() {
+    const bool skin = binding_.UsingTheme();
+    if (skin) {
+        const TsuiFileTheme& theme = *binding_.FileTheme();
+        color_ = theme.GetColor(SKIN2_FORMCOLOR);
+        left_ = SkinPicture(theme, SKIN2_FORMLEFTBORDER).width();
+        right_ = SkinPicture(theme, SKIN2_FORMRIGHTBORDER).width();
+        bottom_ = SkinPicture(theme, SKIN2_FORMBOTTOMBORDER1).height();
+    } else {
+        const TsuiUIStyle style = binding_.EffectiveStyle();
+        left_ = right_ = bottom_ = 0;
+        borderColor_ = GetStyleColor(style, 16);
+        borderWidth_ = GetStyleInt(style, 17);
+        color_ = GetStyleColor(style, 15);
+        roundCorner_ = GetStyleInt(style, 14);
+    }
+    titleBar_->SetFileTheme(binding_.FileTheme());
+    titleBar_->SetUIStyle(binding_.UIStyle());
+    LayOut();
+    host_->setMinimumHeight(titleBar_->height() + (skin ? bottom_ : 0) + 3);
+    update();
+}
+
+void TsuiForm::LayOut() {
+    const QMargins frame = Frame();
+    titleBar_->setGeometry(frame.left(), frame.top(), width() - frame.left() - frame.right(),
+                           titleBar_->height());
+    BuildRegion();
+}
+
+bool TsuiForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == host_ && event->type() == QEvent::Resize) setGeometry(host_->rect());
+    return QWidget::eventFilter(watched, event);
+}
+
+void TsuiForm::resizeEvent(QResizeEvent*) {
+    LayOut();
+}
+
+void TsuiForm::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const TsuiUIStyle style = binding_.EffectiveStyle();
+    if (style == TsuiUIStyle::MacOS || style == TsuiUIStyle::Protein)
+        painter.fillRect(rect(),
+                         QBrush(StyleResource(style == TsuiUIStyle::MacOS ? "MACOS_FORM_BACKGROUND"
+                                                                          : "PROTEIN_FORM_BACKGROUND")));
+    else
+        painter.fillRect(rect(), framework::ColorToQColor(color_));
+    titleBar_->UpdateTitlePicture();
+    if (binding_.UsingTheme())
+        PaintSkinBorder(painter);
+    else
+        PaintBuiltInBorder(painter);
+}
+
+void TsuiForm::PaintSkinBorder(QPainter& painter) const {
+    const TsuiFileTheme& theme = *binding_.FileTheme();
+    const QColor formColor = framework::ColorToQColor(color_);
+    const int w = width();
+    const int h = height();
+    const int top = !titleBar_->isHidden() ? titleBar_->height() + 3 : 0;
+    const QImage& title = titleBar_->TitlePicture();
+    if (!titleBar_->isHidden() && !title.isNull()) {
+        const int leftColumns = std::max(left_, kSystemFrame);
+        const int rightColumns = std::max(right_, kSystemFrame);
+        painter.drawImage(QPoint(0, 0), title, QRect(0, 0, leftColumns, title.height()));
+        painter.drawImage(QPoint(0, 0), title, QRect(0, 0, title.width(), 3));
+        painter.drawImage(QPoint(w - rightColumns, 0), title,
+                          QRect(title.width() - rightColumns, 0, rightColumns, title.height()));
+    }
+    const int sideHeight = h - bottom_ - top;
+    const QImage leftBorder = SkinPicture(theme, SKIN2_FORMLEFTBORDER);
+    painter.drawImage(QRect(0, top, left_, sideHeight), leftBorder);
+    if (left_ < kSystemFrame)
+        painter.fillRect(QRect(left_, top, kSystemFrame - left_, sideHeight), formColor);
+    const QImage rightBorder = SkinPicture(theme, SKIN2_FORMRIGHTBORDER);
+    painter.drawImage(QRect(w - right_, top, right_, sideHeight), rightBorder);
+    if (right_ < kSystemFrame)
+        painter.fillRect(QRect(w - kSystemFrame, top, kSystemFrame - right_, sideHeight), formColor);
+
+    const QRect bottom(0, h - bottom_, w, bottom_);
+    if (theme.GetBool(SKIN2_BOTTOMBORDERTHREESECT)) {
+        const QImage first = SkinPicture(theme, SKIN2_FORMBOTTOMBORDER1);
+        const QImage last = SkinPicture(theme, SKIN2_FORMBOTTOMBORDER3);
+        painter.drawImage(QRect(first.width(), bottom.top(), w - first.width() - last.width(), bottom_),
+                          SkinPicture(theme, SKIN2_FORMBOTTOMBORDER2));
+        painter.drawImage(QPoint(0, bottom.top()), first);
+        painter.drawImage(QPoint(w - last.width(), bottom.top()), last);
+    } else {
+        DrawThreePart(painter, bottom, SkinPicture(theme, SKIN2_FORMBOTTOMBORDER1));
+    }
+    if (bottom_ < kSystemFrame)
+        painter.fillRect(QRect(left_, h - kSystemFrame, w - right_ - left_, kSystemFrame - bottom_),
+                         formColor);
+}
+
+void TsuiForm::PaintBuiltInBorder(QPainter& painter) const {
+    const int w = width();
+    const int h = height();
+    const int bw = borderWidth_;
+    const QColor border = framework::ColorToQColor(borderColor_);
+    const QColor color = framework::ColorToQColor(color_);
+    const int top = !titleBar_->isHidden() ? titleBar_->height() + 3 : 0;
+    const std::vector<TsuiTitleBarSection>& sections = titleBar_->Sections();
+    const QImage& title = titleBar_->TitlePicture();
+    if (!titleBar_->isHidden() && sections.size() >= 2 && !title.isNull()) {
+        const QImage& left = sections[0].Picture;
+        const QImage& right = sections[1].Picture;
+        const int strip = 3 - bw;
+        if (strip > 0) {
+            painter.drawImage(QRect(bw, 0, strip, left.height()), left, QRect(0, 0, strip, left.height()));
+            const QRect source =
+                right.width() <= 2 ? right.rect() : QRect(right.width() - 2, 0, 2, right.height());
+            painter.drawImage(QRect(w - 3, 0, strip, right.height()), right, source);
+        }
+        painter.drawImage(QPoint(2, 0), title, QRect(2, 0, w - 5, 3));
+    } else if (!!titleBar_->isHidden()) {
+        painter.fillRect(QRect(0, 0, w, 1), border);
+        painter.fillRect(QRect(bw, 1, w - 2 * bw, 2), color);
+    }
+    painter.fillRect(QRect(0, 0, bw, h), border);
+    painter.fillRect(QRect(w - bw, 0, bw, h), border);
+    painter.fillRect(QRect(0, h - bw, w, bw), border);
+    if (bw < 4) {
+        painter.fillRect(QRect(bw, h - 2, w - 2 * bw, 2 - bw), color);
+        painter.fillRect(QRect(bw, top, 3 - bw, h - bw - top), color);
+        painter.fillRect(QRect(w - 3, top, 3 - bw, h - bw - top), color);
+    }
+}
+
+void TsuiForm::BuildRegion() {
+    const int w = width();
+    const int h = height();
+    region_ = QRegion(0, 0, w, h);
+    if (binding_.UsingTheme()) {
+        const TsuiFileTheme& theme = *binding_.FileTheme();
+        if (theme.GetBool(SKIN2_TITLEBARNEEDREGION)) {
+            titleBar_->UpdateTitlePicture();
+            const QImage& title = titleBar_->TitlePicture();
+            const int minY = theme.GetInt(SKIN2_TITLEBARREGIONMINY);
+            const int maxY = theme.GetInt(SKIN2_TITLEBARREGIONMAXY);
+            const int first = minY == -1 ? 0 : minY;
+            const int last = first >= maxY ? title.height() - 1 : maxY;
+            region_ = QRegion();
+            AddPictureRows(region_, title, 0, first, last, theme.GetColor(SKIN2_TRANSCOLOR));
+            region_ += QRect(0, title.height(), w, h - title.height());
+        }
+    } else if (roundCorner_ > 0) {
+        // The top half has rounded corners of the given size (ellipse diameter); the bottom is square.
+        QPainterPath rounded;
+        rounded.addRoundedRect(QRectF(0, 0, w + 1, h / 2 + 1 + roundCorner_), roundCorner_ / 2.0,
+                               roundCorner_ / 2.0);
+        region_ = QRegion(rounded.toFillPolygon().toPolygon()).intersected(QRect(0, 0, w, h / 2 + 1)) +
+                  QRect(0, h / 2, w, h - h / 2);
+    }
+    host_->setMask(region_);
+}
+
+} // namespace qv::skin

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "framework/Component.h"
+#include "framework/TColor.h"
+#include "skin/TsuiFileTheme.h"
+#include "skin/TsuiThemeBinding.h"
+#include "skin/TsuiTitleBarHost.h"
+
+#include <QMargins>
+#include <QWidget>
+
+namespace qv::framework {
+class TForm;
+}
+
+namespace qv::skin {
+
+class TsuiTitleBar;
+
+// Takes over its form's window: the window loses the system frame, and the panel, covering the
+// whole window, paints a thin frame from the skin around a title bar and the form's controls
+// and cuts the window's shape from the skin's title picture.
+class TsuiForm : public QWidget, public framework::TComponent, public TsuiTitleBarHost {
+    Q_OBJECT
+    Q_PROPERTY(qv::skin::TsuiUIStyle UIStyle READ UIStyle WRITE SetUIStyle)
+    Q_PROPERTY(qv::skin::TsuiFileTheme* FileTheme READ FileTheme WRITE SetFileTheme)
+
+public:
+    explicit TsuiForm(framework::TForm* owner);
+
+    TsuiUIStyle UIStyle() const { return binding_.UIStyle(); }
+    void SetUIStyle(TsuiUIStyle style);
+    TsuiFileTheme* FileTheme() const { return binding_.FileTheme(); }
+    void SetFileTheme(TsuiFileTheme* theme);
+
+    TsuiTitleBar& TitleBar() const { return *titleBar_; }
+    QString Version() const { return QStringLiteral("6.21"); }
+    framework::TColor Color() const { return color_; }
+    framework::TColor BorderColor() const { return borderColor_; }
+    int BorderWidth() const { return borderWidth_; }
+    // The frame painted around the title bar and the client area, as the window's non-client frame.
+    QMargins Frame() const;
+    // Where the form's own controls go: inside the frame, below the title bar.
+    QRect ClientRect() const;
+    // The window's shape as last built.
+    const QRegion& WindowRegion() const { return region_; }
+
+    int TitleBarInset() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void Notification(framework::TComponent* component, framework::TOperation operation) override;
+
+private:
+    void ApplyStyle();
+    void LayOut();
+    void PaintSkinBorder(QPainter& painter) const;
+    void PaintBuiltInBorder(QPainter& painter) const;
+    void BuildRegion();
+
+    QWidget* host_;
+    TsuiTitleBar* titleBar_;
+    TsuiThemeBinding binding_;
+    framework::TColor color_ = 16180442;
+    framework::TColor borderColor_ = framework::clBlack;
+    int borderWidth_ = 1;
+    int roundCorner_ = 0;
+    // Widths of the skin's left and right border pictures and height of its bottom one; 0 in
+    // built-in styles.
+    int left_ = 0;
+    int right_ = 0;
+    int bottom_ = 0;
+    QRegion region_;
+};
+
+} // namespace qv::skin

@@ -1,0 +1,131 @@
+#include "SkinTestSupport.h"
+
+#include "framework/Form.h"
+#include "skin/SkinResources.h"
+#include "skin/TsuiBuiltInFileTheme.h"
+#include "skin/TsuiForm.h"
+#include "skin/TsuiTitleBar.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace qv::skin;
+using namespace qv::skin::test;
+
+namespace {
+
+QColor Rgb(uint32_t bgr) {
+    return qv::framework::ColorToQColor(bgr);
+}
+
+class FormTest : public ::testing::Test {
+protected:
+    // A window with a 792 by 553 client area under the embedded skin's frame.
+    void SetUp() override {
+        form_ = std::make_unique<qv::framework::TForm>();
+        form_->setWindowTitle("Quorvane");
+        form_->resize(800, 560);
+        theme_ = new TsuiBuiltInFileTheme(form_.get());
+        theme_->ReadSkinData(EmbeddedSkinArchive());
+        ASSERT_TRUE(theme_->Ready());
+        panel_ = new TsuiForm(form_.get());
+        panel_->SetUIStyle(TsuiUIStyle::FromThemeFile);
+        panel_->SetFileTheme(theme_);
+    }
+    QImage Shown() const { return panel_->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+    TScratchFolder scratch_;
+    std::unique_ptr<qv::framework::TForm> form_;
+    TsuiBuiltInFileTheme* theme_ = nullptr;
+    TsuiForm* panel_ = nullptr;
+};
+
+} // namespace
+
+TEST_F(FormTest, EmbeddedSkinGivesTheFrameAndTitleBarGeometry) {
+    EXPECT_TRUE(form_->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(panel_->geometry(), QRect(0, 0, 800, 560));
+    EXPECT_EQ(panel_->Frame(), QMargins(4, 3, 4, 4));
+    EXPECT_EQ(panel_->TitleBarInset(), 4);
+    EXPECT_EQ(panel_->TitleBar().geometry(), QRect(4, 3, 792, 45));
+    EXPECT_EQ(panel_->ClientRect(), QRect(4, 48, 792, 508));
+    EXPECT_EQ(panel_->TitleBar().Layout().buttonRects[1].topLeft(), QPoint(747, 11));
+    EXPECT_EQ(panel_->TitleBar().Caption(), "Quorvane");
+    EXPECT_EQ(form_->minimumSize(), QSize(234, 49));
+    EXPECT_EQ(panel_->Color(), 16180442u);
+    EXPECT_EQ(panel_->Version(), "6.21");
+}
+
+TEST_F(FormTest, PaintsAOnePixelSkinLinePlusThreePixelsOfFormColour) {
+    const QImage shown = Shown();
+    const QColor slate = Rgb(0xA06B4F);
+    const QColor formColor = Rgb(0xF6E4DA);
+    for (const int y : {60, 300, 550}) {
+        EXPECT_EQ(QColor(shown.pixel(0, y)), slate) << y;
+        EXPECT_EQ(QColor(shown.pixel(799, y)), slate) << y;
+        for (int x = 1; x <= 3; ++x) {
+            EXPECT_EQ(QColor(shown.pixel(x, y)), formColor) << x << "," << y;
+            EXPECT_EQ(QColor(shown.pixel(799 - x, y)), formColor) << x << "," << y;
+        }
+    }
+    for (const int x : {10, 400, 790}) {
+        EXPECT_EQ(QColor(shown.pixel(x, 559)), slate) << x;
+        EXPECT_EQ(QColor(shown.pixel(x, 556)), formColor) << x;
+        EXPECT_EQ(QColor(shown.pixel(x, 0)), slate) << x;
+    }
+    // The frame around the title bar comes from the title picture.
+    const QImage& title = panel_->TitleBar().TitlePicture();
+    EXPECT_EQ(shown.pixel(2, 30), title.pixel(2, 30));
+    EXPECT_EQ(shown.pixel(400, 1), title.pixel(400, 1));
+}
+
+TEST_F(FormTest, RegionCutsTheMagentaCornersOfTheTopSevenRows) {
+    const QRegion& region = panel_->WindowRegion();
+    EXPECT_FALSE(region.contains(QPoint(0, 0)));
+    EXPECT_FALSE(region.contains(QPoint(799, 0)));
+    EXPECT_FALSE(region.contains(QPoint(0, 3)));
+    EXPECT_TRUE(region.contains(QPoint(0, 7)));
+    EXPECT_TRUE(region.contains(QPoint(799, 7)));
+    EXPECT_TRUE(region.contains(QPoint(400, 0)));
+    EXPECT_TRUE(region.contains(QPoint(0, 559)));
+    EXPECT_TRUE(region.contains(QPoint(799, 559)));
+    const QImage& title = panel_->TitleBar().TitlePicture();
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 20; ++x)
+            EXPECT_EQ(region.contains(QPoint(x, y)), (title.pixel(x, y) & 0xFFFFFF) != 0xFF00FF)
+                << x << "," << y;
+    EXPECT_EQ(form_->mask(), region);
+}
+
+TEST_F(FormTest, BuiltInStylesPaintTheirBorderAndRoundTheirCorners) {
+    panel_->SetUIStyle(TsuiUIStyle::DeepBlue);
+    EXPECT_EQ(panel_->Frame(), QMargins(3, 3, 3, 2));
+    EXPECT_EQ(panel_->TitleBarInset(), 3);
+    QImage shown = Shown();
+    EXPECT_EQ(QColor(shown.pixel(0, 300)), QColor(Qt::black));
+    EXPECT_EQ(QColor(shown.pixel(1, 300)), Rgb(0xE8E8E8));
+    EXPECT_EQ(QColor(shown.pixel(400, 559)), QColor(Qt::black));
+    EXPECT_EQ(QColor(shown.pixel(400, 558)), Rgb(0xE8E8E8));
+    EXPECT_EQ(panel_->WindowRegion(), QRegion(0, 0, 800, 560));
+
+    panel_->SetUIStyle(TsuiUIStyle::WinXP);
+    EXPECT_EQ(panel_->Frame(), QMargins(3, 3, 3, 3));
+    shown = Shown();
+    for (int x = 0; x < 3; ++x)
+        EXPECT_EQ(QColor(shown.pixel(x, 300)), Rgb(0xC82C00)) << x;
+    EXPECT_FALSE(panel_->WindowRegion().contains(QPoint(0, 0)));
+    EXPECT_TRUE(panel_->WindowRegion().contains(QPoint(7, 0)));
+    EXPECT_FALSE(panel_->WindowRegion().contains(QPoint(0, 4)));
+    EXPECT_TRUE(panel_->WindowRegion().contains(QPoint(0, 7)));
+    EXPECT_TRUE(panel_->WindowRegion().contains(QPoint(0, 559)));
+    EXPECT_EQ(form_->minimumSize(), QSize(150, panel_->TitleBar().height() + 3));
+}
+
+TEST_F(FormTest, RemovingTheThemeFallsBackToDeepBlue) {
+    delete theme_;
+    EXPECT_EQ(panel_->UIStyle(), TsuiUIStyle::DeepBlue);
+    EXPECT_EQ(panel_->TitleBar().UIStyle(), TsuiUIStyle::DeepBlue);
+    EXPECT_EQ(panel_->TitleBar().FileTheme(), nullptr);
+    EXPECT_EQ(panel_->Frame(), QMargins(3, 3, 3, 2));
+}
