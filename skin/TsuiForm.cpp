@@ -4,9 +4,13 @@
 #include "skin/BuiltInStyles.h"
 #include "skin/PaintHelpers.h"
 #include "skin/SkinResources.h"
+#include "skin/ThemeFunctions.h"
 #include "skin/TsuiTitleBar.h"
+#include "skin/TsuiTitleBarPopupMenu.h"
 
+#include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -56,6 +60,8 @@ TsuiForm::TsuiForm(framework::TForm* owner)
     setAttribute(Qt::WA_OpaquePaintEvent);
     host_->setWindowFlag(Qt::FramelessWindowHint);
     host_->installEventFilter(this);
+    // Alt+Space is caught for the whole window, whichever of its controls has the focus.
+    if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
     setGeometry(host_->rect());
     titleBar_->SetCaption(host_->windowTitle());
     binding_.SetUIStyle(TsuiUIStyle::DeepBlue);
@@ -84,7 +90,7 @@ QMargins TsuiForm::Frame() const {
 }
 
 QRect TsuiForm::ClientRect() const {
-    return rect().marginsRemoved(Frame()).adjusted(0, !titleBar_->isHidden() ? titleBar_->height() : 0, 0, 0);
+    return rect().marginsRemoved(Frame()).adjusted(0, !titleBarHidden_ ? titleBar_->height() : 0, 0, 0);
 }
 
 int TsuiForm::TitleBarInset() const {
@@ -109,6 +115,7 @@ void TsuiForm::ApplyStyle() {
     }
     titleBar_->SetFileTheme(binding_.FileTheme());
     titleBar_->SetUIStyle(binding_.UIStyle());
+    if (UIStyleAutoUpdateSub) ApplyThemeToChildren(this, binding_.UIStyle(), binding_.FileTheme());
     LayOut();
     host_->setMinimumHeight(titleBar_->height() + (skin ? bottom_ : 0) + 3);
     update();
@@ -121,8 +128,41 @@ void TsuiForm::LayOut() {
     BuildRegion();
 }
 
+void TsuiForm::SetTitleBarVisible(bool visible) {
+    titleBarHidden_ = !visible;
+    titleBar_->setVisible(visible);
+    LayOut();
+    update();
+}
+
 bool TsuiForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == host_ && event->type() == QEvent::Resize) setGeometry(host_->rect());
+    const auto* target = qobject_cast<const QWidget*>(watched);
+    if (!target || target->window() != host_) return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::Resize:
+        if (watched == host_) setGeometry(host_->rect());
+        break;
+    case QEvent::ActivationChange:
+        if (watched == host_) {
+            titleBar_->SetFormActive(host_->isActiveWindow());
+            update();
+        }
+        break;
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress: {
+        // Alt+Space opens the title bar's window menu in place of the system menu.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::AltModifier) {
+            if (event->type() == QEvent::KeyPress)
+                titleBar_->Menu().Popup(host_->mapToGlobal(QPoint(0, titleBar_->height())));
+            event->accept();
+            return true;
+        }
+        break;
+    }
+    default:
+        break;
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -151,9 +191,9 @@ void TsuiForm::PaintSkinBorder(QPainter& painter) const {
     const QColor formColor = framework::ColorToQColor(color_);
     const int w = width();
     const int h = height();
-    const int top = !titleBar_->isHidden() ? titleBar_->height() + 3 : 0;
+    const int top = !titleBarHidden_ ? titleBar_->height() + 3 : 0;
     const QImage& title = titleBar_->TitlePicture();
-    if (!titleBar_->isHidden() && !title.isNull()) {
+    if (!titleBarHidden_ && !title.isNull()) {
         const int leftColumns = std::max(left_, kSystemFrame);
         const int rightColumns = std::max(right_, kSystemFrame);
         painter.drawImage(QPoint(0, 0), title, QRect(0, 0, leftColumns, title.height()));
@@ -193,10 +233,10 @@ void TsuiForm::PaintBuiltInBorder(QPainter& painter) const {
     const int bw = borderWidth_;
     const QColor border = framework::ColorToQColor(borderColor_);
     const QColor color = framework::ColorToQColor(color_);
-    const int top = !titleBar_->isHidden() ? titleBar_->height() + 3 : 0;
+    const int top = !titleBarHidden_ ? titleBar_->height() + 3 : 0;
     const std::vector<TsuiTitleBarSection>& sections = titleBar_->Sections();
     const QImage& title = titleBar_->TitlePicture();
-    if (!titleBar_->isHidden() && sections.size() >= 2 && !title.isNull()) {
+    if (!titleBarHidden_ && sections.size() >= 2 && !title.isNull()) {
         const QImage& left = sections[0].Picture;
         const QImage& right = sections[1].Picture;
         const int strip = 3 - bw;
@@ -207,7 +247,7 @@ void TsuiForm::PaintBuiltInBorder(QPainter& painter) const {
             painter.drawImage(QRect(w - 3, 0, strip, right.height()), right, source);
         }
         painter.drawImage(QPoint(2, 0), title, QRect(2, 0, w - 5, 3));
-    } else if (!!titleBar_->isHidden()) {
+    } else if (!!titleBarHidden_) {
         painter.fillRect(QRect(0, 0, w, 1), border);
         painter.fillRect(QRect(bw, 1, w - 2 * bw, 2), color);
     }

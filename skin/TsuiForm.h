@@ -34,6 +34,10 @@ public:
     void SetFileTheme(TsuiFileTheme* theme);
 
     TsuiTitleBar& TitleBar() const { return *titleBar_; }
+    bool TitleBarVisible() const { return !titleBarHidden_; }
+    void SetTitleBarVisible(bool visible);
+    // When set, a style change is also handed to the panel's direct child controls.
+    bool UIStyleAutoUpdateSub = false;
     QString Version() const { return QStringLiteral("6.21"); }
     framework::TColor Color() const { return color_; }
     framework::TColor BorderColor() const { return borderColor_; }
@@ -73,6 +77,7 @@ private:
     int right_ = 0;
     int bottom_ = 0;
     QRegion region_;
+    bool titleBarHidden_ = false;
 };
 
 } // namespace qv::skin

@@ -1,10 +1,15 @@
 #include "SkinTestSupport.h"
 
+#include "ThemeTestControls.h"
 #include "framework/Form.h"
 #include "skin/SkinResources.h"
 #include "skin/TsuiBuiltInFileTheme.h"
 #include "skin/TsuiForm.h"
 #include "skin/TsuiTitleBar.h"
+#include "skin/TsuiTitleBarPopupMenu.h"
+
+#include <QApplication>
+#include <QKeyEvent>
 
 #include <gtest/gtest.h>
 
@@ -128,4 +133,38 @@ TEST_F(FormTest, RemovingTheThemeFallsBackToDeepBlue) {
     EXPECT_EQ(panel_->TitleBar().UIStyle(), TsuiUIStyle::DeepBlue);
     EXPECT_EQ(panel_->TitleBar().FileTheme(), nullptr);
     EXPECT_EQ(panel_->Frame(), QMargins(3, 3, 3, 2));
+}
+
+TEST_F(FormTest, HiddenTitleBarLeavesABorderLineAcrossTheTop) {
+    panel_->SetUIStyle(TsuiUIStyle::DeepBlue);
+    panel_->SetTitleBarVisible(false);
+    EXPECT_EQ(panel_->ClientRect().top(), 3);
+    const QImage shown = Shown();
+    EXPECT_EQ(QColor(shown.pixel(400, 0)), QColor(Qt::black));
+    EXPECT_EQ(QColor(shown.pixel(400, 1)), Rgb(0xE8E8E8));
+    panel_->SetTitleBarVisible(true);
+    EXPECT_EQ(panel_->ClientRect().top(), 3 + panel_->TitleBar().height());
+}
+
+TEST_F(FormTest, StyleReachesChildControlsOnlyWhenAskedTo) {
+    auto* child = new TsuiProbe(nullptr, panel_);
+    child->SetUIStyle(TsuiUIStyle::MacOS);
+    panel_->SetUIStyle(TsuiUIStyle::WinXP);
+    EXPECT_EQ(child->UIStyle(), TsuiUIStyle::MacOS);
+    panel_->UIStyleAutoUpdateSub = true;
+    panel_->SetUIStyle(TsuiUIStyle::FromThemeFile);
+    EXPECT_EQ(child->UIStyle(), TsuiUIStyle::FromThemeFile);
+    EXPECT_EQ(child->FileTheme(), theme_);
+}
+
+TEST_F(FormTest, AltSpaceOpensTheWindowMenuFromAnyControl) {
+    form_->show();
+    auto* edit = new QWidget(panel_);
+    QKeyEvent other(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
+    QApplication::sendEvent(edit, &other);
+    EXPECT_FALSE(panel_->TitleBar().Menu().isVisible());
+    QKeyEvent altSpace(QEvent::KeyPress, Qt::Key_Space, Qt::AltModifier);
+    QApplication::sendEvent(edit, &altSpace);
+    EXPECT_TRUE(panel_->TitleBar().Menu().isVisible());
+    panel_->TitleBar().Menu().hide();
 }

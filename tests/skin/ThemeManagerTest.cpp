@@ -5,6 +5,7 @@
 #include "skin/SkinResources.h"
 #include "skin/ThemeFunctions.h"
 #include "skin/TsuiBuiltInFileTheme.h"
+#include "skin/TsuiForm.h"
 #include "skin/TsuiThemeManager.h"
 
 #include <QApplication>
@@ -155,10 +156,10 @@ TEST_F(ThemeTest, ManagerOutsideAFormAppliesNothing) {
 TEST_F(ThemeTest, NewControlsStartWithTheStyleOfTheirFormsFramePanel) {
     EXPECT_EQ(GetFormStyle(form_.get()), TsuiUIStyle::DeepBlue);
     EXPECT_EQ(TsuiProbe(form_.get()).UIStyle(), TsuiUIStyle::DeepBlue);
+    auto* before = new StyleOnlyControl(form_.get());
+    before->uiStyle = TsuiUIStyle::MacOS;
     auto* frame = new TsuiForm(form_.get());
-    frame->uiStyle = TsuiUIStyle::BlueGlass;
-    auto* later = new TsuiForm(form_.get());
-    later->uiStyle = TsuiUIStyle::MacOS;
+    frame->SetUIStyle(TsuiUIStyle::BlueGlass);
     EXPECT_EQ(GetFormStyle(form_.get()), TsuiUIStyle::BlueGlass);
     EXPECT_EQ(TsuiProbe(form_.get()).UIStyle(), TsuiUIStyle::BlueGlass);
     EXPECT_EQ(GetFormStyle(theme_), TsuiUIStyle::DeepBlue);
@@ -170,7 +171,7 @@ TEST_F(ThemeTest, ApplyThemeToChildrenReachesOnlyDirectChildrenWithBothPropertie
     auto* child = new TsuiProbe(nullptr, &container);
     auto* foreign = new ForeignControl(nullptr);
     foreign->setParent(&container);
-    auto* styleOnly = new TsuiForm(&container);
+    auto* styleOnly = new StyleOnlyControl(&container);
     auto* grandchild = new TsuiProbe(nullptr, child);
     grandchild->SetUIStyle(TsuiUIStyle::MacOS);
 

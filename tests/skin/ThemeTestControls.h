@@ -52,8 +52,8 @@ public:
     int themeWrites = 0;
 };
 
-// Stands for the window frame panel, whose style new controls of its form start with.
-class TsuiForm : public QWidget {
+// Publishes a style but no theme.
+class StyleOnlyControl : public QWidget {
     Q_OBJECT
     Q_PROPERTY(qv::skin::TsuiUIStyle UIStyle MEMBER uiStyle)
 
