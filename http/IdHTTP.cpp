@@ -91,9 +91,11 @@ void TIdHTTP::Exchange(RequestKind kind, const std::string& url, const TIdReques
     SplitUrl(url, scheme, host, path, document, portText, bookmark);
     const int port = PortOf(portText);
     std::string target = path + document;
+    // Through a proxy the target is absolute; a port the URL names stays in it, or the proxy
+    // would connect to the scheme's default port instead.
     if (ApplyTarget(scheme, host, port))
-        target =
-            (scheme.empty() ? targetScheme_ : scheme) + "://" + (host.empty() ? targetHost_ : host) + target;
+        target = (scheme.empty() ? targetScheme_ : scheme) + "://" + (host.empty() ? targetHost_ : host) +
+                 (port != -1 ? ":" + std::to_string(port) : std::string()) + target;
     CheckClosed(false, false);
     if (!Connected()) Connect();
     WriteRequest(kind, target, source);

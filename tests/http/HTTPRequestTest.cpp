@@ -91,10 +91,16 @@ TEST(HTTPRequestTest, ProxyGetsAbsoluteTargetAndBareHostLine) {
     TIdHTTP http;
     http.Request().ProxyServer = "127.0.0.1";
     http.Request().ProxyPort = proxy.Port();
-    EXPECT_EQ(http.Get("http://tenders.invalid:8080/app.php?action=x#frag"), "ok");
-    ASSERT_EQ(proxy.Heads().size(), 1u);
-    EXPECT_EQ(proxy.Heads()[0].substr(0, proxy.Heads()[0].find("\r\nAccept")),
+    EXPECT_EQ(http.Get("http://tenders.invalid/app.php?action=x#frag"), "ok");
+    EXPECT_EQ(http.Get("http://tenders.invalid:8080/app.php"), "ok");
+    ASSERT_EQ(proxy.Heads().size(), 2u);
+    const auto requestAndHost = [](const std::string& head) {
+        return head.substr(0, head.find("\r\nAccept"));
+    };
+    EXPECT_EQ(requestAndHost(proxy.Heads()[0]),
               "GET http://tenders.invalid/app.php?action=x HTTP/1.1\r\nHost: tenders.invalid");
+    EXPECT_EQ(requestAndHost(proxy.Heads()[1]),
+              "GET http://tenders.invalid:8080/app.php HTTP/1.1\r\nHost: tenders.invalid");
     http.Request().ProxyServer = "";
     http.Request().ProxyPort = 0;
     EXPECT_EQ(http.Get(testing::UrlOf(direct, "/d")), "ok");

@@ -105,7 +105,7 @@ TEST_F(ServiceExchangeTest, KeywordsKeepAmpersandsPlusesBlanksAndAccents) {
 // The client leaves the URL's port out of a proxy request, so tinyproxy hands every request
 // on to the service as its upstream.
 TEST_F(ServiceExchangeTest, ThroughTheSystemProxy) {
-    const auto proxy = qv::test::StartTinyProxy(service_->Port());
+    const auto proxy = qv::test::StartTinyProxy();
     ASSERT_TRUE(qv::test::PeerRunning(*proxy));
     ::setenv("http_proxy", ("http://127.0.0.1:" + std::to_string(proxy->Port()) + "/").c_str(), 1);
     const ProxySetting setting = FindProxy("http");
@@ -120,7 +120,8 @@ TEST_F(ServiceExchangeTest, ThroughTheSystemProxy) {
     ASSERT_TRUE(ReplySucceeded(today));
     EXPECT_EQ(BrowseReplyTotal(today), 300);
     EXPECT_EQ(BrowseReplyRows(today).size(), 20u);
-    const std::string requestLine = "GET http://127.0.0.1/app.php?action=browse&email=demo@quorvane.example"
+    const std::string requestLine = "GET http://127.0.0.1:" + std::to_string(service_->Port()) +
+                                    "/app.php?action=browse&email=demo@quorvane.example"
                                     "&password=demo&page=2&keyword=&filterby1='EU' HTTP/1.1";
     EXPECT_NE(proxy->Log().find(requestLine), std::string::npos) << proxy->Log();
 }
