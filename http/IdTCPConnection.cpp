@@ -94,8 +94,10 @@ void TIdTCPConnection::CheckClosed(bool raise, bool ignoreBuffer) {
         throw EIdConnClosedGracefully(RSConnectionClosedGracefully);
 }
 
+// A look without waiting: a close the peer has already sent is seen, and a full millisecond
+// after every kept-alive reply would cost far more than the exchange itself.
 void TIdTCPConnection::PollClosed(bool raise) {
-    FillInput(raise, 1, true);
+    FillInput(raise, 0, true);
 }
 
 int TIdTCPConnection::FillInput(bool raise, int timeout, bool useBuffer, TIdBuffer* destination) {
