@@ -1,0 +1,178 @@
+// Times the skin reader's own inflater against zlib's inflate on the same deflate streams: the
+// embedded skin's member and a 64 MB mixed corpus of text, bitmaps and random bytes.
+#include "framework/Stream.h"
+#include "skin/ExtractSkinMember.h"
+#include "skin/Inflater.h"
+#include "skin/Sk2Format.h"
+#include "skin/SkinArchiveWriter.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <unistd.h>
+
+using qv::framework::TMemoryStream;
+
+namespace {
+
+constexpr size_t kCorpusSize = 64u << 20;
+constexpr int kRounds = 5;
+// Each timed round decodes at least this much output, so that small inputs are not timer noise.
+constexpr size_t kBytesPerRound = 32u << 20;
+
+std::string ReadFile(const std::string& path) {
+    qv::framework::TFileStream file(path, qv::framework::TFileStream::Mode::OpenRead);
+    std::string bytes(static_cast<size_t>(file.Size()), '\0');
+    if (file.Read(bytes.data(), file.Size()) != file.Size()) throw std::runtime_error("cannot read " + path);
+    return bytes;
+}
+
+// The skin member as the reader extracts it, deflated again as the archive writer stored it.
+std::string EmbeddedSkinMember() {
+    const std::string target = (std::filesystem::temp_directory_path() /
+                                ("quorvane-bench-inflate-" + std::to_string(::getpid()) + ".sk2"))
+                                   .string();
+    const int result = qv::skin::ExtractSkinMember(QV_EMBEDDED_SKIN, qv::skin::kSkinMemberName, target, "");
+    std::string member = result == 0 ? ReadFile(target) : std::string();
+    std::filesystem::remove(target);
+    if (result != 0)
+        throw std::runtime_error("cannot extract the member of " + std::string(QV_EMBEDDED_SKIN));
+    return member;
+}
+
+void AppendText(std::string& out, size_t size, std::mt19937& random) {
+    static const char* const words[] = {"tender",       "procurement", "contract", "supply",    "services",
+                                        "municipal",    "deadline",    "lot",      "framework", "agreement",
+                                        "construction", "of",          "the",      "and",       "for",
+                                        "Germany",      "France",      "Poland",   "notice",    "award"};
+    const size_t end = out.size() + size;
+    while (out.size() < end) {
+        const unsigned wordsInLine = 4 + random() % 12;
+        for (unsigned i = 0; i < wordsInLine; ++i) {
+            out += words[random() % std::size(words)];
+            out += ' ';
+        }
+        out += std::to_string(random() % 100000);
+        out += "\r\n";
+    }
+    out.resize(end);
+}
+
+// 24-bit pixel rows: gradients crossed by flat rectangles with a little noise.
+void AppendBitmap(std::string& out, size_t size, std::mt19937& random) {
+    const unsigned width = 64 + random() % 512;
+    const unsigned boxLeft = random() % width;
+    const unsigned boxRight = boxLeft + random() % (width - boxLeft);
+    const uint8_t base[3] = {static_cast<uint8_t>(random()), static_cast<uint8_t>(random()),
+                             static_cast<uint8_t>(random())};
+    const size_t end = out.size() + size;
+    for (unsigned row = 0; out.size() < end; ++row) {
+        for (unsigned x = 0; x < width && out.size() < end; ++x) {
+            const bool inBox = x >= boxLeft && x < boxRight && row % 64 < 40;
+            const bool noisy = random() % 16 == 0;
+            for (unsigned channel = 0; channel < 3; ++channel) {
+                unsigned value = inBox ? base[channel] ^ 0x5A : base[channel] + (x + row) / (channel + 2);
+                if (noisy) value += random() % 8;
+                out += static_cast<char>(value);
+            }
+        }
+    }
+    out.resize(end);
+}
+
+std::string MixedCorpus(size_t size) {
+    std::mt19937 random(20261209);
+    std::string corpus;
+    corpus.reserve(size);
+    while (corpus.size() < size) {
+        const size_t piece = std::min<size_t>(size - corpus.size(), 16384 + random() % 262144);
+        const unsigned kind = random() % 20;
+        if (kind < 9) {
+            AppendText(corpus, piece, random);
+        } else if (kind < 17) {
+            AppendBitmap(corpus, piece, random);
+        } else {
+            for (size_t i = 0; i < piece; ++i)
+                corpus += static_cast<char>(random());
+        }
+    }
+    return corpus;
+}
+
+void InflateOurs(TMemoryStream& in, TMemoryStream& out, size_t size) {
+    in.SetPosition(0);
+    out.SetPosition(0);
+    qv::skin::TInflater(in, out, static_cast<int64_t>(size)).Run();
+    if (out.Position() != static_cast<int64_t>(size))
+        throw std::runtime_error("our inflater wrote the wrong size");
+}
+
+void InflateZlib(const std::string& deflated, std::string& out) {
+    z_stream z{};
+    if (inflateInit2(&z, -15) != Z_OK) throw std::runtime_error("inflateInit2 failed");
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(deflated.data()));
+    z.avail_in = static_cast<uInt>(deflated.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    const int result = inflate(&z, Z_FINISH);
+    inflateEnd(&z);
+    if (result != Z_STREAM_END || z.avail_out != 0) throw std::runtime_error("zlib inflate failed");
+}
+
+// The best of several rounds, in decompressed megabytes (10^6 bytes) per second.
+double MegabytesPerSecond(size_t size, const std::function<void()>& decode) {
+    const size_t repeats = std::max<size_t>(1, kBytesPerRound / std::max<size_t>(size, 1));
+    double best = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        const auto start = std::chrono::steady_clock::now();
+        for (size_t i = 0; i < repeats; ++i)
+            decode();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        best = std::max(best, static_cast<double>(size * repeats) / seconds / 1e6);
+    }
+    return best;
+}
+
+// Prints both speeds and returns ours divided by zlib's, after checking both decode the data.
+double Compare(const char* name, const std::string& data) {
+    const std::string deflated = qv::skin::DeflateRaw(data, false);
+    TMemoryStream in;
+    in.Write(deflated.data(), static_cast<int64_t>(deflated.size()));
+    TMemoryStream out;
+    out.SetSize(static_cast<int64_t>(data.size()));
+    std::string zlibOut(data.size(), '\0');
+
+    InflateOurs(in, out, data.size());
+    InflateZlib(deflated, zlibOut);
+    if (out.DataString() != data || zlibOut != data) throw std::runtime_error("decoded data differs");
+
+    const double ours = MegabytesPerSecond(data.size(), [&] { InflateOurs(in, out, data.size()); });
+    const double zlib = MegabytesPerSecond(data.size(), [&] { InflateZlib(deflated, zlibOut); });
+    std::printf("%s: %zu -> %zu bytes\n  ours %8.1f MB/s\n  zlib %8.1f MB/s\n", name, deflated.size(),
+                data.size(), ours, zlib);
+    std::fflush(stdout);
+    return ours / zlib;
+}
+
+} // namespace
+
+int main() {
+    try {
+        const double skin = Compare("skin member", EmbeddedSkinMember());
+        const double corpus = Compare("mixed corpus", MixedCorpus(kCorpusSize));
+        std::printf("ratio skin: %.3f\nratio corpus: %.3f\n", skin, corpus);
+        return 0;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "inflate: %s\n", error.what());
+        return 1;
+    }
+}
