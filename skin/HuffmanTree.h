@@ -22,6 +22,9 @@ public:
 
     uint32_t Lookup(uint32_t bits) const { return table_[bits & mask_]; }
     unsigned Max() const { return max_; }
+    // The flat table and its index mask, for a decoder that keeps them in registers.
+    const uint32_t* Table() const { return table_.data(); }
+    uint32_t Mask() const { return mask_; }
 
     static unsigned Symbol(uint32_t entry) { return entry & 0xFFFF; }
     static unsigned CodeLength(uint32_t entry) { return (entry >> 16) & 0xFF; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/Stream.h"
+#include "skin/LittleEndian.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -36,6 +37,34 @@ public:
     void AlignToByte() { Drop(count_ % 8); }
     // Reads whole bytes after AlignToByte: first those still held in the accumulator.
     void ReadBytes(uint8_t* target, size_t byteCount);
+
+    // The accumulator and the buffered input not yet in it, lent to a decoder that keeps them in
+    // registers and refills straight from the buffer while at least four bytes remain there.
+    struct TCursor {
+        uint64_t bits;
+        unsigned count;
+        const uint8_t* next;
+        const uint8_t* end;
+
+        // Keeps at least 32 bits in the accumulator; the caller makes sure that four bytes remain.
+        void Need32() {
+            if (count < 32) {
+                bits |= uint64_t{ReadU32(next)} << count;
+                next += 4;
+                count += 32;
+            }
+        }
+        void Drop(unsigned bitCount) {
+            bits >>= bitCount;
+            count -= bitCount;
+        }
+    };
+    TCursor Lend() const { return {bits_, count_, buffer_.data() + position_, buffer_.data() + end_}; }
+    void Restore(const TCursor& cursor) {
+        bits_ = cursor.bits;
+        count_ = cursor.count;
+        position_ = static_cast<size_t>(cursor.next - buffer_.data());
+    }
 
 private:
     void Refill();

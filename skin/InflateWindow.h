@@ -4,7 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <cstring>
+#include <memory>
 
 namespace qv::skin {
 
@@ -15,6 +16,8 @@ class TInflateWindow {
 public:
     static constexpr size_t kFlushAt = 64 * 1024;
     static constexpr size_t kMaxMatch = 258;
+    // Room past the window for the whole 16-byte pieces in which CopyMatch may overshoot.
+    static constexpr size_t kCopySlack = 16;
 
     // Raises EInflateError once the output would grow beyond maxOutput bytes.
     TInflateWindow(framework::TStream& output, int64_t maxOutput);
@@ -27,8 +30,36 @@ public:
     // when the distance reaches before the start of the output.
     void Copy(unsigned distance, unsigned length);
 
+    // Copies length bytes from distance bytes back, as deflate defines it: byte by byte, so that
+    // an overlapping copy repeats its pattern. It may write up to kCopySlack bytes past the end.
+    static void CopyMatch(uint8_t* target, unsigned distance, unsigned length) {
+        const uint8_t* from = target - distance;
+        uint8_t* const end = target + length;
+        if (distance >= 16) {
+            // A piece never reads bytes that this copy has yet to write.
+            do {
+                std::memcpy(target, from, 16);
+                target += 16;
+                from += 16;
+            } while (target < end);
+        } else if (distance >= 8) {
+            do {
+                std::memcpy(target, from, 8);
+                target += 8;
+                from += 8;
+            } while (target < end);
+        } else if (distance == 1) {
+            std::memset(target, *from, length);
+        } else {
+            while (target < end)
+                *target++ = *from++;
+        }
+    }
+
     // Room for a direct write of raw bytes, then Commit of how many were written.
-    uint8_t* WritePointer() { return data_.data() + position_; }
+    uint8_t* WritePointer() { return data_.get() + position_; }
+    // Where the window's history starts; output beyond Begin() + kFlushAt must be committed.
+    uint8_t* Begin() { return data_.get(); }
     size_t Room() const { return kFlushAt - position_; }
     void Commit(size_t byteCount);
 
@@ -42,7 +73,8 @@ private:
     framework::TStream& output_;
     int64_t maxOutput_;
     int64_t written_ = 0;
-    std::vector<uint8_t> data_;
+    // Left uninitialised: no byte is read before it has been written.
+    std::unique_ptr<uint8_t[]> data_;
     size_t position_ = 0;
 };
 

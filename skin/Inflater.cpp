@@ -53,16 +53,39 @@ const TFixedTrees& FixedTrees() {
     return trees;
 }
 
+uint32_t CheckedEntry(uint32_t entry) {
+    if (entry == THuffmanTree::kEmpty) throw EInflateError("Invalid code");
+    return entry;
+}
+
+// The value of the extra bits that follow the entry's code in the bits.
+uint32_t ExtraValue(uint64_t bits, uint32_t entry) {
+    return static_cast<uint32_t>(bits >> THuffmanTree::CodeLength(entry)) &
+           ((uint32_t{1} << THuffmanTree::ExtraBits(entry)) - 1);
+}
+
+unsigned CodeAndExtraLength(uint32_t entry) {
+    return THuffmanTree::CodeLength(entry) + THuffmanTree::ExtraBits(entry);
+}
+
+unsigned MatchLength(unsigned symbol, uint32_t extraValue) {
+    const unsigned lengthIndex = symbol - kFirstLengthSymbol;
+    if (lengthIndex >= 29) throw EInflateError("Invalid length symbol");
+    return kLengthBase[lengthIndex] + extraValue;
+}
+
+unsigned MatchDistance(unsigned symbol, uint32_t extraValue) {
+    if (symbol >= kMaxDistanceCodes) throw EInflateError("Invalid distance symbol");
+    return kDistanceBase[symbol] + extraValue;
+}
+
 // One table lookup: the entry, with its code and extra bits consumed and the extra value returned.
 uint32_t DecodeSymbol(TInflateInput& input, const THuffmanTree& tree, uint32_t& extraValue) {
     input.Need32();
     const uint32_t bits = input.Peek();
-    const uint32_t entry = tree.Lookup(bits);
-    if (entry == THuffmanTree::kEmpty) throw EInflateError("Invalid code");
-    const unsigned codeLength = THuffmanTree::CodeLength(entry);
-    const unsigned extra = THuffmanTree::ExtraBits(entry);
-    extraValue = (bits >> codeLength) & ((uint32_t{1} << extra) - 1);
-    input.Drop(codeLength + extra);
+    const uint32_t entry = CheckedEntry(tree.Lookup(bits));
+    extraValue = ExtraValue(bits, entry);
+    input.Drop(CodeAndExtraLength(entry));
     return THuffmanTree::Symbol(entry);
 }
 
@@ -152,21 +175,65 @@ void TInflater::ReadCodeLengths(unsigned total, uint8_t* lengths) {
 }
 
 void TInflater::DecodeBlock(const THuffmanTree& literals, const THuffmanTree& distances) {
-    for (;;) {
-        uint32_t extraValue = 0;
-        const unsigned symbol = DecodeSymbol(input_, literals, extraValue);
-        if (symbol < kEndOfBlock) {
-            window_.Put(static_cast<uint8_t>(symbol));
+    while (!DecodeFromBuffer(literals, distances))
+        if (DecodeOneSymbol(literals, distances)) return;
+}
+
+bool TInflater::DecodeFromBuffer(const THuffmanTree& literals, const THuffmanTree& distances) {
+    // A length and distance pair takes at most 48 bits, which two refills of 32 bits cover.
+    constexpr ptrdiff_t kBytesPerPair = 8;
+    TInflateInput::TCursor in = input_.Lend();
+    uint8_t* const begin = window_.Begin();
+    uint8_t* const limit = begin + TInflateWindow::kFlushAt;
+    uint8_t* const start = window_.WritePointer();
+    uint8_t* out = start;
+    // Local copies: every byte stored to the window could otherwise alias them.
+    const uint32_t* const literalTable = literals.Table();
+    const uint32_t literalMask = literals.Mask();
+    const uint32_t* const distanceTable = distances.Table();
+    const uint32_t distanceMask = distances.Mask();
+    bool endOfBlock = false;
+    while (out < limit && in.end - in.next >= kBytesPerPair) {
+        in.Need32();
+        uint32_t entry = literalTable[in.bits & literalMask];
+        if (THuffmanTree::Symbol(entry) < kEndOfBlock) {
+            in.Drop(THuffmanTree::CodeLength(entry));
+            *out++ = static_cast<uint8_t>(entry);
             continue;
         }
-        if (symbol == kEndOfBlock) return;
-        const unsigned lengthIndex = symbol - kFirstLengthSymbol;
-        if (lengthIndex >= 29) throw EInflateError("Invalid length symbol");
-        const unsigned length = kLengthBase[lengthIndex] + extraValue;
-        const unsigned distanceSymbol = DecodeSymbol(input_, distances, extraValue);
-        if (distanceSymbol >= kMaxDistanceCodes) throw EInflateError("Invalid distance symbol");
-        window_.Copy(kDistanceBase[distanceSymbol] + extraValue, length);
+        CheckedEntry(entry);
+        if (THuffmanTree::Symbol(entry) == kEndOfBlock) {
+            in.Drop(THuffmanTree::CodeLength(entry));
+            endOfBlock = true;
+            break;
+        }
+        const unsigned length = MatchLength(THuffmanTree::Symbol(entry), ExtraValue(in.bits, entry));
+        in.Drop(CodeAndExtraLength(entry));
+        in.Need32();
+        entry = CheckedEntry(distanceTable[in.bits & distanceMask]);
+        const unsigned distance = MatchDistance(THuffmanTree::Symbol(entry), ExtraValue(in.bits, entry));
+        in.Drop(CodeAndExtraLength(entry));
+        if (distance > static_cast<size_t>(out - begin)) throw EInflateError("Invalid match distance");
+        TInflateWindow::CopyMatch(out, distance, length);
+        out += length;
     }
+    input_.Restore(in);
+    window_.Commit(static_cast<size_t>(out - start));
+    return endOfBlock;
+}
+
+bool TInflater::DecodeOneSymbol(const THuffmanTree& literals, const THuffmanTree& distances) {
+    uint32_t extraValue = 0;
+    const unsigned symbol = DecodeSymbol(input_, literals, extraValue);
+    if (symbol < kEndOfBlock) {
+        window_.Put(static_cast<uint8_t>(symbol));
+        return false;
+    }
+    if (symbol == kEndOfBlock) return true;
+    const unsigned length = MatchLength(symbol, extraValue);
+    const unsigned distanceSymbol = DecodeSymbol(input_, distances, extraValue);
+    window_.Copy(MatchDistance(distanceSymbol, extraValue), length);
+    return false;
 }
 
 } // namespace qv::skin
