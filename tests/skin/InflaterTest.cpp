@@ -3,6 +3,7 @@
 #include "framework/Stream.h"
 #include "skin/EInflateError.h"
 #include "skin/HuffmanTree.h"
+#include "skin/InflateWindow.h"
 #include "skin/Inflater.h"
 #include "skin/SkinArchiveWriter.h"
 
@@ -10,6 +11,7 @@
 #include <zlib.h>
 
 #include <random>
+#include <vector>
 
 using namespace qv::skin;
 using namespace qv::skin::test;
@@ -108,6 +110,43 @@ TEST(Inflater, DecodesLongStreamsAcrossWindowSlides) {
         EXPECT_EQ(Inflate(deflated), data) << "store " << store;
     }
     EXPECT_EQ(Inflate(DeflateRaw("", false)), "");
+}
+
+TEST(InflateWindow, CopyMatchRepeatsShortPeriodsLikeAByteByByteCopy) {
+    constexpr size_t kHistory = 300;
+    std::mt19937 random(3);
+    std::vector<uint8_t> history(kHistory);
+    for (uint8_t& byte : history)
+        byte = static_cast<uint8_t>(random());
+    for (unsigned distance = 1; distance <= 40; ++distance) {
+        for (unsigned length = 3; length <= TInflateWindow::kMaxMatch; ++length) {
+            std::vector<uint8_t> expected = history;
+            for (unsigned i = 0; i < length; ++i)
+                expected.push_back(expected[kHistory - distance + i]);
+            std::vector<uint8_t> window = history;
+            window.resize(kHistory + length + TInflateWindow::kCopySlack);
+            TInflateWindow::CopyMatch(window.data() + kHistory, distance, length);
+            window.resize(kHistory + length);
+            ASSERT_EQ(window, expected) << "distance " << distance << " length " << length;
+        }
+    }
+}
+
+TEST(Inflater, DecodesRepeatsOfEveryShortPeriod) {
+    std::mt19937 random(21);
+    std::string data;
+    for (int round = 0; round < 3; ++round) {
+        for (unsigned period = 1; period <= 24; ++period) {
+            std::string pattern(period, '\0');
+            for (char& c : pattern)
+                c = static_cast<char>(random());
+            const size_t length = 3 + random() % 1200;
+            for (size_t i = 0; i < length; ++i)
+                data += pattern[i % period];
+            data.append(MixedData(1 + random() % 50, period));
+        }
+    }
+    EXPECT_EQ(Inflate(DeflateRaw(data, false)), data);
 }
 
 TEST(Inflater, RejectsMalformedStreams) {
