@@ -46,17 +46,20 @@ void THuffmanTree::Build(const uint8_t* lengths, unsigned symbolCount, unsigned 
         nextCode[length] = code;
     }
 
+    // The table grows one bit at a time: doubling repeats every shorter code across the new
+    // upper half, after which each code of the new length fills exactly one entry.
     const uint32_t size = uint32_t{1} << max_;
     mask_ = size - 1;
-    table_.assign(size, kEmpty);
-    for (unsigned symbol = 0; symbol < symbolCount; ++symbol) {
-        const unsigned length = lengths[symbol];
-        if (length == 0) continue;
-        const uint32_t extra = symbol >= firstExtraSymbol ? extraBits[symbol - firstExtraSymbol] : 0;
-        const uint32_t entry = symbol | (length << 16) | (extra << 24);
-        for (uint32_t index = ReverseBits(nextCode[length]++, length); index < size;
-             index += uint32_t{1} << length)
-            table_[index] = entry;
+    table_.resize(size);
+    table_[0] = kEmpty;
+    for (unsigned length = 1; length <= max_; ++length) {
+        const uint32_t filled = uint32_t{1} << (length - 1);
+        std::copy_n(table_.begin(), filled, table_.begin() + filled);
+        for (unsigned symbol = 0; symbol < symbolCount; ++symbol) {
+            if (lengths[symbol] != length) continue;
+            const uint32_t extra = symbol >= firstExtraSymbol ? extraBits[symbol - firstExtraSymbol] : 0;
+            table_[ReverseBits(nextCode[length]++, length)] = symbol | (length << 16) | (extra << 24);
+        }
     }
 }
 
