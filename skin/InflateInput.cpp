@@ -11,7 +11,8 @@ namespace {
 constexpr size_t kInputBufferSize = 16 * 1024;
 }
 
-TInflateInput::TInflateInput(framework::TStream& source) : source_(source), buffer_(kInputBufferSize) {}
+TInflateInput::TInflateInput(framework::TStream& source)
+    : source_(source), buffer_(std::make_unique_for_overwrite<uint8_t[]>(kInputBufferSize)) {}
 
 void TInflateInput::Overrun() {
     throw EInflateError("Unexpected end of deflate data");
@@ -19,11 +20,11 @@ void TInflateInput::Overrun() {
 
 void TInflateInput::FillBuffer() {
     const size_t kept = end_ - position_;
-    std::memmove(buffer_.data(), buffer_.data() + position_, kept);
+    std::memmove(buffer_.get(), buffer_.get() + position_, kept);
     position_ = 0;
     end_ = kept;
-    while (end_ < buffer_.size() && !sourceEnded_) {
-        const int64_t got = source_.Read(buffer_.data() + end_, static_cast<int64_t>(buffer_.size() - end_));
+    while (end_ < kInputBufferSize && !sourceEnded_) {
+        const int64_t got = source_.Read(buffer_.get() + end_, static_cast<int64_t>(kInputBufferSize - end_));
         if (got <= 0)
             sourceEnded_ = true;
         else
@@ -55,7 +56,7 @@ void TInflateInput::ReadBytes(uint8_t* target, size_t byteCount) {
         if (position_ == end_) FillBuffer();
         if (position_ == end_) Overrun();
         const size_t n = std::min(byteCount, end_ - position_);
-        std::memcpy(target, buffer_.data() + position_, n);
+        std::memcpy(target, buffer_.get() + position_, n);
         position_ += n;
         target += n;
         byteCount -= n;

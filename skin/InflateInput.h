@@ -5,7 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 namespace qv::skin {
 
@@ -59,11 +59,11 @@ public:
             count -= bitCount;
         }
     };
-    TCursor Lend() const { return {bits_, count_, buffer_.data() + position_, buffer_.data() + end_}; }
+    TCursor Lend() const { return {bits_, count_, buffer_.get() + position_, buffer_.get() + end_}; }
     void Restore(const TCursor& cursor) {
         bits_ = cursor.bits;
         count_ = cursor.count;
-        position_ = static_cast<size_t>(cursor.next - buffer_.data());
+        position_ = static_cast<size_t>(cursor.next - buffer_.get());
     }
 
 private:
@@ -72,7 +72,8 @@ private:
     [[noreturn]] static void Overrun();
 
     framework::TStream& source_;
-    std::vector<uint8_t> buffer_;
+    // Left uninitialised: only the part between position_ and end_ is ever read.
+    std::unique_ptr<uint8_t[]> buffer_;
     size_t position_ = 0;
     size_t end_ = 0;
     bool sourceEnded_ = false;

@@ -2,6 +2,7 @@
 
 #include "framework/Stream.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -51,8 +52,18 @@ public:
         } else if (distance == 1) {
             std::memset(target, *from, length);
         } else {
-            while (target < end)
+            // A multiple of the period of at least 8 bytes copies the same pattern in 8-byte
+            // pieces, once that many bytes of it lie behind the target.
+            const unsigned wide = distance * ((8 + distance - 1) / distance);
+            uint8_t* const patternEnd = std::min(end, target + (wide - distance));
+            while (target < patternEnd)
                 *target++ = *from++;
+            from = target - wide;
+            while (target < end) {
+                std::memcpy(target, from, 8);
+                target += 8;
+                from += 8;
+            }
         }
     }
 
