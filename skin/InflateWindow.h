@@ -50,7 +50,11 @@ public:
                 from += 8;
             } while (target < end);
         } else if (distance == 1) {
-            std::memset(target, *from, length);
+            const uint64_t run = uint64_t{*from} * 0x0101010101010101;
+            do {
+                std::memcpy(target, &run, 8);
+                target += 8;
+            } while (target < end);
         } else {
             // A multiple of the period of at least 8 bytes copies the same pattern in 8-byte
             // pieces, once that many bytes of it lie behind the target.

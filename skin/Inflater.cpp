@@ -53,8 +53,13 @@ const TFixedTrees& FixedTrees() {
     return trees;
 }
 
+// Out of line and cold, so that the checks in the decoding loop cost no registers.
+[[noreturn, gnu::cold, gnu::noinline]] void Fail(const char* message) {
+    throw EInflateError(message);
+}
+
 uint32_t CheckedEntry(uint32_t entry) {
-    if (entry == THuffmanTree::kEmpty) throw EInflateError("Invalid code");
+    if (entry == THuffmanTree::kEmpty) Fail("Invalid code");
     return entry;
 }
 
@@ -70,12 +75,12 @@ unsigned CodeAndExtraLength(uint32_t entry) {
 
 unsigned MatchLength(unsigned symbol, uint32_t extraValue) {
     const unsigned lengthIndex = symbol - kFirstLengthSymbol;
-    if (lengthIndex >= 29) throw EInflateError("Invalid length symbol");
+    if (lengthIndex >= 29) Fail("Invalid length symbol");
     return kLengthBase[lengthIndex] + extraValue;
 }
 
 unsigned MatchDistance(unsigned symbol, uint32_t extraValue) {
-    if (symbol >= kMaxDistanceCodes) throw EInflateError("Invalid distance symbol");
+    if (symbol >= kMaxDistanceCodes) Fail("Invalid distance symbol");
     return kDistanceBase[symbol] + extraValue;
 }
 
@@ -111,7 +116,7 @@ void TInflater::Run() {
             DecodeBlock(literals_, distances_);
             break;
         default:
-            throw EInflateError("Invalid block type");
+            Fail("Invalid block type");
         }
     }
     window_.Finish();
@@ -135,7 +140,7 @@ void TInflater::ReadDynamicTrees() {
     const unsigned distanceCount = input_.Take(5) + 1;
     const unsigned codeLengthCount = input_.Take(4) + 4;
     if (literalCount > kMaxLiteralCodes || distanceCount > kMaxDistanceCodes)
-        throw EInflateError("Too many length or distance symbols");
+        Fail("Too many length or distance symbols");
 
     std::array<uint8_t, kCodeLengthOrder.size()> codeLengthLengths{};
     for (unsigned i = 0; i < codeLengthCount; ++i)
@@ -160,7 +165,7 @@ void TInflater::ReadCodeLengths(unsigned total, uint8_t* lengths) {
         uint8_t value = 0;
         unsigned repeat = 0;
         if (symbol == 16) {
-            if (i == 0) throw EInflateError("Repeat without a previous length");
+            if (i == 0) Fail("Repeat without a previous length");
             value = lengths[i - 1];
             repeat = 3 + input_.Take(2);
         } else if (symbol == 17) {
@@ -168,7 +173,7 @@ void TInflater::ReadCodeLengths(unsigned total, uint8_t* lengths) {
         } else {
             repeat = 11 + input_.Take(7);
         }
-        if (repeat > total - i) throw EInflateError("Code lengths overflow");
+        if (repeat > total - i) Fail("Code lengths overflow");
         for (unsigned k = 0; k < repeat; ++k)
             lengths[i++] = value;
     }
@@ -213,7 +218,7 @@ bool TInflater::DecodeFromBuffer(const THuffmanTree& literals, const THuffmanTre
         entry = CheckedEntry(distanceTable[in.bits & distanceMask]);
         const unsigned distance = MatchDistance(THuffmanTree::Symbol(entry), ExtraValue(in.bits, entry));
         in.Drop(CodeAndExtraLength(entry));
-        if (distance > static_cast<size_t>(out - begin)) throw EInflateError("Invalid match distance");
+        if (distance > static_cast<size_t>(out - begin)) Fail("Invalid match distance");
         TInflateWindow::CopyMatch(out, distance, length);
         out += length;
     }
