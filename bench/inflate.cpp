@@ -24,7 +24,7 @@ using qv::framework::TMemoryStream;
 namespace {
 
 constexpr size_t kCorpusSize = 64u << 20;
-constexpr int kRounds = 5;
+constexpr int kRounds = 7;
 // Each timed round decodes at least this much output, so that small inputs are not timer noise.
 constexpr size_t kBytesPerRound = 32u << 20;
 
