@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+namespace qv::framework {
+
+// Shows the text in a modal message box with one OK button, titled with the application's name,
+// and returns once the user has closed it.
+void ShowMessage(const QString& text);
+
+} // namespace qv::framework

@@ -1,0 +1,88 @@
+#include "framework/Fonts.h"
+#include "framework/MessageBox.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace qv::framework;
+
+namespace {
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "framework_gui_tests";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QApplication>(argc, argv);
+        QApplication::setApplicationDisplayName("Quorvane");
+        InitializeFonts();
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    std::unique_ptr<QApplication> app_;
+};
+
+[[maybe_unused]] auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+} // namespace
+
+TEST(FontsTest, WindowsFontNamesResolveToTheMetricCloseFreeFonts) {
+    const QFontInfo sansSerif(PixelFont("MS Sans Serif", 11));
+    EXPECT_EQ(sansSerif.family(), "Liberation Sans");
+    EXPECT_EQ(sansSerif.pixelSize(), 11);
+    const QFontInfo tahoma(PixelFont("Tahoma", 11, true));
+    EXPECT_EQ(tahoma.family(), "Tahoma");
+    EXPECT_TRUE(tahoma.bold());
+    EXPECT_EQ(tahoma.pixelSize(), 11);
+}
+
+TEST(FontsTest, ApplicationFontIsElevenPixelSansSerif) {
+    const QFontInfo font(QApplication::font());
+    EXPECT_EQ(font.family(), "Liberation Sans");
+    EXPECT_EQ(font.pixelSize(), kApplicationFontPixels);
+}
+
+TEST(FontsTest, CaptionsKeepTheirPixelWidthsWhateverTheDesktopSays) {
+    // A caption measured once must measure the same after another start-up call, or golden
+    // pictures and the caption shortening would drift.
+    const QFont caption = PixelFont("Tahoma", 11, true);
+    const int before = QFontMetrics(caption).horizontalAdvance("Public procurement tenders");
+    const QStringList families = QFontDatabase::families();
+    InitializeFonts();
+    EXPECT_EQ(QFontDatabase::families(), families);
+    EXPECT_EQ(QFontMetrics(caption).horizontalAdvance("Public procurement tenders"), before);
+    // Far narrower than the system's fallback would draw it.
+    EXPECT_LT(
+        before,
+        QFontMetrics(PixelFont("DejaVu Sans", 11, true)).horizontalAdvance("Public procurement tenders"));
+}
+
+TEST(MessageBoxTest, ShowsTheTextWithOneOkButtonAndTheApplicationTitle) {
+    QString title;
+    QString text;
+    int buttons = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        text = box->text();
+        buttons = static_cast<int>(box->buttons().size());
+        box->button(QMessageBox::Ok)->click();
+    });
+    ShowMessage("Sorry, you can't select the Form assign to FormPanel property");
+    EXPECT_EQ(title, "Quorvane");
+    EXPECT_EQ(text, "Sorry, you can't select the Form assign to FormPanel property");
+    EXPECT_EQ(buttons, 1);
+}
