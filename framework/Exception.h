@@ -22,10 +22,13 @@ private:
 
 } // namespace qv::framework
 
-// Declares an exception class that only adds its name to its base.
+// Declares an exception class that only adds its name to its base. The alias lets the base be
+// named with its namespace.
 #define QV_EXCEPTION_CLASS(Name, Base)                                                                       \
     class Name : public Base {                                                                               \
+        using BaseClass = Base;                                                                              \
+                                                                                                             \
     public:                                                                                                  \
-        using Base::Base;                                                                                    \
+        using BaseClass::BaseClass;                                                                          \
         const char* ClassName() const noexcept override { return #Name; }                                    \
     }

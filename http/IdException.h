@@ -6,10 +6,8 @@
 
 namespace qv::http {
 
-using Exception = framework::Exception;
-
 // Root of every failure of the networking classes.
-QV_EXCEPTION_CLASS(EIdException, Exception);
+QV_EXCEPTION_CLASS(EIdException, framework::Exception);
 
 // The mark of an orderly end rather than a fault.
 QV_EXCEPTION_CLASS(EIdSilentException, EIdException);
