@@ -1,6 +1,7 @@
 #include "skin/TsuiForm.h"
 
 #include "framework/Form.h"
+#include "framework/MessageBox.h"
 #include "skin/BuiltInStyles.h"
 #include "skin/PaintHelpers.h"
 #include "skin/SkinResources.h"
@@ -81,6 +82,28 @@ void TsuiForm::Notification(framework::TComponent* component, framework::TOperat
     binding_.Notification(component, operation);
 }
 
+const QString& TsuiForm::Caption() const {
+    return titleBar_->Caption();
+}
+
+void TsuiForm::SetCaption(const QString& caption) {
+    titleBar_->SetCaption(caption);
+    host_->setWindowTitle(caption);
+}
+
+void TsuiForm::SetFormPanel(QWidget* panel) {
+    if (panel == this) {
+        framework::ShowMessage(
+            QStringLiteral("Sorry, you can't select the Form assign to FormPanel property"));
+        return;
+    }
+    formPanel_ = panel;
+    if (!panel) return;
+    panel->setParent(this);
+    panel->show();
+    LayOut();
+}
+
 QMargins TsuiForm::Frame() const {
     const int bottom = bottom_ != 0        ? std::max(bottom_, kSystemFrame)
                        : borderWidth_ == 3 ? 3
@@ -125,6 +148,7 @@ void TsuiForm::LayOut() {
     const QMargins frame = Frame();
     titleBar_->setGeometry(frame.left(), frame.top(), width() - frame.left() - frame.right(),
                            titleBar_->height());
+    if (formPanel_) formPanel_->setGeometry(ClientRect());
     BuildRegion();
 }
 
@@ -247,7 +271,7 @@ void TsuiForm::PaintBuiltInBorder(QPainter& painter) const {
             painter.drawImage(QRect(w - 3, 0, strip, right.height()), right, source);
         }
         painter.drawImage(QPoint(2, 0), title, QRect(2, 0, w - 5, 3));
-    } else if (!!titleBarHidden_) {
+    } else if (titleBarHidden_) {
         painter.fillRect(QRect(0, 0, w, 1), border);
         painter.fillRect(QRect(bw, 1, w - 2 * bw, 2), color);
     }

@@ -7,6 +7,7 @@
 #include "skin/TsuiTitleBarHost.h"
 
 #include <QMargins>
+#include <QPointer>
 #include <QWidget>
 
 namespace qv::framework {
@@ -38,6 +39,13 @@ public:
     void SetTitleBarVisible(bool visible);
     // When set, a style change is also handed to the panel's direct child controls.
     bool UIStyleAutoUpdateSub = false;
+    const QString& Caption() const;
+    // Sets the title bar's caption and the host window's title.
+    void SetCaption(const QString& caption);
+    // The panel that fills the client area below the title bar; the form panel itself is refused
+    // with a message.
+    QWidget* FormPanel() const { return formPanel_; }
+    void SetFormPanel(QWidget* panel);
     QString Version() const { return QStringLiteral("6.21"); }
     framework::TColor Color() const { return color_; }
     framework::TColor BorderColor() const { return borderColor_; }
@@ -77,6 +85,7 @@ private:
     int right_ = 0;
     int bottom_ = 0;
     QRegion region_;
+    QPointer<QWidget> formPanel_;
     bool titleBarHidden_ = false;
 };
 

@@ -1,7 +1,10 @@
 #include "skin/TsuiTitleBar.h"
 
+#include "framework/Fonts.h"
+#include "framework/MessageBox.h"
 #include "skin/BuiltInStyles.h"
 #include "skin/CaptionText.h"
+#include "skin/SkinResources.h"
 #include "skin/StripFrame.h"
 #include "skin/ThemeFunctions.h"
 #include "skin/TsuiTitleBarHost.h"
@@ -82,6 +85,14 @@ QImage KeyedTransparent(const QImage& picture, framework::TColor key) {
     return result;
 }
 
+// The window's icon at 16 by 16 pixels; the program's own icon when neither the window nor the
+// application has one.
+QImage ApplicationIcon(const QWidget& window) {
+    if (!window.windowIcon().isNull()) return window.windowIcon().pixmap(16, 16).toImage();
+    static const QImage mainIcon = KeyedTransparent(StyleResource("MAINICON"), 0xFF00FF);
+    return mainIcon;
+}
+
 TsuiTitleBarSection Section(QImage picture, TsuiTitleBarAlign align, bool autoSize) {
     TsuiTitleBarSection section;
     section.Picture = std::move(picture);
@@ -98,10 +109,7 @@ TsuiTitleBar::TsuiTitleBar(framework::TComponent* owner, QWidget* parent)
       binding_(*this, [this] { ApplyStyle(); }) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    QFont captionFont(QStringLiteral("Tahoma"));
-    captionFont.setBold(true);
-    captionFont.setPixelSize(11);
-    setFont(captionFont);
+    setFont(framework::PixelFont(QStringLiteral("Tahoma"), 11, true));
     for (const auto type : {TsuiTitleBarBtnType::suiControlBox, TsuiTitleBarBtnType::suiClose,
                             TsuiTitleBarBtnType::suiMax, TsuiTitleBarBtnType::suiMin}) {
         TsuiTitleBarButton button;
@@ -128,6 +136,34 @@ void TsuiTitleBar::SetCaption(const QString& caption) {
 
 void TsuiTitleBar::SetFormActive(bool active) {
     formActive_ = active;
+    update();
+}
+
+void TsuiTitleBar::SetSectionAlign(size_t index, TsuiTitleBarAlign align) {
+    TsuiTitleBarSection& section = sections_.at(index);
+    if (align == TsuiTitleBarAlign::suiClient && section.Align != align &&
+        std::any_of(sections_.begin(), sections_.end(), [](const TsuiTitleBarSection& other) {
+            return other.Align == TsuiTitleBarAlign::suiClient;
+        })) {
+        framework::ShowMessage(
+            QStringLiteral("Sorry, only one section's Align property can be \"suiClient\""));
+        return;
+    }
+    section.Align = align;
+    if (align == TsuiTitleBarAlign::suiClient) section.Stretch = true;
+    update();
+}
+
+void TsuiTitleBar::SetButtonType(size_t index, TsuiTitleBarBtnType type) {
+    TsuiTitleBarButton& button = buttons_.at(index);
+    if (type == TsuiTitleBarBtnType::suiControlBox && button.ButtonType != type &&
+        HasButton(TsuiTitleBarBtnType::suiControlBox, false)) {
+        framework::ShowMessage(
+            QStringLiteral("Sorry, only one button's ButtonType property can be \"suiControlBox\""));
+        return;
+    }
+    button.ButtonType = type;
+    ApplyButtonPictures();
     update();
 }
 
@@ -338,8 +374,8 @@ void TsuiTitleBar::DrawButtonsIconAndCaption(QImage& bar, const TTitleBarLayout&
     if (layout.controlBox >= 0) {
         if (!DrawAppIcon) {
             drawButton(layout.controlBox, layout.controlBoxPicture);
-        } else if (!window()->windowIcon().isNull()) {
-            painter.drawPixmap(layout.icon, window()->windowIcon().pixmap(16, 16));
+        } else {
+            painter.drawImage(layout.icon, ApplicationIcon(*window()));
         }
     }
     const QFontMetrics metrics(font());
@@ -443,9 +479,14 @@ void TsuiTitleBar::ButtonAction(int index) {
 }
 
 bool TsuiTitleBar::HasVisibleButton(TsuiTitleBarBtnType type) const {
-    return std::any_of(buttons_.begin(), buttons_.end(), [type](const TsuiTitleBarButton& button) {
-        return button.Visible && button.ButtonType == type;
-    });
+    return HasButton(type, true);
+}
+
+bool TsuiTitleBar::HasButton(TsuiTitleBarBtnType type, bool visibleOnly) const {
+    return std::any_of(buttons_.begin(), buttons_.end(),
+                       [type, visibleOnly](const TsuiTitleBarButton& button) {
+                           return (button.Visible || !visibleOnly) && button.ButtonType == type;
+                       });
 }
 
 void TsuiTitleBar::RunVisibleButtons(TsuiTitleBarBtnType type) {

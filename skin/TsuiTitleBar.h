@@ -45,6 +45,11 @@ public:
     framework::TColor InactiveCaptionColor = framework::clInactiveCaption;
     std::vector<TsuiTitleBarSection>& Sections() { return sections_; }
     std::vector<TsuiTitleBarButton>& Buttons() { return buttons_; }
+    // Aligns a section; a second client section is refused with a message and nothing changes.
+    void SetSectionAlign(size_t index, TsuiTitleBarAlign align);
+    // Gives a button a type and that type's pictures; a second control box is refused with a
+    // message and nothing changes.
+    void SetButtonType(size_t index, TsuiTitleBarBtnType type);
     int LeftBtnXOffset() const { return leftBtnXOffset_; }
     int RightBtnXOffset() const { return rightBtnXOffset_; }
     int RoundCorner() const { return roundCorner_; }
@@ -94,6 +99,7 @@ private:
     int ButtonAt(QPoint position, const TTitleBarLayout& layout) const;
     void UpdateHover(QPoint position);
     void ToggleMaximized();
+    bool HasButton(TsuiTitleBarBtnType type, bool visibleOnly) const;
 
     TsuiTitleBarPopupMenu* menu_;
     TsuiThemeBinding binding_;

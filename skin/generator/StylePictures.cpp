@@ -1,5 +1,6 @@
 #include "skin/generator/StylePictures.h"
 
+#include "skin/generator/AppIcon.h"
 #include "skin/generator/ControlPictures.h"
 #include "skin/generator/PictureKit.h"
 #include "skin/generator/TitlePictures.h"
@@ -96,6 +97,7 @@ std::vector<std::pair<std::string, QImage>> StylePictures() {
                           Pinstripes(QColor(0xEC, 0xEC, 0xEC), QColor(0xE4, 0xE4, 0xE4)));
     pictures.emplace_back("PROTEIN_FORM_BACKGROUND",
                           Dots(QColor(0xFB, 0xFB, 0xFB), QColor(0xEE, 0xEE, 0xF0)));
+    pictures.emplace_back("MAINICON", MainIcon());
     pictures.emplace_back("MENU_CHECKED", CheckMark(16, Qt::black, Qt::white));
     pictures.emplace_back("MACOS_MENU_BAR", MenuStrip(Qt::white, QColor(0xF0, 0xF0, 0xF0)));
     pictures.emplace_back("MACOS_MENU_SELECT", MenuStrip(QColor(0x5A, 0x8F, 0xDC), QColor(0x2F, 0x66, 0xBC)));

@@ -1,3 +1,4 @@
+#include "GuiTestSupport.h"
 #include "SkinTestSupport.h"
 
 #include "ThemeTestControls.h"
@@ -167,4 +168,31 @@ TEST_F(FormTest, AltSpaceOpensTheWindowMenuFromAnyControl) {
     QApplication::sendEvent(edit, &altSpace);
     EXPECT_TRUE(panel_->TitleBar().Menu().isVisible());
     panel_->TitleBar().Menu().hide();
+}
+
+TEST_F(FormTest, FormPanelFillsTheClientAreaButNeverThePanelItself) {
+    form_->move(300, 200);
+    form_->show();
+    EXPECT_EQ(AnswerMessageBox([this] { panel_->SetFormPanel(panel_); }),
+              "Sorry, you can't select the Form assign to FormPanel property");
+    EXPECT_EQ(panel_->FormPanel(), nullptr);
+    auto* client = new QWidget(form_.get());
+    EXPECT_EQ(AnswerMessageBox([this, client] { panel_->SetFormPanel(client); }), "");
+    EXPECT_EQ(panel_->FormPanel(), client);
+    EXPECT_EQ(client->parentWidget(), panel_);
+    EXPECT_EQ(client->geometry(), QRect(4, 48, 792, 508));
+    form_->resize(600, 400);
+    EXPECT_EQ(client->geometry(), QRect(4, 48, 592, 348));
+    panel_->SetTitleBarVisible(false);
+    EXPECT_EQ(client->geometry(), QRect(4, 3, 592, 393));
+    delete client;
+    EXPECT_EQ(panel_->FormPanel(), nullptr);
+    form_->resize(700, 500);
+}
+
+TEST_F(FormTest, CaptionGoesToTheTitleBarAndTheWindow) {
+    panel_->SetCaption("Tender details");
+    EXPECT_EQ(panel_->Caption(), "Tender details");
+    EXPECT_EQ(panel_->TitleBar().Caption(), "Tender details");
+    EXPECT_EQ(form_->windowTitle(), "Tender details");
 }

@@ -1,6 +1,7 @@
 #include "SkinTestSupport.h"
 #include "ThemeTestControls.h"
 
+#include "framework/Fonts.h"
 #include "framework/Form.h"
 #include "skin/SkinResources.h"
 #include "skin/ThemeFunctions.h"
@@ -28,6 +29,7 @@ public:
         static char name[] = "skin_theme_tests";
         static char* argv[] = {name, nullptr};
         app_ = std::make_unique<QApplication>(argc, argv);
+        qv::framework::InitializeFonts();
     }
     void TearDown() override { app_.reset(); }
 

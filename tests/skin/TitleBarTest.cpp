@@ -1,3 +1,4 @@
+#include "GuiTestSupport.h"
 #include "SkinTestSupport.h"
 
 #include "framework/Form.h"
@@ -221,4 +222,27 @@ TEST_F(TitleBarTest, ControlBoxPopsUpTheWindowMenuInTheSkinsColours) {
     EXPECT_EQ(QColor(shown.pixel(separator.left() + 40, separator.top() + 2)), QColor(0x84, 0x82, 0x84));
     EXPECT_EQ(QColor(shown.pixel(0, 0)), QColor(0xDA, 0xE4, 0xF6));
     menu.hide();
+}
+
+TEST_F(TitleBarTest, RefusesASecondClientSectionOrControlBoxWithAMessage) {
+    EXPECT_EQ(AnswerMessageBox([this] { bar_->SetSectionAlign(0, TsuiTitleBarAlign::suiClient); }),
+              "Sorry, only one section's Align property can be \"suiClient\"");
+    EXPECT_EQ(bar_->Sections()[0].Align, TsuiTitleBarAlign::suiLeft);
+    // The client section may keep its alignment, and once it is gone another may take it.
+    EXPECT_EQ(AnswerMessageBox([this] { bar_->SetSectionAlign(1, TsuiTitleBarAlign::suiClient); }), "");
+    bar_->SetSectionAlign(1, TsuiTitleBarAlign::suiLeft);
+    EXPECT_EQ(AnswerMessageBox([this] { bar_->SetSectionAlign(0, TsuiTitleBarAlign::suiClient); }), "");
+    EXPECT_EQ(bar_->Sections()[0].Align, TsuiTitleBarAlign::suiClient);
+    EXPECT_TRUE(bar_->Sections()[0].Stretch);
+
+    EXPECT_EQ(AnswerMessageBox([this] { bar_->SetButtonType(kClose, TsuiTitleBarBtnType::suiControlBox); }),
+              "Sorry, only one button's ButtonType property can be \"suiControlBox\"");
+    EXPECT_EQ(bar_->Buttons()[kClose].ButtonType, TsuiTitleBarBtnType::suiClose);
+    EXPECT_EQ(bar_->Buttons()[kClose].PicNormal, Frame(16));
+    // A retyped button takes its new type's frames; the control box may then move elsewhere.
+    EXPECT_EQ(AnswerMessageBox([this] { bar_->SetButtonType(0, TsuiTitleBarBtnType::suiHelp); }), "");
+    EXPECT_EQ(bar_->Buttons()[0].PicNormal, Frame(4));
+    EXPECT_EQ(AnswerMessageBox([this] { bar_->SetButtonType(kClose, TsuiTitleBarBtnType::suiControlBox); }),
+              "");
+    EXPECT_EQ(bar_->Buttons()[kClose].PicNormal, Frame(1));
 }

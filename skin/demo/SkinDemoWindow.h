@@ -1,0 +1,34 @@
+#pragma once
+
+#include "framework/Form.h"
+#include "skin/TsuiUIStyle.h"
+
+#include <QSize>
+
+namespace qv::skin {
+
+class TsuiBuiltInFileTheme;
+class TsuiForm;
+
+// A window as the program's own windows are made: a form with the embedded skin's theme and a
+// skinned form panel, captioned "Quorvane", with the main window's client area.
+class TSkinDemoWindow : public framework::TForm {
+    Q_OBJECT
+
+public:
+    static constexpr QSize kClientSize{792, 553};
+
+    TSkinDemoWindow();
+
+    // Draws the window with the embedded skin (FromThemeFile) or a built-in style; the client
+    // area keeps its size and the window grows or shrinks by the frame.
+    void SetStyle(TsuiUIStyle style);
+    TsuiForm& Panel() const { return *panel_; }
+    TsuiBuiltInFileTheme& Theme() const { return *theme_; }
+
+private:
+    TsuiBuiltInFileTheme* theme_;
+    TsuiForm* panel_;
+};
+
+} // namespace qv::skin
