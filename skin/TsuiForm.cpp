@@ -13,7 +13,6 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QPainterPath>
 
 #include <algorithm>
 
@@ -25,6 +24,8 @@ namespace {
 // frame geometry of the design is computed from it.
 constexpr int kSystemFrame = 4;
 constexpr int kTopFrame = 3;
+// The corner size at which a one-pixel built-in border draws its rounded top corners.
+constexpr int kArcCorner = 11;
 
 QImage SkinPicture(const TsuiFileTheme& theme, TSkin2Bitmap index) {
     const QImage* picture = theme.GetBitmap(index);
@@ -53,18 +54,56 @@ void AddPictureRows(QRegion& region, const QImage& picture, int top, int first, 
     }
 }
 
+// The corner ellipse of the given diameter, drawn as the corner arcs draw it.
+QRect CornerEllipse(int left, int size) {
+    return QRect(left, 0, size - 1, size - 1);
+}
+
+// The window rectangle with its top corners cut along the corner ellipse, so that the corner arcs
+// are the outermost pixels the window keeps; the bottom stays square.
+QRegion TopRoundedRegion(int w, int h, int size) {
+    QImage corner(size, size, QImage::Format_ARGB32);
+    corner.fill(Qt::transparent);
+    QPainter painter(&corner);
+    painter.setPen(QPen(Qt::black, 0));
+    painter.setBrush(Qt::black);
+    painter.drawEllipse(CornerEllipse(0, size));
+    painter.end();
+    const int middle = size / 2;
+    QRegion region(0, middle + 1, w, h - middle - 1);
+    for (int y = 0; y <= middle; ++y) {
+        int x = 0;
+        while (x < middle && qAlpha(corner.pixel(x, y)) == 0)
+            ++x;
+        region += QRect(x, y, w - 2 * x, 1);
+    }
+    return region;
+}
+
 } // namespace
 
 TsuiForm::TsuiForm(framework::TForm* owner)
-    : QWidget(owner), framework::TComponent(owner), host_(owner), titleBar_(new TsuiTitleBar(owner, this)),
-      binding_(*this, [this] { ApplyStyle(); }) {
+    : QWidget(owner), framework::TComponent(owner), host_(owner), binding_(*this, [this] { ApplyStyle(); }) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The new title bar sizes the window to its style; an ordinary panel must leave that alone.
+    const QSize hostMinimum = host_->minimumSize();
+    titleBar_ = new TsuiTitleBar(owner, this);
+    titleBar_->SetCaption(host_->windowTitle());
+    const QList<TsuiForm*> panels = host_->findChildren<TsuiForm*>(Qt::FindDirectChildrenOnly);
+    takenOver_ =
+        std::none_of(panels.begin(), panels.end(), [this](TsuiForm* panel) { return panel != this; });
+    if (!takenOver_) {
+        host_->setMinimumSize(hostMinimum);
+        titleBarHidden_ = true;
+        titleBar_->hide();
+        binding_.SetUIStyle(TsuiUIStyle::DeepBlue);
+        return;
+    }
     host_->setWindowFlag(Qt::FramelessWindowHint);
     host_->installEventFilter(this);
     // Alt+Space is caught for the whole window, whichever of its controls has the focus.
     if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
     setGeometry(host_->rect());
-    titleBar_->SetCaption(host_->windowTitle());
     binding_.SetUIStyle(TsuiUIStyle::DeepBlue);
 }
 
@@ -105,6 +144,7 @@ void TsuiForm::SetFormPanel(QWidget* panel) {
 }
 
 QMargins TsuiForm::Frame() const {
+    if (!takenOver_) return QMargins();
     const int bottom = bottom_ != 0        ? std::max(bottom_, kSystemFrame)
                        : borderWidth_ == 3 ? 3
                                            : borderWidth_ + 1;
@@ -136,11 +176,13 @@ void TsuiForm::ApplyStyle() {
         color_ = GetStyleColor(style, 15);
         roundCorner_ = GetStyleInt(style, 14);
     }
-    titleBar_->SetFileTheme(binding_.FileTheme());
-    titleBar_->SetUIStyle(binding_.UIStyle());
     if (UIStyleAutoUpdateSub) ApplyThemeToChildren(this, binding_.UIStyle(), binding_.FileTheme());
-    LayOut();
-    host_->setMinimumHeight(titleBar_->height() + (skin ? bottom_ : 0) + 3);
+    if (takenOver_) {
+        titleBar_->SetFileTheme(binding_.FileTheme());
+        titleBar_->SetUIStyle(binding_.UIStyle());
+        LayOut();
+        host_->setMinimumHeight(titleBar_->height() + (skin ? bottom_ : 0) + 3);
+    }
     update();
 }
 
@@ -153,6 +195,7 @@ void TsuiForm::LayOut() {
 }
 
 void TsuiForm::SetTitleBarVisible(bool visible) {
+    if (!takenOver_) return;
     titleBarHidden_ = !visible;
     titleBar_->setVisible(visible);
     LayOut();
@@ -203,6 +246,8 @@ void TsuiForm::paintEvent(QPaintEvent*) {
                                                                           : "PROTEIN_FORM_BACKGROUND")));
     else
         painter.fillRect(rect(), framework::ColorToQColor(color_));
+    // A minimized window shows no frame; an ordinary panel never had one.
+    if (!takenOver_ || host_->isMinimized()) return;
     titleBar_->UpdateTitlePicture();
     if (binding_.UsingTheme())
         PaintSkinBorder(painter);
@@ -271,6 +316,12 @@ void TsuiForm::PaintBuiltInBorder(QPainter& painter) const {
             painter.drawImage(QRect(w - 3, 0, strip, right.height()), right, source);
         }
         painter.drawImage(QPoint(2, 0), title, QRect(2, 0, w - 5, 3));
+        if (bw == 1 && roundCorner_ == kArcCorner) {
+            // The region rounds these corners; the arcs give the cut edge the border's colour.
+            painter.setPen(QPen(border, 0));
+            painter.drawArc(CornerEllipse(0, kArcCorner), 90 * 16, 90 * 16);
+            painter.drawArc(CornerEllipse(w - kArcCorner, kArcCorner), 0, 90 * 16);
+        }
     } else if (titleBarHidden_) {
         painter.fillRect(QRect(0, 0, w, 1), border);
         painter.fillRect(QRect(bw, 1, w - 2 * bw, 2), color);
@@ -286,6 +337,7 @@ void TsuiForm::PaintBuiltInBorder(QPainter& painter) const {
 }
 
 void TsuiForm::BuildRegion() {
+    if (!takenOver_) return;
     const int w = width();
     const int h = height();
     region_ = QRegion(0, 0, w, h);
@@ -302,13 +354,8 @@ void TsuiForm::BuildRegion() {
             AddPictureRows(region_, title, 0, first, last, theme.GetColor(SKIN2_TRANSCOLOR));
             region_ += QRect(0, title.height(), w, h - title.height());
         }
-    } else if (roundCorner_ > 0) {
-        // The top half has rounded corners of the given size (ellipse diameter); the bottom is square.
-        QPainterPath rounded;
-        rounded.addRoundedRect(QRectF(0, 0, w + 1, h / 2 + 1 + roundCorner_), roundCorner_ / 2.0,
-                               roundCorner_ / 2.0);
-        region_ = QRegion(rounded.toFillPolygon().toPolygon()).intersected(QRect(0, 0, w, h / 2 + 1)) +
-                  QRect(0, h / 2, w, h - h / 2);
+    } else if (roundCorner_ > 1) {
+        region_ = TopRoundedRegion(w, h, std::min(roundCorner_, h / 2));
     }
     host_->setMask(region_);
 }

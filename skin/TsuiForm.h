@@ -73,7 +73,7 @@ private:
     void BuildRegion();
 
     QWidget* host_;
-    TsuiTitleBar* titleBar_;
+    TsuiTitleBar* titleBar_ = nullptr;
     TsuiThemeBinding binding_;
     framework::TColor color_ = 16180442;
     framework::TColor borderColor_ = framework::clBlack;
@@ -85,6 +85,9 @@ private:
     int right_ = 0;
     int bottom_ = 0;
     QRegion region_;
+    // False when the form already had another panel that took over its window: this one then
+    // stays an ordinary panel without a title bar.
+    bool takenOver_ = false;
     QPointer<QWidget> formPanel_;
     bool titleBarHidden_ = false;
 };

@@ -122,7 +122,7 @@ TEST_F(FormTest, BuiltInStylesPaintTheirBorderAndRoundTheirCorners) {
         EXPECT_EQ(QColor(shown.pixel(x, 300)), Rgb(0xC82C00)) << x;
     EXPECT_FALSE(panel_->WindowRegion().contains(QPoint(0, 0)));
     EXPECT_TRUE(panel_->WindowRegion().contains(QPoint(7, 0)));
-    EXPECT_FALSE(panel_->WindowRegion().contains(QPoint(0, 4)));
+    EXPECT_FALSE(panel_->WindowRegion().contains(QPoint(0, 2)));
     EXPECT_TRUE(panel_->WindowRegion().contains(QPoint(0, 7)));
     EXPECT_TRUE(panel_->WindowRegion().contains(QPoint(0, 559)));
     EXPECT_EQ(form_->minimumSize(), QSize(150, panel_->TitleBar().height() + 3));
@@ -195,4 +195,55 @@ TEST_F(FormTest, CaptionGoesToTheTitleBarAndTheWindow) {
     EXPECT_EQ(panel_->Caption(), "Tender details");
     EXPECT_EQ(panel_->TitleBar().Caption(), "Tender details");
     EXPECT_EQ(form_->windowTitle(), "Tender details");
+}
+
+TEST_F(FormTest, OnePixelBuiltInBorderRoundsTheTopCornersInItsColour) {
+    panel_->SetUIStyle(TsuiUIStyle::BlueGlass);
+    const QImage shown = Shown();
+    const QRegion& region = panel_->WindowRegion();
+    const int w = shown.width();
+    EXPECT_FALSE(region.contains(QPoint(0, 0)));
+    EXPECT_FALSE(region.contains(QPoint(w - 1, 0)));
+    // The outermost pixel of each corner row that the region keeps is on the arc.
+    for (int y = 0; y < 5; ++y) {
+        int left = 0;
+        while (!region.contains(QPoint(left, y)))
+            ++left;
+        int right = w - 1;
+        while (!region.contains(QPoint(right, y)))
+            --right;
+        EXPECT_EQ(QColor(shown.pixel(left, y)), QColor(Qt::black)) << y;
+        EXPECT_EQ(QColor(shown.pixel(right, y)), QColor(Qt::black)) << y;
+        EXPECT_LE(left, 5 - y);
+    }
+    EXPECT_TRUE(region.contains(QPoint(0, 6)));
+}
+
+TEST_F(FormTest, ASecondFormPanelStaysAnOrdinaryPanel) {
+    const QRegion shape = form_->mask();
+    auto* second = new TsuiForm(form_.get());
+    second->setGeometry(10, 60, 200, 100);
+    second->SetFileTheme(theme_);
+    second->SetUIStyle(TsuiUIStyle::WinXP);
+    second->SetTitleBarVisible(true);
+    EXPECT_FALSE(second->TitleBarVisible());
+    EXPECT_FALSE(second->TitleBar().isVisibleTo(second));
+    EXPECT_EQ(second->Frame(), QMargins());
+    EXPECT_EQ(second->geometry(), QRect(10, 60, 200, 100));
+    const QImage shown = second->grab().toImage();
+    EXPECT_EQ(QColor(shown.pixel(0, 0)), Rgb(second->Color()));
+    EXPECT_EQ(QColor(shown.pixel(199, 99)), Rgb(second->Color()));
+    // The window keeps the first panel's frame, shape and limits.
+    EXPECT_EQ(form_->mask(), shape);
+    EXPECT_EQ(form_->minimumSize(), QSize(234, 49));
+    EXPECT_EQ(panel_->Frame(), QMargins(4, 3, 4, 4));
+}
+
+TEST_F(FormTest, MinimizedWindowPaintsNoFrame) {
+    form_->move(300, 200);
+    form_->show();
+    form_->showMinimized();
+    EXPECT_EQ(QColor(Shown().pixel(0, 300)), Rgb(0xF6E4DA));
+    form_->showNormal();
+    EXPECT_EQ(QColor(Shown().pixel(0, 300)), Rgb(0xA06B4F));
 }
