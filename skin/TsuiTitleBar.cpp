@@ -436,8 +436,9 @@ void TsuiTitleBar::mouseReleaseEvent(QMouseEvent* event) {
     dragging_ = false;
     const int index = ButtonAt(event->position().toPoint(), Layout());
     if (pressed_ && index >= 0 && index == hovered_) {
-        const TsuiTitleBarBtnType type = buttons_[static_cast<size_t>(index)].ButtonType;
-        if (type == TsuiTitleBarBtnType::suiControlBox)
+        const TsuiTitleBarButton& button = buttons_[static_cast<size_t>(index)];
+        const TsuiTitleBarBtnType type = button.ButtonType;
+        if (type == TsuiTitleBarBtnType::suiControlBox && !button.ControlBoxMenu)
             menu_->Popup(mapToGlobal(QPoint(0, height())));
         else
             ButtonAction(index);
@@ -472,6 +473,10 @@ void TsuiTitleBar::ButtonAction(int index) {
         break;
     case TsuiTitleBarBtnType::suiClose:
         window()->close();
+        break;
+    case TsuiTitleBarBtnType::suiControlBox:
+        if (QMenu* menu = buttons_[static_cast<size_t>(index)].ControlBoxMenu)
+            menu->popup(mapToGlobal(QPoint(0, height())));
         break;
     default:
         break;

@@ -3,6 +3,8 @@
 #include "skin/TsuiTitleBarBtnType.h"
 
 #include <QImage>
+#include <QMenu>
+#include <QPointer>
 
 namespace qv::skin {
 
@@ -26,6 +28,8 @@ struct TsuiTitleBarButton {
     bool Transparent = false;
     int Top = 2;
     bool Visible = true;
+    // For a control box: the menu it pops up in place of the window menu; not owned.
+    QPointer<QMenu> ControlBoxMenu;
     QImage PicNormal;
     QImage PicMouseOn;
     QImage PicMouseDown;

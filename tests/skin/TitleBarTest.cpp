@@ -11,6 +11,7 @@
 #include "skin/TsuiTitleBarPopupMenu.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QMouseEvent>
 
 #include <gtest/gtest.h>
@@ -245,4 +246,24 @@ TEST_F(TitleBarTest, RefusesASecondClientSectionOrControlBoxWithAMessage) {
     EXPECT_EQ(AnswerMessageBox([this] { bar_->SetButtonType(kClose, TsuiTitleBarBtnType::suiControlBox); }),
               "");
     EXPECT_EQ(bar_->Buttons()[kClose].PicNormal, Frame(1));
+}
+
+TEST_F(TitleBarTest, ControlBoxMenuTakesThePlaceOfTheWindowMenu) {
+    form_->show();
+    auto* own = new QMenu(form_.get());
+    own->addAction("Tender details");
+    bar_->Buttons()[0].ControlBoxMenu = own;
+    Mouse(QEvent::MouseMove, QPoint(8, 15));
+    Mouse(QEvent::MouseButtonPress, QPoint(8, 15));
+    Mouse(QEvent::MouseButtonRelease, QPoint(8, 15));
+    EXPECT_TRUE(own->isVisible());
+    EXPECT_FALSE(bar_->Menu().isVisible());
+    EXPECT_EQ(own->pos(), bar_->mapToGlobal(QPoint(0, bar_->height())));
+    own->hide();
+    // A control box menu that goes away leaves the window menu in charge again.
+    delete own;
+    Mouse(QEvent::MouseButtonPress, QPoint(8, 15));
+    Mouse(QEvent::MouseButtonRelease, QPoint(8, 15));
+    EXPECT_TRUE(bar_->Menu().isVisible());
+    bar_->Menu().hide();
 }
