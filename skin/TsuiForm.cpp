@@ -113,6 +113,10 @@ void TsuiForm::SetUIStyle(TsuiUIStyle style) {
 
 void TsuiForm::SetFileTheme(TsuiFileTheme* theme) {
     if (theme == binding_.FileTheme()) return;
+    // A window read with another window's theme was laid out around that window's frame, which
+    // is this much smaller than the system frame its own layout assumed.
+    if (theme && Loading() && takenOver_ && theme->Owner() != Owner())
+        host_->resize(host_->width() + 4, host_->height() + 3);
     binding_.SetFileTheme(theme);
 }
 

@@ -247,3 +247,20 @@ TEST_F(FormTest, MinimizedWindowPaintsNoFrame) {
     form_->showNormal();
     EXPECT_EQ(QColor(Shown().pixel(0, 300)), Rgb(0xA06B4F));
 }
+
+TEST_F(FormTest, ReadingAnotherWindowsThemeGrowsTheWindowOnce) {
+    qv::framework::TForm details;
+    details.resize(400, 300);
+    auto* panel = new TsuiForm(&details);
+    auto* own = new TsuiBuiltInFileTheme(&details);
+    panel->SetFileTheme(theme_);
+    EXPECT_EQ(details.size(), QSize(400, 300));
+    panel->SetFileTheme(nullptr);
+    panel->SetLoading(true);
+    panel->SetFileTheme(own);
+    EXPECT_EQ(details.size(), QSize(400, 300));
+    panel->SetFileTheme(theme_);
+    EXPECT_EQ(details.size(), QSize(404, 303));
+    panel->SetFileTheme(theme_);
+    EXPECT_EQ(details.size(), QSize(404, 303));
+}
