@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -110,6 +111,45 @@ TEST(Inflater, DecodesLongStreamsAcrossWindowSlides) {
         EXPECT_EQ(Inflate(deflated), data) << "store " << store;
     }
     EXPECT_EQ(Inflate(DeflateRaw("", false)), "");
+}
+
+// Random code-length sets, complete and incomplete: every index of the table holds the one symbol
+// whose code ends it (RFC 1951's canonical codes, read least significant bit first) or kEmpty.
+TEST(HuffmanTree, TablesOfRandomCodeLengthsHoldEveryCodeAtEveryIndexItEnds) {
+    std::mt19937 random(77);
+    THuffmanTree tree(15);
+    const std::vector<uint8_t> extra(40, 3);
+    int built = 0;
+    for (int round = 0; round < 400; ++round) {
+        const unsigned symbolCount = 2 + random() % 40;
+        std::vector<uint8_t> lengths(symbolCount);
+        for (uint8_t& length : lengths)
+            length = static_cast<uint8_t>(random() % 3 == 0 ? 0 : 1 + random() % (1 + round % 15));
+        try {
+            tree.Build(lengths.data(), symbolCount, symbolCount / 2, extra.data());
+        } catch (const EInflateError&) {
+            continue;
+        }
+        ++built;
+        const unsigned max = *std::max_element(lengths.begin(), lengths.end());
+        ASSERT_EQ(tree.Max(), max);
+        std::vector<uint32_t> expected(size_t{1} << max, THuffmanTree::kEmpty);
+        uint32_t code = 0;
+        for (unsigned length = 1; length <= max; ++length, code <<= 1) {
+            for (unsigned symbol = 0; symbol < symbolCount; ++symbol) {
+                if (lengths[symbol] != length) continue;
+                uint32_t reversed = 0;
+                for (unsigned bit = 0; bit < length; ++bit)
+                    reversed |= ((code >> bit) & 1) << (length - 1 - bit);
+                ++code;
+                for (uint32_t index = reversed; index < expected.size(); index += uint32_t{1} << length)
+                    expected[index] = symbol | (length << 16) | (symbol >= symbolCount / 2 ? 3u << 24 : 0);
+            }
+        }
+        for (uint32_t index = 0; index < expected.size(); ++index)
+            ASSERT_EQ(tree.Lookup(index), expected[index]) << "round " << round << " index " << index;
+    }
+    EXPECT_GT(built, 100);
 }
 
 TEST(InflateWindow, CopyMatchRepeatsShortPeriodsLikeAByteByByteCopy) {
