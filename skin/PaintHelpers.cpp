@@ -1,6 +1,17 @@
 #include "skin/PaintHelpers.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace qv::skin {
+
+namespace {
+
+uint32_t KeyOf(framework::TColor color) {
+    return 0xFF000000u | framework::ColorToQColor(color).rgb();
+}
+
+} // namespace
 
 void DrawThreePart(QPainter& painter, const QRect& target, const QImage& picture) {
     const int third = picture.width() / 3;
@@ -37,6 +48,27 @@ void DrawGradient(QPainter& painter, const QRect& rect, framework::TColor from, 
                                   : QRect(rect.left(), rect.top() + i, rect.width(), 1);
         painter.fillRect(line, color);
     }
+}
+
+QImage KeyedOver(const QImage& picture, framework::TColor key, framework::TColor fill) {
+    QImage result = picture.convertToFormat(QImage::Format_RGB32);
+    const uint32_t from = KeyOf(key);
+    const uint32_t to = KeyOf(fill);
+    for (int y = 0; y < result.height(); ++y) {
+        auto* line = reinterpret_cast<uint32_t*>(result.scanLine(y));
+        std::replace(line, line + result.width(), from, to);
+    }
+    return result;
+}
+
+QImage KeyedTransparent(const QImage& picture, framework::TColor key) {
+    QImage result = picture.convertToFormat(QImage::Format_ARGB32);
+    const uint32_t from = KeyOf(key);
+    for (int y = 0; y < result.height(); ++y) {
+        auto* line = reinterpret_cast<uint32_t*>(result.scanLine(y));
+        std::replace(line, line + result.width(), from, 0u);
+    }
+    return result;
 }
 
 } // namespace qv::skin

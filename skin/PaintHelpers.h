@@ -18,4 +18,10 @@ void DrawThreePart(QPainter& painter, const QRect& target, const QImage& picture
 void DrawGradient(QPainter& painter, const QRect& rect, framework::TColor from, framework::TColor to,
                   Qt::Orientation orientation);
 
+// The picture with its key-coloured pixels shown in another colour.
+QImage KeyedOver(const QImage& picture, framework::TColor key, framework::TColor fill);
+
+// The picture with its key-coloured pixels see-through.
+QImage KeyedTransparent(const QImage& picture, framework::TColor key);
+
 } // namespace qv::skin

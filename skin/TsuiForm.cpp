@@ -32,10 +32,13 @@ QImage SkinPicture(const TsuiFileTheme& theme, TSkin2Bitmap index) {
     return picture ? *picture : QImage();
 }
 
-// Adds the rows of the picture to the region: whole rows outside [first, last], and inside it
-// every run of pixels that differ from the key colour.
-void AddPictureRows(QRegion& region, const QImage& picture, int top, int first, int last,
+// Adds the rows of the picture to the region: whole rows outside the band from minY (0 for -1)
+// through maxY (through the last row when minY is not below maxY), and inside the band every run
+// of pixels that differ from the key colour.
+void AddPictureRows(QRegion& region, const QImage& picture, int top, int minY, int maxY,
                     framework::TColor key) {
+    const int first = minY == -1 ? 0 : minY;
+    const int last = minY >= maxY ? picture.height() - 1 : maxY;
     const QRgb transparent = framework::ColorToQColor(key).rgb() & 0xFFFFFF;
     for (int y = 0; y < picture.height(); ++y) {
         if (y < first || y > last) {
@@ -284,20 +287,33 @@ void TsuiForm::PaintSkinBorder(QPainter& painter) const {
     if (right_ < kSystemFrame)
         painter.fillRect(QRect(w - kSystemFrame, top, kSystemFrame - right_, sideHeight), formColor);
 
-    const QRect bottom(0, h - bottom_, w, bottom_);
-    if (theme.GetBool(SKIN2_BOTTOMBORDERTHREESECT)) {
-        const QImage first = SkinPicture(theme, SKIN2_FORMBOTTOMBORDER1);
-        const QImage last = SkinPicture(theme, SKIN2_FORMBOTTOMBORDER3);
-        painter.drawImage(QRect(first.width(), bottom.top(), w - first.width() - last.width(), bottom_),
-                          SkinPicture(theme, SKIN2_FORMBOTTOMBORDER2));
-        painter.drawImage(QPoint(0, bottom.top()), first);
-        painter.drawImage(QPoint(w - last.width(), bottom.top()), last);
-    } else {
-        DrawThreePart(painter, bottom, SkinPicture(theme, SKIN2_FORMBOTTOMBORDER1));
-    }
+    const QImage bottom = BottomBorderPicture();
+    painter.drawImage(QPoint(0, h - bottom_),
+                      theme.GetBool(SKIN2_BOTTOMBORDERNEEDREGION)
+                          ? KeyedOver(bottom, theme.GetColor(SKIN2_TRANSCOLOR), color_)
+                          : bottom);
     if (bottom_ < kSystemFrame)
         painter.fillRect(QRect(left_, h - kSystemFrame, w - right_ - left_, kSystemFrame - bottom_),
                          formColor);
+}
+
+QImage TsuiForm::BottomBorderPicture() const {
+    const TsuiFileTheme& theme = *binding_.FileTheme();
+    const int w = width();
+    QImage picture(w, bottom_, QImage::Format_RGB32);
+    picture.fill(framework::ColorToQColor(color_));
+    QPainter painter(&picture);
+    if (theme.GetBool(SKIN2_BOTTOMBORDERTHREESECT)) {
+        const QImage first = SkinPicture(theme, SKIN2_FORMBOTTOMBORDER1);
+        const QImage last = SkinPicture(theme, SKIN2_FORMBOTTOMBORDER3);
+        painter.drawImage(QRect(first.width(), 0, w - first.width() - last.width(), bottom_),
+                          SkinPicture(theme, SKIN2_FORMBOTTOMBORDER2));
+        painter.drawImage(QPoint(0, 0), first);
+        painter.drawImage(QPoint(w - last.width(), 0), last);
+    } else {
+        DrawThreePart(painter, picture.rect(), SkinPicture(theme, SKIN2_FORMBOTTOMBORDER1));
+    }
+    return picture;
 }
 
 void TsuiForm::PaintBuiltInBorder(QPainter& painter) const {
@@ -347,16 +363,24 @@ void TsuiForm::BuildRegion() {
     region_ = QRegion(0, 0, w, h);
     if (binding_.UsingTheme()) {
         const TsuiFileTheme& theme = *binding_.FileTheme();
-        if (theme.GetBool(SKIN2_TITLEBARNEEDREGION)) {
-            titleBar_->UpdateTitlePicture();
-            const QImage& title = titleBar_->TitlePicture();
-            const int minY = theme.GetInt(SKIN2_TITLEBARREGIONMINY);
-            const int maxY = theme.GetInt(SKIN2_TITLEBARREGIONMAXY);
-            const int first = minY == -1 ? 0 : minY;
-            const int last = first >= maxY ? title.height() - 1 : maxY;
+        const bool titleShape = theme.GetBool(SKIN2_TITLEBARNEEDREGION);
+        const bool bottomShape = theme.GetBool(SKIN2_BOTTOMBORDERNEEDREGION);
+        if (titleShape || bottomShape) {
+            const framework::TColor key = theme.GetColor(SKIN2_TRANSCOLOR);
             region_ = QRegion();
-            AddPictureRows(region_, title, 0, first, last, theme.GetColor(SKIN2_TRANSCOLOR));
-            region_ += QRect(0, title.height(), w, h - title.height());
+            int titleHeight = 0;
+            if (titleShape) {
+                titleBar_->UpdateTitlePicture();
+                const QImage& title = titleBar_->TitlePicture();
+                AddPictureRows(region_, title, 0, theme.GetInt(SKIN2_TITLEBARREGIONMINY),
+                               theme.GetInt(SKIN2_TITLEBARREGIONMAXY), key);
+                titleHeight = title.height();
+            }
+            const QImage bottom = bottomShape ? BottomBorderPicture() : QImage();
+            region_ += QRect(0, titleHeight, w, h - bottom.height() - titleHeight);
+            if (bottomShape)
+                AddPictureRows(region_, bottom, h - bottom.height(), theme.GetInt(SKIN2_BOTTOMREGIONMINY),
+                               theme.GetInt(SKIN2_BOTTOMREGIONMAXY), key);
         }
     } else if (roundCorner_ > 1) {
         region_ = TopRoundedRegion(w, h, std::min(roundCorner_, h / 2));

@@ -71,6 +71,8 @@ private:
     void PaintSkinBorder(QPainter& painter) const;
     void PaintBuiltInBorder(QPainter& painter) const;
     void BuildRegion();
+    // The skin's bottom border composed as wide as the window.
+    QImage BottomBorderPicture() const;
 
     QWidget* host_;
     TsuiTitleBar* titleBar_ = nullptr;

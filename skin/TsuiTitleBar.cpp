@@ -4,6 +4,7 @@
 #include "framework/MessageBox.h"
 #include "skin/BuiltInStyles.h"
 #include "skin/CaptionText.h"
+#include "skin/PaintHelpers.h"
 #include "skin/SkinResources.h"
 #include "skin/StripFrame.h"
 #include "skin/ThemeFunctions.h"
@@ -56,33 +57,6 @@ int FirstFrame(TsuiTitleBarBtnType type, bool maximized) {
         break;
     }
     return 0;
-}
-
-uint32_t KeyOf(framework::TColor color) {
-    return 0xFF000000u | framework::ColorToQColor(color).rgb();
-}
-
-// The picture with its key-coloured pixels shown in another colour.
-QImage KeyedOver(const QImage& picture, framework::TColor key, framework::TColor fill) {
-    QImage result = picture.convertToFormat(QImage::Format_RGB32);
-    const uint32_t from = KeyOf(key);
-    const uint32_t to = KeyOf(fill);
-    for (int y = 0; y < result.height(); ++y) {
-        auto* line = reinterpret_cast<uint32_t*>(result.scanLine(y));
-        std::replace(line, line + result.width(), from, to);
-    }
-    return result;
-}
-
-// The picture with its key-coloured pixels see-through.
-QImage KeyedTransparent(const QImage& picture, framework::TColor key) {
-    QImage result = picture.convertToFormat(QImage::Format_ARGB32);
-    const uint32_t from = KeyOf(key);
-    for (int y = 0; y < result.height(); ++y) {
-        auto* line = reinterpret_cast<uint32_t*>(result.scanLine(y));
-        std::replace(line, line + result.width(), from, 0u);
-    }
-    return result;
 }
 
 // The window's icon at 16 by 16 pixels; the program's own icon when neither the window nor the

@@ -3,6 +3,8 @@
 
 #include "ThemeTestControls.h"
 #include "framework/Form.h"
+#include "skin/SkinArchiveWriter.h"
+#include "skin/SkinDataBuilder.h"
 #include "skin/SkinResources.h"
 #include "skin/TsuiBuiltInFileTheme.h"
 #include "skin/TsuiForm.h"
@@ -263,4 +265,40 @@ TEST_F(FormTest, ReadingAnotherWindowsThemeGrowsTheWindowOnce) {
     EXPECT_EQ(details.size(), QSize(404, 303));
     panel->SetFileTheme(theme_);
     EXPECT_EQ(details.size(), QSize(404, 303));
+}
+
+TEST_F(FormTest, BottomBorderShapeCutsItsKeyColouredCorners) {
+    QImage bottom(9, 5, QImage::Format_RGB32);
+    bottom.fill(QColor(0x4F, 0x6B, 0xA0));
+    for (const QPoint key :
+         {QPoint(0, 3), QPoint(0, 4), QPoint(1, 4), QPoint(8, 3), QPoint(8, 4), QPoint(7, 4)})
+        bottom.setPixel(key, qRgb(255, 0, 255));
+    QImage side(1, 1, QImage::Format_RGB32);
+    side.fill(Qt::black);
+    TSkinDataBuilder data;
+    data.AddFlag("SKIN2_BOTTOMBORDERNEEDREGION", 1);
+    data.AddInteger("SKIN2_TRANSCOLOR", 0xFF00FF);
+    data.AddInteger("SKIN2_FORMCOLOR", 0x123456);
+    data.AddInteger("SKIN2_BOTTOMREGIONMINY", 3);
+    data.AddInteger("SKIN2_BOTTOMREGIONMAXY", 4);
+    data.AddBitmap("SKIN2_FORMBOTTOMBORDER1", EncodeBmp24(bottom));
+    data.AddBitmap("SKIN2_FORMLEFTBORDER", EncodeBmp24(side));
+    data.AddBitmap("SKIN2_FORMRIGHTBORDER", EncodeBmp24(side));
+    auto* theme = new TsuiFileTheme(form_.get());
+    theme->SetThemeFile(scratch_.Write("bottom.ssk", BuildSkinArchive(data.Data(), {})));
+    ASSERT_TRUE(theme->Ready());
+    panel_->SetFileTheme(theme);
+    const int w = panel_->width();
+    const int h = panel_->height();
+    EXPECT_EQ(panel_->Frame().bottom(), 5);
+    const QRegion& region = panel_->WindowRegion();
+    for (const QPoint cut : {QPoint(0, h - 1), QPoint(1, h - 1), QPoint(0, h - 2), QPoint(w - 1, h - 1),
+                             QPoint(w - 2, h - 1), QPoint(w - 1, h - 2)})
+        EXPECT_FALSE(region.contains(cut)) << cut.x() << "," << cut.y();
+    for (const QPoint kept : {QPoint(2, h - 1), QPoint(1, h - 2), QPoint(0, h - 3), QPoint(w - 3, h - 1),
+                              QPoint(0, 0), QPoint(w - 1, 0), QPoint(w / 2, h - 1)})
+        EXPECT_TRUE(region.contains(kept)) << kept.x() << "," << kept.y();
+    const QImage shown = Shown();
+    EXPECT_EQ(QColor(shown.pixel(0, h - 1)), Rgb(0x123456));
+    EXPECT_EQ(QColor(shown.pixel(w / 2, h - 1)), QColor(0x4F, 0x6B, 0xA0));
 }
