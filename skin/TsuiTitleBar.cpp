@@ -24,6 +24,8 @@ namespace qv::skin {
 namespace {
 
 constexpr int kTitleButtonFrames = 18;
+// Where a control box menu pops up along the bar in right-to-left reading order.
+constexpr int kRightToLeftMenuX = 176;
 
 // Row numbers of the built-in style tables that the title bar reads.
 enum TTitleRow {
@@ -358,9 +360,12 @@ void TsuiTitleBar::DrawButtonsIconAndCaption(QImage& bar, const TTitleBarLayout&
                    [&metrics](const QString& candidate) { return metrics.horizontalAdvance(candidate); });
     painter.setFont(font());
     painter.setPen(framework::ColorToQColor(formActive_ ? fontColor_ : InactiveCaptionColor));
-    painter.drawText(
-        QRect(layout.caption, QSize(std::max(0, layout.captionRight - layout.caption.x()), height())),
-        Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    QPoint at = layout.caption;
+    // Right-to-left captions end a little before the rightmost buttons instead.
+    if (layoutDirection() == Qt::RightToLeft)
+        at.setX(layout.captionRight - metrics.horizontalAdvance(text) - 10);
+    painter.drawText(QRect(at, QSize(std::max(0, layout.captionRight - at.x()), height())),
+                     Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignTop | Qt::TextSingleLine, text);
 }
 
 int TsuiTitleBar::ButtonAt(QPoint position, const TTitleBarLayout& layout) const {
@@ -450,7 +455,8 @@ void TsuiTitleBar::ButtonAction(int index) {
         break;
     case TsuiTitleBarBtnType::suiControlBox:
         if (QMenu* menu = buttons_[static_cast<size_t>(index)].ControlBoxMenu)
-            menu->popup(mapToGlobal(QPoint(0, height())));
+            menu->popup(
+                mapToGlobal(QPoint(layoutDirection() == Qt::RightToLeft ? kRightToLeftMenuX : 0, height())));
         break;
     default:
         break;

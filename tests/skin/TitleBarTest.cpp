@@ -267,3 +267,27 @@ TEST_F(TitleBarTest, ControlBoxMenuTakesThePlaceOfTheWindowMenu) {
     EXPECT_TRUE(bar_->Menu().isVisible());
     bar_->Menu().hide();
 }
+
+TEST_F(TitleBarTest, RightToLeftCaptionEndsTenPixelsBeforeTheButtons) {
+    const TTitleBarLayout layout = bar_->Layout();
+    // The columns between icon and buttons in which the caption leaves dark pixels.
+    const auto inkColumns = [&] {
+        const QImage shown = Shown(bar_->rect());
+        std::pair<int, int> columns(shown.width(), -1);
+        for (int x = layout.caption.x(); x < layout.captionRight; ++x)
+            for (int y = layout.caption.y(); y < layout.caption.y() + 14; ++y)
+                if (qGray(shown.pixel(x, y)) < 128) {
+                    columns.first = std::min(columns.first, x);
+                    columns.second = std::max(columns.second, x);
+                }
+        return columns;
+    };
+    const auto leftToRight = inkColumns();
+    ASSERT_GE(leftToRight.second, 0);
+    EXPECT_LE(leftToRight.first, layout.caption.x() + 2);
+    bar_->setLayoutDirection(Qt::RightToLeft);
+    const auto rightToLeft = inkColumns();
+    EXPECT_EQ(rightToLeft.second - rightToLeft.first, leftToRight.second - leftToRight.first);
+    EXPECT_LE(rightToLeft.second, layout.captionRight - 10);
+    EXPECT_GE(rightToLeft.second, layout.captionRight - 13);
+}
