@@ -18,6 +18,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <utility>
 
 namespace qv::skin {
 
@@ -303,14 +304,18 @@ void TsuiTitleBar::ComposeSections(QImage& bar) {
     int x = -dx;
     int right = width() + dx;
     const TsuiTitleBarSection* client = nullptr;
-    for (const TsuiTitleBarSection& section : sections_) {
-        const int w = section.EffectiveWidth();
+    const std::optional<QString> previousOverride = std::exchange(captionOverride_, std::nullopt);
+    int lastLeftWidth = 0;
+    for (size_t i = 0; i < sections_.size(); ++i) {
+        const TsuiTitleBarSection& section = sections_[i];
+        const int w = section.CapSec ? LayOutCaptionSection(i, lastLeftWidth) : section.EffectiveWidth();
         const QImage& picture = section.Picture;
         switch (section.Align) {
         case TsuiTitleBarAlign::suiLeft:
             onBar.drawImage(QRect(x, -dy, w, picture.height()), picture);
             onTitle.drawImage(QRect(x + dx, 0, w, picture.height()), picture);
             x += w;
+            lastLeftWidth = w;
             break;
         case TsuiTitleBarAlign::suiRight:
             onBar.drawImage(QRect(right - w, -dy, w, picture.height()),
@@ -330,6 +335,20 @@ void TsuiTitleBar::ComposeSections(QImage& bar) {
     }
     onTitle.end();
     titleComposite_ = KeyedOver(titlePicture_, transColor_, formColor_);
+    // The caption section changes the title picture from which the form paints its frame.
+    if (captionOverride_ != previousOverride && Host()) parentWidget()->update();
+}
+
+int TsuiTitleBar::LayOutCaptionSection(size_t index, int lastLeftWidth) {
+    const QFontMetrics metrics(font());
+    int buttons = 0;
+    for (const TsuiTitleBarButton& button : buttons_)
+        buttons += button.PicNormal.width() + ButtonInterval;
+    const int next = index + 1 < sections_.size() ? sections_[index + 1].EffectiveWidth() : 0;
+    const int room = width() - leftBtnXOffset_ - buttons - next - 21;
+    captionOverride_ = ShortenCaption(
+        caption_, room, [&metrics](const QString& text) { return metrics.horizontalAdvance(text); });
+    return std::max(0, metrics.horizontalAdvance(*captionOverride_) + leftBtnXOffset_ - lastLeftWidth + 17);
 }
 
 void TsuiTitleBar::DrawButtonsIconAndCaption(QImage& bar, const TTitleBarLayout& layout) {
@@ -356,7 +375,7 @@ void TsuiTitleBar::DrawButtonsIconAndCaption(QImage& bar, const TTitleBarLayout&
     }
     const QFontMetrics metrics(font());
     const QString text =
-        FitCaption(caption_, layout.captionRight - layout.caption.x(),
+        FitCaption(captionOverride_ ? *captionOverride_ : caption_, layout.captionRight - layout.caption.x(),
                    [&metrics](const QString& candidate) { return metrics.horizontalAdvance(candidate); });
     painter.setFont(font());
     painter.setPen(framework::ColorToQColor(formActive_ ? fontColor_ : InactiveCaptionColor));

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace qv::skin {
@@ -65,6 +66,8 @@ public:
     // its composite over the form colour, as of the last paint or update.
     const QImage& TitlePicture() const { return titlePicture_; }
     const QImage& TitleComposite() const { return titleComposite_; }
+    // The caption as the caption section of a five-section skin shortened it; none without one.
+    const std::optional<QString>& CaptionOverride() const { return captionOverride_; }
     // Index of the button under the mouse, or -1.
     int Hovered() const { return hovered_; }
     // Performs what the button's type means on the host window.
@@ -95,6 +98,8 @@ private:
     const TsuiTitleBarHost* Host() const;
     int HostInset() const;
     void ComposeSections(QImage& bar);
+    // Shortens the caption for the caption section at the index and answers the section's width.
+    int LayOutCaptionSection(size_t index, int lastLeftWidth);
     void DrawButtonsIconAndCaption(QImage& bar, const TTitleBarLayout& layout);
     int ButtonAt(QPoint position, const TTitleBarLayout& layout) const;
     void UpdateHover(QPoint position);
@@ -106,6 +111,7 @@ private:
     std::vector<TsuiTitleBarSection> sections_;
     std::vector<TsuiTitleBarButton> buttons_;
     QString caption_;
+    std::optional<QString> captionOverride_;
     bool formActive_ = true;
     bool fromFileThemeSetter_ = false;
     framework::TColor fontColor_ = framework::clWhite;

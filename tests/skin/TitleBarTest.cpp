@@ -11,6 +11,7 @@
 #include "skin/TsuiTitleBarPopupMenu.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QMouseEvent>
 
@@ -290,4 +291,48 @@ TEST_F(TitleBarTest, RightToLeftCaptionEndsTenPixelsBeforeTheButtons) {
     EXPECT_EQ(rightToLeft.second - rightToLeft.first, leftToRight.second - leftToRight.first);
     EXPECT_LE(rightToLeft.second, layout.captionRight - 10);
     EXPECT_GE(rightToLeft.second, layout.captionRight - 13);
+}
+
+TEST_F(TitleBarTest, CaptionSectionOfFiveSectionSkinsShortensTheCaption) {
+    bar_->Custom = true;
+    const auto solid = [](int width, QRgb colour) {
+        QImage picture(width, 48, QImage::Format_RGB32);
+        picture.fill(colour);
+        return picture;
+    };
+    auto& sections = bar_->Sections();
+    sections.clear();
+    sections.resize(4);
+    sections[0].Picture = solid(58, qRgb(10, 10, 10));
+    sections[0].AutoSize = true;
+    sections[1].Picture = solid(5, qRgb(200, 0, 0));
+    sections[1].CapSec = true;
+    sections[2].Picture = solid(30, qRgb(0, 200, 0));
+    sections[2].AutoSize = true;
+    sections[3].Picture = solid(8, qRgb(0, 0, 200));
+    sections[3].Align = TsuiTitleBarAlign::suiClient;
+    const QFontMetrics metrics(bar_->font());
+    // Room: 792 - 7 - 4 buttons of 19 - the next section's 30 - 21 pixels.
+    const int room = 792 - 7 - 4 * 19 - 30 - 21;
+    bar_->UpdateTitlePicture();
+    ASSERT_TRUE(bar_->CaptionOverride().has_value());
+    EXPECT_EQ(*bar_->CaptionOverride(), "Quorvane");
+    const int captionWidth = metrics.horizontalAdvance("Quorvane") + 7 - 58 + 17;
+    // In the title picture the caption section follows the first and ends where the next begins.
+    const QImage& title = bar_->TitlePicture();
+    const int end = 58 + captionWidth;
+    EXPECT_EQ(QColor(title.pixel(end - 1, 20)), QColor(200, 0, 0));
+    EXPECT_EQ(QColor(title.pixel(end, 20)), QColor(0, 200, 0));
+
+    const QString longCaption = QString("Public procurement tender ").repeated(40);
+    bar_->SetCaption(longCaption);
+    bar_->UpdateTitlePicture();
+    const QString shortened = *bar_->CaptionOverride();
+    EXPECT_TRUE(shortened.endsWith("..."));
+    EXPECT_LT(metrics.horizontalAdvance(shortened), room);
+    EXPECT_TRUE(longCaption.startsWith(shortened.chopped(3)));
+
+    sections[1].CapSec = false;
+    bar_->UpdateTitlePicture();
+    EXPECT_FALSE(bar_->CaptionOverride().has_value());
 }
