@@ -96,7 +96,9 @@ void TIdHTTP::Exchange(RequestKind kind, const std::string& url, const TIdReques
     if (ApplyTarget(scheme, host, port))
         target = (scheme.empty() ? targetScheme_ : scheme) + "://" + (host.empty() ? targetHost_ : host) +
                  (port != -1 ? ":" + std::to_string(port) : std::string()) + target;
-    CheckClosed(false, false);
+    // A kept connection whose server has closed it since the last reply is dropped here: the
+    // close may have arrived after the look that ended that exchange.
+    if (Connected()) PollClosed(false);
     if (!Connected()) Connect();
     WriteRequest(kind, target, source);
     const bool http10Reply = ReadStatusLine();

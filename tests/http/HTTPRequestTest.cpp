@@ -115,7 +115,8 @@ TEST(HTTPRequestTest, PostSendsLengthAndBodyFromListOrStream) {
         if (at == std::string::npos) return;
         const int length = std::stoi(head.substr(at + 16));
         const std::string body = peer.ReadExactly(static_cast<size_t>(length));
-        peer.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+        peer.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
+                  "\r\nConnection: close\r\n\r\n" + body);
         peer.Close();
     });
     framework::TStringList lines;

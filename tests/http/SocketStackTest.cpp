@@ -177,14 +177,18 @@ TEST_F(SocketStackTest, RefusedConnectAndSendToClosedPeerReportWindowsCodes) {
     EXPECT_EQ(handle.Connect(), Id_SOCKET_ERROR);
     EXPECT_EQ(Stack().LastError(), 10061);
 
+    // The reset waits until the connect has read both addresses back, which needs a live peer.
+    std::promise<void> connected;
     std::promise<void> wasReset;
     test::ScriptedServer server([&](test::ScriptedPeer& peer, int) {
+        connected.get_future().wait_for(std::chrono::seconds(10));
         peer.Reset();
         wasReset.set_value();
     });
     handle.Allocate(Id_SOCK_STREAM, 0);
     handle.SetPeer("127.0.0.1", server.Port());
     ASSERT_EQ(handle.Connect(), 0);
+    connected.set_value();
     ASSERT_EQ(wasReset.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
     // Without MSG_NOSIGNAL the second send after the reset would end the test program with SIGPIPE.
     int result = 0;
