@@ -95,18 +95,17 @@ TsuiForm::TsuiForm(framework::TForm* owner)
     const QList<TsuiForm*> panels = host_->findChildren<TsuiForm*>(Qt::FindDirectChildrenOnly);
     takenOver_ =
         std::none_of(panels.begin(), panels.end(), [this](TsuiForm* panel) { return panel != this; });
-    if (!takenOver_) {
+    if (takenOver_) {
+        host_->setWindowFlag(Qt::FramelessWindowHint);
+        host_->installEventFilter(this);
+        // Alt+Space is caught for the whole window, whichever of its controls has the focus.
+        if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
+        setGeometry(host_->rect());
+    } else {
         host_->setMinimumSize(hostMinimum);
         titleBarHidden_ = true;
         titleBar_->hide();
-        binding_.SetUIStyle(TsuiUIStyle::DeepBlue);
-        return;
     }
-    host_->setWindowFlag(Qt::FramelessWindowHint);
-    host_->installEventFilter(this);
-    // Alt+Space is caught for the whole window, whichever of its controls has the focus.
-    if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
-    setGeometry(host_->rect());
     binding_.SetUIStyle(TsuiUIStyle::DeepBlue);
 }
 
