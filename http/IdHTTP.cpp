@@ -1,9 +1,9 @@
 #include "http/IdHTTP.h"
 
 #include "framework/Conversions.h"
-#include "http/IdGlobal.h"
 #include "http/IdIntercept.h"
 #include "http/IdResourceStrings.h"
+#include "http/IdTextFunctions.h"
 #include "http/IdURI.h"
 
 #include <netinet/in.h>

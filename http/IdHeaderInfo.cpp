@@ -2,8 +2,8 @@
 
 #include "framework/Conversions.h"
 #include "http/IdBase64.h"
-#include "http/IdGlobal.h"
 #include "http/IdInternetDate.h"
+#include "http/IdTextFunctions.h"
 
 namespace qv::http {
 

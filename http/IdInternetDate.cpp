@@ -2,8 +2,8 @@
 
 #include "framework/Conversions.h"
 #include "http/IdException.h"
-#include "http/IdGlobal.h"
 #include "http/IdResourceStrings.h"
+#include "http/IdTextFunctions.h"
 
 #include <algorithm>
 #include <cstdlib>

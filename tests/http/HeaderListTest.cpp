@@ -1,6 +1,6 @@
 #include "http/IdHeaderList.h"
 
-#include "http/IdGlobal.h"
+#include "http/IdTextFunctions.h"
 
 #include <gtest/gtest.h>
 

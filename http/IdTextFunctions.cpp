@@ -1,4 +1,4 @@
-#include "http/IdGlobal.h"
+#include "http/IdTextFunctions.h"
 
 #include <algorithm>
 #include <array>
