@@ -90,6 +90,8 @@ TsuiForm::TsuiForm(framework::TForm* owner)
     setAttribute(Qt::WA_OpaquePaintEvent);
     // The new title bar sizes the window to its style; an ordinary panel must leave that alone.
     const QSize hostMinimum = host_->minimumSize();
+    const bool hostMaximized = host_->windowState().testFlag(Qt::WindowMaximized);
+    const QRect hostBounds = host_->normalGeometry();
     titleBar_ = new TsuiTitleBar(owner, this);
     titleBar_->SetCaption(host_->windowTitle());
     const QList<TsuiForm*> panels = host_->findChildren<TsuiForm*>(Qt::FindDirectChildrenOnly);
@@ -107,6 +109,13 @@ TsuiForm::TsuiForm(framework::TForm* owner)
         titleBar_->hide();
     }
     binding_.SetUIStyle(TsuiUIStyle::DeepBlue);
+    if (takenOver_ && hostMaximized) {
+        // A window that comes maximized is handed to the title bar's own maximizing, so that it
+        // shows the restore button and the first restore brings back the bounds it was laid out
+        // with.
+        host_->setWindowState(host_->windowState() & ~Qt::WindowMaximized);
+        titleBar_->Maximize(hostBounds);
+    }
 }
 
 void TsuiForm::SetUIStyle(TsuiUIStyle style) {

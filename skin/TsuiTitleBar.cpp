@@ -499,17 +499,23 @@ void TsuiTitleBar::RunVisibleButtons(TsuiTitleBarBtnType type) {
 }
 
 void TsuiTitleBar::ToggleMaximized() {
-    QWidget* host = window();
-    if (maximized_) {
-        host->setGeometry(normalGeometry_);
-        maximized_ = false;
-    } else {
-        normalGeometry_ = host->geometry();
-        // Maximizing is done by hand: without a window manager the system would not resize.
-        const QRect work = host->screen()->availableGeometry();
-        host->setGeometry(work.adjusted(-2, -2, 2, -1));
-        maximized_ = true;
+    if (!maximized_) {
+        Maximize(window()->geometry());
+        return;
     }
+    window()->setGeometry(normalGeometry_);
+    maximized_ = false;
+    if (!Custom) ApplyButtonPictures();
+    update();
+}
+
+void TsuiTitleBar::Maximize(const QRect& normalGeometry) {
+    QWidget* host = window();
+    normalGeometry_ = normalGeometry;
+    // Maximizing is done by hand: without a window manager the system would not resize.
+    const QRect work = host->screen()->availableGeometry();
+    host->setGeometry(work.adjusted(-2, -2, 2, -1));
+    maximized_ = true;
     if (!Custom) ApplyButtonPictures();
     update();
 }

@@ -77,6 +77,10 @@ public:
     void RunVisibleButtons(TsuiTitleBarBtnType type);
     // The window menu, which the control box pops up.
     TsuiTitleBarPopupMenu& Menu() const { return *menu_; }
+    bool Maximized() const { return maximized_; }
+    // Spreads the window over its screen's work area; the next restore goes back to
+    // normalGeometry.
+    void Maximize(const QRect& normalGeometry);
 
     std::function<void(TsuiTitleBar& sender, int button)> OnCustomBtnsClick;
     std::function<void(TsuiTitleBar& sender, int button)> OnHelpBtnClick;

@@ -13,9 +13,11 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 using namespace qv::skin;
@@ -301,4 +303,27 @@ TEST_F(FormTest, BottomBorderShapeCutsItsKeyColouredCorners) {
     const QImage shown = Shown();
     EXPECT_EQ(QColor(shown.pixel(0, h - 1)), Rgb(0x123456));
     EXPECT_EQ(QColor(shown.pixel(w / 2, h - 1)), QColor(0x4F, 0x6B, 0xA0));
+}
+
+TEST_F(FormTest, WindowMaximizedBeforeTheTakeOverRestoresToItsLaidOutBounds) {
+    qv::framework::TForm main;
+    main.setGeometry(120, 90, 640, 480);
+    main.setWindowState(Qt::WindowMaximized);
+    auto* panel = new TsuiForm(&main);
+    TsuiTitleBar& bar = panel->TitleBar();
+    const QRect work = main.screen()->availableGeometry();
+    EXPECT_EQ(main.geometry(), work.adjusted(-2, -2, 2, -1));
+    EXPECT_FALSE(main.windowState().testFlag(Qt::WindowMaximized));
+    EXPECT_TRUE(bar.Maximized());
+    const auto maximize = std::find_if(bar.Buttons().begin(), bar.Buttons().end(), [](const auto& button) {
+        return button.ButtonType == TsuiTitleBarBtnType::suiMax;
+    });
+    ASSERT_NE(maximize, bar.Buttons().end());
+    const QImage restorePicture = maximize->PicNormal;
+    bar.RunVisibleButtons(TsuiTitleBarBtnType::suiMax);
+    EXPECT_FALSE(bar.Maximized());
+    EXPECT_EQ(main.geometry(), QRect(120, 90, 640, 480));
+    EXPECT_NE(maximize->PicNormal, restorePicture);
+    bar.RunVisibleButtons(TsuiTitleBarBtnType::suiMax);
+    EXPECT_EQ(maximize->PicNormal, restorePicture);
 }
