@@ -9,32 +9,15 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include <gtest/gtest.h>
+#include "tests/support/QtTestEnvironment.h"
 
-#include <memory>
+#include <gtest/gtest.h>
 
 using namespace qv::framework;
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "framework_gui_tests";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-        QApplication::setApplicationDisplayName("Quorvane");
-        InitializeFonts();
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+[[maybe_unused]] const bool kQt = qv::test::RegisterQtTestEnvironment();
 
 } // namespace
 

@@ -11,6 +11,8 @@
 
 #include <QApplication>
 
+#include "tests/support/QtTestEnvironment.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -21,23 +23,7 @@ using qv::framework::TForm;
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "skin_theme_tests";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-        qv::framework::InitializeFonts();
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+[[maybe_unused]] const bool kQt = qv::test::RegisterQtTestEnvironment();
 
 constexpr qv::framework::TColor kSkinBorder = 0xA06B4F;
 
