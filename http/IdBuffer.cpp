@@ -11,21 +11,21 @@ TIdBuffer::TIdBuffer(int64_t size) {
 
 int64_t TIdBuffer::Read(void* buffer, int64_t count) {
     const int64_t n = std::clamp<int64_t>(count, 0, std::max<int64_t>(0, Size() - position_));
-    if (n > 0) std::memcpy(buffer, data_.data() + position_, static_cast<size_t>(n));
+    if (n > 0) std::memcpy(buffer, Memory() + position_, static_cast<size_t>(n));
     position_ += n;
     return n;
 }
 
 int64_t TIdBuffer::Write(const void* buffer, int64_t count) {
     if (count <= 0 || position_ < 0) return 0;
-    if (position_ + count > Size()) data_.resize(static_cast<size_t>(position_ + count));
-    std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
+    if (position_ + count > Size()) SetSize(position_ + count);
+    std::memcpy(Memory() + position_, buffer, static_cast<size_t>(count));
     position_ += count;
     return count;
 }
 
 void TIdBuffer::SetSize(int64_t size) {
-    data_.resize(static_cast<size_t>(std::max<int64_t>(0, size)));
+    data_.resize(start_ + static_cast<size_t>(std::max<int64_t>(0, size)));
     position_ = std::min(position_, Size());
 }
 
@@ -35,15 +35,24 @@ void TIdBuffer::Append(const void* bytes, int64_t count) {
 
 void TIdBuffer::Remove(int64_t count) {
     const int64_t n = std::clamp<int64_t>(count, 0, Size());
-    data_.erase(0, static_cast<size_t>(n));
+    start_ += static_cast<size_t>(n);
     position_ = std::max<int64_t>(0, position_ - n);
+    // Moving the rest only once the removed part outweighs it keeps each byte moved a bounded
+    // number of times.
+    if (start_ == data_.size() || start_ > data_.size() / 2) Compact();
 }
 
 std::string TIdBuffer::Release() {
+    Compact();
     std::string content;
     content.swap(data_);
     position_ = 0;
     return content;
+}
+
+void TIdBuffer::Compact() {
+    data_.erase(0, start_);
+    start_ = 0;
 }
 
 } // namespace qv::http

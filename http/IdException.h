@@ -58,6 +58,10 @@ QV_EXCEPTION_CLASS(EIdNoDataToRead, EIdTCPConnectionError);
 // A peer that sends more than a reader is prepared to buffer: a line or a reply header without end.
 QV_EXCEPTION_CLASS(EIdMaxLineLengthExceeded, EIdTCPConnectionError);
 QV_EXCEPTION_CLASS(EIdReplyHeaderTooLarge, EIdTCPConnectionError);
+// A reply whose framing cannot be trusted: a bad or conflicting length, a bad chunk.
+QV_EXCEPTION_CLASS(EIdMalformedReply, EIdTCPConnectionError);
+// A read that waited longer than the connection's ReadTimeout.
+QV_EXCEPTION_CLASS(EIdReadTimeout, EIdTCPConnectionError);
 
 QV_EXCEPTION_CLASS(EIdSocksError, EIdException);
 QV_EXCEPTION_CLASS(EIdSocksRequestFailed, EIdSocksError);
@@ -75,6 +79,8 @@ QV_EXCEPTION_CLASS(EIdSocksServerConnectionRefusedError, EIdSocksError);
 QV_EXCEPTION_CLASS(EIdSocksServerTTLExpiredError, EIdSocksError);
 QV_EXCEPTION_CLASS(EIdSocksServerCommandError, EIdSocksError);
 QV_EXCEPTION_CLASS(EIdSocksServerAddressError, EIdSocksError);
+// A host name, user or password that a SOCKS 5 length byte cannot count.
+QV_EXCEPTION_CLASS(EIdSocksNameTooLong, EIdSocksError);
 
 QV_EXCEPTION_CLASS(EIdMoreThanOneTIdAntiFreeze, EIdException);
 QV_EXCEPTION_CLASS(EIdFailedToRetreiveTimeZoneInfo, EIdException);

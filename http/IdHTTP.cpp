@@ -1,6 +1,7 @@
 #include "http/IdHTTP.h"
 
 #include "framework/Conversions.h"
+#include "http/IdHTTPReplyFraming.h"
 #include "http/IdIntercept.h"
 #include "http/IdResourceStrings.h"
 #include "http/IdTextFunctions.h"
@@ -79,6 +80,8 @@ void TIdHTTP::PerformRequest(RequestKind kind, const std::string& url, TIdReques
         Exchange(kind, url, source, responseStream);
     } catch (...) {
         hopCount_ = 0;
+        // What is left of a reply read only in part would be taken for the next reply.
+        if (!replyComplete_) Disconnect();
         throw;
     }
     hopCount_ = 0;
@@ -86,7 +89,37 @@ void TIdHTTP::PerformRequest(RequestKind kind, const std::string& url, TIdReques
 
 void TIdHTTP::Exchange(RequestKind kind, const std::string& url, const TIdRequestSource& source,
                        framework::TStream* responseStream) {
-    ++hopCount_;
+    const std::string origin = OriginOf(url);
+    std::string current = url;
+    for (;;) {
+        ++hopCount_;
+        // Credentials meant for the first server are not handed to another one it redirects to.
+        const bool http10Reply =
+            PerformHop(kind, current, source, responseStream, OriginOf(current) == origin);
+        const bool redirect = (statusCode_ / 100 == 3 && statusCode_ != 304) || !response_.Location.empty();
+        std::string destination = response_.Location;
+        if (!redirect) {
+            if (statusCode_ / 100 != 2) RaiseReplyError();
+        } else if (HandleRedirects && hopCount_ < RedirectMaximum) {
+            if (responseStream) responseStream->SetPosition(0);
+            if (NotifyRedirect(destination, hopCount_)) {
+                if (ProtocolVersion == pv1_0 || http10Reply) Disconnect();
+                current = ResolveUrl(current, destination);
+                continue;
+            }
+        } else {
+            // A chain that has reached RedirectMaximum is refused: its last reply is no answer.
+            if (HandleRedirects || !NotifyRedirect(destination, hopCount_))
+                throw EIdProtocolReplyError(statusCode_, statusText_);
+            response_.Location = destination;
+        }
+        EndExchange(http10Reply);
+        return;
+    }
+}
+
+bool TIdHTTP::PerformHop(RequestKind kind, const std::string& url, const TIdRequestSource& source,
+                         framework::TStream* responseStream, bool withAuthorization) {
     std::string scheme, host, path, document, portText, bookmark;
     SplitUrl(url, scheme, host, path, document, portText, bookmark);
     const int port = PortOf(portText);
@@ -96,37 +129,26 @@ void TIdHTTP::Exchange(RequestKind kind, const std::string& url, const TIdReques
     if (ApplyTarget(scheme, host, port))
         target = (scheme.empty() ? targetScheme_ : scheme) + "://" + (host.empty() ? targetHost_ : host) +
                  (port != -1 ? ":" + std::to_string(port) : std::string()) + target;
-    // A kept connection whose server has closed it since the last reply is dropped here: the
-    // close may have arrived after the look that ended that exchange.
-    if (Connected()) PollClosed(false);
-    if (!Connected()) Connect();
-    WriteRequest(kind, target, source);
-    const bool http10Reply = ReadStatusLine();
-    ReadReplyHeaders();
-    // A HEAD reply carries no body, whatever length its headers announce.
-    framework::TStream* bodyStream = kind == rkHead ? nullptr : responseStream;
-    const bool redirect = (statusCode_ / 100 == 3 && statusCode_ != 304) || !response_.Location.empty();
-    ReadBody(bodyStream);
-    if (!redirect) {
-        if (statusCode_ / 100 != 2) {
-            if (InterceptEnabled()) Disconnect();
-            throw EIdProtocolReplyError(statusCode_, statusText_);
+    OpenConnection();
+    replyComplete_ = false;
+    WriteRequest(kind, target, source, withAuthorization);
+    const bool http10Reply = ReadReplyHead();
+    DecideFraming(kind);
+    ReadBody(responseStream);
+    return http10Reply;
+}
+
+void TIdHTTP::OpenConnection() {
+    if (Connected()) {
+        // A close the server sent after the look that ended the last exchange is seen here.
+        try {
+            PollClosed(false);
+        } catch (const EIdSocketError&) {
+            Disconnect();
         }
-    } else if (HandleRedirects && hopCount_ < RedirectMaximum) {
-        std::string destination = response_.Location;
-        if (responseStream) responseStream->SetPosition(0);
-        if (NotifyRedirect(destination, hopCount_)) {
-            if (ProtocolVersion == pv1_0 || http10Reply) Disconnect();
-            PerformRequest(kind, destination, source, responseStream);
-        }
-    } else {
-        // A chain that has reached RedirectMaximum is refused: its last reply is no answer.
-        std::string destination = response_.Location;
-        if (HandleRedirects || !NotifyRedirect(destination, hopCount_))
-            throw EIdProtocolReplyError(statusCode_, statusText_);
-        response_.Location = destination;
+        if (!replyComplete_ || InputSize() > 0 || RouteChanged()) Disconnect();
     }
-    EndExchange(http10Reply);
+    if (!Connected()) Connect();
 }
 
 bool TIdHTTP::ApplyTarget(const std::string& scheme, const std::string& host, int port) {
@@ -134,10 +156,9 @@ bool TIdHTTP::ApplyTarget(const std::string& scheme, const std::string& host, in
         const bool secure = framework::SameText(scheme, "HTTPS");
         if (secure && !dynamic_cast<TIdSSLConnectionIntercept*>(Intercept()))
             throw EIdInterceptPropInvalid(RSInterceptPropInvalid);
-        const int effectivePort = port != -1 ? port : secure ? 443 : 80;
-        TakeOverHost(scheme, host, effectivePort);
+        TakeOverHost(scheme, host);
         // A URL without host goes to the same server, and so to the same port unless it names one.
-        if (!host.empty() || port != -1) Port = effectivePort;
+        if (!host.empty() || port != -1) Port = port != -1 ? port : secure ? 443 : 80;
         if (secure) SetInterceptEnabled(true);
         return false;
     }
@@ -159,27 +180,47 @@ bool TIdHTTP::ApplyTarget(const std::string& scheme, const std::string& host, in
     return true;
 }
 
-void TIdHTTP::TakeOverHost(const std::string& scheme, const std::string& host, int effectivePort) {
+// A connection to the old host or port is dropped before the next request (OpenConnection).
+void TIdHTTP::TakeOverHost(const std::string& scheme, const std::string& host) {
     if (host.empty()) {
         targetHost_ = Host;
         return;
     }
-    if ((!framework::SameText(host, Host) || effectivePort != Port) && Connected()) Disconnect();
     Host = host;
     targetHost_ = host;
     if (!scheme.empty()) targetScheme_ = scheme;
 }
 
-void TIdHTTP::SendTunnelConnect(TIdConnectionIntercept*, TIdSocketHandle*) {
-    SetInterceptEnabled(false);
-    WriteLine("CONNECT " + tunnelHost_ + ":" + std::to_string(tunnelPort_) + " HTTP/" + tunnelVersion_);
-    WriteLine(std::string());
-    for (int i = 0; i < 3; ++i)
-        ReadReplyLine();
-    SetInterceptEnabled(true);
+// A tunnel leads on to TunnelHost: a kept one is no way to another target.
+std::string TIdHTTP::Route() const {
+    std::string route = TIdTCPClient::Route();
+    if (!request_.ProxyServer.empty() && dynamic_cast<TIdSSLConnectionIntercept*>(Intercept()))
+        route += " tunnel " + tunnelHost_ + ":" + std::to_string(tunnelPort_);
+    return route;
 }
 
-void TIdHTTP::WriteRequest(RequestKind kind, const std::string& target, const TIdRequestSource& source) {
+void TIdHTTP::SendTunnelConnect(TIdConnectionIntercept*, TIdSocketHandle*) {
+    SetInterceptEnabled(false);
+    // Whatever happens, the intercept goes back on: without it the next request would go out
+    // in the clear.
+    struct InterceptBackOn {
+        TIdHTTP& http;
+        ~InterceptBackOn() {
+            if (http.Intercept()) http.SetInterceptEnabled(true);
+        }
+    } backOn{*this};
+    WriteLine("CONNECT " + tunnelHost_ + ":" + std::to_string(tunnelPort_) + " HTTP/" + tunnelVersion_);
+    WriteLine(std::string());
+    headBytes_ = 0;
+    headLines_ = 0;
+    ReadStatusLine();
+    TIdHeaderList proxyHeaders;
+    ReadHeaderBlock(proxyHeaders);
+    if (statusCode_ / 100 != 2) throw EIdProtocolReplyError(statusCode_, statusText_);
+}
+
+void TIdHTTP::WriteRequest(RequestKind kind, const std::string& target, const TIdRequestSource& source,
+                           bool withAuthorization) {
     headerLines_.Clear();
     request_.ContentLength = 0;
     if (kind == rkPost) {
@@ -191,6 +232,9 @@ void TIdHTTP::WriteRequest(RequestKind kind, const std::string& target, const TI
             throw EIdObjectTypeNotSupported(RSObjectTypeNotSupported);
     }
     request_.WriteToLines(headerLines_);
+    if (!withAuthorization)
+        while (headerLines_.IndexOfHeader("Authorization") >= 0)
+            headerLines_.SetValueOf("Authorization", std::string());
     {
         CorkedSocket cork(SocketHandle());
         WriteLine(std::string(requestWords[kind]) + " " + target + " HTTP/" + VersionText());
@@ -205,12 +249,24 @@ void TIdHTTP::WriteRequest(RequestKind kind, const std::string& target, const TI
         WriteFromStream(*std::get<framework::TStream*>(source), true, false);
 }
 
+bool TIdHTTP::ReadReplyHead() {
+    headBytes_ = 0;
+    headLines_ = 0;
+    for (;;) {
+        const bool http10Reply = ReadStatusLine();
+        ReadReplyHeaders();
+        // 101 would switch to another protocol, which was never asked for: it is a final reply.
+        if (statusCode_ / 100 != 1 || statusCode_ == 101) return http10Reply;
+    }
+}
+
 bool TIdHTTP::ReadStatusLine() {
-    statusText_ = ReadReplyLine();
+    statusText_ = ReadHeadLine();
+    CountHeadLine();
     const bool http10Reply = statusText_.size() >= 8 && framework::SameText(statusText_.substr(5, 3), "1.0");
     SplitAt(statusText_, " ", true);
     std::string code = statusText_;
-    statusCode_ = framework::StrToInt(SplitAt(code, " ", false));
+    statusCode_ = ReplyStatusCode(SplitAt(code, " ", false));
     return http10Reply;
 }
 
@@ -220,31 +276,92 @@ std::string TIdHTTP::ReadReplyLine() {
     return line;
 }
 
+std::string TIdHTTP::ReadHeadLine() {
+    std::string line = ReadReplyLine();
+    headBytes_ += static_cast<int64_t>(line.size()) + 2;
+    if (headBytes_ > MaxHeaderSize) throw EIdReplyHeaderTooLarge(RSReplyHeaderTooLarge);
+    return line;
+}
+
+void TIdHTTP::CountHeadLine() {
+    if (++headLines_ > MaxHeaderLines) throw EIdReplyHeaderTooLarge(RSReplyHeaderTooManyLines);
+}
+
+void TIdHTTP::ReadHeaderBlock(TIdHeaderList& lines) {
+    std::string field;
+    for (std::string line = ReadHeadLine(); !line.empty(); line = ReadHeadLine()) {
+        // Joined as they arrive, continuation lines cost one pass however many there are.
+        if (!field.empty() && TIdHeaderList::IsContinuation(line)) {
+            TIdHeaderList::JoinContinuation(field, line);
+            continue;
+        }
+        if (!field.empty()) lines.Add(field);
+        field = std::move(line);
+        CountHeadLine();
+    }
+    if (!field.empty()) lines.Add(field);
+}
+
 void TIdHTTP::ReadReplyHeaders() {
     headerLines_.Clear();
-    int64_t size = 0;
-    for (std::string line = ReadReplyLine(); !line.empty(); line = ReadReplyLine()) {
-        size += static_cast<int64_t>(line.size()) + 2;
-        if (size > MaxHeaderSize) throw EIdReplyHeaderTooLarge(RSReplyHeaderTooLarge);
-        headerLines_.Add(line);
-    }
+    ReadHeaderBlock(headerLines_);
+    // Taking the fields removes only the first Content-Length line; the framing needs them all.
+    contentLengths_ = headerLines_.ValuesOf("Content-Length");
     response_.TakeFromLines(headerLines_);
 }
 
-void TIdHTTP::ReadBody(framework::TStream* stream) {
-    if (!stream) return;
-    if (response_.ContentLength != 0) {
-        ReadCounted(*stream, response_.ContentLength);
-    } else if (response_.ExtraHeaders.ValueOf("Transfer-Encoding").find("chunked") != std::string::npos) {
-        ReportStatus(stText, RSChunkStarted);
-        for (int size = ReadChunkSize(); size > 0; size = ReadChunkSize()) {
-            ReadCounted(*stream, size);
-            ReadReplyLine();
-        }
-        ReadReplyLine();
-    } else {
-        ReadToStream(*stream, -1, true);
+void TIdHTTP::DecideFraming(RequestKind kind) {
+    bodyLength_ = 0;
+    if (kind == rkHead || statusCode_ / 100 == 1 || statusCode_ == 204 || statusCode_ == 304) {
+        framing_ = BodyFraming::None;
+        return;
     }
+    // Transfer-Encoding wins over Content-Length (RFC 9112, section 6.3).
+    switch (ReplyTransferCoding(response_.ExtraHeaders.ValuesOf("Transfer-Encoding"))) {
+    case TransferCoding::Chunked:
+        framing_ = BodyFraming::Chunked;
+        return;
+    case TransferCoding::Other:
+        framing_ = BodyFraming::UntilClose;
+        return;
+    case TransferCoding::Absent:
+        break;
+    }
+    const auto length = ReplyContentLength(contentLengths_);
+    framing_ = length ? BodyFraming::Counted : BodyFraming::UntilClose;
+    bodyLength_ = length.value_or(0);
+}
+
+void TIdHTTP::ReadBody(framework::TStream* stream) {
+    if (framing_ != BodyFraming::None) {
+        // Without a stream the body stays unread, and the connection cannot carry another exchange.
+        if (!stream) return;
+        switch (framing_) {
+        case BodyFraming::Counted:
+            ReadCounted(*stream, bodyLength_);
+            break;
+        case BodyFraming::Chunked:
+            ReadChunkedBody(*stream);
+            break;
+        default:
+            ReadToStream(*stream, -1, true);
+            break;
+        }
+    }
+    replyComplete_ = true;
+}
+
+void TIdHTTP::ReadChunkedBody(framework::TStream& stream) {
+    ReportStatus(stText, RSChunkStarted);
+    for (int64_t size = ReadChunkSize(); size > 0; size = ReadChunkSize()) {
+        ReadCounted(stream, size);
+        if (!ReadReplyLine().empty()) throw EIdMalformedReply(RSChunkNotTerminated);
+    }
+    // Trailer fields are read to the empty line that ends the body, and dropped.
+    headBytes_ = 0;
+    headLines_ = 0;
+    TIdHeaderList trailer;
+    ReadHeaderBlock(trailer);
 }
 
 // A counted read that ends early because the connection was already gone is a cut body too.
@@ -254,14 +371,17 @@ void TIdHTTP::ReadCounted(framework::TStream& stream, int64_t count) {
     if (stream.Position() - start < count) throw EIdConnClosedGracefully(RSConnectionClosedGracefully);
 }
 
-int TIdHTTP::ReadChunkSize() {
-    std::string line = ReadReplyLine();
-    const auto size = framework::TryHexToInt(SplitAt(line, " ", false));
-    return static_cast<int>(size.value_or(0));
+int64_t TIdHTTP::ReadChunkSize() {
+    return ChunkSize(ReadReplyLine());
+}
+
+[[noreturn]] void TIdHTTP::RaiseReplyError() {
+    if (InterceptEnabled()) Disconnect();
+    throw EIdProtocolReplyError(statusCode_, statusText_);
 }
 
 void TIdHTTP::EndExchange(bool http10Reply) {
-    if (ProtocolVersion == pv1_0 || http10Reply)
+    if (ProtocolVersion == pv1_0 || http10Reply || !replyComplete_)
         Disconnect();
     else if (framework::SameText(framework::Trim(response_.Connection), "CLOSE") && Connected())
         Disconnect();
@@ -271,6 +391,17 @@ void TIdHTTP::EndExchange(bool http10Reply) {
 
 std::string TIdHTTP::VersionText() const {
     return ProtocolVersion == pv1_0 ? "1.0" : "1.1";
+}
+
+std::string TIdHTTP::OriginOf(const std::string& url) const {
+    std::string scheme, host, path, document, portText, bookmark;
+    SplitUrl(url, scheme, host, path, document, portText, bookmark);
+    const bool secure = framework::SameText(scheme, "HTTPS");
+    const int port = PortOf(portText);
+    return AnsiUpperCase(scheme) + "://" + AnsiUpperCase(host) + ":" +
+           std::to_string(port != -1 ? port
+                          : secure   ? 443
+                                     : 80);
 }
 
 } // namespace qv::http

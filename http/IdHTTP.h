@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace qv::http {
 
@@ -28,7 +29,12 @@ using TIdHTTPOnRedirectEvent =
 using TIdRequestSource = std::variant<std::monostate, const framework::TStringList*, framework::TStream*>;
 
 // The blocking HTTP/1.x client: one exchange per call over one connection at a time,
-// redirects, proxies and the CONNECT tunnel. Nothing is retried and there is no time-out.
+// redirects, proxies and the CONNECT tunnel. Nothing is retried. There is no time-out unless
+// ConnectTimeout or ReadTimeout is set.
+//
+// A kept connection carries the next exchange only while it is in step: a call that ends by an
+// exception before its reply was read to the end drops it, and so does a change of the peer
+// (Host, Port, the proxy or the SOCKS server) or anything the server sent unasked in between.
 class TIdHTTP : public TIdTCPClient {
 public:
     explicit TIdHTTP(framework::TComponent* owner = nullptr);
@@ -39,8 +45,12 @@ public:
     int RedirectMaximum = 15;
     bool HandleRedirects = false;
     TIdHTTPOnRedirectEvent OnRedirect;
-    // Largest reply header block accepted, so that a server cannot make it grow without bound.
+    // Largest reply head accepted in bytes, interim replies included, so that a server cannot
+    // make it grow without bound.
     int64_t MaxHeaderSize = 1024 * 1024;
+    // Most header lines accepted in a reply head (a line with its continuation lines counts
+    // once; each status line counts too), so that reading them stays cheap.
+    int MaxHeaderLines = 10000;
 
     TIdHeaderInfo& Request() { return request_; }
     TIdHeaderInfo& Response() { return response_; }
@@ -73,20 +83,44 @@ protected:
     bool ApplyTarget(const std::string& scheme, const std::string& host, int port);
     void ReadReplyHeaders();
     void ReadBody(framework::TStream* stream);
-    int ReadChunkSize();
+    int64_t ReadChunkSize();
+    std::string Route() const override;
 
 private:
+    // How the body of the reply just read ends.
+    enum class BodyFraming { None, Counted, Chunked, UntilClose };
+
     void Exchange(RequestKind kind, const std::string& url, const TIdRequestSource& source,
                   framework::TStream* responseStream);
-    void TakeOverHost(const std::string& scheme, const std::string& host, int effectivePort);
-    void WriteRequest(RequestKind kind, const std::string& target, const TIdRequestSource& source);
+    // One request and its reply, body included; true for an HTTP/1.0 reply.
+    bool PerformHop(RequestKind kind, const std::string& url, const TIdRequestSource& source,
+                    framework::TStream* responseStream, bool withAuthorization);
+    void TakeOverHost(const std::string& scheme, const std::string& host);
+    // Keeps the open connection only when it may carry the next request, then connects if need be.
+    void OpenConnection();
+    void WriteRequest(RequestKind kind, const std::string& target, const TIdRequestSource& source,
+                      bool withAuthorization);
+    // Reads status lines and headers up to the final reply, passing over interim (1xx) replies;
+    // true for an HTTP/1.0 reply.
+    bool ReadReplyHead();
     // Reads the status line; true for an HTTP/1.0 reply.
     bool ReadStatusLine();
+    // Reads header lines up to the empty line into `lines`, continuation lines joined on to the
+    // line they continue.
+    void ReadHeaderBlock(TIdHeaderList& lines);
     // A reply line; a peer that closes in the middle of one ends the exchange.
     std::string ReadReplyLine();
+    // A line of the reply head, charged against MaxHeaderSize.
+    std::string ReadHeadLine();
+    void CountHeadLine();
+    void DecideFraming(RequestKind kind);
+    void ReadChunkedBody(framework::TStream& stream);
     void ReadCounted(framework::TStream& stream, int64_t count);
+    [[noreturn]] void RaiseReplyError();
     void EndExchange(bool http10Reply);
     std::string VersionText() const;
+    // Scheme, host and port of a URL, for telling whether a redirect leaves the first server.
+    std::string OriginOf(const std::string& url) const;
 
     TIdHeaderList headerLines_;
     int hopCount_ = 0;
@@ -99,6 +133,14 @@ private:
     std::string tunnelVersion_;
     std::string targetHost_;
     std::string targetScheme_;
+    // The last reply was read to its end: the connection may carry the next exchange.
+    bool replyComplete_ = true;
+    BodyFraming framing_ = BodyFraming::None;
+    int64_t bodyLength_ = 0;
+    // The values of the last reply's Content-Length lines, taken before the header fields are.
+    std::vector<std::string> contentLengths_;
+    int64_t headBytes_ = 0;
+    int headLines_ = 0;
     // The intercept may outlive this component: the tunnel hook it holds reaches us through this.
     std::shared_ptr<TIdHTTP*> self_;
 };

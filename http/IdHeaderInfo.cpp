@@ -5,6 +5,8 @@
 #include "http/IdInternetDate.h"
 #include "http/IdTextFunctions.h"
 
+#include <limits>
+
 namespace qv::http {
 
 namespace {
@@ -57,8 +59,10 @@ void TIdHeaderInfo::TakeFromLines(TIdHeaderList& lines) {
     ContentEncoding = TakeValue(lines, "Content-Encoding");
     ContentLanguage = TakeValue(lines, "Content-Language");
     ContentType = TakeValue(lines, "Content-Type");
-    // A negative length means nothing sound; it is read like an absent one.
-    ContentLength = std::max(framework::StrToIntDef(TakeValue(lines, "Content-Length"), 0), 0);
+    // Decimal digits only; a length that is no such number or does not fit reads as none here
+    // (the exchange frames the body by its own strict reading of every Content-Length line).
+    ContentLength = static_cast<int32_t>(
+        StrictDecimal(TakeValue(lines, "Content-Length"), std::numeric_limits<int32_t>::max()).value_or(0));
     std::string range = TakeValue(lines, "Content-Range");
     if (!range.empty()) {
         SplitAt(range, " ", true);

@@ -9,10 +9,6 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-bool IsContinuation(const std::string& line) {
-    return !line.empty() && IsBlank(line.front());
-}
-
 std::string TrimBlanksLeft(const std::string& text) {
     size_t first = 0;
     while (first < text.size() && IsBlank(text[first]))
@@ -61,15 +57,29 @@ std::string TIdHeaderList::LineValue(int index) const {
     std::string value =
         pos == 0 ? line : line.substr(static_cast<size_t>(pos - 1) + ReadingSeparator().size());
     if (JoinContinuations)
-        for (int i = index + 1; i < Count() && IsContinuation((*this)[i]); ++i) {
-            if (value.empty() || !IsBlank(value.back())) value += ' ';
-            value += TrimBlanksLeft((*this)[i]);
-        }
+        for (int i = index + 1; i < Count() && IsContinuation((*this)[i]); ++i)
+            JoinContinuation(value, (*this)[i]);
     return TrimBlanksLeft(value);
 }
 
 std::string TIdHeaderList::ValueOf(const std::string& name) const {
     return LineValue(IndexOfHeader(name));
+}
+
+std::vector<std::string> TIdHeaderList::ValuesOf(const std::string& name) const {
+    std::vector<std::string> values;
+    for (int i = 0; i < Count(); ++i)
+        if (AnsiSameText(LineName(i), name)) values.push_back(LineValue(i));
+    return values;
+}
+
+void TIdHeaderList::JoinContinuation(std::string& value, const std::string& continuation) {
+    if (value.empty() || !IsBlank(value.back())) value += ' ';
+    value += TrimBlanksLeft(continuation);
+}
+
+bool TIdHeaderList::IsContinuation(const std::string& line) {
+    return !line.empty() && IsBlank(line.front());
 }
 
 void TIdHeaderList::SetValueOf(const std::string& name, const std::string& value) {

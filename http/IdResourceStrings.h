@@ -13,6 +13,12 @@ inline constexpr const char* RSInterceptPropInvalid = "Intercept value is not va
 inline constexpr const char* RSObjectTypeNotSupported = "Object type not supported.";
 inline constexpr const char* RSMaxLineLengthExceeded = "Max line length exceeded.";
 inline constexpr const char* RSReplyHeaderTooLarge = "Reply header too large.";
+inline constexpr const char* RSReplyHeaderTooManyLines = "Reply header has too many lines.";
+inline constexpr const char* RSInvalidContentLength = "Invalid Content-Length in reply.";
+inline constexpr const char* RSConflictingContentLength = "Conflicting Content-Length in reply.";
+inline constexpr const char* RSInvalidChunkSize = "Invalid chunk size in reply.";
+inline constexpr const char* RSChunkNotTerminated = "Chunk data in reply not followed by a line end.";
+inline constexpr const char* RSReadTimeout = "Read timed out.";
 
 inline constexpr const char* RSStackError = "Socket Error # %d\r\n%s";
 inline constexpr const char* RSStackCanNotLoadWinsock = "%s could not be loaded.";
@@ -50,5 +56,6 @@ inline constexpr const char* RSSocksServerConnectionRefusedError = "Connection r
 inline constexpr const char* RSSocksServerTTLExpiredError = "TTL expired.";
 inline constexpr const char* RSSocksServerCommandError = "Command not supported.";
 inline constexpr const char* RSSocksServerAddressError = "Address type not supported.";
+inline constexpr const char* RSSocksNameTooLong = "Name longer than 255 bytes for the socks server.";
 
 } // namespace qv::http

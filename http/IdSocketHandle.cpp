@@ -33,7 +33,14 @@ void TIdSocketHandle::Bind() {
 }
 
 int TIdSocketHandle::Connect(int family) {
-    const int result = GSocketStack->ConnectSocket(handle_, family, peerIP_, peerPort_);
+    return Connected(GSocketStack->ConnectSocket(handle_, family, peerIP_, peerPort_));
+}
+
+int TIdSocketHandle::ConnectWithin(int timeout, int family) {
+    return Connected(GSocketStack->ConnectSocketWithin(handle_, family, peerIP_, peerPort_, timeout));
+}
+
+int TIdSocketHandle::Connected(int result) {
     if (result != Id_SOCKET_ERROR) {
         RefreshLocal();
         RefreshPeer();

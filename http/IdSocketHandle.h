@@ -28,6 +28,8 @@ public:
     virtual void Close(bool resetLocal = true);
     void Bind();
     virtual int Connect(int family = Id_PF_INET);
+    // Connect that gives up after `timeout` milliseconds with the error 10060.
+    int ConnectWithin(int timeout, int family = Id_PF_INET);
     void SetPeer(const std::string& address, int port);
     bool WaitReadable(int timeout);
     int Receive(void* buffer, int length, int flags = 0);
@@ -40,6 +42,8 @@ public:
 
 private:
     bool SelectReadable(int timeout);
+    // Reads both addresses back after a connect that succeeded; answers the connect's result.
+    int Connected(int result);
 
     TIdStackSocketHandle handle_ = Id_INVALID_SOCKET;
     bool allocated_ = false;

@@ -16,10 +16,17 @@ void AppendPort(std::string& request, int port) {
     request += static_cast<char>(port & 0xFF);
 }
 
-// A length byte can count at most 255 bytes: longer texts are cut rather than garbling the request.
+// A length byte can count at most 255 bytes; a longer text is refused, since a cut one would
+// name another host or another account.
 std::string CountedText(const std::string& text) {
-    const std::string cut = text.substr(0, 255);
-    return static_cast<char>(cut.size()) + cut;
+    if (text.size() > 255) throw EIdSocksNameTooLong(RSSocksNameTooLong);
+    return static_cast<char>(text.size()) + text;
+}
+
+// An answer that does not begin with the version byte of the protocol spoken does not come
+// from a SOCKS server.
+void CheckVersion(uint8_t actual, uint8_t expected) {
+    if (actual != expected) throw EIdSocksServerRespondError(RSSocksServerRespondError);
 }
 
 void Send(TIdTCPConnection& connection, const std::string& bytes) {
@@ -106,25 +113,31 @@ void TSocksInfo::MakeSocks4Connection(TIdTCPConnection& connection, const std::s
     Send(connection, request);
     uint8_t answer[8];
     connection.ReadExact(answer, sizeof answer);
+    CheckVersion(answer[0], 0);
     if (answer[1] != 90) RaiseSocks4Error(answer[1]);
 }
 
 void TSocksInfo::MakeSocks5Connection(TIdTCPConnection& connection, const std::string& host, int port) const {
     const char method = Authentication == saUsernamePassword ? 2 : 0;
-    Send(connection, std::string{5, 1, method});
-    uint8_t answer[5];
-    ReadAnswer(connection, answer, 2);
-    if (answer[1] != static_cast<uint8_t>(method)) throw EIdSocksAuthMethodError(RSSocksAuthMethodError);
-    if (Authentication == saUsernamePassword) {
-        Send(connection, "\x01" + CountedText(UserID) + CountedText(Password));
-        ReadAnswer(connection, answer, 2);
-        if (answer[1] != 0) throw EIdSocksAuthError(RSSocksAuthError);
-    }
     std::string request{5, 1, 0, 3};
     request += CountedText(host);
     AppendPort(request, port);
+    const std::string login =
+        Authentication == saUsernamePassword ? "\x01" + CountedText(UserID) + CountedText(Password) : "";
+    Send(connection, std::string{5, 1, method});
+    uint8_t answer[5];
+    ReadAnswer(connection, answer, 2);
+    CheckVersion(answer[0], 5);
+    if (answer[1] != static_cast<uint8_t>(method)) throw EIdSocksAuthMethodError(RSSocksAuthMethodError);
+    if (!login.empty()) {
+        Send(connection, login);
+        ReadAnswer(connection, answer, 2);
+        CheckVersion(answer[0], 1);
+        if (answer[1] != 0) throw EIdSocksAuthError(RSSocksAuthError);
+    }
     Send(connection, request);
     ReadAnswer(connection, answer, 5);
+    CheckVersion(answer[0], 5);
     if (answer[1] != 0) RaiseSocks5Error(answer[1]);
     // The bound address and port end the answer; its first byte (or the name's length) is already read.
     int rest;

@@ -55,6 +55,10 @@ public:
     virtual int BindSocket(TIdStackSocketHandle socket, int family, const std::string& ip, int port) = 0;
     virtual int CloseSocket(TIdStackSocketHandle socket) = 0;
     virtual int ConnectSocket(TIdStackSocketHandle socket, int family, const std::string& ip, int port) = 0;
+    // ConnectSocket that fails with the error 10060 when the connection is not made within
+    // `timeout` milliseconds.
+    virtual int ConnectSocketWithin(TIdStackSocketHandle socket, int family, const std::string& ip, int port,
+                                    int timeout) = 0;
     // An empty answer means the look-up failed; LastError tells why.
     virtual std::string HostToAddress(const std::string& host) = 0;
     virtual std::string LocalHostName() = 0;

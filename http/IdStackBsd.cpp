@@ -182,6 +182,35 @@ int TIdStackBsd::ConnectSocket(TIdStackSocketHandle socket, int family, const st
                                                                                                  : Failed();
 }
 
+int TIdStackBsd::ConnectSocketWithin(TIdStackSocketHandle socket, int family, const std::string& ip, int port,
+                                     int timeout) {
+    const auto address = MakeAddress(ip, port, family);
+    if (!address) return Invalid();
+    const int flags = ::fcntl(socket, F_GETFL);
+    if (flags < 0 || ::fcntl(socket, F_SETFL, flags | O_NONBLOCK) != 0) return Failed();
+    int result = ::connect(socket, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0 ? 0
+                 : errno == EINPROGRESS ? AwaitConnect(socket, timeout)
+                                        : Failed();
+    if (::fcntl(socket, F_SETFL, flags) != 0 && result == 0) result = Failed();
+    return result;
+}
+
+int TIdStackBsd::AwaitConnect(TIdStackSocketHandle socket, int timeout) {
+    TIdSocketList writeList{socket};
+    const int ready = Select(nullptr, &writeList, nullptr, timeout);
+    if (ready < 0) return Id_SOCKET_ERROR;
+    if (ready == 0) {
+        lastError = Id_WSAETIMEDOUT;
+        return Id_SOCKET_ERROR;
+    }
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return Failed();
+    if (error == 0) return 0;
+    errno = error;
+    return Failed();
+}
+
 std::string TIdStackBsd::HostToAddress(const std::string& host) {
     return ResolveAll(host, nullptr);
 }

@@ -15,6 +15,8 @@ public:
     int BindSocket(TIdStackSocketHandle socket, int family, const std::string& ip, int port) override;
     int CloseSocket(TIdStackSocketHandle socket) override;
     int ConnectSocket(TIdStackSocketHandle socket, int family, const std::string& ip, int port) override;
+    int ConnectSocketWithin(TIdStackSocketHandle socket, int family, const std::string& ip, int port,
+                            int timeout) override;
     std::string HostToAddress(const std::string& host) override;
     std::string LocalHostName() override;
     std::string AddressToHost(const std::string& address) override;
@@ -48,6 +50,8 @@ private:
     // Records an address or port that no call can take; answers -1.
     int Invalid();
     std::string ResolveAll(const std::string& host, framework::TStringList* all);
+    // Waits until a non-blocking connect has ended; answers its result.
+    int AwaitConnect(TIdStackSocketHandle socket, int timeout);
 };
 
 } // namespace qv::http

@@ -18,6 +18,7 @@ void TIdTCPClient::Connect() {
     if (SocketHandle().Allocated()) throw EIdAlreadyConnected(RSAlreadyConnected);
     ResetState();
     SocketHandle().Allocate(Id_SOCK_STREAM, 0);
+    connectedRoute_ = Route();
     try {
         OpenSocket();
         if (InterceptEnabled() && Intercept()) Intercept()->Attach(&SocketHandle());
@@ -46,7 +47,19 @@ void TIdTCPClient::OpenSocket() {
         handle.SetSockOpt(IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     }
     ReportStatus(stConnecting, handle.PeerIP());
-    GSocketStack->CheckResult(handle.Connect());
+    GSocketStack->CheckResult(ConnectTimeout > 0 ? handle.ConnectWithin(ConnectTimeout) : handle.Connect());
+}
+
+bool TIdTCPClient::RouteChanged() {
+    return SocketHandle().Allocated() && Route() != connectedRoute_;
+}
+
+std::string TIdTCPClient::Route() const {
+    std::string route = Host + ":" + std::to_string(Port);
+    if (socksInfo_.Version != svNoSocks)
+        route += " socks " + std::to_string(socksInfo_.Version) + " " + socksInfo_.Host + ":" +
+                 std::to_string(socksInfo_.Port);
+    return route;
 }
 
 std::string TIdTCPClient::ConnectAndReadAll() {

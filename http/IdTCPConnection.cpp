@@ -104,7 +104,11 @@ int TIdTCPConnection::FillInput(bool raise, int timeout, bool useBuffer, TIdBuff
     CheckClosed(raise, false);
     if (!Connected()) return 0;
     TIdBuffer& area = destination ? *destination : receiveArea_;
-    if (!socketHandle_.WaitReadable(timeout)) return 0;
+    const bool limited = timeout == IdTimeoutForever && ReadTimeout > 0;
+    if (!socketHandle_.WaitReadable(limited ? ReadTimeout : timeout)) {
+        if (limited) throw EIdReadTimeout(RSReadTimeout);
+        return 0;
+    }
     const int size = static_cast<int>(area.Size());
     int count = InterceptReceives() ? intercept_->ReceiveInstead(area.Memory(), size)
                                     : socketHandle_.Receive(area.Memory(), size);

@@ -27,6 +27,10 @@ public:
     int SendBufferSize = 32768;
     // Longest line ReadLine accepts, so that a peer cannot make it buffer without bound.
     int64_t MaxLineLength = 1024 * 1024;
+    // Milliseconds that a read which would otherwise wait without limit waits for the peer's
+    // next bytes before it fails with EIdReadTimeout; 0 or below: no limit. Reads given a
+    // time-out of their own keep it.
+    int ReadTimeout = 0;
 
     TIdSocketHandle& SocketHandle() { return socketHandle_; }
     TIdBuffer& InputBuffer() { return inputBuffer_; }

@@ -114,6 +114,18 @@ void ForwardSlashes(std::string& text) {
     std::replace(text.begin(), text.end(), '\\', '/');
 }
 
+std::optional<int64_t> StrictDecimal(const std::string& text, int64_t max) {
+    if (text.empty()) return std::nullopt;
+    int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        const int digit = c - '0';
+        if (value > (max - digit) / 10) return std::nullopt;
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
 std::string WrapText(const std::string& text, const std::string& breakText, const std::string& breakChars,
                      int width) {
     // A new line starts in the column after whatever breakText puts behind its own line end.

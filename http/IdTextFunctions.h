@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +32,11 @@ int DayNameIndex(const std::string& text);
 int MonthNameIndex(const std::string& text);
 
 void ForwardSlashes(std::string& text);
+
+// A number written in decimal digits only (no blank, sign or prefix) that is at most max;
+// nothing for any other text.
+std::optional<int64_t> StrictDecimal(const std::string& text,
+                                     int64_t max = std::numeric_limits<int64_t>::max());
 
 // Breaks text into lines of about width characters: after the last break character
 // (outside double quotes) before the column passes width, breakText is inserted and

@@ -10,6 +10,11 @@ namespace qv::http {
 void SplitUrl(const std::string& url, std::string& scheme, std::string& host, std::string& path,
               std::string& document, std::string& port, std::string& bookmark);
 
+// The target of a reference (a Location value, for instance) read against the URL it came
+// with, as RFC 3986 resolves references: "next.php", "../x", "/x", "//host/x", "?q" and absolute
+// URLs alike; "." and ".." segments are removed. The fragment is left out: it is never sent.
+std::string ResolveUrl(const std::string& base, const std::string& reference);
+
 // One URL and its parts as SplitUrl gives them.
 class TIdURI {
 public:

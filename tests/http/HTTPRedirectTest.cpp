@@ -3,14 +3,13 @@
 #include "http/IdException.h"
 
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
+#include <memory>
+#include <pthread.h>
 
-namespace qv::http {
+namespace qv::http::test {
 namespace {
-
-using test::ScriptedPeer;
-using test::ScriptedServer;
-using testing::HTTPExchange;
 
 // Every request for /hop/N is redirected to /hop/N+1 on the same connection, with a body
 // longer than the final one; /final answers "final".
@@ -124,12 +123,12 @@ TEST(HTTPRedirectTest, RedirectToAnotherServerClosesTheFirstConnection) {
     ScriptedServer target(ScriptedServer::Reply("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"));
     HTTPExchange x([&](ScriptedPeer& peer, int) {
         peer.ReadHead();
-        peer.Send("HTTP/1.1 301 Moved\r\nLocation: " + testing::UrlOf(target, "/there") +
+        peer.Send("HTTP/1.1 301 Moved\r\nLocation: " + UrlOf(target, "/there") +
                   "\r\nContent-Length: 3\r\nConnection: keep-alive\r\n\r\nabc");
         peer.ReadUntilClose();
     });
     x.http.HandleRedirects = true;
-    testing::EventRecorder events;
+    EventRecorder events;
     events.Watch(x.http);
     EXPECT_EQ(x.http.Get(x.Url("/here")), "ok");
     EXPECT_EQ(target.Heads().size(), 1u);
@@ -144,5 +143,91 @@ TEST(HTTPRedirectTest, Http10RedirectReplyClosesBeforeFollowing) {
     EXPECT_FALSE(x.http.Connected());
 }
 
+// Runs `body` on a thread with a stack of 256 KiB, far below the usual 8 MiB.
+void RunOnSmallStack(const std::function<void()>& body) {
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, 256 * 1024);
+    pthread_t thread;
+    auto* task = new std::function<void()>(body);
+    ASSERT_EQ(pthread_create(
+                  &thread, &attributes,
+                  [](void* argument) -> void* {
+                      std::unique_ptr<std::function<void()>> run(
+                          static_cast<std::function<void()>*>(argument));
+                      (*run)();
+                      return nullptr;
+                  },
+                  task),
+              0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+}
+
+TEST(HTTPRedirectTest, LongChainsNeedNoMoreStackThanOneRequest) {
+    HTTPExchange x(RedirectChain(0));
+    x.http.HandleRedirects = true;
+    x.http.RedirectMaximum = 3000;
+    int code = 0;
+    RunOnSmallStack([&] {
+        try {
+            x.http.Get(x.Url("/hop/0"));
+        } catch (const EIdProtocolReplyError& e) {
+            code = e.ReplyErrorCode();
+        }
+    });
+    EXPECT_EQ(code, 302);
+    EXPECT_EQ(x.server.Heads().size(), 3000u);
+    EXPECT_EQ(x.server.Connections(), 1);
+}
+
+TEST(HTTPRedirectTest, RelativeLocationsResolveAgainstTheCurrentUrl) {
+    uint16_t port = 0;
+    HTTPExchange x([&port](ScriptedPeer& peer, int) {
+        const std::string locations[] = {"c.php", "../up?u=http://x/y",
+                                         "//127.0.0.1:" + std::to_string(port) + "/n", "?q=1"};
+        for (const std::string& location : locations) {
+            peer.ReadHead();
+            peer.Send("HTTP/1.1 302 Found\r\nLocation: " + location + "\r\nContent-Length: 0\r\n\r\n");
+        }
+        peer.ReadHead();
+        peer.Send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+        peer.ReadUntilClose();
+    });
+    port = x.server.Port();
+    x.http.HandleRedirects = true;
+    EXPECT_EQ(x.http.Get(x.Url("/a/b/start")), "ok");
+    std::vector<std::string> targets;
+    for (const std::string& head : x.server.Heads())
+        targets.push_back(head.substr(4, head.find(" HTTP/") - 4));
+    EXPECT_EQ(targets,
+              (std::vector<std::string>{"/a/b/start", "/a/b/c.php", "/a/up?u=http://x/y", "/n", "/n?q=1"}));
+}
+
+TEST(HTTPRedirectTest, CredentialsStayWithTheFirstServer) {
+    ScriptedServer other(ScriptedServer::Reply("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"));
+    HTTPExchange x([&other](ScriptedPeer& peer, int) {
+        peer.ReadHead();
+        peer.Send("HTTP/1.1 302 Found\r\nLocation: /same\r\nContent-Length: 0\r\n\r\n");
+        peer.ReadHead();
+        peer.Send("HTTP/1.1 302 Found\r\nLocation: " + UrlOf(other, "/other") +
+                  "\r\nContent-Length: 0\r\n\r\n");
+        peer.ReadUntilClose();
+    });
+    x.http.HandleRedirects = true;
+    x.http.Request().Username = "user";
+    x.http.Request().Password = "secret";
+    x.http.Request().ExtraHeaders.Add("Authorization: Bearer token");
+    EXPECT_EQ(x.http.Get(x.Url("/first")), "ok");
+    ASSERT_EQ(x.server.Heads().size(), 2u);
+    for (const std::string& head : x.server.Heads()) {
+        EXPECT_NE(head.find("Authorization: Basic dXNlcjpzZWNyZXQ=\r\n"), std::string::npos) << head;
+        EXPECT_NE(head.find("Authorization: Bearer token\r\n"), std::string::npos) << head;
+    }
+    ASSERT_EQ(other.Heads().size(), 1u);
+    EXPECT_EQ(other.Heads()[0].find("Authorization"), std::string::npos) << other.Heads()[0];
+    EXPECT_EQ(x.http.Request().Username, "user");
+}
+
 } // namespace
-} // namespace qv::http
+} // namespace qv::http::test

@@ -4,14 +4,11 @@
 #include "http/IdException.h"
 
 #include <algorithm>
+#include <chrono>
 #include <gtest/gtest.h>
 
-namespace qv::http {
+namespace qv::http::test {
 namespace {
-
-using test::ScriptedPeer;
-using test::ScriptedServer;
-using testing::HTTPExchange;
 
 // Answers each request on one connection with the next reply; closes after the last one.
 ScriptedServer::Script Replies(std::vector<std::string> replies) {
@@ -24,14 +21,12 @@ ScriptedServer::Script Replies(std::vector<std::string> replies) {
     };
 }
 
-TEST(HTTPReplyTest, EmptyBodiesAndBodiesUntilClose) {
-    HTTPExchange x(Replies({"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"}));
-    EXPECT_EQ(x.http.Get(x.Url()), "");
-    EXPECT_FALSE(x.http.Connected());
-
-    HTTPExchange untilClose(Replies({"HTTP/1.1 200 OK\r\nServer: s\r\n\r\nall of it\r\nand more"}));
-    EXPECT_EQ(untilClose.http.Get(untilClose.Url()), "all of it\r\nand more");
-    EXPECT_EQ(untilClose.http.Response().Server, "s");
+TEST(HTTPReplyTest, BodyWithoutLengthRunsUntilClose) {
+    for (const char* framing : {"Server: s\r\n", "Transfer-Encoding: gzip\r\nContent-Length: 2\r\n"}) {
+        HTTPExchange x(Replies({"HTTP/1.1 200 OK\r\n" + std::string(framing) + "\r\nall of it\r\nand more"}));
+        EXPECT_EQ(x.http.Get(x.Url()), "all of it\r\nand more") << framing;
+        EXPECT_FALSE(x.http.Connected());
+    }
 }
 
 TEST(HTTPReplyTest, Http11ConnectionStaysOpenUnlessTheReplyClosesIt) {
@@ -58,7 +53,7 @@ TEST(HTTPReplyTest, Http10ReplyClosesAfterTheExchange) {
 TEST(HTTPReplyTest, ChunkedBodyStopsAtSizeZeroAndReportsEachChunk) {
     HTTPExchange x(Replies({"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
                             "5\r\nhello\r\n6 ext\r\n world\r\nA\r\n0123456789\r\n0\r\n\r\n"}));
-    testing::EventRecorder events;
+    EventRecorder events;
     events.Watch(x.http);
     EXPECT_EQ(x.http.Get(x.Url()), "hello world0123456789");
     const auto& e = events.entries;
@@ -68,12 +63,6 @@ TEST(HTTPReplyTest, ChunkedBodyStopsAtSizeZeroAndReportsEachChunk) {
     EXPECT_NE(std::find(chunk, e.end(), "begin 0 5"), e.end());
     EXPECT_NE(std::find(chunk, e.end(), "begin 0 10"), e.end());
     EXPECT_EQ(e.front(), "Connecting to 127.0.0.1.");
-}
-
-TEST(HTTPReplyTest, ChunkExtensionWithoutBlankEndsTheBody) {
-    HTTPExchange x(Replies({"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
-                            "3\r\nabc\r\n5;name=x\r\nhello\r\n0\r\n\r\n"}));
-    EXPECT_EQ(x.http.Get(x.Url()), "abc");
 }
 
 TEST(HTTPReplyTest, CountedBodyCutShortRaises) {
@@ -114,23 +103,12 @@ TEST(HTTPReplyTest, StatusLineWithoutReasonPhrase) {
     EXPECT_EQ(x.http.StatusText(), "200");
 }
 
-TEST(HTTPReplyTest, NotModifiedIsReadUntilCloseThenRaised) {
-    HTTPExchange x(Replies({"HTTP/1.1 304 Not Modified\r\n\r\n"}));
-    try {
-        x.http.Get(x.Url());
-        FAIL();
-    } catch (const EIdProtocolReplyError& e) {
-        EXPECT_EQ(e.ReplyErrorCode(), 304);
-    }
-    EXPECT_FALSE(x.http.Connected());
-}
-
 TEST(HTTPReplyTest, StatusCodeThatIsNoNumberRaisesConversionError) {
     HTTPExchange x(Replies({"HTTP/1.1 abc OK\r\n\r\n"}));
     EXPECT_THROW(x.http.Get(x.Url()), framework::EConvertError);
 }
 
-TEST(HTTPReplyTest, HeadersAreMatchedWithoutCaseAndContinuationsJoined) {
+TEST(HTTPReplyTest, HeadersAreMatchedWithoutCaseAndContinuationLinesJoinedOn) {
     HTTPExchange x(Replies({"HTTP/1.1 200 OK\r\ncontent-length: 5\r\nSERVER: Apache\r\n\t2.4\r\n"
                             "X-Long: a\r\n b\r\nContent-Range: bytes 10-20/100\r\n"
                             "Date: Sun, 06 Nov 1994 08:49:37 GMT\r\n\r\nhello trailing"}));
@@ -142,7 +120,7 @@ TEST(HTTPReplyTest, HeadersAreMatchedWithoutCaseAndContinuationsJoined) {
     EXPECT_EQ(r.ContentRangeEnd, 20);
     EXPECT_GT(r.Date, 34644.0);
     EXPECT_LT(r.Date, 34645.0);
-    EXPECT_EQ(r.ExtraHeaders.Lines(), (std::vector<std::string>{"X-Long: a", " b"}));
+    EXPECT_EQ(r.ExtraHeaders.Lines(), (std::vector<std::string>{"X-Long: a b"}));
 }
 
 TEST(HTTPReplyTest, ResponseKeepsContentRangeUntilAReplyCarriesOne) {
@@ -158,10 +136,20 @@ TEST(HTTPReplyTest, ResponseKeepsContentRangeUntilAReplyCarriesOne) {
     EXPECT_THROW(bad.http.Get(bad.Url()), framework::EConvertError);
 }
 
-TEST(HTTPReplyTest, NegativeContentLengthIsReadLikeAnAbsentOne) {
-    HTTPExchange x(Replies({"HTTP/1.1 200 OK\r\nContent-Length: -5\r\n\r\nwhole body"}));
-    EXPECT_EQ(x.http.Get(x.Url()), "whole body");
-    EXPECT_EQ(x.http.Response().ContentLength, 0);
+// Joined as they are read, 100,000 continuation lines take a few milliseconds; joined one by
+// one into the list afterwards they took 15 seconds.
+TEST(HTTPReplyTest, ManyContinuationLinesAreJoinedInOnePass) {
+    std::string reply = "HTTP/1.1 200 OK\r\nX-Folded: v\r\n";
+    std::string value = "v";
+    for (int i = 0; i < 100000; ++i) {
+        reply += " w\r\n";
+        value += " w";
+    }
+    HTTPExchange x(Replies({reply + "Content-Length: 2\r\n\r\nok"}));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(x.http.Get(x.Url()), "ok");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(x.http.Response().ExtraHeaders.ValueOf("X-Folded"), value);
 }
 
 TEST(HTTPReplyTest, HeadRequestReadsNoBody) {
@@ -183,7 +171,7 @@ TEST(HTTPReplyTest, LargeBodyArrivesIntactWithProgress) {
         body[i] = static_cast<char>(i * 7 % 251);
     HTTPExchange x(
         Replies({"HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body}));
-    testing::EventRecorder events;
+    EventRecorder events;
     events.Watch(x.http);
     EXPECT_EQ(x.http.Get(x.Url()), body);
     EXPECT_NE(
@@ -195,4 +183,4 @@ TEST(HTTPReplyTest, LargeBodyArrivesIntactWithProgress) {
 }
 
 } // namespace
-} // namespace qv::http
+} // namespace qv::http::test

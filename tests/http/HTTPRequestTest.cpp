@@ -11,12 +11,8 @@
 #include <poll.h>
 #include <sys/socket.h>
 
-namespace qv::http {
+namespace qv::http::test {
 namespace {
-
-using test::ScriptedPeer;
-using test::ScriptedServer;
-using testing::HTTPExchange;
 
 const std::string okReply = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok";
 
@@ -38,8 +34,8 @@ TEST(HTTPRequestTest, DefaultsAndProtocolVersionShowInTheRequest) {
     ScriptedServer server(ScriptedServer::Reply(okReply));
     TIdHTTP http;
     http.ProtocolVersion = pv1_0;
-    http.Get(testing::UrlOf(server, "/a/b.php?x=1#top"));
-    http.Get(testing::UrlOf(server, "/a#b/c"));
+    http.Get(UrlOf(server, "/a/b.php?x=1#top"));
+    http.Get(UrlOf(server, "/a#b/c"));
     ASSERT_EQ(server.Heads().size(), 2u);
     EXPECT_EQ(server.Heads()[0], "GET /a/b.php?x=1 HTTP/1.0\r\nHost: 127.0.0.1\r\nAccept: text/html, */*\r\n"
                                  "User-Agent: Mozilla/3.0 (compatible; Orvo Library)\r\n\r\n");
@@ -103,7 +99,7 @@ TEST(HTTPRequestTest, ProxyGetsAbsoluteTargetAndBareHostLine) {
               "GET http://tenders.invalid:8080/app.php HTTP/1.1\r\nHost: tenders.invalid");
     http.Request().ProxyServer = "";
     http.Request().ProxyPort = 0;
-    EXPECT_EQ(http.Get(testing::UrlOf(direct, "/d")), "ok");
+    EXPECT_EQ(http.Get(UrlOf(direct, "/d")), "ok");
     ASSERT_EQ(direct.Heads().size(), 1u);
     EXPECT_EQ(direct.Heads()[0].substr(0, 15), "GET /d HTTP/1.1");
 }
@@ -182,7 +178,7 @@ TEST(HTTPRequestTest, HttpsWithoutTlsInterceptIsRefusedBeforeSending) {
 
 TEST(HTTPRequestTest, DisconnectWithoutConnectionDoesNothing) {
     TIdHTTP http;
-    testing::EventRecorder events;
+    EventRecorder events;
     events.Watch(http);
     http.Disconnect();
     EXPECT_TRUE(events.entries.empty());
@@ -193,7 +189,7 @@ TEST(HTTPRequestTest, TunnelThroughProxyAsksForConnectBeforeTheIntercept) {
     std::promise<std::string> connectRequest;
     ScriptedServer proxy([&](ScriptedPeer& peer, int) {
         connectRequest.set_value(peer.ReadHead());
-        peer.Send("HTTP/1.0 200 Connection established\r\nProxy-agent: scripted\r\n\r\n");
+        peer.Send("HTTP/1.0 200 Connection established\r\nProxy-agent: scripted\r\nVia: 1.0 p\r\n\r\n");
         peer.ReadUntilClose();
     });
     TIdHTTP http;
@@ -208,6 +204,31 @@ TEST(HTTPRequestTest, TunnelThroughProxyAsksForConnectBeforeTheIntercept) {
     EXPECT_EQ(http.TunnelHost(), "secure.invalid");
     EXPECT_EQ(http.TunnelPort(), 443);
     EXPECT_EQ(http.TargetScheme(), "https");
+}
+
+TEST(HTTPRequestTest, TunnelRefusedByTheProxyIsAnError) {
+    ScriptedServer proxy([](ScriptedPeer& peer, int) {
+        peer.ReadHead();
+        peer.Send("HTTP/1.1 407 Proxy Authentication Required\r\nProxy-Authenticate: Basic\r\n"
+                  "Content-Length: 0\r\n\r\n");
+        peer.ReadUntilClose();
+    });
+    TIdHTTP http;
+    TIdSSLConnectionIntercept tls;
+    http.SetIntercept(&tls);
+    http.SetInterceptEnabled(true);
+    http.Request().ProxyServer = "127.0.0.1";
+    http.Request().ProxyPort = proxy.Port();
+    try {
+        http.Get("https://secure.invalid/path");
+        FAIL();
+    } catch (const EIdProtocolReplyError& e) {
+        EXPECT_EQ(e.ReplyErrorCode(), 407);
+        EXPECT_EQ(e.Message(), "407 Proxy Authentication Required");
+    }
+    EXPECT_FALSE(http.Connected());
+    // Left off, the intercept would let the next request go out in the clear.
+    EXPECT_TRUE(http.InterceptEnabled());
 }
 
 TEST(HTTPRequestTest, TunnelHookOutlivedByItsInterceptDoesNothing) {
@@ -234,4 +255,4 @@ TEST(HTTPRequestTest, TunnelHookOutlivedByItsInterceptDoesNothing) {
 }
 
 } // namespace
-} // namespace qv::http
+} // namespace qv::http::test

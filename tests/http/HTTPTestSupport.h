@@ -3,24 +3,41 @@
 #include "http/IdHTTP.h"
 #include "tests/support/ScriptedServer.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
-namespace qv::http::testing {
+namespace qv::http::test {
 
-inline std::string UrlOf(const test::ScriptedServer& server, const std::string& path = "/") {
+using qv::test::ScriptedPeer;
+using qv::test::ScriptedServer;
+
+inline std::string UrlOf(const ScriptedServer& server, const std::string& path = "/") {
     return "http://127.0.0.1:" + std::to_string(server.Port()) + path;
+}
+
+// A server as the ordinary ones are: it answers each request of a connection with the next of
+// `replies` (counted over all connections), sent slowly in small pieces, and keeps the
+// connection open until the client closes it.
+inline ScriptedServer::Script KeepAlive(std::vector<std::string> replies) {
+    return [replies = std::move(replies), next = std::make_shared<size_t>(0)](ScriptedPeer& peer, int) {
+        while (*next < replies.size()) {
+            if (peer.ReadHead().empty()) return;
+            peer.SendSlowly(replies[(*next)++], 7, std::chrono::milliseconds(1));
+        }
+        peer.ReadUntilClose();
+    };
 }
 
 // A client set up as the application sets it, next to the server it talks to. The client
 // is declared last so that it closes its connection before the server stops.
 struct HTTPExchange {
-    explicit HTTPExchange(test::ScriptedServer::Script script) : server(std::move(script)) {
+    explicit HTTPExchange(ScriptedServer::Script script) : server(std::move(script)) {
         http.Request().UserAgent = "Mozilla/3.0 (compatible;)";
     }
     std::string Url(const std::string& path = "/") const { return UrlOf(server, path); }
 
-    test::ScriptedServer server;
+    ScriptedServer server;
     TIdHTTP http;
 };
 
@@ -43,4 +60,4 @@ struct EventRecorder {
     }
 };
 
-} // namespace qv::http::testing
+} // namespace qv::http::test

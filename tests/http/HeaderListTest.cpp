@@ -6,7 +6,7 @@
 
 #include <random>
 
-using namespace qv::http;
+namespace qv::http::test {
 
 namespace {
 TIdHeaderList ListOf(std::initializer_list<const char*> lines) {
@@ -118,3 +118,5 @@ TEST(HeaderList, RandomLinesAndEditsNeverFault) {
         }
     }
 }
+
+} // namespace qv::http::test

@@ -8,10 +8,11 @@
 #include <optional>
 #include <random>
 
-using namespace qv::http;
 using qv::framework::EncodeDate;
 using qv::framework::EncodeTime;
 using qv::framework::TDateTime;
+
+namespace qv::http::test {
 
 namespace {
 const TDateTime Nov6 = EncodeDate(1994, 11, 6) + EncodeTime(8, 49, 37, 0);
@@ -118,3 +119,5 @@ TEST(InternetDate, RandomTextsNeverFault) {
         ASSERT_TRUE(std::isfinite(InternetDateToLocal(original)));
     }
 }
+
+} // namespace qv::http::test

@@ -5,11 +5,12 @@
 #include <future>
 #include <gtest/gtest.h>
 
-namespace qv::http {
-namespace {
+namespace qv::http::test {
 
-using test::ScriptedPeer;
-using test::ScriptedServer;
+using qv::test::ScriptedPeer;
+using qv::test::ScriptedServer;
+
+namespace {
 
 struct LineServer {
     explicit LineServer(std::string reply, bool closeAfterReply = false)
@@ -83,4 +84,4 @@ TEST(NumberedReplyTest, EndlessMultiLineReplyIsRefused) {
 }
 
 } // namespace
-} // namespace qv::http
+} // namespace qv::http::test

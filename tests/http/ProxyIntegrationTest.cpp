@@ -4,7 +4,14 @@
 
 #include <gtest/gtest.h>
 
-namespace qv::test {
+namespace qv::http::test {
+
+using qv::test::PeerProcess;
+using qv::test::PeerRunning;
+using qv::test::ScriptedPeer;
+using qv::test::ScriptedServer;
+using qv::test::StartTinyProxy;
+
 namespace {
 
 // The service's URLs name no port, so the origin would have to listen on port 80; tinyproxy's
@@ -76,4 +83,4 @@ TEST(ProxyIntegration, ClearingTheProxyGoesToTheUrlsOwnHostAgain) {
 }
 
 } // namespace
-} // namespace qv::test
+} // namespace qv::http::test

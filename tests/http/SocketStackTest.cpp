@@ -11,7 +11,11 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 
-namespace qv::http {
+namespace qv::http::test {
+
+using qv::test::ScriptedPeer;
+using qv::test::ScriptedServer;
+
 namespace {
 
 class SocketStackTest : public ::testing::Test {
@@ -103,7 +107,7 @@ TEST_F(SocketStackTest, SelectSplitsTimeoutAndLimitsSetSize) {
 }
 
 TEST_F(SocketStackTest, SelectReportsOnlyReadySockets) {
-    test::ScriptedServer server([](test::ScriptedPeer& peer, int) {
+    ScriptedServer server([](ScriptedPeer& peer, int) {
         peer.Send("x");
         peer.Close();
     });
@@ -122,7 +126,7 @@ TEST_F(SocketStackTest, SelectReportsOnlyReadySockets) {
 }
 
 TEST_F(SocketStackTest, WaitReadableTimesOutAndRefusesClosedHandle) {
-    test::ScriptedServer server([](test::ScriptedPeer& peer, int) { peer.ReadUntilClose(); });
+    ScriptedServer server([](ScriptedPeer& peer, int) { peer.ReadUntilClose(); });
     TIdSocketHandle handle;
     handle.Allocate(Id_SOCK_STREAM, 0);
     handle.SetPeer("127.0.0.1", server.Port());
@@ -138,8 +142,7 @@ TEST_F(SocketStackTest, WaitReadableTimesOutAndRefusesClosedHandle) {
 
 TEST_F(SocketStackTest, CloseEndsTheStreamInOrder) {
     std::promise<std::string> received;
-    test::ScriptedServer server(
-        [&](test::ScriptedPeer& peer, int) { received.set_value(peer.ReadUntilClose()); });
+    ScriptedServer server([&](ScriptedPeer& peer, int) { received.set_value(peer.ReadUntilClose()); });
     TIdSocketHandle handle;
     handle.Allocate(Id_SOCK_STREAM, 0);
     handle.SetPeer("127.0.0.1", server.Port());
@@ -152,7 +155,7 @@ TEST_F(SocketStackTest, CloseEndsTheStreamInOrder) {
 }
 
 TEST_F(SocketStackTest, BindToAddressInUseGivesBindError) {
-    test::ScriptedServer server([](test::ScriptedPeer&, int) {});
+    ScriptedServer server([](ScriptedPeer&, int) {});
     TIdSocketHandle handle;
     handle.Allocate(Id_SOCK_STREAM, 0);
     handle.IP = "127.0.0.1";
@@ -168,7 +171,7 @@ TEST_F(SocketStackTest, BindToAddressInUseGivesBindError) {
 TEST_F(SocketStackTest, RefusedConnectAndSendToClosedPeerReportWindowsCodes) {
     int freePort;
     {
-        test::ScriptedServer probe([](test::ScriptedPeer&, int) {});
+        ScriptedServer probe([](ScriptedPeer&, int) {});
         freePort = probe.Port();
     }
     TIdSocketHandle handle;
@@ -180,7 +183,7 @@ TEST_F(SocketStackTest, RefusedConnectAndSendToClosedPeerReportWindowsCodes) {
     // The reset waits until the connect has read both addresses back, which needs a live peer.
     std::promise<void> connected;
     std::promise<void> wasReset;
-    test::ScriptedServer server([&](test::ScriptedPeer& peer, int) {
+    ScriptedServer server([&](ScriptedPeer& peer, int) {
         connected.get_future().wait_for(std::chrono::seconds(10));
         peer.Reset();
         wasReset.set_value();
@@ -248,7 +251,7 @@ TEST_F(SocketStackTest, ListenAcceptAndDatagramsWorkOnLoopback) {
 }
 
 TEST_F(SocketStackTest, AddressesAndPortsOutOfRangeAreRefusedNotCut) {
-    test::ScriptedServer server([](test::ScriptedPeer&, int) {});
+    ScriptedServer server([](ScriptedPeer&, int) {});
     TIdSocketHandle handle;
     handle.Allocate(Id_SOCK_STREAM, 0);
     handle.SetPeer("127.0.0.1", server.Port() + 65536);
@@ -262,4 +265,4 @@ TEST_F(SocketStackTest, AddressesAndPortsOutOfRangeAreRefusedNotCut) {
 }
 
 } // namespace
-} // namespace qv::http
+} // namespace qv::http::test

@@ -6,11 +6,12 @@
 #include <gtest/gtest.h>
 #include <random>
 
-namespace qv::http {
-namespace {
+namespace qv::http::test {
 
-using test::ScriptedPeer;
-using test::ScriptedServer;
+using qv::test::ScriptedPeer;
+using qv::test::ScriptedServer;
+
+namespace {
 
 // A scripted SOCKS server: records the request bytes it is told to read and answers with fixed bytes.
 struct SocksServer {
@@ -180,6 +181,49 @@ TEST(SocksHandshakeTest, Socks5ServerThatBreaksOffDidNotRespond) {
     }
 }
 
+TEST(SocksHandshakeTest, AnswersWithAnotherVersionByteAreNoSocksAnswers) {
+    const struct {
+        TSocksVersion version;
+        TSocksAuthentication authentication;
+        std::vector<size_t> requestSizes;
+        std::vector<std::string> answers;
+    } cases[] = {
+        {svSocks4, saNoAuthentication, {9}, {Bytes({4, 90, 0, 0, 0, 0, 0, 0})}},
+        {svSocks5, saNoAuthentication, {3}, {Bytes({4, 0})}},
+        {svSocks5, saUsernamePassword, {3, 1 + 2 + 2}, {Bytes({5, 2}), Bytes({5, 0})}},
+        {svSocks5, saNoAuthentication, {3, 8}, {Bytes({5, 0}), Bytes({4, 0, 0, 1, 0, 0, 0, 0, 0, 0})}},
+    };
+    for (const auto& c : cases) {
+        SocksServer socks(c.requestSizes, c.answers);
+        TIdTCPClient client;
+        Aim(client, c.version, socks.server.Port(), "10.0.0.1", 80);
+        client.SocksInfo().Authentication = c.authentication;
+        client.SocksInfo().UserID = "u";
+        client.SocksInfo().Password = "p";
+        EXPECT_THROW(client.Connect(), EIdSocksServerRespondError) << ::testing::PrintToString(c.answers);
+        EXPECT_FALSE(client.SocketHandle().Allocated());
+    }
+}
+
+TEST(SocksHandshakeTest, Socks5RefusesNamesItsLengthByteCannotCount) {
+    for (int field = 0; field < 3; ++field) {
+        SocksServer socks({3}, {});
+        TIdTCPClient client;
+        const std::string tooLong(256, 'n');
+        Aim(client, svSocks5, socks.server.Port(), field == 0 ? tooLong : "h", 80);
+        client.SocksInfo().Authentication = saUsernamePassword;
+        (field == 1 ? client.SocksInfo().UserID : client.SocksInfo().Password) = field ? tooLong : "p";
+        try {
+            client.Connect();
+            ADD_FAILURE() << field;
+        } catch (const EIdSocksNameTooLong& e) {
+            EXPECT_EQ(e.Message(), "Name longer than 255 bytes for the socks server.");
+        }
+        // Nothing was sent: a cut name would have reached another host or account.
+        EXPECT_EQ(socks.Request(), "");
+    }
+}
+
 TEST(SocksHandshakeTest, RandomSocksAnswersEndInSocksOrConnectionErrors) {
     std::mt19937 random(4242);
     for (int round = 0; round < 60; ++round) {
@@ -204,4 +248,4 @@ TEST(SocksHandshakeTest, RandomSocksAnswersEndInSocksOrConnectionErrors) {
 }
 
 } // namespace
-} // namespace qv::http
+} // namespace qv::http::test

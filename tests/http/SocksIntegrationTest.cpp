@@ -5,7 +5,14 @@
 
 #include <gtest/gtest.h>
 
-namespace qv::test {
+namespace qv::http::test {
+
+using qv::test::PeerProcess;
+using qv::test::PeerRunning;
+using qv::test::ScriptedServer;
+using qv::test::Socks4aResponder;
+using qv::test::StartDante;
+
 namespace {
 
 const char* const kReply = "HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nvia socks";
@@ -94,4 +101,4 @@ TEST(SocksIntegration, Socks4aSendsTheHostNameForTheServerToResolve) {
 }
 
 } // namespace
-} // namespace qv::test
+} // namespace qv::http::test

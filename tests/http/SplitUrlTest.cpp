@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <random>
 
-using namespace qv::http;
+namespace qv::http::test {
 
 namespace {
 struct UrlParts {
@@ -78,3 +78,38 @@ TEST(SplitUrl, RandomUrlsKeepTheRequestTargetWhole) {
         ASSERT_EQ(rebuilt, target) << url;
     }
 }
+
+TEST(ResolveUrl, ResolvesReferencesAsRfc3986Does) {
+    const std::string base = "http://a/b/c/d;p?q";
+    const struct {
+        const char* reference;
+        const char* target;
+    } cases[] = {
+        {"g", "http://a/b/c/g"},
+        {"./g", "http://a/b/c/g"},
+        {"g/", "http://a/b/c/g/"},
+        {"/g", "http://a/g"},
+        {"//g", "http://g"},
+        {"//g:8080/x?y", "http://g:8080/x?y"},
+        {"?y", "http://a/b/c/d;p?y"},
+        {"g?y", "http://a/b/c/g?y"},
+        {"#s", "http://a/b/c/d;p?q"},
+        {"g#s", "http://a/b/c/g"},
+        {"", "http://a/b/c/d;p?q"},
+        {".", "http://a/b/c/"},
+        {"..", "http://a/b/"},
+        {"../g", "http://a/b/g"},
+        {"../../../g", "http://a/g"},
+        {"/./g", "http://a/g"},
+        {"g/../h", "http://a/b/c/h"},
+        {"g..", "http://a/b/c/g.."},
+        {"next.php?u=http://x/y", "http://a/b/c/next.php?u=http://x/y"},
+        {"https://other:8443/p?u=http://x", "https://other:8443/p?u=http://x"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ResolveUrl(base, c.reference), c.target) << c.reference;
+    EXPECT_EQ(ResolveUrl("http://h", "x"), "http://h/x");
+    EXPECT_EQ(ResolveUrl("/dir/page", "next"), "/dir/next");
+}
+
+} // namespace qv::http::test

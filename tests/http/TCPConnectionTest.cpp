@@ -10,17 +10,19 @@
 #include <cstdio>
 #include <future>
 #include <gtest/gtest.h>
+#include <memory>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <random>
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace qv::http {
-namespace {
+namespace qv::http::test {
 
-using test::ScriptedPeer;
-using test::ScriptedServer;
+using qv::test::ScriptedPeer;
+using qv::test::ScriptedServer;
+
+namespace {
 
 // A client connected to a scripted server; the server's script sees every byte.
 struct Connection {
@@ -260,6 +262,52 @@ TEST(TCPConnectionTest, RefusedConnectLeavesNoSocket) {
     EXPECT_FALSE(client.Connected());
 }
 
+TEST(TCPConnectionTest, ConnectTimeoutEndsAConnectThatStalls) {
+    // A listener that never accepts and whose queue is full lets new connects hang.
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    std::vector<std::unique_ptr<TIdTCPClient>> queued;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        auto client = std::make_unique<TIdTCPClient>();
+        client->Host = "127.0.0.1";
+        client->Port = ntohs(address.sin_port);
+        client->ConnectTimeout = 200;
+        try {
+            client->Connect();
+        } catch (const EIdSocketError& e) {
+            EXPECT_EQ(e.LastError(), 10060);
+            EXPECT_EQ(e.Message(), "Socket Error # 10060\r\nConnection timed out.");
+            EXPECT_FALSE(client->SocketHandle().Allocated());
+            ::close(listener);
+            return;
+        }
+        queued.push_back(std::move(client));
+    }
+    ::close(listener);
+    FAIL() << "every connect went through";
+}
+
+TEST(TCPConnectionTest, ReadTimeoutEndsReadsThatWouldWaitForever) {
+    Connection c([](ScriptedPeer& peer, int) { peer.ReadUntilClose(); });
+    c.client.ReadTimeout = 100;
+    c.client.Connect();
+    // A read given a time-out of its own keeps it.
+    EXPECT_EQ(c.client.ReadLine("", 10), "");
+    EXPECT_TRUE(c.client.LineTimedOut());
+    try {
+        c.client.ReadLine();
+        FAIL();
+    } catch (const EIdReadTimeout& e) {
+        EXPECT_EQ(e.Message(), "Read timed out.");
+    }
+}
+
 TEST(TCPConnectionTest, ConnectedNoticesPeerCloseAndWritesRefuseClosedPeer) {
     Connection c([](ScriptedPeer& peer, int) { peer.Close(); });
     c.client.Connect();
@@ -438,4 +486,4 @@ TEST(TCPConnectionTest, FileSentToAResetPeerFailsWithoutSignal) {
 }
 
 } // namespace
-} // namespace qv::http
+} // namespace qv::http::test

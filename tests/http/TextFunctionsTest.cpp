@@ -4,7 +4,7 @@
 
 #include <random>
 
-using namespace qv::http;
+namespace qv::http::test {
 
 TEST(TextFunctions, ForwardAndBackwardSearch) {
     EXPECT_EQ(TextPos("b", "abcb"), 2);
@@ -84,3 +84,5 @@ TEST(TextFunctions, RandomTextNeverFaults) {
         ASSERT_EQ(withoutBlanks(wrapped), withoutBlanks(text));
     }
 }
+
+} // namespace qv::http::test

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/socket.h>
@@ -65,6 +66,15 @@ void ScriptedPeer::Send(const std::string& bytes) {
         const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
         if (n <= 0) return;
         sent += static_cast<size_t>(n);
+    }
+}
+
+void ScriptedPeer::SendSlowly(const std::string& bytes, size_t piece, std::chrono::milliseconds pause) {
+    int one = 1;
+    ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    for (size_t at = 0; at < bytes.size(); at += piece) {
+        if (at > 0) std::this_thread::sleep_for(pause);
+        Send(bytes.substr(at, piece));
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -25,6 +26,9 @@ public:
     // Reads until the client closes its side.
     std::string ReadUntilClose();
     void Send(const std::string& bytes);
+    // Sends the bytes as a slow server does: in pieces of at most `piece` bytes, each leaving in
+    // a segment of its own, with a pause before every piece after the first.
+    void SendSlowly(const std::string& bytes, size_t piece, std::chrono::milliseconds pause);
     // Ends the stream in order: the client sees a close after the sent bytes.
     void Close();
     // Drops the connection with a reset instead of an orderly close.

@@ -8,7 +8,15 @@
 #include <cstdio>
 #include <fstream>
 
-namespace qv::test {
+namespace qv::tools::test {
+
+using qv::test::PeerProcess;
+using qv::test::ProgramResult;
+using qv::test::RunProgram;
+using qv::test::ScriptedPeer;
+using qv::test::ScriptedServer;
+using qv::test::Socks4aResponder;
+
 namespace {
 
 ProgramResult Tool(std::vector<std::string> arguments) {
@@ -70,6 +78,26 @@ TEST(GetTool, ExceptionWithoutCodeHasNoCodeSuffix) {
     const auto r = Tool({Url(server, "/")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "EIdConnClosedGracefully: Connection Closed Gracefully.\n");
+}
+
+TEST(GetTool, TimeoutEndsTheWaitForAServerThatNeverAnswers) {
+    ScriptedServer server([](ScriptedPeer& peer, int) { peer.ReadUntilClose(); });
+    const auto r = Tool({"--timeout", "1", Url(server, "/")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "EIdReadTimeout: Read timed out.\n");
+}
+
+// 30,000 redirects on one connection take about two seconds; followed by recursion they
+// overflowed the stack.
+TEST(GetTool, EndlessRedirectsEndInTheRedirectError) {
+    ScriptedServer server([](ScriptedPeer& peer, int) {
+        while (!peer.ReadHead().empty())
+            peer.Send("HTTP/1.1 302 Found\r\nLocation: /again\r\nContent-Length: 0\r\n\r\n");
+    });
+    const auto r = Tool({"--follow=30000", Url(server, "/")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "EIdProtocolReplyError: 302 Found (code 302)\n");
+    EXPECT_EQ(server.Heads().size(), 30000u);
 }
 
 TEST(GetTool, HeadReadsNoBodyEvenWhenALengthIsAnnounced) {
@@ -218,4 +246,4 @@ TEST(GetTool, BadCommandLinesGiveUsageAndExitCode2) {
 }
 
 } // namespace
-} // namespace qv::test
+} // namespace qv::tools::test

@@ -4,7 +4,7 @@
 
 #include <random>
 
-namespace qv::tools {
+namespace qv::tools::test {
 namespace {
 
 std::optional<GetOptions> Parse(std::vector<std::string> args, std::string* errorOut = nullptr) {
@@ -17,7 +17,7 @@ std::optional<GetOptions> Parse(std::vector<std::string> args, std::string* erro
 
 TEST(GetOptions, ReadsEveryOption) {
     const auto o = Parse({"--proxy", "proxy.local:3128", "--socks4a", "10.0.0.1:1080", "--post", "body.bin",
-                          "--follow=7", "--http10", "--status", "http://h/p"});
+                          "--follow=7", "--timeout", "5", "--http10", "--status", "http://h/p"});
     ASSERT_TRUE(o);
     EXPECT_EQ(o->proxyHost, "proxy.local");
     EXPECT_EQ(o->proxyPort, 3128);
@@ -27,6 +27,7 @@ TEST(GetOptions, ReadsEveryOption) {
     EXPECT_EQ(o->postFile, "body.bin");
     EXPECT_TRUE(o->follow);
     EXPECT_EQ(o->redirectMaximum, 7);
+    EXPECT_EQ(o->timeoutSeconds, 5);
     EXPECT_TRUE(o->http10);
     EXPECT_TRUE(o->status);
     EXPECT_FALSE(o->head);
@@ -38,6 +39,7 @@ TEST(GetOptions, FollowWithoutNumberKeepsTheClientsMaximum) {
     ASSERT_TRUE(o);
     EXPECT_TRUE(o->follow);
     EXPECT_FALSE(o->redirectMaximum);
+    EXPECT_FALSE(o->timeoutSeconds);
     EXPECT_TRUE(o->head);
     EXPECT_EQ(o->socks, GetOptions::Socks::None);
     EXPECT_TRUE(o->proxyHost.empty());
@@ -77,6 +79,9 @@ TEST(GetOptions, RejectsBadCommandLines) {
         {"--follow=x", "http://h/"},
         {"--follow=-1", "http://h/"},
         {"--follow=1234567890", "http://h/"},
+        {"--timeout", "http://h/"},
+        {"--timeout", "-1", "http://h/"},
+        {"--timeout", "1234567", "http://h/"},
         {"--verbose", "http://h/"},
         {"-x", "http://h/"},
         {"", "http://h/"},
@@ -90,9 +95,9 @@ TEST(GetOptions, RejectsBadCommandLines) {
 
 TEST(GetOptions, RandomCommandLinesNeverThrow) {
     const std::vector<std::string> tokens = {
-        "--proxy",   "--socks4",   "--socks4a", "--socks5", "--head", "--post", "--follow",
-        "--follow=", "--follow=3", "--http10",  "--status", "--help", "h:1",    "h:",
-        ":1",        "http://h/",  "-",         "--",       ""};
+        "--proxy",   "--socks4",   "--socks4a", "--socks5", "--head",   "--post", "--follow",
+        "--follow=", "--follow=3", "--timeout", "--http10", "--status", "--help", "h:1",
+        "h:",        ":1",         "http://h/", "-",        "--",       ""};
     std::mt19937 random(20261209);
     for (int run = 0; run < 3000; ++run) {
         std::vector<std::string> args(random() % 7);
@@ -116,4 +121,4 @@ TEST(GetOptions, RandomCommandLinesNeverThrow) {
 }
 
 } // namespace
-} // namespace qv::tools
+} // namespace qv::tools::test
