@@ -13,6 +13,11 @@ void ApplyServiceSettings(http::TIdHeaderInfo& request) {
     request.ContentRangeEnd = 0;
 }
 
+void ApplyServiceTimeouts(http::TIdHTTP& http) {
+    http.ConnectTimeout = kServiceConnectTimeout;
+    http.ReadTimeout = kServiceReadTimeout;
+}
+
 std::string Exchange(http::TIdHTTP& http, const std::string& url) {
     std::string reply = http.Get(url);
     http.Disconnect();

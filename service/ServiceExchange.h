@@ -13,6 +13,14 @@ namespace qv::service {
 // names itself, and no body.
 void ApplyServiceSettings(http::TIdHeaderInfo& request);
 
+// How long connecting to the service and waiting for its next bytes may take before an
+// exchange fails with a clear error, instead of holding the window for ever.
+inline constexpr int kServiceConnectTimeout = 30 * 1000;
+inline constexpr int kServiceReadTimeout = 60 * 1000;
+
+// Sets the client's time-outs to the service's.
+void ApplyServiceTimeouts(http::TIdHTTP& http);
+
 // One exchange with the tender service: GET the built URL and return the reply body, then
 // disconnect, so that no connection stays open between requests. A failure of the client
 // raises before the disconnect and reaches the caller unchanged.

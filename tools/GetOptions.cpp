@@ -6,13 +6,15 @@ namespace qv::tools {
 
 const char* const kGetUsage =
     "usage: quorvane-get [--proxy HOST:PORT] [--socks4|--socks4a|--socks5 HOST:PORT] [--head] [--post FILE]\n"
-    "                    [--follow[=N]] [--http10] [--status] URL\n"
+    "                    [--follow[=N]] [--timeout S] [--http10] [--status] URL\n"
     "Sends one request with the program's own HTTP client and writes the reply body to standard output.\n"
     "  --proxy HOST:PORT   send the request through this HTTP proxy\n"
     "  --socks4 HOST:PORT  connect through this SOCKS server (--socks4a, --socks5 likewise)\n"
     "  --head              send HEAD instead of GET; no body is read\n"
     "  --post FILE         send POST with the bytes of FILE as the body\n"
     "  --follow[=N]        follow redirects, at most N requests in a chain\n"
+    "  --timeout S         give up when connecting or waiting for the server takes S seconds\n"
+    "                      (default 30 to connect, 60 to read; 0: wait as long as it takes)\n"
     "  --http10            send HTTP/1.0 request lines\n"
     "  --status            write the connection's status events to standard error\n"
     "A failure is one line on standard error and exit code 1; a bad command line gives exit code 2.\n";
@@ -49,7 +51,8 @@ std::optional<GetOptions> ParseGetOptions(const std::vector<std::string>& args, 
                            : arg == "--socks4a" ? GetOptions::Socks::V4A
                            : arg == "--socks5"  ? GetOptions::Socks::V5
                                                 : GetOptions::Socks::None;
-        const bool takesValue = arg == "--proxy" || arg == "--post" || socks != GetOptions::Socks::None;
+        const bool takesValue =
+            arg == "--proxy" || arg == "--post" || arg == "--timeout" || socks != GetOptions::Socks::None;
         if (takesValue && i + 1 >= args.size()) return fail(arg + " needs a value");
         if (arg == "--proxy") {
             if (!HostAndPort(args[++i], options.proxyHost, options.proxyPort))
@@ -62,6 +65,9 @@ std::optional<GetOptions> ParseGetOptions(const std::vector<std::string>& args, 
         } else if (arg == "--post") {
             options.postFile = args[++i];
             if (options.postFile.empty()) return fail("--post needs a file name");
+        } else if (arg == "--timeout") {
+            options.timeoutSeconds = Decimal(args[++i], 6);
+            if (!options.timeoutSeconds) return fail("--timeout needs a number of seconds");
         } else if (arg == "--head") {
             options.head = true;
         } else if (arg == "--follow") {

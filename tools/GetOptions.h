@@ -19,6 +19,9 @@ struct GetOptions {
     std::string postFile; // empty: no POST
     bool follow = false;
     std::optional<int> redirectMaximum; // absent: the client's own maximum
+    // Seconds that connecting and each wait for the server's next bytes may take; absent: the
+    // service's time-outs (30 s to connect, 60 s to read); 0: no limit.
+    std::optional<int> timeoutSeconds;
     bool http10 = false;
     bool status = false;
     bool help = false;

@@ -3,6 +3,7 @@
 // standard error and exit code 1; a bad command line gives the usage and exit code 2.
 #include "framework/Stream.h"
 #include "http/IdHTTP.h"
+#include "service/ServiceExchange.h"
 #include "tools/GetOptions.h"
 
 #include <cstdio>
@@ -47,6 +48,12 @@ void Configure(qv::http::TIdHTTP& http, const GetOptions& options) {
         http.SocksInfo().Version = versions[static_cast<int>(options.socks)];
         http.SocksInfo().Host = options.socksHost;
         http.SocksInfo().Port = options.socksPort;
+    }
+    if (options.timeoutSeconds) {
+        http.ConnectTimeout = *options.timeoutSeconds * 1000;
+        http.ReadTimeout = *options.timeoutSeconds * 1000;
+    } else {
+        qv::service::ApplyServiceTimeouts(http);
     }
     http.HandleRedirects = options.follow;
     if (options.redirectMaximum) http.RedirectMaximum = *options.redirectMaximum;
