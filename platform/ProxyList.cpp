@@ -1,5 +1,6 @@
 #include "platform/ProxyList.h"
 
+#include <cctype>
 #include <cstdlib>
 
 namespace qv::platform {
@@ -19,11 +20,21 @@ std::string Variable(const char* lower, const char* upper) {
     return {};
 }
 
+bool IsSocksScheme(std::string scheme) {
+    for (char& c : scheme)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return scheme.rfind("socks", 0) == 0;
+}
+
 } // namespace
 
 std::string ProxyAddress(const std::string& value) {
     std::string address = value;
-    if (const size_t scheme = address.find("://"); scheme != std::string::npos) address.erase(0, scheme + 3);
+    if (const size_t scheme = address.find("://"); scheme != std::string::npos) {
+        // A SOCKS server does not speak HTTP: taken for an HTTP proxy it would fail every request.
+        if (IsSocksScheme(address.substr(0, scheme))) return {};
+        address.erase(0, scheme + 3);
+    }
     if (const size_t path = address.find('/'); path != std::string::npos) address.resize(path);
     // Credentials are not part of the system's proxy list.
     if (const size_t at = address.rfind('@'); at != std::string::npos) address.erase(0, at + 1);

@@ -12,8 +12,8 @@ namespace qv::platform {
 // proxy is set, or when the text would not fit the 4096 bytes the system query allows.
 std::string QueryProxyList();
 
-// The host:port part of one proxy variable's value; empty when it holds none or holds
-// characters that would break the list text.
+// The host:port part of one proxy variable's value; empty when it holds none, names a SOCKS
+// server (a socks4://, socks5://, ... scheme), or holds characters that would break the list text.
 std::string ProxyAddress(const std::string& value);
 
 } // namespace qv::platform

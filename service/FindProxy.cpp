@@ -13,6 +13,10 @@ ProxySetting FindProxyIn(const std::string& list, const std::string& scheme) {
     if (const size_t at = entry.find(key); at != std::string::npos) {
         entry = entry.substr(at + key.size());
         if (const size_t end = entry.find(';'); end != std::string::npos) entry.resize(end);
+    } else if (entry.find('=') != std::string::npos) {
+        // A list of other schemes' entries has no proxy for this one; read as a host it would
+        // send every request to a host named like "https=secure".
+        return setting;
     }
     if (const size_t colon = entry.find(':'); colon != std::string::npos) {
         setting.port = framework::StrToIntDef(entry.substr(colon + 1), 0);

@@ -14,7 +14,8 @@ struct ProxySetting {
 
 // The proxy for `scheme` from a list text in the WinInet form: a single host:port pair for
 // every scheme, or scheme=host:port entries separated by ";". The key search is
-// case-sensitive and takes the first match; without a ":" no proxy is used.
+// case-sensitive and takes the first match; a list of entries without one for `scheme`, or
+// an entry without a ":", means no proxy.
 ProxySetting FindProxyIn(const std::string& list, const std::string& scheme);
 // The same on the system's proxy list (QueryProxyList).
 ProxySetting FindProxy(const std::string& scheme);
