@@ -46,7 +46,9 @@ HttpFrontEnd::HttpFrontEnd(RequestHandler& handler) : impl_(std::make_unique<Imp
     impl_->server.Get(R"((?:[Hh][Tt][Tt][Pp]://[^/]*)?/app\.php)",
                       [&handler](const httplib::Request& request, httplib::Response& response) {
                           try {
-                              response.set_content(handler.Handle(request.params), kContentType);
+                              // Failed logins are throttled by the client's address.
+                              const std::string& peer = request.remote_addr;
+                              response.set_content(handler.Handle(request.params, peer), kContentType);
                           } catch (const std::exception& e) {
                               response.status = 500;
                               response.set_content("Service error", kContentType);

@@ -82,4 +82,14 @@ bool VerifyPassword(std::string_view password, std::string_view stored) {
     return CRYPTO_memcmp(key.data(), expected.data(), key.size()) == 0;
 }
 
+const std::string& DummyPasswordHash() {
+    static const std::string hash = [] {
+        unsigned char secret[kSaltBytes];
+        if (RAND_bytes(secret, static_cast<int>(sizeof secret)) != 1)
+            throw std::runtime_error("no random bytes for a stand-in password");
+        return HashPassword(ToHex(secret, sizeof secret));
+    }();
+    return hash;
+}
+
 } // namespace qv::server

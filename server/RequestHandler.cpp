@@ -58,45 +58,53 @@ int Today() {
 RequestHandler::RequestHandler(const std::string& databasePath)
     : database_(databasePath), replies_(kReplyCacheBytes) {}
 
-std::string RequestHandler::Handle(const Params& params) {
+std::string RequestHandler::Handle(const Params& params, const std::string& peer) {
     const std::string action = Param(params, "action");
-    if (action == "check_login") return CheckLogin(params);
-    if (action == "browse") return Browse(params);
-    if (action == "view_tender") return ViewTender(params);
+    if (action == "check_login") return CheckLogin(params, peer);
+    if (action == "browse") return Browse(params, peer);
+    if (action == "view_tender") return ViewTender(params, peer);
     return kUnknownAction;
 }
 
 std::optional<TenderDatabase::Account> RequestHandler::CheckPassword(const std::string& email,
-                                                                     const std::string& password) {
+                                                                     const std::string& password,
+                                                                     const std::string& peer) {
     if (email.empty() || password.empty()) return std::nullopt;
     std::optional<TenderDatabase::Account> account;
     {
         const std::lock_guard lock(databaseMutex_);
         account = database_.FindAccount(Cp1252ToUtf8(email));
     }
-    if (!account) return std::nullopt;
-    if (credentials_.Contains(email, password)) return account;
-    // The slow check runs outside the lock so that other requests go on meanwhile.
-    if (!VerifyPassword(Cp1252ToUtf8(password), account->passwordHash)) return std::nullopt;
+    if (account && credentials_.Contains(email, password)) return account;
+    if (!peer.empty() && !throttle_.MayTry(peer)) return std::nullopt;
+    // The slow check runs outside the lock so that other requests go on meanwhile. An unknown
+    // account is checked too, against a stand-in, so that it takes as long as a wrong password.
+    const bool matches =
+        VerifyPassword(Cp1252ToUtf8(password), account ? account->passwordHash : DummyPasswordHash());
+    if (!account || !matches) {
+        if (!peer.empty()) throttle_.Failed(peer);
+        return std::nullopt;
+    }
+    if (!peer.empty()) throttle_.Succeeded(peer);
     credentials_.Remember(email, password);
     return account;
 }
 
-bool RequestHandler::Authenticated(const Params& params) {
+bool RequestHandler::Authenticated(const Params& params, const std::string& peer) {
     const std::string email = Param(params, "email");
     const std::string password = Param(params, "password");
     if (!email.empty() && credentials_.Contains(email, password)) return true;
-    return CheckPassword(email, password).has_value();
+    return CheckPassword(email, password, peer).has_value();
 }
 
-std::string RequestHandler::CheckLogin(const Params& params) {
-    const auto account = CheckPassword(Param(params, "email"), Param(params, "password"));
+std::string RequestHandler::CheckLogin(const Params& params, const std::string& peer) {
+    const auto account = CheckPassword(Param(params, "email"), Param(params, "password"), peer);
     if (!account) return kBadLogin;
     return Utf8ToCp1252(account->word + account->name + "{{}}" + account->keywords);
 }
 
-std::string RequestHandler::Browse(const Params& params) {
-    if (!Authenticated(params)) return kBadLogin;
+std::string RequestHandler::Browse(const Params& params, const std::string& peer) {
+    if (!Authenticated(params, peer)) return kBadLogin;
     const auto page = ParsePositive(Param(params, "page"), 9);
     if (!page) return kBadPage;
     const std::string keyword = Cp1252ToUtf8(Param(params, "keyword"));
@@ -121,8 +129,8 @@ std::string RequestHandler::Browse(const Params& params) {
     return reply;
 }
 
-std::string RequestHandler::ViewTender(const Params& params) {
-    if (!Authenticated(params)) return kBadLogin;
+std::string RequestHandler::ViewTender(const Params& params, const std::string& peer) {
+    if (!Authenticated(params, peer)) return kBadLogin;
     const auto id = ParsePositive(Param(params, "id"), 18);
     if (!id) return kNoSuchTender;
     std::optional<TenderDatabase::StoredTender> tender;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "server/CredentialCache.h"
+#include "server/LoginThrottle.h"
 #include "server/ReplyCache.h"
 #include "server/TenderDatabase.h"
 
@@ -26,19 +27,22 @@ public:
 
     explicit RequestHandler(const std::string& databasePath);
 
-    std::string Handle(const Params& params);
+    // `peer` is the client's address, by which failed logins are throttled; an empty one (a
+    // caller inside the process) is not throttled.
+    std::string Handle(const Params& params, const std::string& peer = std::string());
 
 private:
-    std::optional<TenderDatabase::Account> CheckPassword(const std::string& email,
-                                                         const std::string& password);
-    bool Authenticated(const Params& params);
-    std::string CheckLogin(const Params& params);
-    std::string Browse(const Params& params);
-    std::string ViewTender(const Params& params);
+    std::optional<TenderDatabase::Account>
+    CheckPassword(const std::string& email, const std::string& password, const std::string& peer);
+    bool Authenticated(const Params& params, const std::string& peer);
+    std::string CheckLogin(const Params& params, const std::string& peer);
+    std::string Browse(const Params& params, const std::string& peer);
+    std::string ViewTender(const Params& params, const std::string& peer);
 
     std::mutex databaseMutex_;
     TenderDatabase database_;
     CredentialCache credentials_;
+    LoginThrottle throttle_;
     ReplyCache replies_;
 };
 
