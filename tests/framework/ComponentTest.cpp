@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace qv::framework;
+namespace qv::framework::test {
 
 namespace {
 class Holder : public TComponent {
@@ -38,3 +38,5 @@ TEST(Component, OwnerFreesWhatItOwns) {
     delete owner;
     EXPECT_EQ(watcher.ref, nullptr);
 }
+
+} // namespace qv::framework::test

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace qv::framework;
+namespace qv::framework::test {
 
 TEST(StrToInt, ReadsSignsBlanksAndHexPrefixes) {
     EXPECT_EQ(StrToInt("42"), 42);
@@ -39,3 +39,5 @@ TEST(TextHelpers, TrimAndCase) {
     EXPECT_FALSE(TryHexToInt("1g").has_value());
     EXPECT_FALSE(TryHexToInt("123456789").has_value());
 }
+
+} // namespace qv::framework::test

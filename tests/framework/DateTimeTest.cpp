@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace qv::framework;
+namespace qv::framework::test {
 
 TEST(DateTime, EpochAndKnownDays) {
     EXPECT_EQ(EncodeDate(1899, 12, 30), 0.0);
@@ -37,3 +37,5 @@ TEST(DateTime, RejectsImpossibleParts) {
     EXPECT_FALSE(TryEncodeTime(0, 60, 0, 0));
     EXPECT_THROW(EncodeDate(2023, 2, 30), EConvertError);
 }
+
+} // namespace qv::framework::test

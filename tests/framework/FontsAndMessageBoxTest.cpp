@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace qv::framework;
+namespace qv::framework::test {
 
 namespace {
 
@@ -69,3 +69,5 @@ TEST(MessageBoxTest, ShowsTheTextWithOneOkButtonAndTheApplicationTitle) {
     EXPECT_EQ(text, "Sorry, you can't select the Form assign to FormPanel property");
     EXPECT_EQ(buttons, 1);
 }
+
+} // namespace qv::framework::test

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-using namespace qv::framework;
+namespace qv::framework::test {
 
 TEST(MemoryStream, WritesGrowAndReadsStopAtTheEnd) {
     TMemoryStream stream;
@@ -36,3 +36,5 @@ TEST(FileStream, ReadsBackWhatWasWrittenAndFailsOnMissingFiles) {
     std::filesystem::remove(path);
     EXPECT_THROW(TFileStream("/nonexistent/qv", TFileStream::Mode::OpenRead), EFOpenError);
 }
+
+} // namespace qv::framework::test

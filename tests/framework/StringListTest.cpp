@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace qv::framework;
+namespace qv::framework::test {
 
 namespace {
 std::vector<std::string> Split(const std::string& text) {
@@ -39,3 +39,5 @@ TEST(StringList, TextEndsEveryLineWithCrLf) {
     EXPECT_THROW(list.Delete(5), EListError);
     EXPECT_THROW(list[-1], EListError);
 }
+
+} // namespace qv::framework::test

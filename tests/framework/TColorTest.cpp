@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace qv::framework;
+namespace qv::framework::test {
 
 TEST(TColor, PlainColoursAreBlueGreenRed) {
     EXPECT_EQ(ColorToQColor(0xA06B4F), QColor(0x4F, 0x6B, 0xA0));
@@ -20,3 +20,5 @@ TEST(TColor, SystemColoursTakeTheClassicScheme) {
     EXPECT_EQ(ColorToQColor(0xFFFFFFFF), QColor(Qt::black));
     EXPECT_EQ(ColorToRGB(clSystemColor | 31), clBlack);
 }
+
+} // namespace qv::framework::test

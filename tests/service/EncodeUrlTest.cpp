@@ -5,7 +5,7 @@
 
 #include <random>
 
-using namespace qv::service;
+namespace qv::service::test {
 
 TEST(EncodeUrl, EscapesExactlyTheSixCharactersAndHighBytes) {
     for (int byte = 0; byte < 256; ++byte) {
@@ -79,3 +79,5 @@ TEST(RequestUrls, RandomValuesWithoutSplittersMatchTheWholeUrlEncoding) {
                             "&id=" + id));
     }
 }
+
+} // namespace qv::service::test

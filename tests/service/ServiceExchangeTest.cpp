@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <set>
 
-using namespace qv::service;
+namespace qv::service::test {
 
 namespace {
 
@@ -125,3 +125,5 @@ TEST_F(ServiceExchangeTest, ThroughTheSystemProxy) {
                                     "&password=demo&page=2&keyword=&filterby1='EU' HTTP/1.1";
     EXPECT_NE(proxy->Log().find(requestLine), std::string::npos) << proxy->Log();
 }
+
+} // namespace qv::service::test

@@ -5,8 +5,9 @@
 
 #include <random>
 
-using namespace qv::service;
 using namespace std::string_literals;
+
+namespace qv::service::test {
 
 TEST(LoginReply, AccountWordDecides) {
     EXPECT_TRUE(LoginSucceeded("userAnna{{}}energy,water"));
@@ -86,3 +87,5 @@ TEST(ServiceReplies, RandomRepliesNeverCrash) {
         EXPECT_LE(ViewReplyText(reply).size(), reply.size() * 2);
     }
 }
+
+} // namespace qv::service::test
