@@ -6,6 +6,7 @@
 #include "bench/CurlClient.h"
 #include "bench/LoopbackServer.h"
 #include "http/IdHTTP.h"
+#include "service/ServiceExchange.h"
 
 #include <algorithm>
 #include <chrono>
@@ -87,7 +88,9 @@ int main(int argc, char** argv) {
         CurlClient curl;
         const Contender peer{"libcurl", [&curl](const std::string& url) { return curl.Get(url); }};
         qv::http::TIdHTTP http;
-        // As the application does: one exchange, then the connection is closed.
+        // As the application does: the service's time-outs, one exchange, then the connection
+        // is closed.
+        qv::service::ApplyServiceTimeouts(http);
         const Contender ours{"TIdHTTP", [&http](const std::string& url) {
                                  std::string body = http.Get(url);
                                  http.Disconnect();
