@@ -185,6 +185,18 @@ TEST(HTTPRequestTest, DisconnectWithoutConnectionDoesNothing) {
     EXPECT_EQ(http.Port, 80);
 }
 
+// A client that has the proxy at proxyPort open a tunnel, for a TLS intercept without engine.
+struct TunnelClient {
+    explicit TunnelClient(uint16_t proxyPort) {
+        http.SetIntercept(&tls);
+        http.SetInterceptEnabled(true);
+        http.Request().ProxyServer = "127.0.0.1";
+        http.Request().ProxyPort = proxyPort;
+    }
+    TIdSSLConnectionIntercept tls;
+    TIdHTTP http;
+};
+
 TEST(HTTPRequestTest, TunnelThroughProxyAsksForConnectBeforeTheIntercept) {
     std::promise<std::string> connectRequest;
     ScriptedServer proxy([&](ScriptedPeer& peer, int) {
@@ -192,12 +204,8 @@ TEST(HTTPRequestTest, TunnelThroughProxyAsksForConnectBeforeTheIntercept) {
         peer.Send("HTTP/1.0 200 Connection established\r\nProxy-agent: scripted\r\nVia: 1.0 p\r\n\r\n");
         peer.ReadUntilClose();
     });
-    TIdHTTP http;
-    TIdSSLConnectionIntercept tls;
-    http.SetIntercept(&tls);
-    http.SetInterceptEnabled(true);
-    http.Request().ProxyServer = "127.0.0.1";
-    http.Request().ProxyPort = proxy.Port();
+    TunnelClient tunnel(proxy.Port());
+    TIdHTTP& http = tunnel.http;
     // Without a TLS engine the tunnel carries nothing, so the exchange ends once it is open.
     EXPECT_THROW(http.Get("https://secure.invalid/path"), EIdConnClosedGracefully);
     EXPECT_EQ(connectRequest.get_future().get(), "CONNECT secure.invalid:443 HTTP/1.1\r\n\r\n");
@@ -213,12 +221,8 @@ TEST(HTTPRequestTest, TunnelRefusedByTheProxyIsAnError) {
                   "Content-Length: 0\r\n\r\n");
         peer.ReadUntilClose();
     });
-    TIdHTTP http;
-    TIdSSLConnectionIntercept tls;
-    http.SetIntercept(&tls);
-    http.SetInterceptEnabled(true);
-    http.Request().ProxyServer = "127.0.0.1";
-    http.Request().ProxyPort = proxy.Port();
+    TunnelClient tunnel(proxy.Port());
+    TIdHTTP& http = tunnel.http;
     try {
         http.Get("https://secure.invalid/path");
         FAIL();
