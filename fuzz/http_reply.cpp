@@ -41,6 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                       "only a 2xx reply without Location is an answer");
         if (head || !readBody)
             fuzz::Require(body.Size() == 0, "a HEAD request or a call without stream reads no body");
+        else if (client.StatusCode() == 204)
+            fuzz::Require(body.Size() == 0, "a 204 reply has no body");
         else if (client.Response().ExtraHeaders.IndexOfHeader("Transfer-Encoding") < 0 &&
                  client.Response().ContentLength > 0)
             fuzz::Require(body.Size() == client.Response().ContentLength,
