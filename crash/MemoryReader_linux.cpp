@@ -1,6 +1,6 @@
 #include "crash/MemoryReader.h"
 
-#include "crash/TracerLock.h"
+#include "crash/symbols/CacheLock.h"
 
 #include <algorithm>
 #include <atomic>
@@ -24,7 +24,7 @@ public:
     }
 
     bool Read(uintptr_t address, void* buffer, size_t size) {
-        const std::lock_guard lock(TracerLock());
+        const std::lock_guard lock(CacheLock());
         if (fds_[0] < 0) return false;
         auto* out = static_cast<char*>(buffer);
         while (size > 0) {

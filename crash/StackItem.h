@@ -1,7 +1,7 @@
 #pragma once
 
-#include "crash/ModuleCache.h"
 #include "crash/StackLines.h"
+#include "crash/symbols/ModuleCache.h"
 
 #include <cstdint>
 

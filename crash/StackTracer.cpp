@@ -5,10 +5,10 @@
 #include "crash/FrameChain.h"
 #include "crash/FunctionCache.h"
 #include "crash/LinkChains.h"
-#include "crash/MapFileCache.h"
 #include "crash/MemoryReader.h"
 #include "crash/StackRepetitions.h"
-#include "crash/SymbolLookup.h"
+#include "crash/symbols/MapFileCache.h"
+#include "crash/symbols/SymbolLookup.h"
 
 #include <algorithm>
 #include <array>

@@ -2,10 +2,10 @@
 
 #include "crash/CallFrameChain.h"
 #include "crash/MemoryReader.h"
-#include "crash/ModuleCache.h"
 #include "crash/ThreadHold.h"
 #include "crash/ThreadState.h"
-#include "crash/TracerLock.h"
+#include "crash/symbols/CacheLock.h"
+#include "crash/symbols/ModuleCache.h"
 
 #include <link.h>
 
@@ -90,7 +90,7 @@ __attribute__((noinline)) std::string TThreadTracer::TraceCurrentThread(const TS
 std::optional<std::string> TThreadTracer::TraceThread(pid_t thread, const TStackOptions& options,
                                                       const TTraceProgress& progress,
                                                       uintptr_t creatorAddress) {
-    const std::lock_guard lock(TracerLock());
+    const std::lock_guard lock(CacheLock());
     THeldTrace job{thread, options, progress, creatorAddress, std::nullopt};
     dl_iterate_phdr(&TraceUnderLoaderLock, &job);
     return job.result;

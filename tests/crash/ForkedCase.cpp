@@ -7,7 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace qv_trace_test {
+namespace qv::crash::test {
 
 void WriteAll(int fd, const std::string& text) {
     size_t done = 0;
@@ -53,4 +53,4 @@ ForkedResult RunForked(const std::function<void(int out)>& body, int limitSecond
     return result;
 }
 
-} // namespace qv_trace_test
+} // namespace qv::crash::test

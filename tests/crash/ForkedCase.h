@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-namespace qv_trace_test {
+namespace qv::crash::test {
 
 // What a case run in a child process wrote and how the child ended.
 struct ForkedResult {
@@ -19,4 +19,4 @@ ForkedResult RunForked(const std::function<void(int out)>& body, int limitSecond
 // Writes all of the text to the descriptor; usable in a signal handler.
 void WriteAll(int fd, const std::string& text);
 
-} // namespace qv_trace_test
+} // namespace qv::crash::test

@@ -1,5 +1,5 @@
-#include "crash/ModuleCache.h"
-#include "crash/SymbolLoader.h"
+#include "crash/symbols/ModuleCache.h"
+#include "crash/symbols/SymbolLoader.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,9 @@
 #include <filesystem>
 #include <sys/wait.h>
 
-using namespace qv::crash;
 namespace fs = std::filesystem;
+
+namespace qv::crash::test {
 
 namespace {
 
@@ -100,3 +101,5 @@ TEST_F(SymbolsTool, RefusesBadArgumentsAndFilesWithoutSymbols) {
     ASSERT_EQ(std::system(("objcopy --strip-debug " + copy_).c_str()), 0);
     EXPECT_EQ(RunTool(copy_).status, 1);
 }
+
+} // namespace qv::crash::test

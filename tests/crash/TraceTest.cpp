@@ -3,11 +3,11 @@
 #include "TraceChains.h"
 
 #include "crash/FunctionCache.h"
-#include "crash/MapFileCache.h"
 #include "crash/StackTracer.h"
 #include "crash/ThreadHold.h"
 #include "crash/ThreadState.h"
 #include "crash/ThreadTracer.h"
+#include "crash/symbols/MapFileCache.h"
 
 #include <gtest/gtest.h>
 
@@ -23,8 +23,7 @@
 #include <unistd.h>
 #include <vector>
 
-using namespace qv::crash;
-using namespace qv_trace_test;
+namespace qv::crash::test {
 
 namespace {
 
@@ -50,9 +49,9 @@ size_t FindLine(const std::vector<std::string>& lines, const std::string& functi
 // The chain functions appear innermost first, each with its unit and the line of its call.
 void ExpectChain(const std::string& trace) {
     const std::vector<std::string> lines = Lines(trace);
-    const size_t inner = FindLine(lines, "qv_trace_test::ChainInner");
-    const size_t middle = FindLine(lines, "qv_trace_test::ChainMiddle");
-    const size_t outer = FindLine(lines, "qv_trace_test::ChainOuter");
+    const size_t inner = FindLine(lines, "qv::crash::test::ChainInner");
+    const size_t middle = FindLine(lines, "qv::crash::test::ChainMiddle");
+    const size_t outer = FindLine(lines, "qv::crash::test::ChainOuter");
     ASSERT_NE(inner, std::string::npos) << trace;
     ASSERT_NE(middle, std::string::npos) << trace;
     ASSERT_NE(outer, std::string::npos) << trace;
@@ -157,7 +156,7 @@ TEST(Trace, RecursionShowsOnce) {
     size_t recursiveCalls = 0;
     size_t recursionLines = 0;
     for (const std::string& line : lines) {
-        if (line.find("qv_trace_test::Recurse") == std::string::npos) continue;
+        if (line.find("qv::crash::test::Recurse") == std::string::npos) continue;
         ++recursionLines;
         if (line.find(" " + std::to_string(kRecurseCLine) + " ") != std::string::npos) ++recursiveCalls;
     }
@@ -263,7 +262,7 @@ TEST(Trace, KeepsAValueBehindARealCallOnly) {
     EXPECT_TRUE(HasItem(tracer, behindCall)) << trace;
     EXPECT_FALSE(HasItem(tracer, lookalike)) << "call bytes, but no function makes that call";
     EXPECT_FALSE(HasItem(tracer, behindCall + 1)) << "no call before it";
-    EXPECT_NE(Lines(trace).at(1).find("qv_trace_test::ChainMiddle"), std::string::npos) << trace;
+    EXPECT_NE(Lines(trace).at(1).find("qv::crash::test::ChainMiddle"), std::string::npos) << trace;
 }
 
 TEST(Trace, GarbledContextsNeitherCrashNorHang) {
@@ -369,3 +368,5 @@ TEST(Trace, ProgressRunsFrom0To1000AndEachStageHasItsGuard) {
         EXPECT_EQ(failed, std::string(">> internal error in ") + stage);
     }
 }
+
+} // namespace qv::crash::test

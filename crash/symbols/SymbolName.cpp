@@ -1,4 +1,4 @@
-#include "crash/SymbolName.h"
+#include "crash/symbols/SymbolName.h"
 
 #include <cstdlib>
 #include <cxxabi.h>

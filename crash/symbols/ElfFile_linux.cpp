@@ -1,6 +1,6 @@
-#include "crash/ElfFile.h"
+#include "crash/symbols/ElfFile.h"
 
-#include "crash/SymbolName.h"
+#include "crash/symbols/SymbolName.h"
 
 #include <algorithm>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
-#include "crash/MiniStream.h"
+#include "crash/symbols/MiniStream.h"
 
-#include "crash/EMiniStreamError.h"
+#include "crash/symbols/EMiniStreamError.h"
 
 namespace qv::crash {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "crash/ModuleCache.h"
+#include "crash/symbols/ModuleCache.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "crash/ModuleCache.h"
+#include "crash/symbols/ModuleCache.h"
 
-#include "crash/TracerLock.h"
+#include "crash/symbols/CacheLock.h"
 
 #include <algorithm>
 #include <climits>
@@ -57,7 +57,7 @@ TModuleCache& TModuleCache::Instance() {
 }
 
 void TModuleCache::Refresh() {
-    const std::lock_guard lock(TracerLock());
+    const std::lock_guard lock(CacheLock());
     RefreshLocked();
 }
 
@@ -77,7 +77,7 @@ void TModuleCache::RefreshLocked() {
 }
 
 const TModuleInfo* TModuleCache::FindModule(uintptr_t address) {
-    const std::lock_guard lock(TracerLock());
+    const std::lock_guard lock(CacheLock());
     if (loaded_.empty()) RefreshLocked();
     const auto it = std::upper_bound(loaded_.begin(), loaded_.end(), address,
                                      [](uintptr_t a, const TModuleInfo* m) { return a < m->imageStart; });
@@ -87,7 +87,7 @@ const TModuleInfo* TModuleCache::FindModule(uintptr_t address) {
 }
 
 std::vector<const TModuleInfo*> TModuleCache::Modules() {
-    const std::lock_guard lock(TracerLock());
+    const std::lock_guard lock(CacheLock());
     if (loaded_.empty()) RefreshLocked();
     return loaded_;
 }

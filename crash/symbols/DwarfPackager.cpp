@@ -1,8 +1,8 @@
-#include "crash/DwarfPackager.h"
+#include "crash/symbols/DwarfPackager.h"
 
-#include "crash/DwarfReader.h"
-#include "crash/ElfFile.h"
-#include "crash/SymbolPackage.h"
+#include "crash/symbols/DwarfReader.h"
+#include "crash/symbols/ElfFile.h"
+#include "crash/symbols/SymbolPackage.h"
 
 namespace qv::crash {
 

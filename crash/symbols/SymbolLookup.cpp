@@ -1,6 +1,6 @@
-#include "crash/SymbolLookup.h"
+#include "crash/symbols/SymbolLookup.h"
 
-#include "crash/MapFileCache.h"
+#include "crash/symbols/MapFileCache.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "crash/SymbolCipher.h"
+#include "crash/symbols/SymbolCipher.h"
 
 namespace qv::crash {
 

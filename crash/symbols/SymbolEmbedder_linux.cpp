@@ -1,6 +1,6 @@
-#include "crash/SymbolEmbedder.h"
+#include "crash/symbols/SymbolEmbedder.h"
 
-#include "crash/SymbolLoader.h"
+#include "crash/symbols/SymbolLoader.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,9 +1,9 @@
-#include "crash/SymbolLoader.h"
+#include "crash/symbols/SymbolLoader.h"
 
-#include "crash/DwarfReader.h"
-#include "crash/ElfFile.h"
-#include "crash/MapFileReader.h"
-#include "crash/SymbolPackage.h"
+#include "crash/symbols/DwarfReader.h"
+#include "crash/symbols/ElfFile.h"
+#include "crash/symbols/MapFileReader.h"
+#include "crash/symbols/SymbolPackage.h"
 
 #include <fstream>
 #include <optional>

@@ -1,7 +1,7 @@
-#include "crash/DwarfReader.h"
+#include "crash/symbols/DwarfReader.h"
 
-#include "crash/ElfFile.h"
-#include "crash/SymbolName.h"
+#include "crash/symbols/ElfFile.h"
+#include "crash/symbols/SymbolName.h"
 
 #include <algorithm>
 #include <dwarf.h>

@@ -1,7 +1,7 @@
-#include "crash/MapFileCache.h"
+#include "crash/symbols/MapFileCache.h"
 
-#include "crash/SymbolLoader.h"
-#include "crash/TracerLock.h"
+#include "crash/symbols/CacheLock.h"
+#include "crash/symbols/SymbolLoader.h"
 
 namespace qv::crash {
 
@@ -20,12 +20,12 @@ TMapFileCache::TEntry& TMapFileCache::EntryLocked(const TModuleInfo& module) {
 }
 
 const TMapFile& TMapFileCache::MapFile(const TModuleInfo& module) {
-    const std::lock_guard lock(TracerLock());
+    const std::lock_guard lock(CacheLock());
     return EntryLocked(module).map;
 }
 
 const TExportTable& TMapFileCache::Exports(const TModuleInfo& module) {
-    const std::lock_guard lock(TracerLock());
+    const std::lock_guard lock(CacheLock());
     TEntry& entry = EntryLocked(module);
     if (!entry.exports) {
         entry.exports = std::make_unique<TExportTable>();

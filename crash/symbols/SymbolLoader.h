@@ -1,7 +1,7 @@
 #pragma once
 
-#include "crash/MapFile.h"
-#include "crash/ModuleCache.h"
+#include "crash/symbols/MapFile.h"
+#include "crash/symbols/ModuleCache.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "crash/MapFile.h"
+#include "crash/symbols/MapFile.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "crash/MapFileReader.h"
+#include "crash/symbols/MapFileReader.h"
 
 #include "framework/Conversions.h"
 

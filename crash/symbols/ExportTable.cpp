@@ -1,6 +1,6 @@
-#include "crash/ExportTable.h"
+#include "crash/symbols/ExportTable.h"
 
-#include "crash/ElfFile.h"
+#include "crash/symbols/ElfFile.h"
 
 #include <algorithm>
 

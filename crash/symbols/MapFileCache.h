@@ -1,8 +1,8 @@
 #pragma once
 
-#include "crash/ExportTable.h"
-#include "crash/MapFile.h"
-#include "crash/ModuleCache.h"
+#include "crash/symbols/ExportTable.h"
+#include "crash/symbols/MapFile.h"
+#include "crash/symbols/ModuleCache.h"
 
 #include <map>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "crash/TracerLock.h"
+#include "crash/symbols/CacheLock.h"
 
 namespace qv::crash {
 
-std::recursive_mutex& TracerLock() {
+std::recursive_mutex& CacheLock() {
     static std::recursive_mutex lock;
     return lock;
 }

@@ -1,8 +1,8 @@
-#include "crash/SymbolPackage.h"
+#include "crash/symbols/SymbolPackage.h"
 
-#include "crash/EMiniStreamError.h"
-#include "crash/MiniStream.h"
-#include "crash/SymbolCipher.h"
+#include "crash/symbols/EMiniStreamError.h"
+#include "crash/symbols/MiniStream.h"
+#include "crash/symbols/SymbolCipher.h"
 
 #include <algorithm>
 #include <cstring>
