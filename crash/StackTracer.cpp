@@ -120,8 +120,7 @@ std::vector<uintptr_t> TStackTracer::ChainSlots() const {
     std::vector<uintptr_t> slots;
     // A frame pointer register that holds something else leads nowhere sensible: the chain counts
     // only as long as its return addresses look like ones.
-    for (const TChainFrame& frame :
-         TFrameChain::Walk(input_.framePointer, input_.stackPointer, input_.stackTop)) {
+    for (const TChainFrame& frame : TFrameChain::Walk(input_.framePointer, stack_)) {
         if (!TCallCandidate::IsReturnAddress(frame.address)) break;
         slots.push_back(frame.slot);
     }
@@ -134,19 +133,19 @@ std::vector<uintptr_t> TStackTracer::ChainSlots() const {
 void TStackTracer::CollectPossibleStackItems() {
     Progress(0);
     if (input_.creatorAddress != 0) AddCertainItem(input_.creatorAddress, true);
-    const uintptr_t low = input_.stackPointer & ~(sizeof(uintptr_t) - 1);
-    const uintptr_t high = std::min(input_.stackTop, low + kMaxStackBytes);
-    if (low == 0 || high <= low) {
+    std::optional<TStackCopy> copy = std::move(input_.stack);
+    if (!copy) copy = TStackCopy::FromMemory(input_.stackPointer, input_.stackTop);
+    if (!copy || copy->Slots().empty()) {
         stackReadable_ = false;
         return;
     }
-    std::vector<uintptr_t> stack((high - low) / sizeof(uintptr_t));
-    if (!TMemoryReader::TryRead(low, stack.data(), stack.size() * sizeof(uintptr_t))) {
-        stackReadable_ = false;
-        return;
-    }
+    stack_ = std::move(*copy);
+    const std::vector<uintptr_t>& stack = stack_.Slots();
+    const uintptr_t low = stack_.Low();
     const std::vector<uintptr_t> anchors = ChainSlots();
-    for (size_t n = stack.size(); n-- > 0;) {
+    // The copy may reach below the stack pointer the trace starts at: frames that are left.
+    const size_t first = input_.stackPointer > low ? (input_.stackPointer - low + 7) / sizeof(uintptr_t) : 0;
+    for (size_t n = stack.size(); n-- > first;) {
         const uintptr_t slot = low + n * sizeof(uintptr_t);
         const bool anchored = std::binary_search(anchors.begin(), anchors.end(), slot);
         if (anchored || TCallCandidate::IsReturnAddress(stack[n])) AddStackValue(stack[n], slot, anchored);

@@ -1,9 +1,10 @@
 #include "crash/ThreadState.h"
 
 #include "crash/CallFrameChain.h"
+#include "crash/StackMaps.h"
+#include "crash/ThreadHold.h"
 
-#include <cinttypes>
-#include <cstdio>
+#include <algorithm>
 
 namespace qv::crash {
 
@@ -13,35 +14,22 @@ uintptr_t TThreadState::CurrentThreadPointer() {
     return pointer;
 }
 
-uintptr_t TThreadState::StackTop(uintptr_t stackPointer, uintptr_t threadPointer) {
-    FILE* maps = std::fopen("/proc/self/maps", "re");
-    if (maps == nullptr) return 0;
-    uintptr_t top = 0;
-    char line[512];
-    while (std::fgets(line, sizeof line, maps) != nullptr) {
-        uintptr_t start = 0;
-        uintptr_t end = 0;
-        if (std::sscanf(line, "%" SCNxPTR "-%" SCNxPTR, &start, &end) != 2) continue;
-        if (stackPointer >= start && stackPointer < end) {
-            top = end;
-            break;
-        }
-    }
-    std::fclose(maps);
-    if (threadPointer > stackPointer && threadPointer < top) top = threadPointer;
-    return top;
-}
-
-TThreadState TThreadState::FromContext(const ucontext_t& context, bool signalFrame, uintptr_t threadPointer) {
+TThreadState TThreadState::FromContext(const ucontext_t& context, TStackCopy stack) {
     TThreadState state;
     const greg_t* registers = context.uc_mcontext.gregs;
     state.instruction = static_cast<uintptr_t>(registers[REG_RIP]);
     state.stackPointer = static_cast<uintptr_t>(registers[REG_RSP]);
     state.framePointer = static_cast<uintptr_t>(registers[REG_RBP]);
-    state.stackTop = StackTop(state.stackPointer, threadPointer);
-    if (state.stackTop != 0)
-        state.callFrames = TCallFrameChain::Walk(context, signalFrame, state.stackPointer, state.stackTop);
+    state.stack = std::move(stack);
+    state.callFrames = TCallFrameChain::Walk(context, state.stack);
     return state;
+}
+
+TThreadState TThreadState::FromLiveContext(const ucontext_t& context, uintptr_t threadPointer) {
+    const auto stackPointer = static_cast<uintptr_t>(context.uc_mcontext.gregs[REG_RSP]);
+    const uintptr_t top = TStackMaps::Read().StackTop(stackPointer, threadPointer);
+    const uintptr_t high = std::min(top, stackPointer + TThreadHold::kMaxStackBytes);
+    return FromContext(context, TStackCopy::FromMemory(stackPointer, high).value_or(TStackCopy()));
 }
 
 } // namespace qv::crash
