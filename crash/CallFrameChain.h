@@ -13,7 +13,7 @@ namespace qv::crash {
 class TCallFrameChain {
 public:
     // Unwinds from the context's registers over the copy of its stack (code and unwind tables are
-    // read from the process) while the frames stay inside the copy and move upwards; innermost
+    // read from the process) while the frames stay below the copy's top and move upwards; innermost
     // caller first. The context's own instruction is not part of the result.
     static std::vector<TChainFrame> Walk(const ucontext_t& context, const TStackCopy& stack);
 };

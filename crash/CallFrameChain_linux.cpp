@@ -75,7 +75,7 @@ std::vector<TChainFrame> TCallFrameChain::Walk(const ucontext_t& context, const 
     unw_get_reg(&cursor, UNW_REG_SP, &lastSp);
     // A bound on the frames: each one takes at least a return address on the stack.
     const uintptr_t maxFrames = stack.Slots().size() + 1;
-    while (chain.size() < maxFrames && stack.Contains(lastSp, 0) && unw_step(&cursor) > 0) {
+    while (chain.size() < maxFrames && lastSp < stack.High() && unw_step(&cursor) > 0) {
         unw_word_t ip = 0;
         unw_word_t sp = 0;
         if (unw_get_reg(&cursor, UNW_REG_IP, &ip) != 0 || unw_get_reg(&cursor, UNW_REG_SP, &sp) != 0) break;

@@ -40,6 +40,11 @@ bool IsSignalTrampoline(uintptr_t address) {
            std::memcmp(code, kSignalReturn, sizeof code) == 0;
 }
 
+void SetCallTarget(TStackItem& item, uintptr_t target) {
+    item.callTarget = TCallDecoder::FinalTarget(target);
+    if (item.callTarget != 0) item.callTargetName = PublicNameAt(item.callTarget);
+}
+
 } // namespace
 
 std::string TStackTracer::InternalErrorNote(const std::string& stage) {
@@ -77,6 +82,7 @@ void TStackTracer::Describe(TStackItem& item) const {
     item.moduleHasSymbols = TMapFileCache::Instance().MapFile(*item.module).valid;
     const TLocation location = LocateInModule(*item.module, item.LookupAddress());
     item.functionStart = location.functionStart;
+    item.functionName = location.functionName;
     item.hasLine = location.line != 0;
 }
 
@@ -85,13 +91,16 @@ void TStackTracer::AddStackValue(uintptr_t value, uintptr_t slot, bool anchored)
     item.address = value;
     item.slot = slot;
     item.anchored = anchored;
+    for (size_t i = 0; i < input_.callFrames.size(); ++i)
+        if (input_.callFrames[i].slot == slot && input_.callFrames[i].address == value)
+            item.unwound = static_cast<int>(i) + 1;
     Describe(item);
     if (item.functionStart != 0) {
         const TFunctionInfo& function = TFunctionCache::Instance().Function(item.functionStart);
         if (!function.invalid) {
             if (const TCallSite* call = function.CallReturningTo(value)) {
                 item.confirmed = true;
-                item.callTarget = TCallDecoder::FinalTarget(call->target);
+                SetCallTarget(item, call->target);
             } else if (item.moduleHasSymbols && !anchored) {
                 // The symbols name the function for sure, and it makes no call returning here.
                 return;
@@ -152,6 +161,8 @@ void TStackTracer::CollectPossibleStackItems() {
         if (n % 1024 == 0) Progress(static_cast<int>(25 * (stack.size() - n) / stack.size()));
     }
     AddCertainItem(input_.exceptionAddress, input_.exceptionAfterCall);
+    // The call-frame chain starts at this very point.
+    if (!input_.callFrames.empty()) items_.back().unwound = 0;
     Progress(25);
 }
 
@@ -165,7 +176,7 @@ void TStackTracer::InDeepChecks() {
         if (!item.invalid && !item.certain && !item.confirmed) {
             // No analysed function vouches for the value: the call before it must at least decode.
             if (const auto call = TCallDecoder::CallBefore(item.address))
-                item.callTarget = TCallDecoder::FinalTarget(call->target);
+                SetCallTarget(item, call->target);
             else if (!item.anchored)
                 item.invalid = true;
         }

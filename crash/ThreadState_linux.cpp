@@ -8,6 +8,14 @@
 
 namespace qv::crash {
 
+namespace {
+
+constexpr uintptr_t kPageSize = 4096;
+// How far above its stack pointer a thread's readable stack may start.
+constexpr uintptr_t kGuardReach = 64 * 1024;
+
+} // namespace
+
 uintptr_t TThreadState::CurrentThreadPointer() {
     uintptr_t pointer = 0;
     __asm__ volatile("mov %%fs:0, %0" : "=r"(pointer));
@@ -27,9 +35,15 @@ TThreadState TThreadState::FromContext(const ucontext_t& context, TStackCopy sta
 
 TThreadState TThreadState::FromLiveContext(const ucontext_t& context, uintptr_t threadPointer) {
     const auto stackPointer = static_cast<uintptr_t>(context.uc_mcontext.gregs[REG_RSP]);
-    const uintptr_t top = TStackMaps::Read().StackTop(stackPointer, threadPointer);
-    const uintptr_t high = std::min(top, stackPointer + TThreadHold::kMaxStackBytes);
-    return FromContext(context, TStackCopy::FromMemory(stackPointer, high).value_or(TStackCopy()));
+    const TStackMaps maps = TStackMaps::Read();
+    // A thread whose stack overflowed stands in its guard page: its stack starts at a page above.
+    for (uintptr_t low = stackPointer; low - stackPointer < kGuardReach; low = (low | (kPageSize - 1)) + 1) {
+        const uintptr_t top = maps.StackTop(low, threadPointer);
+        if (top <= low) continue;
+        if (auto copy = TStackCopy::FromMemory(low, std::min(top, low + TThreadHold::kMaxStackBytes)))
+            return FromContext(context, std::move(*copy));
+    }
+    return FromContext(context, TStackCopy());
 }
 
 } // namespace qv::crash

@@ -42,6 +42,8 @@ public:
     static std::string TraceContext(const ucontext_t& context, uintptr_t threadPointer, TStart start,
                                     const TStackOptions& options, const TTraceProgress& progress = {},
                                     uintptr_t creatorAddress = 0);
+    // The code address at which TraceContext's trace of the context starts; 0 when unknown.
+    static uintptr_t StartAddress(const ucontext_t& context, uintptr_t threadPointer, TStart start);
 };
 
 } // namespace qv::crash

@@ -4,7 +4,6 @@
 #include "crash/ThreadHold.h"
 #include "crash/ThreadState.h"
 #include "crash/symbols/ModuleCache.h"
-#include "crash/symbols/SymbolLookup.h"
 
 #include <algorithm>
 #include <array>
@@ -14,9 +13,8 @@ namespace qv::crash {
 
 namespace {
 
-// The runtime's routines that throw: the code that called one of them raised the exception.
-constexpr std::array<std::string_view, 3> kThrowRoutines = {"__cxa_throw", "__cxa_rethrow",
-                                                            "std::rethrow_exception"};
+// The C++ runtime's modules, whose frames stand between a throw and the terminate handler.
+constexpr std::array<std::string_view, 2> kRuntimeModules = {"libstdc++.so", "libgcc_s.so"};
 
 std::string TraceState(TThreadState state, const TStackOptions& options, const TTraceProgress& progress,
                        uintptr_t creatorAddress, bool afterCall) {
@@ -51,16 +49,35 @@ bool StartAtCallerOf(TThreadState& state, size_t index) {
     return true;
 }
 
+bool InRuntime(uintptr_t address) {
+    const TModuleInfo* module = TModuleCache::Instance().FindModule(address);
+    return module != nullptr &&
+           std::any_of(kRuntimeModules.begin(), kRuntimeModules.end(), [&](std::string_view name) {
+               return module->fileName.compare(0, name.size(), name) == 0;
+           });
+}
+
+// The last frame of the first run of the runtime's frames (throw, terminate): its caller threw.
+// npos when there is none.
 size_t ThrowFrameIndex(const TThreadState& state) {
-    for (size_t i = 0; i < state.callFrames.size(); ++i) {
-        // The frame's caller is callFrames[i]; the function it returns from is the one before it.
-        const uintptr_t inside = i == 0 ? state.instruction : state.callFrames[i - 1].address - 1;
-        const auto location = Locate(inside);
-        if (location && std::find(kThrowRoutines.begin(), kThrowRoutines.end(), location->functionName) !=
-                            kThrowRoutines.end())
-            return i;
-    }
-    return std::string::npos;
+    // The function of frame i returns to callFrames[i]; frame 0's is the context's own.
+    auto inRuntime = [&](size_t frame) {
+        return InRuntime(frame == 0 ? state.instruction : state.callFrames[frame - 1].address - 1);
+    };
+    size_t frame = 0;
+    while (frame < state.callFrames.size() && !inRuntime(frame))
+        ++frame;
+    if (frame == state.callFrames.size()) return std::string::npos;
+    while (frame + 1 < state.callFrames.size() && inRuntime(frame + 1))
+        ++frame;
+    return frame;
+}
+
+bool MoveToStart(TThreadState& state, TThreadTracer::TStart start) {
+    if (start == TThreadTracer::TStart::Instruction) return true;
+    const size_t thrower =
+        start == TThreadTracer::TStart::Thrower ? ThrowFrameIndex(state) : std::string::npos;
+    return StartAtCallerOf(state, thrower != std::string::npos ? thrower : 0);
 }
 
 } // namespace
@@ -98,12 +115,13 @@ std::string TThreadTracer::TraceContext(const ucontext_t& context, uintptr_t thr
                                         const TStackOptions& options, const TTraceProgress& progress,
                                         uintptr_t creatorAddress) {
     TThreadState state = TThreadState::FromLiveContext(context, threadPointer);
-    if (start == TStart::Instruction)
-        return TraceState(std::move(state), options, progress, creatorAddress, false);
-    const size_t thrower = start == TStart::Thrower ? ThrowFrameIndex(state) : std::string::npos;
-    if (!StartAtCallerOf(state, thrower != std::string::npos ? thrower : 0))
-        return TStackTracer::kNotAccessible;
-    return TraceState(std::move(state), options, progress, creatorAddress, true);
+    if (!MoveToStart(state, start)) return TStackTracer::kNotAccessible;
+    return TraceState(std::move(state), options, progress, creatorAddress, start != TStart::Instruction);
+}
+
+uintptr_t TThreadTracer::StartAddress(const ucontext_t& context, uintptr_t threadPointer, TStart start) {
+    TThreadState state = TThreadState::FromLiveContext(context, threadPointer);
+    return MoveToStart(state, start) ? state.instruction : 0;
 }
 
 } // namespace qv::crash

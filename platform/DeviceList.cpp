@@ -129,8 +129,10 @@ void AddDiskDrives(std::vector<TDeviceList::TDevice>& devices) {
         // Loop, RAM and compressed-memory disks have no device behind them.
         if (!fs::exists(disk / "device")) continue;
         std::string name = FirstLine(disk / "device" / "model");
+        // Some buses give the vendor as a number only, which names nothing.
         const std::string vendor = FirstLine(disk / "device" / "vendor");
-        if (!vendor.empty()) name = name.empty() ? vendor : vendor + " " + name;
+        if (!vendor.empty() && vendor.compare(0, 2, "0x") != 0)
+            name = name.empty() ? vendor : vendor + " " + name;
         if (name.empty()) name = disk.filename().string();
         devices.push_back({"Disk drives", name, DriverOf(disk / "device")});
     }
