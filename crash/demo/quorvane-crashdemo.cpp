@@ -14,7 +14,8 @@
 
 namespace {
 
-constexpr const char* kKinds[] = {"segv", "abort", "trap", "stack-overflow", "divide", "throw", "abort-exception"};
+constexpr const char* kKinds[] = {"segv",   "abort", "trap",           "stack-overflow",
+                                  "divide", "throw", "abort-exception"};
 
 volatile int gZero = 0;
 volatile int gDividend = 7;
@@ -63,9 +64,8 @@ int main(int argc, char** argv) {
     const std::string kind = argc > 1 ? argv[1] : "";
     const bool worker = argc == 3 && std::strcmp(argv[2], "--worker") == 0;
     if (!KnownKind(kind) || argc > 3 || (argc == 3 && !worker)) {
-        std::fprintf(stderr,
-                     "usage: quorvane-crashdemo KIND [--worker]\n"
-                     "KIND: segv, abort, trap, stack-overflow, divide, throw, abort-exception\n");
+        std::fprintf(stderr, "usage: quorvane-crashdemo KIND [--worker]\n"
+                             "KIND: segv, abort, trap, stack-overflow, divide, throw, abort-exception\n");
         return 2;
     }
     if (worker) {

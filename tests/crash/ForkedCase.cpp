@@ -49,7 +49,8 @@ ForkedResult RunForked(const std::function<void(int out)>& body, int limitSecond
     ::close(fds[0]);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {}
-    result.exitedCleanly = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.exitedCleanly = result.exitCode == 0;
     return result;
 }
 

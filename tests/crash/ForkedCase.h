@@ -9,6 +9,8 @@ namespace qv::crash::test {
 struct ForkedResult {
     std::string output;
     bool exitedCleanly = false;
+    // -1 when a signal or the time limit ended the child.
+    int exitCode = -1;
 };
 
 // Runs the body in a forked child, so that a crash or a stray signal cannot take the test runner
