@@ -6,6 +6,8 @@
 #include "platform/Thread.h"
 #include "tests/support/ChildProcess.h"
 
+#include <QCoreApplication>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -151,6 +153,40 @@ TEST(Reporter, TheApplicationsThreadsAreHeldWhileAnEventIsHandled) {
     ASSERT_TRUE(result.exitedCleanly) << result.output;
     // At most the step the thread was in when the hold began; then it runs again.
     EXPECT_TRUE(result.output == "0 1\n" || result.output == "1 1\n") << result.output;
+}
+
+TEST(Reporter, TheMainThreadHandlesItsEventsWhileItsEventIsReportedUnlessHeld) {
+    for (const bool hold : {false, true}) {
+        const ForkedResult result = RunReporter(
+            [hold](CrashSettings& settings) { settings.pauseOtherThreads = hold; },
+            [] {
+                int argc = 1;
+                char name[] = "reporter";
+                char* argv[] = {name, nullptr};
+                QCoreApplication application(argc, argv);
+                std::atomic<long> ticks{0};
+                QTimer timer;
+                QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+                timer.start(5);
+                long during = 0;
+                TReportListeners::Instance().AddExceptionListener(
+                    [&](TListenerEvent& event) {
+                        const long before = ticks.load();
+                        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                        during = ticks.load() - before;
+                        event.handled = true;
+                    },
+                    false);
+                QTimer::singleShot(20, [&] {
+                    HandleException(std::make_exception_ptr(std::runtime_error("in an event handler")));
+                    Say(std::to_string(during > 10) + " " + std::to_string(ticks > 0));
+                    application.quit();
+                });
+                application.exec();
+            });
+        ASSERT_TRUE(result.exitedCleanly) << result.output;
+        EXPECT_EQ(result.output, hold ? "0 1\n" : "1 1\n") << (hold ? "held" : "not held");
+    }
 }
 
 TEST(Reporter, ZorTraceProcessFillsTheSharedMemory) {
