@@ -73,7 +73,7 @@ TEST_F(SymbolsTool, WritesAPackageThatNamesTheRunningProgram) {
     EXPECT_EQ(map.sourceFile, copy_ + ".zor");
     const TMfPublic* found = map.PublicAt(reinterpret_cast<uintptr_t>(&Marker) + 1);
     ASSERT_NE(found, nullptr);
-    EXPECT_EQ(found->name, "(anonymous namespace)::Marker");
+    EXPECT_EQ(found->name, "qv::crash::test::(anonymous namespace)::Marker");
     EXPECT_EQ(found->address, reinterpret_cast<uintptr_t>(&Marker));
 }
 
@@ -88,7 +88,7 @@ TEST_F(SymbolsTool, EmbedsThePackageAndWritesTheNamedFile) {
     ASSERT_TRUE(TSymbolLoader::Load(CopiedModule(), map));
     EXPECT_EQ(map.sourceFile, copy_);
     EXPECT_EQ(map.PublicExactlyAt(reinterpret_cast<uintptr_t>(&Marker))->name,
-              "(anonymous namespace)::Marker");
+              "qv::crash::test::(anonymous namespace)::Marker");
 }
 
 TEST_F(SymbolsTool, RefusesBadArgumentsAndFilesWithoutSymbols) {
