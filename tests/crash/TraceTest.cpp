@@ -145,7 +145,10 @@ void BusyWithSymbols() {
 
 } // namespace
 
+// Thousands of holds per kind of lock, which takes a few seconds (a minute under the sanitizers):
+// a deadlock needs the hold to land inside the lock, which few rounds would rarely meet.
 TEST(Trace, AThreadHoldingAnyLockIsTracedWithoutHanging) {
+    constexpr int kRounds = 1000;
     const std::pair<const char*, void (*)()> activities[] = {{"stdio", &BusyWithStdio},
                                                              {"allocator", &BusyWithTheAllocator},
                                                              {"loader", &BusyWithTheLoader},
@@ -166,7 +169,7 @@ TEST(Trace, AThreadHoldingAnyLockIsTracedWithoutHanging) {
                 int traced = 0;
                 // Snapshots and unwinding are where a held lock would bite; every 50th round also
                 // runs the whole trace.
-                for (int round = 0; round < 2000; ++round) {
+                for (int round = 0; round < kRounds; ++round) {
                     if (round % 50 == 0) {
                         traced += TThreadTracer::TraceThread(busy.load(), {}).has_value() ? 1 : 0;
                     } else if (auto snapshot = TThreadHold::Snapshot(busy.load())) {
@@ -180,7 +183,7 @@ TEST(Trace, AThreadHoldingAnyLockIsTracedWithoutHanging) {
             },
             60);
         ASSERT_TRUE(result.exitedCleanly) << name << ": the trace waited for a lock the held thread owned";
-        EXPECT_EQ(result.output, "2000") << name;
+        EXPECT_EQ(result.output, std::to_string(kRounds)) << name;
     }
 }
 
