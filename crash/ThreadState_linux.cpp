@@ -36,11 +36,13 @@ TThreadState TThreadState::FromContext(const ucontext_t& context, TStackCopy sta
 TThreadState TThreadState::FromLiveContext(const ucontext_t& context, uintptr_t threadPointer) {
     const auto stackPointer = static_cast<uintptr_t>(context.uc_mcontext.gregs[REG_RSP]);
     const TStackMaps maps = TStackMaps::Read();
-    // A thread whose stack overflowed stands in its guard page: its stack starts at a page above,
-    // in the mapping that its control block tops.
+    // A thread whose stack overflowed stands in its guard page, or for the main thread below its
+    // stack's mapping: its stack starts at a page above, in the mapping that its control block tops
+    // or the first one above an unmapped stack pointer.
+    const bool unmapped = maps.StackTop(stackPointer, threadPointer) == 0;
     for (uintptr_t low = stackPointer; low - stackPointer < kGuardReach; low = (low | (kPageSize - 1)) + 1) {
         const uintptr_t top = maps.StackTop(low, threadPointer);
-        if (top <= low || (low != stackPointer && top != threadPointer)) continue;
+        if (top <= low || (low != stackPointer && top != threadPointer && !unmapped)) continue;
         if (auto copy = TStackCopy::FromMemory(low, std::min(top, low + TThreadHold::kMaxStackBytes)))
             return FromContext(context, std::move(*copy));
     }
