@@ -1,7 +1,7 @@
 #include "crash/CallCandidate.h"
 
 #include "crash/MemoryReader.h"
-#include "crash/ModuleCache.h"
+#include "crash/symbols/ModuleCache.h"
 
 namespace qv::crash {
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "crash/ChainFrame.h"
+#include "crash/StackCopy.h"
 
 #include <ucontext.h>
 #include <vector>
@@ -11,11 +12,10 @@ namespace qv::crash {
 // the system's libraries.
 class TCallFrameChain {
 public:
-    // Unwinds from the context (a signal's or one taken by the caller) while the frames stay
-    // inside [stackLow, stackHigh) and move upwards; innermost caller first. The context's own
-    // instruction is not part of the result.
-    static std::vector<TChainFrame> Walk(const ucontext_t& context, bool signalFrame, uintptr_t stackLow,
-                                         uintptr_t stackHigh);
+    // Unwinds from the context's registers over the copy of its stack (code and unwind tables are
+    // read from the process) while the frames stay below the copy's top and move upwards; innermost
+    // caller first. The context's own instruction is not part of the result.
+    static std::vector<TChainFrame> Walk(const ucontext_t& context, const TStackCopy& stack);
 };
 
 } // namespace qv::crash

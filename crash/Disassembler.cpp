@@ -3,7 +3,7 @@
 #include "crash/CallDecoder.h"
 #include "crash/FunctionCache.h"
 #include "crash/MemoryReader.h"
-#include "crash/SymbolLookup.h"
+#include "crash/symbols/SymbolLookup.h"
 #include "framework/Format.h"
 
 #include <Zydis/Zydis.h>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "crash/ChainFrame.h"
+#include "crash/StackCopy.h"
 
 #include <vector>
 
@@ -10,8 +11,8 @@ namespace qv::crash {
 class TFrameChain {
 public:
     // Follows the chain from the frame pointer while each saved frame pointer is higher than the
-    // last and the frame lies inside [stackLow, stackHigh); innermost frame first.
-    static std::vector<TChainFrame> Walk(uintptr_t framePointer, uintptr_t stackLow, uintptr_t stackHigh);
+    // last and the frame lies inside the copied stack; innermost frame first.
+    static std::vector<TChainFrame> Walk(uintptr_t framePointer, const TStackCopy& stack);
 };
 
 } // namespace qv::crash

@@ -1,10 +1,10 @@
 #include "crash/FunctionCache.h"
 
 #include "crash/FunctionAnalyzer.h"
-#include "crash/MapFileCache.h"
-#include "crash/ModuleCache.h"
-#include "crash/SymbolLookup.h"
-#include "crash/TracerLock.h"
+#include "crash/symbols/CacheLock.h"
+#include "crash/symbols/MapFileCache.h"
+#include "crash/symbols/ModuleCache.h"
+#include "crash/symbols/SymbolLookup.h"
 
 namespace qv::crash {
 
@@ -35,7 +35,7 @@ TFunctionCache& TFunctionCache::Instance() {
 }
 
 const TFunctionInfo& TFunctionCache::Function(uintptr_t start) {
-    const std::lock_guard lock(TracerLock());
+    const std::lock_guard lock(CacheLock());
     auto& entry = functions_[start];
     if (!entry) entry = std::make_unique<TFunctionInfo>(AnalyzeInModule(start));
     return *entry;

@@ -5,7 +5,9 @@ namespace qv::crash {
 namespace {
 
 bool Links(const TStackItem& outer, const TStackItem& inner) {
-    return outer.callTarget != 0 && outer.callTarget == inner.functionStart;
+    if (outer.callTarget == 0) return false;
+    return outer.callTarget == inner.functionStart ||
+           (!outer.callTargetName.empty() && outer.callTargetName == inner.functionName);
 }
 
 constexpr size_t kOuterEnd = SIZE_MAX;
@@ -61,7 +63,15 @@ void TLinkChains::Realize(std::vector<TStackItem>& items, const std::function<vo
         if (!items[i].invalid && (items[i].anchored || items[i].certain)) anchors.push_back(i);
     size_t from = kOuterEnd;
     for (size_t n = 0; n < anchors.size(); ++n) {
-        RestoreBestChain(items, from, anchors[n]);
+        if (from != kOuterEnd && items[anchors[n]].unwound >= 0 &&
+            items[from].unwound > items[anchors[n]].unwound) {
+            // The unwinder went from one to the other, and every frame it found between them (if
+            // any) was a repetition: whatever else lies between is stale.
+            for (size_t i = from + 1; i < anchors[n]; ++i)
+                items[i].invalid = true;
+        } else {
+            RestoreBestChain(items, from, anchors[n]);
+        }
         from = anchors[n];
         if (progress) progress(static_cast<int>((n + 1) * 1000 / anchors.size()));
     }

@@ -1,11 +1,10 @@
 #include "crash/MemoryReader.h"
 
-#include "crash/TracerLock.h"
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -24,7 +23,7 @@ public:
     }
 
     bool Read(uintptr_t address, void* buffer, size_t size) {
-        const std::lock_guard lock(TracerLock());
+        const std::lock_guard lock(mutex_);
         if (fds_[0] < 0) return false;
         auto* out = static_cast<char*>(buffer);
         while (size > 0) {
@@ -42,6 +41,7 @@ public:
 private:
     // Below the pipe's capacity, so a write never blocks and is read back at once.
     static constexpr size_t kChunk = 4096;
+    std::mutex mutex_;
     int fds_[2];
 };
 

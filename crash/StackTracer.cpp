@@ -5,10 +5,10 @@
 #include "crash/FrameChain.h"
 #include "crash/FunctionCache.h"
 #include "crash/LinkChains.h"
-#include "crash/MapFileCache.h"
 #include "crash/MemoryReader.h"
 #include "crash/StackRepetitions.h"
-#include "crash/SymbolLookup.h"
+#include "crash/symbols/MapFileCache.h"
+#include "crash/symbols/SymbolLookup.h"
 
 #include <algorithm>
 #include <array>
@@ -38,6 +38,11 @@ bool IsSignalTrampoline(uintptr_t address) {
     uint8_t code[sizeof kSignalReturn];
     return TMemoryReader::TryRead(address, code, sizeof code) &&
            std::memcmp(code, kSignalReturn, sizeof code) == 0;
+}
+
+void SetCallTarget(TStackItem& item, uintptr_t target) {
+    item.callTarget = TCallDecoder::FinalTarget(target);
+    if (item.callTarget != 0) item.callTargetName = PublicNameAt(item.callTarget);
 }
 
 } // namespace
@@ -77,6 +82,7 @@ void TStackTracer::Describe(TStackItem& item) const {
     item.moduleHasSymbols = TMapFileCache::Instance().MapFile(*item.module).valid;
     const TLocation location = LocateInModule(*item.module, item.LookupAddress());
     item.functionStart = location.functionStart;
+    item.functionName = location.functionName;
     item.hasLine = location.line != 0;
 }
 
@@ -85,13 +91,16 @@ void TStackTracer::AddStackValue(uintptr_t value, uintptr_t slot, bool anchored)
     item.address = value;
     item.slot = slot;
     item.anchored = anchored;
+    for (size_t i = 0; i < input_.callFrames.size(); ++i)
+        if (input_.callFrames[i].slot == slot && input_.callFrames[i].address == value)
+            item.unwound = static_cast<int>(i) + 1;
     Describe(item);
     if (item.functionStart != 0) {
         const TFunctionInfo& function = TFunctionCache::Instance().Function(item.functionStart);
         if (!function.invalid) {
             if (const TCallSite* call = function.CallReturningTo(value)) {
                 item.confirmed = true;
-                item.callTarget = TCallDecoder::FinalTarget(call->target);
+                SetCallTarget(item, call->target);
             } else if (item.moduleHasSymbols && !anchored) {
                 // The symbols name the function for sure, and it makes no call returning here.
                 return;
@@ -120,8 +129,7 @@ std::vector<uintptr_t> TStackTracer::ChainSlots() const {
     std::vector<uintptr_t> slots;
     // A frame pointer register that holds something else leads nowhere sensible: the chain counts
     // only as long as its return addresses look like ones.
-    for (const TChainFrame& frame :
-         TFrameChain::Walk(input_.framePointer, input_.stackPointer, input_.stackTop)) {
+    for (const TChainFrame& frame : TFrameChain::Walk(input_.framePointer, stack_)) {
         if (!TCallCandidate::IsReturnAddress(frame.address)) break;
         slots.push_back(frame.slot);
     }
@@ -134,25 +142,27 @@ std::vector<uintptr_t> TStackTracer::ChainSlots() const {
 void TStackTracer::CollectPossibleStackItems() {
     Progress(0);
     if (input_.creatorAddress != 0) AddCertainItem(input_.creatorAddress, true);
-    const uintptr_t low = input_.stackPointer & ~(sizeof(uintptr_t) - 1);
-    const uintptr_t high = std::min(input_.stackTop, low + kMaxStackBytes);
-    if (low == 0 || high <= low) {
+    std::optional<TStackCopy> copy = std::move(input_.stack);
+    if (!copy) copy = TStackCopy::FromMemory(input_.stackPointer, input_.stackTop);
+    if (!copy || copy->Slots().empty()) {
         stackReadable_ = false;
         return;
     }
-    std::vector<uintptr_t> stack((high - low) / sizeof(uintptr_t));
-    if (!TMemoryReader::TryRead(low, stack.data(), stack.size() * sizeof(uintptr_t))) {
-        stackReadable_ = false;
-        return;
-    }
+    stack_ = std::move(*copy);
+    const std::vector<uintptr_t>& stack = stack_.Slots();
+    const uintptr_t low = stack_.Low();
     const std::vector<uintptr_t> anchors = ChainSlots();
-    for (size_t n = stack.size(); n-- > 0;) {
+    // The copy may reach below the stack pointer the trace starts at: frames that are left.
+    const size_t first = input_.stackPointer > low ? (input_.stackPointer - low + 7) / sizeof(uintptr_t) : 0;
+    for (size_t n = stack.size(); n-- > first;) {
         const uintptr_t slot = low + n * sizeof(uintptr_t);
         const bool anchored = std::binary_search(anchors.begin(), anchors.end(), slot);
         if (anchored || TCallCandidate::IsReturnAddress(stack[n])) AddStackValue(stack[n], slot, anchored);
         if (n % 1024 == 0) Progress(static_cast<int>(25 * (stack.size() - n) / stack.size()));
     }
     AddCertainItem(input_.exceptionAddress, input_.exceptionAfterCall);
+    // The call-frame chain starts at this very point.
+    if (!input_.callFrames.empty()) items_.back().unwound = 0;
     Progress(25);
 }
 
@@ -166,7 +176,7 @@ void TStackTracer::InDeepChecks() {
         if (!item.invalid && !item.certain && !item.confirmed) {
             // No analysed function vouches for the value: the call before it must at least decode.
             if (const auto call = TCallDecoder::CallBefore(item.address))
-                item.callTarget = TCallDecoder::FinalTarget(call->target);
+                SetCallTarget(item, call->target);
             else if (!item.anchored)
                 item.invalid = true;
         }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "crash/ChainFrame.h"
+#include "crash/StackCopy.h"
 #include "crash/StackItem.h"
 #include "crash/StackOptions.h"
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,9 +17,11 @@ using TTraceProgress = std::function<void(int)>;
 
 // What a trace starts from.
 struct TTraceInput {
-    // The stack from the stack pointer up to its top.
+    // The stack from the stack pointer up to its top. Without a copy, the tracer copies the range
+    // [stackPointer, stackTop) itself.
     uintptr_t stackPointer = 0;
     uintptr_t stackTop = 0;
+    std::optional<TStackCopy> stack;
     uintptr_t framePointer = 0;
     // The exception address, or the thread's current instruction; always shown first.
     uintptr_t exceptionAddress = 0;
@@ -36,8 +40,6 @@ struct TTraceInput {
 // under its own guard: a failure ends the trace with the internal error note for the stage.
 class TStackTracer {
 public:
-    // Stacks beyond this are scanned only in their innermost part.
-    static constexpr uintptr_t kMaxStackBytes = 8u << 20;
     static constexpr const char* kNotAccessible = ">> stack not accessible";
 
     explicit TStackTracer(TTraceInput input) : input_(std::move(input)) {}
@@ -51,6 +53,7 @@ public:
 private:
     TTraceInput input_;
     std::vector<TStackItem> items_;
+    TStackCopy stack_;
     bool stackReadable_ = true;
     std::string result_;
 

@@ -1,11 +1,20 @@
 #include "crash/ThreadState.h"
 
 #include "crash/CallFrameChain.h"
+#include "crash/StackMaps.h"
+#include "crash/ThreadHold.h"
 
-#include <cinttypes>
-#include <cstdio>
+#include <algorithm>
 
 namespace qv::crash {
+
+namespace {
+
+constexpr uintptr_t kPageSize = 4096;
+// How far above its stack pointer a thread's readable stack may start.
+constexpr uintptr_t kGuardReach = 64 * 1024;
+
+} // namespace
 
 uintptr_t TThreadState::CurrentThreadPointer() {
     uintptr_t pointer = 0;
@@ -13,35 +22,31 @@ uintptr_t TThreadState::CurrentThreadPointer() {
     return pointer;
 }
 
-uintptr_t TThreadState::StackTop(uintptr_t stackPointer, uintptr_t threadPointer) {
-    FILE* maps = std::fopen("/proc/self/maps", "re");
-    if (maps == nullptr) return 0;
-    uintptr_t top = 0;
-    char line[512];
-    while (std::fgets(line, sizeof line, maps) != nullptr) {
-        uintptr_t start = 0;
-        uintptr_t end = 0;
-        if (std::sscanf(line, "%" SCNxPTR "-%" SCNxPTR, &start, &end) != 2) continue;
-        if (stackPointer >= start && stackPointer < end) {
-            top = end;
-            break;
-        }
-    }
-    std::fclose(maps);
-    if (threadPointer > stackPointer && threadPointer < top) top = threadPointer;
-    return top;
-}
-
-TThreadState TThreadState::FromContext(const ucontext_t& context, bool signalFrame, uintptr_t threadPointer) {
+TThreadState TThreadState::FromContext(const ucontext_t& context, TStackCopy stack) {
     TThreadState state;
     const greg_t* registers = context.uc_mcontext.gregs;
     state.instruction = static_cast<uintptr_t>(registers[REG_RIP]);
     state.stackPointer = static_cast<uintptr_t>(registers[REG_RSP]);
     state.framePointer = static_cast<uintptr_t>(registers[REG_RBP]);
-    state.stackTop = StackTop(state.stackPointer, threadPointer);
-    if (state.stackTop != 0)
-        state.callFrames = TCallFrameChain::Walk(context, signalFrame, state.stackPointer, state.stackTop);
+    state.stack = std::move(stack);
+    state.callFrames = TCallFrameChain::Walk(context, state.stack);
     return state;
+}
+
+TThreadState TThreadState::FromLiveContext(const ucontext_t& context, uintptr_t threadPointer) {
+    const auto stackPointer = static_cast<uintptr_t>(context.uc_mcontext.gregs[REG_RSP]);
+    const TStackMaps maps = TStackMaps::Read();
+    // A thread whose stack overflowed stands in its guard page, or for the main thread below its
+    // stack's mapping: its stack starts at a page above, in the mapping that its control block tops
+    // or the first one above an unmapped stack pointer.
+    const bool unmapped = maps.StackTop(stackPointer, threadPointer) == 0;
+    for (uintptr_t low = stackPointer; low - stackPointer < kGuardReach; low = (low | (kPageSize - 1)) + 1) {
+        const uintptr_t top = maps.StackTop(low, threadPointer);
+        if (top <= low || (low != stackPointer && top != threadPointer && !unmapped)) continue;
+        if (auto copy = TStackCopy::FromMemory(low, std::min(top, low + TThreadHold::kMaxStackBytes)))
+            return FromContext(context, std::move(*copy));
+    }
+    return FromContext(context, TStackCopy());
 }
 
 } // namespace qv::crash

@@ -1,57 +1,83 @@
 #include "crash/ThreadTracer.h"
 
-#include "crash/CallFrameChain.h"
 #include "crash/MemoryReader.h"
-#include "crash/ModuleCache.h"
 #include "crash/ThreadHold.h"
 #include "crash/ThreadState.h"
-#include "crash/TracerLock.h"
+#include "crash/symbols/ModuleCache.h"
 
-#include <link.h>
+#include <algorithm>
+#include <array>
+#include <string_view>
 
 namespace qv::crash {
 
 namespace {
 
-std::string TraceState(const TThreadState& state, const TStackOptions& options,
-                       const TTraceProgress& progress, uintptr_t creatorAddress, bool afterCall) {
+// The C++ runtime's modules, whose frames stand between a throw and the terminate handler.
+constexpr std::array<std::string_view, 2> kRuntimeModules = {"libstdc++.so", "libgcc_s.so"};
+
+std::string TraceState(TThreadState state, const TStackOptions& options, const TTraceProgress& progress,
+                       uintptr_t creatorAddress, bool afterCall) {
     TTraceInput input;
     input.stackPointer = state.stackPointer;
-    input.stackTop = state.stackTop;
+    input.stackTop = state.stack.High();
     input.framePointer = state.framePointer;
     input.exceptionAddress = state.instruction;
     input.exceptionAfterCall = afterCall;
     input.creatorAddress = creatorAddress;
-    input.callFrames = state.callFrames;
+    input.callFrames = std::move(state.callFrames);
+    input.stack = std::move(state.stack);
     input.options = options;
     input.progress = progress;
     return TStackTracer(std::move(input)).Trace();
 }
 
-// A thread to trace while it is held, and what came of it.
-struct THeldTrace {
-    pid_t thread = 0;
-    const TStackOptions& options;
-    const TTraceProgress& progress;
-    uintptr_t creatorAddress = 0;
-    std::optional<std::string> result;
-};
-
-// Runs inside the loader's module walk, which holds the loader's lock: a thread stopped while it
-// owned that lock would block the unwinder, which walks the modules too.
-int TraceUnderLoaderLock(dl_phdr_info*, size_t, void* data) {
-    auto& job = *static_cast<THeldTrace*>(data);
-    try {
-        const TThreadHold hold(job.thread);
-        if (hold.Held()) {
-            const TThreadState state = TThreadState::FromContext(hold.Context(), true, hold.ThreadPointer());
-            job.result = TraceState(state, job.options, job.progress, job.creatorAddress, false);
-        }
-    } catch (...) {
-        // No exception may cross the loader's frames; the thread simply gives no trace.
-        job.result.reset();
+// Moves the state's start to the caller of the frame at index: the trace begins at that frame's
+// return address. False when the frame's slot is unknown.
+bool StartAtCallerOf(TThreadState& state, size_t index) {
+    if (index >= state.callFrames.size() || state.callFrames[index].slot == 0) return false;
+    const TChainFrame caller = state.callFrames[index];
+    // The saved frame pointer of the dropped frames leads on into the caller's chain.
+    while (state.framePointer != 0 && state.framePointer < caller.slot) {
+        uintptr_t saved = 0;
+        if (!state.stack.Read(state.framePointer, &saved, sizeof saved) || saved <= state.framePointer) break;
+        state.framePointer = saved;
     }
-    return 1;
+    state.callFrames.erase(state.callFrames.begin(), state.callFrames.begin() + static_cast<long>(index) + 1);
+    state.instruction = caller.address;
+    state.stackPointer = caller.slot + sizeof(uintptr_t);
+    return true;
+}
+
+bool InRuntime(uintptr_t address) {
+    const TModuleInfo* module = TModuleCache::Instance().FindModule(address);
+    return module != nullptr &&
+           std::any_of(kRuntimeModules.begin(), kRuntimeModules.end(), [&](std::string_view name) {
+               return module->fileName.compare(0, name.size(), name) == 0;
+           });
+}
+
+// The last frame of the first run of the runtime's frames (throw, terminate): its caller threw.
+// npos when there is none.
+size_t ThrowFrameIndex(const TThreadState& state) {
+    // The function of frame i returns to callFrames[i]; frame 0's is the context's own.
+    auto inRuntime = [&](size_t frame) {
+        return InRuntime(frame == 0 ? state.instruction : state.callFrames[frame - 1].address - 1);
+    };
+    size_t frame = 0;
+    while (frame < state.callFrames.size() && !inRuntime(frame))
+        ++frame;
+    if (frame == state.callFrames.size()) return std::string::npos;
+    while (frame + 1 < state.callFrames.size() && inRuntime(frame + 1))
+        ++frame;
+    return frame;
+}
+
+bool MoveToStart(TThreadState& state, TThreadTracer::TStart start) {
+    if (start == TThreadTracer::TStart::Instruction) return true;
+    const size_t thrower =
+        start == TThreadTracer::TStart::Thrower ? ThrowFrameIndex(state) : std::string::npos;
+    return StartAtCallerOf(state, thrower != std::string::npos ? thrower : 0);
 }
 
 } // namespace
@@ -63,10 +89,8 @@ void TThreadTracer::Prime() {
     TMemoryReader::TryRead(reinterpret_cast<uintptr_t>(&probe), &probe, sizeof probe);
     TMemoryReader::TryReadThroughPipe(reinterpret_cast<uintptr_t>(&probe), &probe, sizeof probe);
     ucontext_t context;
-    if (::getcontext(&context) != 0) return;
-    const auto stackPointer = static_cast<uintptr_t>(context.uc_mcontext.gregs[REG_RSP]);
-    const uintptr_t stackTop = TThreadState::StackTop(stackPointer, TThreadState::CurrentThreadPointer());
-    if (stackTop != 0) TCallFrameChain::Walk(context, false, stackPointer, stackTop);
+    if (::getcontext(&context) == 0)
+        TThreadState::FromLiveContext(context, TThreadState::CurrentThreadPointer());
 }
 
 __attribute__((noinline)) std::string TThreadTracer::TraceCurrentThread(const TStackOptions& options,
@@ -74,33 +98,30 @@ __attribute__((noinline)) std::string TThreadTracer::TraceCurrentThread(const TS
                                                                         uintptr_t creatorAddress) {
     ucontext_t context;
     if (::getcontext(&context) != 0) return TStackTracer::kNotAccessible;
-    TThreadState state = TThreadState::FromContext(context, false, TThreadState::CurrentThreadPointer());
-    // The trace starts in the caller: drop this function's own frame.
-    if (state.callFrames.empty() || state.callFrames.front().slot == 0) return TStackTracer::kNotAccessible;
-    const TChainFrame caller = state.callFrames.front();
-    state.callFrames.erase(state.callFrames.begin());
-    state.instruction = caller.address;
-    state.stackPointer = caller.slot + sizeof(uintptr_t);
-    uintptr_t callerFrame = 0;
-    if (TMemoryReader::TryRead(state.framePointer, &callerFrame, sizeof callerFrame))
-        state.framePointer = callerFrame;
-    return TraceState(state, options, progress, creatorAddress, true);
+    return TraceContext(context, TThreadState::CurrentThreadPointer(), TStart::CallerOfCapture, options,
+                        progress, creatorAddress);
 }
 
 std::optional<std::string> TThreadTracer::TraceThread(pid_t thread, const TStackOptions& options,
                                                       const TTraceProgress& progress,
                                                       uintptr_t creatorAddress) {
-    const std::lock_guard lock(TracerLock());
-    THeldTrace job{thread, options, progress, creatorAddress, std::nullopt};
-    dl_iterate_phdr(&TraceUnderLoaderLock, &job);
-    return job.result;
+    std::optional<TThreadSnapshot> snapshot = TThreadHold::Snapshot(thread);
+    if (!snapshot) return std::nullopt;
+    return TraceState(TThreadState::FromContext(snapshot->context, std::move(snapshot->stack)), options,
+                      progress, creatorAddress, false);
 }
 
-std::string TThreadTracer::TraceContext(const ucontext_t& context, uintptr_t threadPointer,
+std::string TThreadTracer::TraceContext(const ucontext_t& context, uintptr_t threadPointer, TStart start,
                                         const TStackOptions& options, const TTraceProgress& progress,
                                         uintptr_t creatorAddress) {
-    const TThreadState state = TThreadState::FromContext(context, true, threadPointer);
-    return TraceState(state, options, progress, creatorAddress, false);
+    TThreadState state = TThreadState::FromLiveContext(context, threadPointer);
+    if (!MoveToStart(state, start)) return TStackTracer::kNotAccessible;
+    return TraceState(std::move(state), options, progress, creatorAddress, start != TStart::Instruction);
+}
+
+uintptr_t TThreadTracer::StartAddress(const ucontext_t& context, uintptr_t threadPointer, TStart start) {
+    TThreadState state = TThreadState::FromLiveContext(context, threadPointer);
+    return MoveToStart(state, start) ? state.instruction : 0;
 }
 
 } // namespace qv::crash

@@ -1,6 +1,6 @@
-#include "crash/DwarfPackager.h"
-#include "crash/SymbolEmbedder.h"
-#include "crash/SymbolLoader.h"
+#include "crash/symbols/DwarfPackager.h"
+#include "crash/symbols/SymbolEmbedder.h"
+#include "crash/symbols/SymbolLoader.h"
 #include "framework/Exception.h"
 
 #include <cstdio>

@@ -10,7 +10,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-namespace qv_trace_test {
+namespace qv::crash::test {
 
 BlockedThread::BlockedThread(bool blockHoldSignals) : blockHoldSignals_(blockHoldSignals) {
     if (::pipe(pipe_) != 0) return;
@@ -51,4 +51,4 @@ void BlockedThread::Wait(void* raw) {
     while (::read(self->pipe_[0], &byte, 1) < 0) {}
 }
 
-} // namespace qv_trace_test
+} // namespace qv::crash::test

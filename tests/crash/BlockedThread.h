@@ -4,7 +4,7 @@
 #include <sys/types.h>
 #include <thread>
 
-namespace qv_trace_test {
+namespace qv::crash::test {
 
 // A thread that runs ChainOuter -> ChainMiddle -> ChainInner and blocks there in a read from a
 // pipe until the object is destroyed. With blockHoldSignals it blocks every real-time signal.
@@ -27,4 +27,4 @@ private:
     bool Sleeping() const;
 };
 
-} // namespace qv_trace_test
+} // namespace qv::crash::test

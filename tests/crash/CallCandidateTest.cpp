@@ -7,9 +7,9 @@
 #include <random>
 #include <vector>
 
-using namespace qv::crash;
+namespace qv::crash::test {
 
-namespace qv_candidate_test {
+namespace candidate {
 
 volatile uintptr_t gReturnAddress;
 
@@ -27,7 +27,7 @@ __attribute__((section(".text.qv_candidate"), used)) const uint8_t kCode[32] = {
     0x90, 0x90, 0x90, 0x90, 0x90, 0x90, 0x90, 0x90, 0xE8, 0x00, 0x00, 0x00, 0x00, 0x90, 0x90, 0x90,
     0x90, 0x90, 0x90, 0x90, 0x90, 0x90, 0xFF, 0xD0, 0x90, 0x90, 0x90, 0x90, 0x90, 0x90, 0x90, 0x90};
 
-} // namespace qv_candidate_test
+} // namespace candidate
 
 namespace {
 
@@ -100,15 +100,15 @@ TEST(CallCandidate, AgreesWithTheDecoderOnRandomBytes) {
 }
 
 TEST(CallCandidate, ReturnAddressesInLoadedCodeOnly) {
-    qv_candidate_test::Caller();
-    const uintptr_t returnAddress = qv_candidate_test::gReturnAddress;
+    candidate::Caller();
+    const uintptr_t returnAddress = candidate::gReturnAddress;
     EXPECT_TRUE(TCallCandidate::IsReturnAddress(returnAddress));
     const auto site = TCallDecoder::CallBefore(returnAddress);
     ASSERT_TRUE(site.has_value());
-    EXPECT_EQ(site->target, reinterpret_cast<uintptr_t>(&qv_candidate_test::Leaf));
+    EXPECT_EQ(site->target, reinterpret_cast<uintptr_t>(&candidate::Leaf));
     EXPECT_EQ(site->site, returnAddress - 5);
 
-    const auto code = reinterpret_cast<uintptr_t>(qv_candidate_test::kCode);
+    const auto code = reinterpret_cast<uintptr_t>(candidate::kCode);
     EXPECT_TRUE(TCallCandidate::IsReturnAddress(code + 13)) << "behind the relative call";
     EXPECT_TRUE(TCallCandidate::IsReturnAddress(code + 24)) << "behind the indirect call";
     EXPECT_FALSE(TCallCandidate::IsReturnAddress(code + 8)) << "behind nops";
@@ -120,3 +120,5 @@ TEST(CallCandidate, ReturnAddressesInLoadedCodeOnly) {
     EXPECT_FALSE(TCallCandidate::IsReturnAddress(7));
     EXPECT_FALSE(TCallCandidate::IsReturnAddress(UINTPTR_MAX));
 }
+
+} // namespace qv::crash::test

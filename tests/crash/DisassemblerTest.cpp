@@ -5,8 +5,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace qv::crash;
-using namespace qv_trace_test;
+namespace qv::crash::test {
 
 namespace {
 
@@ -34,11 +33,11 @@ TEST(Disassembler, MarksTheInstructionAndNamesTheCall) {
     ChainOuter([](void*) {}, nullptr);
     const uintptr_t call = gMiddleReturnAddress - 5;
     const std::string text = TDisassembler::Disassemble(call, {true, 5});
-    EXPECT_EQ(text.rfind("public qv_trace_test::ChainMiddle\r\n", 0), 0u) << text;
+    EXPECT_EQ(text.rfind("public qv::crash::test::ChainMiddle\r\n", 0), 0u) << text;
     const std::string marked = MarkedLine(text);
     EXPECT_EQ(marked.rfind(qv::framework::Format("%08lx > call", static_cast<unsigned long>(call)), 0), 0u)
         << text;
-    EXPECT_NE(marked.find("; qv_trace_test::ChainInner"), std::string::npos) << marked;
+    EXPECT_NE(marked.find("; qv::crash::test::ChainInner"), std::string::npos) << marked;
     EXPECT_EQ(Count(text, " > "), 1u);
     EXPECT_EQ(Count(text, "; function entry point"), 1u) << text;
     EXPECT_NE(text.find("; line " + std::to_string(kMiddleCallLine)), std::string::npos) << text;
@@ -63,7 +62,7 @@ TEST(Disassembler, LabelsJumpTargetsAndCaseTables) {
 
     const std::string branching =
         TDisassembler::Disassemble(reinterpret_cast<uintptr_t>(&RecurseC), {true, 5});
-    EXPECT_NE(branching.find("public qv_trace_test::RecurseC"), std::string::npos) << branching;
+    EXPECT_NE(branching.find("public qv::crash::test::RecurseC"), std::string::npos) << branching;
     const size_t label = branching.find("\r\nloc_");
     ASSERT_NE(label, std::string::npos) << branching;
     const std::string name = branching.substr(label + 2, branching.find(':', label) - label - 2);
@@ -77,3 +76,5 @@ TEST(Disassembler, FailsWithTheFixedText) {
     int onTheStack = 0;
     EXPECT_EQ(TDisassembler::Disassemble(reinterpret_cast<uintptr_t>(&onTheStack), {}), failure);
 }
+
+} // namespace qv::crash::test

@@ -1,12 +1,12 @@
-#include "crash/DwarfPackager.h"
-#include "crash/ExportTable.h"
-#include "crash/MapFileCache.h"
-#include "crash/MapFileReader.h"
-#include "crash/ModuleCache.h"
-#include "crash/SymbolEmbedder.h"
-#include "crash/SymbolLoader.h"
-#include "crash/SymbolLookup.h"
-#include "crash/SymbolPackage.h"
+#include "crash/symbols/DwarfPackager.h"
+#include "crash/symbols/ExportTable.h"
+#include "crash/symbols/MapFileCache.h"
+#include "crash/symbols/MapFileReader.h"
+#include "crash/symbols/ModuleCache.h"
+#include "crash/symbols/SymbolEmbedder.h"
+#include "crash/symbols/SymbolLoader.h"
+#include "crash/symbols/SymbolLookup.h"
+#include "crash/symbols/SymbolPackage.h"
 
 #include "TestMapText.h"
 
@@ -19,10 +19,11 @@
 #include <unistd.h>
 #include <zlib.h>
 
-using namespace qv::crash;
 namespace fs = std::filesystem;
 
-namespace qv_crash_test {
+namespace qv::crash::test {
+
+namespace dwarf {
 
 volatile uintptr_t gSink;
 
@@ -40,7 +41,7 @@ __attribute__((noinline)) uintptr_t Outer() {
     return returnAddress;
 }
 
-} // namespace qv_crash_test
+} // namespace dwarf
 
 namespace {
 
@@ -82,13 +83,13 @@ TModuleInfo FakeModule(const std::string& path, uintptr_t codeStart) {
 } // namespace
 
 TEST(ModuleCache, KnowsTheProgramAndItsLibraries) {
-    const TModuleInfo* program = TModuleCache::Instance().FindModule(AddressOf(&qv_crash_test::Outer));
+    const TModuleInfo* program = TModuleCache::Instance().FindModule(AddressOf(&dwarf::Outer));
     ASSERT_NE(program, nullptr);
     EXPECT_TRUE(program->isProgram);
     EXPECT_EQ(program->fileName, ProgramFileName());
-    EXPECT_TRUE(program->ContainsCode(AddressOf(&qv_crash_test::Outer)));
-    EXPECT_FALSE(program->ContainsCode(AddressOf(&qv_crash_test::gSink)));
-    EXPECT_TRUE(program->ContainsImage(AddressOf(&qv_crash_test::gSink)));
+    EXPECT_TRUE(program->ContainsCode(AddressOf(&dwarf::Outer)));
+    EXPECT_FALSE(program->ContainsCode(AddressOf(&dwarf::gSink)));
+    EXPECT_TRUE(program->ContainsImage(AddressOf(&dwarf::gSink)));
 
     const TModuleInfo* zlib = TModuleCache::Instance().FindModule(AddressOf(&crc32));
     ASSERT_NE(zlib, nullptr);
@@ -99,26 +100,26 @@ TEST(ModuleCache, KnowsTheProgramAndItsLibraries) {
 }
 
 TEST(DwarfSymbols, LocatesFunctionsAndLinesOfThisProgram) {
-    const auto function = Locate(AddressOf(&qv_crash_test::Inner));
+    const auto function = Locate(AddressOf(&dwarf::Inner));
     ASSERT_TRUE(function.has_value());
     EXPECT_EQ(function->moduleName, ProgramFileName());
     EXPECT_EQ(function->unitName, "DwarfSymbolsTest");
-    EXPECT_EQ(function->functionName, "qv_crash_test::Inner");
-    EXPECT_EQ(function->functionStart, AddressOf(&qv_crash_test::Inner));
+    EXPECT_EQ(function->functionName, "qv::crash::test::dwarf::Inner");
+    EXPECT_EQ(function->functionStart, AddressOf(&dwarf::Inner));
     // Optimised code may open with a statement of the body rather than the function's own line.
-    EXPECT_GE(function->line, qv_crash_test::kInnerLine);
-    EXPECT_LE(function->line, qv_crash_test::kInnerLine + 2);
+    EXPECT_GE(function->line, dwarf::kInnerLine);
+    EXPECT_LE(function->line, dwarf::kInnerLine + 2);
 
     // The byte before a return address belongs to the call, which sits on the caller's line.
-    const uintptr_t returnAddress = qv_crash_test::Outer();
+    const uintptr_t returnAddress = dwarf::Outer();
     const auto caller = Locate(returnAddress - 1);
     ASSERT_TRUE(caller.has_value());
-    EXPECT_EQ(caller->functionName, "qv_crash_test::Outer");
-    EXPECT_EQ(caller->functionStart, AddressOf(&qv_crash_test::Outer));
-    EXPECT_EQ(caller->line, qv_crash_test::kOuterCallLine);
+    EXPECT_EQ(caller->functionName, "qv::crash::test::dwarf::Outer");
+    EXPECT_EQ(caller->functionStart, AddressOf(&dwarf::Outer));
+    EXPECT_EQ(caller->line, dwarf::kOuterCallLine);
 
-    EXPECT_EQ(PublicNameAt(AddressOf(&qv_crash_test::Outer)), "qv_crash_test::Outer");
-    EXPECT_EQ(PublicNameAt(AddressOf(&qv_crash_test::Outer) + 1), "");
+    EXPECT_EQ(PublicNameAt(AddressOf(&dwarf::Outer)), "qv::crash::test::dwarf::Outer");
+    EXPECT_EQ(PublicNameAt(AddressOf(&dwarf::Outer) + 1), "");
 }
 
 TEST(DwarfSymbols, ReadsTheSeparateDebugFileOfTheCLibrary) {
@@ -191,27 +192,27 @@ TEST(SymbolLoader, PrefersThePackageEmbeddedInTheModuleOverItsDwarf) {
     TempDir dir;
     const std::string copy = dir / "embedded";
     fs::copy_file("/proc/self/exe", copy);
-    const TModuleInfo* self = TModuleCache::Instance().FindModule(AddressOf(&qv_crash_test::Outer));
+    const TModuleInfo* self = TModuleCache::Instance().FindModule(AddressOf(&dwarf::Outer));
     ASSERT_NE(self, nullptr);
     TModuleInfo module = *self;
     module.path = copy;
 
     TMapFile map;
     ASSERT_TRUE(TSymbolLoader::Load(module, map));
-    EXPECT_EQ(map.PublicExactlyAt(AddressOf(&qv_crash_test::Outer))->name, "qv_crash_test::Outer");
+    EXPECT_EQ(map.PublicExactlyAt(AddressOf(&dwarf::Outer))->name, "qv::crash::test::dwarf::Outer");
 
     TMapFile packed;
     packed.codeStart = module.codeStart;
-    packed.publics.push_back({true, TMfKind::Code, "Embedded", AddressOf(&qv_crash_test::Outer)});
+    packed.publics.push_back({true, TMfKind::Code, "Embedded", AddressOf(&dwarf::Outer)});
     std::string error;
     ASSERT_TRUE(TSymbolEmbedder::Embed(copy, TSymbolPackage::Write(packed), error)) << error;
     ASSERT_TRUE(TSymbolLoader::Load(module, map));
-    EXPECT_EQ(map.PublicAt(AddressOf(&qv_crash_test::Outer) + 4)->name, "Embedded");
+    EXPECT_EQ(map.PublicAt(AddressOf(&dwarf::Outer) + 4)->name, "Embedded");
 
     packed.publics[0].name = "Replaced";
     ASSERT_TRUE(TSymbolEmbedder::Embed(copy, TSymbolPackage::Write(packed), error)) << error;
     ASSERT_TRUE(TSymbolLoader::Load(module, map));
-    EXPECT_EQ(map.PublicAt(AddressOf(&qv_crash_test::Outer))->name, "Replaced");
+    EXPECT_EQ(map.PublicAt(AddressOf(&dwarf::Outer))->name, "Replaced");
 }
 
 TEST(SymbolLoader, NamesSiblingFiles) {
@@ -222,7 +223,7 @@ TEST(SymbolLoader, NamesSiblingFiles) {
 }
 
 TEST(DwarfPackager, PackageOfTheProgramFileAgreesWithItsLoadedSymbols) {
-    const TModuleInfo* self = TModuleCache::Instance().FindModule(AddressOf(&qv_crash_test::Outer));
+    const TModuleInfo* self = TModuleCache::Instance().FindModule(AddressOf(&dwarf::Outer));
     ASSERT_NE(self, nullptr);
     TMapFile table;
     std::string error;
@@ -252,3 +253,5 @@ TEST(DwarfPackager, PackageOfTheProgramFileAgreesWithItsLoadedSymbols) {
     TMapFile none;
     EXPECT_FALSE(TDwarfPackager::Package("/proc/self/status", none, error).has_value());
 }
+
+} // namespace qv::crash::test

@@ -7,7 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace qv_trace_test {
+namespace qv::crash::test {
 
 void WriteAll(int fd, const std::string& text) {
     size_t done = 0;
@@ -49,8 +49,9 @@ ForkedResult RunForked(const std::function<void(int out)>& body, int limitSecond
     ::close(fds[0]);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {}
-    result.exitedCleanly = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.exitedCleanly = result.exitCode == 0;
     return result;
 }
 
-} // namespace qv_trace_test
+} // namespace qv::crash::test

@@ -3,12 +3,14 @@
 #include <functional>
 #include <string>
 
-namespace qv_trace_test {
+namespace qv::crash::test {
 
 // What a case run in a child process wrote and how the child ended.
 struct ForkedResult {
     std::string output;
     bool exitedCleanly = false;
+    // -1 when a signal or the time limit ended the child.
+    int exitCode = -1;
 };
 
 // Runs the body in a forked child, so that a crash or a stray signal cannot take the test runner
@@ -19,4 +21,4 @@ ForkedResult RunForked(const std::function<void(int out)>& body, int limitSecond
 // Writes all of the text to the descriptor; usable in a signal handler.
 void WriteAll(int fd, const std::string& text);
 
-} // namespace qv_trace_test
+} // namespace qv::crash::test

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <random>
 
-using namespace qv::crash;
+namespace qv::crash::test {
 
-namespace qv_analysis_test {
+namespace analysis {
 
 volatile uintptr_t gReturnAddress;
 volatile int gSink;
@@ -60,7 +60,7 @@ __attribute__((noinline)) int Switch(int x) {
     return result;
 }
 
-} // namespace qv_analysis_test
+} // namespace analysis
 
 namespace {
 
@@ -76,31 +76,30 @@ TFunctionInfo AnalyzeBytes(const std::vector<uint8_t>& bytes, size_t codeSize) {
 } // namespace
 
 TEST(FunctionAnalysis, FindsTheCallBehindAReturnAddress) {
-    qv_analysis_test::Caller(1);
-    const uintptr_t returnAddress = qv_analysis_test::gReturnAddress;
-    const TFunctionInfo& caller = TFunctionCache::Instance().Function(AddressOf(&qv_analysis_test::Caller));
+    analysis::Caller(1);
+    const uintptr_t returnAddress = analysis::gReturnAddress;
+    const TFunctionInfo& caller = TFunctionCache::Instance().Function(AddressOf(&analysis::Caller));
     ASSERT_FALSE(caller.invalid);
-    EXPECT_EQ(caller.name, "qv_analysis_test::Caller");
+    EXPECT_EQ(caller.name, "qv::crash::test::analysis::Caller");
     const TCallSite* call = caller.CallReturningTo(returnAddress);
     ASSERT_NE(call, nullptr);
-    EXPECT_EQ(call->target, AddressOf(&qv_analysis_test::Leaf));
+    EXPECT_EQ(call->target, AddressOf(&analysis::Leaf));
     EXPECT_EQ(call->site, returnAddress - 5) << "a 5-byte relative call";
     EXPECT_TRUE(caller.IsInstructionStart(returnAddress));
     EXPECT_TRUE(caller.ContainsCode(call->site));
     EXPECT_EQ(caller.CallReturningTo(returnAddress + 1), nullptr);
-    EXPECT_EQ(caller.CallReturningTo(AddressOf(&qv_analysis_test::Caller)), nullptr);
-    EXPECT_EQ(&TFunctionCache::Instance().Function(AddressOf(&qv_analysis_test::Caller)), &caller)
-        << "cached";
+    EXPECT_EQ(caller.CallReturningTo(AddressOf(&analysis::Caller)), nullptr);
+    EXPECT_EQ(&TFunctionCache::Instance().Function(AddressOf(&analysis::Caller)), &caller) << "cached";
 }
 
 TEST(FunctionAnalysis, FollowsASwitchThroughItsJumpTable) {
-    const TFunctionInfo& function = TFunctionCache::Instance().Function(AddressOf(&qv_analysis_test::Switch));
+    const TFunctionInfo& function = TFunctionCache::Instance().Function(AddressOf(&analysis::Switch));
     ASSERT_FALSE(function.invalid);
     ASSERT_EQ(function.caseTables.size(), 1u);
     EXPECT_EQ(function.caseTables[0].count, 8u);
     for (int i = 0; i < 8; ++i) {
-        qv_analysis_test::Switch(i);
-        EXPECT_NE(function.CallReturningTo(qv_analysis_test::gReturnAddress), nullptr) << "case " << i;
+        analysis::Switch(i);
+        EXPECT_NE(function.CallReturningTo(analysis::gReturnAddress), nullptr) << "case " << i;
     }
 }
 
@@ -169,3 +168,5 @@ TEST(FunctionAnalysis, SurvivesRandomBytes) {
         }
     }
 }
+
+} // namespace qv::crash::test

@@ -1,7 +1,7 @@
 #include "BlockedThread.h"
 
-#include "crash/ModuleCache.h"
 #include "crash/ThreadTracer.h"
+#include "crash/symbols/ModuleCache.h"
 #include "tests/support/ChildProcess.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-using namespace qv::crash;
+namespace qv::crash::test {
 
 namespace {
 
@@ -65,7 +65,7 @@ private:
         // Let a debugger that is not our parent attach where the kernel restricts it.
         ::prctl(PR_SET_PTRACER, PR_SET_PTRACER_ANY, 0, 0, 0);
         {
-            const qv_trace_test::BlockedThread blocked;
+            const qv::crash::test::BlockedThread blocked;
             const auto trace = TThreadTracer::TraceThread(blocked.Id(), {});
             const std::string text = std::to_string(blocked.Id()) + "\n" + trace.value_or("");
             if (::write(report, text.data(), text.size()) != static_cast<ssize_t>(text.size())) ::_exit(1);
@@ -135,3 +135,5 @@ TEST(GdbComparison, EveryGdbFrameInTheProgramAppearsInTheTrace) {
     }
     EXPECT_GE(compared, 4u) << "the chain's three functions and the thread's entry\n" << gdb.out;
 }
+
+} // namespace qv::crash::test

@@ -1,4 +1,4 @@
-#include "crash/MapFileReader.h"
+#include "crash/symbols/MapFileReader.h"
 
 #include "TestMapText.h"
 
@@ -6,7 +6,7 @@
 
 #include <random>
 
-using namespace qv::crash;
+namespace qv::crash::test {
 
 namespace {
 
@@ -111,3 +111,5 @@ TEST(MapFileReader, SurvivesRandomlyDamagedText) {
             EXPECT_GE(entry.address, kCode);
     }
 }
+
+} // namespace qv::crash::test

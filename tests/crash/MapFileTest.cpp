@@ -1,8 +1,8 @@
-#include "crash/MapFile.h"
+#include "crash/symbols/MapFile.h"
 
 #include <gtest/gtest.h>
 
-using namespace qv::crash;
+namespace qv::crash::test {
 
 namespace {
 
@@ -59,3 +59,5 @@ TEST(MapFileLookup, GreatestLineNotAbove) {
     EXPECT_EQ(map.LineAt(0x1203)->line, 5);
     EXPECT_EQ(map.LineAt(0x1204)->line, 12);
 }
+
+} // namespace qv::crash::test

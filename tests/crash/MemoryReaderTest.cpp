@@ -7,7 +7,7 @@
 #include <unistd.h>
 #include <vector>
 
-using namespace qv::crash;
+namespace qv::crash::test {
 
 namespace {
 
@@ -58,3 +58,5 @@ TEST(MemoryReader, ReadsMappedMemoryAndFailsCleanlyElsewhere) {
 TEST(MemoryReader, PipeFallbackBehavesTheSame) {
     ChecksReader(&TMemoryReader::TryReadThroughPipe);
 }
+
+} // namespace qv::crash::test

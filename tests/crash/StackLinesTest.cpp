@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace qv::crash;
+namespace qv::crash::test {
 
 namespace {
 
@@ -36,3 +36,5 @@ TEST(StackLines, OffsetAndRelativeLineColumnsOnRequest) {
               "00007f12 +12 libc.so.6               qsort\r\n"
               "004001f0     quorvane  System 1234+0 ");
 }
+
+} // namespace qv::crash::test

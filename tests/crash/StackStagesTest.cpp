@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace qv::crash;
+namespace qv::crash::test {
 
 namespace {
 
@@ -103,3 +103,5 @@ TEST(LinkChains, KeepsTheBestChainBetweenAnchors) {
     TLinkChains::Realize(items, {});
     EXPECT_EQ(Remaining(items), (std::vector<uintptr_t>{0x100, 0xA10, 0xD10}));
 }
+
+} // namespace qv::crash::test

@@ -1,8 +1,8 @@
-#include "crash/SymbolName.h"
+#include "crash/symbols/SymbolName.h"
 
 #include <gtest/gtest.h>
 
-using namespace qv::crash;
+namespace qv::crash::test {
 
 TEST(SymbolName, DemangledNamesLoseTheirParameterListsOnly) {
     EXPECT_EQ(FunctionNameFromLinkage("main"), "main");
@@ -14,3 +14,5 @@ TEST(SymbolName, DemangledNamesLoseTheirParameterListsOnly) {
     EXPECT_EQ(WithoutParameters("ns::g<int (*)(char)>(int (*)(char))"), "ns::g<int (*)(char)>");
     EXPECT_EQ(WithoutParameters("plain"), "plain");
 }
+
+} // namespace qv::crash::test

@@ -1,6 +1,6 @@
-#include "crash/SymbolPackage.h"
-#include "crash/MapFileReader.h"
-#include "crash/SymbolCipher.h"
+#include "crash/symbols/SymbolPackage.h"
+#include "crash/symbols/MapFileReader.h"
+#include "crash/symbols/SymbolCipher.h"
 
 #include "TestMapText.h"
 
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <random>
 
-using namespace qv::crash;
+namespace qv::crash::test {
 
 namespace {
 
@@ -160,3 +160,5 @@ TEST(SymbolPackage, SurvivesRandomCorruption) {
         EXPECT_LE(map.publics.size(), package.size());
     }
 }
+
+} // namespace qv::crash::test

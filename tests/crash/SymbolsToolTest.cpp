@@ -1,5 +1,5 @@
-#include "crash/ModuleCache.h"
-#include "crash/SymbolLoader.h"
+#include "crash/symbols/ModuleCache.h"
+#include "crash/symbols/SymbolLoader.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,9 @@
 #include <filesystem>
 #include <sys/wait.h>
 
-using namespace qv::crash;
 namespace fs = std::filesystem;
+
+namespace qv::crash::test {
 
 namespace {
 
@@ -72,7 +73,7 @@ TEST_F(SymbolsTool, WritesAPackageThatNamesTheRunningProgram) {
     EXPECT_EQ(map.sourceFile, copy_ + ".zor");
     const TMfPublic* found = map.PublicAt(reinterpret_cast<uintptr_t>(&Marker) + 1);
     ASSERT_NE(found, nullptr);
-    EXPECT_EQ(found->name, "(anonymous namespace)::Marker");
+    EXPECT_EQ(found->name, "qv::crash::test::(anonymous namespace)::Marker");
     EXPECT_EQ(found->address, reinterpret_cast<uintptr_t>(&Marker));
 }
 
@@ -87,7 +88,7 @@ TEST_F(SymbolsTool, EmbedsThePackageAndWritesTheNamedFile) {
     ASSERT_TRUE(TSymbolLoader::Load(CopiedModule(), map));
     EXPECT_EQ(map.sourceFile, copy_);
     EXPECT_EQ(map.PublicExactlyAt(reinterpret_cast<uintptr_t>(&Marker))->name,
-              "(anonymous namespace)::Marker");
+              "qv::crash::test::(anonymous namespace)::Marker");
 }
 
 TEST_F(SymbolsTool, RefusesBadArgumentsAndFilesWithoutSymbols) {
@@ -100,3 +101,5 @@ TEST_F(SymbolsTool, RefusesBadArgumentsAndFilesWithoutSymbols) {
     ASSERT_EQ(std::system(("objcopy --strip-debug " + copy_).c_str()), 0);
     EXPECT_EQ(RunTool(copy_).status, 1);
 }
+
+} // namespace qv::crash::test

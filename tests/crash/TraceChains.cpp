@@ -1,6 +1,6 @@
 #include "TraceChains.h"
 
-namespace qv_trace_test {
+namespace qv::crash::test {
 
 namespace {
 
@@ -98,4 +98,4 @@ __attribute__((noinline)) void RecurseC(int depth, TAction action, void* context
 }
 const int kRecurseCLine = __LINE__ - 5;
 
-} // namespace qv_trace_test
+} // namespace qv::crash::test

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace qv_trace_test {
+namespace qv::crash::test {
 
 using TAction = void (*)(void* context);
 
@@ -28,4 +28,4 @@ void RecurseA(int depth, TAction action, void* context);
 void RecurseC(int depth, TAction action, void* context);
 extern const int kRecurseCLine;
 
-} // namespace qv_trace_test
+} // namespace qv::crash::test

@@ -1,0 +1,142 @@
+#include "crash/HandlerRoutine.h"
+
+#include "crash/BugReport.h"
+#include "crash/CrashReporter.h"
+#include "crash/ExceptionInfo.h"
+#include "crash/FaultMessage.h"
+#include "crash/ReportFormat.h"
+#include "crash/ReportListeners.h"
+#include "crash/ThreadHolding.h"
+#include "crash/ThreadRegistry.h"
+#include "crash/ThreadTracer.h"
+#include "crash/ZorException.h"
+#include "framework/Conversions.h"
+
+#include <atomic>
+#include <csetjmp>
+#include <sstream>
+#include <unistd.h>
+
+namespace qv::crash {
+
+namespace {
+
+// Where a fault inside the handler thread leads back to; one handler thread, one event at a time.
+std::atomic<sigjmp_buf*> gRecovery{nullptr};
+
+// The screenshot's size class for a limit: 4, 51200, 102400, 204800 and 307200 give 1 to 5.
+int ScreenshotSizeClass(int32_t limit) {
+    static constexpr int32_t kLimits[] = {4, 51200, 102400, 204800, 307200};
+    for (int i = 0; i < 5; ++i)
+        if (limit == kLimits[i]) return i + 1;
+    return 0;
+}
+
+// The exception that the request stands for: the one it carries, or what a fault signal turns into.
+std::exception_ptr EventException(const TExceptionRequest& request) {
+    if (request.exceptObject != nullptr) return *request.exceptObject;
+    const TFaultContext* fault = request.contextInfo;
+    if (request.frozen == 0 && fault != nullptr && fault->kind == TCaptureKind::Signal)
+        return std::make_exception_ptr(ZorException(TFaultMessage::Compose(*fault)));
+    return nullptr;
+}
+
+void CarryOut(TAction action, TCrashReporter& reporter) {
+    if (TReportListeners::Instance().RunActionListeners(static_cast<int>(action))) return;
+    if (action == TAction::Restart) TApplicationActions::Restart(reporter.History());
+    if (action == TAction::Close) TApplicationActions::Close();
+}
+
+void Handle(TCrashReporter& reporter, const TExceptionRequest& request) {
+    const CrashSettings& settings = reporter.Settings();
+    const bool frozen = request.frozen != 0;
+    const std::exception_ptr exception = EventException(request);
+    const TExceptionInfo info = TExceptionInfo::Describe(exception);
+    if (!frozen && settings.pauseOtherThreads) TThreadHolding::Instance().Hold();
+    reporter.History().Push(TExceptionTimeHistory::Now());
+
+    TListenerEvent event;
+    event.frozen = frozen;
+    event.className = info.className;
+    event.message = info.message;
+    event.canContinue = request.canContinue != 0;
+    TReportListeners::Instance().RunExceptionListeners(event);
+    TDialogRequest dialog;
+    if (!event.handled && !THandlerRoutine::IsIgnored(info.className, settings.ignoredClasses)) {
+        if (settings.screenshotProvider && settings.screenshotLimit > 0)
+            dialog.screenshot = settings.screenshotProvider(ScreenshotSizeClass(settings.screenshotLimit));
+        TReportSubject subject;
+        subject.frozen = frozen;
+        subject.exception = info;
+        subject.exceptionAddress = request.exceptAddress;
+        subject.threadId = frozen ? ::getpid() : static_cast<pid_t>(request.threadId);
+        subject.context = frozen ? nullptr : request.contextInfo;
+        dialog.report = TBugReport(settings, reporter.InstalledAt()).Compose(subject);
+        event.report = dialog.report;
+        for (event.stage = 1; event.stage <= 2 && !event.handled; ++event.stage)
+            TReportListeners::Instance().RunExceptionListeners(event);
+    }
+    const bool canContinue = event.canContinue;
+    if (event.handled && canContinue) return;
+
+    std::optional<TAction> chosen;
+    const int64_t now = TExceptionTimeHistory::Now();
+    const bool closeRule = reporter.History().RuleHolds(settings.autoCloseRule, now);
+    const bool restartRule = reporter.History().RuleHolds(settings.autoRestartRule, now);
+    if (!event.handled && settings.showDialog) {
+        if (settings.webExtensionEntry != nullptr && request.reportOut != nullptr) {
+            *request.reportOut = dialog.report;
+        } else {
+            dialog.frozen = frozen;
+            dialog.canContinue = canContinue;
+            dialog.exceptionMessage = TReportFormat::CleanMessage(info.message);
+            dialog.defaultAction = THandlerRoutine::AutomaticAction(canContinue, closeRule, restartRule);
+            chosen = reporter.Dialog().Show(dialog, settings);
+        }
+    }
+    // A dialog's continue is no choice for an event that cannot continue.
+    if (!chosen || (*chosen == TAction::Continue && !canContinue))
+        chosen = THandlerRoutine::AutomaticAction(canContinue, closeRule, restartRule);
+    CarryOut(*chosen, reporter);
+}
+
+} // namespace
+
+bool THandlerRoutine::IsIgnored(const std::string& className, const std::string& ignoredClasses) {
+    std::istringstream items(ignoredClasses);
+    std::string item;
+    while (std::getline(items, item, ','))
+        if (framework::SameText(framework::Trim(item), className)) return true;
+    return false;
+}
+
+TAction THandlerRoutine::AutomaticAction(bool canContinue, bool closeRuleHolds, bool restartRuleHolds) {
+    if (closeRuleHolds || (!canContinue && !restartRuleHolds)) return TAction::Close;
+    return restartRuleHolds ? TAction::Restart : TAction::Continue;
+}
+
+void THandlerRoutine::Run(TCrashReporter& reporter, const TExceptionRequest& request) {
+    sigjmp_buf recovery;
+    if (sigsetjmp(recovery, 1) == 0) {
+        gRecovery.store(&recovery);
+        try {
+            Handle(reporter, request);
+        } catch (...) {
+            // The reporter never lets an exception of its own escape.
+        }
+    }
+    gRecovery.store(nullptr);
+    const TFaultContext* fault = request.contextInfo;
+    // A thread that met a fault or a fatal exception ends once its event is handled.
+    if (fault != nullptr && fault->kind != TCaptureKind::Call &&
+        static_cast<pid_t>(request.threadId) != ::getpid())
+        TThreadRegistry::Instance().RemoveThread(static_cast<pid_t>(request.threadId));
+    reporter.Watchdog().ResetMisses();
+    TThreadHolding::Instance().Release();
+}
+
+void THandlerRoutine::RecoverFromFault() {
+    if (sigjmp_buf* recovery = gRecovery.exchange(nullptr)) siglongjmp(*recovery, 1);
+}
+
+} // namespace qv::crash

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <sys/types.h>
+#include <vector>
+
+namespace qv::crash {
+
+// Holds the application's threads while an event is handled, so that the report shows a still
+// picture. Threads stop only at their message retrieval: the main thread's event dispatch and the
+// thread class's ProcessMessages(); threads that never retrieve messages run on.
+class TThreadHolding {
+public:
+    static TThreadHolding& Instance();
+
+    // How to wake the main thread when it waits for messages; set at installation.
+    void SetMainThreadWaker(std::function<void()> waker);
+
+    // Holds the main thread and every thread of the thread class whose creator lies in a module
+    // with symbols, but never the calling thread.
+    void Hold();
+    void Release();
+    // Lets a held main thread run (around a synchronous listener), or holds it again.
+    void SetMainThreadRunning(bool running);
+    // At a thread's message retrieval: waits while the thread is held.
+    void WaitWhileHeld();
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool mainHeld_ = false;
+    bool othersHeld_ = false;
+    std::vector<pid_t> held_;
+    std::function<void()> wakeMain_;
+};
+
+} // namespace qv::crash

@@ -1,0 +1,80 @@
+// quorvane-crashdemo KIND [--worker]: a console program with the crash reporter installed with
+// this build's settings, which fails on purpose inside CrashDemoFault, on the main thread or on a
+// thread of the program's thread class. The reporter writes the message and the report to the
+// standard output; when the event may continue, the program prints "continued" and ends with 0.
+#include "crash/CrashReporter.h"
+#include "framework/EAbort.h"
+#include "platform/Thread.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+constexpr const char* kKinds[] = {"segv",   "abort", "trap",           "stack-overflow",
+                                  "divide", "throw", "abort-exception"};
+
+volatile int gZero = 0;
+volatile int gDividend = 7;
+volatile int* volatile gNowhere = nullptr;
+
+// The frame of each call of the stack overflow: large, so that the stack ends after some
+// thousand calls.
+constexpr size_t kOverflowFrameBytes = 4096;
+
+__attribute__((noinline)) void CrashDemoFault(const std::string& kind, int depth = 0) {
+    if (kind == "segv") *gNowhere = 1;
+    if (kind == "abort") std::abort();
+    if (kind == "trap") __builtin_trap();
+    if (kind == "divide") std::printf("%d\n", gDividend / gZero);
+    if (kind == "throw") throw std::runtime_error("The demo's exception was not caught!");
+    if (kind == "abort-exception") throw qv::framework::EAbort("Operation aborted");
+    if (kind == "stack-overflow") {
+        volatile char frame[kOverflowFrameBytes];
+        frame[0] = static_cast<char>(depth);
+        CrashDemoFault(kind, depth + 1);
+        frame[1] = frame[0];
+    }
+}
+
+class TCrashDemoThread : public qv::platform::TThread {
+public:
+    explicit TCrashDemoThread(std::string kind) : kind_(std::move(kind)) {}
+
+protected:
+    void Execute() override { CrashDemoFault(kind_); }
+
+private:
+    std::string kind_;
+};
+
+bool KnownKind(const std::string& kind) {
+    for (const char* known : kKinds)
+        if (kind == known) return true;
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qv::crash::Install();
+    const std::string kind = argc > 1 ? argv[1] : "";
+    const bool worker = argc == 3 && std::strcmp(argv[2], "--worker") == 0;
+    if (!KnownKind(kind) || argc > 3 || (argc == 3 && !worker)) {
+        std::fprintf(stderr, "usage: quorvane-crashdemo KIND [--worker]\n"
+                             "KIND: segv, abort, trap, stack-overflow, divide, throw, abort-exception\n");
+        return 2;
+    }
+    if (worker) {
+        TCrashDemoThread thread(kind);
+        thread.Start();
+        thread.WaitFor();
+    } else {
+        CrashDemoFault(kind);
+    }
+    std::printf("continued\n");
+    return 0;
+}

@@ -1,0 +1,96 @@
+#include "platform/Process.h"
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <linux/close_range.h>
+#include <poll.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace qv::platform {
+
+namespace {
+
+// Runs in the new process, where only async-signal-safe calls are allowed: another thread of
+// the starter may have owned any lock at the moment of the fork.
+[[noreturn]] void RunWhenLetGo(int wait, const char* path, char* const* argv) {
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    // Nothing of the starter's but the standard streams reaches the program.
+    ::syscall(SYS_close_range, 3u, ~0u, CLOSE_RANGE_CLOEXEC);
+    char byte = 0;
+    // The program runs whether the starter lets it go or ends first.
+    while (::read(wait, &byte, 1) < 0 && errno == EINTR) {}
+    ::execv(path, argv);
+    ::_exit(127);
+}
+
+} // namespace
+
+std::optional<THeldProcess> THeldProcess::Start(const std::string& path,
+                                                const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC) != 0) return std::nullopt;
+    // _Fork, unlike fork, runs no fork handlers, which could wait for locks a stopped thread owns.
+    const pid_t child = ::_Fork();
+    if (child == 0) RunWhenLetGo(pipe[0], path.c_str(), argv.data());
+    ::close(pipe[0]);
+    if (child < 0) {
+        ::close(pipe[1]);
+        return std::nullopt;
+    }
+    return THeldProcess(child, pipe[1]);
+}
+
+THeldProcess::THeldProcess(THeldProcess&& other) noexcept : id_(other.id_), go_(other.go_) {
+    other.go_ = -1;
+}
+
+THeldProcess::~THeldProcess() {
+    Resume();
+}
+
+void THeldProcess::Resume() {
+    if (go_ < 0) return;
+    while (::write(go_, "g", 1) < 0 && errno == EINTR) {}
+    ::close(go_);
+    go_ = -1;
+}
+
+std::string OwnExecutable() {
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    return length > 0 ? std::string(buffer, static_cast<size_t>(length)) : std::string();
+}
+
+std::vector<std::string> OwnCommandLine() {
+    std::ifstream file("/proc/self/cmdline", std::ios::binary);
+    std::vector<std::string> arguments;
+    std::string argument;
+    while (std::getline(file, argument, '\0'))
+        arguments.push_back(argument);
+    return arguments;
+}
+
+void WaitForProcessEnd(pid_t process) {
+    const int handle = static_cast<int>(::syscall(SYS_pidfd_open, process, 0));
+    if (handle >= 0) {
+        pollfd entry{handle, POLLIN, 0};
+        while (::poll(&entry, 1, -1) < 0 && errno == EINTR) {}
+        ::close(handle);
+        return;
+    }
+    // Without process handles: look again every 10 ms.
+    while (::kill(process, 0) == 0 || errno == EPERM)
+        ::usleep(10000);
+}
+
+} // namespace qv::platform

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace qv::platform {
+
+// A new process that is held before it runs its program, so that its starter can prepare
+// something for it under its id first. Starting it is safe in a process in trouble: no handler
+// that the program registered for forks runs, and the new process calls nothing that takes a lock
+// before it runs the program.
+class THeldProcess {
+public:
+    // Starts the program at path with the arguments (the first is the program's own name).
+    static std::optional<THeldProcess> Start(const std::string& path,
+                                             const std::vector<std::string>& arguments);
+
+    THeldProcess(THeldProcess&& other) noexcept;
+    THeldProcess& operator=(THeldProcess&&) = delete;
+    THeldProcess(const THeldProcess&) = delete;
+    // Lets the process run if Resume() was not called.
+    ~THeldProcess();
+
+    pid_t Id() const { return id_; }
+    // Lets the process run its program.
+    void Resume();
+
+private:
+    THeldProcess(pid_t id, int go) : id_(id), go_(go) {}
+    pid_t id_;
+    // The writing end of the pipe the process waits on.
+    int go_;
+};
+
+// The path of this process's program.
+std::string OwnExecutable();
+// This process's command line, as it was started: the program's name, then the arguments.
+std::vector<std::string> OwnCommandLine();
+// Waits until the process with the id has ended; it need not be a child of this one.
+void WaitForProcessEnd(pid_t process);
+
+} // namespace qv::platform
