@@ -2,7 +2,7 @@
 // compilation units, functions and line tables the reader turns into segments, publics and
 // lines. Damaged files give no tables or partial ones, and every entry read is found again by
 // its address.
-#include "crash/DwarfReader.h"
+#include "crash/symbols/DwarfReader.h"
 #include "fuzz/support/MapFileChecks.h"
 #include "fuzz/support/TempDirectory.h"
 

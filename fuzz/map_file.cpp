@@ -1,7 +1,7 @@
 // Text map files: the detailed map of segments, the publics by value, the line numbers of each
 // unit and the entry point, as the crash reporter reads a ".map" file next to a module. Lines
 // that do not fit are passed over, and every table entry read is found again by its address.
-#include "crash/MapFileReader.h"
+#include "crash/symbols/MapFileReader.h"
 #include "fuzz/support/MapFileChecks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -3,7 +3,7 @@
 // is a whole file; set, it is the unpacked tables, which the target packs first, so that the
 // fuzzer reaches the table reader past the checksum. A package read is found again by its
 // addresses, and packing what was read and reading it once more gives the same package.
-#include "crash/SymbolPackage.h"
+#include "crash/symbols/SymbolPackage.h"
 #include "fuzz/support/FuzzInput.h"
 #include "fuzz/support/MapFileChecks.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "crash/MapFile.h"
+#include "crash/symbols/MapFile.h"
 
 namespace qv::fuzz {
 
