@@ -1,0 +1,45 @@
+#pragma once
+
+#include "tests/support/PeerProcess.h"
+
+#include <QString>
+
+class QTimer;
+
+#include <string>
+#include <vector>
+
+namespace qv::test {
+
+// What a client run by a test sees of the user's machine: a configuration folder of its own (so
+// that the credential store of the test never touches the user's), no proxy, and the tender
+// service at the given peer. Undone when the object goes.
+class ClientSandbox {
+public:
+    explicit ClientSandbox(const PeerProcess& service);
+    ~ClientSandbox();
+    ClientSandbox(const ClientSandbox&) = delete;
+    ClientSandbox& operator=(const ClientSandbox&) = delete;
+
+    const std::string& ConfigHome() const { return configHome_; }
+
+private:
+    std::string configHome_;
+};
+
+// Closes every message box that comes up while it lives, keeping the texts in order.
+class MessageBoxRecorder {
+public:
+    MessageBoxRecorder();
+    ~MessageBoxRecorder();
+    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
+    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
+
+    const std::vector<QString>& Texts() const { return texts_; }
+
+private:
+    std::vector<QString> texts_;
+    QTimer* timer_;
+};
+
+} // namespace qv::test
