@@ -14,11 +14,7 @@ void TScreen::SetCursor(TCursor cursor) {
     if (cursor == Cursor()) return;
     while (QGuiApplication::overrideCursor())
         QGuiApplication::restoreOverrideCursor();
-    if (cursor == TCursor::crHourGlass) {
-        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-        // The work that follows blocks the event loop; the display must get the cursor first.
-        QGuiApplication::sync();
-    }
+    if (cursor == TCursor::crHourGlass) QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
 }
 
 } // namespace qv::framework
