@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 
 namespace qv::framework {
@@ -43,8 +44,12 @@ void TForm::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TForm::SetFixedClientSize(int width, int height) {
-    setFixedSize(width, height);
+void TForm::keyPressEvent(QKeyEvent* event) {
+    if (modalLoop_ && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TForm::CenterOnScreen() {

@@ -27,14 +27,13 @@ public:
     // A non-zero result closes a window that is shown modally.
     void SetModalResult(int result);
 
-    // Gives the window a fixed outer size: the design's client area, which the skinned frame
-    // fills. Windows of the design are not scaled to the system's font size.
-    void SetFixedClientSize(int width, int height);
     // Moves the window to the middle of the screen it is on.
     void CenterOnScreen();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Escape closes a window that is shown modally, as its close button does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     int modalResult_ = mrNone;

@@ -50,7 +50,7 @@ protected:
     static void TearDownTestSuite() { service_.reset(); }
     void SetUp() override {
         ASSERT_TRUE(service_->Started()) << service_->Log();
-        sandbox_ = std::make_unique<qv::test::ClientSandbox>(*service_);
+        sandbox_ = std::make_unique<qv::test::ClientSandbox>(service_->Port());
         service::ApplyServiceSettings(http_.Request());
     }
     void TearDown() override { sandbox_.reset(); }
@@ -96,7 +96,7 @@ TEST_F(CheckLoginTest, StartUpLoginFromTheStore) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         sandbox_.reset(); // the old sandbox's end must not undo the new one
-        sandbox_ = std::make_unique<qv::test::ClientSandbox>(*service_);
+        sandbox_ = std::make_unique<qv::test::ClientSandbox>(service_->Port());
         if (c.stored.email || c.stored.password) Store(c.stored);
         state_ = {};
         const size_t before = LoginRequests();

@@ -6,6 +6,7 @@
 
 #include "tests/support/QtTestEnvironment.h"
 
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -98,7 +99,7 @@ TEST(ScreenTest, BusyCursorDoesNotStackAndEndsWithItsWorkEvenOnFailure) {
 
 TEST(FormTest, ModalShowingEndsWithTheResultOrCancelWhenClosed) {
     TForm form;
-    form.SetFixedClientSize(200, 100);
+    form.setFixedSize(200, 100);
     QTimer::singleShot(0, [&] {
         EXPECT_EQ(QApplication::activeModalWidget(), &form);
         form.SetModalResult(mrOk);
@@ -106,6 +107,11 @@ TEST(FormTest, ModalShowingEndsWithTheResultOrCancelWhenClosed) {
     EXPECT_EQ(form.ShowModal(), mrOk);
     EXPECT_FALSE(form.isVisible());
     QTimer::singleShot(0, [&] { form.close(); });
+    EXPECT_EQ(form.ShowModal(), mrCancel);
+    QTimer::singleShot(0, [&] {
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(&form, &escape);
+    });
     EXPECT_EQ(form.ShowModal(), mrCancel);
     EXPECT_EQ(form.size(), QSize(200, 100));
 }

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "tests/support/PeerProcess.h"
-
 #include <QString>
 
 class QTimer;
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,10 +12,10 @@ namespace qv::test {
 
 // What a client run by a test sees of the user's machine: a configuration folder of its own (so
 // that the credential store of the test never touches the user's), no proxy, and the tender
-// service at the given peer. Undone when the object goes.
+// service on the given loopback port. Undone when the object goes.
 class ClientSandbox {
 public:
-    explicit ClientSandbox(const PeerProcess& service);
+    explicit ClientSandbox(uint16_t servicePort);
     ~ClientSandbox();
     ClientSandbox(const ClientSandbox&) = delete;
     ClientSandbox& operator=(const ClientSandbox&) = delete;
