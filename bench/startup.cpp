@@ -17,6 +17,7 @@
 
 #include <QLabel>
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -89,6 +90,7 @@ double TimeChild(const char* self, const char* mode) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     const long long start = NowNs();
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, self, &actions, nullptr, argv, environ);
@@ -125,6 +127,11 @@ int main(int argc, char** argv) {
     qv::server::RequestHandler handler(database);
     qv::server::HttpFrontEnd frontEnd(handler);
     const int port = frontEnd.Bind("127.0.0.1", 0);
+    // The service logs every request on standard error, which the figures must not drown in.
+    const int savedStderr = ::dup(2);
+    const int devNull = ::open("/dev/null", O_WRONLY);
+    ::dup2(devNull, 2);
+    ::close(devNull);
     std::thread server([&] { frontEnd.Run(); });
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
@@ -134,6 +141,8 @@ int main(int argc, char** argv) {
     remembered.password = "demo";
     qv::app::SaveCredentials(remembered);
 
+    // The service is not what is measured: a login it has seen already costs it no key stretching.
+    TimeChild(argv[0], "--program");
     std::vector<double> minimal;
     std::vector<double> program;
     bool failed = false;
@@ -144,6 +153,8 @@ int main(int argc, char** argv) {
     }
     frontEnd.Stop();
     server.join();
+    ::dup2(savedStderr, 2);
+    ::close(savedStderr);
     std::filesystem::remove_all(dir);
     if (failed) {
         std::fprintf(stderr, "startup: a child did not report its first paint\n");

@@ -96,6 +96,10 @@ void TRegistry::Write(const std::string& name, platform::RegistryValue value) {
     // A damaged value file is replaced rather than kept: the value being written must land.
     std::optional<platform::RegistryValues> values = store_.ReadValues(currentPath_);
     if (!values) values.emplace();
+    // Writing back what is stored changes nothing; it would only cost a flush to the disk.
+    if (const auto found = values->find(name);
+        found != values->end() && found->first == name && found->second == value)
+        return;
     values->insert_or_assign(name, std::move(value));
     if (!store_.WriteValues(currentPath_, *values)) Raise(SRegSetDataFailed, name);
 }

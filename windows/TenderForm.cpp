@@ -17,7 +17,7 @@ constexpr QSize kClientSize{692, 493};
 } // namespace
 
 Ttender_form::Ttender_form(skin::TsuiFileTheme& theme, framework::TComponent* owner)
-    : framework::TForm(owner), printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+    : framework::TForm(owner) {
     setObjectName(QStringLiteral("tender_form"));
     suiForm1 = NewSkinnedPanel(*this, QStringLiteral("Quorvane - View tender details"), theme);
     Panel1 = NewPlainPanel(suiForm1, "Panel1", DesignRect(*suiForm1, 0, 452, 692, 41));
@@ -39,6 +39,9 @@ Ttender_form::Ttender_form(skin::TsuiFileTheme& theme, framework::TComponent* ow
 Ttender_form::~Ttender_form() = default;
 
 void Ttender_form::suitempButton1Click() {
+    // The printer is set up on the first Print: asking the system for its printers takes longer
+    // than the whole start of the program.
+    if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     QPrintDialog dialog(printer_.get(), this);
     if (dialog.exec() != QDialog::Accepted) return;
     PrintLines(*printer_, memo->font(), memo->DisplayLines());

@@ -33,9 +33,6 @@ public:
     // Close.
     void suitempButton2Click();
 
-    // The printer of the run's print jobs; the dialog's choice stays for the next job.
-    QPrinter& Printer() const { return *printer_; }
-
     skin::TsuiForm* suiForm1;
     QWidget* Panel1;
     skin::TsuiButton* Button1;
@@ -44,6 +41,8 @@ public:
 
 private:
     skin::TsuiThemeManager* TM;
+    // The printer of the run's print jobs, from the first Print on; the dialog's choice stays for
+    // the next job.
     std::unique_ptr<QPrinter> printer_;
 };
 

@@ -74,6 +74,13 @@ TEST_F(RegistryTest, TypedValuesRoundTripInAPrivateStoreUnderTheConfigFolder) {
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     EXPECT_EQ(std::distance(fs::directory_iterator(KeyFolder()), fs::directory_iterator()), 1)
         << "no temporary file is left beside the values";
+    const auto written = fs::last_write_time(KeyFolder() + "/values");
+    struct stat before {};
+    ::stat((KeyFolder() + "/values").c_str(), &before);
+    reader.WriteString("email", "anna@example.org");
+    ::stat((KeyFolder() + "/values").c_str(), &info);
+    EXPECT_EQ(info.st_ino, before.st_ino) << "writing back the stored value leaves the file alone";
+    EXPECT_EQ(fs::last_write_time(KeyFolder() + "/values"), written);
 }
 
 TEST_F(RegistryTest, KeysOpenAbsoluteOrRelativeAndAreCreatedOnlyWhenAsked) {
