@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+
+#include <exception>
+#include <functional>
+#include <utility>
+
+namespace qv::framework {
+
+// An event of a control that carries nothing but the control that raised it.
+using TNotifyEvent = std::function<void(QObject* Sender)>;
+
+// What becomes of an exception that leaves an event handler of the program. The application
+// installs its exception handler here; until it does, the message is shown in a plain message
+// box and the program runs on.
+using TEventExceptionHandler = std::function<void(std::exception_ptr exception)>;
+void SetEventExceptionHandler(TEventExceptionHandler handler);
+void HandleEventException(std::exception_ptr exception);
+
+// Runs an event handler of the program. An exception that leaves it ends the handler there and
+// goes to the application's exception handler instead of unwinding through Qt, which is not
+// exception-safe.
+template <class Handler, class... Args>
+void CallEvent(const Handler& handler, Args&&... args) {
+    if (!handler) return;
+    try {
+        handler(std::forward<Args>(args)...);
+    } catch (...) {
+        HandleEventException(std::current_exception());
+    }
+}
+
+} // namespace qv::framework
