@@ -11,6 +11,10 @@ namespace qv::framework {
 // An event of a control that carries nothing but the control that raised it.
 using TNotifyEvent = std::function<void(QObject* Sender)>;
 
+// A key pressed on a control, as a Qt::Key code; a handler that sets Key to 0 takes the key, so
+// the control does nothing more with it.
+using TKeyEvent = std::function<void(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift)>;
+
 // What becomes of an exception that leaves an event handler of the program. The application
 // installs its exception handler here; until it does, the message is shown in a plain message
 // box and the program runs on.

@@ -4,13 +4,8 @@ namespace qv::framework {
 
 TForm::TForm(TComponent* owner) : TComponent(owner) {}
 
-void TForm::SetModalResult(TModalResult result) {
+void TForm::SetModalResult(int result) {
     modalResult_ = result;
-    emit ModalResultChanged(result);
-}
-
-TForm* GetParentForm(const QWidget& control) {
-    return qobject_cast<TForm*>(control.window());
 }
 
 } // namespace qv::framework

@@ -6,11 +6,8 @@
 
 namespace qv::framework {
 
-// What a modal showing of a form ends with; mrNone while it runs.
-using TModalResult = int;
-inline constexpr TModalResult mrNone = 0;
-inline constexpr TModalResult mrOk = 1;
-inline constexpr TModalResult mrCancel = 2;
+// The result a modal window ends with.
+enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2 };
 
 // A window of the program: a widget that owns the components created on it. Its direct child
 // widgets are its child controls; its owned components are what its layout names.
@@ -20,18 +17,12 @@ class TForm : public QWidget, public TComponent {
 public:
     explicit TForm(TComponent* owner = nullptr);
 
-    TModalResult ModalResult() const { return modalResult_; }
-    // Stores the result; a modal showing ends when it becomes anything but mrNone.
-    void SetModalResult(TModalResult result);
-
-signals:
-    void ModalResultChanged(qv::framework::TModalResult result);
+    int ModalResult() const { return modalResult_; }
+    // A non-zero result closes a window that is shown modally.
+    void SetModalResult(int result);
 
 private:
-    TModalResult modalResult_ = mrNone;
+    int modalResult_ = mrNone;
 };
-
-// The form whose window holds the control, or none.
-TForm* GetParentForm(const QWidget& control);
 
 } // namespace qv::framework

@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -298,6 +299,16 @@ void TStringGrid::DrawCellText(QPainter& painter, int col, int row, const QRect&
     painter.setFont(font());
     painter.drawText(rect.adjusted(kTextInset, kTextInset, 0, 0),
                      Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Cells(col, row));
+}
+
+void TStringGrid::keyPressEvent(QKeyEvent* event) {
+    int key = event->key();
+    CallEvent(OnKeyDown, this, key, event->modifiers());
+    if (key == 0) {
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 void TStringGrid::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -103,6 +103,7 @@ public:
 
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
+    TKeyEvent OnKeyDown;
     // Raised after the current cell moved.
     TNotifyEvent OnSelectCell;
     std::function<void(QObject* Sender, int col, int row, QRect rect, TGridDrawState state)> OnDrawCell;
@@ -115,6 +116,7 @@ protected:
 
     void paintEvent(QPaintEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 

@@ -101,7 +101,7 @@ void TsuiCustomButton::Click() {
         update();
     }
     const QPointer<TsuiCustomButton> alive(this);
-    if (framework::TForm* form = framework::GetParentForm(*this)) form->SetModalResult(ModalResult);
+    if (auto* form = dynamic_cast<framework::TForm*>(window())) form->SetModalResult(ModalResult);
     if (!alive) return;
     framework::CallEvent(OnClick, this);
 }

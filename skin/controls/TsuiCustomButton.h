@@ -32,7 +32,7 @@ public:
     void SetCaption(const QString& caption);
 
     // Copied to the form on every click (mrNone included).
-    framework::TModalResult ModalResult = framework::mrNone;
+    int ModalResult = framework::mrNone;
     // Esc clicks the button.
     bool Cancel = false;
     // Enter clicks the button while no other skinned button has the focus.

@@ -1,10 +1,12 @@
 #include "skin/controls/TsuiURLLabel.h"
 
+#include "framework/FocusRect.h"
 #include "skin/controls/ControlAccessibility.h"
 
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPointer>
 #include <QUrl>
 
@@ -82,6 +84,13 @@ void TsuiURLLabel::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QLabel::keyPressEvent(event);
+}
+
+void TsuiURLLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus()) return;
+    QPainter painter(this);
+    framework::DrawFocusRect(painter, rect());
 }
 
 } // namespace qv::skin

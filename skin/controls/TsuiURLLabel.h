@@ -9,7 +9,8 @@
 namespace qv::skin {
 
 // A label that is a web link: underlined text in the link colour, the hover colour under the
-// mouse, a hand cursor, and a click that opens URL in the desktop's web browser.
+// mouse, a hand cursor, and a click that opens URL in the desktop's web browser. Tab reaches it,
+// and Space or Enter clicks it.
 class TsuiURLLabel : public QLabel, public framework::TComponent {
     Q_OBJECT
 
@@ -41,6 +42,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void SetFontColor(framework::TColor color);

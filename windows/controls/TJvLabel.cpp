@@ -2,7 +2,9 @@
 
 #include "framework/Accelerators.h"
 #include "framework/AccessibleControls.h"
+#include "framework/FocusRect.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -101,6 +103,14 @@ void TJvLabel::mouseReleaseEvent(QMouseEvent* event) {
         framework::CallEvent(OnClick, this);
 }
 
+void TJvLabel::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        framework::CallEvent(OnClick, this);
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
 void TJvLabel::paintEvent(QPaintEvent*) {
     // Drawn here rather than by the label so that "&" marks the accelerator as labels show it.
     QPainter painter(this);
@@ -118,6 +128,7 @@ void TJvLabel::paintEvent(QPaintEvent*) {
     }
     painter.setPen(palette().color(QPalette::Active, QPalette::WindowText));
     painter.drawText(area, flags, text());
+    if (hasFocus()) framework::DrawFocusRect(painter, rect());
 }
 
 } // namespace qv::windows

@@ -13,7 +13,8 @@ namespace qv::windows {
 
 // A label with hot tracking: while the mouse is over it, it wears HotTrackFont in
 // HotTrackFontColor and the application's hints take HintColor. Disabled labels are drawn greyed
-// and track the mouse too; only clicks pass them by.
+// and track the mouse too; only clicks pass them by. Tab reaches an enabled label, and Space or
+// Enter clicks it.
 class TJvLabel : public QLabel, public framework::TComponent {
     Q_OBJECT
 
@@ -47,6 +48,7 @@ protected:
     void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

@@ -98,15 +98,12 @@ std::vector<std::pair<int, int>> TJvMemo::ShownLines() const {
     return lines;
 }
 
-int TJvMemo::LineCount() const {
-    return static_cast<int>(ShownLines().size());
-}
-
-QString TJvMemo::Line(int index) const {
-    const auto lines = ShownLines();
-    if (index < 0 || index >= static_cast<int>(lines.size())) return {};
-    const auto [start, length] = lines[static_cast<size_t>(index)];
-    return toPlainText().mid(start, std::min(length, kMaxLineLength));
+QStringList TJvMemo::DisplayLines() const {
+    const QString text = toPlainText();
+    QStringList lines;
+    for (const auto& [start, length] : ShownLines())
+        lines << text.mid(start, std::min(length, kMaxLineLength));
+    return lines;
 }
 
 void TJvMemo::DeleteLine(int index) {

@@ -48,10 +48,9 @@ public:
     framework::TScrollStyle ScrollBars() const { return scrollBars_; }
     void SetScrollBars(framework::TScrollStyle style);
 
-    // The lines as shown: with word wrap, one per wrapped line.
-    int LineCount() const;
-    // At most kMaxLineLength characters of the line.
-    QString Line(int index) const;
+    // The lines as shown, with word wrap one per wrapped line, each cut to kMaxLineLength
+    // characters.
+    QStringList DisplayLines() const;
     // Removes the line as shown together with its line break.
     void DeleteLine(int index);
 
