@@ -4,7 +4,7 @@
 #include "app/StartForm.h"
 #include "framework/AnsiText.h"
 #include "skin/TsuiBuiltInFileTheme.h"
-#include "skin/TsuiEdit.h"
+#include "skin/controls/TsuiEdit.h"
 #include "windows/AboutForm.h"
 #include "windows/MainForm.h"
 #include "windows/TenderForm.h"

@@ -4,9 +4,9 @@
 #include "framework/AnsiText.h"
 #include "framework/MessageBox.h"
 #include "skin/TsuiBuiltInFileTheme.h"
-#include "skin/TsuiButton.h"
-#include "skin/TsuiEdit.h"
 #include "skin/TsuiForm.h"
+#include "skin/controls/TsuiButton.h"
+#include "skin/controls/TsuiEdit.h"
 #include "windows/FormLayout.h"
 #include "windows/MainForm.h"
 
@@ -44,11 +44,11 @@ Tstart_form::Tstart_form(service::ClientState& state, windows::Tmain_form& mainF
     password = windows::NewControl<skin::TsuiEdit>(*this, suiForm1, "password",
                                                    DesignRect(*suiForm1, 112, 288, 145, 21));
     password->setText(QStringLiteral("password"));
-    password->setEchoMode(QLineEdit::Password);
+    password->SetPasswordChar(u'*');
     password->SetBorderColor(windows::kSlateBlue);
     Button3 = windows::NewButton(*this, suiForm1, "Button3", DesignRect(*suiForm1, 264, 280, 75, 25),
                                  QStringLiteral("Login"));
-    Button3->OnClick = [this] { suitempButton3Click(); };
+    Button3->OnClick = [this](QObject*) { suitempButton3Click(); };
     Label4->setBuddy(email);
     Label5->setBuddy(password);
     setTabOrder(email, password);

@@ -12,7 +12,8 @@
 #include "server/HttpFrontEnd.h"
 #include "server/RequestHandler.h"
 #include "server/TenderDatabase.h"
-#include "skin/TsuiStringGrid.h"
+#include "skin/controls/TsuiScrollBar.h"
+#include "skin/controls/TsuiStringGrid.h"
 #include "windows/MainForm.h"
 
 #include <QLabel>

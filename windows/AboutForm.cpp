@@ -1,9 +1,9 @@
 #include "windows/AboutForm.h"
 
-#include "skin/TsuiButton.h"
 #include "skin/TsuiForm.h"
 #include "skin/TsuiThemeManager.h"
-#include "skin/TsuiURLLabel.h"
+#include "skin/controls/TsuiButton.h"
+#include "skin/controls/TsuiURLLabel.h"
 #include "windows/FormLayout.h"
 
 namespace qv::windows {
@@ -21,14 +21,14 @@ Tform_about::Tform_about(skin::TsuiFileTheme& theme, framework::TComponent* owne
         DesignRect(*suiForm1, 122, 56, 205, 65), Qt::AlignHCenter, false);
     suiURLLabel1 = NewControl<skin::TsuiURLLabel>(*this, suiForm1, "suiURLLabel1",
                                                   DesignRect(*suiForm1, 159, 138, 130, 13));
-    suiURLLabel1->setText(QStringLiteral("quorvane.example"));
+    suiURLLabel1->SetCaption(QStringLiteral("quorvane.example"));
     suiURLLabel1->SetURL(QString::fromLatin1(kWebSite));
-    suiURLLabel1->SetFontLinkColor(0xFF0000);
-    suiURLLabel1->SetFontHoverColor(0x0000FF);
+    suiURLLabel1->SetFontLinkColor(framework::clBlue);
+    suiURLLabel1->FontHoverColor = framework::clRed;
     suiButton1 = NewButton(*this, suiForm1, "suiButton1", DesignRect(*suiForm1, 184, 179, 80, 27),
                            QStringLiteral("Close"));
     suiButton1->SetDefault(true);
-    suiButton1->OnClick = [this] { suiButton1Click(); };
+    suiButton1->OnClick = [this](QObject*) { suiButton1Click(); };
     TM = NewThemeManager(*this, theme, {"suiForm1", "suiButton1"});
     FixWindowSize(*this, *suiForm1, kClientSize, true);
 }

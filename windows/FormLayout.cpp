@@ -1,9 +1,9 @@
 #include "windows/FormLayout.h"
 
 #include "framework/Fonts.h"
-#include "skin/TsuiButton.h"
 #include "skin/TsuiFileTheme.h"
 #include "skin/TsuiThemeManager.h"
+#include "skin/controls/TsuiButton.h"
 
 namespace qv::windows {
 

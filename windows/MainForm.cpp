@@ -13,22 +13,21 @@
 #include "service/ServiceReplies.h"
 #include "skin/SkinResources.h"
 #include "skin/TsuiBuiltInFileTheme.h"
-#include "skin/TsuiButton.h"
-#include "skin/TsuiComboBox.h"
-#include "skin/TsuiEdit.h"
-#include "skin/TsuiPanel.h"
-#include "skin/TsuiStringGrid.h"
 #include "skin/TsuiThemeManager.h"
+#include "skin/controls/TsuiButton.h"
+#include "skin/controls/TsuiComboBox.h"
+#include "skin/controls/TsuiEdit.h"
+#include "skin/controls/TsuiPanel.h"
+#include "skin/controls/TsuiScrollBar.h"
+#include "skin/controls/TsuiStringGrid.h"
 #include "windows/AboutForm.h"
 #include "windows/AccountDetails.h"
 #include "windows/CountryFilter.h"
 #include "windows/FormLayout.h"
-#include "windows/JvLabel.h"
-#include "windows/JvMemo.h"
 #include "windows/ResultPaging.h"
 #include "windows/TenderForm.h"
-
-#include <QKeyEvent>
+#include "windows/controls/TJvLabel.h"
+#include "windows/controls/TJvMemo.h"
 
 namespace qv::windows {
 
@@ -92,7 +91,7 @@ void Tmain_form::CreateSearchPanel() {
                          QStringLiteral("Search tenders"), true);
     search = NewControl<skin::TsuiEdit>(*this, suiPanel2, "search", QRect(8, 40, 169, 21));
     search->SetBorderColor(kSlateBlue);
-    search->OnChange = [this] { searchChange(); };
+    search->OnChange = [this](QObject*) { searchChange(); };
     Label5 = NewLabel(suiPanel2, QStringLiteral("Filter by:"), QRect(8, 80, 39, 13));
     filterby1 = NewControl<skin::TsuiComboBox>(*this, suiPanel2, "filterby1", QRect(56, 72, 121, 21));
     filterby1->setEditable(true);
@@ -107,7 +106,7 @@ void Tmain_form::CreateSearchPanel() {
         if (index >= 0 && index < static_cast<int>(kCountries.size())) countryIndex_ = index;
     });
     Button5 = NewButton(*this, suiPanel2, "Button5", QRect(8, 112, 75, 25), QStringLiteral("Browse"));
-    Button5->OnClick = [this] { Button5Click(); };
+    Button5->OnClick = [this](QObject*) { Button5Click(); };
     Label4 = NewLabel(suiPanel2, QStringLiteral("Keywords"), QRect(6, 168, 46, 13));
     QFont hotTrackFont =
         framework::PixelFont(QStringLiteral("MS Sans Serif"), framework::kApplicationFontPixels);
@@ -115,14 +114,15 @@ void Tmain_form::CreateSearchPanel() {
     for (size_t i = 0; i < JvLabels.size(); ++i) {
         const std::string name = "JvLabel" + std::to_string(i + 1);
         TJvLabel* link = NewControl<TJvLabel>(*this, suiPanel2, name.c_str(), QRect(6, kLinkTops[i], 43, 13));
-        link->setText(QStringLiteral("JvLabel1"));
-        link->SetHotTrack(true);
-        link->SetHotTrackFont(hotTrackFont, framework::ColorToQColor(0xFF0000));
-        link->OnClick = [this, link] { JvLabel1Click(*link); };
+        link->SetCaption(QStringLiteral("JvLabel1"));
+        link->HotTrack = true;
+        link->SetHotTrackFont(hotTrackFont);
+        link->SetHotTrackFontColor(framework::clBlue);
+        link->OnClick = [this](QObject* sender) { JvLabel1Click(*static_cast<TJvLabel*>(sender)); };
         JvLabels[i] = link;
     }
     suiButton1 = NewButton(*this, suiPanel2, "suiButton1", QRect(40, 400, 105, 27), QStringLiteral("About"));
-    suiButton1->OnClick = [this] { suiButton1Click(); };
+    suiButton1->OnClick = [this](QObject*) { suiButton1Click(); };
     setTabOrder(search, filterby1);
     setTabOrder(filterby1, Button5);
     setTabOrder(Button5, suiButton1);
@@ -134,6 +134,11 @@ void Tmain_form::CreateBrowsePanel() {
     sg = NewControl<skin::TsuiStringGrid>(*this, browse_panel, "sg", QRect(4, 25, 599, 370));
     sg->SetColCount(1);
     sg->SetRowCount(1);
+    sg->SetFixedRows(0);
+    sg->SetFixedCols(0);
+    framework::TGridOptions options;
+    options.DrawFocusSelected = true;
+    sg->SetOptions(options);
     sg->SetColWidths(0, 590);
     sg->SetDefaultRowHeight(16);
     sg->SetBGColor(kPaleBlue);
@@ -143,27 +148,21 @@ void Tmain_form::CreateBrowsePanel() {
     sg->SetFixedBGColor(12937777);
     sg->SetFixedFontColor(framework::clBlack);
     sg->SetFontColor(kNearBlack);
-    sg->OnDblClick = [this] { sgDblClick(); };
-    sg->installEventFilter(this);
+    sg->OnDblClick = [this](QObject*) { sgDblClick(); };
+    // Enter on a row opens it, as a double-click does, for those who use the keyboard.
+    sg->OnKeyDown = [this](QObject*, int& key, Qt::KeyboardModifiers) {
+        if (key != Qt::Key_Return && key != Qt::Key_Enter) return;
+        key = 0;
+        sgDblClick();
+    };
     Panel5 = NewPlainPanel(browse_panel, "Panel5", QRect(4, 395, 599, 41));
     Label3 = NewLabel(Panel5, QStringLiteral("Page 1 of 10"), QRect(0, 12, 433, 13), Qt::AlignHCenter, false);
     Button1 = NewButton(*this, Panel5, "Button1", QRect(432, 8, 75, 25), QStringLiteral("Previous"));
-    Button1->OnClick = [this] { Button1Click(); };
+    Button1->OnClick = [this](QObject*) { Button1Click(); };
     Button2 = NewButton(*this, Panel5, "Button2", QRect(516, 8, 75, 25), QStringLiteral("Next"));
-    Button2->OnClick = [this] { Button2Click(); };
+    Button2->OnClick = [this](QObject*) { Button2Click(); };
     setTabOrder(sg, Button1);
     setTabOrder(Button1, Button2);
-}
-
-bool Tmain_form::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == sg && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            framework::RunEventHandler([this] { sgDblClick(); });
-            return true;
-        }
-    }
-    return framework::TForm::eventFilter(watched, event);
 }
 
 void Tmain_form::FormCreate() {
@@ -217,7 +216,7 @@ void Tmain_form::ShowAccount() {
     // More keywords than links: the first ten are shown.
     const size_t shown = std::min(details.keywords.size(), JvLabels.size());
     for (size_t i = 0; i < shown; ++i) {
-        JvLabels[i]->setText(framework::AnsiToQString(details.keywords[i]));
+        JvLabels[i]->SetCaption(framework::AnsiToQString(details.keywords[i]));
         // Links size themselves to their captions, as labels do.
         JvLabels[i]->resize(JvLabels[i]->sizeHint().width(), JvLabels[i]->height());
         JvLabels[i]->setEnabled(true);
@@ -257,12 +256,12 @@ void Tmain_form::Button2Click() {
 
 void Tmain_form::JvLabel1Click(TJvLabel& sender) {
     state_.page = 1;
-    state_.keyword = framework::QStringToAnsi(sender.text());
+    state_.keyword = framework::QStringToAnsi(sender.Caption());
     ListTenders();
 }
 
 void Tmain_form::sgDblClick() {
-    const std::string id = framework::QStringToAnsi(sg->Cells(1, sg->Row()));
+    const std::string id = framework::QStringToAnsi(sg->Cells(1, sg->Selection().Top));
     std::string reply;
     {
         framework::TBusyCursor busy;
@@ -275,7 +274,7 @@ void Tmain_form::sgDblClick() {
     }
     if (!tenderForm_) return;
     tenderForm_->memo->SetText(framework::AnsiToQString(service::ViewReplyText(reply)));
-    tenderForm_->memo->SetClipboardCommands(TJvMemo::AllClipboardCommands);
+    tenderForm_->memo->SetClipboardCommands(kAllClipboardCommands);
     tenderForm_->ShowModal();
 }
 

@@ -86,10 +86,6 @@ public:
     skin::TsuiButton* Button1;
     skin::TsuiButton* Button2;
 
-protected:
-    // Enter on a row of the result list opens it, as a double-click does.
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void CreateControls();
     void CreateSearchPanel();

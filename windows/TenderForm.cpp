@@ -1,11 +1,11 @@
 #include "windows/TenderForm.h"
 
-#include "skin/TsuiButton.h"
 #include "skin/TsuiForm.h"
 #include "skin/TsuiThemeManager.h"
+#include "skin/controls/TsuiButton.h"
 #include "windows/FormLayout.h"
-#include "windows/JvMemo.h"
 #include "windows/PrinterTextOutput.h"
+#include "windows/controls/TJvMemo.h"
 
 #include <QPrintDialog>
 #include <QPrinter>
@@ -22,13 +22,14 @@ Ttender_form::Ttender_form(skin::TsuiFileTheme& theme, framework::TComponent* ow
     suiForm1 = NewSkinnedPanel(*this, QStringLiteral("Quorvane - View tender details"), theme);
     Panel1 = NewPlainPanel(suiForm1, "Panel1", DesignRect(*suiForm1, 0, 452, 692, 41));
     Button1 = NewButton(*this, Panel1, "Button1", QRect(8, 8, 75, 25), QStringLiteral("Print"));
-    Button1->OnClick = [this] { suitempButton1Click(); };
+    Button1->OnClick = [this](QObject*) { suitempButton1Click(); };
     Button2 = NewButton(*this, Panel1, "Button2", QRect(608, 8, 75, 25), QStringLiteral("Close"));
     Button2->SetDefault(true);
-    Button2->OnClick = [this] { suitempButton2Click(); };
+    Button2->OnClick = [this](QObject*) { suitempButton2Click(); };
     memo = NewControl<TJvMemo>(*this, suiForm1, "memo", DesignRect(*suiForm1, 0, 45, 692, 407));
     memo->SetText(QStringLiteral("memo"));
-    memo->SetClipboardCommands(TJvMemo::ClipboardCommandSet{TJvMemo::caUndo});
+    memo->SetScrollBars(framework::TScrollStyle::ssBoth);
+    memo->SetClipboardCommands(static_cast<TJvClipboardCommands>(TJvClipboardCommand::caUndo));
     memo->SetReadOnly(false);
     setTabOrder(Button1, Button2);
     setTabOrder(Button2, memo);

@@ -2,10 +2,11 @@
 #include "app/CredentialStore.h"
 #include "app/StartForm.h"
 #include "framework/Registry.h"
-#include "skin/TsuiEdit.h"
-#include "skin/TsuiStringGrid.h"
-#include "windows/JvLabel.h"
+#include "skin/controls/TsuiEdit.h"
+#include "skin/controls/TsuiScrollBar.h"
+#include "skin/controls/TsuiStringGrid.h"
 #include "windows/MainForm.h"
+#include "windows/controls/TJvLabel.h"
 
 #include "tests/server/TestService.h"
 #include "tests/support/ClientSandbox.h"
@@ -106,12 +107,12 @@ TEST_F(StartupTest, TheLoginWindowComesOnlyWhenTheRememberedAccountDoesNotLogIn)
         if (c.loginWindow) {
             EXPECT_EQ(main.Label2->text(), "Welcome");
             EXPECT_EQ(main.Label3->text(), "Page 1 of 10");
-            EXPECT_EQ(main.JvLabels[0]->text(), "JvLabel1");
+            EXPECT_EQ(main.JvLabels[0]->Caption(), "JvLabel1");
         } else {
             EXPECT_EQ(main.Label2->text(), "Welcome Anna M\u00FCller");
             EXPECT_GT(main.sg->RowCount(), 1);
             EXPECT_TRUE(main.Label3->text().startsWith("Page 1 of "));
-            EXPECT_EQ(main.JvLabels[0]->text(), "construction");
+            EXPECT_EQ(main.JvLabels[0]->Caption(), "construction");
         }
     }
 }

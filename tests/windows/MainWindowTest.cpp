@@ -4,15 +4,16 @@
 #include "framework/EConvertError.h"
 #include "framework/Screen.h"
 #include "skin/TsuiBuiltInFileTheme.h"
-#include "skin/TsuiButton.h"
-#include "skin/TsuiComboBox.h"
-#include "skin/TsuiEdit.h"
 #include "skin/TsuiForm.h"
-#include "skin/TsuiPanel.h"
-#include "skin/TsuiStringGrid.h"
-#include "windows/JvLabel.h"
-#include "windows/JvMemo.h"
+#include "skin/controls/TsuiButton.h"
+#include "skin/controls/TsuiComboBox.h"
+#include "skin/controls/TsuiEdit.h"
+#include "skin/controls/TsuiPanel.h"
+#include "skin/controls/TsuiScrollBar.h"
+#include "skin/controls/TsuiStringGrid.h"
 #include "windows/TenderForm.h"
+#include "windows/controls/TJvLabel.h"
+#include "windows/controls/TJvMemo.h"
 
 #include "tests/support/ClientSandbox.h"
 #include "tests/support/QtTestEnvironment.h"
@@ -75,7 +76,7 @@ protected:
 TEST_F(MainWindowTest, BeforeAnyListingTheLayoutTextsShow) {
     EXPECT_EQ(form_->Label3->text(), "Page 1 of 10");
     EXPECT_EQ(form_->Label2->text(), "Welcome");
-    EXPECT_EQ(form_->JvLabels[9]->text(), "JvLabel1");
+    EXPECT_EQ(form_->JvLabels[9]->Caption(), "JvLabel1");
     EXPECT_TRUE(form_->Button1->isEnabled());
     EXPECT_TRUE(form_->Button2->isEnabled());
     EXPECT_EQ(form_->filterby1->currentText(), "United Kingdom");
@@ -160,7 +161,7 @@ TEST_F(MainWindowTest, KeywordLinksShowTheSavedKeywords) {
         form_->ShowAccount();
         std::vector<QString> shown;
         for (TJvLabel* link : form_->JvLabels)
-            if (!link->isHidden()) shown.push_back(link->text());
+            if (!link->isHidden()) shown.push_back(link->Caption());
         EXPECT_EQ(shown, c.shown) << c.tail;
         EXPECT_FALSE(form_->JvLabels[9]->isEnabled()) << "the tenth link never reacts";
     }
@@ -205,7 +206,7 @@ TEST_F(MainWindowTest, ADoubleClickOpensTheTenderInTheDetailsWindow) {
         bool shown;
         QString text;
         std::vector<QString> messages;
-    } cases[] = {{"ok\r\nTitle\r\nBody line", true, "Title\nBody line", {}},
+    } cases[] = {{"ok\r\nTitle\r\nBody line", true, "Title\r\nBody line", {}},
                  {"ok", true, "", {}},
                  {"No such tender", false, "", {"Error occured during serving your request"}}};
     for (const auto& c : cases) {
