@@ -81,9 +81,9 @@ void Tmain_form::CreateControls() {
     Label2 = NewLabel(suiPanel3, QStringLiteral("Welcome"), QRect(8, 40, 45, 13));
     CreateSearchPanel();
     CreateBrowsePanel();
-    // Tab order of the panels: results, search, header.
-    setTabOrder(browse_panel, suiPanel2);
-    setTabOrder(suiPanel2, suiPanel3);
+    // The panels' tab order: the results first, then the search controls.
+    setTabOrder(Button2, search);
+    sg->setFocus();
 }
 
 void Tmain_form::CreateSearchPanel() {

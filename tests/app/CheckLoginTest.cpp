@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <thread>
 
 namespace qv::app::test {
 
@@ -54,6 +55,16 @@ protected:
         service::ApplyServiceSettings(http_.Request());
     }
     void TearDown() override { sandbox_.reset(); }
+    // The service logs a request after it has answered it: a count that should have grown is
+    // read again for a while.
+    static size_t LoginRequestsAfter(size_t expected) {
+        size_t count = LoginRequests();
+        for (int i = 0; i < 200 && count < expected; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            count = LoginRequests();
+        }
+        return count;
+    }
     static size_t LoginRequests() {
         const std::string log = service_->Log();
         size_t count = 0;
@@ -103,7 +114,7 @@ TEST_F(CheckLoginTest, StartUpLoginFromTheStore) {
         qv::test::MessageBoxRecorder messages;
         EXPECT_EQ(CheckLogin(state_, http_), c.succeeds);
         EXPECT_EQ(messages.Texts(), c.messages);
-        EXPECT_EQ(LoginRequests() - before, c.sends ? 1u : 0u);
+        EXPECT_EQ(LoginRequestsAfter(before + (c.sends ? 1 : 0)) - before, c.sends ? 1u : 0u);
         EXPECT_EQ(state_.email, c.stored.email.value_or(""));
         EXPECT_EQ(state_.password, c.stored.password.value_or(""));
         EXPECT_EQ(Remembered().email, c.afterwards.email);
