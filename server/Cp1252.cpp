@@ -1,28 +1,12 @@
 #include "server/Cp1252.h"
 
-#include <array>
+#include "framework/Cp1252.h"
+
 #include <cstdint>
 
 namespace qv::server {
 
 namespace {
-
-// Code points of the bytes 0x80 to 0x9F; the five unassigned bytes keep their C1 value.
-constexpr std::array<char32_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-char32_t CodePointOf(unsigned char byte) {
-    return byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte;
-}
-
-char ByteOf(char32_t codePoint) {
-    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) return static_cast<char>(codePoint);
-    for (size_t i = 0; i < kHighControls.size(); ++i)
-        if (kHighControls[i] == codePoint) return static_cast<char>(0x80 + i);
-    return '?';
-}
 
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
@@ -51,7 +35,7 @@ std::string Cp1252ToUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (char c : text)
-        AppendUtf8(out, CodePointOf(static_cast<unsigned char>(c)));
+        AppendUtf8(out, framework::Cp1252CodePoint(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -74,7 +58,7 @@ std::string Utf8ToCp1252(std::string_view utf8) {
             if ((next & 0xC0) != 0x80) break;
             cp = (cp << 6) | (next & 0x3F);
         }
-        out += n == length ? ByteOf(cp) : '?';
+        out += n == length ? framework::Cp1252Byte(cp) : '?';
         i += n;
     }
     return out;

@@ -186,10 +186,10 @@ void TsuiForm::ApplyStyle() {
     } else {
         const TsuiUIStyle style = binding_.EffectiveStyle();
         left_ = right_ = bottom_ = 0;
-        borderColor_ = GetStyleColor(style, 16);
-        borderWidth_ = GetStyleInt(style, 17);
-        color_ = GetStyleColor(style, 15);
-        roundCorner_ = GetStyleInt(style, 14);
+        borderColor_ = GetStyleColor(style, TStyleRow::FormBorderColor);
+        borderWidth_ = GetStyleInt(style, TStyleRow::FormBorderWidth);
+        color_ = GetStyleColor(style, TStyleRow::FormColor);
+        roundCorner_ = GetStyleInt(style, TStyleRow::RoundCorner);
     }
     if (UIStyleAutoUpdateSub) ApplyThemeToChildren(this, binding_.UIStyle(), binding_.FileTheme());
     if (takenOver_) {

@@ -28,21 +28,6 @@ constexpr int kTitleButtonFrames = 18;
 // Where a control box menu pops up along the bar in right-to-left reading order.
 constexpr int kRightToLeftMenuX = 176;
 
-// Row numbers of the built-in style tables that the title bar reads.
-enum TTitleRow {
-    kRowButtons = 5,
-    kRowButtonsTransparent = 6,
-    kRowLeftOffset = 7,
-    kRowRightOffset = 8,
-    kRowButtonTop = 9,
-    kRowTitleLeft = 10,
-    kRowTitleClient = 11,
-    kRowTitleRight = 12,
-    kRowMinimumWidth = 13,
-    kRowRoundCorner = 14,
-    kRowFormColor = 15,
-};
-
 // The first of a button type's three frames (normal, mouse over, pressed) in the strip.
 int FirstFrame(TsuiTitleBarBtnType type, bool maximized) {
     switch (type) {
@@ -220,22 +205,22 @@ void TsuiTitleBar::ApplySkin(const TsuiFileTheme& theme) {
 }
 
 void TsuiTitleBar::ApplyBuiltInStyle(TsuiUIStyle style) {
-    const auto picture = [style](int row) {
+    const auto picture = [style](TStyleRow row) {
         QImage bitmap;
         GetStyleBitmap(style, row, bitmap);
         return bitmap;
     };
     transColor_ = 0xFF00FF;
-    sections_.push_back(Section(picture(kRowTitleLeft), TsuiTitleBarAlign::suiLeft, true));
-    sections_.push_back(Section(picture(kRowTitleRight), TsuiTitleBarAlign::suiRight, true));
-    sections_.push_back(Section(picture(kRowTitleClient), TsuiTitleBarAlign::suiClient, false));
-    leftBtnXOffset_ = GetStyleInt(style, kRowLeftOffset);
-    rightBtnXOffset_ = GetStyleInt(style, kRowRightOffset);
-    buttonTop_ = GetStyleInt(style, kRowButtonTop) - (Host() ? 3 : 0);
+    sections_.push_back(Section(picture(TStyleRow::TitleLeft), TsuiTitleBarAlign::suiLeft, true));
+    sections_.push_back(Section(picture(TStyleRow::TitleRight), TsuiTitleBarAlign::suiRight, true));
+    sections_.push_back(Section(picture(TStyleRow::TitleClient), TsuiTitleBarAlign::suiClient, false));
+    leftBtnXOffset_ = GetStyleInt(style, TStyleRow::TitleLeftOffset);
+    rightBtnXOffset_ = GetStyleInt(style, TStyleRow::TitleRightOffset);
+    buttonTop_ = GetStyleInt(style, TStyleRow::TitleButtonTop) - (Host() ? 3 : 0);
     iconTop_ = buttonTop_;
-    formColor_ = GetStyleColor(style, kRowFormColor);
-    roundCorner_ = GetStyleInt(style, kRowRoundCorner);
-    minimumHostSize_ = QSize(GetStyleInt(style, kRowMinimumWidth), 50);
+    formColor_ = GetStyleColor(style, TStyleRow::FormColor);
+    roundCorner_ = GetStyleInt(style, TStyleRow::RoundCorner);
+    minimumHostSize_ = QSize(GetStyleInt(style, TStyleRow::MinimumWidth), 50);
 }
 
 void TsuiTitleBar::ApplyButtonPictures() {
@@ -250,14 +235,14 @@ void TsuiTitleBar::ApplyButtonPictures() {
                 binding_.FileTheme()->GetBitmap(SKIN2_TITLEBUTTONS, *pictures[i], first + i,
                                                 kTitleButtonFrames);
             else
-                GetStyleBitmap(style, kRowButtons, *pictures[i], first + i, kTitleButtonFrames);
+                GetStyleBitmap(style, TStyleRow::TitleButtons, *pictures[i], first + i, kTitleButtonFrames);
         }
         if (skin) {
             button.Transparent = binding_.FileTheme()->GetBool(SKIN2_TITLEBTNTRANS);
             button.Top = binding_.FileTheme()->GetInt(SKIN2_TITLEBARBUTTONPOSY);
         } else {
-            button.Transparent = GetStyleBool(style, kRowButtonsTransparent);
-            button.Top = GetStyleInt(style, kRowButtonTop);
+            button.Transparent = GetStyleBool(style, TStyleRow::TitleButtonsTransparent);
+            button.Top = GetStyleInt(style, TStyleRow::TitleButtonTop);
         }
     }
 }

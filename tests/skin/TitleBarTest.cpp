@@ -146,7 +146,7 @@ TEST_F(TitleBarTest, MaximizeTogglesAndShowsTheRestorePicture) {
 TEST_F(TitleBarTest, BuiltInStylesAndTheRemovedTheme) {
     bar_->SetUIStyle(TsuiUIStyle::WinXP);
     QImage left;
-    ASSERT_TRUE(GetStyleBitmap(TsuiUIStyle::WinXP, 10, left));
+    ASSERT_TRUE(GetStyleBitmap(TsuiUIStyle::WinXP, TStyleRow::TitleLeft, left));
     EXPECT_EQ(bar_->height(), left.height() - 3);
     EXPECT_EQ(bar_->LeftBtnXOffset(), 2);
     EXPECT_EQ(bar_->RightBtnXOffset(), -2);
@@ -160,7 +160,7 @@ TEST_F(TitleBarTest, BuiltInStylesAndTheRemovedTheme) {
     delete theme_;
     EXPECT_EQ(bar_->UIStyle(), TsuiUIStyle::DeepBlue);
     QImage deepBlue;
-    ASSERT_TRUE(GetStyleBitmap(TsuiUIStyle::DeepBlue, 10, deepBlue));
+    ASSERT_TRUE(GetStyleBitmap(TsuiUIStyle::DeepBlue, TStyleRow::TitleLeft, deepBlue));
     EXPECT_EQ(bar_->height(), deepBlue.height() - 3);
     EXPECT_EQ(bar_->FontColor(), 0xFFFFFFu);
 }

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-namespace qv::app {
+namespace qv::service {
 
 // The state of the logged-in user for the whole run; one instance, reachable from every
 // window. No field is validated or clamped when written. Text is 8-bit, Windows-1252.
@@ -27,4 +27,4 @@ struct ClientState {
     std::string password;
 };
 
-} // namespace qv::app
+} // namespace qv::service
