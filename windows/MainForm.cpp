@@ -56,6 +56,7 @@ Tmain_form::Tmain_form(service::ClientState& state, ShowHandler formShow, framew
     setObjectName(QStringLiteral("main_form"));
     http = new http::TIdHTTP(this);
     service::ApplyServiceSettings(http->Request());
+    service::ApplyServiceTimeouts(*http);
     BFT = new skin::TsuiBuiltInFileTheme(this);
     BFT->SetName("BFT");
     BFT->ReadSkinData(skin::EmbeddedSkinArchive());
