@@ -4,9 +4,10 @@
 // as the program does. The request log goes to /dev/null during the run.
 //
 // Usage: service [N]   (N requests per client and round, 1000 by default)
+#include "server/CorpusGenerator.h"
 #include "server/HttpFrontEnd.h"
 #include "server/RequestHandler.h"
-#include "server/TenderDatabase.h"
+#include "server/TenderStore.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -29,7 +30,6 @@ namespace {
 
 using qv::server::HttpFrontEnd;
 using qv::server::RequestHandler;
-using qv::server::TenderDatabase;
 
 constexpr int kClients = 4;
 // The machine is shared: the best of a few rounds is the figure least disturbed by others.
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
     try {
         const std::string path = dir + "/tenders.db";
         const auto seedStart = std::chrono::steady_clock::now();
-        TenderDatabase::Create(path, 1);
+        qv::server::TenderStore::CreateGenerated(path, qv::server::CorpusGenerator(1));
         std::printf("corpus of seed 1 built in %.2f s\n",
                     std::chrono::duration<double>(std::chrono::steady_clock::now() - seedStart).count());
 

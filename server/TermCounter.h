@@ -1,0 +1,46 @@
+#pragma once
+
+#include "server/IndexTokenizer.h"
+#include "server/SqliteStatement.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+struct sqlite3;
+
+namespace qv::server {
+
+// Keeps, for every indexed word and country, the number of tenders that hold the word, so that
+// a one-word search learns its total without walking its matches: the cost of a search then
+// stays that of one page, however large the corpus grows.
+class TermCounter {
+public:
+    static constexpr const char* kSchema =
+        "CREATE TABLE term(word TEXT NOT NULL, country TEXT NOT NULL, tenders INTEGER NOT NULL, "
+        "PRIMARY KEY(word, country)) WITHOUT ROWID";
+
+    explicit TermCounter(sqlite3* db);
+
+    // Counts each distinct word of the title and text once for the country; a `change` of -1
+    // takes a tender out again. Counts are gathered in memory and written by Flush, or when
+    // they pass a bound, so that memory stays bounded on a corpus of any size.
+    void Count(const std::string& country, std::string_view title, std::string_view text, int change);
+    // Writes what was gathered, inside the caller's transaction.
+    void Flush();
+    // Forgets what was gathered, for a transaction that was rolled back.
+    void Discard() { pending_.clear(); }
+
+private:
+    static constexpr size_t kMaxPendingWords = 500000;
+
+    IndexTokenizer tokenizer_;
+    SqliteStatement add_;
+    // Keyed by the word, a separator and the country.
+    std::unordered_map<std::string, int64_t> pending_;
+    std::vector<std::string> words_;
+};
+
+} // namespace qv::server
