@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <iterator>
 #include <sqlite3.h>
+#include <string>
 
 namespace qv::server {
 
@@ -23,10 +24,11 @@ fts5_api* Fts5Api(sqlite3* db) {
     return api;
 }
 
-int CollectWord(void* context, int flags, const char* word, int length, int, int) {
-    // Synonyms stand at the place of a word already taken.
+int HandOn(void* context, int flags, const char* word, int length, int, int) {
+    // Synonyms stand at the place of a word already handed on.
     if (!(flags & FTS5_TOKEN_COLOCATED))
-        static_cast<std::vector<std::string>*>(context)->emplace_back(word, static_cast<size_t>(length));
+        (*static_cast<const std::function<void(std::string_view)>*>(context))(
+            std::string_view(word, static_cast<size_t>(length)));
     return SQLITE_OK;
 }
 
@@ -48,10 +50,11 @@ IndexTokenizer::~IndexTokenizer() {
     methods_->xDelete(tokenizer_);
 }
 
-void IndexTokenizer::Words(std::string_view text, std::vector<std::string>& words) const {
+void IndexTokenizer::Words(std::string_view text, const std::function<void(std::string_view)>& word) const {
     // Our texts are capped far below 2 GB, the most the tokenizer takes in one call.
-    if (methods_->xTokenize(tokenizer_, &words, FTS5_TOKENIZE_DOCUMENT, text.data(),
-                            static_cast<int>(text.size()), CollectWord) != SQLITE_OK)
+    auto* context = const_cast<std::function<void(std::string_view)>*>(&word);
+    if (methods_->xTokenize(tokenizer_, context, FTS5_TOKENIZE_DOCUMENT, text.data(),
+                            static_cast<int>(text.size()), HandOn) != SQLITE_OK)
         throw ESqliteError("the full-text tokenizer failed");
 }
 

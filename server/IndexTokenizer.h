@@ -1,9 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <memory>
-#include <string>
 #include <string_view>
-#include <vector>
 
 struct sqlite3;
 struct fts5_tokenizer;
@@ -19,8 +18,9 @@ public:
     IndexTokenizer(const IndexTokenizer&) = delete;
     IndexTokenizer& operator=(const IndexTokenizer&) = delete;
 
-    // Appends the words of `text`, folded as the index stores them, in order and repeated as they come.
-    void Words(std::string_view text, std::vector<std::string>& words) const;
+    // Hands each word of `text` to `word`, folded as the index stores it, in order and repeated
+    // as it comes; the view lasts for the call only.
+    void Words(std::string_view text, const std::function<void(std::string_view)>& word) const;
 
 private:
     std::unique_ptr<fts5_tokenizer> methods_;

@@ -88,8 +88,9 @@ TenderDatabase::TenderDatabase(const std::string& path)
       countWordEverywhere_(std::make_unique<SqliteStatement>(db_.get(), kCountWordEverywhere)),
       countMatches_(std::make_unique<SqliteStatement>(db_.get(), kCountMatches)),
       pageMatches_(std::make_unique<SqliteStatement>(db_.get(), kPageMatches)) {
-    // Reading through a mapping spares a system call for every page a search touches.
-    SqliteStatement::Execute(db_.get(), "PRAGMA mmap_size=268435456");
+    // Reading through a mapping spares a system call for every page a search touches; SQLite
+    // caps the mapping at its own limit (2 GB), which covers a corpus of about a million tenders.
+    SqliteStatement::Execute(db_.get(), "PRAGMA mmap_size=2147418112");
 }
 
 TenderDatabase::~TenderDatabase() = default;
@@ -146,7 +147,7 @@ TenderDatabase::Listing TenderDatabase::Search(std::string_view keyword, const s
     if (country != "EU" && !TenderIndex::IsCountryCode(country)) return {};
     const std::string query = FullTextQuery(keyword);
     words_.clear();
-    tokenizer_.Words(query, words_);
+    tokenizer_.Words(query, [this](std::string_view word) { words_.emplace_back(word); });
     std::sort(words_.begin(), words_.end());
     words_.erase(std::unique(words_.begin(), words_.end()), words_.end());
     if (words_.empty()) return {};

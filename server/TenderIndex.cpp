@@ -1,5 +1,7 @@
 #include "server/TenderIndex.h"
 
+#include "server/SqliteStatement.h"
+
 namespace qv::server {
 
 std::string TenderIndex::Schema() {
@@ -9,6 +11,10 @@ std::string TenderIndex::Schema() {
     // The index keeps no copy of the text it indexes: the texts live in their own tables.
     return "CREATE VIRTUAL TABLE tender_index USING fts5(title, text, country, content='', tokenize='" +
            tokenize + "')";
+}
+
+void TenderIndex::Merge(sqlite3* db) {
+    SqliteStatement::Execute(db, "INSERT INTO tender_index(tender_index) VALUES('optimize')");
 }
 
 bool TenderIndex::IsCountryCode(std::string_view code) {

@@ -6,6 +6,7 @@
 #include "server/SqliteConnection.h"
 #include "server/TenderIndex.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sqlite3.h>
 
@@ -94,6 +95,7 @@ void TenderStore::CreateGenerated(const std::string& path, const CorpusGenerator
             if (++written % kProgressStep == 0 && progress) progress(written);
         });
         store.Flush();
+        TenderIndex::Merge(db);
     });
 }
 
@@ -110,13 +112,26 @@ TenderStore::TenderStore(sqlite3* db)
                    "VALUES('delete', ?1, ?2, ?3, ?4)"),
       terms_(db) {}
 
-void TenderStore::Index(SqliteStatement& statement, const Tender& tender, int change) {
-    const std::string title = Utf8WithPlainLatin(tender.title);
-    const std::string text = Utf8WithPlainLatin(tender.text);
-    statement.Bind(1, tender.id).Bind(2, title).Bind(3, text);
-    statement.Bind(4, TenderIndex::CountryWord(tender.country)).Step();
-    statement.Reset();
-    terms_.Count(tender.country, title, text, change);
+void TenderStore::Index(const Tender& tender, int change) {
+    Indexing row{tender.id, change, Utf8WithPlainLatin(tender.title), Utf8WithPlainLatin(tender.text),
+                 TenderIndex::CountryWord(tender.country)};
+    terms_.Count(tender.country, row.title, row.text, change);
+    pendingBytes_ += row.title.size() + row.text.size();
+    pending_.push_back(std::move(row));
+    if (pending_.size() >= kMaxPendingRows || pendingBytes_ >= kMaxPendingBytes) WriteIndex();
+}
+
+void TenderStore::WriteIndex() {
+    // Stable, so that a row given up and taken again keeps its order.
+    std::stable_sort(pending_.begin(), pending_.end(),
+                     [](const Indexing& a, const Indexing& b) { return a.id < b.id; });
+    for (const auto& row : pending_) {
+        SqliteStatement& statement = row.change > 0 ? index_ : unindex_;
+        statement.Bind(1, row.id).Bind(2, row.title).Bind(3, row.text).Bind(4, row.country).Step();
+        statement.Reset();
+    }
+    pending_.clear();
+    pendingBytes_ = 0;
 }
 
 void TenderStore::Insert(const Tender& tender) {
@@ -128,7 +143,7 @@ void TenderStore::Insert(const Tender& tender) {
     insertTender_.Reset();
     insertText_.Bind(1, tender.id).Bind(2, tender.text).Step();
     insertText_.Reset();
-    Index(index_, tender, 1);
+    Index(tender, 1);
 }
 
 void TenderStore::Replace(const Tender& tender) {
@@ -140,7 +155,7 @@ void TenderStore::Replace(const Tender& tender) {
     Tender old{tender.id, findTender_.Text(0), static_cast<int>(findTender_.Int(1)), findTender_.Text(2),
                findTender_.Text(3)};
     findTender_.Reset();
-    Index(unindex_, old, -1);
+    Index(old, -1);
     updateTender_.Bind(1, tender.id)
         .Bind(2, tender.country)
         .Bind(3, int64_t{tender.day})
@@ -149,14 +164,17 @@ void TenderStore::Replace(const Tender& tender) {
     updateTender_.Reset();
     updateText_.Bind(1, tender.id).Bind(2, tender.text).Step();
     updateText_.Reset();
-    Index(index_, tender, 1);
+    Index(tender, 1);
 }
 
 void TenderStore::Flush() {
+    WriteIndex();
     terms_.Flush();
 }
 
 void TenderStore::Discard() {
+    pending_.clear();
+    pendingBytes_ = 0;
     terms_.Discard();
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 struct sqlite3;
 
@@ -15,7 +16,9 @@ namespace qv::server {
 class CorpusGenerator;
 
 // Writes tenders: their rows, their full texts, the full-text index and the word counts, kept
-// in step with each other. Works inside the caller's transaction.
+// in step with each other. Works inside the caller's transaction. The index takes its rows in
+// batches sorted by id: it writes rows in rising order in one go, but each row that comes
+// lower than the one before makes it write out everything it holds first.
 class TenderStore {
 public:
     enum class Dates { Relative, Absolute };
@@ -41,14 +44,25 @@ public:
     void Insert(const Tender& tender);
     // Puts `tender` in place of the stored tender with its id.
     void Replace(const Tender& tender);
-    // Writes the gathered word counts; call before the transaction commits.
+    // Writes what is gathered for the index and the word counts; call before the transaction commits.
     void Flush();
-    // Forgets the gathered word counts; call when the transaction was rolled back.
+    // Forgets what is gathered; call when the transaction was rolled back.
     void Discard();
 
 private:
-    // Adds the tender to the index (`index_`, change 1) or takes it out (`unindex_`, -1).
-    void Index(SqliteStatement& statement, const Tender& tender, int change);
+    // A row for the index to take (change 1) or to give up (-1), in the form the index reads.
+    struct Indexing {
+        int64_t id;
+        int change;
+        std::string title;
+        std::string text;
+        std::string country;
+    };
+    static constexpr size_t kMaxPendingRows = 4096;
+    static constexpr size_t kMaxPendingBytes = 32 * 1024 * 1024;
+
+    void Index(const Tender& tender, int change);
+    void WriteIndex();
 
     SqliteStatement insertTender_;
     SqliteStatement insertText_;
@@ -58,6 +72,8 @@ private:
     SqliteStatement index_;
     SqliteStatement unindex_;
     TermCounter terms_;
+    std::vector<Indexing> pending_;
+    size_t pendingBytes_ = 0;
 };
 
 } // namespace qv::server

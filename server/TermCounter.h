@@ -3,6 +3,7 @@
 #include "server/IndexTokenizer.h"
 #include "server/SqliteStatement.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -31,16 +32,34 @@ public:
     // Writes what was gathered, inside the caller's transaction.
     void Flush();
     // Forgets what was gathered, for a transaction that was rolled back.
-    void Discard() { pending_.clear(); }
+    void Discard() {
+        pending_.clear();
+        countries_.clear();
+    }
 
 private:
-    static constexpr size_t kMaxPendingWords = 500000;
+    // Countries counted between two flushes; a new one past these flushes first.
+    static constexpr size_t kCountrySlots = 24;
+    static constexpr size_t kMaxPendingWords = 200000;
+
+    struct Pending {
+        // The last tender that counted the word, so that a tender counts each word once.
+        int64_t tender = 0;
+        std::array<int32_t, kCountrySlots> byCountry{};
+    };
+    struct WordHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view word) const { return std::hash<std::string_view>()(word); }
+    };
+
+    size_t Slot(const std::string& country);
 
     IndexTokenizer tokenizer_;
     SqliteStatement add_;
-    // Keyed by the word, a separator and the country.
-    std::unordered_map<std::string, int64_t> pending_;
-    std::vector<std::string> words_;
+    int64_t tender_ = 0;
+    // The countries of the slots.
+    std::vector<std::string> countries_;
+    std::unordered_map<std::string, Pending, WordHash, std::equal_to<>> pending_;
 };
 
 } // namespace qv::server

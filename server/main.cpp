@@ -34,6 +34,7 @@ int Import(const ServiceOptions& options) {
         for (const auto& path : options.imports)
             for (const auto& package : NoticePackage::Find(path, Report))
                 Report(package.Name(), importer.Import(package).Summary());
+        importer.Finish();
     } catch (const ESqliteError& e) {
         Report(options.database, std::string(e.what()) + "; the package in hand was left out");
         failed = true;

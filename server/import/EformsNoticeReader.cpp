@@ -266,7 +266,8 @@ EformsNotice EformsNoticeReader::Read(const XmlDocument& document) {
 }
 
 EformsNotice EformsNoticeReader::Read(std::string_view bytes) {
-    return Read(XmlDocument(bytes, Namespaces()));
+    document_.Parse(bytes);
+    return Read(document_);
 }
 
 } // namespace qv::server

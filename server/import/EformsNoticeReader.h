@@ -18,11 +18,17 @@ public:
     // The namespaces of eForms notices and the prefixes the reader names them by.
     static const XmlDocument::Prefixes& Namespaces();
 
+    EformsNoticeReader() : document_(Namespaces()) {}
+
     // Raises ENoticeError, with the reason, for a document that is not an eForms notice or
     // lacks its identifier or a valid issue date.
     static EformsNotice Read(const XmlDocument& document);
-    // Parses first; raises EXmlError for input that is not well-formed.
-    static EformsNotice Read(std::string_view bytes);
+    // Parses first, into the reader's own document; raises EXmlError for input that is not
+    // well-formed.
+    EformsNotice Read(std::string_view bytes);
+
+private:
+    XmlDocument document_;
 };
 
 } // namespace qv::server

@@ -2,6 +2,7 @@
 
 #include "framework/Format.h"
 #include "server/TenderDatabase.h"
+#include "server/TenderIndex.h"
 #include "server/TenderStore.h"
 #include "server/import/ArchiveReader.h"
 #include "server/import/EformsNoticeReader.h"
@@ -33,7 +34,10 @@ SqliteConnection OpenForImport(const std::string& path) {
     case TenderDatabase::Kind::Imported:
         break;
     }
-    return OpenSqlite(path, SQLITE_OPEN_READWRITE);
+    SqliteConnection db = OpenSqlite(path, SQLITE_OPEN_READWRITE);
+    // A package's writes stay in memory until it commits, instead of spilling to the journal.
+    SqliteStatement::Execute(db.get(), "PRAGMA cache_size=-65536");
+    return db;
 }
 
 } // namespace
@@ -66,6 +70,8 @@ NoticeImporter::~NoticeImporter() = default;
 ImportCounts NoticeImporter::Import(const NoticePackage& package) {
     ImportCounts counts;
     SqliteStatement::Execute(db_.get(), "BEGIN IMMEDIATE");
+    // Another import may have written since the last package.
+    lastIds_.clear();
     try {
         try {
             package.Read(
@@ -89,6 +95,10 @@ ImportCounts NoticeImporter::Import(const NoticePackage& package) {
     return counts;
 }
 
+void NoticeImporter::Finish() {
+    TenderIndex::Merge(db_.get());
+}
+
 void NoticeImporter::ImportNotice(const std::string& name, const std::string& bytes, ImportCounts& counts) {
     ++counts.read;
     const auto skip = [&](const std::string& reason) {
@@ -97,7 +107,7 @@ void NoticeImporter::ImportNotice(const std::string& name, const std::string& by
     };
     EformsNotice notice;
     try {
-        notice = EformsNoticeReader::Read(bytes);
+        notice = reader_.Read(bytes);
     } catch (const framework::Exception& e) {
         return skip(e.Message());
     }
@@ -165,12 +175,15 @@ int NoticeImporter::TenderDay(int64_t tender) {
 
 std::optional<int64_t> NoticeImporter::NewTenderId(int day) {
     const int64_t first = int64_t{day} * kIdsPerDay;
-    lastId_.Bind(1, first).Bind(2, first + kIdsPerDay - 1);
-    const int64_t last = lastId_.Step() ? lastId_.Int(0) : 0;
-    lastId_.Reset();
-    if (last == 0) return first;
-    if (last == first + kIdsPerDay - 1) return std::nullopt;
-    return last + 1;
+    auto [last, added] = lastIds_.emplace(day, 0);
+    if (added) {
+        lastId_.Bind(1, first).Bind(2, first + kIdsPerDay - 1);
+        last->second = lastId_.Step() ? lastId_.Int(0) : 0;
+        lastId_.Reset();
+        if (last->second == 0) last->second = first - 1;
+    }
+    if (last->second == first + kIdsPerDay - 1) return std::nullopt;
+    return ++last->second;
 }
 
 } // namespace qv::server

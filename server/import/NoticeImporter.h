@@ -2,17 +2,18 @@
 
 #include "server/SqliteConnection.h"
 #include "server/SqliteStatement.h"
+#include "server/import/EformsNoticeReader.h"
 #include "server/import/NoticePackage.h"
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 namespace qv::server {
 
 class TenderStore;
-struct EformsNotice;
 
 struct ImportCounts {
     int64_t read = 0;
@@ -44,6 +45,9 @@ public:
     // goes to the problem sink and is skipped. Raises ESqliteError when the database fails;
     // nothing of the package is then kept.
     ImportCounts Import(const NoticePackage& package);
+    // Merges the search index once the packages are in; an interrupted merge leaves the
+    // index as it was.
+    void Finish();
     // Every package imported so far.
     const ImportCounts& Counts() const { return counts_; }
 
@@ -67,6 +71,9 @@ private:
     SqliteStatement remember_;
     SqliteStatement tenderDay_;
     SqliteStatement lastId_;
+    // The last id given out for an issue day in the package in hand.
+    std::unordered_map<int, int64_t> lastIds_;
+    EformsNoticeReader reader_;
     ImportCounts counts_;
 };
 

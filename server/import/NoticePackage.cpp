@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qv::server {
 
@@ -15,7 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kTooLarge = "larger than 16 MB";
-constexpr size_t kReadBlock = 65536;
 
 bool EndsWith(std::string name, std::string_view ending) {
     std::transform(name.begin(), name.end(), name.begin(),
@@ -35,22 +36,33 @@ bool IsNotice(const std::string& name) {
 
 // False, with the reason set, for a file that cannot be read or is too large.
 bool ReadFile(const std::string& path, std::string& content, std::string& reason) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (fd < 0 || ::fstat(fd, &info) != 0) {
         reason = std::strerror(errno);
+        if (fd >= 0) ::close(fd);
         return false;
     }
-    content.clear();
-    char block[kReadBlock];
-    while (in.read(block, sizeof block), in.gcount() > 0) {
-        if (content.size() + static_cast<size_t>(in.gcount()) > NoticePackage::kMaxNoticeBytes) {
-            reason = kTooLarge;
+    // One byte past the limit tells a file that grew too large since it was measured.
+    const size_t limit = NoticePackage::kMaxNoticeBytes + 1;
+    content.resize(std::min(static_cast<size_t>(info.st_size) + 1, limit));
+    size_t length = 0;
+    for (;;) {
+        const ssize_t got = ::read(fd, content.data() + length, content.size() - length);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            reason = std::strerror(errno);
+            ::close(fd);
             return false;
         }
-        content.append(block, static_cast<size_t>(in.gcount()));
+        length += static_cast<size_t>(got);
+        if (got == 0 || length == limit) break;
+        if (length == content.size()) content.resize(std::min(content.size() * 2, limit));
     }
-    if (in.bad()) {
-        reason = "cannot be read";
+    ::close(fd);
+    content.resize(length);
+    if (length > NoticePackage::kMaxNoticeBytes) {
+        reason = kTooLarge;
         return false;
     }
     return true;

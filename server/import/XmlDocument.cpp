@@ -3,16 +3,23 @@
 #include "framework/Format.h"
 #include "server/import/XmlElement.h"
 
+#include <array>
 #include <climits>
-#include <expat.h>
+#include <libxml/SAX2.h>
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <memory>
 
 namespace qv::server {
 
 namespace {
 
-// Splits a namespace URI from the local name in the names the parser hands over.
+// Parts the namespace URI from the local name in the keys of names as the parser gives them.
 constexpr char kSeparator = '\x1F';
+
+const char* Text(const xmlChar* text) {
+    return reinterpret_cast<const char*>(text);
+}
 
 } // namespace
 
@@ -21,47 +28,46 @@ struct XmlDocument::Builder {
         uint32_t index;
         uint32_t lastChild;
     };
+    // The parser gives each name of a document as the same pair of pointers: a small table of
+    // those pairs spares most lookups by text.
+    struct Cached {
+        const xmlChar* uri;
+        const xmlChar* local;
+        uint32_t id;
+    };
+    static constexpr size_t kCacheSlots = 512;
+
+    explicit Builder(XmlDocument& built) : document(built) {}
 
     XmlDocument& document;
-    const Prefixes& prefixes;
-    XML_Parser parser;
+    xmlParserCtxtPtr parser = nullptr;
     std::vector<Open> open;
-    // Names as the parser gives them, with their ids.
-    std::unordered_map<std::string, uint32_t, NameHash, std::equal_to<>> rawIds;
+    std::array<Cached, kCacheSlots> cache{};
+    size_t cached = 0;
     std::string refusal;
+    std::string error;
+    int errorLine = 0;
 
-    std::string Canonical(std::string_view raw) const {
-        const size_t separator = raw.find(kSeparator);
-        if (separator == std::string_view::npos) return std::string(raw);
-        const std::string_view uri = raw.substr(0, separator);
-        const std::string_view local = raw.substr(separator + 1);
-        for (const auto& [knownUri, prefix] : prefixes)
-            if (uri == knownUri) return prefix + ":" + std::string(local);
-        return "{" + std::string(uri) + "}" + std::string(local);
-    }
-
-    uint32_t Intern(const char* raw) {
-        const std::string_view name(raw);
-        if (const auto found = rawIds.find(name); found != rawIds.end()) return found->second;
-        const auto [entry, added] =
-            document.nameIds_.emplace(Canonical(name), static_cast<uint32_t>(document.names_.size()));
-        if (added) document.names_.push_back(&entry->first);
-        rawIds.emplace(name, entry->second);
-        return entry->second;
-    }
-
-    uint32_t Append(const char* text) {
-        const auto begin = static_cast<uint32_t>(document.characters_.size());
-        document.characters_ += text;
-        return begin;
+    uint32_t Intern(const xmlChar* uri, const xmlChar* local) {
+        size_t slot = (std::hash<const void*>()(uri) * 31 + std::hash<const void*>()(local)) % kCacheSlots;
+        for (; cache[slot].local; slot = (slot + 1) % kCacheSlots)
+            if (cache[slot].local == local && cache[slot].uri == uri) return cache[slot].id;
+        const uint32_t id = document.Intern(Text(uri), Text(local));
+        // Three quarters full, the table takes no more: the rest are looked up by text.
+        if (cached < kCacheSlots * 3 / 4) {
+            cache[slot] = {uri, local, id};
+            ++cached;
+        }
+        return id;
     }
 
     void Refuse(std::string reason) {
         if (refusal.empty()) refusal = std::move(reason);
-        XML_StopParser(parser, XML_FALSE);
+        xmlStopParser(parser);
     }
 
-    static void Start(void* data, const XML_Char* name, const XML_Char** attributes) {
+    static void Start(void* data, const xmlChar* local, const xmlChar*, const xmlChar* uri, int,
+                      const xmlChar**, int attributeCount, int, const xmlChar** attributes) {
         auto& self = *static_cast<Builder*>(data);
         auto& doc = self.document;
         if (doc.nodes_.size() >= kMaxElements)
@@ -79,22 +85,29 @@ struct XmlDocument::Builder {
             }
             parent.lastChild = index;
         }
-        Node node{self.Intern(name), kNone, kNone, 0, 0, static_cast<uint32_t>(doc.attributes_.size()), 0};
-        for (; attributes[0]; attributes += 2, ++node.attributeCount) {
-            const uint32_t attributeName = self.Intern(attributes[0]);
-            const uint32_t begin = self.Append(attributes[1]);
-            doc.attributes_.push_back(
-                {attributeName, begin, static_cast<uint32_t>(doc.characters_.size() - begin)});
+        Node node{self.Intern(uri, local),
+                  kNone,
+                  kNone,
+                  0,
+                  0,
+                  static_cast<uint32_t>(doc.attributes_.size()),
+                  static_cast<uint32_t>(attributeCount)};
+        // Five pointers an attribute: local name, prefix, URI, start and end of the value.
+        for (int i = 0; i < attributeCount; ++i, attributes += 5) {
+            const auto begin = static_cast<uint32_t>(doc.characters_.size());
+            doc.characters_.append(Text(attributes[3]), static_cast<size_t>(attributes[4] - attributes[3]));
+            doc.attributes_.push_back({self.Intern(attributes[2], attributes[0]), begin,
+                                       static_cast<uint32_t>(doc.characters_.size() - begin)});
         }
         node.textBegin = static_cast<uint32_t>(doc.characters_.size());
         doc.nodes_.push_back(node);
         self.open.push_back({index, kNone});
     }
 
-    static void End(void* data, const XML_Char*) {
+    static void End(void* data, const xmlChar*, const xmlChar*, const xmlChar*) {
         auto& self = *static_cast<Builder*>(data);
-        // A refused start tag still hears its end tag, for an element never opened.
-        if (!self.refusal.empty()) return;
+        // A refused start tag may still hear its end tag, for an element never opened.
+        if (!self.refusal.empty() || self.open.empty()) return;
         const Open closed = self.open.back();
         self.open.pop_back();
         Node& node = self.document.nodes_[closed.index];
@@ -102,39 +115,95 @@ struct XmlDocument::Builder {
             node.textLength = static_cast<uint32_t>(self.document.characters_.size() - node.textBegin);
     }
 
-    static void Characters(void* data, const XML_Char* text, int length) {
+    static void Characters(void* data, const xmlChar* text, int length) {
         auto& self = *static_cast<Builder*>(data);
         if (!self.open.empty() && self.open.back().lastChild == kNone)
-            self.document.characters_.append(text, static_cast<size_t>(length));
+            self.document.characters_.append(Text(text), static_cast<size_t>(length));
     }
 
-    static void EntityDeclared(void* data, const XML_Char*, int, const XML_Char*, int, const XML_Char*,
-                               const XML_Char*, const XML_Char*, const XML_Char*) {
+    static void EntityDeclared(void* data, const xmlChar*, int, const xmlChar*, const xmlChar*, xmlChar*) {
         static_cast<Builder*>(data)->Refuse("declares entities, which are not accepted");
+    }
+
+    // Keeps the first error; warnings are no reason to refuse a document.
+    static void Failed(void* data, xmlErrorPtr failure) {
+        auto& self = *static_cast<Builder*>(data);
+        if (failure->level < XML_ERR_ERROR || !self.error.empty()) return;
+        // The first line: some messages go on with the bytes in question.
+        const std::string_view message = failure->message ? failure->message : "unreadable";
+        self.error = message.substr(0, message.find('\n'));
+        while (!self.error.empty() && self.error.back() == ' ')
+            self.error.pop_back();
+        self.errorLine = failure->line;
     }
 };
 
-XmlDocument::XmlDocument(std::string_view bytes, const Prefixes& prefixes) {
-    if (bytes.size() > INT_MAX) throw EXmlError("larger than the XML parser takes");
-    const std::unique_ptr<XML_ParserStruct, void (*)(XML_Parser)> parser(
-        XML_ParserCreateNS(nullptr, kSeparator), XML_ParserFree);
-    if (!parser) throw EXmlError("out of memory for the XML parser");
-    Builder builder{*this, prefixes, parser.get(), {}, {}, {}};
-    XML_SetUserData(parser.get(), &builder);
-    XML_SetElementHandler(parser.get(), Builder::Start, Builder::End);
-    XML_SetCharacterDataHandler(parser.get(), Builder::Characters);
-    XML_SetEntityDeclHandler(parser.get(), Builder::EntityDeclared);
-    if (XML_Parse(parser.get(), bytes.data(), static_cast<int>(bytes.size()), XML_TRUE) != XML_STATUS_OK) {
-        const auto line = static_cast<unsigned long>(XML_GetCurrentLineNumber(parser.get()));
-        if (!builder.refusal.empty())
-            throw EXmlError(framework::Format("%s (line %lu)", builder.refusal.c_str(), line));
-        throw EXmlError(framework::Format("not well-formed XML: %s (line %lu)",
-                                          XML_ErrorString(XML_GetErrorCode(parser.get())), line));
+void XmlDocument::Parse(std::string_view bytes) {
+    nodes_.clear();
+    attributes_.clear();
+    characters_.clear();
+    if (names_.size() > kMaxKeptNames) {
+        nameIds_.clear();
+        names_.clear();
+        rawIds_.clear();
     }
+    if (bytes.size() > INT_MAX) throw EXmlError("larger than the XML parser takes");
+    if (bytes.find_first_not_of(" \t\r\n") == std::string_view::npos)
+        throw EXmlError("not well-formed XML: the document is empty");
+    static const xmlSAXHandler handler = [] {
+        xmlInitParser();
+        xmlSAXHandler events{};
+        events.initialized = XML_SAX2_MAGIC;
+        events.startElementNs = Builder::Start;
+        events.endElementNs = Builder::End;
+        events.characters = Builder::Characters;
+        events.ignorableWhitespace = Builder::Characters;
+        events.cdataBlock = Builder::Characters;
+        events.entityDecl = Builder::EntityDeclared;
+        events.serror = Builder::Failed;
+        return events;
+    }();
+    nodes_.reserve(bytes.size() / kBytesPerElement);
+    characters_.reserve(bytes.size() / 2);
+    Builder builder(*this);
+    const std::unique_ptr<xmlParserCtxt, void (*)(xmlParserCtxtPtr)> parser(
+        xmlCreateMemoryParserCtxt(bytes.data(), static_cast<int>(bytes.size())), xmlFreeParserCtxt);
+    if (!parser || !parser->sax) throw EXmlError("out of memory for the XML parser");
+    // The context owns its handler table; ours takes the place of the default one in it.
+    *parser->sax = handler;
+    parser->userData = &builder;
+    builder.parser = parser.get();
+    // Without XML_PARSE_NOENT no entity is expanded, and no DTD or other file is ever loaded.
+    xmlCtxtUseOptions(parser.get(), XML_PARSE_NONET);
+    xmlParseDocument(parser.get());
+    if (!builder.refusal.empty() || !parser->wellFormed || !parser->nsWellFormed) nodes_.clear();
+    if (!builder.refusal.empty())
+        throw EXmlError(
+            framework::Format("%s (line %d)", builder.refusal.c_str(), xmlSAX2GetLineNumber(parser.get())));
+    if (nodes_.empty())
+        throw EXmlError(framework::Format("not well-formed XML: %s (line %d)",
+                                          builder.error.empty() ? "no element" : builder.error.c_str(),
+                                          builder.errorLine));
 }
 
 XmlElement XmlDocument::Root() const {
     return nodes_.empty() ? XmlElement() : XmlElement(this, 0);
+}
+
+std::string XmlDocument::Canonical(const char* uri, const char* local) const {
+    if (!uri) return local;
+    for (const auto& [knownUri, prefix] : prefixes_)
+        if (knownUri == uri) return prefix + ":" + local;
+    return "{" + std::string(uri) + "}" + local;
+}
+
+uint32_t XmlDocument::Intern(const char* uri, const char* local) {
+    rawKey_.assign(uri ? uri : "").append(1, kSeparator).append(local);
+    if (const auto found = rawIds_.find(rawKey_); found != rawIds_.end()) return found->second;
+    const auto [entry, added] = nameIds_.emplace(Canonical(uri, local), static_cast<uint32_t>(names_.size()));
+    if (added) names_.push_back(&entry->first);
+    rawIds_.emplace(rawKey_, entry->second);
+    return entry->second;
 }
 
 uint32_t XmlDocument::NameId(std::string_view name) const {
