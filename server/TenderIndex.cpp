@@ -8,9 +8,10 @@ std::string TenderIndex::Schema() {
     std::string tokenize = kTokenizer;
     for (const char* argument : kTokenizerArguments)
         tokenize += std::string(" ") + argument;
-    // The index keeps no copy of the text it indexes: the texts live in their own tables.
-    return "CREATE VIRTUAL TABLE tender_index USING fts5(title, text, country, content='', tokenize='" +
-           tokenize + "')";
+    // The index keeps no copy of the text it indexes: the texts live in their own tables. The
+    // text opens with the title, which so needs no column of its own.
+    return "CREATE VIRTUAL TABLE tender_index USING fts5(text, country, content='', tokenize='" + tokenize +
+           "')";
 }
 
 void TenderIndex::Merge(sqlite3* db) {
@@ -29,7 +30,7 @@ std::string TenderIndex::CountryWord(std::string_view country) {
 
 // The caller passes "EU" or a country code, so the quoted word is never empty.
 std::string TenderIndex::Match(const std::string& query, std::string_view country) {
-    std::string match = "{title text}: (" + query + ")";
+    std::string match = "text: (" + query + ")";
     if (country == "EU") return match;
     return match + " AND country: \"" + CountryWord(country) + "\"";
 }

@@ -27,8 +27,8 @@ public:
     // The one word of the country column: none for a tender outside the country filter.
     static std::string CountryWord(std::string_view country);
 
-    // Matches `query` (quoted words) in the title and text only, so that a word of the
-    // country column can never be searched for; "EU" stands for all countries.
+    // Matches `query` (quoted words) in the text only, so that a word of the country column
+    // can never be searched for; "EU" stands for all countries.
     static std::string Match(const std::string& query, std::string_view country);
 };
 

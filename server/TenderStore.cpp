@@ -106,17 +106,17 @@ TenderStore::TenderStore(sqlite3* db)
       updateText_(db, "UPDATE tender_text SET text = ?2 WHERE id = ?1"),
       findTender_(db,
                   "SELECT country, day, title, text FROM tender JOIN tender_text USING(id) WHERE id = ?1"),
-      index_(db, "INSERT INTO tender_index(rowid, title, text, country) VALUES(?1, ?2, ?3, ?4)"),
+      index_(db, "INSERT INTO tender_index(rowid, text, country) VALUES(?1, ?2, ?3)"),
       // The index holds no copy of its texts: taking a row out names the words it held.
-      unindex_(db, "INSERT INTO tender_index(tender_index, rowid, title, text, country) "
-                   "VALUES('delete', ?1, ?2, ?3, ?4)"),
+      unindex_(db,
+               "INSERT INTO tender_index(tender_index, rowid, text, country) VALUES('delete', ?1, ?2, ?3)"),
       terms_(db) {}
 
 void TenderStore::Index(const Tender& tender, int change) {
-    Indexing row{tender.id, change, Utf8WithPlainLatin(tender.title), Utf8WithPlainLatin(tender.text),
+    Indexing row{tender.id, change, Utf8WithPlainLatin(tender.text),
                  TenderIndex::CountryWord(tender.country)};
-    terms_.Count(tender.country, row.title, row.text, change);
-    pendingBytes_ += row.title.size() + row.text.size();
+    terms_.Count(tender.country, row.text, change);
+    pendingBytes_ += row.text.size();
     pending_.push_back(std::move(row));
     if (pending_.size() >= kMaxPendingRows || pendingBytes_ >= kMaxPendingBytes) WriteIndex();
 }
@@ -127,23 +127,23 @@ void TenderStore::WriteIndex() {
                      [](const Indexing& a, const Indexing& b) { return a.id < b.id; });
     for (const auto& row : pending_) {
         SqliteStatement& statement = row.change > 0 ? index_ : unindex_;
-        statement.Bind(1, row.id).Bind(2, row.title).Bind(3, row.text).Bind(4, row.country).Step();
+        statement.Bind(1, row.id).Bind(2, row.text).Bind(3, row.country).Step();
         statement.Reset();
     }
     pending_.clear();
     pendingBytes_ = 0;
 }
 
-void TenderStore::Insert(const Tender& tender) {
-    insertTender_.Bind(1, tender.id)
-        .Bind(2, tender.country)
-        .Bind(3, int64_t{tender.day})
-        .Bind(4, tender.title);
-    insertTender_.Step();
-    insertTender_.Reset();
-    insertText_.Bind(1, tender.id).Bind(2, tender.text).Step();
-    insertText_.Reset();
+void TenderStore::WriteRows(SqliteStatement& row, SqliteStatement& text, const Tender& tender) {
+    row.Bind(1, tender.id).Bind(2, tender.country).Bind(3, int64_t{tender.day}).Bind(4, tender.title).Step();
+    row.Reset();
+    text.Bind(1, tender.id).Bind(2, tender.text).Step();
+    text.Reset();
     Index(tender, 1);
+}
+
+void TenderStore::Insert(const Tender& tender) {
+    WriteRows(insertTender_, insertText_, tender);
 }
 
 void TenderStore::Replace(const Tender& tender) {
@@ -156,15 +156,7 @@ void TenderStore::Replace(const Tender& tender) {
                findTender_.Text(3)};
     findTender_.Reset();
     Index(old, -1);
-    updateTender_.Bind(1, tender.id)
-        .Bind(2, tender.country)
-        .Bind(3, int64_t{tender.day})
-        .Bind(4, tender.title);
-    updateTender_.Step();
-    updateTender_.Reset();
-    updateText_.Bind(1, tender.id).Bind(2, tender.text).Step();
-    updateText_.Reset();
-    Index(tender, 1);
+    WriteRows(updateTender_, updateText_, tender);
 }
 
 void TenderStore::Flush() {

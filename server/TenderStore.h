@@ -54,13 +54,15 @@ private:
     struct Indexing {
         int64_t id;
         int change;
-        std::string title;
         std::string text;
         std::string country;
     };
     static constexpr size_t kMaxPendingRows = 4096;
     static constexpr size_t kMaxPendingBytes = 32 * 1024 * 1024;
 
+    // Writes the tender's row and text with the two statements (insert or update, parameters
+    // in the same order) and hands it to the index.
+    void WriteRows(SqliteStatement& row, SqliteStatement& text, const Tender& tender);
     void Index(const Tender& tender, int change);
     void WriteIndex();
 

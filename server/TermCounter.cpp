@@ -17,8 +17,7 @@ size_t TermCounter::Slot(const std::string& country) {
     return countries_.size() - 1;
 }
 
-void TermCounter::Count(const std::string& country, std::string_view title, std::string_view text,
-                        int change) {
+void TermCounter::Count(const std::string& country, std::string_view text, int change) {
     const size_t slot = Slot(country);
     ++tender_;
     const auto count = [&](std::string_view word) {
@@ -29,7 +28,6 @@ void TermCounter::Count(const std::string& country, std::string_view title, std:
         pending.tender = tender_;
         pending.byCountry[slot] += change;
     };
-    tokenizer_.Words(title, count);
     tokenizer_.Words(text, count);
     if (pending_.size() > kMaxPendingWords) Flush();
 }

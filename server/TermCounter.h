@@ -25,10 +25,10 @@ public:
 
     explicit TermCounter(sqlite3* db);
 
-    // Counts each distinct word of the title and text once for the country; a `change` of -1
-    // takes a tender out again. Counts are gathered in memory and written by Flush, or when
+    // Counts each distinct word of the text once for the country; a `change` of -1 takes a
+    // tender out again. Counts are gathered in memory and written by Flush, or when
     // they pass a bound, so that memory stays bounded on a corpus of any size.
-    void Count(const std::string& country, std::string_view title, std::string_view text, int change);
+    void Count(const std::string& country, std::string_view text, int change);
     // Writes what was gathered, inside the caller's transaction.
     void Flush();
     // Forgets what was gathered, for a transaction that was rolled back.

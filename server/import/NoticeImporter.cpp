@@ -21,6 +21,8 @@ constexpr const char* kNoticeSchema =
 // A change notice that does not name the version it changes changes every version.
 constexpr int kEveryVersion = INT_MAX;
 constexpr int64_t kIdsPerDay = int64_t{1} << NoticeImporter::kDayBits;
+// An import that brings one tender in this many or more merges the index.
+constexpr int64_t kMergeShare = 10;
 
 SqliteConnection OpenForImport(const std::string& path) {
     switch (TenderDatabase::Inspect(path)) {
@@ -96,7 +98,9 @@ ImportCounts NoticeImporter::Import(const NoticePackage& package) {
 }
 
 void NoticeImporter::Finish() {
-    TenderIndex::Merge(db_.get());
+    SqliteStatement count(db_.get(), "SELECT count(*) FROM tender");
+    const int64_t tenders = count.Step() ? count.Int(0) : 0;
+    if (counts_.imported > 0 && counts_.imported * kMergeShare >= tenders) TenderIndex::Merge(db_.get());
 }
 
 void NoticeImporter::ImportNotice(const std::string& name, const std::string& bytes, ImportCounts& counts) {

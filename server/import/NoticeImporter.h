@@ -45,8 +45,9 @@ public:
     // goes to the problem sink and is skipped. Raises ESqliteError when the database fails;
     // nothing of the package is then kept.
     ImportCounts Import(const NoticePackage& package);
-    // Merges the search index once the packages are in; an interrupted merge leaves the
-    // index as it was.
+    // Merges the search index into one piece once the packages are in, when they brought at
+    // least a tenth of the tenders: a merge rewrites the whole index, so smaller imports leave
+    // it to the merging the index does as it is written. An interrupted merge changes nothing.
     void Finish();
     // Every package imported so far.
     const ImportCounts& Counts() const { return counts_; }

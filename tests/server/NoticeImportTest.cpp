@@ -1,9 +1,11 @@
 #include "framework/DateTime.h"
 #include "framework/Format.h"
+#include "server/CorpusGenerator.h"
 #include "server/RequestHandler.h"
 #include "server/SqliteConnection.h"
 #include "server/SqliteStatement.h"
 #include "server/TenderDatabase.h"
+#include "server/TenderStore.h"
 #include "server/import/NoticeImporter.h"
 #include "tests/server/NoticeFixtures.h"
 
@@ -150,6 +152,26 @@ TEST_F(NoticeImportTest, AFailedPackageLeavesTheDatabaseAsItWas) {
     EXPECT_THROW(Import({scratch_.Path() + "/package"}), ESqliteError);
     EXPECT_EQ(Dump(), before);
     EXPECT_EQ(Search("Nettoyage").total, 0);
+}
+
+TEST_F(NoticeImportTest, DatabasesAreToldApartByWhatMadeThem) {
+    EXPECT_EQ(TenderDatabase::Inspect(Database()), TenderDatabase::Kind::Missing);
+    ImportNotice(NoticeText("award.xml"));
+    EXPECT_EQ(TenderDatabase::Inspect(Database()), TenderDatabase::Kind::Imported);
+    const std::string generated = scratch_.Path() + "/generated.db";
+    TenderStore::CreateGenerated(generated, CorpusGenerator(1, 50));
+    EXPECT_EQ(TenderDatabase::Inspect(generated), TenderDatabase::Kind::Generated);
+    EXPECT_THROW(NoticeImporter(generated, {}), ESqliteError);
+    const auto made = [&](const char* name, const char* sql) {
+        const std::string path = scratch_.Path() + "/" + name;
+        SqliteStatement::Execute(OpenSqlite(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE).get(), sql);
+        return path;
+    };
+    EXPECT_EQ(TenderDatabase::Inspect(made("earlier.db", "CREATE TABLE meta(key, value); INSERT INTO meta "
+                                                         "VALUES('seed', '1')")),
+              TenderDatabase::Kind::Outdated);
+    EXPECT_THROW(TenderDatabase::Inspect(made("other.db", "CREATE TABLE t(x)")), ESqliteError);
+    EXPECT_THROW(TenderDatabase::Inspect(scratch_.Write("text.db", "no database")), ESqliteError);
 }
 
 TEST_F(NoticeImportTest, ServedAsTendersWithTheDemoAccounts) {
