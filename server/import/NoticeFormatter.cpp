@@ -138,9 +138,9 @@ Tender NoticeFormatter::Format(const EformsNotice& notice) {
 
     Tender tender;
     tender.country = std::string(IsoCountries::FilterCode(notice.buyerAddress.country));
-    const auto issued = XsDate::Parse(notice.issueDate);
-    tender.day =
-        static_cast<int>(std::floor(framework::EncodeDate(issued->year, issued->month, issued->day)));
+    // The reader takes no notice without a valid issue date.
+    const framework::DateParts issued = XsDate::Parse(notice.issueDate).value();
+    tender.day = static_cast<int>(std::floor(framework::EncodeDate(issued.year, issued.month, issued.day)));
     tender.title = Shortened(place.empty() ? title : place + ": " + title, kMaxTitleCharacters);
 
     std::string text = tender.title + "\n" + type + "\n\n";

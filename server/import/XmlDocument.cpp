@@ -8,6 +8,7 @@
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
+#include <libxml/tree.h>
 #include <memory>
 
 namespace qv::server {
@@ -176,6 +177,11 @@ void XmlDocument::Parse(std::string_view bytes) {
     // Without XML_PARSE_NOENT no entity is expanded, and no DTD or other file is ever loaded.
     xmlCtxtUseOptions(parser.get(), XML_PARSE_NONET);
     xmlParseDocument(parser.get());
+    // The parser builds a document of its own around a type declaration; nothing here reads it.
+    if (parser->myDoc) {
+        xmlFreeDoc(parser->myDoc);
+        parser->myDoc = nullptr;
+    }
     if (!builder.refusal.empty() || !parser->wellFormed || !parser->nsWellFormed) nodes_.clear();
     if (!builder.refusal.empty())
         throw EXmlError(
