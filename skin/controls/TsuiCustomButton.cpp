@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QShortcutEvent>
 #include <QTimer>
 
 #include <algorithm>
@@ -50,6 +51,10 @@ TsuiCustomButton::~TsuiCustomButton() = default;
 void TsuiCustomButton::SetCaption(const QString& caption) {
     caption_ = caption;
     setAccessibleName(framework::StripAccelerators(caption));
+    // Alt and the accelerator click the button whichever control of the window has the focus.
+    if (shortcutId_ != 0) releaseShortcut(shortcutId_);
+    const QKeySequence alt = QKeySequence::mnemonic(caption);
+    shortcutId_ = alt.isEmpty() ? 0 : grabShortcut(alt);
     update();
 }
 
@@ -258,6 +263,12 @@ bool TsuiCustomButton::event(QEvent* event) {
     case QEvent::Hide:
         CancelPress();
         break;
+    case QEvent::Shortcut:
+        if (static_cast<QShortcutEvent*>(event)->shortcutId() == shortcutId_) {
+            if (CanClickByAccelerator()) Click();
+            return true;
+        }
+        break;
     default:
         break;
     }
@@ -320,16 +331,18 @@ bool TsuiCustomButton::HandleDialogKey(const QKeyEvent& key) {
 }
 
 bool TsuiCustomButton::HandleDialogChar(const QKeyEvent& key) {
+    // Without Alt an accelerator works while a skinned button has the focus, as no button takes
+    // letters for itself.
     const QChar accelerator = framework::AcceleratorOf(caption_);
-    const QChar typed = key.text().size() == 1 ? key.text().at(0)
-                        : key.key() <= 0xFFFF  ? QChar(static_cast<char16_t>(key.key()))
-                                               : QChar();
-    if (accelerator.isNull() || typed.toUpper() != accelerator.toUpper()) return false;
-    const bool altHeld = key.modifiers().testFlag(Qt::AltModifier);
-    if (!altHeld && !IsSkinnedButton(QApplication::focusWidget())) return false;
-    if (!CanFocus() || (parentWidget() && !parentWidget()->isEnabled())) return false;
+    if (accelerator.isNull() || key.text().size() != 1 || key.text().at(0).toUpper() != accelerator.toUpper())
+        return false;
+    if (!IsSkinnedButton(QApplication::focusWidget()) || !CanClickByAccelerator()) return false;
     Click();
     return true;
+}
+
+bool TsuiCustomButton::CanClickByAccelerator() const {
+    return CanFocus() && (!parentWidget() || parentWidget()->isEnabled());
 }
 
 } // namespace qv::skin

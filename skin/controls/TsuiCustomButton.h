@@ -110,6 +110,7 @@ private:
     bool CanFocus() const;
     bool HandleDialogKey(const QKeyEvent& key);
     bool HandleDialogChar(const QKeyEvent& key);
+    bool CanClickByAccelerator() const;
 
     QString caption_;
     bool default_ = false;
@@ -126,6 +127,7 @@ private:
     bool clickPending_ = false;
     QTimer* repeat_ = nullptr;
     QWidget* watchedWindow_ = nullptr;
+    int shortcutId_ = 0;
 };
 
 // True for every skinned button: the focus query that lets plain letters reach accelerators.

@@ -1,6 +1,7 @@
 #include "skin/controls/TsuiStringGrid.h"
 
 #include "skin/BuiltInStyles.h"
+#include "skin/PaintHelpers.h"
 #include "skin/ThemeFunctions.h"
 #include "skin/controls/TsuiScrollBar.h"
 #include "skin/controls/TsuiScrollTrack.h"
@@ -134,8 +135,7 @@ bool TsuiStringGrid::event(QEvent* event) {
     switch (event->type()) {
     case QEvent::Paint: {
         QPainter painter(this);
-        painter.setPen(QPen(framework::ColorToQColor(borderColor_), 0));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        FrameRect(painter, rect(), borderColor_);
         break;
     }
     case QEvent::Move:
