@@ -48,7 +48,7 @@ int ThumbLength(const QScrollBar& bar) {
 TsuiStringGrid::TsuiStringGrid(framework::TComponent* owner, QWidget* parent)
     : framework::TStringGrid(owner, parent), binding_(*this, [this] { ApplyStyle(); }) {
     setFrameStyle(QFrame::NoFrame);
-    setViewportMargins(kBorder, kBorder, kBorder, kBorder);
+    SetBorderWidth(kBorder);
     for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()}) {
         connect(bar, &QScrollBar::valueChanged, this, [this] { SyncBars(); });
         connect(bar, &QScrollBar::rangeChanged, this, [this] { SyncBars(); });
@@ -217,7 +217,9 @@ void TsuiStringGrid::SyncBars() {
         if (!bar) continue;
         const QScrollBar& own = vertical ? *verticalScrollBar() : *horizontalScrollBar();
         const Qt::ScrollBarPolicy policy = vertical ? verticalScrollBarPolicy() : horizontalScrollBarPolicy();
-        if (Shows(own, policy) && isEnabled()) {
+        // A bar shows where the grid's own one does, and only on a grid big enough to carry it.
+        const bool fits = vertical ? width() >= bar->width() : height() >= bar->height();
+        if (Shows(own, policy) && isEnabled() && fits) {
             bar->show();
             bar->SetLineButton(ThumbLength(own));
             if (!vertical) bar->SmallChange = kHorizontalPagesPerArrow * bar->PageSize();
@@ -251,10 +253,8 @@ void TsuiStringGrid::PlaceBars() {
                                   : mapToGlobal(QPoint(0, 0));
         bar.setGeometry(inGrid.translated(origin));
     };
-    const bool verticalShown = vertical && !vertical->isHidden() && width() >= vertical->width();
-    const bool horizontalShown = horizontal && !horizontal->isHidden() && height() >= horizontal->height();
-    if (vertical && !verticalShown) vertical->hide();
-    if (horizontal && !horizontalShown) horizontal->hide();
+    const bool verticalShown = vertical && !vertical->isHidden();
+    const bool horizontalShown = horizontal && !horizontal->isHidden();
     if (verticalShown) {
         const int w = vertical->width();
         const int h = height() - 2 * kBorder - (horizontalShown ? horizontal->height() : 0);
