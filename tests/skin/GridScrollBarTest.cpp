@@ -167,7 +167,8 @@ TEST_F(ScrollBarTest, PressBesideTheThumbPagesTowardTheMouse) {
 }
 
 TEST(ScrollThumb, SkinThumbKeepsTheCapEndsAndCentresTheGrip) {
-    const TThumbParts parts{Solid(16, 7, qRgb(255, 0, 0)), Solid(16, 7, qRgb(0, 255, 0)), Solid(16, 7, qRgb(0, 0, 255))};
+    const TThumbParts parts{Solid(16, 7, qRgb(255, 0, 0)), Solid(16, 7, qRgb(0, 255, 0)),
+                            Solid(16, 7, qRgb(0, 0, 255))};
     const QImage thumb = ComposeThumb(parts, 40, true);
     ASSERT_EQ(thumb.size(), QSize(16, 40));
     // 3 rows of the start cap, its rest stretched to the grip at 16, the grip, the end cap's

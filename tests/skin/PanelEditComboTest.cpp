@@ -25,7 +25,8 @@ class HeightRecorder : public QObject {
 public:
     std::vector<int> heights;
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Resize) heights.push_back(static_cast<QResizeEvent*>(event)->size().height());
+        if (event->type() == QEvent::Resize)
+            heights.push_back(static_cast<QResizeEvent*>(event)->size().height());
         return false;
     }
 };
@@ -151,7 +152,8 @@ TEST_F(ComboBoxTest, ArrowIsDrawnInItsColourAndGreyOverWhiteWhenDisabled) {
     QImage shown = Shown(*combo);
     EXPECT_EQ(ColorAt(shown, 0, 0), kSkinBorder);
     EXPECT_EQ(ColorAt(shown, arrow.x() + 3, arrow.y() + 1), framework::clBlack);
-    EXPECT_EQ(ColorAt(shown, button.left(), button.center().y()), kSkinBorder) << "the line left of the button";
+    EXPECT_EQ(ColorAt(shown, button.left(), button.center().y()), kSkinBorder)
+        << "the line left of the button";
     combo->setEnabled(false);
     shown = Shown(*combo);
     EXPECT_EQ(ColorAt(shown, arrow.x() + 3, arrow.y() + 1), framework::clGray);
