@@ -3,7 +3,6 @@
 #include "framework/StringGrid.h"
 #include "skin/TsuiFileTheme.h"
 #include "skin/TsuiThemeBinding.h"
-
 #include "skin/controls/TsuiScrollBar.h"
 
 #include <QPointer>
