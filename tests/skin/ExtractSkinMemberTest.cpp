@@ -1,8 +1,8 @@
 #include "SkinTestSupport.h"
 
-#include "skin/ExtractSkinMember.h"
-#include "skin/LittleEndian.h"
-#include "skin/SkinArchiveWriter.h"
+#include "skin/archive/ExtractSkinMember.h"
+#include "skin/archive/LittleEndian.h"
+#include "skin/writer/SkinArchiveWriter.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

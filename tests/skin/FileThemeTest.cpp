@@ -1,12 +1,12 @@
 #include "SkinTestSupport.h"
 
 #include "platform/TempNames.h"
-#include "skin/SkinArchiveWriter.h"
-#include "skin/SkinDataBuilder.h"
 #include "skin/SkinResources.h"
 #include "skin/StripFrame.h"
 #include "skin/TsuiBuiltInFileTheme.h"
-#include "skin/sk2SkinFileReader.h"
+#include "skin/archive/sk2SkinFileReader.h"
+#include "skin/writer/SkinArchiveWriter.h"
+#include "skin/writer/SkinDataBuilder.h"
 
 #include <gtest/gtest.h>
 

@@ -3,13 +3,13 @@
 
 #include "ThemeTestControls.h"
 #include "framework/Form.h"
-#include "skin/SkinArchiveWriter.h"
-#include "skin/SkinDataBuilder.h"
 #include "skin/SkinResources.h"
 #include "skin/TsuiBuiltInFileTheme.h"
 #include "skin/TsuiForm.h"
 #include "skin/TsuiTitleBar.h"
 #include "skin/TsuiTitleBarPopupMenu.h"
+#include "skin/writer/SkinArchiveWriter.h"
+#include "skin/writer/SkinDataBuilder.h"
 
 #include <QApplication>
 #include <QKeyEvent>

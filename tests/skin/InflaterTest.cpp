@@ -1,11 +1,11 @@
 #include "SkinTestSupport.h"
 
 #include "framework/Stream.h"
-#include "skin/EInflateError.h"
-#include "skin/HuffmanTree.h"
-#include "skin/InflateWindow.h"
-#include "skin/Inflater.h"
-#include "skin/SkinArchiveWriter.h"
+#include "skin/archive/EInflateError.h"
+#include "skin/archive/HuffmanTree.h"
+#include "skin/archive/InflateWindow.h"
+#include "skin/archive/Inflater.h"
+#include "skin/writer/SkinArchiveWriter.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

@@ -1,7 +1,7 @@
 #include "SkinTestSupport.h"
 
-#include "skin/LittleEndian.h"
-#include "skin/SkinBitmap.h"
+#include "skin/archive/LittleEndian.h"
+#include "skin/archive/SkinBitmap.h"
 
 #include <gtest/gtest.h>
 

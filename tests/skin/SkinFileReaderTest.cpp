@@ -1,10 +1,10 @@
 #include "SkinTestSupport.h"
 
 #include "framework/Exception.h"
-#include "skin/LittleEndian.h"
-#include "skin/SkinArchiveWriter.h"
-#include "skin/SkinDataBuilder.h"
-#include "skin/sk2SkinFileReader.h"
+#include "skin/archive/LittleEndian.h"
+#include "skin/archive/sk2SkinFileReader.h"
+#include "skin/writer/SkinArchiveWriter.h"
+#include "skin/writer/SkinDataBuilder.h"
 
 #include <gtest/gtest.h>
 

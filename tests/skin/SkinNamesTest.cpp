@@ -1,7 +1,7 @@
 #include "SkinTestSupport.h"
 
 #include "platform/TempNames.h"
-#include "skin/SkinItemNames.h"
+#include "skin/archive/SkinItemNames.h"
 
 #include <gtest/gtest.h>
 

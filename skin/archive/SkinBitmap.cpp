@@ -1,6 +1,6 @@
-#include "skin/SkinBitmap.h"
+#include "skin/archive/SkinBitmap.h"
 
-#include "skin/LittleEndian.h"
+#include "skin/archive/LittleEndian.h"
 
 #include <cstdlib>
 #include <limits>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/StringList.h"
-#include "skin/Sk2Format.h"
+#include "skin/archive/Sk2Format.h"
 
 #include <QImage>
 

@@ -1,12 +1,12 @@
-#include "skin/sk2SkinFileReader.h"
+#include "skin/archive/sk2SkinFileReader.h"
 
 #include "framework/Conversions.h"
 #include "framework/Exception.h"
 #include "framework/Stream.h"
 #include "platform/TempNames.h"
-#include "skin/ExtractSkinMember.h"
-#include "skin/LittleEndian.h"
-#include "skin/SkinBitmap.h"
+#include "skin/archive/ExtractSkinMember.h"
+#include "skin/archive/LittleEndian.h"
+#include "skin/archive/SkinBitmap.h"
 
 #include <cstdio>
 #include <cstring>

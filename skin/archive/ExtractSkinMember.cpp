@@ -1,12 +1,12 @@
-#include "skin/ExtractSkinMember.h"
+#include "skin/archive/ExtractSkinMember.h"
 
 #include "framework/Conversions.h"
 #include "framework/Stream.h"
-#include "skin/DecryptingStream.h"
-#include "skin/Inflater.h"
-#include "skin/LittleEndian.h"
-#include "skin/PkCipher.h"
-#include "skin/Sk2Format.h"
+#include "skin/archive/DecryptingStream.h"
+#include "skin/archive/Inflater.h"
+#include "skin/archive/LittleEndian.h"
+#include "skin/archive/PkCipher.h"
+#include "skin/archive/Sk2Format.h"
 
 #include <cstring>
 #include <filesystem>

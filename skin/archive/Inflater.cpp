@@ -1,6 +1,6 @@
-#include "skin/Inflater.h"
+#include "skin/archive/Inflater.h"
 
-#include "skin/EInflateError.h"
+#include "skin/archive/EInflateError.h"
 
 #include <algorithm>
 #include <array>
