@@ -107,8 +107,9 @@ void Tsk2SkinFileReader::AddItem(TSk2ItemKind kind, const std::string& name, con
     int index = 0;
     switch (kind) {
     case TSk2ItemKind::Bitmap: {
-        QImage bitmap = DecodeSkinBitmap(payload);
+        QImage bitmap = DecodeSkinBitmap(payload, kMaxSkinPixels - pixels_);
         if (bitmap.isNull()) Fail();
+        pixels_ += int64_t{bitmap.width()} * bitmap.height();
         index = static_cast<int>(bitmaps_.size());
         bitmaps_.push_back({name, std::move(bitmap)});
         break;

@@ -66,6 +66,13 @@ TEST_F(ExtractSkinMemberTest, UnreadableArchivesGiveOne) {
     const std::string deflated = DeflateRaw(member_, false);
     EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated.substr(0, deflated.size() / 2), 0, 0, options)),
               1);
+    // A member that inflates to other bytes than the archive's CRC-32 and size describe is damaged.
+    const auto crc = static_cast<uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(member_.data()), static_cast<uInt>(member_.size())));
+    const auto size = static_cast<uint32_t>(member_.size());
+    EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated, crc, size, options)), 0);
+    EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated, crc ^ 1, size, options)), 1);
+    EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated, crc, size + 1, options)), 1);
 
     EXPECT_EQ(
         ExtractSkinMember(scratch_.Write("a.ssk", archive), kSkinMemberName, "/nonexistent/dir/out", ""), 1);

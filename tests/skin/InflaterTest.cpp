@@ -238,6 +238,9 @@ TEST(Inflater, TruncatedInputFailsInsteadOfDecodingZeros) {
     shortStored.Put(0, 2);
     EXPECT_THROW(Inflate(shortStored.Bytes() + std::string("\x00\x01\xFF\xFE", 4) + "only a few bytes"),
                  EInflateError);
+    // A stored block's length must come with its complement.
+    EXPECT_EQ(Inflate(shortStored.Bytes() + std::string("\x05\x00\xFA\xFF", 4) + "hello"), "hello");
+    EXPECT_THROW(Inflate(shortStored.Bytes() + std::string("\x05\x00\x00\x00", 4) + "hello"), EInflateError);
 }
 
 TEST(Inflater, StopsAtTheOutputLimit) {
