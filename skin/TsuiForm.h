@@ -28,6 +28,8 @@ class TsuiForm : public QWidget, public framework::TComponent, public TsuiTitleB
 
 public:
     explicit TsuiForm(framework::TForm* owner);
+    // Gives the window back as it was before the take-over, unless the window itself is going.
+    ~TsuiForm() override;
 
     TsuiUIStyle UIStyle() const { return binding_.UIStyle(); }
     void SetUIStyle(TsuiUIStyle style);
@@ -75,6 +77,11 @@ private:
     QImage BottomBorderPicture() const;
 
     QWidget* host_;
+    framework::TComponent* hostComponent_;
+    // What the window was before the take-over.
+    Qt::WindowFlags hostFlags_;
+    QRegion hostMask_;
+    QSize hostMinimum_;
     TsuiTitleBar* titleBar_ = nullptr;
     TsuiThemeBinding binding_;
     framework::TColor color_ = 16180442;

@@ -327,3 +327,31 @@ TEST_F(FormTest, WindowMaximizedBeforeTheTakeOverRestoresToItsLaidOutBounds) {
     bar.RunVisibleButtons(TsuiTitleBarBtnType::suiMax);
     EXPECT_EQ(maximize->PicNormal, restorePicture);
 }
+
+TEST_F(FormTest, RemovingThePanelGivesTheWindowBack) {
+    form_->show();
+    const QRect bounds = form_->geometry();
+    ASSERT_FALSE(form_->mask().isEmpty());
+    delete panel_;
+    EXPECT_FALSE(form_->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(form_->mask().isEmpty());
+    EXPECT_TRUE(form_->isVisible());
+    EXPECT_EQ(form_->geometry(), bounds);
+    EXPECT_EQ(form_->minimumSize(), QSize(0, 0));
+}
+
+TEST_F(FormTest, MaximizeButtonFollowsTheWindowManagersMaximizing) {
+    form_->show();
+    TsuiTitleBar& bar = panel_->TitleBar();
+    const auto maximize = std::find_if(bar.Buttons().begin(), bar.Buttons().end(), [](const auto& button) {
+        return button.ButtonType == TsuiTitleBarBtnType::suiMax;
+    });
+    ASSERT_NE(maximize, bar.Buttons().end());
+    const QImage maximizePicture = maximize->PicNormal;
+    form_->setWindowState(Qt::WindowMaximized);
+    EXPECT_TRUE(bar.Maximized());
+    EXPECT_NE(maximize->PicNormal, maximizePicture);
+    form_->setWindowState(Qt::WindowNoState);
+    EXPECT_FALSE(bar.Maximized());
+    EXPECT_EQ(maximize->PicNormal, maximizePicture);
+}

@@ -143,6 +143,27 @@ TEST_F(TitleBarTest, MaximizeTogglesAndShowsTheRestorePicture) {
     EXPECT_EQ(bar_->Buttons()[kMax].PicNormal, Frame(7));
 }
 
+TEST_F(TitleBarTest, AButtonEventThatDeletesTheWindowLeavesTheBarAlone) {
+    form_->show();
+    constexpr size_t kCustom = 3;
+    bar_->SetButtonType(kCustom, TsuiTitleBarBtnType::suiCustom);
+    TsuiTitleBarButton& custom = bar_->Buttons()[kCustom];
+    custom.PicNormal = Frame(4);
+    custom.PicMouseOn = Frame(5);
+    custom.PicMouseDown = Frame(6);
+    int clicked = -1;
+    bar_->OnCustomBtnsClick = [this, &clicked](TsuiTitleBar&, int button) {
+        clicked = button;
+        form_.reset();
+    };
+    const QPoint at = bar_->Layout().buttonRects[kCustom].center();
+    Mouse(QEvent::MouseMove, at);
+    Mouse(QEvent::MouseButtonPress, at);
+    Mouse(QEvent::MouseButtonRelease, at);
+    EXPECT_EQ(clicked, static_cast<int>(kCustom));
+    EXPECT_EQ(form_, nullptr);
+}
+
 TEST_F(TitleBarTest, BuiltInStylesAndTheRemovedTheme) {
     bar_->SetUIStyle(TsuiUIStyle::WinXP);
     QImage left;
