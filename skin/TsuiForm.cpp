@@ -1,5 +1,6 @@
 #include "skin/TsuiForm.h"
 
+#include "framework/Align.h"
 #include "framework/Form.h"
 #include "framework/MessageBox.h"
 #include "skin/BuiltInStyles.h"
@@ -220,6 +221,7 @@ void TsuiForm::LayOut() {
     titleBar_->setGeometry(frame.left(), frame.top(), width() - frame.left() - frame.right(),
                            titleBar_->height());
     if (formPanel_) formPanel_->setGeometry(ClientRect());
+    framework::AlignControls(*this, ClientRect());
     BuildRegion();
 }
 
@@ -268,6 +270,11 @@ bool TsuiForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TsuiForm::resizeEvent(QResizeEvent*) {
     LayOut();
+}
+
+bool TsuiForm::event(QEvent* event) {
+    if (event->type() == QEvent::LayoutRequest) framework::AlignControls(*this, ClientRect());
+    return QWidget::event(event);
 }
 
 void TsuiForm::paintEvent(QPaintEvent*) {

@@ -54,7 +54,8 @@ public:
     int BorderWidth() const { return borderWidth_; }
     // The frame painted around the title bar and the client area, as the window's non-client frame.
     QMargins Frame() const;
-    // Where the form's own controls go: inside the frame, below the title bar.
+    // Where the form's own controls go: inside the frame, below the title bar. Controls with an
+    // alignment dock inside it.
     QRect ClientRect() const;
     // The window's shape as last built.
     const QRegion& WindowRegion() const { return region_; }
@@ -64,6 +65,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void Notification(framework::TComponent* component, framework::TOperation operation) override;
 

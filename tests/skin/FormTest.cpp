@@ -2,6 +2,7 @@
 #include "SkinTestSupport.h"
 
 #include "ThemeTestControls.h"
+#include "framework/Align.h"
 #include "framework/Form.h"
 #include "skin/SkinResources.h"
 #include "skin/TsuiBuiltInFileTheme.h"
@@ -354,4 +355,19 @@ TEST_F(FormTest, MaximizeButtonFollowsTheWindowManagersMaximizing) {
     form_->setWindowState(Qt::WindowNoState);
     EXPECT_FALSE(bar.Maximized());
     EXPECT_EQ(maximize->PicNormal, maximizePicture);
+}
+
+TEST_F(FormTest, AlignedControlsDockInsideTheClientArea) {
+    auto* header = new QWidget(panel_);
+    header->resize(10, 68);
+    qv::framework::SetAlign(*header, qv::framework::TAlign::alTop);
+    auto* side = new QWidget(panel_);
+    side->resize(185, 10);
+    qv::framework::SetAlign(*side, qv::framework::TAlign::alLeft);
+    auto* rest = new QWidget(panel_);
+    qv::framework::SetAlign(*rest, qv::framework::TAlign::alClient);
+    const QRect client = panel_->ClientRect();
+    EXPECT_EQ(header->geometry(), QRect(client.left(), client.top(), client.width(), 68));
+    EXPECT_EQ(side->geometry(), QRect(client.left(), client.top() + 68, 185, client.height() - 68));
+    EXPECT_EQ(rest->geometry(), client.adjusted(185, 68, 0, 0));
 }
