@@ -10,8 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-using namespace qv::skin;
-using namespace qv::skin::test;
+namespace qv::skin::test {
 
 namespace {
 
@@ -134,3 +133,5 @@ TEST(SkinArchiveWriter, LaysTheArchiveOutAsTheEmbeddedSkinIs) {
     EXPECT_EQ(u32(archive.size() - 22 + 16), central);
     EXPECT_EQ(ZlibInflateRaw(archive.substr(42, deflatedSize)), member);
 }
+
+} // namespace qv::skin::test

@@ -13,8 +13,7 @@
 #include <filesystem>
 #include <fstream>
 
-using namespace qv::skin;
-using namespace qv::skin::test;
+namespace qv::skin::test {
 
 namespace {
 
@@ -259,3 +258,5 @@ TEST_F(FileThemeTest, CorruptSkinDataNeverCrashesAndLeavesNoFileBehind) {
     EXPECT_LT(ready, 150);
     EXPECT_EQ(scratch_.TemporaryEntries(), 0);
 }
+
+} // namespace qv::skin::test

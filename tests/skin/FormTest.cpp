@@ -21,8 +21,7 @@
 #include <algorithm>
 #include <memory>
 
-using namespace qv::skin;
-using namespace qv::skin::test;
+namespace qv::skin::test {
 
 namespace {
 
@@ -371,3 +370,5 @@ TEST_F(FormTest, AlignedControlsDockInsideTheClientArea) {
     EXPECT_EQ(side->geometry(), QRect(client.left(), client.top() + 68, 185, client.height() - 68));
     EXPECT_EQ(rest->geometry(), client.adjusted(185, 68, 0, 0));
 }
+
+} // namespace qv::skin::test

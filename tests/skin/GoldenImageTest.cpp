@@ -11,8 +11,7 @@
 
 #include <utility>
 
-using namespace qv::skin;
-using namespace qv::skin::test;
+namespace qv::skin::test {
 
 namespace {
 
@@ -73,3 +72,5 @@ TEST_F(GoldenImageTest, TitleBarShowsHoverAndPressedCloseButton) {
     Mouse(QEvent::MouseMove, QPoint(300, 20), Qt::LeftButton);
     EXPECT_TRUE(MatchesGolden(TitleArea(), "titlebar-normal"));
 }
+
+} // namespace qv::skin::test

@@ -14,8 +14,7 @@
 #include <random>
 #include <vector>
 
-using namespace qv::skin;
-using namespace qv::skin::test;
+namespace qv::skin::test {
 using qv::framework::TMemoryStream;
 
 namespace {
@@ -271,3 +270,5 @@ TEST(Inflater, RandomAndMutatedInputEitherDecodesOrFails) {
     ForEachCorruption(valid, 700, 99, attempt);
     EXPECT_GT(failures, 500);
 }
+
+} // namespace qv::skin::test

@@ -7,8 +7,7 @@
 
 #include <random>
 
-using namespace qv::skin;
-using namespace qv::skin::test;
+namespace qv::skin::test {
 
 namespace {
 
@@ -107,3 +106,5 @@ TEST(SkinBitmap, RandomHeaderDamageIsRejectedOrStaysInBounds) {
         }
     }
 }
+
+} // namespace qv::skin::test

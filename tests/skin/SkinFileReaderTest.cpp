@@ -10,8 +10,7 @@
 
 #include <memory>
 
-using namespace qv::skin;
-using namespace qv::skin::test;
+namespace qv::skin::test {
 
 namespace {
 
@@ -287,3 +286,5 @@ TEST_F(SkinFileReaderTest, RandomCorruptionFailsCleanly) {
     EXPECT_GT(loaded, 100);
     EXPECT_EQ(scratch_.TemporaryEntries(), 0);
 }
+
+} // namespace qv::skin::test

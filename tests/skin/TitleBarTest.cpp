@@ -19,8 +19,7 @@
 
 #include <memory>
 
-using namespace qv::skin;
-using namespace qv::skin::test;
+namespace qv::skin::test {
 
 namespace {
 
@@ -357,3 +356,5 @@ TEST_F(TitleBarTest, CaptionSectionOfFiveSectionSkinsShortensTheCaption) {
     bar_->UpdateTitlePicture();
     EXPECT_FALSE(bar_->CaptionOverride().has_value());
 }
+
+} // namespace qv::skin::test
