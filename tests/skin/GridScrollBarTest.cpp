@@ -58,6 +58,15 @@ TEST_F(GridTest, CellsBeyondTheColumnsAreKeptAndRowsGivenUpForgetTheirText) {
     EXPECT_EQ(grid->Cells(0, 1), "next page");
     EXPECT_EQ(grid->Cells(0, 2), "");
     EXPECT_EQ(grid->Cells(1, 2), "");
+    // Screen readers read the shown cells.
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(grid);
+    ASSERT_NE(accessible, nullptr);
+    QAccessibleTableInterface* table = accessible->tableInterface();
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->columnCount(), 1);
+    QAccessibleInterface* cell = table->cellAt(1, 0);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->text(QAccessible::Name), "next page");
 }
 
 TEST_F(GridTest, FocusedCellTakesTheFocusedColourAndSelectedOneTheSelectedColour) {
