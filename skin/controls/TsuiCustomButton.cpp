@@ -40,13 +40,16 @@ TsuiCustomButton::TsuiCustomButton(framework::TComponent* owner, QWidget* parent
     : QWidget(parent), framework::TComponent(owner), repeat_(new QTimer(this)) {
     InstallControlAccessibility();
     setFocusPolicy(Qt::TabFocus);
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
     repeat_->setTimerType(Qt::PreciseTimer);
     connect(repeat_, &QTimer::timeout, this, [this] { framework::CallEvent(OnMouseContinuouslyDown, this); });
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { FocusChanged(now); });
+    focusChanges_ = connect(qApp, &QApplication::focusChanged, this,
+                            [this](QWidget*, QWidget* now) { FocusChanged(now); });
 }
 
-TsuiCustomButton::~TsuiCustomButton() = default;
+TsuiCustomButton::~TsuiCustomButton() {
+    // The widget gives up the focus as it goes, when this button is no longer there to hear it.
+    disconnect(focusChanges_);
+}
 
 void TsuiCustomButton::SetCaption(const QString& caption) {
     caption_ = caption;
@@ -306,7 +309,6 @@ void TsuiCustomButton::WatchWindow() {
     if (watchedWindow_) watchedWindow_->removeEventFilter(this);
     watchedWindow_ = window;
     watchedWindow_->installEventFilter(this);
-    connect(watchedWindow_, &QObject::destroyed, this, [this] { watchedWindow_ = nullptr; });
     FocusChanged(QApplication::focusWidget());
 }
 

@@ -6,6 +6,7 @@
 #include "framework/TColor.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 
 #include <optional>
@@ -126,7 +127,8 @@ private:
     // The left button went down on the button; a release over it clicks.
     bool clickPending_ = false;
     QTimer* repeat_ = nullptr;
-    QWidget* watchedWindow_ = nullptr;
+    QPointer<QWidget> watchedWindow_;
+    QMetaObject::Connection focusChanges_;
     int shortcutId_ = 0;
 };
 

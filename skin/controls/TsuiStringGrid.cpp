@@ -57,6 +57,9 @@ TsuiStringGrid::TsuiStringGrid(framework::TComponent* owner, QWidget* parent)
 }
 
 TsuiStringGrid::~TsuiStringGrid() {
+    // The view takes its scroll bars down after this grid is gone.
+    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
+        bar->disconnect(this);
     for (QPointer<TsuiScrollBar>* slot : {&vScrollBar_, &hScrollBar_})
         if (*slot) RemoveFreeNotification(slot->data());
 }
