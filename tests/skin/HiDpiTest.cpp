@@ -52,12 +52,14 @@ TEST_F(HiDpiTest, OutlinesKeepToTheOutermostDevicePixelsAndCaptionsFit) {
         for (const QPoint outer : {QPoint(0, h / 2), QPoint(1, h / 2), QPoint(w - 1, h / 2), QPoint(w / 2, 0),
                                    QPoint(w / 2, h - 1)})
             EXPECT_EQ(shown.pixelColor(outer), border) << outer.x() << "," << outer.y();
-        for (const QPoint inner : {QPoint(2, h / 2), QPoint(w - 3, h / 2), QPoint(w / 2, 3), QPoint(w / 2, h - 3)})
+        for (const QPoint inner :
+             {QPoint(2, h / 2), QPoint(w - 3, h / 2), QPoint(w / 2, 3), QPoint(w / 2, h - 3)})
             EXPECT_EQ(shown.pixelColor(inner), inside) << inner.x() << "," << inner.y();
     }
     for (const TsuiButton* button : window_.findChildren<TsuiButton*>()) {
         const QString caption = framework::StripAccelerators(button->Caption());
-        EXPECT_LE(button->fontMetrics().horizontalAdvance(caption), button->width() - 8) << caption.toStdString();
+        EXPECT_LE(button->fontMetrics().horizontalAdvance(caption), button->width() - 8)
+            << caption.toStdString();
     }
 }
 
