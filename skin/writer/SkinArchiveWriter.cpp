@@ -1,8 +1,8 @@
-#include "skin/SkinArchiveWriter.h"
+#include "skin/writer/SkinArchiveWriter.h"
 
 #include "framework/Exception.h"
-#include "skin/LittleEndian.h"
-#include "skin/PkCipher.h"
+#include "skin/archive/LittleEndian.h"
+#include "skin/archive/PkCipher.h"
 
 #include <zlib.h>
 

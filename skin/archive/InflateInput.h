@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/Stream.h"
-#include "skin/LittleEndian.h"
+#include "skin/archive/LittleEndian.h"
 
 #include <cstddef>
 #include <cstdint>

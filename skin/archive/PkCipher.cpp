@@ -1,4 +1,4 @@
-#include "skin/PkCipher.h"
+#include "skin/archive/PkCipher.h"
 
 #include <array>
 

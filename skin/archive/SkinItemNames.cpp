@@ -1,4 +1,4 @@
-#include "skin/SkinItemNames.h"
+#include "skin/archive/SkinItemNames.h"
 
 #include <array>
 

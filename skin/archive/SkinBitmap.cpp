@@ -1,7 +1,8 @@
-#include "skin/SkinBitmap.h"
+#include "skin/archive/SkinBitmap.h"
 
-#include "skin/LittleEndian.h"
+#include "skin/archive/LittleEndian.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <limits>
 
@@ -69,12 +70,12 @@ bool ReadGeometry(const uint8_t* p, int64_t size, TBmpGeometry& g) {
     return true;
 }
 
-bool Fits(const uint8_t* p, int64_t size) {
+bool Fits(const uint8_t* p, int64_t size, int64_t maxPixels) {
     TBmpGeometry g;
     if (!ReadGeometry(p, size, g)) return false;
     const int64_t rows = std::llabs(g.height);
     if (g.planes != 1 || g.width <= 0 || rows == 0 || !ValidFormat(g)) return false;
-    if (g.width * rows > kMaxSkinBitmapPixels) return false;
+    if (g.width * rows > std::min(maxPixels, kMaxSkinBitmapPixels)) return false;
 
     int64_t tablesEnd = kFileHeaderSize + g.headerSize;
     if (g.compression == kBitFields && g.headerSize == kInfoHeaderSize) tablesEnd += 12;
@@ -93,10 +94,11 @@ bool Fits(const uint8_t* p, int64_t size) {
 
 } // namespace
 
-QImage DecodeSkinBitmap(std::string_view file) {
+QImage DecodeSkinBitmap(std::string_view file, int64_t maxPixels) {
     const auto* p = reinterpret_cast<const uint8_t*>(file.data());
     const auto size = static_cast<int64_t>(file.size());
-    if (size < 2 || size > std::numeric_limits<int>::max() || p[0] != 'B' || p[1] != 'M' || !Fits(p, size))
+    if (size < 2 || size > std::numeric_limits<int>::max() || p[0] != 'B' || p[1] != 'M' ||
+        !Fits(p, size, maxPixels))
         return {};
     QImage image;
     if (!image.loadFromData(p, static_cast<int>(size), "BMP")) return {};

@@ -1,6 +1,6 @@
-#include "skin/Inflater.h"
+#include "skin/archive/Inflater.h"
 
-#include "skin/EInflateError.h"
+#include "skin/archive/EInflateError.h"
 
 #include <algorithm>
 #include <array>
@@ -127,6 +127,8 @@ void TInflater::CopyStoredBlock() {
     uint8_t header[4];
     input_.ReadBytes(header, sizeof header);
     size_t remaining = static_cast<size_t>(header[0] | (header[1] << 8));
+    const auto complement = static_cast<size_t>(header[2] | (header[3] << 8));
+    if (complement != (~remaining & 0xFFFF)) Fail("Invalid stored block lengths");
     while (remaining > 0) {
         const size_t n = std::min(remaining, window_.Room());
         input_.ReadBytes(window_.WritePointer(), n);

@@ -1,4 +1,4 @@
-#include "skin/DecryptingStream.h"
+#include "skin/archive/DecryptingStream.h"
 
 #include <algorithm>
 

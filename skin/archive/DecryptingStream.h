@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/Stream.h"
-#include "skin/PkCipher.h"
+#include "skin/archive/PkCipher.h"
 
 namespace qv::skin {
 

@@ -1,6 +1,6 @@
-#include "skin/InflateWindow.h"
+#include "skin/archive/InflateWindow.h"
 
-#include "skin/EInflateError.h"
+#include "skin/archive/EInflateError.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
-#include "skin/SkinDataBuilder.h"
+#include "skin/writer/SkinDataBuilder.h"
 
 #include "framework/Exception.h"
-#include "skin/LittleEndian.h"
+#include "skin/archive/LittleEndian.h"
 
 namespace qv::skin {
 

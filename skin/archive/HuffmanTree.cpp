@@ -1,6 +1,6 @@
-#include "skin/HuffmanTree.h"
+#include "skin/archive/HuffmanTree.h"
 
-#include "skin/EInflateError.h"
+#include "skin/archive/EInflateError.h"
 
 #include <algorithm>
 

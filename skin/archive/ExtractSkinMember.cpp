@@ -1,12 +1,13 @@
-#include "skin/ExtractSkinMember.h"
+#include "skin/archive/ExtractSkinMember.h"
 
 #include "framework/Conversions.h"
 #include "framework/Stream.h"
-#include "skin/DecryptingStream.h"
-#include "skin/Inflater.h"
-#include "skin/LittleEndian.h"
-#include "skin/PkCipher.h"
-#include "skin/Sk2Format.h"
+#include "skin/archive/ChecksumStream.h"
+#include "skin/archive/DecryptingStream.h"
+#include "skin/archive/Inflater.h"
+#include "skin/archive/LittleEndian.h"
+#include "skin/archive/PkCipher.h"
+#include "skin/archive/Sk2Format.h"
 
 #include <cstring>
 #include <filesystem>
@@ -27,6 +28,7 @@ struct TMemberEntry {
     uint16_t flags = 0;
     uint16_t modificationTime = 0;
     uint32_t crc = 0;
+    uint32_t uncompressedSize = 0;
     uint32_t localHeaderOffset = 0;
 };
 
@@ -53,9 +55,14 @@ std::optional<TMemberEntry> FindMember(TStream& archive, const std::string& memb
         position += static_cast<int64_t>(kCentralHeaderSize + name.size());
         if (framework::UpperCase(name) == wanted)
             return TMemberEntry{ReadU16(record + 8), ReadU16(record + 12), ReadU32(record + 16),
-                                ReadU32(record + 42)};
+                                ReadU32(record + 24), ReadU32(record + 42)};
     }
     return std::nullopt;
+}
+
+// A member whose bytes differ from the size and CRC-32 the archive gives is damaged, not a skin.
+bool Intact(const TChecksumStream& output, const TMemberEntry& member) {
+    return output.Written() == member.uncompressedSize && output.Crc32() == member.crc;
 }
 
 int Extract(const std::string& archiveName, const std::string& memberName, const std::string& outputName,
@@ -69,14 +76,15 @@ int Extract(const std::string& archiveName, const std::string& memberName, const
     const auto member = FindMember(archive, memberName);
     if (!member) return kUnreadable;
 
-    TFileStream output(outputName, TFileStream::Mode::Create);
+    TFileStream file(outputName, TFileStream::Mode::Create);
+    TChecksumStream output(file);
     uint8_t local[kLocalHeaderSize];
     if (!ReadAt(archive, member->localHeaderOffset, local, sizeof local)) return kUnreadable;
     archive.SetPosition(archive.Position() + ReadU16(local + 26) + ReadU16(local + 28));
 
     if ((member->flags & kFlagEncrypted) == 0) {
         TInflater(archive, output, kMaxSkinMemberSize).Run();
-        return kExtracted;
+        return Intact(output, *member) ? kExtracted : kUnreadable;
     }
     if (password.empty()) return kBadPassword;
     TPkCipher cipher(password);
@@ -88,7 +96,7 @@ int Extract(const std::string& archiveName, const std::string& memberName, const
     if (header[kEncryptionHeaderSize - 1] != check) return kBadPassword;
     TDecryptingStream deciphered(archive, cipher);
     TInflater(deciphered, output, kMaxSkinMemberSize).Run();
-    return kExtracted;
+    return Intact(output, *member) ? kExtracted : kUnreadable;
 }
 
 } // namespace

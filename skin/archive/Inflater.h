@@ -1,9 +1,9 @@
 #pragma once
 
 #include "framework/Stream.h"
-#include "skin/HuffmanTree.h"
-#include "skin/InflateInput.h"
-#include "skin/InflateWindow.h"
+#include "skin/archive/HuffmanTree.h"
+#include "skin/archive/InflateInput.h"
+#include "skin/archive/InflateWindow.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "skin/Sk2Format.h"
+#include "skin/archive/Sk2Format.h"
 
 #include <cstdint>
 #include <string>

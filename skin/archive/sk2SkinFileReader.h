@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/StringList.h"
-#include "skin/Sk2Format.h"
+#include "skin/archive/Sk2Format.h"
 
 #include <QImage>
 
@@ -10,6 +10,10 @@
 #include <vector>
 
 namespace qv::skin {
+
+// The pixels of all bitmaps of one skin together; a skin that claims more is refused before its
+// pictures are made, however few bytes its archive takes.
+inline constexpr int64_t kMaxSkinPixels = 16 * 1024 * 1024;
 
 // Reads a skin archive: extracts its skin data to a private temporary file, parses the entry
 // records and keeps the items for lookup by name (letter case ignored, first occurrence wins).
@@ -56,6 +60,7 @@ private:
 
     bool skinLoaded_ = false;
     std::vector<TBitmapItem> bitmaps_;
+    int64_t pixels_ = 0;
     framework::TStringList integers_;
     framework::TStringList flags_;
     framework::TStringList texts_;

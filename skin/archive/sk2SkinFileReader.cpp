@@ -1,12 +1,12 @@
-#include "skin/sk2SkinFileReader.h"
+#include "skin/archive/sk2SkinFileReader.h"
 
 #include "framework/Conversions.h"
 #include "framework/Exception.h"
 #include "framework/Stream.h"
 #include "platform/TempNames.h"
-#include "skin/ExtractSkinMember.h"
-#include "skin/LittleEndian.h"
-#include "skin/SkinBitmap.h"
+#include "skin/archive/ExtractSkinMember.h"
+#include "skin/archive/LittleEndian.h"
+#include "skin/archive/SkinBitmap.h"
 
 #include <cstdio>
 #include <cstring>
@@ -107,8 +107,9 @@ void Tsk2SkinFileReader::AddItem(TSk2ItemKind kind, const std::string& name, con
     int index = 0;
     switch (kind) {
     case TSk2ItemKind::Bitmap: {
-        QImage bitmap = DecodeSkinBitmap(payload);
+        QImage bitmap = DecodeSkinBitmap(payload, kMaxSkinPixels - pixels_);
         if (bitmap.isNull()) Fail();
+        pixels_ += int64_t{bitmap.width()} * bitmap.height();
         index = static_cast<int>(bitmaps_.size());
         bitmaps_.push_back({name, std::move(bitmap)});
         break;

@@ -1,6 +1,6 @@
-#include "skin/InflateInput.h"
+#include "skin/archive/InflateInput.h"
 
-#include "skin/EInflateError.h"
+#include "skin/archive/EInflateError.h"
 
 #include <algorithm>
 #include <cstring>
