@@ -15,8 +15,13 @@ inline constexpr TColor clBlack = 0x000000;
 inline constexpr TColor clWhite = 0xFFFFFF;
 inline constexpr TColor clLime = 0x00FF00;
 inline constexpr TColor clYellow = 0x00FFFF;
+inline constexpr TColor clRed = 0x0000FF;
+inline constexpr TColor clBlue = 0xFF0000;
+inline constexpr TColor clGray = 0x808080;
 inline constexpr TColor clInactiveCaption = clSystemColor | 3;
+inline constexpr TColor clWindow = clSystemColor | 5;
 inline constexpr TColor clBtnFace = clSystemColor | 15;
+inline constexpr TColor clInfoBk = clSystemColor | 24;
 
 inline constexpr TColor RGBToColor(uint8_t red, uint8_t green, uint8_t blue) {
     return static_cast<TColor>(red) | static_cast<TColor>(green) << 8 | static_cast<TColor>(blue) << 16;

@@ -39,7 +39,7 @@ const CountryWords& PickCountry(SeededRandom& random) {
     return Countries().back();
 }
 
-Tender MakeTender(SeededRandom& random, int64_t id, int age) {
+Tender MakeTender(SeededRandom& random, int64_t id, int day) {
     const CountryWords& country = PickCountry(random);
     const std::string& town = random.Pick(country.towns);
     const ContractObject& object = random.Pick(ContractObjects());
@@ -58,7 +58,7 @@ Tender MakeTender(SeededRandom& random, int64_t id, int age) {
     Tender tender;
     tender.id = id;
     tender.country = country.code;
-    tender.age = age;
+    tender.day = day;
     tender.title = country.name + "-" + town + ": " + object.title;
     tender.text =
         tender.title + "\n" + "Contract notice\n" + "\n" + "Section I: Contracting authority\n" +
@@ -79,13 +79,20 @@ Tender MakeTender(SeededRandom& random, int64_t id, int age) {
 
 } // namespace
 
+int CorpusGenerator::PublishedOn(int age, SeededRandom& random) const {
+    if (count_ == 0) return age == 0 ? kPublishedToday : random.Between(kDailyLow, kDailyHigh);
+    // The oldest day is day 0 of the spread; each day takes its share of the count.
+    const int64_t index = kSpreadDays - 1 - age;
+    return static_cast<int>((index + 1) * count_ / kSpreadDays - index * count_ / kSpreadDays);
+}
+
 void CorpusGenerator::Generate(const std::function<void(const Tender&)>& sink) const {
     SeededRandom random(seed_);
     int64_t id = 0;
-    for (int age = kDays - 1; age >= 0; --age) {
-        const int count = age == 0 ? kPublishedToday : random.Between(kDailyLow, kDailyHigh);
+    for (int age = (count_ == 0 ? kDays : kSpreadDays) - 1; age >= 0; --age) {
+        const int count = PublishedOn(age, random);
         for (int i = 0; i < count; ++i)
-            sink(MakeTender(random, ++id, age));
+            sink(MakeTender(random, ++id, -age));
     }
 }
 

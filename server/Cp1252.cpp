@@ -1,27 +1,51 @@
 #include "server/Cp1252.h"
 
-#include <array>
+#include "framework/Cp1252.h"
+
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 namespace qv::server {
 
 namespace {
 
-// Code points of the bytes 0x80 to 0x9F; the five unassigned bytes keep their C1 value.
-constexpr std::array<char32_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+// The plain Latin letters of Latin Extended-A (U+0100 to U+017F), by code point; the few of
+// them that the code page holds are found there first.
+constexpr std::string_view kLatinExtendedA = "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIiIiIiIi"
+                                             "IiIiJjKkkLlLlLlLlLlNnNnNnnNnOoOoOoOoRrRrRrSsSsSs"
+                                             "SsTtTtTtUuUuUuUuUuUuWwYyYZzZzZzs";
 
-char32_t CodePointOf(unsigned char byte) {
-    return byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte;
+// Letters and marks the code page lacks, written the way a plain Latin keyboard would.
+std::string_view Transliteration(char32_t codePoint) {
+    if (codePoint == 0x132) return "IJ";
+    if (codePoint == 0x133) return "ij";
+    if (codePoint >= 0x100 && codePoint < 0x180) return kLatinExtendedA.substr(codePoint - 0x100, 1);
+    switch (codePoint) {
+    case 0x218:
+        return "S"; // Romanian letters with a comma below
+    case 0x219:
+        return "s";
+    case 0x21A:
+        return "T";
+    case 0x21B:
+        return "t";
+    case 0x2010: // hyphen and non-breaking hyphen
+    case 0x2011:
+        return "-";
+    case 0x2009: // thin and narrow no-break spaces of French typography
+    case 0x202F:
+        return " ";
+    default:
+        return "?";
+    }
 }
 
-char ByteOf(char32_t codePoint) {
-    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) return static_cast<char>(codePoint);
-    for (size_t i = 0; i < kHighControls.size(); ++i)
-        if (kHighControls[i] == codePoint) return static_cast<char>(0x80 + i);
-    return '?';
+// The byte of the code page that holds the character, if any.
+std::optional<char> ByteOf(char32_t codePoint) {
+    const char byte = framework::Cp1252Byte(codePoint);
+    if (byte == '?' && codePoint != U'?') return std::nullopt;
+    return byte;
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {
@@ -51,7 +75,28 @@ std::string Cp1252ToUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (char c : text)
-        AppendUtf8(out, CodePointOf(static_cast<unsigned char>(c)));
+        AppendUtf8(out, framework::Cp1252CodePoint(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string Utf8WithPlainLatin(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    size_t i = 0;
+    while (i < utf8.size()) {
+        const size_t length = SequenceLength(static_cast<unsigned char>(utf8[i]));
+        // The letters with a plain form all take two bytes; everything else is copied as it stands.
+        if (length == 2 && i + 1 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
+            const char32_t cp = (static_cast<char32_t>(utf8[i] & 0x1F) << 6) | (utf8[i + 1] & 0x3F);
+            const std::string_view plain = ByteOf(cp) ? std::string_view() : Transliteration(cp);
+            if (!plain.empty() && plain != "?") {
+                out += plain;
+                i += 2;
+                continue;
+            }
+        }
+        out += utf8[i++];
+    }
     return out;
 }
 
@@ -74,7 +119,12 @@ std::string Utf8ToCp1252(std::string_view utf8) {
             if ((next & 0xC0) != 0x80) break;
             cp = (cp << 6) | (next & 0x3F);
         }
-        out += n == length ? ByteOf(cp) : '?';
+        if (n < length)
+            out += '?';
+        else if (const auto byte = ByteOf(cp))
+            out += *byte;
+        else
+            out += Transliteration(cp);
         i += n;
     }
     return out;

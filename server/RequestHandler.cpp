@@ -1,12 +1,8 @@
 #include "server/RequestHandler.h"
 
-#include "framework/DateTime.h"
 #include "framework/Format.h"
-#include "server/CorpusGenerator.h"
 #include "server/Cp1252.h"
 #include "server/PasswordHash.h"
-
-#include <cmath>
 
 namespace qv::server {
 
@@ -47,10 +43,6 @@ std::string WithCrLf(const std::string& text) {
         out += c;
     }
     return out;
-}
-
-int Today() {
-    return static_cast<int>(std::floor(framework::Now()));
 }
 
 } // namespace
@@ -119,7 +111,7 @@ std::string RequestHandler::Browse(const Params& params, const std::string& peer
     TenderDatabase::Listing listing;
     {
         const std::lock_guard lock(databaseMutex_);
-        listing = keyword.empty() ? database_.ListPublished(0, country, offset, kPageSize)
+        listing = keyword.empty() ? database_.ListToday(country, offset, kPageSize)
                                   : database_.Search(keyword, country, offset, kPageSize);
     }
     std::string reply = framework::Format("ok%10lld\r\n", static_cast<long long>(listing.total));
@@ -133,13 +125,13 @@ std::string RequestHandler::ViewTender(const Params& params, const std::string& 
     if (!Authenticated(params, peer)) return kBadLogin;
     const auto id = ParsePositive(Param(params, "id"), 18);
     if (!id) return kNoSuchTender;
-    std::optional<TenderDatabase::StoredTender> tender;
+    std::optional<std::string> text;
     {
         const std::lock_guard lock(databaseMutex_);
-        tender = database_.FindTender(*id);
+        text = database_.FullText(*id);
     }
-    if (!tender) return kNoSuchTender;
-    return "ok\r\n" + WithCrLf(Utf8ToCp1252(ResolveNoticeDates(tender->text, Today() - tender->age)));
+    if (!text) return kNoSuchTender;
+    return "ok\r\n" + WithCrLf(Utf8ToCp1252(*text));
 }
 
 } // namespace qv::server

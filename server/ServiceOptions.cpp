@@ -4,12 +4,19 @@ namespace qv::server {
 
 const char* const kServiceUsage =
     "usage: quorvane-service [--port N] [--bind ADDRESS] [--db PATH] [--seed N]\n"
-    "  --port N        TCP port to listen on (default 8080; 0 picks a free one)\n"
-    "  --bind ADDRESS  address to listen on (default 127.0.0.1)\n"
-    "  --db PATH       database file, created and filled when missing (default quorvane-service.db)\n"
-    "  --seed N        seed of the generated corpus for a new database (default 1)\n";
+    "       quorvane-service --db PATH --import PATH...\n"
+    "       quorvane-service --db PATH --generate N [--seed N]\n"
+    "  --port N         TCP port to listen on (default 8080; 0 picks a free one)\n"
+    "  --bind ADDRESS   address to listen on (default 127.0.0.1)\n"
+    "  --db PATH        database file, created and filled when missing (default quorvane-service.db)\n"
+    "  --seed N         seed of the generated corpus for a new database (default 1)\n"
+    "  --import PATH... import eForms notices (XML files, folders, .tar.gz or .zip packages) and exit\n"
+    "  --generate N     build a new database of N generated tenders over two years and exit\n";
 
 namespace {
+
+// More tenders than this would take days to generate.
+constexpr uint64_t kMaxGenerated = 100000000;
 
 std::optional<uint64_t> ParseNumber(const std::string& text, uint64_t max) {
     if (text.empty() || text.size() > 20) return std::nullopt;
@@ -39,7 +46,18 @@ std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>
             options.help = true;
             continue;
         }
-        if (name != "--port" && name != "--bind" && name != "--db" && name != "--seed") {
+        if (name == "--import") {
+            if (value) options.imports.push_back(*value);
+            for (; i + 1 < arguments.size() && arguments[i + 1].rfind("--", 0) != 0; ++i)
+                options.imports.push_back(arguments[i + 1]);
+            if (options.imports.empty()) {
+                error = "--import needs a file, folder or package";
+                return std::nullopt;
+            }
+            continue;
+        }
+        if (name != "--port" && name != "--bind" && name != "--db" && name != "--seed" &&
+            name != "--generate") {
             error = "unknown option " + name;
             return std::nullopt;
         }
@@ -64,12 +82,23 @@ std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>
                 return std::nullopt;
             }
             options.seed = *seed;
+        } else if (name == "--generate") {
+            const auto count = ParseNumber(*value, kMaxGenerated);
+            if (!count || *count == 0) {
+                error = "--generate takes a number from 1 to " + std::to_string(kMaxGenerated);
+                return std::nullopt;
+            }
+            options.generate = static_cast<int64_t>(*count);
         } else if (value->empty()) {
             error = name + " needs a value";
             return std::nullopt;
         } else {
             (name == "--bind" ? options.bind : options.database) = *value;
         }
+    }
+    if (!options.imports.empty() && options.generate) {
+        error = "--import and --generate do not go together";
+        return std::nullopt;
     }
     return options;
 }

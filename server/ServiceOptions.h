@@ -13,11 +13,16 @@ struct ServiceOptions {
     std::string bind = "127.0.0.1";
     std::string database = "quorvane-service.db";
     uint64_t seed = 1;
+    // Notice files, folders and packages to import into the database, which is then not served.
+    std::vector<std::string> imports;
+    // A number of tenders to generate into a new database, which is then not served; 0 for none.
+    int64_t generate = 0;
     bool help = false;
 };
 
-// Reads "--name value" and "--name=value". Nothing, with `error` set, for an unknown
-// option, a missing value or a value out of range.
+// Reads "--name value" and "--name=value"; "--import" takes every value up to the next
+// option. Nothing, with `error` set, for an unknown option, a missing value, a value out
+// of range, or both --import and --generate.
 std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>& arguments,
                                                   std::string& error);
 

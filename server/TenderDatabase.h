@@ -1,5 +1,7 @@
 #pragma once
 
+#include "server/IndexTokenizer.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -14,10 +16,18 @@ namespace qv::server {
 
 class SqliteStatement;
 
-// The service's store: accounts, tenders and their full-text index, in UTF-8.
+// Reads the service's store: accounts, tenders and their full-text index, in UTF-8.
 // One object is one connection; it is not shared between threads without a lock.
 class TenderDatabase {
 public:
+    enum class Kind {
+        Missing,
+        // Made by an earlier version of the service, which only ever generated its corpus.
+        Outdated,
+        Generated,
+        Imported,
+    };
+
     struct Account {
         std::string passwordHash;
         std::string name;
@@ -26,31 +36,26 @@ public:
         std::string keywords;
     };
 
-    struct StoredTender {
-        int age = 0;
-        std::string text;
-    };
-
     // One page of a listing: the total of all matches and the (id, title) pairs.
     struct Listing {
         int64_t total = 0;
         std::vector<std::pair<int64_t, std::string>> rows;
     };
 
-    // Builds a fresh database at `path` from the seed. The file appears only when it is
-    // complete, so an interrupted run leaves no half-filled database behind.
-    static void Create(const std::string& path, uint64_t seed);
+    // Raises ESqliteError for a file that is not a database of this service.
+    static Kind Inspect(const std::string& path);
 
-    // Opens an existing database for reading.
+    // Opens a database of the current kind for reading.
     explicit TenderDatabase(const std::string& path);
     ~TenderDatabase();
     TenderDatabase(const TenderDatabase&) = delete;
     TenderDatabase& operator=(const TenderDatabase&) = delete;
 
     std::optional<Account> FindAccount(const std::string& email);
-    std::optional<StoredTender> FindTender(int64_t id);
-    // Tenders published `age` days ago; `country` "EU" stands for all countries.
-    Listing ListPublished(int age, const std::string& country, int64_t offset, int limit);
+    // The full text of a tender, its dates filled in.
+    std::optional<std::string> FullText(int64_t id);
+    // Tenders published today; `country` "EU" stands for all countries.
+    Listing ListToday(const std::string& country, int64_t offset, int limit);
     // Tenders whose title or text hold every word of the keyword.
     Listing Search(std::string_view keyword, const std::string& country, int64_t offset, int limit);
 
@@ -60,15 +65,21 @@ public:
     static std::string FullTextQuery(std::string_view keyword);
 
 private:
-    Listing RunListing(SqliteStatement& count, SqliteStatement& page, int64_t offset, int limit);
+    int64_t Count(SqliteStatement& count);
+    std::vector<std::pair<int64_t, std::string>> Rows(SqliteStatement& page);
 
     std::unique_ptr<sqlite3, int (*)(sqlite3*)> db_;
+    // Generated corpora count days from the current day.
+    bool relativeDates_ = false;
+    IndexTokenizer tokenizer_;
+    std::vector<std::string> words_;
     std::unique_ptr<SqliteStatement> findAccount_;
     std::unique_ptr<SqliteStatement> findTender_;
-    std::unique_ptr<SqliteStatement> countPublished_;
-    std::unique_ptr<SqliteStatement> pagePublished_;
+    std::unique_ptr<SqliteStatement> countToday_;
+    std::unique_ptr<SqliteStatement> pageToday_;
+    std::unique_ptr<SqliteStatement> countWord_;
+    std::unique_ptr<SqliteStatement> countWordEverywhere_;
     std::unique_ptr<SqliteStatement> countMatches_;
-    std::unique_ptr<SqliteStatement> countAllMatches_;
     std::unique_ptr<SqliteStatement> pageMatches_;
 };
 

@@ -1,33 +1,85 @@
+#include "server/CorpusGenerator.h"
 #include "server/HttpFrontEnd.h"
 #include "server/RequestHandler.h"
 #include "server/ServiceOptions.h"
 #include "server/TenderDatabase.h"
+#include "server/TenderStore.h"
+#include "server/import/NoticeImporter.h"
 
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <exception>
 #include <pthread.h>
-#include <sys/stat.h>
 #include <thread>
 
 using namespace qv::server;
 
 namespace {
 
-bool FileExists(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void Report(const std::string& name, const std::string& reason) {
+    std::fprintf(stderr, "quorvane-service: %s: %s\n", name.c_str(), reason.c_str());
+}
+
+// Imports every path, one package at a time; the summary goes to standard output. Succeeds
+// when anything was imported.
+int Import(const ServiceOptions& options) {
+    NoticeImporter importer(options.database, Report);
+    bool failed = false;
+    try {
+        for (const auto& path : options.imports)
+            for (const auto& package : NoticePackage::Find(path, Report))
+                Report(package.Name(), importer.Import(package).Summary());
+        importer.Finish();
+    } catch (const ESqliteError& e) {
+        Report(options.database, std::string(e.what()) + "; the package in hand was left out");
+        failed = true;
+    }
+    const ImportCounts& counts = importer.Counts();
+    std::printf("%s\n", counts.Summary().c_str());
+    return !failed && counts.imported + counts.replaced > 0 ? 0 : 1;
+}
+
+int Generate(const ServiceOptions& options) {
+    if (TenderDatabase::Inspect(options.database) != TenderDatabase::Kind::Missing) {
+        Report(options.database, "exists already; --generate builds a new database");
+        return 1;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    TenderStore::CreateGenerated(
+        options.database, CorpusGenerator(options.seed, options.generate), [&](int64_t written) {
+            std::fprintf(stderr, "%lld of %lld tenders written\n", static_cast<long long>(written),
+                         static_cast<long long>(options.generate));
+        });
+    std::printf("%lld tenders generated into %s in %.1f s\n", static_cast<long long>(options.generate),
+                options.database.c_str(), SecondsSince(start));
+    return 0;
+}
+
+void CreateFromSeed(const ServiceOptions& options, const char* why) {
+    std::fprintf(stderr, "%s %s from seed %llu\n", why, options.database.c_str(),
+                 static_cast<unsigned long long>(options.seed));
+    const auto start = std::chrono::steady_clock::now();
+    TenderStore::CreateGenerated(options.database, CorpusGenerator(options.seed));
+    std::fprintf(stderr, "database ready in %.1f s\n", SecondsSince(start));
 }
 
 int Serve(const ServiceOptions& options) {
-    if (!FileExists(options.database)) {
-        std::fprintf(stderr, "creating %s from seed %llu\n", options.database.c_str(),
-                     static_cast<unsigned long long>(options.seed));
-        const auto start = std::chrono::steady_clock::now();
-        TenderDatabase::Create(options.database, options.seed);
-        std::fprintf(stderr, "database ready in %.1f s\n",
-                     std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    switch (TenderDatabase::Inspect(options.database)) {
+    case TenderDatabase::Kind::Missing:
+        CreateFromSeed(options, "creating");
+        break;
+    case TenderDatabase::Kind::Outdated:
+        // An earlier version only ever generated its corpus: nothing is lost by generating it anew.
+        CreateFromSeed(options, "rebuilding the earlier version's");
+        break;
+    case TenderDatabase::Kind::Generated:
+    case TenderDatabase::Kind::Imported:
+        break;
     }
     RequestHandler handler(options.database);
     HttpFrontEnd frontEnd(handler);
@@ -69,6 +121,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     try {
+        if (!options->imports.empty()) return Import(*options);
+        if (options->generate) return Generate(*options);
         return Serve(*options);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "quorvane-service: %s\n", e.what());

@@ -12,40 +12,40 @@ namespace {
 
 enum class TRowKind { Integer, Color, Bitmap, Flag };
 
-struct TStyleRow {
+struct TRowEntry {
     TRowKind kind;
     std::array<int64_t, 5> values;
     std::array<const char*, 5> bitmaps;
 };
 
-constexpr TStyleRow Int(int64_t macOS, int64_t winXP, int64_t deepBlue, int64_t protein, int64_t blueGlass) {
+constexpr TRowEntry Int(int64_t macOS, int64_t winXP, int64_t deepBlue, int64_t protein, int64_t blueGlass) {
     return {TRowKind::Integer, {macOS, winXP, deepBlue, protein, blueGlass}, {}};
 }
 
-constexpr TStyleRow Color(int64_t macOS, int64_t winXP, int64_t deepBlue, int64_t protein,
+constexpr TRowEntry Color(int64_t macOS, int64_t winXP, int64_t deepBlue, int64_t protein,
                           int64_t blueGlass) {
     return {TRowKind::Color, {macOS, winXP, deepBlue, protein, blueGlass}, {}};
 }
 
-constexpr TStyleRow Flag(int64_t macOS, int64_t winXP, int64_t deepBlue, int64_t protein, int64_t blueGlass) {
+constexpr TRowEntry Flag(int64_t macOS, int64_t winXP, int64_t deepBlue, int64_t protein, int64_t blueGlass) {
     return {TRowKind::Flag, {macOS, winXP, deepBlue, protein, blueGlass}, {}};
 }
 
 // A row whose resource names are the style prefixes followed by the suffix; "MORE" stands in
 // for styles that share a picture.
-constexpr TStyleRow Bitmap(const char* macOS, const char* winXP, const char* deepBlue, const char* protein,
+constexpr TRowEntry Bitmap(const char* macOS, const char* winXP, const char* deepBlue, const char* protein,
                            const char* blueGlass) {
     return {TRowKind::Bitmap, {}, {macOS, winXP, deepBlue, protein, blueGlass}};
 }
 
-constexpr TStyleRow NoBitmap() {
+constexpr TRowEntry NoBitmap() {
     return {TRowKind::Bitmap, {}, {}};
 }
 
 #define QV_STYLE_BITMAP(suffix)                                                                              \
     Bitmap("MACOS_" suffix, "WINXP_" suffix, "DEEPBLUE_" suffix, "PROTEIN_" suffix, "BLUEGLASS_" suffix)
 
-constexpr std::array<TStyleRow, kStyleRowCount> kRows = {
+constexpr std::array<TRowEntry, kStyleRowCount> kRows = {
     QV_STYLE_BITMAP("BUTTON"),                               // 1
     Flag(1, 0, 0, 0, 1),                                     // 2
     QV_STYLE_BITMAP("CHECKBOX"),                             // 3
@@ -100,10 +100,11 @@ constexpr std::array<TStyleRow, kStyleRowCount> kRows = {
 #undef QV_STYLE_BITMAP
 
 // The row for a built-in style and its column, or nullptr.
-const TStyleRow* Find(TsuiUIStyle style, int row, TRowKind kind, size_t& column) {
+const TRowEntry* Find(TsuiUIStyle style, TStyleRow row, TRowKind kind, size_t& column) {
     const int index = static_cast<int>(style);
-    if (index < 1 || index > 5 || row < 1 || row > kStyleRowCount) return nullptr;
-    const TStyleRow& entry = kRows[static_cast<size_t>(row - 1)];
+    const int number = static_cast<int>(row);
+    if (index < 1 || index > 5 || number < 1 || number > kStyleRowCount) return nullptr;
+    const TRowEntry& entry = kRows[static_cast<size_t>(number - 1)];
     if (entry.kind != kind) return nullptr;
     column = static_cast<size_t>(index - 1);
     return &entry;
@@ -111,9 +112,9 @@ const TStyleRow* Find(TsuiUIStyle style, int row, TRowKind kind, size_t& column)
 
 } // namespace
 
-bool GetStyleBitmap(TsuiUIStyle style, int row, QImage& target, int frameIndex, int frameCount) {
+bool GetStyleBitmap(TsuiUIStyle style, TStyleRow row, QImage& target, int frameIndex, int frameCount) {
     size_t column = 0;
-    const TStyleRow* entry = Find(style, row, TRowKind::Bitmap, column);
+    const TRowEntry* entry = Find(style, row, TRowKind::Bitmap, column);
     if (!entry || !entry->bitmaps[column]) return false;
     const QImage picture = StyleResource(entry->bitmaps[column]);
     if (picture.isNull()) return false;
@@ -124,21 +125,21 @@ bool GetStyleBitmap(TsuiUIStyle style, int row, QImage& target, int frameIndex, 
     return CopyStripFrame(picture, frameIndex, frameCount, target);
 }
 
-framework::TColor GetStyleColor(TsuiUIStyle style, int row) {
+framework::TColor GetStyleColor(TsuiUIStyle style, TStyleRow row) {
     size_t column = 0;
-    const TStyleRow* entry = Find(style, row, TRowKind::Color, column);
+    const TRowEntry* entry = Find(style, row, TRowKind::Color, column);
     return entry ? static_cast<framework::TColor>(entry->values[column]) : 0;
 }
 
-int32_t GetStyleInt(TsuiUIStyle style, int row) {
+int32_t GetStyleInt(TsuiUIStyle style, TStyleRow row) {
     size_t column = 0;
-    const TStyleRow* entry = Find(style, row, TRowKind::Integer, column);
+    const TRowEntry* entry = Find(style, row, TRowKind::Integer, column);
     return entry ? static_cast<int32_t>(entry->values[column]) : -1;
 }
 
-bool GetStyleBool(TsuiUIStyle style, int row) {
+bool GetStyleBool(TsuiUIStyle style, TStyleRow row) {
     size_t column = 0;
-    const TStyleRow* entry = Find(style, row, TRowKind::Flag, column);
+    const TRowEntry* entry = Find(style, row, TRowKind::Flag, column);
     return entry && entry->values[column] != 0;
 }
 

@@ -23,9 +23,11 @@ void TsuiPopupMenu::SetSkin(TsuiUIStyle effectiveStyle, const TsuiFileTheme* the
             theme->GetColor(SKIN2_SELECTEDMENUCOLOR),     theme->GetColor(SKIN2_SELECTEDMENUBORDERCOLOR),
             theme->GetColor(SKIN2_SELECTEDMENUFONTCOLOR), theme->GetColor(SKIN2_FORMCOLOR)};
     } else {
-        colors_ = {GetStyleColor(style_, 23), GetStyleColor(style_, 23), GetStyleColor(style_, 21),
-                   GetStyleColor(style_, 22), GetStyleColor(style_, 19), GetStyleColor(style_, 18),
-                   GetStyleColor(style_, 20), GetStyleColor(style_, 15)};
+        const auto color = [this](TStyleRow row) { return GetStyleColor(style_, row); };
+        colors_ = {color(TStyleRow::MenuSideBarColor),      color(TStyleRow::MenuSideBarColor),
+                   color(TStyleRow::MenuItemColor),         color(TStyleRow::MenuFontColor),
+                   color(TStyleRow::MenuSelectedColor),     color(TStyleRow::MenuSelectedBorderColor),
+                   color(TStyleRow::MenuSelectedFontColor), color(TStyleRow::FormColor)};
     }
     update();
 }

@@ -10,7 +10,7 @@
 #include <random>
 #include <set>
 
-using namespace qv::server;
+namespace qv::server::test {
 
 namespace {
 
@@ -28,8 +28,8 @@ Summary Summarise(uint64_t seed) {
     CorpusGenerator(seed).Generate([&](const Tender& t) {
         summary.idsInOrder = summary.idsInOrder && t.id == summary.count + 1;
         ++summary.count;
-        summary.digest = summary.digest * 31 + std::hash<std::string>()(t.country + t.title + t.text) + t.age;
-        ++summary.perAge[t.age];
+        summary.digest = summary.digest * 31 + std::hash<std::string>()(t.country + t.title + t.text) - t.day;
+        ++summary.perAge[-t.day];
         summary.countries.insert(t.country);
         const std::string wire = Utf8ToCp1252(t.title);
         EXPECT_EQ(wire.find('?'), std::string::npos) << t.title;
@@ -117,3 +117,5 @@ TEST(PasswordHash, MalformedStoredFormsAreRefusedQuickly) {
         EXPECT_NO_THROW(VerifyPassword("demo", stored));
     }
 }
+
+} // namespace qv::server::test

@@ -8,13 +8,13 @@
 
 #include <random>
 
-using qv::server::RequestHandler;
+namespace qv::server::test {
 
 namespace {
 
 class RequestHandlerTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { handler_ = new RequestHandler(qv::test::ServiceDatabasePath()); }
+    static void SetUpTestSuite() { handler_ = new RequestHandler(ServiceDatabasePath()); }
     static void TearDownTestSuite() { delete handler_; }
 
     static std::string Ask(RequestHandler::Params params, const std::string& email = "demo@quorvane.example",
@@ -181,3 +181,5 @@ TEST_F(RequestHandlerTest, RandomParametersNeverThrow) {
         EXPECT_FALSE(reply.empty());
     }
 }
+
+} // namespace qv::server::test

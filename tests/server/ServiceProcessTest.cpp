@@ -10,6 +10,8 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+namespace qv::server::test {
+
 namespace {
 
 struct Reply {
@@ -54,7 +56,7 @@ std::string Target(const std::string& action, const std::string& rest = "") {
 
 class ServiceProcessTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { service_ = qv::test::StartService(); }
+    static void SetUpTestSuite() { service_ = StartService(); }
     static void TearDownTestSuite() { service_.reset(); }
 
     void SetUp() override { ASSERT_TRUE(service_->Started()) << service_->Log(); }
@@ -159,3 +161,5 @@ TEST_F(ServiceProcessTest, LogsOneLineForEachRequestWithoutPasswords) {
     EXPECT_EQ(service_->Log().find("secret-"), std::string::npos);
     EXPECT_NE(service_->Log().find("GET /app.php action=check_login 200 9"), std::string::npos);
 }
+
+} // namespace qv::server::test

@@ -1,11 +1,12 @@
 #include "tests/server/TestService.h"
 
-#include "server/TenderDatabase.h"
+#include "server/CorpusGenerator.h"
+#include "server/TenderStore.h"
 
 #include <cstdlib>
 #include <filesystem>
 
-namespace qv::test {
+namespace qv::server::test {
 
 namespace {
 
@@ -14,7 +15,7 @@ struct TemporaryDatabase {
         char templ[] = "/tmp/qv-service-XXXXXX";
         dir = ::mkdtemp(templ);
         path = dir + "/tenders.db";
-        server::TenderDatabase::Create(path, 1);
+        TenderStore::CreateGenerated(path, CorpusGenerator(1));
     }
     ~TemporaryDatabase() {
         std::error_code ignored;
@@ -31,13 +32,4 @@ const std::string& ServiceDatabasePath() {
     return database.path;
 }
 
-std::unique_ptr<PeerProcess> StartService() {
-    // The peer writes the free port into its configuration file; the shell hands it on.
-    return std::make_unique<PeerProcess>(
-        "/bin/sh",
-        std::vector<std::string>{"-c", std::string("exec ") + QV_SERVICE_PATH +
-                                           " --port \"$(cat {CONFIG})\" --db " + ServiceDatabasePath()},
-        "{PORT}");
-}
-
-} // namespace qv::test
+} // namespace qv::server::test

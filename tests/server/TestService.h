@@ -5,12 +5,12 @@
 #include <memory>
 #include <string>
 
-namespace qv::test {
+namespace qv::server::test {
 
 // One database built from seed 1 for the whole test program, removed at exit.
 const std::string& ServiceDatabasePath();
 
-// quorvane-service on that database at 127.0.0.1 and a free port.
-std::unique_ptr<PeerProcess> StartService();
+// quorvane-service on that database at 127.0.0.1 and a free port (not in the sanitizer build).
+std::unique_ptr<qv::test::PeerProcess> StartService();
 
-} // namespace qv::test
+} // namespace qv::server::test

@@ -7,7 +7,7 @@
 
 #include <random>
 
-using namespace qv::server;
+namespace qv::server::test {
 
 TEST(Cp1252, EveryByteSurvivesTheRoundTrip) {
     for (int byte = 1; byte < 256; ++byte) {
@@ -22,6 +22,27 @@ TEST(Cp1252, WhatTheCodePageCannotHoldBecomesAQuestionMark) {
     EXPECT_EQ(Utf8ToCp1252("\xF0\x9F\x98\x80x"), "?x");         // outside the basic plane
     EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a?");                     // cut sequence
     EXPECT_EQ(Utf8ToCp1252("\xC3(\xFF\x80"), "?(??");           // broken lead and stray bytes
+}
+
+TEST(Cp1252, LettersTheCodePageLacksTakeTheirPlainLatinForm) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"Łódź, Białystok", "L\xF3"
+                            "dz, Bialystok"}, // Polish
+        {"Příliš žluťoučký kůň", "Pr\xEDli\x9A \x9Elutou"
+                                 "ck\xFD kun"},                 // Czech
+        {"Brașov, Timişoara, Țară", "Brasov, Timisoara, Tara"}, // Romanian, both forms
+        {"Đakovo, Ħamrun, Győr, Ĳmuiden",
+         "Dakovo, Hamrun, Gyor, IJmuiden"}, // Croatian, Maltese, Hungarian, Dutch
+        {"Œuvre\xE2\x80\x91"
+         "d\xE2\x80\xAF: 5",
+         "\x8C"
+         "uvre-d : 5"},     // in the code page; hyphen, narrow space
+        {"Αθήνα", "?????"}, // no plain form
+    };
+    for (const auto& [utf8, wire] : cases)
+        EXPECT_EQ(Utf8ToCp1252(utf8), wire) << utf8;
+    // The index reads the plain forms of what the code page lacks and leaves the rest.
+    EXPECT_EQ(Utf8WithPlainLatin("Łódź Œuvre Αθήνα \xC3"), "Lódz Œuvre Αθήνα \xC3");
 }
 
 TEST(Cp1252, RandomBytesNeverGrowTheText) {
@@ -62,6 +83,14 @@ TEST(ServiceOptions, ReadsBothFormsAndKeepsDefaults) {
     EXPECT_EQ(given->bind, "0.0.0.0");
     EXPECT_EQ(given->database, "x.db");
     EXPECT_EQ(given->seed, UINT64_MAX);
+    EXPECT_TRUE(given->imports.empty());
+    EXPECT_EQ(given->generate, 0);
+    const auto imports = ParseServiceOptions({"--import", "a.zip", "b", "--db", "x.db", "--import=c"}, error);
+    ASSERT_TRUE(imports) << error;
+    EXPECT_EQ(imports->imports, (std::vector<std::string>{"a.zip", "b", "c"}));
+    const auto generate = ParseServiceOptions({"--generate", "1000000"}, error);
+    ASSERT_TRUE(generate) << error;
+    EXPECT_EQ(generate->generate, 1000000);
 }
 
 TEST(ServiceOptions, RefusesWhatItCannotUse) {
@@ -71,6 +100,11 @@ TEST(ServiceOptions, RefusesWhatItCannotUse) {
                                                                        {"--seed", "18446744073709551616"},
                                                                        {"--seed", "1e3"},
                                                                        {"--db="},
+                                                                       {"--import"},
+                                                                       {"--import", "--db", "x"},
+                                                                       {"--generate", "0"},
+                                                                       {"--generate", "100000001"},
+                                                                       {"--generate", "5", "--import", "a"},
                                                                        {"--verbose"},
                                                                        {"8080"}}) {
         std::string error;
@@ -93,3 +127,5 @@ TEST(ReplyCache, DropsTheLeastRecentlyUsedOncePastItsSize) {
     EXPECT_FALSE(cache.Find("huge"));
     EXPECT_TRUE(cache.Find("a"));
 }
+
+} // namespace qv::server::test

@@ -23,7 +23,7 @@ const std::string kPassword = "demo";
 // The program's client against quorvane-service, addressed through QUORVANE_SERVICE_HOST.
 class ServiceExchangeTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { service_ = qv::test::StartService(); }
+    static void SetUpTestSuite() { service_ = qv::server::test::StartService(); }
     static void TearDownTestSuite() { service_.reset(); }
 
     void SetUp() override {

@@ -18,6 +18,9 @@ QString GoldenPath(const QString& name, const char* suffix) {
     return QDir(QStringLiteral(QV_GOLDEN_DIR)).filePath(name + QString::fromLatin1(suffix));
 }
 
+// The PNG writer's quality that asks for the strongest compression.
+constexpr int kSmallestPng = 0;
+
 int ChannelDistance(QRgb a, QRgb b) {
     return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
                      std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
@@ -52,7 +55,7 @@ QImage RenderWindow(QWidget& window) {
     const QImage actual = picture.convertToFormat(QImage::Format_ARGB32);
     const QString goldenPath = GoldenPath(name, ".png");
     if (qEnvironmentVariableIntValue("QV_UPDATE_GOLDEN") == 1) {
-        if (!actual.save(goldenPath))
+        if (!actual.save(goldenPath, "PNG", kSmallestPng))
             return ::testing::AssertionFailure() << "cannot write " << goldenPath.toStdString();
         return ::testing::AssertionSuccess();
     }

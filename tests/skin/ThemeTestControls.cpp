@@ -8,8 +8,9 @@ namespace qv::skin::test {
 TsuiProbe::TsuiProbe(framework::TComponent* owner, QWidget* parent)
     : QWidget(parent), framework::TComponent(owner), binding_(*this, [this] {
           ++applied;
-          borderColor = binding_.UsingTheme() ? binding_.FileTheme()->GetColor(SKIN2_CONTROLBORDERCOLOR)
-                                              : GetStyleColor(binding_.EffectiveStyle(), 25);
+          borderColor = binding_.UsingTheme()
+                            ? binding_.FileTheme()->GetColor(SKIN2_CONTROLBORDERCOLOR)
+                            : GetStyleColor(binding_.EffectiveStyle(), TStyleRow::ControlBorderColor);
       }) {
     binding_.SetUIStyle(GetFormStyle(owner));
 }

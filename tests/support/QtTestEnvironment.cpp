@@ -1,8 +1,7 @@
 #include "tests/support/QtTestEnvironment.h"
 
+#include "framework/Application.h"
 #include "framework/Fonts.h"
-
-#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -19,14 +18,14 @@ public:
         static int argc = 1;
         static char name[] = "quorvane-tests";
         static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
+        app_ = std::make_unique<framework::TApplication>(argc, argv);
         QApplication::setApplicationDisplayName("Quorvane");
         framework::InitializeFonts();
     }
     void TearDown() override { app_.reset(); }
 
 private:
-    std::unique_ptr<QApplication> app_;
+    std::unique_ptr<framework::TApplication> app_;
 };
 
 } // namespace

@@ -1,0 +1,36 @@
+#include "app/ClientSession.h"
+
+#include "app/CheckLogin.h"
+#include "app/StartForm.h"
+#include "framework/AnsiText.h"
+#include "skin/TsuiBuiltInFileTheme.h"
+#include "skin/controls/TsuiEdit.h"
+#include "windows/AboutForm.h"
+#include "windows/MainForm.h"
+#include "windows/TenderForm.h"
+
+namespace qv::app {
+
+TClientSession::TClientSession() {
+    mainForm_ =
+        std::make_unique<windows::Tmain_form>(state_, [this](windows::Tmain_form& form) { FormShow(form); });
+    tenderForm_ = std::make_unique<windows::Ttender_form>(mainForm_->Theme());
+    aboutForm_ = std::make_unique<windows::Tform_about>(mainForm_->Theme());
+    mainForm_->SetDetailsWindow(tenderForm_.get());
+    mainForm_->SetAboutWindow(aboutForm_.get());
+}
+
+TClientSession::~TClientSession() = default;
+
+void TClientSession::FormShow(windows::Tmain_form& mainForm) {
+    if (CheckLogin(state_, mainForm.Http())) {
+        mainForm.ShowAccount();
+        return;
+    }
+    startForm_ = std::make_unique<Tstart_form>(state_, mainForm);
+    startForm_->email->setText(framework::AnsiToQString(state_.email));
+    startForm_->password->setText(framework::AnsiToQString(state_.password));
+    startForm_->ShowModal();
+}
+
+} // namespace qv::app

@@ -1,0 +1,170 @@
+// Start-up time of the desktop program: from the start of the process to the first listing
+// painted, with a remembered account, against the reference tender service on loopback; next to
+// the time a minimal Qt window takes from the start of its process to its first paint on the
+// same machine. Both run on the offscreen platform, in alternating rounds, each a new process.
+// Prints the median of each and `ratio startup: R` (the minimal window's time divided by ours).
+//
+// Usage: startup [ROUNDS]   (7 by default)
+#include "app/ClientSession.h"
+#include "app/CredentialStore.h"
+#include "app/ProgramSetup.h"
+#include "framework/Application.h"
+#include "server/HttpFrontEnd.h"
+#include "server/RequestHandler.h"
+#include "server/TenderDatabase.h"
+#include "skin/controls/TsuiScrollBar.h"
+#include "skin/controls/TsuiStringGrid.h"
+#include "windows/MainForm.h"
+
+#include <QLabel>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long long NowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
+}
+
+// Reports the time of the first paint of the watched widget (or of one of its children) and
+// ends the event loop.
+class FirstPaint : public QObject {
+public:
+    explicit FirstPaint(QWidget& watched) : watched_(watched) {
+        QApplication::instance()->installEventFilter(this);
+    }
+    bool eventFilter(QObject* object, QEvent* event) override {
+        auto* widget = qobject_cast<QWidget*>(object);
+        if (event->type() == QEvent::Paint && widget &&
+            (widget == &watched_ || watched_.isAncestorOf(widget))) {
+            QApplication::instance()->removeEventFilter(this);
+            std::printf("%lld\n", NowNs());
+            std::fflush(stdout);
+            QMetaObject::invokeMethod(QApplication::instance(), &QApplication::quit, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    QWidget& watched_;
+};
+
+int RunMinimalWindow(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QLabel window(QStringLiteral("Quorvane"));
+    window.resize(792, 553);
+    FirstPaint watch(window);
+    window.show();
+    return QApplication::exec();
+}
+
+int RunProgram(int argc, char** argv) {
+    qv::framework::TApplication app(argc, argv);
+    qv::app::SetUpProgram();
+    qv::app::TClientSession session;
+    FirstPaint watch(*session.MainForm().sg);
+    return QApplication::exec();
+}
+
+// Milliseconds from the spawn of `mode` to the first paint it reports.
+double TimeChild(const char* self, const char* mode) {
+    char* argv[] = {const_cast<char*>(self), const_cast<char*>(mode), nullptr};
+    int out[2];
+    if (::pipe(out) != 0) return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const long long start = NowNs();
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, self, &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    std::string text;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<size_t>(n));
+    ::close(out[0]);
+    int status = 0;
+    if (spawned == 0) ::waitpid(pid, &status, 0);
+    if (spawned != 0 || text.empty() || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+    return static_cast<double>(std::stoll(text) - start) / 1e6;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--minimal") return RunMinimalWindow(argc, argv);
+    if (argc == 2 && std::string(argv[1]) == "--program") return RunProgram(argc, argv);
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("qv-startup-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string database = (dir / "tenders.db").string();
+    qv::server::TenderDatabase::Create(database, 1);
+    qv::server::RequestHandler handler(database);
+    qv::server::HttpFrontEnd frontEnd(handler);
+    const int port = frontEnd.Bind("127.0.0.1", 0);
+    // The service logs every request on standard error, which the figures must not drown in.
+    const int savedStderr = ::dup(2);
+    const int devNull = ::open("/dev/null", O_WRONLY);
+    ::dup2(devNull, 2);
+    ::close(devNull);
+    std::thread server([&] { frontEnd.Run(); });
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+    ::setenv("QUORVANE_SERVICE_HOST", ("127.0.0.1:" + std::to_string(port)).c_str(), 1);
+    qv::service::ClientState remembered;
+    remembered.email = "demo@quorvane.example";
+    remembered.password = "demo";
+    qv::app::SaveCredentials(remembered);
+
+    // The service is not what is measured: a login it has seen already costs it no key stretching.
+    TimeChild(argv[0], "--program");
+    std::vector<double> minimal;
+    std::vector<double> program;
+    bool failed = false;
+    for (int round = 0; round < rounds && !failed; ++round) {
+        minimal.push_back(TimeChild(argv[0], "--minimal"));
+        program.push_back(TimeChild(argv[0], "--program"));
+        failed = minimal.back() < 0 || program.back() < 0;
+    }
+    frontEnd.Stop();
+    server.join();
+    ::dup2(savedStderr, 2);
+    ::close(savedStderr);
+    std::filesystem::remove_all(dir);
+    if (failed) {
+        std::fprintf(stderr, "startup: a child did not report its first paint\n");
+        return 1;
+    }
+    const double ours = Median(program);
+    const double peer = Median(minimal);
+    std::printf("minimal Qt window: %.1f ms to first paint (median of %d)\n", peer, rounds);
+    std::printf("quorvane:          %.1f ms to first listing painted (median of %d)\n", ours, rounds);
+    std::printf("ratio startup: %.2f\n", peer / ours);
+    return 0;
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+namespace qv::framework {
+
+// Windows-1252, the program's 8-bit code page. Bytes that it leaves unassigned (0x81, 0x8D,
+// 0x8F, 0x90, 0x9D) stand for the control characters of the same value.
+char32_t Cp1252CodePoint(unsigned char byte);
+// The byte of a code point; "?" when the code page has none.
+char Cp1252Byte(char32_t codePoint);
+
+} // namespace qv::framework

@@ -1,0 +1,11 @@
+#include "framework/Events.h"
+
+#include "framework/Application.h"
+
+namespace qv::framework {
+
+void HandleEventException(std::exception_ptr exception) {
+    TApplication::HandleException(exception);
+}
+
+} // namespace qv::framework

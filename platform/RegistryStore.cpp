@@ -1,0 +1,230 @@
+#include "platform/RegistryStore.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+
+namespace qv::platform {
+
+namespace {
+
+constexpr const char* kHiveFolder = "HKEY_CURRENT_USER";
+constexpr const char* kValueFile = "values";
+constexpr const char* kSignature = "QVREG 1\n";
+constexpr mode_t kFolderMode = 0700;
+constexpr mode_t kFileMode = 0600;
+// A key's values are a few short texts; anything larger is not a value file of ours.
+constexpr size_t kMaxValueFileSize = 16 * 1024 * 1024;
+
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string ConfigFolder() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && *xdg == '/') return xdg;
+    const char* home = std::getenv("HOME");
+    return std::string(home && *home ? home : ".") + "/.config";
+}
+
+bool MakeFolders(const std::string& folder) {
+    std::string path;
+    size_t start = folder.front() == '/' ? 1 : 0;
+    path = folder.substr(0, start);
+    while (start <= folder.size()) {
+        const size_t end = std::min(folder.find('/', start), folder.size());
+        path += folder.substr(start, end - start);
+        if (!path.empty() && ::mkdir(path.c_str(), kFolderMode) != 0 && errno != EEXIST) return false;
+        path += '/';
+        start = end + 1;
+    }
+    struct stat info {};
+    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool ReadFile(const std::string& path, std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bytes.clear();
+    char buffer[4096];
+    bool ok = true;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        bytes.append(buffer, static_cast<size_t>(n));
+        if (bytes.size() > kMaxValueFileSize) {
+            ok = false;
+            break;
+        }
+    }
+    ::close(fd);
+    return ok;
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Writes the file beside its final name, flushes it, and renames it over the old one, so that
+// a reader or a crash sees either the old bytes or the new ones.
+bool ReplaceFile(const std::string& folder, const std::string& path, const std::string& bytes) {
+    std::string temp = path + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool written = ::fchmod(fd, kFileMode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || ::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+char TypeLetter(const RegistryValue& value) {
+    return "sib"[value.index()];
+}
+
+std::optional<size_t> ReadNumber(const std::string& bytes, size_t& pos, char end) {
+    size_t number = 0;
+    const char* first = bytes.data() + pos;
+    const char* last = bytes.data() + bytes.size();
+    const auto [next, error] = std::from_chars(first, last, number);
+    if (error != std::errc() || next == first || next == last || *next != end) return std::nullopt;
+    pos = static_cast<size_t>(next - bytes.data()) + 1;
+    return number;
+}
+
+} // namespace
+
+bool RegistryNameLess::operator()(const std::string& a, const std::string& b) const {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return AsciiLower(x) < AsciiLower(y); });
+}
+
+RegistryStore::RegistryStore() : RegistryStore(ConfigFolder() + "/quorvane/registry") {}
+
+RegistryStore::RegistryStore(std::string rootFolder) : root_(std::move(rootFolder)) {}
+
+std::string RegistryStore::KeyFolder(const std::string& keyPath) const {
+    std::string folder = root_ + "/" + kHiveFolder;
+    size_t start = 0;
+    bool named = false;
+    while (start <= keyPath.size()) {
+        size_t end = keyPath.find_first_of("\\/", start);
+        if (end == std::string::npos) end = keyPath.size();
+        const std::string part = keyPath.substr(start, end - start);
+        start = end + 1;
+        if (part.empty()) continue;
+        if (part == "." || part == ".." || part.find('\0') != std::string::npos) return {};
+        folder += "/" + part;
+        named = true;
+    }
+    return named ? folder : std::string();
+}
+
+bool RegistryStore::OpenKey(const std::string& keyPath, bool create) const {
+    const std::string folder = KeyFolder(keyPath);
+    if (folder.empty()) return false;
+    if (create) return MakeFolders(folder);
+    struct stat info {};
+    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::optional<RegistryValues> RegistryStore::ReadValues(const std::string& keyPath) const {
+    if (!OpenKey(keyPath, false)) return std::nullopt;
+    std::string bytes;
+    const std::string path = KeyFolder(keyPath) + "/" + kValueFile;
+    if (!ReadFile(path, bytes)) {
+        if (errno == ENOENT) return RegistryValues();
+        return std::nullopt;
+    }
+    return DecodeRegistryValues(bytes);
+}
+
+bool RegistryStore::WriteValues(const std::string& keyPath, const RegistryValues& values) const {
+    if (!OpenKey(keyPath, true)) return false;
+    const std::string folder = KeyFolder(keyPath);
+    return ReplaceFile(folder, folder + "/" + kValueFile, EncodeRegistryValues(values));
+}
+
+// The file: the signature line, then per value a line "TYPE NAMELENGTH DATALENGTH" followed by
+// the name and the data, byte for byte, and a line break. TYPE is s (text), i (integer, in
+// decimal) or b (bytes).
+std::string EncodeRegistryValues(const RegistryValues& values) {
+    std::string bytes = kSignature;
+    for (const auto& [name, value] : values) {
+        std::string data;
+        if (const auto* text = std::get_if<std::string>(&value))
+            data = *text;
+        else if (const auto* number = std::get_if<int32_t>(&value))
+            data = std::to_string(*number);
+        else
+            data.assign(std::get<std::vector<uint8_t>>(value).begin(),
+                        std::get<std::vector<uint8_t>>(value).end());
+        bytes += TypeLetter(value);
+        bytes += ' ' + std::to_string(name.size()) + ' ' + std::to_string(data.size()) + '\n';
+        bytes += name + data + '\n';
+    }
+    return bytes;
+}
+
+std::optional<RegistryValues> DecodeRegistryValues(const std::string& bytes) {
+    const std::string signature = kSignature;
+    if (bytes.compare(0, signature.size(), signature) != 0) return std::nullopt;
+    RegistryValues values;
+    size_t pos = signature.size();
+    while (pos < bytes.size()) {
+        if (bytes.size() - pos < 2 || bytes[pos + 1] != ' ') return std::nullopt;
+        const char type = bytes[pos];
+        pos += 2;
+        const auto nameLength = ReadNumber(bytes, pos, ' ');
+        const auto dataLength = nameLength ? ReadNumber(bytes, pos, '\n') : std::nullopt;
+        if (!dataLength || *nameLength > bytes.size() - pos ||
+            *dataLength > bytes.size() - pos - *nameLength ||
+            bytes.size() - pos - *nameLength - *dataLength < 1)
+            return std::nullopt;
+        std::string name = bytes.substr(pos, *nameLength);
+        std::string data = bytes.substr(pos + *nameLength, *dataLength);
+        pos += *nameLength + *dataLength;
+        if (bytes[pos++] != '\n') return std::nullopt;
+        RegistryValue value;
+        if (type == 's') {
+            value = std::move(data);
+        } else if (type == 'i') {
+            int32_t number = 0;
+            const auto [next, error] = std::from_chars(data.data(), data.data() + data.size(), number);
+            if (error != std::errc() || next != data.data() + data.size() || data.empty())
+                return std::nullopt;
+            value = number;
+        } else if (type == 'b') {
+            value = std::vector<uint8_t>(data.begin(), data.end());
+        } else {
+            return std::nullopt;
+        }
+        values.insert_or_assign(std::move(name), std::move(value));
+    }
+    return values;
+}
+
+} // namespace qv::platform

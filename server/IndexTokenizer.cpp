@@ -1,0 +1,61 @@
+#include "server/IndexTokenizer.h"
+
+#include "server/SqliteStatement.h"
+#include "server/TenderIndex.h"
+
+#include <algorithm>
+#include <iterator>
+#include <sqlite3.h>
+#include <string>
+
+namespace qv::server {
+
+namespace {
+
+fts5_api* Fts5Api(sqlite3* db) {
+    fts5_api* api = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT fts5(?1)", -1, &statement, nullptr) == SQLITE_OK) {
+        sqlite3_bind_pointer(statement, 1, &api, "fts5_api_ptr", nullptr);
+        sqlite3_step(statement);
+    }
+    sqlite3_finalize(statement);
+    if (!api) throw ESqliteError("the full-text module of SQLite is missing");
+    return api;
+}
+
+int HandOn(void* context, int flags, const char* word, int length, int, int) {
+    // Synonyms stand at the place of a word already handed on.
+    if (!(flags & FTS5_TOKEN_COLOCATED))
+        (*static_cast<const std::function<void(std::string_view)>*>(context))(
+            std::string_view(word, static_cast<size_t>(length)));
+    return SQLITE_OK;
+}
+
+} // namespace
+
+IndexTokenizer::IndexTokenizer(sqlite3* db) : methods_(std::make_unique<fts5_tokenizer>()) {
+    fts5_api* api = Fts5Api(db);
+    void* userData = nullptr;
+    const char* arguments[std::size(TenderIndex::kTokenizerArguments)];
+    std::copy(std::begin(TenderIndex::kTokenizerArguments), std::end(TenderIndex::kTokenizerArguments),
+              arguments);
+    if (api->xFindTokenizer(api, TenderIndex::kTokenizer, &userData, methods_.get()) != SQLITE_OK ||
+        methods_->xCreate(userData, arguments, static_cast<int>(std::size(arguments)), &tokenizer_) !=
+            SQLITE_OK)
+        throw ESqliteError(std::string("the tokenizer ") + TenderIndex::kTokenizer + " is missing");
+}
+
+IndexTokenizer::~IndexTokenizer() {
+    methods_->xDelete(tokenizer_);
+}
+
+void IndexTokenizer::Words(std::string_view text, const std::function<void(std::string_view)>& word) const {
+    // Our texts are capped far below 2 GB, the most the tokenizer takes in one call.
+    auto* context = const_cast<std::function<void(std::string_view)>*>(&word);
+    if (methods_->xTokenize(tokenizer_, context, FTS5_TOKENIZE_DOCUMENT, text.data(),
+                            static_cast<int>(text.size()), HandOn) != SQLITE_OK)
+        throw ESqliteError("the full-text tokenizer failed");
+}
+
+} // namespace qv::server

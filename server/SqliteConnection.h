@@ -1,0 +1,15 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+struct sqlite3;
+
+namespace qv::server {
+
+using SqliteConnection = std::unique_ptr<sqlite3, int (*)(sqlite3*)>;
+
+// Opens a connection with the sqlite3_open_v2 flags; raises ESqliteError naming the path.
+SqliteConnection OpenSqlite(const std::string& path, int flags);
+
+} // namespace qv::server

@@ -1,0 +1,220 @@
+#include "server/import/XmlDocument.h"
+
+#include "framework/Format.h"
+#include "server/import/XmlElement.h"
+
+#include <array>
+#include <climits>
+#include <libxml/SAX2.h>
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+#include <libxml/tree.h>
+#include <memory>
+
+namespace qv::server {
+
+namespace {
+
+// Parts the namespace URI from the local name in the keys of names as the parser gives them.
+constexpr char kSeparator = '\x1F';
+
+const char* Text(const xmlChar* text) {
+    return reinterpret_cast<const char*>(text);
+}
+
+} // namespace
+
+struct XmlDocument::Builder {
+    struct Open {
+        uint32_t index;
+        uint32_t lastChild;
+    };
+    // The parser gives each name of a document as the same pair of pointers: a small table of
+    // those pairs spares most lookups by text.
+    struct Cached {
+        const xmlChar* uri;
+        const xmlChar* local;
+        uint32_t id;
+    };
+    static constexpr size_t kCacheSlots = 512;
+
+    explicit Builder(XmlDocument& built) : document(built) {}
+
+    XmlDocument& document;
+    xmlParserCtxtPtr parser = nullptr;
+    std::vector<Open> open;
+    std::array<Cached, kCacheSlots> cache{};
+    size_t cached = 0;
+    std::string refusal;
+    std::string error;
+    int errorLine = 0;
+
+    uint32_t Intern(const xmlChar* uri, const xmlChar* local) {
+        size_t slot = (std::hash<const void*>()(uri) * 31 + std::hash<const void*>()(local)) % kCacheSlots;
+        for (; cache[slot].local; slot = (slot + 1) % kCacheSlots)
+            if (cache[slot].local == local && cache[slot].uri == uri) return cache[slot].id;
+        const uint32_t id = document.Intern(Text(uri), Text(local));
+        // Three quarters full, the table takes no more: the rest are looked up by text.
+        if (cached < kCacheSlots * 3 / 4) {
+            cache[slot] = {uri, local, id};
+            ++cached;
+        }
+        return id;
+    }
+
+    void Refuse(std::string reason) {
+        if (refusal.empty()) refusal = std::move(reason);
+        xmlStopParser(parser);
+    }
+
+    static void Start(void* data, const xmlChar* local, const xmlChar*, const xmlChar* uri, int,
+                      const xmlChar**, int attributeCount, int, const xmlChar** attributes) {
+        auto& self = *static_cast<Builder*>(data);
+        auto& doc = self.document;
+        if (doc.nodes_.size() >= kMaxElements)
+            return self.Refuse(framework::Format("more than %u elements", kMaxElements));
+        const auto index = static_cast<uint32_t>(doc.nodes_.size());
+        if (!self.open.empty()) {
+            Open& parent = self.open.back();
+            Node& parentNode = doc.nodes_[parent.index];
+            if (parent.lastChild == kNone) {
+                // An element with children keeps no text: what came before its first child goes.
+                doc.characters_.resize(parentNode.textBegin);
+                parentNode.firstChild = index;
+            } else {
+                doc.nodes_[parent.lastChild].nextSibling = index;
+            }
+            parent.lastChild = index;
+        }
+        Node node{self.Intern(uri, local),
+                  kNone,
+                  kNone,
+                  0,
+                  0,
+                  static_cast<uint32_t>(doc.attributes_.size()),
+                  static_cast<uint32_t>(attributeCount)};
+        // Five pointers an attribute: local name, prefix, URI, start and end of the value.
+        for (int i = 0; i < attributeCount; ++i, attributes += 5) {
+            const auto begin = static_cast<uint32_t>(doc.characters_.size());
+            doc.characters_.append(Text(attributes[3]), static_cast<size_t>(attributes[4] - attributes[3]));
+            doc.attributes_.push_back({self.Intern(attributes[2], attributes[0]), begin,
+                                       static_cast<uint32_t>(doc.characters_.size() - begin)});
+        }
+        node.textBegin = static_cast<uint32_t>(doc.characters_.size());
+        doc.nodes_.push_back(node);
+        self.open.push_back({index, kNone});
+    }
+
+    static void End(void* data, const xmlChar*, const xmlChar*, const xmlChar*) {
+        auto& self = *static_cast<Builder*>(data);
+        // A refused start tag may still hear its end tag, for an element never opened.
+        if (!self.refusal.empty() || self.open.empty()) return;
+        const Open closed = self.open.back();
+        self.open.pop_back();
+        Node& node = self.document.nodes_[closed.index];
+        if (closed.lastChild == kNone)
+            node.textLength = static_cast<uint32_t>(self.document.characters_.size() - node.textBegin);
+    }
+
+    static void Characters(void* data, const xmlChar* text, int length) {
+        auto& self = *static_cast<Builder*>(data);
+        if (!self.open.empty() && self.open.back().lastChild == kNone)
+            self.document.characters_.append(Text(text), static_cast<size_t>(length));
+    }
+
+    static void EntityDeclared(void* data, const xmlChar*, int, const xmlChar*, const xmlChar*, xmlChar*) {
+        static_cast<Builder*>(data)->Refuse("declares entities, which are not accepted");
+    }
+
+    // Keeps the first error; warnings are no reason to refuse a document.
+    static void Failed(void* data, xmlErrorPtr failure) {
+        auto& self = *static_cast<Builder*>(data);
+        if (failure->level < XML_ERR_ERROR || !self.error.empty()) return;
+        // The first line: some messages go on with the bytes in question.
+        const std::string_view message = failure->message ? failure->message : "unreadable";
+        self.error = message.substr(0, message.find('\n'));
+        while (!self.error.empty() && self.error.back() == ' ')
+            self.error.pop_back();
+        self.errorLine = failure->line;
+    }
+};
+
+void XmlDocument::Parse(std::string_view bytes) {
+    nodes_.clear();
+    attributes_.clear();
+    characters_.clear();
+    if (names_.size() > kMaxKeptNames) {
+        nameIds_.clear();
+        names_.clear();
+        rawIds_.clear();
+    }
+    if (bytes.size() > INT_MAX) throw EXmlError("larger than the XML parser takes");
+    if (bytes.find_first_not_of(" \t\r\n") == std::string_view::npos)
+        throw EXmlError("not well-formed XML: the document is empty");
+    static const xmlSAXHandler handler = [] {
+        xmlInitParser();
+        xmlSAXHandler events{};
+        events.initialized = XML_SAX2_MAGIC;
+        events.startElementNs = Builder::Start;
+        events.endElementNs = Builder::End;
+        events.characters = Builder::Characters;
+        events.ignorableWhitespace = Builder::Characters;
+        events.cdataBlock = Builder::Characters;
+        events.entityDecl = Builder::EntityDeclared;
+        events.serror = Builder::Failed;
+        return events;
+    }();
+    nodes_.reserve(bytes.size() / kBytesPerElement);
+    characters_.reserve(bytes.size() / 2);
+    Builder builder(*this);
+    const std::unique_ptr<xmlParserCtxt, void (*)(xmlParserCtxtPtr)> parser(
+        xmlCreateMemoryParserCtxt(bytes.data(), static_cast<int>(bytes.size())), xmlFreeParserCtxt);
+    if (!parser || !parser->sax) throw EXmlError("out of memory for the XML parser");
+    // The context owns its handler table; ours takes the place of the default one in it.
+    *parser->sax = handler;
+    parser->userData = &builder;
+    builder.parser = parser.get();
+    // Without XML_PARSE_NOENT no entity is expanded, and no DTD or other file is ever loaded.
+    xmlCtxtUseOptions(parser.get(), XML_PARSE_NONET);
+    xmlParseDocument(parser.get());
+    // The parser builds a document of its own around a type declaration; nothing here reads it.
+    if (parser->myDoc) {
+        xmlFreeDoc(parser->myDoc);
+        parser->myDoc = nullptr;
+    }
+    if (!builder.refusal.empty() || !parser->wellFormed || !parser->nsWellFormed) nodes_.clear();
+    if (!builder.refusal.empty())
+        throw EXmlError(
+            framework::Format("%s (line %d)", builder.refusal.c_str(), xmlSAX2GetLineNumber(parser.get())));
+    if (nodes_.empty())
+        throw EXmlError(framework::Format("not well-formed XML: %s (line %d)",
+                                          builder.error.empty() ? "no element" : builder.error.c_str(),
+                                          builder.errorLine));
+}
+
+XmlElement XmlDocument::Root() const {
+    return nodes_.empty() ? XmlElement() : XmlElement(this, 0);
+}
+
+std::string XmlDocument::Canonical(const char* uri, const char* local) const {
+    if (!uri) return local;
+    for (const auto& [knownUri, prefix] : prefixes_)
+        if (knownUri == uri) return prefix + ":" + local;
+    return "{" + std::string(uri) + "}" + local;
+}
+
+uint32_t XmlDocument::Intern(const char* uri, const char* local) {
+    rawKey_.assign(uri ? uri : "").append(1, kSeparator).append(local);
+    if (const auto found = rawIds_.find(rawKey_); found != rawIds_.end()) return found->second;
+    const auto [entry, added] = nameIds_.emplace(Canonical(uri, local), static_cast<uint32_t>(names_.size()));
+    if (added) names_.push_back(&entry->first);
+    rawIds_.emplace(rawKey_, entry->second);
+    return entry->second;
+}
+
+uint32_t XmlDocument::NameId(std::string_view name) const {
+    const auto found = nameIds_.find(name);
+    return found == nameIds_.end() ? kNone : found->second;
+}
+
+} // namespace qv::server

@@ -1,0 +1,350 @@
+#include "skin/controls/TsuiCustomButton.h"
+
+#include "framework/Accelerators.h"
+#include "framework/FocusRect.h"
+#include "skin/PaintHelpers.h"
+#include "skin/controls/ControlAccessibility.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QShortcutEvent>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace qv::skin {
+
+namespace {
+
+// A face that can't be fetched counts as an empty picture of this size.
+constexpr QSize kMissingFace{74, 21};
+constexpr framework::TColor kDisabledText = framework::clGray;
+
+bool IsPressKey(const QKeyEvent& key) {
+    return key.key() == Qt::Key_Space || key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+}
+
+bool HasNoShiftCtrlAlt(const QKeyEvent& key) {
+    return (key.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0;
+}
+
+} // namespace
+
+bool IsSkinnedButton(const QWidget* widget) {
+    return qobject_cast<const TsuiCustomButton*>(widget) != nullptr;
+}
+
+TsuiCustomButton::TsuiCustomButton(framework::TComponent* owner, QWidget* parent)
+    : QWidget(parent), framework::TComponent(owner), repeat_(new QTimer(this)) {
+    InstallControlAccessibility();
+    setFocusPolicy(Qt::TabFocus);
+    repeat_->setTimerType(Qt::PreciseTimer);
+    connect(repeat_, &QTimer::timeout, this, [this] { framework::CallEvent(OnMouseContinuouslyDown, this); });
+    focusChanges_ = connect(qApp, &QApplication::focusChanged, this,
+                            [this](QWidget*, QWidget* now) { FocusChanged(now); });
+}
+
+TsuiCustomButton::~TsuiCustomButton() {
+    // The widget gives up the focus as it goes, when this button is no longer there to hear it.
+    disconnect(focusChanges_);
+}
+
+void TsuiCustomButton::SetCaption(const QString& caption) {
+    caption_ = caption;
+    setAccessibleName(framework::StripAccelerators(caption));
+    // Alt and the accelerator click the button whichever control of the window has the focus.
+    if (shortcutId_ != 0) releaseShortcut(shortcutId_);
+    const QKeySequence alt = QKeySequence::mnemonic(caption);
+    shortcutId_ = alt.isEmpty() ? 0 : grabShortcut(alt);
+    update();
+}
+
+void TsuiCustomButton::SetDefault(bool isDefault) {
+    default_ = isDefault;
+    // Every button of the window works out again whether Enter clicks it.
+    for (TsuiCustomButton* button : window()->findChildren<TsuiCustomButton*>())
+        button->FocusChanged(QApplication::focusWidget());
+    FocusChanged(QApplication::focusWidget());
+}
+
+void TsuiCustomButton::SetTabStop(bool tabStop) {
+    tabStop_ = tabStop;
+    setFocusPolicy(tabStop ? Qt::TabFocus : Qt::NoFocus);
+    update();
+}
+
+void TsuiCustomButton::SetFocusedRectMargin(int margin) {
+    focusedRectMargin_ = margin;
+    update();
+}
+
+void TsuiCustomButton::SetTransparent(bool transparent) {
+    transparent_ = transparent;
+    update();
+}
+
+void TsuiCustomButton::SetColor(std::optional<framework::TColor> color) {
+    color_ = color;
+    update();
+}
+
+void TsuiCustomButton::SetFontColor(framework::TColor color) {
+    fontColor_ = color;
+    update();
+}
+
+void TsuiCustomButton::SetAutoSize(bool autoSize) {
+    autoSize_ = autoSize;
+    if (!autoSize) return;
+    const QSize strip = FaceStripSize();
+    resize(strip.width() / 3, strip.height());
+}
+
+void TsuiCustomButton::Click() {
+    StopRepeat();
+    if (pressed_) {
+        pressed_ = false;
+        update();
+    }
+    const QPointer<TsuiCustomButton> alive(this);
+    if (auto* form = dynamic_cast<framework::TForm*>(window())) form->SetModalResult(ModalResult);
+    if (!alive) return;
+    framework::CallEvent(OnClick, this);
+}
+
+QImage TsuiCustomButton::Face(TButtonFace) const {
+    return QImage();
+}
+
+QSize TsuiCustomButton::FaceStripSize() const {
+    return kMissingFace;
+}
+
+TButtonFace TsuiCustomButton::CurrentFace() const {
+    if (!isEnabled()) return TButtonFace::Disabled;
+    if (pressed_) return TButtonFace::Pressed;
+    if (mouseOver_) return TButtonFace::MouseOver;
+    return TButtonFace::Normal;
+}
+
+void TsuiCustomButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (!transparent_)
+        painter.fillRect(rect(),
+                         color_ ? framework::ColorToQColor(*color_) : palette().color(QPalette::Window));
+    const QImage face = Face(CurrentFace());
+    if (!face.isNull()) DrawFace(painter, face);
+    if (hasFocus() && tabStop_) DrawFocus(painter);
+    if (!caption_.trimmed().isEmpty()) DrawCaption(painter);
+    boldCaption_ = false;
+}
+
+void TsuiCustomButton::DrawFace(QPainter& painter, const QImage& face) {
+    painter.drawImage(QPoint(0, 0),
+                      transparent_ ? KeyedTransparent(face, framework::QColorToColor(face.pixelColor(0, 0)))
+                                   : face);
+}
+
+void TsuiCustomButton::DrawCaption(QPainter& painter) {
+    DrawCaptionText(painter, rect(), Qt::AlignCenter | Qt::TextWordWrap | Qt::TextExpandTabs);
+}
+
+void TsuiCustomButton::DrawCaptionText(QPainter& painter, const QRect& area, int flags) {
+    QFont captionFont = font();
+    captionFont.setBold(captionFont.bold() || boldCaption_);
+    painter.setFont(captionFont);
+    flags |= Qt::TextShowMnemonic;
+    if (!isEnabled()) {
+        painter.setPen(Qt::white);
+        painter.drawText(area.translated(1, 1), flags, caption_);
+        painter.setPen(framework::ColorToQColor(kDisabledText));
+        painter.drawText(area, flags, caption_);
+        return;
+    }
+    painter.setPen(framework::ColorToQColor(fontColor_));
+    painter.drawText(pressed_ ? area.translated(1, 1) : area, flags, caption_);
+}
+
+void TsuiCustomButton::DrawFocus(QPainter& painter) {
+    framework::DrawFocusRect(painter,
+                             rect().marginsRemoved(QMargins(focusedRectMargin_, focusedRectMargin_,
+                                                            focusedRectMargin_, focusedRectMargin_)));
+}
+
+void TsuiCustomButton::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+    pressed_ = true;
+    clickPending_ = true;
+    if (!repeat_->isActive()) repeat_->start(std::max(MouseContinuouslyDownInterval, 0));
+    if (tabStop_ && CanFocus()) setFocus(Qt::MouseFocusReason);
+    update();
+}
+
+void TsuiCustomButton::mouseMoveEvent(QMouseEvent* event) {
+    const bool inside = rect().contains(event->position().toPoint());
+    if (!inside && mouseOver_) {
+        // While the button holds the mouse the window system sends no leave; the press ends here.
+        leaveEvent(event);
+    } else if (inside && !mouseOver_) {
+        mouseOver_ = true;
+        update();
+        framework::CallEvent(OnMouseEnter, this);
+    }
+}
+
+void TsuiCustomButton::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QWidget::mouseReleaseEvent(event);
+    const bool click = std::exchange(clickPending_, false) && rect().contains(event->position().toPoint());
+    StopRepeat();
+    if (click) {
+        Click();
+        return;
+    }
+    pressed_ = false;
+    update();
+}
+
+void TsuiCustomButton::enterEvent(QEnterEvent*) {
+    mouseOver_ = true;
+    update();
+    framework::CallEvent(OnMouseEnter, this);
+}
+
+void TsuiCustomButton::leaveEvent(QEvent*) {
+    mouseOver_ = false;
+    pressed_ = false;
+    StopRepeat();
+    update();
+    framework::CallEvent(OnMouseExit, this);
+}
+
+void TsuiCustomButton::keyPressEvent(QKeyEvent* event) {
+    if (IsPressKey(*event) && hasFocus() && isEnabled()) {
+        pressed_ = true;
+        update();
+        return;
+    }
+    event->ignore();
+}
+
+void TsuiCustomButton::keyReleaseEvent(QKeyEvent* event) {
+    if (IsPressKey(*event) && !event->isAutoRepeat() && hasFocus() && pressed_ && isEnabled()) {
+        pressed_ = false;
+        update();
+        Click();
+        return;
+    }
+    event->ignore();
+}
+
+void TsuiCustomButton::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void TsuiCustomButton::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    CancelPress();
+    update();
+}
+
+void TsuiCustomButton::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) CancelPress();
+    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::FontChange) update();
+}
+
+bool TsuiCustomButton::event(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::ParentChange:
+    case QEvent::Show:
+        WatchWindow();
+        break;
+    case QEvent::WindowDeactivate:
+    case QEvent::Hide:
+        CancelPress();
+        break;
+    case QEvent::Shortcut:
+        if (static_cast<QShortcutEvent*>(event)->shortcutId() == shortcutId_) {
+            if (CanClickByAccelerator()) Click();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QWidget::event(event);
+}
+
+bool TsuiCustomButton::eventFilter(QObject* watched, QEvent* event) {
+    // Keys that the focused control of the window left alone come up to the window itself.
+    if (watched == watchedWindow_ && event->type() == QEvent::KeyPress) {
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        if (HandleDialogKey(key) || HandleDialogChar(key)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TsuiCustomButton::StopRepeat() {
+    repeat_->stop();
+}
+
+void TsuiCustomButton::CancelPress() {
+    clickPending_ = false;
+    if (!pressed_ && !mouseOver_ && !repeat_->isActive()) return;
+    pressed_ = false;
+    mouseOver_ = false;
+    StopRepeat();
+    update();
+}
+
+void TsuiCustomButton::WatchWindow() {
+    QWidget* window = this->window();
+    if (window == watchedWindow_ || window == this) return;
+    if (watchedWindow_) watchedWindow_->removeEventFilter(this);
+    watchedWindow_ = window;
+    watchedWindow_->installEventFilter(this);
+    FocusChanged(QApplication::focusWidget());
+}
+
+void TsuiCustomButton::FocusChanged(QWidget* now) {
+    bool active = default_;
+    if (now && now->window() == window() && IsSkinnedButton(now)) active = now == this;
+    if (active == activeDefault_) return;
+    activeDefault_ = active;
+    update();
+}
+
+bool TsuiCustomButton::CanFocus() const {
+    return isEnabled() && isVisible();
+}
+
+bool TsuiCustomButton::HandleDialogKey(const QKeyEvent& key) {
+    if (!HasNoShiftCtrlAlt(key) || !CanFocus()) return false;
+    const bool enter = key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+    if (!(enter && activeDefault_) && !(key.key() == Qt::Key_Escape && Cancel)) return false;
+    Click();
+    return true;
+}
+
+bool TsuiCustomButton::HandleDialogChar(const QKeyEvent& key) {
+    // Without Alt an accelerator works while a skinned button has the focus, as no button takes
+    // letters for itself.
+    const QChar accelerator = framework::AcceleratorOf(caption_);
+    if (accelerator.isNull() || key.text().size() != 1 || key.text().at(0).toUpper() != accelerator.toUpper())
+        return false;
+    if (!IsSkinnedButton(QApplication::focusWidget()) || !CanClickByAccelerator()) return false;
+    Click();
+    return true;
+}
+
+bool TsuiCustomButton::CanClickByAccelerator() const {
+    return CanFocus() && (!parentWidget() || parentWidget()->isEnabled());
+}
+
+} // namespace qv::skin

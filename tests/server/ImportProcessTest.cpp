@@ -1,0 +1,56 @@
+#include "server/TenderDatabase.h"
+#include "tests/server/NoticeFixtures.h"
+#include "tests/support/ChildProcess.h"
+
+#include <gtest/gtest.h>
+
+namespace qv::server::test {
+
+namespace {
+
+qv::test::ProgramResult RunService(std::vector<std::string> arguments) {
+    return qv::test::RunProgram(QV_SERVICE_PATH, arguments);
+}
+
+} // namespace
+
+TEST(ImportProcess, SaysWhatItImportedAndFailsWhenNothingWas) {
+    const ScratchFolder scratch;
+    const std::string package = scratch.Path() + "/daily.tar.gz";
+    WriteArchive(package, {{"a.xml", NoticeText("contract-minimal.xml")},
+                           {"b.xml", NoticeText("award.xml")},
+                           {"c.xml", "<ContractNotice"}});
+    const std::string db = scratch.Path() + "/tenders.db";
+    const auto first = RunService({"--db", db, "--import", package});
+    EXPECT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_EQ(first.out, "3 notices read, 2 imported, 0 replaced, 1 skipped\n");
+    EXPECT_NE(first.err.find("quorvane-service: " + package + "/c.xml: not well-formed XML"),
+              std::string::npos)
+        << first.err;
+
+    const auto again = RunService({"--db", db, "--import", package, scratch.Path() + "/missing"});
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_EQ(again.out, "3 notices read, 0 imported, 0 replaced, 3 skipped\n");
+    EXPECT_NE(again.err.find("/missing: No such file or directory"), std::string::npos) << again.err;
+}
+
+TEST(ImportProcess, GeneratesANewDatabaseOnly) {
+    const ScratchFolder scratch;
+    const std::string db = scratch.Path() + "/generated.db";
+    const auto generated = RunService({"--db", db, "--generate", "1500", "--seed", "3"});
+    EXPECT_EQ(generated.exitCode, 0) << generated.err;
+    EXPECT_EQ(generated.out.rfind("1500 tenders generated into " + db + " in ", 0), 0u) << generated.out;
+    TenderDatabase database(db);
+    EXPECT_GT(database.ListToday("EU", 0, 20).total, 0);
+    EXPECT_GT(database.Search("services", "EU", 0, 20).total, 100);
+
+    const auto again = RunService({"--db", db, "--generate", "10"});
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_EQ(again.err, "quorvane-service: " + db + ": exists already; --generate builds a new database\n");
+    const auto import = RunService({"--db", db, "--import", QV_NOTICE_DIR});
+    EXPECT_EQ(import.exitCode, 1);
+    EXPECT_EQ(import.err,
+              "quorvane-service: " + db + ": holds generated tenders; import into a new database\n");
+}
+
+} // namespace qv::server::test

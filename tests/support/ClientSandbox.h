@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+class QTimer;
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qv::test {
+
+// What a client run by a test sees of the user's machine: a configuration folder of its own (so
+// that the credential store of the test never touches the user's), no proxy, and the tender
+// service on the given loopback port. Undone when the object goes.
+class ClientSandbox {
+public:
+    explicit ClientSandbox(uint16_t servicePort);
+    ~ClientSandbox();
+    ClientSandbox(const ClientSandbox&) = delete;
+    ClientSandbox& operator=(const ClientSandbox&) = delete;
+
+    const std::string& ConfigHome() const { return configHome_; }
+
+private:
+    std::string configHome_;
+};
+
+// Closes every message box that comes up while it lives, keeping the texts in order.
+class MessageBoxRecorder {
+public:
+    MessageBoxRecorder();
+    ~MessageBoxRecorder();
+    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
+    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
+
+    const std::vector<QString>& Texts() const { return texts_; }
+
+private:
+    std::vector<QString> texts_;
+    QTimer* timer_;
+};
+
+} // namespace qv::test

@@ -1,0 +1,231 @@
+#include "windows/MainForm.h"
+
+#include "framework/Application.h"
+#include "framework/EConvertError.h"
+#include "framework/Screen.h"
+#include "skin/TsuiBuiltInFileTheme.h"
+#include "skin/TsuiForm.h"
+#include "skin/controls/TsuiButton.h"
+#include "skin/controls/TsuiComboBox.h"
+#include "skin/controls/TsuiEdit.h"
+#include "skin/controls/TsuiPanel.h"
+#include "skin/controls/TsuiScrollBar.h"
+#include "skin/controls/TsuiStringGrid.h"
+#include "windows/TenderForm.h"
+#include "windows/controls/TJvLabel.h"
+#include "windows/controls/TJvMemo.h"
+
+#include "tests/support/ClientSandbox.h"
+#include "tests/support/QtTestEnvironment.h"
+#include "tests/windows/ScriptedService.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace qv::windows::test {
+
+namespace {
+
+[[maybe_unused]] const bool kQt = qv::test::RegisterQtTestEnvironment();
+
+std::vector<std::string> Lines(int pairs, int first = 1) {
+    std::vector<std::string> lines;
+    for (int i = first; i < first + pairs; ++i) {
+        lines.push_back("Tender " + std::to_string(i));
+        lines.push_back(std::to_string(1000 + i));
+    }
+    return lines;
+}
+
+} // namespace
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        state_.email = "anna@example.org";
+        state_.password = "pw";
+        framework::TApplication::SetExceptionHandler(
+            [this](std::exception_ptr e) { failures_.push_back(framework::ExceptionMessage(e)); });
+        form_ = std::make_unique<Tmain_form>(state_, nullptr);
+    }
+    void TearDown() override { framework::TApplication::SetExceptionHandler({}); }
+
+    // Lists page `page` of the reply as the paging buttons would.
+    void List(const std::string& reply, int page = 1) {
+        service_.SetReply(reply);
+        state_.page = page;
+        form_->ListTenders();
+    }
+    std::vector<QString> Titles() const {
+        std::vector<QString> titles;
+        for (int row = 0; row < form_->sg->RowCount(); ++row)
+            titles.push_back(form_->sg->Cells(0, row));
+        return titles;
+    }
+
+    ScriptedService service_;
+    qv::test::ClientSandbox sandbox_{service_.Port()};
+    service::ClientState state_;
+    std::vector<QString> failures_;
+    std::unique_ptr<Tmain_form> form_;
+};
+
+TEST_F(MainWindowTest, BeforeAnyListingTheLayoutTextsShow) {
+    EXPECT_EQ(form_->Label3->text(), "Page 1 of 10");
+    EXPECT_EQ(form_->Label2->text(), "Welcome");
+    EXPECT_EQ(form_->JvLabels[9]->Caption(), "JvLabel1");
+    EXPECT_TRUE(form_->Button1->isEnabled());
+    EXPECT_TRUE(form_->Button2->isEnabled());
+    EXPECT_EQ(form_->filterby1->currentText(), "United Kingdom");
+    EXPECT_EQ(form_->size(), QSize(792, 553).grownBy(form_->suiForm1->Frame()));
+    EXPECT_EQ(form_->sg->RowCount(), 1);
+}
+
+TEST_F(MainWindowTest, PageLineAndPagingButtonsFollowTheTotal) {
+    const struct {
+        int total;
+        int page;
+        const char* line;
+        bool previous;
+        bool next;
+    } cases[] = {{0, 1, "Page 1 of 0", false, false},
+                 {20, 1, "Page 1 of 1", false, false},
+                 {21, 1, "Page 1 of 2", false, true},
+                 {45, 3, "Page 3 of 3", true, false},
+                 {45, 2, "Page 2 of 3", true, true}};
+    for (const auto& c : cases) {
+        List(BrowseReply(c.total, Lines(2)), c.page);
+        EXPECT_EQ(form_->Label3->text(), c.line);
+        EXPECT_EQ(form_->Button1->isEnabled(), c.previous) << c.line;
+        EXPECT_EQ(form_->Button2->isEnabled(), c.next) << c.line;
+        EXPECT_EQ(state_.totalCount, c.total);
+    }
+    EXPECT_EQ(form_->browse_panel->Caption(), "Todays tenders: 45 tenders found.");
+    form_->Button1Click();
+    EXPECT_NE(service_.LastTarget().find("&page=1&"), std::string::npos) << service_.LastTarget();
+    EXPECT_TRUE(failures_.empty());
+}
+
+TEST_F(MainWindowTest, RowsComeInPairsAndEachPageReplacesTheLast) {
+    std::vector<std::string> five = Lines(2);
+    five.push_back("unpaired");
+    List(BrowseReply(4, five));
+    EXPECT_EQ(Titles(), (std::vector<QString>{"Tender 1", "Tender 2"}));
+    EXPECT_EQ(form_->sg->Cells(1, 1), "1002") << "the id waits in the hidden cell";
+    List(BrowseReply(40, Lines(20)));
+    List(BrowseReply(21, Lines(1, 21)), 2);
+    EXPECT_EQ(Titles(), (std::vector<QString>{"Tender 21"}));
+    List(BrowseReply(0, {}));
+    EXPECT_EQ(Titles(), (std::vector<QString>{""})) << "a page without tenders leaves no old row behind";
+    EXPECT_EQ(form_->sg->Cells(1, 0), "");
+}
+
+TEST_F(MainWindowTest, SearchCaptionKeywordAndCountryGoIntoTheRequest) {
+    service_.SetReply(BrowseReply(3, Lines(3)));
+    form_->search->setText(QStringLiteral("  "));
+    EXPECT_EQ(form_->Button5->Caption(), "Browse");
+    form_->search->setText(QStringLiteral("  wind farm "));
+    EXPECT_EQ(form_->Button5->Caption(), "Search");
+    form_->filterby1->setEditText(QStringLiteral("france"));
+    state_.page = 7;
+    form_->Button5Click();
+    EXPECT_EQ(service_.LastTarget(),
+              "/app.php?action=browse&email=anna@example.org&password=pw&page=1&keyword=wind%20farm"
+              "&filterby1='FR'");
+    form_->search->clear();
+    EXPECT_EQ(form_->browse_panel->Caption(), "Search results: 3 tenders found.");
+    form_->filterby1->setEditText(QStringLiteral("Narnia"));
+    form_->Button2Click();
+    EXPECT_NE(service_.LastTarget().find("&page=2&keyword=wind%20farm&filterby1='FR'"), std::string::npos);
+    EXPECT_EQ(form_->filterby1->currentText(), "France")
+        << "text that names no country gives way to the last one";
+}
+
+TEST_F(MainWindowTest, KeywordLinksShowTheSavedKeywords) {
+    service_.SetReply(BrowseReply(1, Lines(1)));
+    const struct {
+        const char* tail;
+        std::vector<QString> shown;
+    } cases[] = {
+        {"Anna{{}},,energy,", {"energy"}},
+        {"Bo{{}}", {}},
+        {"Bo{{}}a,b,c,d,e,f,g,h,i,j", {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"}},
+        {"Bo{{}}a,b,c,d,e,f,g,h,i,j,k,l", {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"}},
+    };
+    for (const auto& c : cases) {
+        form_ = std::make_unique<Tmain_form>(state_, nullptr);
+        state_.loginTail = c.tail;
+        form_->ShowAccount();
+        std::vector<QString> shown;
+        for (TJvLabel* link : form_->JvLabels)
+            if (!link->isHidden()) shown.push_back(link->Caption());
+        EXPECT_EQ(shown, c.shown) << c.tail;
+        EXPECT_FALSE(form_->JvLabels[9]->isEnabled()) << "the tenth link never reacts";
+    }
+    EXPECT_EQ(form_->Label2->text(), "Welcome Bo");
+    EXPECT_EQ(form_->browse_panel->Caption(), "Todays tenders: 1 tenders found.");
+    EXPECT_TRUE(failures_.empty());
+}
+
+TEST_F(MainWindowTest, ALinkSearchesItsKeywordAsItStands) {
+    service_.SetReply(BrowseReply(1, Lines(1)));
+    state_.loginTail = "Anna{{}} R&D ,x";
+    form_->ShowAccount();
+    state_.page = 4;
+    form_->JvLabel1Click(*form_->JvLabels[0]);
+    EXPECT_NE(service_.LastTarget().find("&page=1&keyword=%20R%26D%20&filterby1='GB'"), std::string::npos)
+        << service_.LastTarget();
+    EXPECT_EQ(form_->browse_panel->Caption(), "Search results: 1 tenders found.");
+}
+
+TEST_F(MainWindowTest, FailedListingsKeepWhatWasShown) {
+    List(BrowseReply(2, Lines(2)));
+    qv::test::MessageBoxRecorder messages;
+    List("Bad login", 2);
+    EXPECT_EQ(messages.Texts(), (std::vector<QString>{"Error during serving your query"}));
+    EXPECT_EQ(form_->Label3->text(), "Page 1 of 1");
+    EXPECT_EQ(state_.page, 2) << "the page moved before the listing and stays moved";
+    service_.SetReplies([](const std::string&) { return std::nullopt; });
+    framework::RunEventHandler([&] { form_->Button2Click(); });
+    ASSERT_EQ(failures_.size(), 1u);
+    EXPECT_EQ(framework::TScreen::Cursor(), framework::TCursor::crDefault) << "no hourglass left behind";
+    EXPECT_EQ(Titles(), (std::vector<QString>{"Tender 1", "Tender 2"}));
+    EXPECT_THROW(List("ok    4x    \r\n"), framework::EConvertError);
+    EXPECT_EQ(form_->sg->RowCount(), 1) << "the grid was cut before the count was read";
+}
+
+TEST_F(MainWindowTest, ADoubleClickOpensTheTenderInTheDetailsWindow) {
+    Ttender_form details(form_->Theme());
+    form_->SetDetailsWindow(&details);
+    List(BrowseReply(1, Lines(1)));
+    const struct {
+        const char* reply;
+        bool shown;
+        QString text;
+        std::vector<QString> messages;
+    } cases[] = {{"ok\r\nTitle\r\nBody line", true, "Title\r\nBody line", {}},
+                 {"ok", true, "", {}},
+                 {"No such tender", false, "", {"Error occured during serving your request"}}};
+    for (const auto& c : cases) {
+        service_.SetReply(c.reply);
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            shown = QApplication::activeModalWidget() == &details;
+            if (shown) details.suitempButton2Click();
+        });
+        qv::test::MessageBoxRecorder messages;
+        form_->sgDblClick();
+        EXPECT_EQ(shown, c.shown) << c.reply;
+        EXPECT_EQ(messages.Texts(), c.messages);
+        if (c.shown) {
+            EXPECT_EQ(details.memo->Text(), c.text);
+        }
+        EXPECT_NE(service_.LastTarget().find("action=view_tender&email=anna@example.org&password=pw&id=1001"),
+                  std::string::npos);
+    }
+}
+
+} // namespace qv::windows::test
