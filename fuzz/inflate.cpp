@@ -4,7 +4,7 @@
 #include "framework/Exception.h"
 #include "framework/Stream.h"
 #include "fuzz/support/FuzzInput.h"
-#include "skin/Inflater.h"
+#include "skin/archive/Inflater.h"
 
 #include <optional>
 #include <zlib.h>

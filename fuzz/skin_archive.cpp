@@ -6,7 +6,7 @@
 #include "framework/Exception.h"
 #include "fuzz/support/FuzzInput.h"
 #include "fuzz/support/TempDirectory.h"
-#include "skin/sk2SkinFileReader.h"
+#include "skin/archive/sk2SkinFileReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace qv;

@@ -1,8 +1,8 @@
 // Skin bitmaps: a Windows BMP file as a bitmap item's payload. A picture is made only when the
 // headers fit the data, and it has the size the headers give, within the pixel budget.
 #include "fuzz/support/FuzzInput.h"
-#include "skin/LittleEndian.h"
-#include "skin/SkinBitmap.h"
+#include "skin/archive/LittleEndian.h"
+#include "skin/archive/SkinBitmap.h"
 
 #include <QImage>
 #include <cstdlib>

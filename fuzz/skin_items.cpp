@@ -6,9 +6,9 @@
 #include "framework/Exception.h"
 #include "fuzz/support/FuzzInput.h"
 #include "fuzz/support/TempDirectory.h"
-#include "skin/SkinArchiveWriter.h"
-#include "skin/SkinBitmap.h"
-#include "skin/sk2SkinFileReader.h"
+#include "skin/archive/SkinBitmap.h"
+#include "skin/archive/sk2SkinFileReader.h"
+#include "skin/writer/SkinArchiveWriter.h"
 
 #include <QImage>
 
