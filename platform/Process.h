@@ -13,9 +13,11 @@ namespace qv::platform {
 // before it runs the program.
 class THeldProcess {
 public:
-    // Starts the program at path with the arguments (the first is the program's own name).
-    static std::optional<THeldProcess> Start(const std::string& path,
-                                             const std::vector<std::string>& arguments);
+    // Starts the program at path with the arguments (the first is the program's own name). With a
+    // descriptor for its standard streams, the program's standard input and output are that
+    // descriptor instead of the starter's.
+    static std::optional<THeldProcess>
+    Start(const std::string& path, const std::vector<std::string>& arguments, int standardStreams = -1);
 
     THeldProcess(THeldProcess&& other) noexcept;
     THeldProcess& operator=(THeldProcess&&) = delete;
