@@ -50,7 +50,7 @@ bool TCrashboxDialog::DisplayAvailable() {
 
 bool TCrashboxDialog::StartSession() {
     if (session_) return true;
-    if (!DisplayAvailable() || ::access(helperPath_.c_str(), X_OK) != 0) return false;
+    if (broken_ || !DisplayAvailable() || ::access(helperPath_.c_str(), X_OK) != 0) return false;
     int sockets[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) return false;
     std::optional<platform::THeldProcess> process =
@@ -87,17 +87,21 @@ void TCrashboxDialog::EndSession() {
 void TCrashboxDialog::ShowProgress(int permille) {
     if (permille == lastProgress_ || !StartSession()) return;
     lastProgress_ = permille;
-    if (!session_->channel.Write(TCrashboxChannel::TKind::Progress, std::to_string(permille))) EndSession();
+    if (session_->channel.Write(TCrashboxChannel::TKind::Progress, std::to_string(permille))) return;
+    // The program went: this event gets no other.
+    EndSession();
+    broken_ = true;
 }
 
 void TCrashboxDialog::HideProgress() {
     EndSession();
+    broken_ = false;
 }
 
 std::optional<TAction> TCrashboxDialog::Show(const TDialogRequest& request, const CrashSettings& settings) {
     std::optional<std::optional<TAction>> chosen;
     if (StartSession()) chosen = Converse(request, settings);
-    EndSession();
+    HideProgress();
     if (chosen) return *chosen;
     return console_.Show(request, settings);
 }

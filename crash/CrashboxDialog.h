@@ -43,6 +43,8 @@ private:
     std::string helperPath_;
     std::unique_ptr<TSession> session_;
     int lastProgress_ = -1;
+    // Set when the program went during an event's progress: the event falls back to the console.
+    bool broken_ = false;
     TConsoleDialog console_;
 
     bool StartSession();

@@ -32,6 +32,11 @@ QString FromAnsi(const std::string& text) {
     return QString::fromUtf8(TCodePage::Utf8FromAnsi(text));
 }
 
+// The report's lines as this desktop ends them.
+QString ReportText(const std::string& report) {
+    return FromAnsi(report).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
 int Index(TAction action) {
     return static_cast<int>(action);
 }
@@ -112,7 +117,7 @@ void TExceptionBox::CreateButtons() {
 }
 
 void TExceptionBox::CreateReport() {
-    report_ = new QPlainTextEdit(FromAnsi(request_.report), this);
+    report_ = new QPlainTextEdit(ReportText(request_.report), this);
     report_->setReadOnly(true);
     report_->setFont(CellFont(QStringLiteral("Courier New"), kReportFontHeight));
     report_->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -120,7 +125,7 @@ void TExceptionBox::CreateReport() {
     report_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     report_->setTabChangesFocus(true);
     report_->setAccessibleName(QStringLiteral("bug report"));
-    if (request_.copyReportToClipboard) QGuiApplication::clipboard()->setText(report_->toPlainText());
+    if (request_.copyReportToClipboard) QGuiApplication::clipboard()->setText(ReportText(request_.report));
 }
 
 QAbstractButton* TExceptionBox::Button(TAction action) const {
@@ -198,28 +203,29 @@ void TExceptionBox::keyPressEvent(QKeyEvent* event) {
 }
 
 void TExceptionBox::closeEvent(QCloseEvent* event) {
-    if (done_) {
-        event->accept();
-        return;
-    }
-    // A close request is not a close: it runs the action the dialog offers first.
-    event->ignore();
+    event->accept();
+    if (done_) return;
+    // A close request runs the action the dialog offers first, or the mildest one there is.
     std::optional<TAction> action = DefaultAction();
     if (!action && Button(TAction::Continue) != nullptr && request_.canContinue) action = TAction::Continue;
     for (const TAction fallback : {TAction::Close, TAction::Restart})
         if (!action && Button(fallback) != nullptr) action = fallback;
-    Finish(action);
+    Decide(action);
 }
 
 void TExceptionBox::CloseWithoutChoice() {
     Finish(std::nullopt);
 }
 
-void TExceptionBox::Finish(std::optional<TAction> action) {
-    if (done_) return;
+void TExceptionBox::Decide(std::optional<TAction> action) {
     done_ = true;
     StopCountdown();
     actions_.Chosen(action);
+}
+
+void TExceptionBox::Finish(std::optional<TAction> action) {
+    if (done_) return;
+    Decide(action);
     close();
 }
 
@@ -250,7 +256,7 @@ void TExceptionBox::Press(TAction action) {
 
 void TExceptionBox::Unfold() {
     if (report_ != nullptr && request_.copyReportToClipboard)
-        QGuiApplication::clipboard()->setText(report_->toPlainText());
+        QGuiApplication::clipboard()->setText(ReportText(request_.report));
     if (QAbstractButton* show = Button(TAction::Show)) {
         focusNextChild();
         show->deleteLater();
@@ -305,7 +311,7 @@ void TExceptionBox::SaveReport() {
 }
 
 void TExceptionBox::PrintReport() {
-    TReportPrinter::Print(FromAnsi(request_.report), Caption(TAction::Print), this);
+    TReportPrinter::Print(ReportText(request_.report), Caption(TAction::Print), this);
     QApplication::beep();
 }
 

@@ -69,6 +69,8 @@ private:
     std::optional<TAction> DefaultAction() const;
     void StopCountdown();
     void Place();
+    // Tells the choice once; Finish also closes the window.
+    void Decide(std::optional<TAction> action);
     void Finish(std::optional<TAction> action);
     void Unfold();
     void MailReport();

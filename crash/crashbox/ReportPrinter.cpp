@@ -25,7 +25,7 @@ qsizetype FittingLength(const QString& text, const QFontMetricsF& metrics, doubl
 
 QStringList TReportPrinter::WrapLines(const QString& report, const QFontMetricsF& metrics, double width) {
     QStringList lines;
-    for (QString line : report.split(QStringLiteral("\r\n"))) {
+    for (QString line : report.split(QLatin1Char('\n'))) {
         if (line.isEmpty()) {
             lines.append(QStringLiteral(" "));
             continue;

@@ -91,7 +91,7 @@ public:
 
 private:
     const std::string& bytes_;
-    size_t at_ = kHeaderSize;
+    size_t at_ = 0;
 };
 
 } // namespace

@@ -30,7 +30,7 @@ class TUdpSockets {
 public:
     ~TUdpSockets() {
         for (const pollfd& entry : sockets_)
-            ::close(entry.fd);
+            if (entry.fd >= 0) ::close(entry.fd);
     }
     void Send(const TMxLookup::TServer& server, const std::string& query) {
         const int fd = ::socket(server.address.ss_family, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -43,13 +43,15 @@ public:
         sockets_.push_back({fd, POLLIN, 0});
         servers_.push_back(server);
     }
-    // The first answer within the wait that the accept function takes.
+    // The first answer within the wait that the accept function takes; nothing once every server
+    // gave an answer that it does not take.
     template <class TAccept>
     std::optional<TDnsMessage::TAnswer> Await(int waitMs, TAccept&& accept) {
         using Clock = std::chrono::steady_clock;
         const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
         std::string buffer(kMaxUdpAnswer, '\0');
-        while (!sockets_.empty()) {
+        size_t waiting = sockets_.size();
+        while (waiting > 0) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
             if (left.count() <= 0) return std::nullopt;
             const int ready = ::poll(sockets_.data(), sockets_.size(), static_cast<int>(left.count()));
@@ -64,7 +66,11 @@ public:
                 if (got <= 0 || !SameServer(from, servers_[i])) continue;
                 const std::optional<TDnsMessage::TAnswer> answer =
                     TDnsMessage::Parse(buffer.substr(0, static_cast<size_t>(got)));
-                if (answer && answer->id == kQueryId && accept(*answer)) return answer;
+                if (!answer || answer->id != kQueryId) continue;
+                if (accept(*answer)) return answer;
+                ::close(sockets_[i].fd);
+                sockets_[i].fd = -1;
+                --waiting;
             }
         }
         return std::nullopt;
