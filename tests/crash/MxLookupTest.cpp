@@ -1,14 +1,11 @@
-#include "crash/delivery/MxLookup.h"
+#include "ScriptedNameServer.h"
+
 #include "crash/delivery/DnsMessage.h"
+#include "crash/delivery/MxLookup.h"
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <atomic>
-#include <functional>
-#include <poll.h>
 #include <random>
-#include <thread>
 #include <unistd.h>
 
 namespace qv::crash::test {
@@ -18,101 +15,12 @@ namespace {
 // Short waits: every case here answers at once or not at all.
 constexpr int kWaitMs = 300;
 
-void Word(std::string& out, uint16_t value) {
-    out += static_cast<char>(value >> 8);
-    out += static_cast<char>(value & 0xFF);
-}
-
-// An answer to the query: its header with the flags, the question copied, then the records.
-std::string Answer(const std::string& query, uint16_t flags, uint16_t count, const std::string& records) {
-    std::string answer = query.substr(0, 2);
-    Word(answer, flags);
-    Word(answer, 1);
-    Word(answer, count);
-    Word(answer, 0);
-    Word(answer, 0);
-    return answer + query.substr(12) + records;
-}
-
-// An MX record for the question's name (a pointer to offset 12) naming the host.
-std::string MxRecord(uint16_t preference, const std::string& host) {
-    std::string data;
-    Word(data, preference);
-    size_t start = 0;
-    while (start < host.size()) {
-        const size_t end = std::min(host.find('.', start), host.size());
-        data += static_cast<char>(end - start);
-        data += host.substr(start, end - start);
-        start = end + 1;
-    }
-    data += '\0';
-    std::string record = "\xC0\x0C";
-    Word(record, TDnsMessage::kTypeMx);
-    Word(record, 1);
-    record += std::string(4, '\0');
-    Word(record, static_cast<uint16_t>(data.size()));
-    return record + data;
-}
-
-constexpr uint16_t kOk = 0x8180;
-constexpr uint16_t kTruncated = 0x8380;
-constexpr uint16_t kNoSuchName = 0x8183;
-
-// A name server on 127.0.0.1 that answers each query with what the script returns (nothing: no
-// answer), and records the names asked for.
-class ScriptedNameServer {
-public:
-    using Script = std::function<std::vector<std::string>(const std::string& query)>;
-    explicit ScriptedNameServer(Script script) : script_(std::move(script)) {
-        fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        socklen_t length = sizeof address;
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
-        thread_ = std::thread([this] { Serve(); });
-    }
-    ~ScriptedNameServer() {
-        stop_.store(true);
-        thread_.join();
-        ::close(fd_);
-    }
-    TMxLookup::TServer Server() const { return *TMxLookup::Server("127.0.0.1", port_); }
-    int Queries() const { return queries_.load(); }
-
-private:
-    int fd_;
-    uint16_t port_ = 0;
-    Script script_;
-    std::atomic<bool> stop_{false};
-    std::atomic<int> queries_{0};
-    std::thread thread_;
-
-    void Serve() {
-        while (!stop_.load()) {
-            pollfd entry{fd_, POLLIN, 0};
-            if (::poll(&entry, 1, 20) <= 0) continue;
-            char buffer[512];
-            sockaddr_in from{};
-            socklen_t length = sizeof from;
-            const ssize_t got =
-                ::recvfrom(fd_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length);
-            if (got <= 0) continue;
-            ++queries_;
-            for (const std::string& reply : script_(std::string(buffer, static_cast<size_t>(got))))
-                ::sendto(fd_, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&from), length);
-        }
-    }
-};
-
 } // namespace
 
 TEST(MxLookup, TheExchangerOfLowestPreferenceFromTheFirstUsableAnswer) {
     ScriptedNameServer server([](const std::string& query) {
-        return std::vector<std::string>{
-            Answer(query, kOk, 2, MxRecord(20, "backup.example.org") + MxRecord(10, "mx.example.org"))};
+        return std::vector<std::string>{DnsAnswer(
+            query, kAnswerOk, 2, MxRecord(20, "backup.example.org") + MxRecord(10, "mx.example.org"))};
     });
     EXPECT_EQ(TMxLookup({server.Server()}, {}, kWaitMs).ExchangerFor("Someone <someone@example.org>"),
               "mx.example.org");
@@ -120,17 +28,17 @@ TEST(MxLookup, TheExchangerOfLowestPreferenceFromTheFirstUsableAnswer) {
 
 TEST(MxLookup, TruncatedAndMalformedAnswersAreLeftForABetterOne) {
     ScriptedNameServer broken([](const std::string& query) {
-        const std::string whole = Answer(query, kTruncated, 1, MxRecord(10, "cut.example.org"));
-        std::string loop = Answer(query, kOk, 1, "\xC0\x0C");
+        const std::string whole = DnsAnswer(query, kAnswerTruncated, 1, MxRecord(10, "cut.example.org"));
+        std::string loop = DnsAnswer(query, kAnswerOk, 1, "\xC0\x0C");
         loop[12] = '\xC0';
         loop[13] = '\x0C';
         return std::vector<std::string>{whole.substr(0, whole.size() - 6), loop,
-                                        Answer(query, kOk, 1, MxRecord(10, "x")).substr(0, 11),
-                                        Answer(query, kOk, 0, "")};
+                                        DnsAnswer(query, kAnswerOk, 1, MxRecord(10, "x")).substr(0, 11),
+                                        DnsAnswer(query, kAnswerOk, 0, "")};
     });
     ScriptedNameServer good([](const std::string& query) {
         usleep(50000);
-        return std::vector<std::string>{Answer(query, kOk, 1, MxRecord(5, "mx.example.org"))};
+        return std::vector<std::string>{DnsAnswer(query, kAnswerOk, 1, MxRecord(5, "mx.example.org"))};
     });
     EXPECT_EQ(TMxLookup({broken.Server(), good.Server()}, {}, kWaitMs).Exchanger("example.org"),
               "mx.example.org");
@@ -141,8 +49,8 @@ TEST(MxLookup, AnUnknownDomainIsTriedCutToItsLastThreeLabels) {
     std::vector<std::string> asked;
     ScriptedNameServer server([&asked](const std::string& query) {
         asked.push_back(query.substr(12, query.size() - 16));
-        if (asked.size() == 1) return std::vector<std::string>{Answer(query, kNoSuchName, 0, "")};
-        return std::vector<std::string>{Answer(query, kOk, 1, MxRecord(10, "mx.example.co.uk"))};
+        if (asked.size() == 1) return std::vector<std::string>{DnsAnswer(query, kAnswerNoSuchName, 0, "")};
+        return std::vector<std::string>{DnsAnswer(query, kAnswerOk, 1, MxRecord(10, "mx.example.co.uk"))};
     });
     EXPECT_EQ(TMxLookup({server.Server()}, {}, kWaitMs).ExchangerFor("a@mail.dept.example.co.uk>"),
               "mx.example.co.uk");
@@ -166,7 +74,7 @@ TEST(MxLookup, TheQueryAsksForMxWithRecursion) {
 TEST(DnsMessage, DamagedAnswersNeitherCrashNorHang) {
     const std::string query = TDnsMessage::Query(1, "example.org", TDnsMessage::kTypeMx);
     const std::string answer =
-        Answer(query, kOk, 2, MxRecord(20, "backup.example.org") + MxRecord(10, "mx.example.org"));
+        DnsAnswer(query, kAnswerOk, 2, MxRecord(20, "backup.example.org") + MxRecord(10, "mx.example.org"));
     ASSERT_TRUE(TDnsMessage::Parse(answer));
     std::mt19937 random(12);
     for (int round = 0; round < 20000; ++round) {

@@ -1,3 +1,5 @@
+#include "ScriptedNameServer.h"
+
 #include "crash/CrashSettings.h"
 #include "crash/delivery/MxLookup.h"
 #include "crash/delivery/ReportMail.h"
@@ -7,13 +9,10 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <poll.h>
 #include <sstream>
 #include <thread>
 #include <unistd.h>
@@ -48,58 +47,6 @@ CrashSettings RelaySettings(uint16_t port) {
     settings.useMailto = false;
     return settings;
 }
-
-// A name server on 127.0.0.1 that names 127.0.0.1 as every domain's mail exchanger.
-class LoopbackExchanger {
-public:
-    LoopbackExchanger() {
-        fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        socklen_t length = sizeof address;
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
-        thread_ = std::thread([this] { Serve(); });
-    }
-    ~LoopbackExchanger() {
-        stop_.store(true);
-        thread_.join();
-        ::close(fd_);
-    }
-    TMxLookup Lookup() const { return TMxLookup({*TMxLookup::Server("127.0.0.1", port_)}, {}, 1000); }
-
-private:
-    int fd_;
-    uint16_t port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-
-    void Serve() {
-        while (!stop_.load()) {
-            pollfd entry{fd_, POLLIN, 0};
-            if (::poll(&entry, 1, 20) <= 0) continue;
-            char buffer[512];
-            sockaddr_in from{};
-            socklen_t length = sizeof from;
-            const ssize_t got =
-                ::recvfrom(fd_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length);
-            if (got < 12) continue;
-            std::string answer(buffer, static_cast<size_t>(got));
-            answer.replace(2, 2, "\x81\x80");
-            answer.replace(6, 2, std::string("\0\1", 2));
-            // One MX record, preference 10, naming "127.0.0.1".
-            answer += std::string("\xC0\x0C\0\x0F\0\1\0\0\0\0\0\x0D\0\x0A\3"
-                                  "127\1"
-                                  "0\1"
-                                  "0\1"
-                                  "1\0",
-                                  25);
-            ::sendto(fd_, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&from), length);
-        }
-    }
-};
 
 } // namespace
 
@@ -138,13 +85,17 @@ TEST(SmtpDelivery, ThroughTheRelayWithLoginAndAttachments) {
 TEST(SmtpDelivery, TwoRecipientsWithoutARelayGiveTwoSessions) {
     const auto server = qv::test::StartSmtpServer();
     ASSERT_TRUE(qv::test::PeerRunning(*server));
-    const LoopbackExchanger exchanger;
+    // Every domain's mail exchanger is 127.0.0.1.
+    const ScriptedNameServer exchanger([](const std::string& query) {
+        return std::vector<std::string>{DnsAnswer(query, kAnswerOk, 1, MxRecord(10, "127.0.0.1"))};
+    });
     CrashSettings settings = RelaySettings(server->Port());
     settings.smtpViaRelay = false;
     settings.smtpDirect = true;
     settings.mailAddress = "first@example.org,second@example.net";
     const TReportMail::TOutcome outcome =
-        TReportMail(settings, exchanger.Lookup(), TSmtpClient::kReplyWaitMs).Mail(kReport, "", true);
+        TReportMail(settings, TMxLookup({exchanger.Server()}), TSmtpClient::kReplyWaitMs)
+            .Mail(kReport, "", true);
     EXPECT_EQ(outcome.result, TReportMail::TResult::Sent);
     EXPECT_NE(StoredMail(*server, 1).find("\nTO first@example.org\n\n"), std::string::npos);
     EXPECT_NE(StoredMail(*server, 2).find("\nTO second@example.net\n\n"), std::string::npos);
