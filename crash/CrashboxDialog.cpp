@@ -54,7 +54,7 @@ bool TCrashboxDialog::StartSession() {
     int sockets[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) return false;
     std::optional<platform::THeldProcess> process =
-        platform::THeldProcess::Start(helperPath_, {kProgramName}, sockets[1]);
+        platform::THeldProcess::Start(helperPath_, {kProgramName}, {sockets[1], sockets[1], -1});
     ::close(sockets[1]);
     if (!process) {
         ::close(sockets[0]);

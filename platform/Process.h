@@ -7,17 +7,23 @@
 
 namespace qv::platform {
 
+// Descriptors that become a started program's standard input, output and error; -1 keeps the
+// starter's.
+struct TStandardStreams {
+    int input = -1;
+    int output = -1;
+    int error = -1;
+};
+
 // A new process that is held before it runs its program, so that its starter can prepare
 // something for it under its id first. Starting it is safe in a process in trouble: no handler
 // that the program registered for forks runs, and the new process calls nothing that takes a lock
 // before it runs the program.
 class THeldProcess {
 public:
-    // Starts the program at path with the arguments (the first is the program's own name). With a
-    // descriptor for its standard streams, the program's standard input and output are that
-    // descriptor instead of the starter's.
+    // Starts the program at path with the arguments (the first is the program's own name).
     static std::optional<THeldProcess>
-    Start(const std::string& path, const std::vector<std::string>& arguments, int standardStreams = -1);
+    Start(const std::string& path, const std::vector<std::string>& arguments, TStandardStreams streams = {});
 
     THeldProcess(THeldProcess&& other) noexcept;
     THeldProcess& operator=(THeldProcess&&) = delete;

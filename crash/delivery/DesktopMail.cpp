@@ -68,8 +68,9 @@ std::string ReportAttachment(const std::string& report) {
 
 bool TDesktopMail::Run(const std::vector<std::string>& arguments, int waitMs) {
     const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    // The desktop's tools say much on failure that the user need not read.
     std::optional<platform::THeldProcess> process =
-        platform::THeldProcess::Start(FindProgram(arguments[0]), arguments, devNull);
+        platform::THeldProcess::Start(FindProgram(arguments[0]), arguments, {devNull, devNull, devNull});
     if (devNull >= 0) ::close(devNull);
     if (!process) return false;
     const pid_t id = process->Id();
@@ -88,7 +89,10 @@ bool TDesktopMail::Run(const std::vector<std::string>& arguments, int waitMs) {
 bool TDesktopMail::HandOver(const TMail& mail, int waitMs) {
     std::vector<std::string> arguments{"xdg-email", "--utf8", "--subject",
                                        TCodePage::Utf8FromAnsi(mail.subject)};
+    // xdg-email ends the body's lines itself.
     std::string body = TCodePage::Utf8FromAnsi(mail.body);
+    for (size_t at = body.find("\r\n"); at != std::string::npos; at = body.find("\r\n", at))
+        body.erase(at, 1);
     if (body.size() > kMaxMailtoLength) {
         size_t cut = kMaxMailtoLength;
         // Not inside a character of several bytes.

@@ -4,6 +4,7 @@
 #include "crash/CrashboxDialog.h"
 #include "crash/ReportListeners.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -24,32 +25,6 @@ namespace qv::crash::test {
 namespace {
 
 constexpr const char* kMessageLine = "An error occurred in the application.\r\n";
-
-// Sets environment variables for the scope, unsetting those given as nothing.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(std::initializer_list<std::pair<const char*, std::optional<std::string>>> values) {
-        for (const auto& [name, value] : values) {
-            const char* old = std::getenv(name);
-            saved_.emplace_back(name, old != nullptr ? std::optional<std::string>(old) : std::nullopt);
-            Set(name, value);
-        }
-    }
-    ~ScopedEnvironment() {
-        for (const auto& [name, value] : saved_)
-            Set(name.c_str(), value);
-    }
-
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-
-    static void Set(const char* name, const std::optional<std::string>& value) {
-        if (value)
-            ::setenv(name, value->c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
-};
 
 std::string ProcessField(pid_t process, const std::string& file) {
     std::ifstream in("/proc/" + std::to_string(process) + "/" + file);
@@ -119,7 +94,7 @@ std::future<qv::test::ProgramResult> StartDemo(std::vector<std::string> argument
 } // namespace
 
 TEST(Crashbox, WithoutADisplayTheConsoleFormAndTheAutomaticActionFollow) {
-    const ScopedEnvironment environment{
+    const qv::test::ScopedEnvironment environment{
         {"DISPLAY", std::nullopt}, {"WAYLAND_DISPLAY", std::nullopt}, {"QT_QPA_PLATFORM", std::nullopt}};
     const qv::test::ProgramResult main = qv::test::RunProgram(QV_CRASHDEMO, {"segv", "--dialog"}, 60);
     EXPECT_EQ(main.exitCode, 1);
@@ -134,7 +109,8 @@ TEST(Crashbox, WithoutADisplayTheConsoleFormAndTheAutomaticActionFollow) {
 TEST(Crashbox, TheDialogUnderXEscapedOrKilled) {
     const VirtualDisplay display;
     ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
-    const ScopedEnvironment environment{{"DISPLAY", display.Name()}, {"QT_QPA_PLATFORM", std::nullopt}};
+    const qv::test::ScopedEnvironment environment{{"DISPLAY", display.Name()},
+                                                  {"QT_QPA_PLATFORM", std::nullopt}};
     struct Case {
         std::vector<std::string> arguments;
         bool kill;
@@ -168,7 +144,8 @@ TEST(Crashbox, TheDialogUnderXEscapedOrKilled) {
 }
 
 TEST(Crashbox, TheFrozenDialogClosesItselfWhenTheMainThreadAnswers) {
-    const ScopedEnvironment environment{{"DISPLAY", std::nullopt}, {"QT_QPA_PLATFORM", "offscreen"}};
+    const qv::test::ScopedEnvironment environment{{"DISPLAY", std::nullopt},
+                                                  {"QT_QPA_PLATFORM", "offscreen"}};
     const ForkedResult result = RunForked(
         [](int out) {
             ::dup2(out, 1);

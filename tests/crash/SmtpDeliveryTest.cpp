@@ -5,6 +5,7 @@
 #include "crash/delivery/ReportMail.h"
 #include "crash/delivery/SmtpClient.h"
 #include "tests/support/RealPeers.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/ScriptedServer.h"
 
 #include <gtest/gtest.h>
@@ -197,6 +198,53 @@ TEST(SmtpDelivery, AServerThatKeepsSilentFailsAfterTheReplyWait) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(TSmtpClient(200).Send(session));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST(DesktopMailDelivery, TheMailProgramGetsTheReportAttachedOrAMailtoAddress) {
+    // A desktop whose mail program records the address that xdg-email or xdg-open hands it.
+    char name[] = "/tmp/qv-desktop-XXXXXX";
+    const std::string home = ::mkdtemp(name);
+    std::filesystem::create_directories(home + "/data/applications");
+    std::filesystem::create_directories(home + "/config");
+    const std::string recorder = home + "/record";
+    std::ofstream(recorder) << "#!/bin/sh\nprintf '%s' \"$1\" >> " << home << "/recorded\n";
+    std::filesystem::permissions(recorder, std::filesystem::perms::owner_all);
+    std::ofstream(home + "/data/applications/recorder.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Recorder\nExec=" << recorder
+        << " %u\nMimeType=x-scheme-handler/mailto;\n";
+    std::ofstream(home + "/config/mimeapps.list")
+        << "[Default Applications]\nx-scheme-handler/mailto=recorder.desktop\n";
+    const qv::test::ScopedEnvironment environment{{"HOME", home},
+                                                  {"XDG_DATA_HOME", home + "/data"},
+                                                  {"XDG_CONFIG_HOME", home + "/config"},
+                                                  {"XDG_CURRENT_DESKTOP", std::nullopt},
+                                                  // The desktop's handlers serve only with a display.
+                                                  {"DISPLAY", ":99"},
+                                                  {"DESKTOP_SESSION", std::nullopt}};
+    CrashSettings settings;
+    settings.mailAddress = "bugs@example.org";
+    for (const bool mapi : {true, false}) {
+        settings.useMapi = mapi;
+        std::filesystem::remove(home + "/recorded");
+        const TReportMail::TOutcome outcome =
+            TReportMail(settings).Mail("line 1\r\nline 2 & more", "", false);
+        EXPECT_EQ(outcome.result, TReportMail::TResult::Sent);
+        EXPECT_EQ(outcome.way, mapi ? TReportMail::TWay::Desktop : TReportMail::TWay::Mailto);
+        std::ifstream file(home + "/recorded");
+        std::string address;
+        std::getline(file, address);
+        EXPECT_EQ(
+            address.rfind(
+                "mailto:bugs@example.org?subject=bug%20report&body=line%201%0D%0Aline%202%20%26%20more", 0),
+            0u)
+            << address;
+        // Only xdg-email attaches: the whole report, whatever a mail program makes of a long address.
+        EXPECT_EQ(address.find("&attach=/") != std::string::npos, mapi) << address;
+        if (mapi) {
+            EXPECT_EQ(address.substr(address.size() - 14), "/bugreport.txt");
+        }
+    }
+    std::filesystem::remove_all(home);
 }
 
 } // namespace qv::crash::test
