@@ -4,6 +4,7 @@
 #include "crash/crashbox/ButtonImages.h"
 #include "crash/crashbox/DrawnButton.h"
 #include "crash/crashbox/ProgressWindow.h"
+#include "crash/crashbox/ReportPrinter.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/QtTestEnvironment.h"
 
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
@@ -217,6 +219,14 @@ TEST(ProgressWindow, HalfTheScreenWideAndCentred) {
     EXPECT_EQ(window.geometry().center().x(), screen.center().x());
     window.SetProgress(1200);
     EXPECT_EQ(window.Progress(), 1000);
+}
+
+TEST(ReportPrinter, LinesWrapAtBlanksAndEmptyLinesStay) {
+    const QFontMetricsF metrics(TExceptionBox::CellFont(QStringLiteral("Courier New"), 11));
+    const double width = metrics.horizontalAdvance(QStringLiteral("0123456789"));
+    const QStringList lines = TReportPrinter::WrapLines(
+        QStringLiteral("one two three four\n\nabcdefghijklmnopqrstuvwxyz"), metrics, width);
+    EXPECT_EQ(lines, QStringList({"one two ", "three four", " ", "abcdefghij", "klmnopqrst", "uvwxyz"}));
 }
 
 TEST(CrashboxRequest, TravelsWhole) {
