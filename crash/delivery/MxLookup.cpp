@@ -17,7 +17,6 @@ namespace qv::crash {
 namespace {
 
 constexpr uint16_t kQueryId = 1;
-constexpr int kDnsPort = 53;
 constexpr size_t kMaxUdpAnswer = 65536;
 // The two root servers the resolver starts at without configured servers.
 constexpr const char* kRootServers[] = {"a.root-servers.net", "k.root-servers.net"};
@@ -103,12 +102,12 @@ std::optional<TDnsMessage::TAnswer> Ask(const std::vector<TMxLookup::TServer>& s
         waitMs, [&](const TDnsMessage::TAnswer& answer) { return answer.resultCode == 0 && accept(answer); });
 }
 
-std::vector<TMxLookup::TServer> Resolve(const std::string& host) {
+std::vector<TMxLookup::TServer> Resolve(const std::string& host, int port) {
     std::vector<TMxLookup::TServer> servers;
     addrinfo hints{};
     hints.ai_socktype = SOCK_DGRAM;
     addrinfo* found = nullptr;
-    if (::getaddrinfo(host.c_str(), std::to_string(kDnsPort).c_str(), &hints, &found) != 0) return servers;
+    if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return servers;
     for (const addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
         TMxLookup::TServer server;
         std::memcpy(&server.address, entry->ai_addr, entry->ai_addrlen);
@@ -121,7 +120,7 @@ std::vector<TMxLookup::TServer> Resolve(const std::string& host) {
 
 // The name servers that a referral names: their addresses from the answer's additional records,
 // or else looked up by name.
-std::vector<TMxLookup::TServer> ReferredServers(const TDnsMessage::TAnswer& answer) {
+std::vector<TMxLookup::TServer> ReferredServers(const TDnsMessage::TAnswer& answer, int port) {
     std::vector<TMxLookup::TServer> servers;
     for (const auto* section : {&answer.answers, &answer.authorities})
         for (const TDnsMessage::TRecord& ns : *section) {
@@ -134,13 +133,13 @@ std::vector<TMxLookup::TServer> ReferredServers(const TDnsMessage::TAnswer& answ
                     ::inet_ntop(AF_INET, glue.data.data(), text, sizeof text);
                 else if (glue.type == TDnsMessage::kTypeAaaa && glue.data.size() == 16)
                     ::inet_ntop(AF_INET6, glue.data.data(), text, sizeof text);
-                if (auto server = TMxLookup::Server(text, kDnsPort)) {
+                if (auto server = TMxLookup::Server(text, port)) {
                     servers.push_back(*server);
                     glued = true;
                 }
             }
             if (!glued)
-                for (const TMxLookup::TServer& server : Resolve(ns.data))
+                for (const TMxLookup::TServer& server : Resolve(ns.data, port))
                     servers.push_back(server);
         }
     return servers;
@@ -183,7 +182,7 @@ std::vector<TMxLookup::TServer> TMxLookup::ConfiguredServers(const std::string& 
 std::vector<TMxLookup::TServer> TMxLookup::RootServers() {
     std::vector<TServer> servers;
     for (const char* root : kRootServers)
-        for (const TServer& server : Resolve(root))
+        for (const TServer& server : Resolve(root, kDnsPort))
             servers.push_back(server);
     return servers;
 }
@@ -211,11 +210,12 @@ std::optional<std::string> TMxLookup::FollowReferrals(const std::string& domain)
     std::vector<TServer> servers = roots_;
     for (int round = 0; round <= kMaxReferrals && !servers.empty(); ++round) {
         const auto answer = Ask(servers, domain, answerWaitMs_, [&](const TDnsMessage::TAnswer& a) {
-            return BestExchanger(a).has_value() || (round < kMaxReferrals && !ReferredServers(a).empty());
+            return BestExchanger(a).has_value() ||
+                   (round < kMaxReferrals && !ReferredServers(a, referralPort_).empty());
         });
         if (!answer) return std::nullopt;
         if (auto exchanger = BestExchanger(*answer)) return exchanger;
-        servers = ReferredServers(*answer);
+        servers = ReferredServers(*answer, referralPort_);
     }
     return std::nullopt;
 }

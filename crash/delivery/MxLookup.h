@@ -18,6 +18,7 @@ public:
     };
     static constexpr int kAnswerWaitMs = 5000;
     static constexpr int kMaxReferrals = 10;
+    static constexpr int kDnsPort = 53;
 
     // The name servers of /etc/resolv.conf (or of the given file), on port 53.
     static std::vector<TServer> ConfiguredServers(const std::string& resolvConf = "/etc/resolv.conf");
@@ -26,9 +27,11 @@ public:
     // The server at a numeric address and port; nothing for any other text.
     static std::optional<TServer> Server(const std::string& address, int port);
 
+    // Name servers that a referral names are asked on the referral port.
     explicit TMxLookup(std::vector<TServer> configured, std::vector<TServer> roots = RootServers(),
-                       int answerWaitMs = kAnswerWaitMs)
-        : configured_(std::move(configured)), roots_(std::move(roots)), answerWaitMs_(answerWaitMs) {}
+                       int answerWaitMs = kAnswerWaitMs, int referralPort = kDnsPort)
+        : configured_(std::move(configured)), roots_(std::move(roots)), answerWaitMs_(answerWaitMs),
+          referralPort_(referralPort) {}
 
     // The exchanger of the recipient's domain (the address after "@", a closing ">" dropped), or of
     // that domain cut to its last three labels; nothing when neither gives one.
@@ -40,6 +43,7 @@ private:
     std::vector<TServer> configured_;
     std::vector<TServer> roots_;
     int answerWaitMs_;
+    int referralPort_;
 
     std::optional<std::string> FollowReferrals(const std::string& domain) const;
 };

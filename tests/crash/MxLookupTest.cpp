@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <random>
 #include <unistd.h>
 
@@ -57,6 +58,27 @@ TEST(MxLookup, AnUnknownDomainIsTriedCutToItsLastThreeLabels) {
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_EQ(asked[0], std::string("\4mail\4dept\7example\2co\2uk\0", 25));
     EXPECT_EQ(asked[1], std::string("\7example\2co\2uk\0", 15));
+}
+
+TEST(MxLookup, WithoutConfiguredServersTheRootsReferralsAreFollowed) {
+    ScriptedNameServer exchanger([](const std::string& query) {
+        return std::vector<std::string>{DnsAnswer(query, kAnswerOk, 1, MxRecord(10, "mx.example.org"))};
+    });
+    // The root knows only who serves the domain: ns.example.org at 127.0.0.1.
+    ScriptedNameServer root([](const std::string& query) {
+        const std::string host("\2ns\7example\3org\0", 16);
+        std::string referral = DnsAnswer(query, kAnswerOk, 0, "");
+        referral[9] = 1;
+        referral[11] = 1;
+        referral += std::string("\xC0\x0C\0\2\0\1\0\0\0\0\0\x10", 12) + host;
+        referral += host + std::string("\0\1\0\1\0\0\0\0\0\4\x7F\0\0\1", 14);
+        return std::vector<std::string>{referral};
+    });
+    const int exchangerPort =
+        ntohs(reinterpret_cast<const sockaddr_in&>(exchanger.Server().address).sin_port);
+    EXPECT_EQ(TMxLookup({}, {root.Server()}, kWaitMs, exchangerPort).Exchanger("example.org"),
+              "mx.example.org");
+    EXPECT_EQ(root.Queries(), 1);
 }
 
 TEST(MxLookup, NoAnswerGivesNothingAfterTheWait) {
