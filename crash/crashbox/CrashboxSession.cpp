@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <cstdlib>
 #include <sstream>
 
 namespace qv::crash {

@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace qv::crash {
 
 namespace {

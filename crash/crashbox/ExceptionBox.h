@@ -19,7 +19,7 @@ namespace qv::crash {
 
 // The exception dialog: a small top-most window with the message and the buttons to mail, save,
 // print or show the report and to continue, restart or close the application; it unfolds to show
-// the report. It sits at the numbers of TExceptionBoxLayout in fonts of the design's cell heights.
+// the report. It sits at the numbers of TExceptionBoxLayout in fonts of the cell heights it names.
 class TExceptionBox : public QWidget {
     Q_OBJECT
 public:
@@ -42,8 +42,8 @@ public:
     // The button pressed, with its feedback and action.
     void Press(TAction action);
 
-    // A font of the family whose cell (ascent and descent) is at most the height, as the design
-    // gives font heights.
+    // A font of the family whose cell (ascent and descent) is at most the height: the dialog's font
+    // heights are cell heights.
     static QFont CellFont(const QString& family, int cellHeight);
 
 protected:

@@ -19,11 +19,11 @@ constexpr int kOneRowReserve = 26;
 constexpr int kColumnReserve = 40;
 constexpr int kContentMargin = 14;
 constexpr int kRightMargin = 8;
-// The design's window heights beyond the buttons, title bar and frame included.
+// The window heights beyond the buttons, title bar and frame included.
 constexpr int kFoldedExtra = 8;
 constexpr int kUnfoldedExtra = 411;
 
-// A design position in whole-window pixels, moved into the client area.
+// A position in whole-window pixels, moved into the client area.
 QRect Client(int x, int y, int width, int height) {
     const int frame = TExceptionBoxLayout::kFrameBorder;
     return {x - frame, y - frame, width, height};

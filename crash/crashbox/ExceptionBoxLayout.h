@@ -11,10 +11,10 @@
 
 namespace qv::crash {
 
-// The geometry of the exception dialog, in pixels of its client area. The design measures the
-// whole window, with a dialog frame of kFrameBorder pixels on each side and the title bar; here
+// The geometry of the exception dialog, in pixels of its client area. The dialog's numbers measure
+// the whole window, with a dialog frame of kFrameBorder pixels on each side and the title bar; here
 // the window manager draws those, so the client area is that much smaller and every position is
-// the design's less the frame.
+// the whole-window one less the frame.
 struct TExceptionBoxLayout {
     static constexpr int kFrameBorder = 3;
     static constexpr int kButtonHeight = 22;
@@ -44,7 +44,7 @@ struct TExceptionBoxLayout {
     QRect reportFrameLight;
     QRect reportFrameShadow;
     QRect report;
-    // The design's window width (the content width) and its folded and unfolded client heights.
+    // The whole window's width (the content width) and the folded and unfolded client heights.
     int contentWidth = 0;
     int foldedHeight = 0;
     int unfoldedHeight = 0;

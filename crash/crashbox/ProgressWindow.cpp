@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace qv::crash {
 
 namespace {

@@ -61,7 +61,7 @@ bool WaitFor(const std::function<bool()>& condition, int seconds = 5) {
     return condition();
 }
 
-// Six pixels a character and a message of 200 by 13 pixels, so that the numbers are the design's.
+// Six pixels a character and a message of 200 by 13 pixels, so that the numbers are plain to follow.
 TExceptionBoxLayout::TInput FixedInput(std::array<std::string, 7> captions) {
     TExceptionBoxLayout::TInput input;
     input.captions = std::move(captions);
@@ -73,7 +73,7 @@ TExceptionBoxLayout::TInput FixedInput(std::array<std::string, 7> captions) {
 } // namespace
 
 TEST(ExceptionBoxLayout, TheNumbersOfBothLayouts) {
-    // Design positions include the 3-pixel frame; the client area starts inside it.
+    // Whole-window positions include the 3-pixel frame; the client area starts inside it.
     const TExceptionBoxLayout build = TExceptionBoxLayout::Compute(
         FixedInput({"mail bug report", "", "", "show bug report", "continue application",
                     "restart application", "close application"}));

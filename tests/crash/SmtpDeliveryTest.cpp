@@ -223,13 +223,13 @@ TEST(DesktopMailDelivery, TheMailProgramGetsTheReportAttachedOrAMailtoAddress) {
                                                   {"DESKTOP_SESSION", std::nullopt}};
     CrashSettings settings;
     settings.mailAddress = "bugs@example.org";
-    for (const bool mapi : {true, false}) {
-        settings.useMapi = mapi;
+    for (const bool desktop : {true, false}) {
+        settings.useMapi = desktop;
         std::filesystem::remove(home + "/recorded");
         const TReportMail::TOutcome outcome =
             TReportMail(settings).Mail("line 1\r\nline 2 & more", "", false);
         EXPECT_EQ(outcome.result, TReportMail::TResult::Sent);
-        EXPECT_EQ(outcome.way, mapi ? TReportMail::TWay::Desktop : TReportMail::TWay::Mailto);
+        EXPECT_EQ(outcome.way, desktop ? TReportMail::TWay::Desktop : TReportMail::TWay::Mailto);
         std::ifstream file(home + "/recorded");
         std::string address;
         std::getline(file, address);
@@ -239,8 +239,8 @@ TEST(DesktopMailDelivery, TheMailProgramGetsTheReportAttachedOrAMailtoAddress) {
             0u)
             << address;
         // Only xdg-email attaches: the whole report, whatever a mail program makes of a long address.
-        EXPECT_EQ(address.find("&attach=/") != std::string::npos, mapi) << address;
-        if (mapi) {
+        EXPECT_EQ(address.find("&attach=/") != std::string::npos, desktop) << address;
+        if (desktop) {
             EXPECT_EQ(address.substr(address.size() - 14), "/bugreport.txt");
         }
     }
