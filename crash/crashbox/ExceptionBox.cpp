@@ -1,8 +1,8 @@
 #include "crash/crashbox/ExceptionBox.h"
 
 #include "crash/crashbox/ReportPrinter.h"
-#include "crash/delivery/CodePage.h"
 #include "crash/delivery/ReportFile.h"
+#include "framework/Cp1252.h"
 #include "framework/Fonts.h"
 
 #include <QApplication>
@@ -29,7 +29,7 @@ constexpr TAction kCreationOrder[] = {TAction::Mail,  TAction::Save,    TAction:
 constexpr int kMeasureHeight = 10000;
 
 QString FromAnsi(const std::string& text) {
-    return QString::fromUtf8(TCodePage::Utf8FromAnsi(text));
+    return QString::fromUtf8(framework::Cp1252ToUtf8(text));
 }
 
 // The report's lines as this desktop ends them.

@@ -1,6 +1,6 @@
 #include "crash/delivery/DesktopMail.h"
 
-#include "crash/delivery/CodePage.h"
+#include "framework/Cp1252.h"
 #include "platform/Process.h"
 
 #include <cerrno>
@@ -24,7 +24,7 @@ constexpr int kPollMs = 10;
 std::string Escaped(const std::string& ansi) {
     static constexpr const char* kEscaped = "\r\n \"#%&+<>?";
     std::string text;
-    for (const char c : TCodePage::Utf8FromAnsi(ansi)) {
+    for (const char c : framework::Cp1252ToUtf8(ansi)) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte >= 0x7F || std::strchr(kEscaped, c) != nullptr) {
             char hex[4];
@@ -88,9 +88,9 @@ bool TDesktopMail::Run(const std::vector<std::string>& arguments, int waitMs) {
 
 bool TDesktopMail::HandOver(const TMail& mail, int waitMs) {
     std::vector<std::string> arguments{"xdg-email", "--utf8", "--subject",
-                                       TCodePage::Utf8FromAnsi(mail.subject)};
+                                       framework::Cp1252ToUtf8(mail.subject)};
     // xdg-email ends the body's lines itself.
-    std::string body = TCodePage::Utf8FromAnsi(mail.body);
+    std::string body = framework::Cp1252ToUtf8(mail.body);
     for (size_t at = body.find("\r\n"); at != std::string::npos; at = body.find("\r\n", at))
         body.erase(at, 1);
     if (body.size() > kMaxMailtoLength) {
