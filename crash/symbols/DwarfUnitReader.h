@@ -35,7 +35,7 @@ private:
     template <typename Sink>
     void Ranges(Dwarf_Die& die, Sink sink) const;
     void Lines(Dwarf_Die& unit);
-    void CompactLines(size_t firstLine);
+    void CompactLines(size_t firstPublic, size_t firstLine);
     static constexpr size_t kNoScope = 0;
 
     void Scope(Dwarf_Die& parent, int depth, size_t prefix);

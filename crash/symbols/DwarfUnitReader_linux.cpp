@@ -30,6 +30,7 @@ std::vector<TElfRange> TDwarfUnitReader::CodeRanges(Dwarf_Die& unit) const {
 
 void TDwarfUnitReader::Read(Dwarf_Die& unit, TMapFile& table) {
     table_ = &table;
+    const size_t firstPublic = table.publics.size();
     const size_t firstLine = table.lines.size();
     const std::string name = UnitName(dwarf_diename(&unit));
     Ranges(unit, [&](Dwarf_Addr start, Dwarf_Addr end) {
@@ -45,7 +46,7 @@ void TDwarfUnitReader::Read(Dwarf_Die& unit, TMapFile& table) {
     for (const auto& [index, declaration] : unscoped_)
         if (const auto scope = scopes_.find(declaration); scope != scopes_.end())
             table.publics[index].name.insert(0, scopeNames_[scope->second]);
-    CompactLines(firstLine);
+    CompactLines(firstPublic, firstLine);
 }
 
 bool TDwarfUnitReader::InCode(Dwarf_Addr start, Dwarf_Addr end) const {
@@ -77,8 +78,18 @@ void TDwarfUnitReader::Lines(Dwarf_Die& unit) {
     }
 }
 
-// Keeps one entry per address (the last one of the table) and drops repeats of the line above.
-void TDwarfUnitReader::CompactLines(size_t firstLine) {
+// Keeps one entry per address (the last one of the table) and drops an entry that repeats the
+// line above it, unless a function starts in between: a look-up takes no line from before the
+// start of the function, so that entry is what names the function's first statements.
+void TDwarfUnitReader::CompactLines(size_t firstPublic, size_t firstLine) {
+    std::vector<uintptr_t> starts;
+    for (size_t i = firstPublic; i < table_->publics.size(); ++i)
+        starts.push_back(table_->publics[i].address);
+    std::sort(starts.begin(), starts.end());
+    const auto functionStartsIn = [&](uintptr_t above, uintptr_t address) {
+        const auto next = std::upper_bound(starts.begin(), starts.end(), above);
+        return next != starts.end() && *next <= address;
+    };
     std::vector<TMfLine>& lines = table_->lines;
     const auto first = lines.begin() + static_cast<std::ptrdiff_t>(firstLine);
     std::stable_sort(first, lines.end(),
@@ -87,7 +98,9 @@ void TDwarfUnitReader::CompactLines(size_t firstLine) {
     kept.reserve(static_cast<size_t>(lines.end() - first));
     for (auto line = first; line != lines.end(); ++line) {
         if (!kept.empty() && kept.back().address == line->address) kept.pop_back();
-        if (!kept.empty() && kept.back().line == line->line) continue;
+        if (!kept.empty() && kept.back().line == line->line &&
+            !functionStartsIn(kept.back().address, line->address))
+            continue;
         kept.push_back(*line);
     }
     lines.erase(first, lines.end());

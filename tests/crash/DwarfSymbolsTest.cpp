@@ -42,6 +42,13 @@ __attribute__((noinline)) uintptr_t Outer() {
     return returnAddress;
 }
 
+// Two functions on one line: the first line entry of the one placed second repeats the line of
+// the last entry of the other.
+constexpr int kSameLine = __LINE__ + 2;
+// clang-format off
+__attribute__((noinline)) uintptr_t SameLineFirst() { gSink = gSink + 3; return gSink; } __attribute__((noinline)) uintptr_t SameLineSecond() { gSink = gSink + 4; return gSink; }
+// clang-format on
+
 } // namespace dwarf
 
 namespace {
@@ -128,6 +135,16 @@ TEST(DwarfSymbols, LocatesFunctionsAndLinesOfThisProgram) {
 
     EXPECT_EQ(PublicNameAt(AddressOf(&dwarf::Outer)), "qv::crash::test::dwarf::Outer");
     EXPECT_EQ(PublicNameAt(AddressOf(&dwarf::Outer) + 1), "");
+}
+
+TEST(DwarfSymbols, NamesTheLineOfAFunctionThatStartsOnTheLineOfTheOneBefore) {
+    for (const auto& [function, name] : {std::pair{&dwarf::SameLineFirst, "SameLineFirst"},
+                                         std::pair{&dwarf::SameLineSecond, "SameLineSecond"}}) {
+        const auto location = Locate(AddressOf(function));
+        ASSERT_TRUE(location.has_value());
+        EXPECT_EQ(location->functionName, std::string("qv::crash::test::dwarf::") + name);
+        EXPECT_EQ(location->line, dwarf::kSameLine) << name;
+    }
 }
 
 TEST(DwarfSymbols, ReadsTheSeparateDebugFileOfTheCLibrary) {
