@@ -13,6 +13,7 @@ namespace qv::crash {
 
 class TElfFile;
 class TDwarfUnitReader;
+class TInflatedElfImage;
 
 // The DWARF debug information of a module file or of its separate debug file (found by build id
 // or debug link), read a compilation unit at a time: opening indexes the units by the code they
@@ -48,6 +49,8 @@ private:
     std::unique_ptr<TElfFile> file_;
     // The separate debug file when the module carries no DWARF of its own.
     std::unique_ptr<TElfFile> debugFile_;
+    // The file that holds the DWARF, in memory, when its sections are compressed.
+    std::unique_ptr<TInflatedElfImage> image_;
     Dwarf* dwarf_ = nullptr;
     std::unique_ptr<TDwarfUnitReader> reader_;
     // Sorted by start; the units' own ranges do not overlap.

@@ -2,6 +2,7 @@
 
 #include "crash/symbols/DwarfUnitReader.h"
 #include "crash/symbols/ElfFile.h"
+#include "crash/symbols/InflatedElfImage.h"
 
 #include <algorithm>
 #include <elfutils/libdwelf.h>
@@ -105,10 +106,12 @@ bool TDwarfReader::Begin(const std::string& path) {
 }
 
 bool TDwarfReader::BeginOn(const TElfFile& file) {
-    dwarf_ = dwarf_begin_elf(file.Handle(), DWARF_C_READ, nullptr);
+    image_ = TInflatedElfImage::Inflate(file);
+    dwarf_ = dwarf_begin_elf(image_ ? image_->Handle() : file.Handle(), DWARF_C_READ, nullptr);
     if (HasUnits(dwarf_)) return true;
     if (dwarf_ != nullptr) dwarf_end(dwarf_);
     dwarf_ = nullptr;
+    image_.reset();
     return false;
 }
 
