@@ -1,10 +1,10 @@
 // Times the skin reader's own inflater against zlib's inflate on the same deflate streams: the
 // embedded skin's member and a 64 MB mixed corpus of text, bitmaps and random bytes.
 #include "framework/Stream.h"
-#include "skin/ExtractSkinMember.h"
-#include "skin/Inflater.h"
-#include "skin/Sk2Format.h"
-#include "skin/SkinArchiveWriter.h"
+#include "skin/archive/ExtractSkinMember.h"
+#include "skin/archive/Inflater.h"
+#include "skin/archive/Sk2Format.h"
+#include "skin/writer/SkinArchiveWriter.h"
 
 #include <zlib.h>
 

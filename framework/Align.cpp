@@ -13,6 +13,12 @@ namespace {
 
 constexpr const char* kAlignProperty = "Align";
 
+// A control takes its place unless it was hidden on purpose; one not shown yet still counts, as
+// its container shows it with itself.
+bool HiddenOnPurpose(const QWidget& control) {
+    return control.isHidden() && control.testAttribute(Qt::WA_WState_ExplicitShowHide);
+}
+
 } // namespace
 
 void SetAlign(QWidget& control, TAlign align) {
@@ -30,7 +36,7 @@ QRect AlignControls(QWidget& container, QRect area) {
     for (const TAlign align :
          {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient})
         for (QWidget* child : children) {
-            if (child->isWindow() || child->isHidden() || GetAlign(*child) != align) continue;
+            if (child->isWindow() || HiddenOnPurpose(*child) || GetAlign(*child) != align) continue;
             const int w = std::min(child->width(), std::max(0, area.width()));
             const int h = std::min(child->height(), std::max(0, area.height()));
             switch (align) {

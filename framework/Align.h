@@ -13,7 +13,7 @@ enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 void SetAlign(QWidget& control, TAlign align);
 TAlign GetAlign(const QWidget& control);
 
-// Docks the container's visible aligned child controls inside `area`: first those aligned to
+// Docks the container's aligned child controls that aren't hidden inside `area`: first those aligned to
 // the top, then bottom, left and right, each taking its side of what the ones before left free,
 // and last the client-aligned ones, which take the rest. Within one alignment the children go in
 // the order they were created. Answers what is left free.

@@ -21,6 +21,8 @@ public:
     const std::string& Name() const { return name_; }
     void SetName(const std::string& name) { name_ = name; }
     const std::vector<TComponent*>& Components() const { return components_; }
+    // True while the component's destructor runs and frees what it owns.
+    bool Destroying() const { return destroying_; }
     // True while the component is being read from a form layout.
     bool Loading() const { return loading_; }
     void SetLoading(bool loading) { loading_ = loading; }

@@ -142,12 +142,24 @@ void TStringGrid::SetColWidths(int col, int width) {
     ApplySectionSizes();
 }
 
+void TStringGrid::SetBorderWidth(int width) {
+    borderWidth_ = width;
+    updateGeometries();
+}
+
+void TStringGrid::updateGeometries() {
+    QTableView::updateGeometries();
+    // The view gives its margins to its headers, which the grid doesn't show; they hold the border.
+    setViewportMargins(borderWidth_, borderWidth_, borderWidth_, borderWidth_);
+}
+
 void TStringGrid::ApplySectionSizes() {
     verticalHeader()->setDefaultSectionSize(defaultRowHeight_ + kGridLine);
     for (int row = 0; row < rowCount_; ++row)
         setRowHeight(row, defaultRowHeight_ + kGridLine);
     for (int col = 0; col < colCount_; ++col)
         setColumnWidth(col, ColWidths(col) + kGridLine);
+    updateGeometries();
 }
 
 QString TStringGrid::Cells(int col, int row) const {

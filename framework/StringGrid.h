@@ -98,6 +98,10 @@ public:
     TColor FontColor() const { return fontColor_; }
     void SetFontColor(TColor color);
 
+    // The width of the grid's own border, which the cells stay inside of.
+    int BorderWidth() const { return borderWidth_; }
+    void SetBorderWidth(int width);
+
     // Where a cell sits in the grid, without its grid line; empty when it is scrolled out of view.
     QRect CellRect(int col, int row) const;
 
@@ -115,6 +119,7 @@ protected:
     void DrawCellText(QPainter& painter, int col, int row, const QRect& rect) const;
 
     void paintEvent(QPaintEvent* event) override;
+    void updateGeometries() override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -141,6 +146,7 @@ private:
     int row_ = 1;
     TGridOptions options_;
     TScrollStyle scrollBars_ = TScrollStyle::ssBoth;
+    int borderWidth_ = 0;
     TColor color_ = clWindow;
     TColor fixedColor_ = clBtnFace;
     TColor fontColor_ = clBlack;

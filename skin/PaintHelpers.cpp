@@ -50,6 +50,15 @@ void DrawGradient(QPainter& painter, const QRect& rect, framework::TColor from, 
     }
 }
 
+void FrameRect(QPainter& painter, const QRect& rect, framework::TColor color) {
+    if (rect.isEmpty()) return;
+    const QColor shown = framework::ColorToQColor(color);
+    painter.fillRect(QRect(rect.left(), rect.top(), rect.width(), 1), shown);
+    painter.fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), shown);
+    painter.fillRect(QRect(rect.left(), rect.top(), 1, rect.height()), shown);
+    painter.fillRect(QRect(rect.right(), rect.top(), 1, rect.height()), shown);
+}
+
 QImage KeyedOver(const QImage& picture, framework::TColor key, framework::TColor fill) {
     QImage result = picture.convertToFormat(QImage::Format_RGB32);
     const uint32_t from = KeyOf(key);

@@ -18,6 +18,10 @@ void DrawThreePart(QPainter& painter, const QRect& target, const QImage& picture
 void DrawGradient(QPainter& painter, const QRect& rect, framework::TColor from, framework::TColor to,
                   Qt::Orientation orientation);
 
+// A one-pixel outline just inside the rectangle, filled rather than stroked so that it stays on
+// the outermost pixels at any device pixel ratio.
+void FrameRect(QPainter& painter, const QRect& rect, framework::TColor color);
+
 // The picture with its key-coloured pixels shown in another colour.
 QImage KeyedOver(const QImage& picture, framework::TColor key, framework::TColor fill);
 

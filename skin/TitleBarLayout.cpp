@@ -1,5 +1,7 @@
 #include "skin/TitleBarLayout.h"
 
+#include "skin/TsuiTitleBarHost.h"
+
 #include <algorithm>
 
 namespace qv::skin {
@@ -37,7 +39,7 @@ TTitleBarLayout LayOutTitleBar(const TTitleBarLayoutInput& input) {
     }
     if (x0 == 0) x0 = 6;
     if (input.style == TsuiUIStyle::FromThemeFile)
-        layout.caption = QPoint(x0, input.captionTop - 3);
+        layout.caption = QPoint(x0, input.captionTop - kFrameTopStrip);
     else
         layout.caption = QPoint(x0, input.buttonTop + (input.style == TsuiUIStyle::Protein ? 3 : 0));
     return layout;

@@ -1,7 +1,7 @@
 #include "skin/TsuiFileThemeMgr.h"
 
 #include "skin/StripFrame.h"
-#include "skin/sk2SkinFileReader.h"
+#include "skin/archive/sk2SkinFileReader.h"
 
 #include <filesystem>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/TColor.h"
-#include "skin/SkinItemNames.h"
+#include "skin/archive/SkinItemNames.h"
 
 #include <QImage>
 

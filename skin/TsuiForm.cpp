@@ -1,5 +1,6 @@
 #include "skin/TsuiForm.h"
 
+#include "framework/Align.h"
 #include "framework/Form.h"
 #include "framework/MessageBox.h"
 #include "skin/BuiltInStyles.h"
@@ -23,7 +24,6 @@ namespace {
 // The frame a dialog window has left and below its client area once its caption is gone; the
 // frame geometry of the design is computed from it.
 constexpr int kSystemFrame = 4;
-constexpr int kTopFrame = 3;
 // The corner size at which a one-pixel built-in border draws its rounded top corners.
 constexpr int kArcCorner = 11;
 
@@ -86,10 +86,10 @@ QRegion TopRoundedRegion(int w, int h, int size) {
 } // namespace
 
 TsuiForm::TsuiForm(framework::TForm* owner)
-    : QWidget(owner), framework::TComponent(owner), host_(owner), binding_(*this, [this] { ApplyStyle(); }) {
+    : QWidget(owner), framework::TComponent(owner), host_(owner), hostComponent_(owner),
+      hostFlags_(owner->windowFlags()), hostMask_(owner->mask()), hostMinimum_(owner->minimumSize()),
+      binding_(*this, [this] { ApplyStyle(); }) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    // The new title bar sizes the window to its style; an ordinary panel must leave that alone.
-    const QSize hostMinimum = host_->minimumSize();
     const bool hostMaximized = host_->windowState().testFlag(Qt::WindowMaximized);
     const QRect hostBounds = host_->normalGeometry();
     titleBar_ = new TsuiTitleBar(owner, this);
@@ -104,7 +104,8 @@ TsuiForm::TsuiForm(framework::TForm* owner)
         if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
         setGeometry(host_->rect());
     } else {
-        host_->setMinimumSize(hostMinimum);
+        // The new title bar sized the window to its style; an ordinary panel leaves that alone.
+        host_->setMinimumSize(hostMinimum_);
         titleBarHidden_ = true;
         titleBar_->hide();
     }
@@ -116,6 +117,20 @@ TsuiForm::TsuiForm(framework::TForm* owner)
         host_->setWindowState(host_->windowState() & ~Qt::WindowMaximized);
         titleBar_->Maximize(hostBounds);
     }
+}
+
+TsuiForm::~TsuiForm() {
+    if (!takenOver_ || hostComponent_->Destroying()) return;
+    if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(this);
+    host_->removeEventFilter(this);
+    const bool shown = host_->isVisible();
+    const QRect bounds = host_->geometry();
+    host_->setWindowFlags(hostFlags_);
+    host_->setMask(hostMask_);
+    host_->setMinimumSize(hostMinimum_);
+    host_->setGeometry(bounds);
+    // New window flags hide the window; it comes back as it was.
+    if (shown) host_->show();
 }
 
 void TsuiForm::SetUIStyle(TsuiUIStyle style) {
@@ -163,8 +178,8 @@ QMargins TsuiForm::Frame() const {
     const int bottom = bottom_ != 0        ? std::max(bottom_, kSystemFrame)
                        : borderWidth_ == 3 ? 3
                                            : borderWidth_ + 1;
-    if (left_ == 0) return QMargins(3, kTopFrame, 3, bottom);
-    return QMargins(std::max(left_, kSystemFrame), kTopFrame, std::max(right_, kSystemFrame), bottom);
+    if (left_ == 0) return QMargins(3, kFrameTopStrip, 3, bottom);
+    return QMargins(std::max(left_, kSystemFrame), kFrameTopStrip, std::max(right_, kSystemFrame), bottom);
 }
 
 QRect TsuiForm::ClientRect() const {
@@ -196,7 +211,7 @@ void TsuiForm::ApplyStyle() {
         titleBar_->SetFileTheme(binding_.FileTheme());
         titleBar_->SetUIStyle(binding_.UIStyle());
         LayOut();
-        host_->setMinimumHeight(titleBar_->height() + (skin ? bottom_ : 0) + 3);
+        host_->setMinimumHeight(titleBar_->height() + (skin ? bottom_ : 0) + kFrameTopStrip);
     }
     update();
 }
@@ -206,6 +221,7 @@ void TsuiForm::LayOut() {
     titleBar_->setGeometry(frame.left(), frame.top(), width() - frame.left() - frame.right(),
                            titleBar_->height());
     if (formPanel_) formPanel_->setGeometry(ClientRect());
+    framework::AlignControls(*this, ClientRect());
     BuildRegion();
 }
 
@@ -222,7 +238,11 @@ bool TsuiForm::eventFilter(QObject* watched, QEvent* event) {
     if (!target || target->window() != host_) return QWidget::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::Resize:
-        if (watched == host_) setGeometry(host_->rect());
+    case QEvent::WindowStateChange:
+        if (watched == host_) {
+            setGeometry(host_->rect());
+            titleBar_->HostResized();
+        }
         break;
     case QEvent::ActivationChange:
         if (watched == host_) {
@@ -252,6 +272,11 @@ void TsuiForm::resizeEvent(QResizeEvent*) {
     LayOut();
 }
 
+bool TsuiForm::event(QEvent* event) {
+    if (event->type() == QEvent::LayoutRequest) framework::AlignControls(*this, ClientRect());
+    return QWidget::event(event);
+}
+
 void TsuiForm::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const TsuiUIStyle style = binding_.EffectiveStyle();
@@ -275,13 +300,13 @@ void TsuiForm::PaintSkinBorder(QPainter& painter) const {
     const QColor formColor = framework::ColorToQColor(color_);
     const int w = width();
     const int h = height();
-    const int top = !titleBarHidden_ ? titleBar_->height() + 3 : 0;
+    const int top = !titleBarHidden_ ? titleBar_->height() + kFrameTopStrip : 0;
     const QImage& title = titleBar_->TitlePicture();
     if (!titleBarHidden_ && !title.isNull()) {
         const int leftColumns = std::max(left_, kSystemFrame);
         const int rightColumns = std::max(right_, kSystemFrame);
         painter.drawImage(QPoint(0, 0), title, QRect(0, 0, leftColumns, title.height()));
-        painter.drawImage(QPoint(0, 0), title, QRect(0, 0, title.width(), 3));
+        painter.drawImage(QPoint(0, 0), title, QRect(0, 0, title.width(), kFrameTopStrip));
         painter.drawImage(QPoint(w - rightColumns, 0), title,
                           QRect(title.width() - rightColumns, 0, rightColumns, title.height()));
     }
@@ -330,7 +355,7 @@ void TsuiForm::PaintBuiltInBorder(QPainter& painter) const {
     const int bw = borderWidth_;
     const QColor border = framework::ColorToQColor(borderColor_);
     const QColor color = framework::ColorToQColor(color_);
-    const int top = !titleBarHidden_ ? titleBar_->height() + 3 : 0;
+    const int top = !titleBarHidden_ ? titleBar_->height() + kFrameTopStrip : 0;
     const std::vector<TsuiTitleBarSection>& sections = titleBar_->Sections();
     const QImage& title = titleBar_->TitlePicture();
     if (!titleBarHidden_ && sections.size() >= 2 && !title.isNull()) {
@@ -343,7 +368,7 @@ void TsuiForm::PaintBuiltInBorder(QPainter& painter) const {
                 right.width() <= 2 ? right.rect() : QRect(right.width() - 2, 0, 2, right.height());
             painter.drawImage(QRect(w - 3, 0, strip, right.height()), right, source);
         }
-        painter.drawImage(QPoint(2, 0), title, QRect(2, 0, w - 5, 3));
+        painter.drawImage(QPoint(2, 0), title, QRect(2, 0, w - 5, kFrameTopStrip));
         if (bw == 1 && roundCorner_ == kArcCorner) {
             // The region rounds these corners; the arcs give the cut edge the border's colour.
             painter.setPen(QPen(border, 0));

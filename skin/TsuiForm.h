@@ -28,6 +28,8 @@ class TsuiForm : public QWidget, public framework::TComponent, public TsuiTitleB
 
 public:
     explicit TsuiForm(framework::TForm* owner);
+    // Gives the window back as it was before the take-over, unless the window itself is going.
+    ~TsuiForm() override;
 
     TsuiUIStyle UIStyle() const { return binding_.UIStyle(); }
     void SetUIStyle(TsuiUIStyle style);
@@ -52,7 +54,8 @@ public:
     int BorderWidth() const { return borderWidth_; }
     // The frame painted around the title bar and the client area, as the window's non-client frame.
     QMargins Frame() const;
-    // Where the form's own controls go: inside the frame, below the title bar.
+    // Where the form's own controls go: inside the frame, below the title bar. Controls with an
+    // alignment dock inside it.
     QRect ClientRect() const;
     // The window's shape as last built.
     const QRegion& WindowRegion() const { return region_; }
@@ -62,6 +65,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void Notification(framework::TComponent* component, framework::TOperation operation) override;
 
@@ -75,6 +79,11 @@ private:
     QImage BottomBorderPicture() const;
 
     QWidget* host_;
+    framework::TComponent* hostComponent_;
+    // What the window was before the take-over.
+    Qt::WindowFlags hostFlags_;
+    QRegion hostMask_;
+    QSize hostMinimum_;
     TsuiTitleBar* titleBar_ = nullptr;
     TsuiThemeBinding binding_;
     framework::TColor color_ = 16180442;

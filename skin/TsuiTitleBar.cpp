@@ -1,5 +1,6 @@
 #include "skin/TsuiTitleBar.h"
 
+#include "framework/Events.h"
 #include "framework/Fonts.h"
 #include "framework/MessageBox.h"
 #include "skin/BuiltInStyles.h"
@@ -14,8 +15,7 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
-#include <QWindow>
+#include <QPointer>
 
 #include <algorithm>
 #include <utility>
@@ -68,7 +68,7 @@ TsuiTitleBarSection Section(QImage picture, TsuiTitleBarAlign align, bool autoSi
 
 TsuiTitleBar::TsuiTitleBar(framework::TComponent* owner, QWidget* parent)
     : QWidget(parent), framework::TComponent(owner), menu_(new TsuiTitleBarPopupMenu(*this)),
-      binding_(*this, [this] { ApplyStyle(); }) {
+      binding_(*this, [this] { ApplyStyle(); }), mover_(*this) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(framework::PixelFont(QStringLiteral("Tahoma"), 11, true));
@@ -159,7 +159,7 @@ void TsuiTitleBar::ApplyStyle() {
                 binding_.EffectiveStyle() == TsuiUIStyle::MacOS ? framework::clBlack : framework::clWhite;
     }
     if (!sections_.empty() && !sections_.front().Picture.isNull())
-        setFixedHeight(sections_.front().Picture.height() - (Host() ? 3 : 0));
+        setFixedHeight(sections_.front().Picture.height() - (Host() ? kFrameTopStrip : 0));
     if (window() != this) window()->setMinimumSize(minimumHostSize_);
     update();
 }
@@ -190,8 +190,8 @@ void TsuiTitleBar::ApplySkin(const TsuiFileTheme& theme) {
     captionTop_ = theme.GetInt(SKIN2_TITLEBARCAPTIONTOP);
     formColor_ = theme.GetColor(SKIN2_FORMCOLOR);
     if (Host()) {
-        buttonTop_ -= 3;
-        iconTop_ -= 3;
+        buttonTop_ -= kFrameTopStrip;
+        iconTop_ -= kFrameTopStrip;
     }
     const int buttonsWidth =
         picture(SKIN2_TITLEBUTTONS).width() / kTitleButtonFrames * static_cast<int>(buttons_.size()) +
@@ -216,7 +216,7 @@ void TsuiTitleBar::ApplyBuiltInStyle(TsuiUIStyle style) {
     sections_.push_back(Section(picture(TStyleRow::TitleClient), TsuiTitleBarAlign::suiClient, false));
     leftBtnXOffset_ = GetStyleInt(style, TStyleRow::TitleLeftOffset);
     rightBtnXOffset_ = GetStyleInt(style, TStyleRow::TitleRightOffset);
-    buttonTop_ = GetStyleInt(style, TStyleRow::TitleButtonTop) - (Host() ? 3 : 0);
+    buttonTop_ = GetStyleInt(style, TStyleRow::TitleButtonTop) - (Host() ? kFrameTopStrip : 0);
     iconTop_ = buttonTop_;
     formColor_ = GetStyleColor(style, TStyleRow::FormColor);
     roundCorner_ = GetStyleInt(style, TStyleRow::RoundCorner);
@@ -227,7 +227,7 @@ void TsuiTitleBar::ApplyButtonPictures() {
     const bool skin = binding_.UsingTheme();
     const TsuiUIStyle style = binding_.EffectiveStyle();
     for (TsuiTitleBarButton& button : buttons_) {
-        const int first = FirstFrame(button.ButtonType, maximized_);
+        const int first = FirstFrame(button.ButtonType, Maximized());
         if (first == 0) continue;
         QImage* const pictures[] = {&button.PicNormal, &button.PicMouseOn, &button.PicMouseDown};
         for (int i = 0; i < 3; ++i) {
@@ -281,7 +281,7 @@ void TsuiTitleBar::UpdateTitlePicture() {
 void TsuiTitleBar::ComposeSections(QImage& bar) {
     const int inset = HostInset();
     const int dx = Host() ? (inset != 0 ? inset : 3) : 0;
-    const int dy = Host() ? 3 : 0;
+    const int dy = Host() ? kFrameTopStrip : 0;
     titlePicture_ = QImage(width() + 2 * dx, height() + dy, QImage::Format_RGB32);
     titlePicture_.fill(framework::ColorToQColor(formColor_));
     QPainter onBar(&bar);
@@ -387,10 +387,7 @@ void TsuiTitleBar::UpdateHover(QPoint position) {
 }
 
 void TsuiTitleBar::mouseMoveEvent(QMouseEvent* event) {
-    if (dragging_) {
-        window()->move(event->globalPosition().toPoint() - dragOffset_);
-        return;
-    }
+    if (mover_.DragTo(event->globalPosition().toPoint())) return;
     UpdateHover(event->position().toPoint());
 }
 
@@ -404,20 +401,17 @@ void TsuiTitleBar::mousePressEvent(QMouseEvent* event) {
     pressed_ = true;
     hovered_ = ButtonAt(event->position().toPoint(), Layout());
     update();
-    if (hovered_ >= 0 || maximized_) return;
+    if (hovered_ >= 0 || Maximized()) return;
     pressed_ = false;
-    // Without a window manager the system move is refused; the bar then moves the window itself.
-    QWindow* handle = window()->windowHandle();
-    if (!handle || !handle->startSystemMove()) {
-        dragging_ = true;
-        dragOffset_ = event->globalPosition().toPoint() - window()->pos();
-    }
+    mover_.BeginDrag(event->globalPosition().toPoint());
 }
 
 void TsuiTitleBar::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
-    dragging_ = false;
+    mover_.EndDrag();
     const int index = ButtonAt(event->position().toPoint(), Layout());
+    // The button's action and the events may close or delete the window and this bar with it.
+    const QPointer<TsuiTitleBar> alive(this);
     if (pressed_ && index >= 0 && index == hovered_) {
         const TsuiTitleBarButton& button = buttons_[static_cast<size_t>(index)];
         const TsuiTitleBarBtnType type = button.ButtonType;
@@ -425,9 +419,11 @@ void TsuiTitleBar::mouseReleaseEvent(QMouseEvent* event) {
             menu_->Popup(mapToGlobal(QPoint(0, height())));
         else
             ButtonAction(index);
-        if (type == TsuiTitleBarBtnType::suiCustom && OnCustomBtnsClick) OnCustomBtnsClick(*this, index);
-        if (type == TsuiTitleBarBtnType::suiHelp && OnHelpBtnClick) OnHelpBtnClick(*this, index);
+        if (alive && type == TsuiTitleBarBtnType::suiCustom)
+            framework::CallEvent(OnCustomBtnsClick, *this, index);
+        if (alive && type == TsuiTitleBarBtnType::suiHelp) framework::CallEvent(OnHelpBtnClick, *this, index);
     }
+    if (!alive) return;
     pressed_ = false;
     update();
 }
@@ -484,24 +480,21 @@ void TsuiTitleBar::RunVisibleButtons(TsuiTitleBarBtnType type) {
 }
 
 void TsuiTitleBar::ToggleMaximized() {
-    if (!maximized_) {
-        Maximize(window()->geometry());
-        return;
-    }
-    window()->setGeometry(normalGeometry_);
-    maximized_ = false;
-    if (!Custom) ApplyButtonPictures();
-    update();
+    if (Maximized())
+        mover_.Restore();
+    else
+        mover_.Maximize(window()->geometry());
+    HostResized();
 }
 
 void TsuiTitleBar::Maximize(const QRect& normalGeometry) {
-    QWidget* host = window();
-    normalGeometry_ = normalGeometry;
-    // Maximizing is done by hand: without a window manager the system would not resize.
-    const QRect work = host->screen()->availableGeometry();
-    host->setGeometry(work.adjusted(-2, -2, 2, -1));
-    maximized_ = true;
-    if (!Custom) ApplyButtonPictures();
+    mover_.Maximize(normalGeometry);
+    HostResized();
+}
+
+void TsuiTitleBar::HostResized() {
+    if (!mover_.WindowResized() || Custom) return;
+    ApplyButtonPictures();
     update();
 }
 

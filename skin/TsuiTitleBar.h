@@ -6,6 +6,7 @@
 #include "skin/TsuiFileTheme.h"
 #include "skin/TsuiThemeBinding.h"
 #include "skin/TsuiTitleBarItems.h"
+#include "skin/TsuiWindowMover.h"
 
 #include <QFont>
 #include <QWidget>
@@ -77,10 +78,13 @@ public:
     void RunVisibleButtons(TsuiTitleBarBtnType type);
     // The window menu, which the control box pops up.
     TsuiTitleBarPopupMenu& Menu() const { return *menu_; }
-    bool Maximized() const { return maximized_; }
+    // Maximized by the bar or by the window manager.
+    bool Maximized() const { return mover_.Maximized(); }
     // Spreads the window over its screen's work area; the next restore goes back to
     // normalGeometry.
     void Maximize(const QRect& normalGeometry);
+    // The host window changed its size or state: the maximize button shows what it is now.
+    void HostResized();
 
     std::function<void(TsuiTitleBar& sender, int button)> OnCustomBtnsClick;
     std::function<void(TsuiTitleBar& sender, int button)> OnHelpBtnClick;
@@ -132,10 +136,7 @@ private:
     QImage titleComposite_;
     int hovered_ = -1;
     bool pressed_ = false;
-    bool dragging_ = false;
-    QPoint dragOffset_;
-    QRect normalGeometry_;
-    bool maximized_ = false;
+    TsuiWindowMover mover_;
 };
 
 } // namespace qv::skin

@@ -1,6 +1,7 @@
 #include "skin/controls/TsuiComboBox.h"
 
 #include "skin/BuiltInStyles.h"
+#include "skin/PaintHelpers.h"
 #include "skin/SkinResources.h"
 #include "skin/ThemeFunctions.h"
 #include "skin/controls/TComboBoxGeometry.h"
@@ -151,8 +152,7 @@ bool TsuiComboBox::eventFilter(QObject* watched, QEvent* event) {
         watched->event(event);
         auto* list = static_cast<QWidget*>(watched);
         QPainter painter(list);
-        painter.setPen(QPen(framework::ColorToQColor(borderColor_), 0));
-        painter.drawRect(list->rect().adjusted(0, 0, -1, -1));
+        FrameRect(painter, list->rect(), borderColor_);
         return true;
     }
     return QComboBox::eventFilter(watched, event);
@@ -176,10 +176,8 @@ void TsuiComboBox::paintEvent(QPaintEvent*) {
         painter.setPen(palette().color(hasFocus() ? QPalette::HighlightedText : QPalette::Text));
         painter.drawText(field.adjusted(1, 0, 0, 0), Qt::AlignVCenter | Qt::TextSingleLine, currentText());
     }
-    painter.setPen(QPen(framework::ColorToQColor(borderColor_), 0));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    painter.setPen(QPen(base, 0));
-    painter.drawRect(rect().adjusted(1, 1, -2, -2));
+    FrameRect(painter, rect(), borderColor_);
+    FrameRect(painter, rect().adjusted(1, 1, -1, -1), color_);
 
     const QRect button = ButtonRect();
     const TsuiUIStyle style = binding_.EffectiveStyle();

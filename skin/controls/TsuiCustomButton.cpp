@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QShortcutEvent>
 #include <QTimer>
 
 #include <algorithm>
@@ -39,17 +40,24 @@ TsuiCustomButton::TsuiCustomButton(framework::TComponent* owner, QWidget* parent
     : QWidget(parent), framework::TComponent(owner), repeat_(new QTimer(this)) {
     InstallControlAccessibility();
     setFocusPolicy(Qt::TabFocus);
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
     repeat_->setTimerType(Qt::PreciseTimer);
     connect(repeat_, &QTimer::timeout, this, [this] { framework::CallEvent(OnMouseContinuouslyDown, this); });
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { FocusChanged(now); });
+    focusChanges_ = connect(qApp, &QApplication::focusChanged, this,
+                            [this](QWidget*, QWidget* now) { FocusChanged(now); });
 }
 
-TsuiCustomButton::~TsuiCustomButton() = default;
+TsuiCustomButton::~TsuiCustomButton() {
+    // The widget gives up the focus as it goes, when this button is no longer there to hear it.
+    disconnect(focusChanges_);
+}
 
 void TsuiCustomButton::SetCaption(const QString& caption) {
     caption_ = caption;
     setAccessibleName(framework::StripAccelerators(caption));
+    // Alt and the accelerator click the button whichever control of the window has the focus.
+    if (shortcutId_ != 0) releaseShortcut(shortcutId_);
+    const QKeySequence alt = QKeySequence::mnemonic(caption);
+    shortcutId_ = alt.isEmpty() ? 0 : grabShortcut(alt);
     update();
 }
 
@@ -258,6 +266,12 @@ bool TsuiCustomButton::event(QEvent* event) {
     case QEvent::Hide:
         CancelPress();
         break;
+    case QEvent::Shortcut:
+        if (static_cast<QShortcutEvent*>(event)->shortcutId() == shortcutId_) {
+            if (CanClickByAccelerator()) Click();
+            return true;
+        }
+        break;
     default:
         break;
     }
@@ -295,7 +309,6 @@ void TsuiCustomButton::WatchWindow() {
     if (watchedWindow_) watchedWindow_->removeEventFilter(this);
     watchedWindow_ = window;
     watchedWindow_->installEventFilter(this);
-    connect(watchedWindow_, &QObject::destroyed, this, [this] { watchedWindow_ = nullptr; });
     FocusChanged(QApplication::focusWidget());
 }
 
@@ -320,16 +333,18 @@ bool TsuiCustomButton::HandleDialogKey(const QKeyEvent& key) {
 }
 
 bool TsuiCustomButton::HandleDialogChar(const QKeyEvent& key) {
+    // Without Alt an accelerator works while a skinned button has the focus, as no button takes
+    // letters for itself.
     const QChar accelerator = framework::AcceleratorOf(caption_);
-    const QChar typed = key.text().size() == 1 ? key.text().at(0)
-                        : key.key() <= 0xFFFF  ? QChar(static_cast<char16_t>(key.key()))
-                                               : QChar();
-    if (accelerator.isNull() || typed.toUpper() != accelerator.toUpper()) return false;
-    const bool altHeld = key.modifiers().testFlag(Qt::AltModifier);
-    if (!altHeld && !IsSkinnedButton(QApplication::focusWidget())) return false;
-    if (!CanFocus() || (parentWidget() && !parentWidget()->isEnabled())) return false;
+    if (accelerator.isNull() || key.text().size() != 1 || key.text().at(0).toUpper() != accelerator.toUpper())
+        return false;
+    if (!IsSkinnedButton(QApplication::focusWidget()) || !CanClickByAccelerator()) return false;
     Click();
     return true;
+}
+
+bool TsuiCustomButton::CanClickByAccelerator() const {
+    return CanFocus() && (!parentWidget() || parentWidget()->isEnabled());
 }
 
 } // namespace qv::skin

@@ -6,6 +6,7 @@
 #include "framework/TColor.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 
 #include <optional>
@@ -110,6 +111,7 @@ private:
     bool CanFocus() const;
     bool HandleDialogKey(const QKeyEvent& key);
     bool HandleDialogChar(const QKeyEvent& key);
+    bool CanClickByAccelerator() const;
 
     QString caption_;
     bool default_ = false;
@@ -125,7 +127,9 @@ private:
     // The left button went down on the button; a release over it clicks.
     bool clickPending_ = false;
     QTimer* repeat_ = nullptr;
-    QWidget* watchedWindow_ = nullptr;
+    QPointer<QWidget> watchedWindow_;
+    QMetaObject::Connection focusChanges_;
+    int shortcutId_ = 0;
 };
 
 // True for every skinned button: the focus query that lets plain letters reach accelerators.

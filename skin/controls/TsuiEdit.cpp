@@ -1,6 +1,7 @@
 #include "skin/controls/TsuiEdit.h"
 
 #include "skin/BuiltInStyles.h"
+#include "skin/PaintHelpers.h"
 #include "skin/ThemeFunctions.h"
 
 #include <QPainter>
@@ -105,10 +106,8 @@ void TsuiEdit::paintEvent(QPaintEvent* event) {
     }
     QLineEdit::paintEvent(event);
     QPainter painter(this);
-    painter.setPen(QPen(framework::ColorToQColor(borderColor_), 0));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    painter.setPen(QPen(framework::ColorToQColor(color_), 0));
-    painter.drawRect(rect().adjusted(1, 1, -2, -2));
+    FrameRect(painter, rect(), borderColor_);
+    FrameRect(painter, rect().adjusted(1, 1, -1, -1), color_);
 }
 
 } // namespace qv::skin

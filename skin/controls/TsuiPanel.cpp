@@ -192,8 +192,7 @@ bool TsuiPanel::event(QEvent* event) {
 void TsuiPanel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), framework::ColorToQColor(color_));
-    painter.setPen(QPen(framework::ColorToQColor(borderColor_), 0));
-    painter.drawRect(QRect(0, 0, width(), expandedHeight_).adjusted(0, 0, -1, -1));
+    FrameRect(painter, QRect(0, 0, width(), expandedHeight_), borderColor_);
     const int bar = CaptionBarHeight();
     if (!captionBar_.isNull()) painter.drawImage(QRect(1, 0, width() - 2, bar), captionBar_);
     const bool button = ButtonShown();

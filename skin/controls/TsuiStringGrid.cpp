@@ -1,6 +1,7 @@
 #include "skin/controls/TsuiStringGrid.h"
 
 #include "skin/BuiltInStyles.h"
+#include "skin/PaintHelpers.h"
 #include "skin/ThemeFunctions.h"
 #include "skin/controls/TsuiScrollBar.h"
 #include "skin/controls/TsuiScrollTrack.h"
@@ -47,7 +48,7 @@ int ThumbLength(const QScrollBar& bar) {
 TsuiStringGrid::TsuiStringGrid(framework::TComponent* owner, QWidget* parent)
     : framework::TStringGrid(owner, parent), binding_(*this, [this] { ApplyStyle(); }) {
     setFrameStyle(QFrame::NoFrame);
-    setViewportMargins(kBorder, kBorder, kBorder, kBorder);
+    SetBorderWidth(kBorder);
     for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()}) {
         connect(bar, &QScrollBar::valueChanged, this, [this] { SyncBars(); });
         connect(bar, &QScrollBar::rangeChanged, this, [this] { SyncBars(); });
@@ -56,6 +57,9 @@ TsuiStringGrid::TsuiStringGrid(framework::TComponent* owner, QWidget* parent)
 }
 
 TsuiStringGrid::~TsuiStringGrid() {
+    // The view takes its scroll bars down after this grid is gone.
+    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
+        bar->disconnect(this);
     for (QPointer<TsuiScrollBar>* slot : {&vScrollBar_, &hScrollBar_})
         if (*slot) RemoveFreeNotification(slot->data());
 }
@@ -134,8 +138,7 @@ bool TsuiStringGrid::event(QEvent* event) {
     switch (event->type()) {
     case QEvent::Paint: {
         QPainter painter(this);
-        painter.setPen(QPen(framework::ColorToQColor(borderColor_), 0));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        FrameRect(painter, rect(), borderColor_);
         break;
     }
     case QEvent::Move:
@@ -217,7 +220,9 @@ void TsuiStringGrid::SyncBars() {
         if (!bar) continue;
         const QScrollBar& own = vertical ? *verticalScrollBar() : *horizontalScrollBar();
         const Qt::ScrollBarPolicy policy = vertical ? verticalScrollBarPolicy() : horizontalScrollBarPolicy();
-        if (Shows(own, policy) && isEnabled()) {
+        // A bar shows where the grid's own one does, and only on a grid big enough to carry it.
+        const bool fits = vertical ? width() >= bar->width() : height() >= bar->height();
+        if (Shows(own, policy) && isEnabled() && fits) {
             bar->show();
             bar->SetLineButton(ThumbLength(own));
             if (!vertical) bar->SmallChange = kHorizontalPagesPerArrow * bar->PageSize();
@@ -251,10 +256,8 @@ void TsuiStringGrid::PlaceBars() {
                                   : mapToGlobal(QPoint(0, 0));
         bar.setGeometry(inGrid.translated(origin));
     };
-    const bool verticalShown = vertical && !vertical->isHidden() && width() >= vertical->width();
-    const bool horizontalShown = horizontal && !horizontal->isHidden() && height() >= horizontal->height();
-    if (vertical && !verticalShown) vertical->hide();
-    if (horizontal && !horizontalShown) horizontal->hide();
+    const bool verticalShown = vertical && !vertical->isHidden();
+    const bool horizontalShown = horizontal && !horizontal->isHidden();
     if (verticalShown) {
         const int w = vertical->width();
         const int h = height() - 2 * kBorder - (horizontalShown ? horizontal->height() : 0);

@@ -3,12 +3,11 @@
 #include "framework/StringGrid.h"
 #include "skin/TsuiFileTheme.h"
 #include "skin/TsuiThemeBinding.h"
+#include "skin/controls/TsuiScrollBar.h"
 
 #include <QPointer>
 
 namespace qv::skin {
-
-class TsuiScrollBar;
 
 // The framework's string grid in skin colours with a one-pixel outline. Linked skinned scroll
 // bars lie over its edges and move in step with its own scroll bars, both ways.

@@ -8,10 +8,15 @@
 namespace qv::skin {
 
 class TsuiBuiltInFileTheme;
+class TsuiButton;
+class TsuiComboBox;
 class TsuiForm;
+class TsuiStringGrid;
 
 // A window as the program's own windows are made: a form with the embedded skin's theme and a
-// skinned form panel, captioned "Quorvane", with the main window's client area.
+// skinned form panel, captioned "Quorvane", with the main window's client area, holding every
+// skinned control in the places the main window gives them. A box in its header switches the
+// style of the whole window.
 class TSkinDemoWindow : public framework::TForm {
     Q_OBJECT
 
@@ -25,10 +30,19 @@ public:
     void SetStyle(TsuiUIStyle style);
     TsuiForm& Panel() const { return *panel_; }
     TsuiBuiltInFileTheme& Theme() const { return *theme_; }
+    TsuiButton& BrowseButton() const { return *browse_; }
+    TsuiStringGrid& Grid() const { return *grid_; }
 
 private:
+    void AddHeader();
+    void AddSearchPanel();
+    void AddResults();
+
     TsuiBuiltInFileTheme* theme_;
     TsuiForm* panel_;
+    TsuiComboBox* styles_ = nullptr;
+    TsuiButton* browse_ = nullptr;
+    TsuiStringGrid* grid_ = nullptr;
 };
 
 } // namespace qv::skin

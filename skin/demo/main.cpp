@@ -1,5 +1,5 @@
-// quorvane-skin-demo [STYLE]: shows a skinned window; STYLE is one of MacOS, WinXP, DeepBlue,
-// Protein or BlueGlass, and without it the window wears the embedded skin.
+// quorvane-skin-demo [STYLE]: shows a skinned window with every skinned control; STYLE is one of
+// MacOS, WinXP, DeepBlue, Protein or BlueGlass, and without it the window wears the embedded skin.
 
 #include "framework/Fonts.h"
 #include "skin/demo/SkinDemoWindow.h"

@@ -1,9 +1,9 @@
 #include "skin/generator/EmbeddedSkin.h"
 
-#include "skin/SkinDataBuilder.h"
 #include "skin/generator/ControlPictures.h"
 #include "skin/generator/PictureKit.h"
 #include "skin/generator/TitlePictures.h"
+#include "skin/writer/SkinDataBuilder.h"
 
 #include <functional>
 #include <stdexcept>

@@ -2,10 +2,10 @@
 // Writes OUTDIR/quorvane.ssk, one OUTDIR/styles/NAME.bmp per style resource and
 // OUTDIR/skin_pictures.qrc, which lists them all for the resource compiler.
 
-#include "skin/SkinArchiveWriter.h"
 #include "skin/generator/EmbeddedSkin.h"
 #include "skin/generator/PictureKit.h"
 #include "skin/generator/StylePictures.h"
+#include "skin/writer/SkinArchiveWriter.h"
 
 #include <filesystem>
 #include <fstream>

@@ -64,7 +64,7 @@ TEST(LoginThrottleTest, AFullTableMakesRoomFirstForAddressesThatKeptQuiet) {
 }
 
 TEST(LoginThrottleTest, UnknownAccountsCountAsFailedLoginsOfTheirAddress) {
-    RequestHandler handler(qv::test::ServiceDatabasePath());
+    RequestHandler handler(ServiceDatabasePath());
     const auto login = [&handler](const std::string& email, const std::string& peer) {
         return handler.Handle({{"action", "check_login"}, {"email", email}, {"password", "demo"}}, peer);
     };

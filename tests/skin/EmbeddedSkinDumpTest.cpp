@@ -4,6 +4,8 @@
 
 #include <sstream>
 
+namespace qv::skin::test {
+
 namespace {
 
 // What the skin reader loads from the archive the build leaves in its tree, in file order.
@@ -103,3 +105,5 @@ TEST(EmbeddedSkinDump, ListsTheEightyItemsOfTheBuiltArchive) {
         if (!line.starts_with("loaded")) ++items;
     EXPECT_EQ(items, 80);
 }
+
+} // namespace qv::skin::test

@@ -1,8 +1,8 @@
 #include "SkinTestSupport.h"
 
-#include "skin/ExtractSkinMember.h"
-#include "skin/LittleEndian.h"
-#include "skin/SkinArchiveWriter.h"
+#include "skin/archive/ExtractSkinMember.h"
+#include "skin/archive/LittleEndian.h"
+#include "skin/writer/SkinArchiveWriter.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -10,8 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-using namespace qv::skin;
-using namespace qv::skin::test;
+namespace qv::skin::test {
 
 namespace {
 
@@ -66,6 +65,13 @@ TEST_F(ExtractSkinMemberTest, UnreadableArchivesGiveOne) {
     const std::string deflated = DeflateRaw(member_, false);
     EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated.substr(0, deflated.size() / 2), 0, 0, options)),
               1);
+    // A member that inflates to other bytes than the archive's CRC-32 and size describe is damaged.
+    const auto crc = static_cast<uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(member_.data()), static_cast<uInt>(member_.size())));
+    const auto size = static_cast<uint32_t>(member_.size());
+    EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated, crc, size, options)), 0);
+    EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated, crc ^ 1, size, options)), 1);
+    EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated, crc, size + 1, options)), 1);
 
     EXPECT_EQ(
         ExtractSkinMember(scratch_.Write("a.ssk", archive), kSkinMemberName, "/nonexistent/dir/out", ""), 1);
@@ -127,3 +133,5 @@ TEST(SkinArchiveWriter, LaysTheArchiveOutAsTheEmbeddedSkinIs) {
     EXPECT_EQ(u32(archive.size() - 22 + 16), central);
     EXPECT_EQ(ZlibInflateRaw(archive.substr(42, deflatedSize)), member);
 }
+
+} // namespace qv::skin::test

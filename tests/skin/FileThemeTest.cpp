@@ -1,20 +1,19 @@
 #include "SkinTestSupport.h"
 
 #include "platform/TempNames.h"
-#include "skin/SkinArchiveWriter.h"
-#include "skin/SkinDataBuilder.h"
 #include "skin/SkinResources.h"
 #include "skin/StripFrame.h"
 #include "skin/TsuiBuiltInFileTheme.h"
-#include "skin/sk2SkinFileReader.h"
+#include "skin/archive/sk2SkinFileReader.h"
+#include "skin/writer/SkinArchiveWriter.h"
+#include "skin/writer/SkinDataBuilder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
-using namespace qv::skin;
-using namespace qv::skin::test;
+namespace qv::skin::test {
 
 namespace {
 
@@ -259,3 +258,5 @@ TEST_F(FileThemeTest, CorruptSkinDataNeverCrashesAndLeavesNoFileBehind) {
     EXPECT_LT(ready, 150);
     EXPECT_EQ(scratch_.TemporaryEntries(), 0);
 }
+
+} // namespace qv::skin::test

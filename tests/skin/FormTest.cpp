@@ -2,14 +2,15 @@
 #include "SkinTestSupport.h"
 
 #include "ThemeTestControls.h"
+#include "framework/Align.h"
 #include "framework/Form.h"
-#include "skin/SkinArchiveWriter.h"
-#include "skin/SkinDataBuilder.h"
 #include "skin/SkinResources.h"
 #include "skin/TsuiBuiltInFileTheme.h"
 #include "skin/TsuiForm.h"
 #include "skin/TsuiTitleBar.h"
 #include "skin/TsuiTitleBarPopupMenu.h"
+#include "skin/writer/SkinArchiveWriter.h"
+#include "skin/writer/SkinDataBuilder.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -20,8 +21,7 @@
 #include <algorithm>
 #include <memory>
 
-using namespace qv::skin;
-using namespace qv::skin::test;
+namespace qv::skin::test {
 
 namespace {
 
@@ -327,3 +327,48 @@ TEST_F(FormTest, WindowMaximizedBeforeTheTakeOverRestoresToItsLaidOutBounds) {
     bar.RunVisibleButtons(TsuiTitleBarBtnType::suiMax);
     EXPECT_EQ(maximize->PicNormal, restorePicture);
 }
+
+TEST_F(FormTest, RemovingThePanelGivesTheWindowBack) {
+    form_->show();
+    const QRect bounds = form_->geometry();
+    ASSERT_FALSE(form_->mask().isEmpty());
+    delete panel_;
+    EXPECT_FALSE(form_->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(form_->mask().isEmpty());
+    EXPECT_TRUE(form_->isVisible());
+    EXPECT_EQ(form_->geometry(), bounds);
+    EXPECT_EQ(form_->minimumSize(), QSize(0, 0));
+}
+
+TEST_F(FormTest, MaximizeButtonFollowsTheWindowManagersMaximizing) {
+    form_->show();
+    TsuiTitleBar& bar = panel_->TitleBar();
+    const auto maximize = std::find_if(bar.Buttons().begin(), bar.Buttons().end(), [](const auto& button) {
+        return button.ButtonType == TsuiTitleBarBtnType::suiMax;
+    });
+    ASSERT_NE(maximize, bar.Buttons().end());
+    const QImage maximizePicture = maximize->PicNormal;
+    form_->setWindowState(Qt::WindowMaximized);
+    EXPECT_TRUE(bar.Maximized());
+    EXPECT_NE(maximize->PicNormal, maximizePicture);
+    form_->setWindowState(Qt::WindowNoState);
+    EXPECT_FALSE(bar.Maximized());
+    EXPECT_EQ(maximize->PicNormal, maximizePicture);
+}
+
+TEST_F(FormTest, AlignedControlsDockInsideTheClientArea) {
+    auto* header = new QWidget(panel_);
+    header->resize(10, 68);
+    qv::framework::SetAlign(*header, qv::framework::TAlign::alTop);
+    auto* side = new QWidget(panel_);
+    side->resize(185, 10);
+    qv::framework::SetAlign(*side, qv::framework::TAlign::alLeft);
+    auto* rest = new QWidget(panel_);
+    qv::framework::SetAlign(*rest, qv::framework::TAlign::alClient);
+    const QRect client = panel_->ClientRect();
+    EXPECT_EQ(header->geometry(), QRect(client.left(), client.top(), client.width(), 68));
+    EXPECT_EQ(side->geometry(), QRect(client.left(), client.top() + 68, 185, client.height() - 68));
+    EXPECT_EQ(rest->geometry(), client.adjusted(185, 68, 0, 0));
+}
+
+} // namespace qv::skin::test

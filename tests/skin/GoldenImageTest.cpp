@@ -2,21 +2,32 @@
 
 #include "skin/TsuiForm.h"
 #include "skin/TsuiTitleBar.h"
+#include "skin/controls/TsuiButton.h"
 #include "skin/demo/SkinDemoWindow.h"
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <utility>
 
-using namespace qv::skin;
-using namespace qv::skin::test;
+namespace qv::skin::test {
 
 namespace {
 
 constexpr int kCloseButton = 1;
+
+// The demo window's rows down to its header panel's bottom edge.
+constexpr int kHeaderBottom = 116;
+
+void SendMouse(QWidget& widget, QEvent::Type type, QPoint at) {
+    QMouseEvent event(type, QPointF(at), QPointF(widget.mapToGlobal(at)), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&widget, &event);
+}
 
 class GoldenImageTest : public ::testing::Test {
 protected:
@@ -24,6 +35,8 @@ protected:
         // Away from the virtual cursor at (0, 0), which would hover the window.
         window_.move(300, 200);
         window_.show();
+        window_.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
     }
     TsuiTitleBar& Bar() const { return window_.Panel().TitleBar(); }
     void Mouse(QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
@@ -48,17 +61,52 @@ TEST_F(GoldenImageTest, DemoWindowInTheEmbeddedSkin) {
 }
 
 TEST_F(GoldenImageTest, DemoWindowInEachBuiltInStyle) {
-    const std::pair<TsuiUIStyle, const char*> styles[] = {{TsuiUIStyle::MacOS, "demo-macos"},
-                                                          {TsuiUIStyle::WinXP, "demo-winxp"},
-                                                          {TsuiUIStyle::DeepBlue, "demo-deepblue"},
-                                                          {TsuiUIStyle::Protein, "demo-protein"},
-                                                          {TsuiUIStyle::BlueGlass, "demo-blueglass"}};
-    for (const auto& [style, name] : styles) {
-        window_.SetStyle(style);
+    // Two styles show every control; the other three their frame, title bar and header panel,
+    // which keeps the pictures few and small.
+    struct Case {
+        TsuiUIStyle style;
+        const char* name;
+        bool whole;
+    };
+    for (const Case& c :
+         {Case{TsuiUIStyle::MacOS, "demo-macos", true}, Case{TsuiUIStyle::WinXP, "demo-winxp", true},
+          Case{TsuiUIStyle::DeepBlue, "demo-deepblue", false},
+          Case{TsuiUIStyle::Protein, "demo-protein", false},
+          Case{TsuiUIStyle::BlueGlass, "demo-blueglass", false}}) {
+        window_.SetStyle(c.style);
         EXPECT_EQ(window_.Panel().ClientRect().size().grownBy(QMargins(0, Bar().height(), 0, 0)),
                   TSkinDemoWindow::kClientSize)
-            << name;
-        EXPECT_TRUE(MatchesGolden(RenderWindow(window_), name));
+            << c.name;
+        const QImage shown = RenderWindow(window_);
+        EXPECT_TRUE(MatchesGolden(c.whole ? shown : shown.copy(0, 0, shown.width(), kHeaderBottom), c.name));
+    }
+}
+
+TEST_F(GoldenImageTest, ButtonFacesInTheirStates) {
+    for (const auto& [style, name] : {std::pair{TsuiUIStyle::FromThemeFile, "button-states-embedded-skin"},
+                                      std::pair{TsuiUIStyle::MacOS, "button-states-macos"}}) {
+        window_.SetStyle(style);
+        TsuiButton& button = window_.BrowseButton();
+        QImage states(button.width() * 5, button.height(), QImage::Format_ARGB32);
+        QPainter painter(&states);
+        const auto take = [&](int slot) {
+            painter.drawImage(slot * button.width(), 0, button.grab().toImage());
+        };
+        take(0);
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(button.mapToGlobal(QPoint(5, 5))));
+        QApplication::sendEvent(&button, &enter);
+        take(1);
+        SendMouse(button, QEvent::MouseButtonPress, QPoint(5, 5));
+        take(2);
+        SendMouse(button, QEvent::MouseButtonRelease, QPoint(500, 500));
+        button.setFocus();
+        take(3);
+        button.clearFocus();
+        button.setEnabled(false);
+        take(4);
+        button.setEnabled(true);
+        painter.end();
+        EXPECT_TRUE(MatchesGolden(states, name));
     }
 }
 
@@ -73,3 +121,5 @@ TEST_F(GoldenImageTest, TitleBarShowsHoverAndPressedCloseButton) {
     Mouse(QEvent::MouseMove, QPoint(300, 20), Qt::LeftButton);
     EXPECT_TRUE(MatchesGolden(TitleArea(), "titlebar-normal"));
 }
+
+} // namespace qv::skin::test

@@ -1,11 +1,11 @@
 #include "SkinTestSupport.h"
 
 #include "framework/Stream.h"
-#include "skin/EInflateError.h"
-#include "skin/HuffmanTree.h"
-#include "skin/InflateWindow.h"
-#include "skin/Inflater.h"
-#include "skin/SkinArchiveWriter.h"
+#include "skin/archive/EInflateError.h"
+#include "skin/archive/HuffmanTree.h"
+#include "skin/archive/InflateWindow.h"
+#include "skin/archive/Inflater.h"
+#include "skin/writer/SkinArchiveWriter.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -14,8 +14,7 @@
 #include <random>
 #include <vector>
 
-using namespace qv::skin;
-using namespace qv::skin::test;
+namespace qv::skin::test {
 using qv::framework::TMemoryStream;
 
 namespace {
@@ -238,6 +237,9 @@ TEST(Inflater, TruncatedInputFailsInsteadOfDecodingZeros) {
     shortStored.Put(0, 2);
     EXPECT_THROW(Inflate(shortStored.Bytes() + std::string("\x00\x01\xFF\xFE", 4) + "only a few bytes"),
                  EInflateError);
+    // A stored block's length must come with its complement.
+    EXPECT_EQ(Inflate(shortStored.Bytes() + std::string("\x05\x00\xFA\xFF", 4) + "hello"), "hello");
+    EXPECT_THROW(Inflate(shortStored.Bytes() + std::string("\x05\x00\x00\x00", 4) + "hello"), EInflateError);
 }
 
 TEST(Inflater, StopsAtTheOutputLimit) {
@@ -268,3 +270,5 @@ TEST(Inflater, RandomAndMutatedInputEitherDecodesOrFails) {
     ForEachCorruption(valid, 700, 99, attempt);
     EXPECT_GT(failures, 500);
 }
+
+} // namespace qv::skin::test

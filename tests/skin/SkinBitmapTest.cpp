@@ -1,14 +1,13 @@
 #include "SkinTestSupport.h"
 
-#include "skin/LittleEndian.h"
-#include "skin/SkinBitmap.h"
+#include "skin/archive/LittleEndian.h"
+#include "skin/archive/SkinBitmap.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
-using namespace qv::skin;
-using namespace qv::skin::test;
+namespace qv::skin::test {
 
 namespace {
 
@@ -107,3 +106,5 @@ TEST(SkinBitmap, RandomHeaderDamageIsRejectedOrStaysInBounds) {
         }
     }
 }
+
+} // namespace qv::skin::test

@@ -1,17 +1,16 @@
 #include "SkinTestSupport.h"
 
 #include "framework/Exception.h"
-#include "skin/LittleEndian.h"
-#include "skin/SkinArchiveWriter.h"
-#include "skin/SkinDataBuilder.h"
-#include "skin/sk2SkinFileReader.h"
+#include "skin/archive/LittleEndian.h"
+#include "skin/archive/sk2SkinFileReader.h"
+#include "skin/writer/SkinArchiveWriter.h"
+#include "skin/writer/SkinDataBuilder.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
-using namespace qv::skin;
-using namespace qv::skin::test;
+namespace qv::skin::test {
 
 namespace {
 
@@ -226,6 +225,32 @@ TEST_F(SkinFileReaderTest, MalformedSkinDataFailsWithTheReadError) {
     EXPECT_THROW(Tsk2SkinFileReader(scratch_.Path() + "/missing.ssk", ""), qv::framework::Exception);
 }
 
+TEST_F(SkinFileReaderTest, PicturesTogetherLargerThanTheBudgetFailWithTheReadError) {
+    // A blank run-length picture takes a few bytes for any size: 4096 by 4096 is the whole budget.
+    const auto blank = [](int side) {
+        std::string bmp = "BM";
+        AppendU32(bmp, 14 + 40 + 4 + 2);
+        AppendU32(bmp, 0);
+        AppendU32(bmp, 14 + 40 + 4);
+        for (const uint32_t field : {40u, static_cast<uint32_t>(side), static_cast<uint32_t>(side)})
+            AppendU32(bmp, field);
+        AppendU16(bmp, 1);
+        AppendU16(bmp, 8);
+        for (const uint32_t field : {1u, 2u, 0u, 0u, 1u, 0u})
+            AppendU32(bmp, field);
+        AppendU32(bmp, 0xFFFFFF);
+        return bmp + std::string("\x00\x01", 2);
+    };
+    TSkinDataBuilder fits;
+    fits.AddBitmap("SKIN2_A", blank(4096));
+    EXPECT_EQ(LoadError(BuildSkinArchive(fits.Data(), {})), "");
+    TSkinDataBuilder tooMany = fits;
+    tooMany.AddBitmap("SKIN2_B", blank(16));
+    const std::string archive = BuildSkinArchive(tooMany.Data(), {});
+    EXPECT_LT(archive.size(), 1000u);
+    EXPECT_EQ(LoadError(archive), kReadError);
+}
+
 TEST_F(SkinFileReaderTest, RandomCorruptionFailsCleanly) {
     TSkinDataBuilder builder;
     builder.AddBitmap("SKIN2_TITLEBAR1", EncodeBmp24(PatternImage(20, 12, 1)));
@@ -261,3 +286,5 @@ TEST_F(SkinFileReaderTest, RandomCorruptionFailsCleanly) {
     EXPECT_GT(loaded, 100);
     EXPECT_EQ(scratch_.TemporaryEntries(), 0);
 }
+
+} // namespace qv::skin::test

@@ -1,13 +1,13 @@
 #include "SkinTestSupport.h"
 
 #include "platform/TempNames.h"
-#include "skin/SkinItemNames.h"
+#include "skin/archive/SkinItemNames.h"
 
 #include <gtest/gtest.h>
 
 #include <regex>
 
-using namespace qv::skin;
+namespace qv::skin::test {
 
 TEST(SkinItemNames, FourGroupsOfEightyFourNamesByIndex) {
     EXPECT_EQ(int{SKIN2_COLOR_COUNT} + int{SKIN2_BITMAP_COUNT} + int{SKIN2_INTEGER_COUNT} +
@@ -31,3 +31,5 @@ TEST(TempNames, BracedUpperCaseGuidsInTheTemporaryFolder) {
         << first;
     EXPECT_NE(first, qv::platform::NewGuidText());
 }
+
+} // namespace qv::skin::test

@@ -1,6 +1,6 @@
 #include "SkinTestSupport.h"
 
-#include "skin/LittleEndian.h"
+#include "skin/archive/LittleEndian.h"
 
 #include <zlib.h>
 

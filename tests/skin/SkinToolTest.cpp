@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-using namespace qv::skin::test;
+namespace qv::skin::test {
 
 namespace {
 
@@ -83,3 +83,5 @@ TEST_F(SkinToolTest, ReportsUnreadableSkinsAndBadInput) {
     EXPECT_EQ(Run("dump").exitCode, 2);
     EXPECT_EQ(Run("unpack a b").exitCode, 2);
 }
+
+} // namespace qv::skin::test

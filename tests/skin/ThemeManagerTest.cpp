@@ -17,8 +17,7 @@
 
 #include <memory>
 
-using namespace qv::skin;
-using namespace qv::skin::test;
+namespace qv::skin::test {
 using qv::framework::TForm;
 
 namespace {
@@ -197,3 +196,5 @@ TEST_F(ThemeTest, LoadingASkinHandsItAgainToTheFormsSkinnedControls) {
     probe->SetUIStyle(TsuiUIStyle::FromThemeFile);
     EXPECT_EQ(probe->borderColor, 0x000000u);
 }
+
+} // namespace qv::skin::test

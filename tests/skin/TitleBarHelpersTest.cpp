@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace qv::skin;
+namespace qv::skin::test {
 
 namespace {
 
@@ -144,3 +144,5 @@ TEST(PaintHelpers, GradientRunsFromFirstToLastColumnExactly) {
     EXPECT_EQ(image.pixel(3, 0), qRgb(0, 0, 255));
     EXPECT_EQ(image.pixel(3, 1), qRgb(0, 0, 0));
 }
+
+} // namespace qv::skin::test

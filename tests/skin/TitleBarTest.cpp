@@ -19,8 +19,7 @@
 
 #include <memory>
 
-using namespace qv::skin;
-using namespace qv::skin::test;
+namespace qv::skin::test {
 
 namespace {
 
@@ -141,6 +140,27 @@ TEST_F(TitleBarTest, MaximizeTogglesAndShowsTheRestorePicture) {
     bar_->ButtonAction(kMax);
     EXPECT_EQ(form_->geometry(), normal);
     EXPECT_EQ(bar_->Buttons()[kMax].PicNormal, Frame(7));
+}
+
+TEST_F(TitleBarTest, AButtonEventThatDeletesTheWindowLeavesTheBarAlone) {
+    form_->show();
+    constexpr size_t kCustom = 3;
+    bar_->SetButtonType(kCustom, TsuiTitleBarBtnType::suiCustom);
+    TsuiTitleBarButton& custom = bar_->Buttons()[kCustom];
+    custom.PicNormal = Frame(4);
+    custom.PicMouseOn = Frame(5);
+    custom.PicMouseDown = Frame(6);
+    int clicked = -1;
+    bar_->OnCustomBtnsClick = [this, &clicked](TsuiTitleBar&, int button) {
+        clicked = button;
+        form_.reset();
+    };
+    const QPoint at = bar_->Layout().buttonRects[kCustom].center();
+    Mouse(QEvent::MouseMove, at);
+    Mouse(QEvent::MouseButtonPress, at);
+    Mouse(QEvent::MouseButtonRelease, at);
+    EXPECT_EQ(clicked, static_cast<int>(kCustom));
+    EXPECT_EQ(form_, nullptr);
 }
 
 TEST_F(TitleBarTest, BuiltInStylesAndTheRemovedTheme) {
@@ -336,3 +356,5 @@ TEST_F(TitleBarTest, CaptionSectionOfFiveSectionSkinsShortensTheCaption) {
     bar_->UpdateTitlePicture();
     EXPECT_FALSE(bar_->CaptionOverride().has_value());
 }
+
+} // namespace qv::skin::test

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+
+class QWidget;
+
+namespace qv::skin {
+
+// Moves, maximizes and restores the window of a frameless title bar: by the window system where
+// it can, by hand where there is no window manager to ask.
+class TsuiWindowMover {
+public:
+    // Serves the window that holds `handle`, whichever window that is at the time.
+    explicit TsuiWindowMover(QWidget& handle) : handle_(handle) {}
+
+    // Starts moving the window with the mouse pressed at `globalPress`; a maximized window stays.
+    void BeginDrag(QPoint globalPress);
+    // Follows the mouse during a move done by hand; false when no such move runs.
+    bool DragTo(QPoint global);
+    void EndDrag() { dragging_ = false; }
+
+    // Maximized by us, or by the window manager.
+    bool Maximized() const;
+    // Spreads the window over its screen's work area, widened by 2 pixels to the left, top and
+    // right and shortened by 1 at the bottom; the next restore goes back to normalGeometry.
+    void Maximize(const QRect& normalGeometry);
+    void Restore();
+    // Notes a change of the window's size or state; answers whether Maximized() changed since
+    // the last note.
+    bool WindowResized();
+
+private:
+    QWidget& Window() const;
+
+    QWidget& handle_;
+    bool dragging_ = false;
+    QPoint dragOffset_;
+    QRect normalGeometry_;
+    bool maximizedByUs_ = false;
+    bool wasMaximized_ = false;
+};
+
+} // namespace qv::skin

@@ -1,0 +1,246 @@
+#include "skin/archive/Inflater.h"
+
+#include "skin/archive/EInflateError.h"
+
+#include <algorithm>
+#include <array>
+
+namespace qv::skin {
+
+namespace {
+
+constexpr unsigned kLiteralCodes = 288;
+constexpr unsigned kDistanceCodes = 32;
+constexpr unsigned kMaxLiteralCodes = 286;
+constexpr unsigned kMaxDistanceCodes = 30;
+constexpr unsigned kFirstLengthSymbol = 257;
+constexpr unsigned kEndOfBlock = 256;
+
+// Indexed by symbol - 257 for lengths and by symbol for distances; the two symbols past each
+// alphabet's end appear only in the fixed code and are rejected when decoded.
+constexpr std::array<uint16_t, 31> kLengthBase{3,  4,   5,   6,   7,   8,   9,   10, 11, 13, 15,
+                                               17, 19,  23,  27,  31,  35,  43,  51, 59, 67, 83,
+                                               99, 115, 131, 163, 195, 227, 258, 0,  0};
+constexpr std::array<uint8_t, 31> kLengthExtra{0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2,
+                                               3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0, 0, 0};
+constexpr std::array<uint16_t, 32> kDistanceBase{
+    1,   2,   3,   4,   5,    7,    9,    13,   17,   25,   33,   49,    65,    97,    129, 193,
+    257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577, 0,   0};
+constexpr std::array<uint8_t, 32> kDistanceExtra{0, 0, 0, 0, 1, 1, 2,  2,  3,  3,  4,  4,  5,  5,  6, 6,
+                                                 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13, 0, 0};
+
+constexpr std::array<uint8_t, 19> kCodeLengthOrder{16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                                   11, 4,  12, 3, 13, 2, 14, 1, 15};
+
+struct TFixedTrees {
+    THuffmanTree literals{15};
+    THuffmanTree distances{15};
+
+    TFixedTrees() {
+        std::array<uint8_t, kLiteralCodes> lengths{};
+        for (unsigned symbol = 0; symbol < kLiteralCodes; ++symbol)
+            lengths[symbol] = symbol < 144 ? 8 : symbol < 256 ? 9 : symbol < 280 ? 7 : 8;
+        literals.Build(lengths.data(), kLiteralCodes, kFirstLengthSymbol, kLengthExtra.data());
+        std::array<uint8_t, kDistanceCodes> distanceLengths{};
+        distanceLengths.fill(5);
+        distances.Build(distanceLengths.data(), kDistanceCodes, 0, kDistanceExtra.data());
+    }
+};
+
+// Built on first use and kept for the life of the process.
+const TFixedTrees& FixedTrees() {
+    static const TFixedTrees trees;
+    return trees;
+}
+
+// Out of line and cold, so that the checks in the decoding loop cost no registers.
+[[noreturn, gnu::cold, gnu::noinline]] void Fail(const char* message) {
+    throw EInflateError(message);
+}
+
+uint32_t CheckedEntry(uint32_t entry) {
+    if (entry == THuffmanTree::kEmpty) Fail("Invalid code");
+    return entry;
+}
+
+// The value of the extra bits that follow the entry's code in the bits.
+uint32_t ExtraValue(uint64_t bits, uint32_t entry) {
+    return static_cast<uint32_t>(bits >> THuffmanTree::CodeLength(entry)) &
+           ((uint32_t{1} << THuffmanTree::ExtraBits(entry)) - 1);
+}
+
+unsigned CodeAndExtraLength(uint32_t entry) {
+    return THuffmanTree::CodeLength(entry) + THuffmanTree::ExtraBits(entry);
+}
+
+unsigned MatchLength(unsigned symbol, uint32_t extraValue) {
+    const unsigned lengthIndex = symbol - kFirstLengthSymbol;
+    if (lengthIndex >= 29) Fail("Invalid length symbol");
+    return kLengthBase[lengthIndex] + extraValue;
+}
+
+unsigned MatchDistance(unsigned symbol, uint32_t extraValue) {
+    if (symbol >= kMaxDistanceCodes) Fail("Invalid distance symbol");
+    return kDistanceBase[symbol] + extraValue;
+}
+
+// One table lookup: the entry, with its code and extra bits consumed and the extra value returned.
+uint32_t DecodeSymbol(TInflateInput& input, const THuffmanTree& tree, uint32_t& extraValue) {
+    input.Need32();
+    const uint32_t bits = input.Peek();
+    const uint32_t entry = CheckedEntry(tree.Lookup(bits));
+    extraValue = ExtraValue(bits, entry);
+    input.Drop(CodeAndExtraLength(entry));
+    return THuffmanTree::Symbol(entry);
+}
+
+} // namespace
+
+TInflater::TInflater(framework::TStream& source, framework::TStream& output, int64_t maxOutput)
+    : input_(source), window_(output, maxOutput), codeLengths_(7), literals_(15), distances_(15) {}
+
+void TInflater::Run() {
+    const TFixedTrees& fixed = FixedTrees();
+    bool final = false;
+    while (!final) {
+        final = input_.Take(1) != 0;
+        switch (input_.Take(2)) {
+        case 0:
+            CopyStoredBlock();
+            break;
+        case 1:
+            DecodeBlock(fixed.literals, fixed.distances);
+            break;
+        case 2:
+            ReadDynamicTrees();
+            DecodeBlock(literals_, distances_);
+            break;
+        default:
+            Fail("Invalid block type");
+        }
+    }
+    window_.Finish();
+}
+
+void TInflater::CopyStoredBlock() {
+    input_.AlignToByte();
+    uint8_t header[4];
+    input_.ReadBytes(header, sizeof header);
+    size_t remaining = static_cast<size_t>(header[0] | (header[1] << 8));
+    const auto complement = static_cast<size_t>(header[2] | (header[3] << 8));
+    if (complement != (~remaining & 0xFFFF)) Fail("Invalid stored block lengths");
+    while (remaining > 0) {
+        const size_t n = std::min(remaining, window_.Room());
+        input_.ReadBytes(window_.WritePointer(), n);
+        window_.Commit(n);
+        remaining -= n;
+    }
+}
+
+void TInflater::ReadDynamicTrees() {
+    const unsigned literalCount = input_.Take(5) + 257;
+    const unsigned distanceCount = input_.Take(5) + 1;
+    const unsigned codeLengthCount = input_.Take(4) + 4;
+    if (literalCount > kMaxLiteralCodes || distanceCount > kMaxDistanceCodes)
+        Fail("Too many length or distance symbols");
+
+    std::array<uint8_t, kCodeLengthOrder.size()> codeLengthLengths{};
+    for (unsigned i = 0; i < codeLengthCount; ++i)
+        codeLengthLengths[kCodeLengthOrder[i]] = static_cast<uint8_t>(input_.Take(3));
+    codeLengths_.Build(codeLengthLengths.data(), kCodeLengthOrder.size(), kCodeLengthOrder.size(), nullptr);
+
+    std::array<uint8_t, kMaxLiteralCodes + kMaxDistanceCodes> lengths{};
+    ReadCodeLengths(literalCount + distanceCount, lengths.data());
+    literals_.Build(lengths.data(), literalCount, kFirstLengthSymbol, kLengthExtra.data());
+    distances_.Build(lengths.data() + literalCount, distanceCount, 0, kDistanceExtra.data());
+}
+
+void TInflater::ReadCodeLengths(unsigned total, uint8_t* lengths) {
+    unsigned i = 0;
+    while (i < total) {
+        uint32_t unused = 0;
+        const unsigned symbol = DecodeSymbol(input_, codeLengths_, unused);
+        if (symbol < 16) {
+            lengths[i++] = static_cast<uint8_t>(symbol);
+            continue;
+        }
+        uint8_t value = 0;
+        unsigned repeat = 0;
+        if (symbol == 16) {
+            if (i == 0) Fail("Repeat without a previous length");
+            value = lengths[i - 1];
+            repeat = 3 + input_.Take(2);
+        } else if (symbol == 17) {
+            repeat = 3 + input_.Take(3);
+        } else {
+            repeat = 11 + input_.Take(7);
+        }
+        if (repeat > total - i) Fail("Code lengths overflow");
+        for (unsigned k = 0; k < repeat; ++k)
+            lengths[i++] = value;
+    }
+}
+
+void TInflater::DecodeBlock(const THuffmanTree& literals, const THuffmanTree& distances) {
+    while (!DecodeFromBuffer(literals, distances))
+        if (DecodeOneSymbol(literals, distances)) return;
+}
+
+bool TInflater::DecodeFromBuffer(const THuffmanTree& literals, const THuffmanTree& distances) {
+    // A length and distance pair takes at most 48 bits, which two refills of 32 bits cover.
+    constexpr ptrdiff_t kBytesPerPair = 8;
+    TInflateInput::TCursor in = input_.Lend();
+    uint8_t* const begin = window_.Begin();
+    uint8_t* const limit = begin + TInflateWindow::kFlushAt;
+    uint8_t* const start = window_.WritePointer();
+    uint8_t* out = start;
+    // Local copies: every byte stored to the window could otherwise alias them.
+    const uint32_t* const literalTable = literals.Table();
+    const uint32_t literalMask = literals.Mask();
+    const uint32_t* const distanceTable = distances.Table();
+    const uint32_t distanceMask = distances.Mask();
+    bool endOfBlock = false;
+    while (out < limit && in.end - in.next >= kBytesPerPair) {
+        in.Need32();
+        uint32_t entry = literalTable[in.bits & literalMask];
+        if (THuffmanTree::Symbol(entry) < kEndOfBlock) {
+            in.Drop(THuffmanTree::CodeLength(entry));
+            *out++ = static_cast<uint8_t>(entry);
+            continue;
+        }
+        CheckedEntry(entry);
+        if (THuffmanTree::Symbol(entry) == kEndOfBlock) {
+            in.Drop(THuffmanTree::CodeLength(entry));
+            endOfBlock = true;
+            break;
+        }
+        const unsigned length = MatchLength(THuffmanTree::Symbol(entry), ExtraValue(in.bits, entry));
+        in.Drop(CodeAndExtraLength(entry));
+        in.Need32();
+        entry = CheckedEntry(distanceTable[in.bits & distanceMask]);
+        const unsigned distance = MatchDistance(THuffmanTree::Symbol(entry), ExtraValue(in.bits, entry));
+        in.Drop(CodeAndExtraLength(entry));
+        if (distance > static_cast<size_t>(out - begin)) Fail("Invalid match distance");
+        TInflateWindow::CopyMatch(out, distance, length);
+        out += length;
+    }
+    input_.Restore(in);
+    window_.Commit(static_cast<size_t>(out - start));
+    return endOfBlock;
+}
+
+bool TInflater::DecodeOneSymbol(const THuffmanTree& literals, const THuffmanTree& distances) {
+    uint32_t extraValue = 0;
+    const unsigned symbol = DecodeSymbol(input_, literals, extraValue);
+    if (symbol < kEndOfBlock) {
+        window_.Put(static_cast<uint8_t>(symbol));
+        return false;
+    }
+    if (symbol == kEndOfBlock) return true;
+    const unsigned length = MatchLength(symbol, extraValue);
+    const unsigned distanceSymbol = DecodeSymbol(input_, distances, extraValue);
+    window_.Copy(MatchDistance(distanceSymbol, extraValue), length);
+    return false;
+}
+
+} // namespace qv::skin

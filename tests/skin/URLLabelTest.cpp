@@ -1,0 +1,83 @@
+#include "ControlTestSupport.h"
+
+#include "skin/controls/TsuiURLLabel.h"
+
+#include <QAccessible>
+#include <QDesktopServices>
+#include <QTest>
+#include <QUrl>
+
+namespace qv::skin::test {
+
+namespace {
+
+// Stands in for the desktop's web browser.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+
+public:
+    UrlCatcher() {
+        for (const char* scheme : {"http", "https"})
+            QDesktopServices::setUrlHandler(scheme, this, "Open");
+    }
+    ~UrlCatcher() override {
+        for (const char* scheme : {"http", "https"})
+            QDesktopServices::unsetUrlHandler(scheme);
+    }
+    QList<QUrl> opened;
+
+public slots:
+    void Open(const QUrl& url) { opened << url; }
+};
+
+class URLLabelTest : public ControlTest {
+protected:
+    TsuiURLLabel* AddLabel(const QString& url) {
+        auto* label = new TsuiURLLabel(form_.get(), form_.get());
+        label->SetCaption("www.quorvane.example");
+        label->SetURL(url);
+        label->OnClick = [this](QObject*) { ++clicks_; };
+        label->show();
+        return label;
+    }
+    UrlCatcher browser_;
+    int clicks_ = 0;
+};
+
+} // namespace
+
+TEST_F(URLLabelTest, ClickOpensTheAddressUnlessItIsBlankAndAlwaysRaisesOnClick) {
+    for (const QString& blank : {QString(), QStringLiteral("   ")}) {
+        TsuiURLLabel* label = AddLabel(blank);
+        QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(2, 2));
+        delete label;
+    }
+    EXPECT_TRUE(browser_.opened.isEmpty());
+    EXPECT_EQ(clicks_, 2);
+    TsuiURLLabel* label = AddLabel("https://www.quorvane.example/");
+    QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(2, 2));
+    ASSERT_EQ(browser_.opened.size(), 1);
+    EXPECT_EQ(browser_.opened.front(), QUrl("https://www.quorvane.example/"));
+    EXPECT_EQ(clicks_, 3);
+}
+
+TEST_F(URLLabelTest, MouseSwitchesHoverAndLinkColoursAndALinkColourShowsAtOnce) {
+    TsuiURLLabel* label = AddLabel("https://www.quorvane.example/");
+    EXPECT_TRUE(label->font().underline());
+    EXPECT_EQ(label->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(label->FontColor(), framework::clBlue);
+    QTest::mouseMove(label, QPoint(2, 2));
+    EXPECT_EQ(label->FontColor(), framework::clRed);
+    QTest::mouseMove(form_.get(), QPoint(form_->width() - 1, form_->height() - 1));
+    EXPECT_EQ(label->FontColor(), framework::clBlue);
+    label->SetFontLinkColor(0x008000);
+    EXPECT_EQ(label->FontColor(), 0x008000u);
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(label);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Link);
+    EXPECT_EQ(accessible->text(QAccessible::Name), "www.quorvane.example");
+}
+
+} // namespace qv::skin::test
+
+#include "URLLabelTest.moc"
