@@ -4,11 +4,15 @@
 #include "app/ClientSession.h"
 #include "app/ProgramSetup.h"
 #include "crash/CrashReporter.h"
+#include "crash/CrashboxDialog.h"
 #include "framework/Application.h"
+
+#include <memory>
 
 int main(int argc, char** argv) {
     // The reporter comes first, so that a failure anywhere after this point reaches it.
     qv::crash::Install();
+    qv::crash::TCrashReporter::Instance().SetDialog(std::make_unique<qv::crash::TCrashboxDialog>());
     qv::framework::TApplication app(argc, argv);
     qv::framework::TApplication::SetExceptionHandler(
         [](std::exception_ptr error) { qv::crash::HandleException(error); });

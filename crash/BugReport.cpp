@@ -258,23 +258,32 @@ std::string TBugReport::ThreadSections(const TReportSubject& subject) const {
     const pid_t main = ::getpid();
     std::string text;
     try {
-        text += ThreadSection(subject.threadId, subject);
-        if (subject.threadId != main) text += ThreadSection(main, subject);
+        std::vector<pid_t> threads{subject.threadId};
+        if (subject.threadId != main) threads.push_back(main);
         if (settings_.listAllThreads)
             for (const pid_t thread : ProcessThreads())
-                if (thread != subject.threadId && thread != main) text += ThreadSection(thread, subject);
+                if (thread != subject.threadId && thread != main) threads.push_back(thread);
+        // Each thread's trace takes an equal share of the whole.
+        const auto count = static_cast<int>(threads.size());
+        for (int i = 0; i < count; ++i) {
+            TTraceProgress progress;
+            if (progress_)
+                progress = [this, i, count](int permille) { progress_((i * 1000 + permille) / count); };
+            text += ThreadSection(threads[static_cast<size_t>(i)], subject, progress);
+        }
     } catch (...) {
         text += kSectionBreak + Note("GetThreadReport");
     }
     return text;
 }
 
-std::string TBugReport::ThreadSection(pid_t thread, const TReportSubject& subject) const {
+std::string TBugReport::ThreadSection(pid_t thread, const TReportSubject& subject,
+                                      const TTraceProgress& progress) const {
     const TThreadRegistry::TTitle title = TThreadRegistry::Instance().ThreadTitle(thread);
     if (title.title.empty()) return {};
     std::string body;
     try {
-        body = ThreadStack(thread, subject, title.creatorAddress);
+        body = ThreadStack(thread, subject, title.creatorAddress, progress);
     } catch (...) {
         body = Note("GetThreadStack");
     }
@@ -290,16 +299,16 @@ std::string TBugReport::ThreadSection(pid_t thread, const TReportSubject& subjec
     return kSectionBreak + title.title + ":" + ThreadMarks(thread) + kLineEnd + body;
 }
 
-std::string TBugReport::ThreadStack(pid_t thread, const TReportSubject& subject,
-                                    uintptr_t creatorAddress) const {
+std::string TBugReport::ThreadStack(pid_t thread, const TReportSubject& subject, uintptr_t creatorAddress,
+                                    const TTraceProgress& progress) const {
     const bool faulting = thread == subject.threadId && !subject.frozen;
     std::optional<std::string> stack;
     if (faulting && subject.context != nullptr) {
         stack = TThreadTracer::TraceContext(subject.context->context, subject.context->threadPointer,
-                                            StartOf(subject.context->kind), settings_.stackOptions, {},
+                                            StartOf(subject.context->kind), settings_.stackOptions, progress,
                                             creatorAddress);
     } else {
-        stack = TThreadTracer::TraceThread(thread, settings_.stackOptions, {}, creatorAddress);
+        stack = TThreadTracer::TraceThread(thread, settings_.stackOptions, progress, creatorAddress);
     }
     if (stack && *stack != TStackTracer::kNotAccessible) return *stack;
     std::string text = TStackTracer::kNotAccessible;

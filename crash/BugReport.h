@@ -3,6 +3,7 @@
 #include "crash/CrashSettings.h"
 #include "crash/ExceptionInfo.h"
 #include "crash/ExceptionRequest.h"
+#include "crash/StackTracer.h"
 
 #include <chrono>
 #include <cstdint>
@@ -33,6 +34,8 @@ public:
         : settings_(settings), installedAt_(installedAt) {}
 
     std::string Compose(const TReportSubject& subject) const;
+    // Receives the progress of the thread sections in thousandths while stacks are traced.
+    void SetProgress(TTraceProgress progress) { progress_ = std::move(progress); }
 
     // The header alone, ended by its last line without a line end.
     std::string Header(const TReportSubject& subject) const;
@@ -43,9 +46,12 @@ public:
 private:
     const CrashSettings& settings_;
     std::chrono::system_clock::time_point installedAt_;
+    TTraceProgress progress_;
 
-    std::string ThreadSection(pid_t thread, const TReportSubject& subject) const;
-    std::string ThreadStack(pid_t thread, const TReportSubject& subject, uintptr_t creatorAddress) const;
+    std::string ThreadSection(pid_t thread, const TReportSubject& subject,
+                              const TTraceProgress& progress) const;
+    std::string ThreadStack(pid_t thread, const TReportSubject& subject, uintptr_t creatorAddress,
+                            const TTraceProgress& progress) const;
 };
 
 } // namespace qv::crash

@@ -17,8 +17,9 @@ struct TDialogRequest {
     std::string report;
     // PNG data, or empty.
     std::string screenshot;
-    // The action the automatic rules would take, which the dialog offers first.
-    TAction defaultAction = TAction::Continue;
+    // Whether the automatic rules for closing and restarting hold: the dialog then offers that first.
+    bool closeRuleHolds = false;
+    bool restartRuleHolds = false;
 };
 
 // The exception dialog, run by the handler thread for each event. It shows the event and may let
@@ -29,6 +30,10 @@ public:
     // Shows the dialog and returns when it is gone: the chosen action (continue, restart or
     // close), or nothing when the dialog does not decide and the automatic action follows.
     virtual std::optional<TAction> Show(const TDialogRequest& request, const CrashSettings& settings) = 0;
+    // While the report of an event for the dialog is composed: its progress in thousandths.
+    virtual void ShowProgress(int /*permille*/) {}
+    // When no dialog follows the progress after all.
+    virtual void HideProgress() {}
 
     // The dialog's message: the error or frozen message with "%exceptMsg%" and "%LF%" replaced.
     static std::string Message(const TDialogRequest& request, const CrashSettings& settings,

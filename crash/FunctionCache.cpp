@@ -18,9 +18,8 @@ TFunctionInfo AnalyzeInModule(uintptr_t start) {
         return none;
     }
     TMapFileCache& symbols = TMapFileCache::Instance();
-    const TMapFile& map = symbols.MapFile(*module);
-    uintptr_t limit =
-        map.valid ? map.NextPublicAfter(start) : symbols.Exports(*module).NextFunctionAfter(start);
+    uintptr_t limit = symbols.HasSymbols(*module) ? symbols.NextPublicAfter(*module, start)
+                                                  : symbols.Exports(*module).NextFunctionAfter(start);
     if (limit == 0 || limit > module->codeEnd) limit = module->codeEnd;
     TFunctionInfo info = TFunctionAnalyzer::Analyze(start, limit);
     info.name = PublicNameAt(start);

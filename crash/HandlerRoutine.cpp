@@ -10,6 +10,8 @@
 #include "crash/ThreadRegistry.h"
 #include "crash/ThreadTracer.h"
 #include "crash/ZorException.h"
+#include "crash/delivery/ReportFile.h"
+#include "crash/delivery/ReportMail.h"
 #include "framework/Conversions.h"
 
 #include <atomic>
@@ -39,6 +41,15 @@ std::exception_ptr EventException(const TExceptionRequest& request) {
     if (request.frozen == 0 && fault != nullptr && fault->kind == TCaptureKind::Signal)
         return std::make_exception_ptr(ZorException(TFaultMessage::Compose(*fault)));
     return nullptr;
+}
+
+// Saves and mails the report before the dialog when the settings say so, without a window.
+void Deliver(const CrashSettings& settings, const TDialogRequest& dialog) {
+    TReportListeners& listeners = TReportListeners::Instance();
+    if (settings.saveWithoutAsking && !listeners.RunActionListeners(static_cast<int>(TAction::Save)))
+        TReportFile::Save(dialog.report, TReportFile::AutomaticPath(settings), settings.reportFileMaxSize);
+    if (settings.mailWithoutAsking && !listeners.RunActionListeners(static_cast<int>(TAction::Mail)))
+        TReportMail(settings).Mail(dialog.report, dialog.screenshot, true);
 }
 
 void CarryOut(TAction action, TCrashReporter& reporter) {
@@ -71,14 +82,20 @@ void Handle(TCrashReporter& reporter, const TExceptionRequest& request) {
         subject.exceptionAddress = request.exceptAddress;
         subject.threadId = frozen ? ::getpid() : static_cast<pid_t>(request.threadId);
         subject.context = frozen ? nullptr : request.contextInfo;
-        dialog.report = TBugReport(settings, reporter.InstalledAt()).Compose(subject);
+        TBugReport composer(settings, reporter.InstalledAt());
+        // The progress window shows only when the dialog follows.
+        if (settings.showDialog && settings.webExtensionEntry == nullptr)
+            composer.SetProgress([&reporter](int permille) { reporter.Dialog().ShowProgress(permille); });
+        dialog.report = composer.Compose(subject);
         event.report = dialog.report;
         for (event.stage = 1; event.stage <= 2 && !event.handled; ++event.stage)
             TReportListeners::Instance().RunExceptionListeners(event);
     }
     const bool canContinue = event.canContinue;
+    if (event.handled) reporter.Dialog().HideProgress();
     if (event.handled && canContinue) return;
 
+    if (!event.handled) Deliver(settings, dialog);
     std::optional<TAction> chosen;
     const int64_t now = TExceptionTimeHistory::Now();
     const bool closeRule = reporter.History().RuleHolds(settings.autoCloseRule, now);
@@ -90,10 +107,12 @@ void Handle(TCrashReporter& reporter, const TExceptionRequest& request) {
             dialog.frozen = frozen;
             dialog.canContinue = canContinue;
             dialog.exceptionMessage = TReportFormat::CleanMessage(info.message);
-            dialog.defaultAction = THandlerRoutine::AutomaticAction(canContinue, closeRule, restartRule);
+            dialog.closeRuleHolds = closeRule;
+            dialog.restartRuleHolds = restartRule;
             chosen = reporter.Dialog().Show(dialog, settings);
         }
     }
+    reporter.Dialog().HideProgress();
     // A dialog's continue is no choice for an event that cannot continue.
     if (!chosen || (*chosen == TAction::Continue && !canContinue))
         chosen = THandlerRoutine::AutomaticAction(canContinue, closeRule, restartRule);

@@ -79,7 +79,7 @@ void TStackTracer::Progress(int value) const {
 void TStackTracer::Describe(TStackItem& item) const {
     item.module = TModuleCache::Instance().FindModule(item.address);
     if (item.module == nullptr) return;
-    item.moduleHasSymbols = TMapFileCache::Instance().MapFile(*item.module).valid;
+    item.moduleHasSymbols = TMapFileCache::Instance().HasSymbols(*item.module);
     const TLocation location = LocateInModule(*item.module, item.LookupAddress());
     item.functionStart = location.functionStart;
     item.functionName = location.functionName;

@@ -18,7 +18,7 @@ pid_t CurrentThreadId() {
 
 bool CreatedInModuleWithSymbols(uintptr_t creator) {
     const TModuleInfo* module = TModuleCache::Instance().FindModule(creator);
-    return module != nullptr && TMapFileCache::Instance().MapFile(*module).valid;
+    return module != nullptr && TMapFileCache::Instance().HasSymbols(*module);
 }
 
 } // namespace

@@ -13,6 +13,19 @@ constexpr std::array<char32_t, 32> kHighControls = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+void AppendUtf8(std::string& out, char32_t codePoint) {
+    if (codePoint < 0x80) {
+        out += static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+        out += static_cast<char>(0xC0 | (codePoint >> 6));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (codePoint >> 12));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
+}
+
 } // namespace
 
 char32_t Cp1252CodePoint(unsigned char byte) {
@@ -24,6 +37,14 @@ char Cp1252Byte(char32_t codePoint) {
     for (size_t i = 0; i < kHighControls.size(); ++i)
         if (kHighControls[i] == codePoint) return static_cast<char>(0x80 + i);
     return '?';
+}
+
+std::string Cp1252ToUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text)
+        AppendUtf8(out, Cp1252CodePoint(static_cast<unsigned char>(c)));
+    return out;
 }
 
 } // namespace qv::framework

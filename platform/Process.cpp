@@ -16,7 +16,10 @@ namespace {
 
 // Runs in the new process, where only async-signal-safe calls are allowed: another thread of
 // the starter may have owned any lock at the moment of the fork.
-[[noreturn]] void RunWhenLetGo(int wait, const char* path, char* const* argv) {
+[[noreturn]] void RunWhenLetGo(int wait, const char* path, char* const* argv, TStandardStreams streams) {
+    const int descriptors[] = {streams.input, streams.output, streams.error};
+    for (int standard = 0; standard < 3; ++standard)
+        if (descriptors[standard] >= 0 && ::dup2(descriptors[standard], standard) < 0) ::_exit(127);
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -32,7 +35,8 @@ namespace {
 } // namespace
 
 std::optional<THeldProcess> THeldProcess::Start(const std::string& path,
-                                                const std::vector<std::string>& arguments) {
+                                                const std::vector<std::string>& arguments,
+                                                TStandardStreams streams) {
     std::vector<char*> argv;
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
@@ -41,7 +45,7 @@ std::optional<THeldProcess> THeldProcess::Start(const std::string& path,
     if (::pipe2(pipe, O_CLOEXEC) != 0) return std::nullopt;
     // _Fork, unlike fork, runs no fork handlers, which could wait for locks a stopped thread owns.
     const pid_t child = ::_Fork();
-    if (child == 0) RunWhenLetGo(pipe[0], path.c_str(), argv.data());
+    if (child == 0) RunWhenLetGo(pipe[0], path.c_str(), argv.data(), streams);
     ::close(pipe[0]);
     if (child < 0) {
         ::close(pipe[1]);

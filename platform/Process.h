@@ -7,6 +7,14 @@
 
 namespace qv::platform {
 
+// Descriptors that become a started program's standard input, output and error; -1 keeps the
+// starter's.
+struct TStandardStreams {
+    int input = -1;
+    int output = -1;
+    int error = -1;
+};
+
 // A new process that is held before it runs its program, so that its starter can prepare
 // something for it under its id first. Starting it is safe in a process in trouble: no handler
 // that the program registered for forks runs, and the new process calls nothing that takes a lock
@@ -14,8 +22,8 @@ namespace qv::platform {
 class THeldProcess {
 public:
     // Starts the program at path with the arguments (the first is the program's own name).
-    static std::optional<THeldProcess> Start(const std::string& path,
-                                             const std::vector<std::string>& arguments);
+    static std::optional<THeldProcess>
+    Start(const std::string& path, const std::vector<std::string>& arguments, TStandardStreams streams = {});
 
     THeldProcess(THeldProcess&& other) noexcept;
     THeldProcess& operator=(THeldProcess&&) = delete;

@@ -48,19 +48,6 @@ std::optional<char> ByteOf(char32_t codePoint) {
     return byte;
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 size_t SequenceLength(unsigned char lead) {
     if (lead < 0x80) return 1;
     if (lead >= 0xC2 && lead < 0xE0) return 2;
@@ -70,14 +57,6 @@ size_t SequenceLength(unsigned char lead) {
 }
 
 } // namespace
-
-std::string Cp1252ToUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text)
-        AppendUtf8(out, framework::Cp1252CodePoint(static_cast<unsigned char>(c)));
-    return out;
-}
 
 std::string Utf8WithPlainLatin(std::string_view utf8) {
     std::string out;

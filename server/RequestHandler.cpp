@@ -1,5 +1,6 @@
 #include "server/RequestHandler.h"
 
+#include "framework/Cp1252.h"
 #include "framework/Format.h"
 #include "server/Cp1252.h"
 #include "server/PasswordHash.h"
@@ -65,14 +66,14 @@ std::optional<TenderDatabase::Account> RequestHandler::CheckPassword(const std::
     std::optional<TenderDatabase::Account> account;
     {
         const std::lock_guard lock(databaseMutex_);
-        account = database_.FindAccount(Cp1252ToUtf8(email));
+        account = database_.FindAccount(framework::Cp1252ToUtf8(email));
     }
     if (account && credentials_.Contains(email, password)) return account;
     if (!peer.empty() && !throttle_.MayTry(peer)) return std::nullopt;
     // The slow check runs outside the lock so that other requests go on meanwhile. An unknown
     // account is checked too, against a stand-in, so that it takes as long as a wrong password.
-    const bool matches =
-        VerifyPassword(Cp1252ToUtf8(password), account ? account->passwordHash : DummyPasswordHash());
+    const bool matches = VerifyPassword(framework::Cp1252ToUtf8(password),
+                                        account ? account->passwordHash : DummyPasswordHash());
     if (!account || !matches) {
         if (!peer.empty()) throttle_.Failed(peer);
         return std::nullopt;
@@ -99,7 +100,7 @@ std::string RequestHandler::Browse(const Params& params, const std::string& peer
     if (!Authenticated(params, peer)) return kBadLogin;
     const auto page = ParsePositive(Param(params, "page"), 9);
     if (!page) return kBadPage;
-    const std::string keyword = Cp1252ToUtf8(Param(params, "keyword"));
+    const std::string keyword = framework::Cp1252ToUtf8(Param(params, "keyword"));
     const std::string country = CountryCode(Param(params, "filterby1"));
 
     // The country's length keeps keys apart whatever bytes the three values hold.

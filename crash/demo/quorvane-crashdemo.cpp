@@ -1,8 +1,10 @@
-// quorvane-crashdemo KIND [--worker]: a console program with the crash reporter installed with
-// this build's settings, which fails on purpose inside CrashDemoFault, on the main thread or on a
-// thread of the program's thread class. The reporter writes the message and the report to the
-// standard output; when the event may continue, the program prints "continued" and ends with 0.
+// quorvane-crashdemo KIND [--worker] [--dialog]: a console program with the crash reporter installed
+// with this build's settings, which fails on purpose inside CrashDemoFault, on the main thread or on
+// a thread of the program's thread class. The reporter writes the message and the report to the
+// standard output, or, with --dialog and a display, shows the exception dialog; when the event may
+// continue, the program prints "continued" and ends with 0.
 #include "crash/CrashReporter.h"
+#include "crash/CrashboxDialog.h"
 #include "framework/EAbort.h"
 #include "platform/Thread.h"
 
@@ -11,6 +13,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -51,6 +54,12 @@ private:
     std::string kind_;
 };
 
+// The dialog program of the build tree, or the one beside this program.
+std::string CrashboxPath() {
+    const std::string built = QV_CRASHBOX;
+    return ::access(built.c_str(), X_OK) == 0 ? built : qv::crash::TCrashboxDialog::HelperBesideProgram();
+}
+
 bool KnownKind(const std::string& kind) {
     for (const char* known : kKinds)
         if (kind == known) return true;
@@ -62,12 +71,24 @@ bool KnownKind(const std::string& kind) {
 int main(int argc, char** argv) {
     qv::crash::Install();
     const std::string kind = argc > 1 ? argv[1] : "";
-    const bool worker = argc == 3 && std::strcmp(argv[2], "--worker") == 0;
-    if (!KnownKind(kind) || argc > 3 || (argc == 3 && !worker)) {
-        std::fprintf(stderr, "usage: quorvane-crashdemo KIND [--worker]\n"
+    bool worker = false;
+    bool dialog = false;
+    bool known = KnownKind(kind);
+    for (int i = 2; i < argc; ++i) {
+        const bool isWorker = std::strcmp(argv[i], "--worker") == 0;
+        const bool isDialog = std::strcmp(argv[i], "--dialog") == 0;
+        known = known && (isWorker || isDialog);
+        worker = worker || isWorker;
+        dialog = dialog || isDialog;
+    }
+    if (!known) {
+        std::fprintf(stderr, "usage: quorvane-crashdemo KIND [--worker] [--dialog]\n"
                              "KIND: segv, abort, trap, stack-overflow, divide, throw, abort-exception\n");
         return 2;
     }
+    if (dialog)
+        qv::crash::TCrashReporter::Instance().SetDialog(
+            std::make_unique<qv::crash::TCrashboxDialog>(CrashboxPath()));
     if (worker) {
         TCrashDemoThread thread(kind);
         thread.Start();

@@ -1,31 +1,16 @@
 #include "crash/symbols/DwarfReader.h"
 
+#include "crash/symbols/DwarfUnitReader.h"
 #include "crash/symbols/ElfFile.h"
-#include "crash/symbols/SymbolName.h"
+#include "crash/symbols/InflatedElfImage.h"
 
 #include <algorithm>
-#include <dwarf.h>
-#include <elfutils/libdw.h>
 #include <elfutils/libdwelf.h>
-#include <fcntl.h>
-#include <memory>
 #include <unistd.h>
-#include <unordered_map>
 
 namespace qv::crash {
 
 namespace {
-
-// Nested scopes deeper than this only occur in damaged data; stop there rather than recurse on.
-constexpr int kMaxScopeDepth = 64;
-
-std::string UnitName(const char* sourceFile) {
-    std::string name = sourceFile != nullptr ? sourceFile : "";
-    name.erase(0, name.find_last_of('/') + 1);
-    const size_t dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0) name.erase(dot);
-    return name;
-}
 
 std::string Directory(const std::string& path) {
     const size_t slash = path.rfind('/');
@@ -62,169 +47,119 @@ std::string SeparateDebugFile(const std::string& path, Elf* elf) {
     return {};
 }
 
-struct TDwarfDeleter {
-    void operator()(Dwarf* dwarf) const { dwarf_end(dwarf); }
-};
-using TDwarfHandle = std::unique_ptr<Dwarf, TDwarfDeleter>;
-
-class TCollector {
-public:
-    TCollector(TMapFile& map, uintptr_t bias, std::vector<TElfRange> code)
-        : map_(map), bias_(bias), code_(std::move(code)) {}
-
-    void Unit(Dwarf_Die& unit) {
-        const std::string name = UnitName(dwarf_diename(&unit));
-        Ranges(unit, [&](Dwarf_Addr start, Dwarf_Addr end) {
-            map_.segments.push_back(
-                {true, TMfKind::Code, bias_ + start, static_cast<uint32_t>(end - start), name});
-        });
-        Lines(unit);
-        scopes_.clear();
-        unscoped_.clear();
-        Scope(unit, 0);
-        // A definition made outside its namespace takes the scope of its declaration.
-        for (const auto& [index, declaration] : unscoped_)
-            if (const auto scope = scopes_.find(declaration); scope != scopes_.end())
-                map_.publics[index].name.insert(0, scope->second);
-    }
-
-private:
-    TMapFile& map_;
-    uintptr_t bias_;
-    std::vector<TElfRange> code_;
-    std::unordered_map<Dwarf_Off, std::string> scopes_;
-    std::vector<std::pair<size_t, Dwarf_Off>> unscoped_;
-
-    bool InCode(Dwarf_Addr start, Dwarf_Addr end) const {
-        return std::any_of(code_.begin(), code_.end(), [&](const TElfRange& r) {
-            return start >= r.start && end <= r.end && start < end;
-        });
-    }
-
-    template <typename Sink>
-    void Ranges(Dwarf_Die& die, Sink sink) {
-        Dwarf_Addr base = 0, start = 0, end = 0;
-        for (ptrdiff_t offset = 0; (offset = dwarf_ranges(&die, offset, &base, &start, &end)) > 0;)
-            if (InCode(start, end) && end - start <= 0xFFFFFFFFu) sink(start, end);
-    }
-
-    void Lines(Dwarf_Die& unit) {
-        Dwarf_Lines* lines = nullptr;
-        size_t count = 0;
-        if (dwarf_getsrclines(&unit, &lines, &count) != 0) return;
-        for (size_t i = 0; i < count; ++i) {
-            Dwarf_Line* line = dwarf_onesrcline(lines, i);
-            Dwarf_Addr address = 0;
-            int number = 0;
-            bool endSequence = false;
-            if (line == nullptr || dwarf_lineaddr(line, &address) != 0 || dwarf_lineno(line, &number) != 0 ||
-                dwarf_lineendsequence(line, &endSequence) != 0 || endSequence || number <= 0 ||
-                !InCode(address, address + 1))
-                continue;
-            map_.lines.push_back({number, bias_ + address});
-        }
-    }
-
-    // prefix is the enclosing namespaces and classes, for functions without a linkage name.
-    void Scope(Dwarf_Die& parent, int depth, const std::string& prefix = {}) {
-        if (depth > kMaxScopeDepth) return;
-        Dwarf_Die child;
-        if (dwarf_child(&parent, &child) != 0) return;
-        do {
-            const int tag = dwarf_tag(&child);
-            const char* name = dwarf_diename(&child);
-            switch (tag) {
-            case DW_TAG_subprogram:
-                if (!prefix.empty()) scopes_[dwarf_dieoffset(&child)] = prefix;
-                Function(child, prefix);
-                Scope(child, depth + 1, prefix);
-                break;
-            case DW_TAG_namespace:
-                Scope(child, depth + 1, prefix + (name != nullptr ? name : "(anonymous namespace)") + "::");
-                break;
-            case DW_TAG_class_type:
-            case DW_TAG_structure_type:
-            case DW_TAG_union_type:
-                Scope(child, depth + 1, name != nullptr ? prefix + name + "::" : prefix);
-                break;
-            case DW_TAG_lexical_block:
-                Scope(child, depth + 1, prefix);
-                break;
-            default:
-                break;
-            }
-        } while (dwarf_siblingof(&child, &child) == 0);
-    }
-
-    void Function(Dwarf_Die& die, const std::string& prefix) {
-        Dwarf_Attribute attribute;
-        const char* linkage = dwarf_formstring(dwarf_attr_integrate(&die, DW_AT_linkage_name, &attribute));
-        if (linkage == nullptr)
-            linkage = dwarf_formstring(dwarf_attr_integrate(&die, DW_AT_MIPS_linkage_name, &attribute));
-        const char* plain = dwarf_formstring(dwarf_attr_integrate(&die, DW_AT_name, &attribute));
-        if (linkage == nullptr && plain == nullptr) return;
-        const std::string name = linkage != nullptr ? FunctionNameFromLinkage(linkage) : prefix + plain;
-        Dwarf_Die declaration;
-        const bool needsScope =
-            linkage == nullptr && prefix.empty() &&
-            dwarf_formref_die(dwarf_attr(&die, DW_AT_specification, &attribute), &declaration);
-        // Every range gets the name, so that split-off cold parts are not taken for the function before.
-        Ranges(die, [&](Dwarf_Addr start, Dwarf_Addr) {
-            if (needsScope) unscoped_.emplace_back(map_.publics.size(), dwarf_dieoffset(&declaration));
-            map_.publics.push_back({true, TMfKind::Code, name, bias_ + start});
-        });
-    }
-};
-
-// Keeps one entry per address (the last one of the table) and drops repeats of the line above.
-void CompactLines(std::vector<TMfLine>& lines) {
-    std::vector<TMfLine> kept;
-    kept.reserve(lines.size());
-    for (const TMfLine& line : lines) {
-        if (!kept.empty() && kept.back().address == line.address) kept.pop_back();
-        if (!kept.empty() && kept.back().line == line.line) continue;
-        kept.push_back(line);
-    }
-    lines.swap(kept);
+bool HasUnits(Dwarf* dwarf) {
+    Dwarf_CU* unit = nullptr;
+    return dwarf != nullptr &&
+           dwarf_get_units(dwarf, nullptr, &unit, nullptr, nullptr, nullptr, nullptr) == 0;
 }
 
-bool Collect(Dwarf* dwarf, TCollector& collector) {
+// Calls visit with the top DIE of every unit.
+template <typename Visit>
+void ForEachUnit(Dwarf* dwarf, Visit visit) {
     Dwarf_CU* unit = nullptr;
     Dwarf_Die unitDie;
-    bool any = false;
-    while (dwarf_get_units(dwarf, unit, &unit, nullptr, nullptr, &unitDie, nullptr) == 0) {
-        collector.Unit(unitDie);
-        any = true;
-    }
-    return any;
+    while (dwarf_get_units(dwarf, unit, &unit, nullptr, nullptr, &unitDie, nullptr) == 0)
+        visit(unitDie);
 }
 
 } // namespace
 
+TDwarfReader::TDwarfReader(std::unique_ptr<TElfFile> file, uintptr_t bias)
+    : bias_(bias), file_(std::move(file)),
+      reader_(std::make_unique<TDwarfUnitReader>(bias, file_->CodeRanges())) {}
+
+TDwarfReader::~TDwarfReader() {
+    if (dwarf_ != nullptr) dwarf_end(dwarf_);
+}
+
+std::unique_ptr<TDwarfReader> TDwarfReader::Open(const std::string& path, uintptr_t bias) {
+    auto file = std::make_unique<TElfFile>(path);
+    if (!file->IsOpen()) return nullptr;
+    std::unique_ptr<TDwarfReader> reader(new TDwarfReader(std::move(file), bias));
+    if (!reader->Begin(path)) return nullptr;
+    reader->IndexUnits();
+    if (reader->ranges_.empty()) return nullptr;
+    return reader;
+}
+
 bool TDwarfReader::Read(const std::string& path, uintptr_t bias, TMapFile& map) {
     map.Clear();
-    TElfFile file(path);
-    if (!file.IsOpen()) return false;
-    TCollector collector(map, bias, file.CodeRanges());
-    TDwarfHandle own(dwarf_begin_elf(file.Handle(), DWARF_C_READ, nullptr));
-    bool any = own && Collect(own.get(), collector);
-    if (!any) {
-        const std::string debugPath = SeparateDebugFile(path, file.Handle());
-        if (debugPath.empty()) return false;
-        TElfFile debugFile(debugPath);
-        if (!debugFile.IsOpen()) return false;
-        TDwarfHandle separate(dwarf_begin_elf(debugFile.Handle(), DWARF_C_READ, nullptr));
-        any = separate && Collect(separate.get(), collector);
-    }
-    if (!any || (map.publics.empty() && map.lines.empty())) {
+    const std::unique_ptr<TDwarfReader> reader = Open(path, bias);
+    if (!reader) return false;
+    ForEachUnit(reader->dwarf_, [&](Dwarf_Die& unit) { reader->reader_->Read(unit, map); });
+    if (map.publics.empty() && map.lines.empty()) {
         map.Clear();
         return false;
     }
     map.Sort();
-    CompactLines(map.lines);
-    map.entryPoint = bias + file.EntryPoint();
+    map.entryPoint = bias + reader->file_->EntryPoint();
     map.sourceFile = path;
     return true;
+}
+
+bool TDwarfReader::Begin(const std::string& path) {
+    if (BeginOn(*file_)) return true;
+    const std::string debugPath = SeparateDebugFile(path, file_->Handle());
+    if (debugPath.empty()) return false;
+    debugFile_ = std::make_unique<TElfFile>(debugPath);
+    return debugFile_->IsOpen() && BeginOn(*debugFile_);
+}
+
+bool TDwarfReader::BeginOn(const TElfFile& file) {
+    image_ = TInflatedElfImage::Inflate(file);
+    dwarf_ = dwarf_begin_elf(image_ ? image_->Handle() : file.Handle(), DWARF_C_READ, nullptr);
+    if (HasUnits(dwarf_)) return true;
+    if (dwarf_ != nullptr) dwarf_end(dwarf_);
+    dwarf_ = nullptr;
+    image_.reset();
+    return false;
+}
+
+void TDwarfReader::IndexUnits() {
+    ForEachUnit(dwarf_, [&](Dwarf_Die& unit) {
+        for (const TElfRange& range : reader_->CodeRanges(unit))
+            ranges_.push_back({bias_ + range.start, bias_ + range.end, dwarf_dieoffset(&unit)});
+    });
+    std::stable_sort(ranges_.begin(), ranges_.end(),
+                     [](const TUnitRange& a, const TUnitRange& b) { return a.start < b.start; });
+}
+
+const TMapFile& TDwarfReader::Unit(uint64_t offset) {
+    std::unique_ptr<TMapFile>& table = units_[offset];
+    if (!table) {
+        table = std::make_unique<TMapFile>();
+        Dwarf_Die unit;
+        if (dwarf_offdie(dwarf_, offset, &unit) != nullptr) reader_->Read(unit, *table);
+        table->Sort();
+        table->valid = true;
+    }
+    return *table;
+}
+
+// Like a look-up of the segment table: the last range starting at or below the address.
+std::vector<TDwarfReader::TUnitRange>::const_iterator TDwarfReader::RangeAt(uintptr_t address) const {
+    const auto above = std::upper_bound(ranges_.begin(), ranges_.end(), address,
+                                        [](uintptr_t a, const TUnitRange& r) { return a < r.start; });
+    return above == ranges_.begin() ? ranges_.end() : above - 1;
+}
+
+const TMapFile* TDwarfReader::UnitAt(uintptr_t address) {
+    const auto range = RangeAt(address);
+    return range != ranges_.end() && address < range->end ? &Unit(range->unit) : nullptr;
+}
+
+uintptr_t TDwarfReader::NextPublicAfter(uintptr_t address) {
+    // A unit's functions lie in its own ranges; the first range above the address that holds one
+    // of its unit's functions holds the answer.
+    auto range = RangeAt(address);
+    if (range == ranges_.end()) range = ranges_.begin();
+    for (; range != ranges_.end(); ++range) {
+        if (address >= range->end - 1) continue;
+        const uintptr_t from = range->start > address ? range->start - 1 : address;
+        const uintptr_t next = Unit(range->unit).NextPublicAfter(from);
+        if (next != 0 && next < range->end) return next;
+    }
+    return 0;
 }
 
 } // namespace qv::crash

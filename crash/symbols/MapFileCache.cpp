@@ -12,16 +12,23 @@ TMapFileCache& TMapFileCache::Instance() {
 
 TMapFileCache::TEntry& TMapFileCache::EntryLocked(const TModuleInfo& module) {
     auto& entry = entries_[{module.path, module.bias}];
-    if (!entry) {
-        entry = std::make_unique<TEntry>();
-        TSymbolLoader::Load(module, entry->map);
-    }
+    if (!entry) entry = std::make_unique<TEntry>(TEntry{TSymbolLoader::Load(module), nullptr});
     return *entry;
 }
 
-const TMapFile& TMapFileCache::MapFile(const TModuleInfo& module) {
+bool TMapFileCache::HasSymbols(const TModuleInfo& module) {
     const std::lock_guard lock(CacheLock());
-    return EntryLocked(module).map;
+    return EntryLocked(module).symbols.Valid();
+}
+
+const TMapFile* TMapFileCache::TableAt(const TModuleInfo& module, uintptr_t address) {
+    const std::lock_guard lock(CacheLock());
+    return EntryLocked(module).symbols.TableAt(address);
+}
+
+uintptr_t TMapFileCache::NextPublicAfter(const TModuleInfo& module, uintptr_t address) {
+    const std::lock_guard lock(CacheLock());
+    return EntryLocked(module).symbols.NextPublicAfter(address);
 }
 
 const TExportTable& TMapFileCache::Exports(const TModuleInfo& module) {

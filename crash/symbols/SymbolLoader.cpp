@@ -49,26 +49,27 @@ std::string TSymbolLoader::SiblingFile(const std::string& path, const std::strin
     return path.substr(0, dot) + extension;
 }
 
-bool TSymbolLoader::Load(const TModuleInfo& module, TMapFile& map) {
+TModuleSymbols TSymbolLoader::Load(const TModuleInfo& module) {
+    if (module.path.empty()) return {};
+    TMapFile map;
     map.moduleBase = module.imageStart;
     map.codeStart = module.codeStart;
-    bool loaded = false;
     std::string source = module.path;
-    if (!module.path.empty()) {
-        loaded = FromSection(module, map) || TDwarfReader::Read(module.path, module.bias, map);
-        if (!loaded) {
-            source = SiblingFile(module.path, ".map");
-            loaded = FromMapFile(source, map);
-        }
-        if (!loaded) {
-            source = SiblingFile(module.path, ".zor");
-            loaded = FromPackageFile(source, map);
-        }
+    bool loaded = FromSection(module, map);
+    if (!loaded) {
+        if (auto dwarf = TDwarfReader::Open(module.path, module.bias))
+            return TModuleSymbols(std::move(dwarf), module.path);
+        source = SiblingFile(module.path, ".map");
+        loaded = FromMapFile(source, map);
     }
-    if (!loaded) map.Clear();
-    map.valid = loaded;
-    if (loaded && map.sourceFile.empty()) map.sourceFile = source;
-    return loaded;
+    if (!loaded) {
+        source = SiblingFile(module.path, ".zor");
+        loaded = FromPackageFile(source, map);
+    }
+    if (!loaded) return {};
+    map.valid = true;
+    if (map.sourceFile.empty()) map.sourceFile = source;
+    return TModuleSymbols(std::move(map));
 }
 
 } // namespace qv::crash

@@ -18,32 +18,37 @@ const TModuleInfo* FindModuleRefreshing(uintptr_t address) {
 
 } // namespace
 
-TLocation LocateInModule(const TModuleInfo& module, uintptr_t address) {
+TLocation LocateInTable(const TMapFile& table, uintptr_t address) {
     TLocation location;
-    location.moduleName = module.fileName;
+    const TMfSegment* segment = table.SegmentAt(address);
+    if (segment != nullptr) location.unitName = segment->unitName;
+    // Entries before the start of the address's unit belong to other code; so do all entries
+    // for an address outside every unit, such as code linked in without debug information.
+    const bool inUnits = segment != nullptr || table.segments.empty();
+    const uintptr_t unitStart = segment != nullptr ? segment->start : 0;
+    const TMfPublic* function = table.PublicAt(address, TMfKind::Code);
+    if (inUnits && function != nullptr && function->address >= unitStart) {
+        location.functionStart = function->address;
+        location.functionName = function->name;
+    }
+    const TMfLine* line = table.LineAt(address);
+    if (inUnits && line != nullptr && line->address >= std::max(unitStart, location.functionStart))
+        location.line = line->line;
+    return location;
+}
+
+TLocation LocateInModule(const TModuleInfo& module, uintptr_t address) {
     TMapFileCache& cache = TMapFileCache::Instance();
-    const TMapFile& map = cache.MapFile(module);
-    if (map.valid) {
-        const TMfSegment* segment = map.SegmentAt(address);
-        if (segment != nullptr) location.unitName = segment->unitName;
-        // Entries before the start of the address's unit belong to other code; so do all entries
-        // for an address outside every unit, such as code linked in without debug information.
-        const bool inUnits = segment != nullptr || map.segments.empty();
-        const uintptr_t unitStart = segment != nullptr ? segment->start : 0;
-        const TMfPublic* function = map.PublicAt(address, TMfKind::Code);
-        if (inUnits && function != nullptr && function->address >= unitStart) {
-            location.functionStart = function->address;
-            location.functionName = function->name;
-        }
-        const TMfLine* line = map.LineAt(address);
-        if (inUnits && line != nullptr && line->address >= std::max(unitStart, location.functionStart))
-            location.line = line->line;
+    TLocation location;
+    if (cache.HasSymbols(module)) {
+        if (const TMapFile* table = cache.TableAt(module, address)) location = LocateInTable(*table, address);
     } else if (!module.isProgram) {
         if (const TMfPublic* function = cache.Exports(module).FunctionAt(address)) {
             location.functionStart = function->address;
             location.functionName = function->name;
         }
     }
+    location.moduleName = module.fileName;
     return location;
 }
 
@@ -57,9 +62,9 @@ std::string PublicNameAt(uintptr_t address) {
     const TModuleInfo* module = FindModuleRefreshing(address);
     if (module == nullptr) return {};
     TMapFileCache& cache = TMapFileCache::Instance();
-    const TMapFile& map = cache.MapFile(*module);
-    if (map.valid) {
-        const TMfPublic* found = map.PublicExactlyAt(address);
+    if (cache.HasSymbols(*module)) {
+        const TMapFile* table = cache.TableAt(*module, address);
+        const TMfPublic* found = table != nullptr ? table->PublicExactlyAt(address) : nullptr;
         return found != nullptr ? found->name : std::string();
     }
     if (module->isProgram) return {};

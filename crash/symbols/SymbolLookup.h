@@ -1,5 +1,6 @@
 #pragma once
 
+#include "crash/symbols/MapFile.h"
 #include "crash/symbols/ModuleCache.h"
 
 #include <cstdint>
@@ -21,6 +22,8 @@ struct TLocation {
 std::optional<TLocation> Locate(uintptr_t address);
 // Names an address of the given module from its symbols or, for a library without them, its exports.
 TLocation LocateInModule(const TModuleInfo& module, uintptr_t address);
+// The unit, function and line that a symbol table gives an address; the module name stays empty.
+TLocation LocateInTable(const TMapFile& table, uintptr_t address);
 // The public (or exported) name at exactly that address, else empty.
 std::string PublicNameAt(uintptr_t address);
 

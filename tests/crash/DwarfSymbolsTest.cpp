@@ -1,4 +1,5 @@
 #include "crash/symbols/DwarfPackager.h"
+#include "crash/symbols/ElfFile.h"
 #include "crash/symbols/ExportTable.h"
 #include "crash/symbols/MapFileCache.h"
 #include "crash/symbols/MapFileReader.h"
@@ -41,6 +42,13 @@ __attribute__((noinline)) uintptr_t Outer() {
     return returnAddress;
 }
 
+// Two functions on one line: the first line entry of the one placed second repeats the line of
+// the last entry of the other.
+constexpr int kSameLine = __LINE__ + 2;
+// clang-format off
+__attribute__((noinline)) uintptr_t SameLineFirst() { gSink = gSink + 3; return gSink; } __attribute__((noinline)) uintptr_t SameLineSecond() { gSink = gSink + 4; return gSink; }
+// clang-format on
+
 } // namespace dwarf
 
 namespace {
@@ -68,6 +76,13 @@ private:
 
 void WriteFile(const std::string& path, const std::string& data) {
     std::ofstream(path, std::ios::binary) << data;
+}
+
+// The public at or below the address in the table that the symbols give for it.
+std::string PublicNameIn(TModuleSymbols& symbols, uintptr_t address) {
+    const TMapFile* table = symbols.TableAt(address);
+    const TMfPublic* found = table != nullptr ? table->PublicAt(address) : nullptr;
+    return found != nullptr ? found->name : "";
 }
 
 TModuleInfo FakeModule(const std::string& path, uintptr_t codeStart) {
@@ -122,6 +137,16 @@ TEST(DwarfSymbols, LocatesFunctionsAndLinesOfThisProgram) {
     EXPECT_EQ(PublicNameAt(AddressOf(&dwarf::Outer) + 1), "");
 }
 
+TEST(DwarfSymbols, NamesTheLineOfAFunctionThatStartsOnTheLineOfTheOneBefore) {
+    for (const auto& [function, name] : {std::pair{&dwarf::SameLineFirst, "SameLineFirst"},
+                                         std::pair{&dwarf::SameLineSecond, "SameLineSecond"}}) {
+        const auto location = Locate(AddressOf(function));
+        ASSERT_TRUE(location.has_value());
+        EXPECT_EQ(location->functionName, std::string("qv::crash::test::dwarf::") + name);
+        EXPECT_EQ(location->line, dwarf::kSameLine) << name;
+    }
+}
+
 TEST(DwarfSymbols, ReadsTheSeparateDebugFileOfTheCLibrary) {
     const auto location = Locate(AddressOf(&::getpid) + 1);
     ASSERT_TRUE(location.has_value());
@@ -154,9 +179,7 @@ TEST(SymbolLoader, TakesTheSourcesInTheirOrder) {
     const uintptr_t code = 0x500000;
     const std::string program = dir / "fakeprog";
     const TModuleInfo module = FakeModule(program, code);
-    TMapFile map;
-    EXPECT_FALSE(TSymbolLoader::Load(module, map)) << "no source at all";
-    EXPECT_FALSE(map.valid);
+    EXPECT_FALSE(TSymbolLoader::Load(module).Valid()) << "no source at all";
     const TLocation bare = LocateInModule(FakeModule(dir / "bare", code), code + 0x140);
     EXPECT_EQ(bare.moduleName, "bare");
     EXPECT_EQ(bare.functionName, "") << "the program has no exports to fall back on";
@@ -165,15 +188,16 @@ TEST(SymbolLoader, TakesTheSourcesInTheirOrder) {
     packed.codeStart = code;
     packed.publics.push_back({true, TMfKind::Code, "FromPackage", code + 0x100});
     WriteFile(dir / "fakeprog.zor", TSymbolPackage::Write(packed));
-    ASSERT_TRUE(TSymbolLoader::Load(module, map));
-    EXPECT_EQ(map.sourceFile, dir / "fakeprog.zor");
-    EXPECT_EQ(map.PublicAt(code + 0x140)->name, "FromPackage");
+    TModuleSymbols symbols = TSymbolLoader::Load(module);
+    ASSERT_TRUE(symbols.Valid());
+    EXPECT_EQ(symbols.SourceFile(), dir / "fakeprog.zor");
+    EXPECT_EQ(PublicNameIn(symbols, code + 0x140), "FromPackage");
 
     WriteFile(dir / "fakeprog.map", qv::crash::test::SampleMapText());
-    ASSERT_TRUE(TSymbolLoader::Load(module, map));
-    EXPECT_TRUE(map.valid);
-    EXPECT_EQ(map.sourceFile, dir / "fakeprog.map");
-    EXPECT_EQ(map.PublicAt(code + 0x140)->name, "TForm1.Button1Click");
+    symbols = TSymbolLoader::Load(module);
+    ASSERT_TRUE(symbols.Valid());
+    EXPECT_EQ(symbols.SourceFile(), dir / "fakeprog.map");
+    EXPECT_EQ(PublicNameIn(symbols, code + 0x140), "TForm1.Button1Click");
 
     const TLocation location = LocateInModule(module, code + 0x152);
     EXPECT_EQ(location.moduleName, "fakeprog");
@@ -197,22 +221,21 @@ TEST(SymbolLoader, PrefersThePackageEmbeddedInTheModuleOverItsDwarf) {
     TModuleInfo module = *self;
     module.path = copy;
 
-    TMapFile map;
-    ASSERT_TRUE(TSymbolLoader::Load(module, map));
-    EXPECT_EQ(map.PublicExactlyAt(AddressOf(&dwarf::Outer))->name, "qv::crash::test::dwarf::Outer");
+    TModuleSymbols symbols = TSymbolLoader::Load(module);
+    EXPECT_EQ(PublicNameIn(symbols, AddressOf(&dwarf::Outer)), "qv::crash::test::dwarf::Outer");
 
     TMapFile packed;
     packed.codeStart = module.codeStart;
     packed.publics.push_back({true, TMfKind::Code, "Embedded", AddressOf(&dwarf::Outer)});
     std::string error;
     ASSERT_TRUE(TSymbolEmbedder::Embed(copy, TSymbolPackage::Write(packed), error)) << error;
-    ASSERT_TRUE(TSymbolLoader::Load(module, map));
-    EXPECT_EQ(map.PublicAt(AddressOf(&dwarf::Outer) + 4)->name, "Embedded");
+    symbols = TSymbolLoader::Load(module);
+    EXPECT_EQ(PublicNameIn(symbols, AddressOf(&dwarf::Outer) + 4), "Embedded");
 
     packed.publics[0].name = "Replaced";
     ASSERT_TRUE(TSymbolEmbedder::Embed(copy, TSymbolPackage::Write(packed), error)) << error;
-    ASSERT_TRUE(TSymbolLoader::Load(module, map));
-    EXPECT_EQ(map.PublicAt(AddressOf(&dwarf::Outer))->name, "Replaced");
+    symbols = TSymbolLoader::Load(module);
+    EXPECT_EQ(PublicNameIn(symbols, AddressOf(&dwarf::Outer)), "Replaced");
 }
 
 TEST(SymbolLoader, NamesSiblingFiles) {
@@ -233,21 +256,19 @@ TEST(DwarfPackager, PackageOfTheProgramFileAgreesWithItsLoadedSymbols) {
     TMapFile unpacked;
     unpacked.codeStart = self->codeStart;
     ASSERT_TRUE(TSymbolPackage::Read(package->data(), package->size(), unpacked));
-    const TMapFile& loaded = TMapFileCache::Instance().MapFile(*self);
-    ASSERT_TRUE(loaded.valid);
-    EXPECT_EQ(unpacked.entryPoint, loaded.entryPoint);
-    EXPECT_EQ(unpacked.publics.size(), loaded.publics.size());
+    EXPECT_EQ(unpacked.entryPoint, self->bias + TElfFile(self->path).EntryPoint());
+    // The package holds every unit in one table; the loaded symbols read a unit at a time.
+    TMapFileCache& cache = TMapFileCache::Instance();
+    ASSERT_TRUE(cache.HasSymbols(*self));
     for (uintptr_t address = self->codeStart; address < self->codeEnd; address += 61) {
-        const TMfPublic* expected = loaded.PublicAt(address);
-        const TMfPublic* found = unpacked.PublicAt(address);
-        ASSERT_EQ(found == nullptr, expected == nullptr);
-        if (found != nullptr) {
-            ASSERT_EQ(found->address, expected->address);
-            ASSERT_EQ(found->name, expected->name.substr(0, 255));
-        }
-        const TMfLine* line = unpacked.LineAt(address);
-        ASSERT_EQ(line != nullptr ? line->line : 0,
-                  loaded.LineAt(address) ? loaded.LineAt(address)->line : 0);
+        const TLocation expected = LocateInModule(*self, address);
+        const TLocation found = LocateInTable(unpacked, address);
+        ASSERT_EQ(found.unitName, expected.unitName.substr(0, 255)) << std::hex << address;
+        ASSERT_EQ(found.functionStart, expected.functionStart) << std::hex << address;
+        ASSERT_EQ(found.functionName, expected.functionName.substr(0, 255)) << std::hex << address;
+        ASSERT_EQ(found.line, expected.line) << std::hex << address;
+        ASSERT_EQ(unpacked.NextPublicAfter(address), cache.NextPublicAfter(*self, address))
+            << std::hex << address;
     }
 
     TMapFile none;

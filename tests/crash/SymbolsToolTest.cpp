@@ -68,10 +68,11 @@ TEST_F(SymbolsTool, WritesAPackageThatNamesTheRunningProgram) {
 
     // Without its debug information the copy can only be named through the package file.
     ASSERT_EQ(std::system(("objcopy --strip-debug " + copy_).c_str()), 0);
-    TMapFile map;
-    ASSERT_TRUE(TSymbolLoader::Load(CopiedModule(), map));
-    EXPECT_EQ(map.sourceFile, copy_ + ".zor");
-    const TMfPublic* found = map.PublicAt(reinterpret_cast<uintptr_t>(&Marker) + 1);
+    TModuleSymbols symbols = TSymbolLoader::Load(CopiedModule());
+    ASSERT_TRUE(symbols.Valid());
+    EXPECT_EQ(symbols.SourceFile(), copy_ + ".zor");
+    const uintptr_t inMarker = reinterpret_cast<uintptr_t>(&Marker) + 1;
+    const TMfPublic* found = symbols.TableAt(inMarker)->PublicAt(inMarker);
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(found->name, "qv::crash::test::(anonymous namespace)::Marker");
     EXPECT_EQ(found->address, reinterpret_cast<uintptr_t>(&Marker));
@@ -84,10 +85,11 @@ TEST_F(SymbolsTool, EmbedsThePackageAndWritesTheNamedFile) {
     EXPECT_TRUE(fs::exists(out));
     EXPECT_FALSE(fs::exists(copy_ + ".zor"));
     ASSERT_EQ(std::system(("objcopy --strip-debug " + copy_).c_str()), 0);
-    TMapFile map;
-    ASSERT_TRUE(TSymbolLoader::Load(CopiedModule(), map));
-    EXPECT_EQ(map.sourceFile, copy_);
-    EXPECT_EQ(map.PublicExactlyAt(reinterpret_cast<uintptr_t>(&Marker))->name,
+    TModuleSymbols symbols = TSymbolLoader::Load(CopiedModule());
+    ASSERT_TRUE(symbols.Valid());
+    EXPECT_EQ(symbols.SourceFile(), copy_);
+    const auto marker = reinterpret_cast<uintptr_t>(&Marker);
+    EXPECT_EQ(symbols.TableAt(marker)->PublicExactlyAt(marker)->name,
               "qv::crash::test::(anonymous namespace)::Marker");
 }
 

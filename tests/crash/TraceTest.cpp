@@ -139,7 +139,7 @@ void BusyThrowing() {
 void BusyWithSymbols() {
     const auto chain = reinterpret_cast<uintptr_t>(&ChainOuter);
     if (const TModuleInfo* module = TModuleCache::Instance().FindModule(chain))
-        TMapFileCache::Instance().MapFile(*module);
+        TMapFileCache::Instance().TableAt(*module, chain);
     TFunctionCache::Instance().Function(chain);
 }
 
@@ -229,7 +229,9 @@ TEST(Trace, FromTheContextAFaultHandlerReceives) {
     const ForkedResult result = RunForked([](int out) {
         TThreadTracer::Prime();
         gFaultOut.store(out);
-        static char alternate[1 << 16];
+        // The handler traces on this stack, and libdw decodes a line table with buffers of over
+        // 128 KiB on the stack.
+        static char alternate[1 << 20];
         const stack_t stack{alternate, 0, sizeof alternate};
         ::sigaltstack(&stack, nullptr);
         struct sigaction action {};

@@ -1,3 +1,4 @@
+#include "framework/Cp1252.h"
 #include "server/Cp1252.h"
 #include "server/ReplyCache.h"
 #include "server/ServiceOptions.h"
@@ -12,9 +13,9 @@ namespace qv::server::test {
 TEST(Cp1252, EveryByteSurvivesTheRoundTrip) {
     for (int byte = 1; byte < 256; ++byte) {
         const std::string text(1, static_cast<char>(byte));
-        EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(text)), text) << byte;
+        EXPECT_EQ(Utf8ToCp1252(framework::Cp1252ToUtf8(text)), text) << byte;
     }
-    EXPECT_EQ(Cp1252ToUtf8("\x80\xE9"), "\xE2\x82\xAC\xC3\xA9");
+    EXPECT_EQ(framework::Cp1252ToUtf8("\x80\xE9"), "\xE2\x82\xAC\xC3\xA9");
 }
 
 TEST(Cp1252, WhatTheCodePageCannotHoldBecomesAQuestionMark) {

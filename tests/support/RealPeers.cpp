@@ -19,6 +19,32 @@ std::unique_ptr<PeerProcess> StartTinyProxy(uint16_t upstreamPort) {
                                                     "PidFile \"{DIR}/tinyproxy.pid\"\n");
 }
 
+std::unique_ptr<PeerProcess> StartSmtpServer() {
+    return std::make_unique<PeerProcess>("/usr/bin/python3", std::vector<std::string>{"{CONFIG}"},
+                                         R"(import os, threading
+from aiosmtpd.controller import Controller
+from aiosmtpd.smtp import AuthResult, LoginPassword
+
+class Store:
+    count = 0
+    async def handle_DATA(self, server, session, envelope):
+        Store.count += 1
+        path = os.path.join("{DIR}", "mail-%d" % Store.count)
+        head = "FROM %s\n" % envelope.mail_from + "".join("TO %s\n" % r for r in envelope.rcpt_tos) + "\n"
+        with open(path + ".part", "wb") as f:
+            f.write(head.encode() + envelope.original_content)
+        os.rename(path + ".part", path)
+        return "250 OK"
+
+def login(server, session, envelope, mechanism, data):
+    return AuthResult(success=isinstance(data, LoginPassword) and data.login == b"reporter"
+                      and data.password == b"secret")
+
+Controller(Store(), hostname="127.0.0.1", port={PORT}, authenticator=login, auth_require_tls=False).start()
+threading.Event().wait()
+)");
+}
+
 std::unique_ptr<PeerProcess> StartDante() {
     return std::make_unique<PeerProcess>(
         "/usr/sbin/danted", std::vector<std::string>{"-f", "{CONFIG}", "-N", "1", "-p", "{DIR}/danted.pid"},

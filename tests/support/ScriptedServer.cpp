@@ -19,11 +19,15 @@ ScriptedPeer::~ScriptedPeer() {
 }
 
 std::string ScriptedPeer::ReadHead() {
+    return ReadUntil("\r\n\r\n");
+}
+
+std::string ScriptedPeer::ReadUntil(const std::string& terminator) {
     for (;;) {
-        const auto end = pending_.find("\r\n\r\n");
+        const auto end = pending_.find(terminator);
         if (end != std::string::npos) {
-            std::string head = pending_.substr(0, end + 4);
-            pending_.erase(0, end + 4);
+            std::string head = pending_.substr(0, end + terminator.size());
+            pending_.erase(0, end + terminator.size());
             if (currentServer) currentServer->Record(head);
             return head;
         }

@@ -21,6 +21,8 @@ public:
 
     // Reads up to and including the empty line that ends a request head.
     std::string ReadHead();
+    // Reads up to and including the terminator (a command line's CR LF, say), recorded as a head.
+    std::string ReadUntil(const std::string& terminator);
     // Reads exactly n bytes (fewer when the client closes first).
     std::string ReadExactly(size_t n);
     // Reads until the client closes its side.
@@ -53,7 +55,7 @@ public:
 
     uint16_t Port() const { return port_; }
     int Connections() const { return connections_.load(); }
-    // Request heads read through ScriptedPeer::ReadHead, in order of arrival.
+    // Request heads (and other pieces) read through ScriptedPeer::ReadUntil, in order of arrival.
     std::vector<std::string> Heads() const;
     // Records a head (ScriptedPeer does this itself; scripts may add other notes).
     void Record(const std::string& head);

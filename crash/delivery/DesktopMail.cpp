@@ -1,0 +1,134 @@
+#include "crash/delivery/DesktopMail.h"
+
+#include "framework/Cp1252.h"
+#include "platform/Process.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace qv::crash {
+
+namespace {
+
+constexpr const char* kReportAttachment = "bugreport.txt";
+constexpr int kPollMs = 10;
+
+std::string Escaped(const std::string& ansi) {
+    static constexpr const char* kEscaped = "\r\n \"#%&+<>?";
+    std::string text;
+    for (const char c : framework::Cp1252ToUtf8(ansi)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte >= 0x7F || std::strchr(kEscaped, c) != nullptr) {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%%%02X", byte);
+            text += hex;
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
+// The program's path from PATH; the bare name when it is not found.
+std::string FindProgram(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string folders = path != nullptr ? path : "/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= folders.size()) {
+        size_t end = folders.find(':', start);
+        if (end == std::string::npos) end = folders.size();
+        const std::string candidate = folders.substr(start, end - start) + "/" + name;
+        if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+        start = end + 1;
+    }
+    return name;
+}
+
+// Writes the report to a file of its own in a new private temporary folder; empty on failure.
+std::string ReportAttachment(const std::string& report) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folder =
+        std::string(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp") + "/quorvane-report-XXXXXX";
+    if (::mkdtemp(folder.data()) == nullptr) return {};
+    const std::string path = folder + "/" + kReportAttachment;
+    std::ofstream file(path, std::ios::binary);
+    file << report;
+    return file.good() ? path : std::string();
+}
+
+} // namespace
+
+bool TDesktopMail::Run(const std::vector<std::string>& arguments, int waitMs) {
+    const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    // The desktop's tools say much on failure that the user need not read.
+    std::optional<platform::THeldProcess> process =
+        platform::THeldProcess::Start(FindProgram(arguments[0]), arguments, {devNull, devNull, devNull});
+    if (devNull >= 0) ::close(devNull);
+    if (!process) return false;
+    const pid_t id = process->Id();
+    process->Resume();
+    for (int waited = 0; waited < waitMs; waited += kPollMs) {
+        int status = 0;
+        const pid_t ended = ::waitpid(id, &status, WNOHANG);
+        if (ended == id) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (ended < 0 && errno != EINTR) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+    }
+    // Still running: the mail program is starting with the mail.
+    return true;
+}
+
+bool TDesktopMail::HandOver(const TMail& mail, int waitMs) {
+    std::vector<std::string> arguments{"xdg-email", "--utf8", "--subject",
+                                       framework::Cp1252ToUtf8(mail.subject)};
+    // xdg-email ends the body's lines itself.
+    std::string body = framework::Cp1252ToUtf8(mail.body);
+    for (size_t at = body.find("\r\n"); at != std::string::npos; at = body.find("\r\n", at))
+        body.erase(at, 1);
+    if (body.size() > kMaxMailtoLength) {
+        size_t cut = kMaxMailtoLength;
+        // Not inside a character of several bytes.
+        while (cut > 0 && (static_cast<unsigned char>(body[cut]) & 0xC0) == 0x80)
+            --cut;
+        body.resize(cut);
+    }
+    arguments.insert(arguments.end(), {"--body", body});
+    std::vector<std::string> files = mail.attachments;
+    if (const std::string report = ReportAttachment(mail.body); !report.empty())
+        files.insert(files.begin(), report);
+    for (const std::string& file : files)
+        arguments.insert(arguments.end(), {"--attach", file});
+    arguments.insert(arguments.end(), mail.recipients.begin(), mail.recipients.end());
+    return Run(arguments, waitMs);
+}
+
+bool TDesktopMail::OpenMailto(const TMail& mail, int waitMs) {
+    return Run({"xdg-open", MailtoAddress(mail)}, waitMs);
+}
+
+std::string TDesktopMail::MailtoAddress(const TMail& mail) {
+    std::string recipients;
+    for (const std::string& recipient : mail.recipients)
+        recipients += (recipients.empty() ? "" : ",") + recipient;
+    std::string address =
+        "mailto:" + recipients + "?subject=" + Escaped(mail.subject) + "&body=" + Escaped(mail.body);
+    if (address.size() <= kMaxMailtoLength) return address;
+    size_t cut = kMaxMailtoLength;
+    // An escape is "%" and two digits: do not end inside one.
+    if (address[cut - 1] == '%')
+        cut -= 1;
+    else if (address[cut - 2] == '%')
+        cut -= 2;
+    address.resize(cut);
+    return address;
+}
+
+} // namespace qv::crash

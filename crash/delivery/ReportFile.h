@@ -1,0 +1,32 @@
+#pragma once
+
+#include "crash/CrashSettings.h"
+
+#include <cstdint>
+#include <string>
+
+namespace qv::crash {
+
+// The report file: where it lies, and saving a report to it so that it stays below its size limit.
+class TReportFile {
+public:
+    // Each report in the file begins with it.
+    static constexpr const char* kReportStart = "date/time";
+
+    // The configured name with "%appname%" replaced by the program's file name without extension.
+    static std::string FileName(const CrashSettings& settings);
+    static bool IsAbsolute(const std::string& name);
+    // Where relative names lie: the program's folder, or, when the program may not write there (an
+    // installed program), the user's data folder for the program.
+    static std::string ProgramFolder();
+    // The file an automatic save writes.
+    static std::string AutomaticPath(const CrashSettings& settings);
+
+    // Creates missing folders; with a maxSize of 0 replaces the file's content, else appends the
+    // report (ended by an empty line) and, when the file is then larger than maxSize, drops the
+    // oldest reports up to the first report start after which less than three quarters of maxSize
+    // remain. False when the file cannot be written.
+    static bool Save(const std::string& report, const std::string& path, int32_t maxSize);
+};
+
+} // namespace qv::crash

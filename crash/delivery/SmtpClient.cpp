@@ -1,0 +1,183 @@
+#include "crash/delivery/SmtpClient.h"
+
+#include "crash/delivery/MailMessage.h"
+
+#include <QByteArray>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <fcntl.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sstream>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace qv::crash {
+
+namespace {
+
+// A reply line longer than this is no SMTP server's.
+constexpr size_t kMaxReplyLine = 65536;
+
+std::string Base64(const std::string& text) {
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size())).toBase64().toStdString();
+}
+
+// Whether the EHLO reply line offers login authentication: its text after the code begins with
+// "AUTH" and names LOGIN among its mechanisms ("=" read as a blank, for the old "AUTH=LOGIN").
+bool OffersLogin(const std::string& line) {
+    std::string text = line.size() > 4 ? line.substr(4) : std::string();
+    std::replace(text.begin(), text.end(), '=', ' ');
+    std::istringstream words(text);
+    std::string word;
+    if (!(words >> word) || word != "AUTH") return false;
+    while (words >> word)
+        if (word == "LOGIN") return true;
+    return false;
+}
+
+class TSmtpConnection {
+public:
+    TSmtpConnection(int replyWaitMs) : replyWaitMs_(replyWaitMs) {}
+    ~TSmtpConnection() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    TSmtpConnection(const TSmtpConnection&) = delete;
+    TSmtpConnection& operator=(const TSmtpConnection&) = delete;
+
+    bool Connect(const std::string& host, int port) {
+        addrinfo hints{};
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* found = nullptr;
+        if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return false;
+        for (const addrinfo* entry = found; entry != nullptr && fd_ < 0; entry = entry->ai_next) {
+            fd_ = ::socket(entry->ai_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+            if (fd_ < 0) continue;
+            if (!Connected(::connect(fd_, entry->ai_addr, entry->ai_addrlen))) {
+                ::close(fd_);
+                fd_ = -1;
+            }
+        }
+        ::freeaddrinfo(found);
+        return fd_ >= 0;
+    }
+
+    bool Command(const std::string& command) { return SendRaw(command + "\r\n"); }
+
+    bool SendRaw(const std::string& bytes) {
+        for (size_t at = 0; at < bytes.size();) {
+            if (!Wait(POLLOUT)) return false;
+            const size_t piece = std::min(TSmtpClient::kSendPiece, bytes.size() - at);
+            const ssize_t sent = ::send(fd_, bytes.data() + at, piece, MSG_NOSIGNAL);
+            if (sent < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+            if (sent <= 0) return false;
+            at += static_cast<size_t>(sent);
+        }
+        return true;
+    }
+
+    // Reads a whole reply and tells whether it carries the code; each line goes to onLine.
+    template <class TOnLine>
+    bool Expect(const char* code, TOnLine&& onLine) {
+        for (;;) {
+            std::string line;
+            if (!ReadLine(line)) return false;
+            onLine(line);
+            if (line.size() < 4 || line[3] != '-') return line.compare(0, 3, code) == 0;
+        }
+    }
+    bool Expect(const char* code) {
+        return Expect(code, [](const std::string&) {});
+    }
+
+private:
+    int fd_ = -1;
+    int replyWaitMs_;
+    std::string received_;
+
+    bool Connected(int result) {
+        if (result == 0) return true;
+        if (errno != EINPROGRESS || !Wait(POLLOUT)) return false;
+        int error = 0;
+        socklen_t length = sizeof error;
+        return ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
+    }
+
+    bool Wait(short events) {
+        pollfd entry{fd_, events, 0};
+        for (;;) {
+            const int ready = ::poll(&entry, 1, replyWaitMs_);
+            if (ready < 0 && errno == EINTR) continue;
+            return ready > 0;
+        }
+    }
+
+    bool ReadLine(std::string& line) {
+        for (;;) {
+            if (const size_t end = received_.find('\n'); end != std::string::npos) {
+                line = received_.substr(0, end);
+                if (!line.empty() && line.back() == '\r') line.pop_back();
+                received_.erase(0, end + 1);
+                return true;
+            }
+            if (received_.size() > kMaxReplyLine || !Wait(POLLIN)) return false;
+            char buffer[4096];
+            const ssize_t got = ::recv(fd_, buffer, sizeof buffer, 0);
+            if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+            if (got <= 0) return false;
+            received_.append(buffer, static_cast<size_t>(got));
+        }
+    }
+};
+
+// The session's steps after the greeting, up to the QUIT.
+bool Deliver(TSmtpConnection& smtp, const TSmtpClient::TSession& session) {
+    const std::string computer = TSmtpClient::ComputerName();
+    bool loginOffered = false;
+    const bool greeted =
+        (smtp.Command("EHLO " + computer) &&
+         smtp.Expect("250",
+                     [&](const std::string& line) { loginOffered = loginOffered || OffersLogin(line); })) ||
+        (smtp.Command("HELO " + computer) && smtp.Expect("250"));
+    if (!greeted) return false;
+    if (!session.account.empty() || !session.password.empty()) {
+        if (!loginOffered) return false;
+        if (!(smtp.Command("AUTH LOGIN") && smtp.Expect("334") && smtp.Command(Base64(session.account)) &&
+              smtp.Expect("334") && smtp.Command(Base64(session.password)) && smtp.Expect("235")))
+            return false;
+    }
+    if (!(smtp.Command("MAIL FROM:" + TMailMessage::AngleAddress(session.sender)) && smtp.Expect("250")))
+        return false;
+    int accepted = 0;
+    for (const std::string& recipient : session.recipients) {
+        if (!smtp.Command("RCPT TO:" + TMailMessage::AngleAddress(recipient))) return false;
+        if (smtp.Expect("250")) ++accepted;
+    }
+    if (accepted == 0) {
+        if (smtp.Command("RSET")) smtp.Expect("250");
+        return false;
+    }
+    return smtp.Command("DATA") && smtp.Expect("354") && smtp.SendRaw(session.data) &&
+           smtp.Command("\r\n.") && smtp.Expect("250");
+}
+
+} // namespace
+
+std::string TSmtpClient::ComputerName() {
+    char name[HOST_NAME_MAX + 1] = {};
+    ::gethostname(name, sizeof name - 1);
+    return name;
+}
+
+bool TSmtpClient::Send(const TSession& session) const {
+    TSmtpConnection smtp(replyWaitMs_);
+    if (!smtp.Connect(session.host, session.port)) return false;
+    const bool delivered = smtp.Expect("220") && Deliver(smtp, session);
+    const bool ended = smtp.Command("QUIT") && smtp.Expect("221");
+    return delivered && ended;
+}
+
+} // namespace qv::crash

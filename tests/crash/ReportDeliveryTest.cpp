@@ -1,0 +1,153 @@
+#include "crash/delivery/DesktopMail.h"
+#include "crash/delivery/MailMessage.h"
+#include "crash/delivery/ReportFile.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qv::crash::test {
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        char name[] = "/tmp/qv-delivery-XXXXXX";
+        path_ = ::mkdtemp(name);
+    }
+    ~ScratchFolder() { std::filesystem::remove_all(path_); }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// A report of the size given, starting as reports do.
+std::string Report(int number, size_t size) {
+    std::string report = "date/time         : report " + std::to_string(number) + "\r\n";
+    report.resize(size, 'x');
+    return report;
+}
+
+std::chrono::system_clock::time_point At(int64_t unixSeconds, int64_t nanoseconds = 0) {
+    return std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::seconds(unixSeconds) + std::chrono::nanoseconds(nanoseconds)));
+}
+
+} // namespace
+
+TEST(ReportFile, SizeZeroKeepsOnlyTheNewestReport) {
+    const ScratchFolder folder;
+    const std::string path = folder.Path() + "/new/folder/bugreport.txt";
+    ASSERT_TRUE(TReportFile::Save(Report(1, 100), path, 0));
+    ASSERT_TRUE(TReportFile::Save(Report(2, 80), path, 0));
+    EXPECT_EQ(ReadAll(path), Report(2, 80) + "\r\n\r\n");
+}
+
+TEST(ReportFile, AFileGrownPastTheLimitIsCutAtAReportStart) {
+    const ScratchFolder folder;
+    const std::string path = folder.Path() + "/bugreport.txt";
+    constexpr int32_t kLimit = 50000;
+    constexpr size_t kReportSize = 6000;
+    constexpr size_t kSaved = kReportSize + 4;
+    for (int number = 1; number <= 9; ++number)
+        ASSERT_TRUE(TReportFile::Save(Report(number, kReportSize), path, kLimit));
+    // Nine reports make 54036 bytes: the cut keeps the six newest (36024 bytes, less than three
+    // quarters of the limit), where seven (42028 bytes) would not be.
+    const std::string text = ReadAll(path);
+    EXPECT_EQ(text.size(), 6 * kSaved);
+    EXPECT_EQ(text.rfind("date/time         : report 4\r\n", 0), 0u);
+    EXPECT_EQ(text.substr(text.size() - kSaved), Report(9, kReportSize) + "\r\n\r\n");
+    ASSERT_TRUE(TReportFile::Save(Report(10, kReportSize), path, kLimit));
+    EXPECT_EQ(ReadAll(path).size(), 7 * kSaved) << "below the limit nothing is cut";
+}
+
+TEST(ReportFile, AReportFileThatCannotBeWrittenFails) {
+    const ScratchFolder folder;
+    EXPECT_FALSE(TReportFile::Save("report", folder.Path(), 0)) << "a folder is no file";
+}
+
+TEST(MailMessage, SubjectDateAndMessageId) {
+    EXPECT_EQ(TMailMessage::EncodeSubject("bug report"), "=?ISO-8859-1?Q?bug=20report?=");
+    EXPECT_EQ(TMailMessage::EncodeSubject("a:Z9_\xE9"), "=?ISO-8859-1?Q?a=3AZ9=5F=E9?=");
+    // 2024-03-01 09:05:03 UTC.
+    EXPECT_EQ(TMailMessage::Date(At(1709283903)), "1 Mar 2024 09:05:03 UT");
+    EXPECT_EQ(TMailMessage::MessageId(At(0, 100)), "<019db1ded53e8001@zorExcept>");
+}
+
+TEST(MailMessage, TextIsMadeTransparentForData) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"a\r\n.\r\nb", "a\r\n. \r\nb"},
+        {".\r\n.\r\n.", ". \r\n. \r\n. "},
+        {"a\r\n.hidden\r\n..", "a\r\n..hidden\r\n..."},
+        {"no dots.\r\n", "no dots.\r\n"},
+    };
+    for (const auto& [text, sent] : cases)
+        EXPECT_EQ(TMailMessage::Transparent(text), sent) << text;
+}
+
+TEST(MailMessage, AttachmentsGoInBase64LinesOf76) {
+    const ScratchFolder folder;
+    const std::string picture = folder.Path() + "/shot.PNG";
+    std::ofstream(picture, std::ios::binary) << std::string(130, '\xFF');
+    std::ofstream(folder.Path() + "/empty.bin");
+    TMailMessage message;
+    message.recipients = {"a@example.org", "b@example.org"};
+    message.sender = "zorExcept <a@example.org>";
+    message.subject = "bug report";
+    message.body = "line\r\n.";
+    message.attachments = {picture, folder.Path() + "/empty.bin", folder.Path() + "/missing.bin"};
+    const std::optional<std::string> text = message.Compose(At(1709283903));
+    ASSERT_TRUE(text);
+    const std::string full(76, '/');
+    const std::string expected =
+        "To: a@example.org, b@example.org\r\nFrom: zorExcept <a@example.org>\r\n"
+        "Subject: =?ISO-8859-1?Q?bug=20report?=\r\nDate: 1 Mar 2024 09:05:03 UT\r\n"
+        "Message-ID: <01da6bb78bd48980@zorExcept>\r\nMIME-Version: 1.0\r\n"
+        "Content-Type: multipart/mixed; boundary=\"zorExcept_SMTP_Boundary\"\r\n\r\n"
+        "This is a multi-part message in MIME format.\r\n\r\n--zorExcept_SMTP_Boundary\r\n"
+        "Content-Type: text/plain; charset=\"iso-8859-1\"\r\nContent-Transfer-Encoding: 8bit\r\n\r\n"
+        "line\r\n. \r\n--zorExcept_SMTP_Boundary\r\nContent-Type: image/png; name=\"shot.PNG\"\r\n"
+        "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment; "
+        "filename=\"shot.PNG\"\r\n\r\n" +
+        full + "\r\n" + full + "\r\n/////////////////////w==\r\n--zorExcept_SMTP_Boundary--\r\n";
+    EXPECT_EQ(*text, expected);
+    ::chmod(picture.c_str(), 0);
+    if (::access(picture.c_str(), R_OK) != 0) {
+        EXPECT_FALSE(message.Compose(At(0))) << "a file that cannot be read fails the mail";
+    }
+}
+
+TEST(DesktopMail, MailtoAddressEscapesAndCutsWholeEscapes) {
+    TDesktopMail::TMail mail{
+        {"a@example.org", "b@example.org"}, "bug report", "x & y?\r\n#1 <100%> \"+\xE9", {}};
+    EXPECT_EQ(TDesktopMail::MailtoAddress(mail),
+              "mailto:a@example.org,b@example.org?subject=bug%20report"
+              "&body=x%20%26%20y%3F%0D%0A%231%20%3C100%25%3E%20%22%2B%C3%A9");
+    mail.recipients = {};
+    mail.subject = "s";
+    for (const size_t filler : {0, 1, 2}) {
+        // "mailto:?subject=s&body=" is 23 characters; the escapes then straddle the limit.
+        mail.body = std::string(TDesktopMail::kMaxMailtoLength - 23 - filler, 'x') + std::string(4, ' ');
+        const std::string address = TDesktopMail::MailtoAddress(mail);
+        EXPECT_LE(address.size(), TDesktopMail::kMaxMailtoLength);
+        EXPECT_EQ((address.size() - 23 - mail.body.size() + 4) % 3, 0u)
+            << "whole escapes only, filler " << filler;
+    }
+}
+
+} // namespace qv::crash::test

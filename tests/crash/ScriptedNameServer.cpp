@@ -1,0 +1,87 @@
+#include "ScriptedNameServer.h"
+
+#include "crash/delivery/DnsMessage.h"
+
+#include <arpa/inet.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace qv::crash::test {
+
+namespace {
+
+void Word(std::string& out, uint16_t value) {
+    out += static_cast<char>(value >> 8);
+    out += static_cast<char>(value & 0xFF);
+}
+
+} // namespace
+
+std::string DnsAnswer(const std::string& query, uint16_t flags, uint16_t count, const std::string& records) {
+    std::string answer = query.substr(0, 2);
+    Word(answer, flags);
+    Word(answer, 1);
+    Word(answer, count);
+    Word(answer, 0);
+    Word(answer, 0);
+    return answer + query.substr(12) + records;
+}
+
+std::string MxRecord(uint16_t preference, const std::string& host) {
+    std::string data;
+    Word(data, preference);
+    size_t start = 0;
+    while (start < host.size()) {
+        const size_t end = std::min(host.find('.', start), host.size());
+        data += static_cast<char>(end - start);
+        data += host.substr(start, end - start);
+        start = end + 1;
+    }
+    data += '\0';
+    std::string record = "\xC0\x0C";
+    Word(record, TDnsMessage::kTypeMx);
+    Word(record, 1);
+    record += std::string(4, '\0');
+    Word(record, static_cast<uint16_t>(data.size()));
+    return record + data;
+}
+
+ScriptedNameServer::ScriptedNameServer(Script script) : script_(std::move(script)) {
+    fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] { Serve(); });
+}
+
+ScriptedNameServer::~ScriptedNameServer() {
+    stop_.store(true);
+    thread_.join();
+    ::close(fd_);
+}
+
+TMxLookup::TServer ScriptedNameServer::Server() const {
+    return *TMxLookup::Server("127.0.0.1", port_);
+}
+
+void ScriptedNameServer::Serve() {
+    while (!stop_.load()) {
+        pollfd entry{fd_, POLLIN, 0};
+        if (::poll(&entry, 1, 20) <= 0) continue;
+        char buffer[512];
+        sockaddr_in from{};
+        socklen_t length = sizeof from;
+        const ssize_t got =
+            ::recvfrom(fd_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length);
+        if (got <= 0) continue;
+        ++queries_;
+        for (const std::string& reply : script_(std::string(buffer, static_cast<size_t>(got))))
+            ::sendto(fd_, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&from), length);
+    }
+}
+
+} // namespace qv::crash::test

@@ -1,0 +1,250 @@
+#include "ScriptedNameServer.h"
+
+#include "crash/CrashSettings.h"
+#include "crash/delivery/MxLookup.h"
+#include "crash/delivery/ReportMail.h"
+#include "crash/delivery/SmtpClient.h"
+#include "tests/support/RealPeers.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/ScriptedServer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <thread>
+#include <unistd.h>
+
+namespace qv::crash::test {
+
+namespace {
+
+constexpr const char* kReport = "date/time         : 2024-03-01 09:05\r\n"
+                                "exception message : Access violation.\r\n"
+                                ".\r\n"
+                                "..two dots\r\n"
+                                "last line";
+
+// The mail the server stored as mail-N, waited for a few seconds.
+std::string StoredMail(const qv::test::PeerProcess& peer, int number) {
+    const std::string path = peer.Dir() + "/mail-" + std::to_string(number);
+    for (int tries = 0; tries < 500 && !std::filesystem::exists(path); ++tries)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+CrashSettings RelaySettings(uint16_t port) {
+    CrashSettings settings;
+    settings.smtpViaRelay = true;
+    settings.smtpServer = "127.0.0.1";
+    settings.smtpPort = port;
+    settings.useMapi = false;
+    settings.useMailto = false;
+    return settings;
+}
+
+} // namespace
+
+TEST(SmtpDelivery, ThroughTheRelayWithLoginAndAttachments) {
+    const auto server = qv::test::StartSmtpServer();
+    ASSERT_TRUE(qv::test::PeerRunning(*server));
+    const std::string extra = server->Dir() + "/notes.bin";
+    std::ofstream(extra, std::ios::binary) << std::string(100, 'n');
+    CrashSettings settings = RelaySettings(server->Port());
+    settings.mailAddress = "first@example.org; Second <second@example.org>";
+    settings.smtpAccount = "reporter";
+    settings.smtpPassword = "secret";
+    settings.extraAttachments = extra;
+    const TReportMail::TOutcome outcome = TReportMail(settings).Mail(kReport, "PNG picture", true);
+    EXPECT_EQ(outcome.result, TReportMail::TResult::Sent);
+    EXPECT_EQ(outcome.way, TReportMail::TWay::Smtp);
+    const std::string mail = StoredMail(*server, 1);
+    ASSERT_FALSE(mail.empty()) << server->Log();
+    EXPECT_EQ(mail.rfind("FROM first@example.org\nTO first@example.org\nTO second@example.org\n\n", 0), 0u)
+        << mail;
+    EXPECT_NE(mail.find("\r\nFrom: zorExcept <first@example.org>\r\n"), std::string::npos) << mail;
+    EXPECT_NE(mail.find("\r\nSubject: =?ISO-8859-1?Q?bug=20report?=\r\n"), std::string::npos) << mail;
+    // The server takes the first dot off every line that begins with one: the lone "." went as ". ",
+    // and "..two dots" kept both its dots.
+    EXPECT_NE(mail.find(": Access violation.\r\n \r\n..two dots\r\nlast line\r\n"), std::string::npos)
+        << mail;
+    EXPECT_NE(mail.find("\r\nContent-Type: image/png; name=\"screenShot.png\"\r\n"), std::string::npos);
+    EXPECT_NE(mail.find("\r\nUE5HIHBpY3R1cmU=\r\n"), std::string::npos) << "the screenshot in Base64";
+    std::string notes;
+    for (int i = 0; i < 19; ++i)
+        notes += "bm5u";
+    EXPECT_NE(mail.find("\r\n" + notes + "\r\n"), std::string::npos) << "a line of 76 from 57 bytes\n"
+                                                                     << mail;
+}
+
+TEST(SmtpDelivery, TwoRecipientsWithoutARelayGiveTwoSessions) {
+    const auto server = qv::test::StartSmtpServer();
+    ASSERT_TRUE(qv::test::PeerRunning(*server));
+    // Every domain's mail exchanger is 127.0.0.1.
+    const ScriptedNameServer exchanger([](const std::string& query) {
+        return std::vector<std::string>{DnsAnswer(query, kAnswerOk, 1, MxRecord(10, "127.0.0.1"))};
+    });
+    CrashSettings settings = RelaySettings(server->Port());
+    settings.smtpViaRelay = false;
+    settings.smtpDirect = true;
+    settings.mailAddress = "first@example.org,second@example.net";
+    const TReportMail::TOutcome outcome =
+        TReportMail(settings, TMxLookup({exchanger.Server()}), TSmtpClient::kReplyWaitMs)
+            .Mail(kReport, "", true);
+    EXPECT_EQ(outcome.result, TReportMail::TResult::Sent);
+    EXPECT_NE(StoredMail(*server, 1).find("\nTO first@example.org\n\n"), std::string::npos);
+    EXPECT_NE(StoredMail(*server, 2).find("\nTO second@example.net\n\n"), std::string::npos);
+}
+
+// A session against a scripted server that answers each command by its first word: whether the
+// mail went out, and the commands the server got (EHLO and HELO without the computer's name).
+struct ScriptedSession {
+    std::map<std::string, std::string> replies;
+    bool login;
+    bool delivered;
+    std::vector<std::string> commands;
+};
+
+std::vector<std::string> Commands(std::initializer_list<std::vector<std::string>> parts) {
+    std::vector<std::string> commands;
+    for (const auto& part : parts)
+        commands.insert(commands.end(), part.begin(), part.end());
+    return commands;
+}
+
+TEST(SmtpDelivery, TheCommandSequenceAndRefusals) {
+    const std::map<std::string, std::string> normal = {
+        {"EHLO", "250-mail.example.org\r\n250 SIZE 1000000\r\n"},
+        {"HELO", "250 mail.example.org\r\n"},
+        {"AUTH", "334 VXNlcm5hbWU6\r\n"},
+        {"cmVwb3J0ZXI=", "334 UGFzc3dvcmQ6\r\n"},
+        {"c2VjcmV0", "235 welcome\r\n"},
+        {"MAIL", "250 sender ok\r\n"},
+        {"RCPT", "250 recipient ok\r\n"},
+        {"RSET", "250 reset\r\n"},
+        {"DATA", "354 go on\r\n"},
+        {"QUIT", "221 bye\r\n"}};
+    auto with = [&normal](const std::map<std::string, std::string>& changes) {
+        std::map<std::string, std::string> replies = normal;
+        for (const auto& [command, reply] : changes)
+            replies[command] = reply;
+        return replies;
+    };
+    const std::vector<std::string> envelope = {"MAIL FROM:<a@example.org>", "RCPT TO:<a@example.org>",
+                                               "RCPT TO:<b@example.org>"};
+    const std::vector<std::string> login = {"AUTH LOGIN", "cmVwb3J0ZXI=", "c2VjcmV0"};
+    const std::vector<std::string> data = {"DATA", "QUIT"};
+    const ScriptedSession cases[] = {
+        {with({{"EHLO", "502 not here\r\n"}}), false, true, Commands({{"EHLO", "HELO"}, envelope, data})},
+        {with({{"RCPT", "550 no such user\r\n"}}), false, false,
+         Commands({{"EHLO"}, envelope, {"RSET", "QUIT"}})},
+        {normal, true, false, {"EHLO", "QUIT"}},
+        {with({{"EHLO", "250-mail.example.org\r\n250-AUTH PLAIN LOGIN\r\n250 8BITMIME\r\n"}}), true, true,
+         Commands({{"EHLO"}, login, envelope, data})},
+        {with({{"EHLO", "250 AUTH=LOGIN\r\n"}, {"c2VjcmV0", "535 wrong\r\n"}}), true, false,
+         Commands({{"EHLO"}, login, {"QUIT"}})},
+        {with({{"MAIL", "451 later\r\n"}}), false, false, {"EHLO", "MAIL FROM:<a@example.org>", "QUIT"}},
+        {with({{"QUIT", "500 what\r\n"}}), false, false, Commands({{"EHLO"}, envelope, data})},
+    };
+    for (const ScriptedSession& c : cases) {
+        std::vector<std::string> commands;
+        bool delivered = false;
+        {
+            qv::test::ScriptedServer server([&](qv::test::ScriptedPeer& peer, int) {
+                peer.Send("220 mail.example.org ready\r\n");
+                for (;;) {
+                    std::string line = peer.ReadUntil("\r\n");
+                    if (line.size() < 2) return;
+                    line.resize(line.size() - 2);
+                    const std::string word = line.substr(0, line.find(' '));
+                    commands.push_back(word == "EHLO" || word == "HELO" ? word : line);
+                    peer.Send(c.replies.count(word) != 0 ? c.replies.at(word) : "500 unknown\r\n");
+                    if (word == "QUIT") return;
+                    if (word == "DATA") {
+                        peer.ReadUntil("\r\n.\r\n");
+                        peer.Send("250 queued\r\n");
+                    }
+                }
+            });
+            TSmtpClient::TSession session;
+            session.host = "127.0.0.1";
+            session.port = server.Port();
+            session.sender = "zorExcept <a@example.org>";
+            session.recipients = {"a@example.org", "b@example.org"};
+            session.data = "To: a@example.org\r\n\r\nreport";
+            if (c.login) {
+                session.account = "reporter";
+                session.password = "secret";
+            }
+            delivered = TSmtpClient(1000).Send(session);
+        }
+        EXPECT_EQ(delivered, c.delivered) << c.commands.back();
+        EXPECT_EQ(commands, c.commands);
+    }
+}
+
+TEST(SmtpDelivery, AServerThatKeepsSilentFailsAfterTheReplyWait) {
+    qv::test::ScriptedServer server([](qv::test::ScriptedPeer& peer, int) { peer.ReadUntilClose(); });
+    TSmtpClient::TSession session;
+    session.host = "127.0.0.1";
+    session.port = server.Port();
+    session.recipients = {"a@example.org"};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(TSmtpClient(200).Send(session));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST(DesktopMailDelivery, TheMailProgramGetsTheReportAttachedOrAMailtoAddress) {
+    // A desktop whose mail program records the address that xdg-email or xdg-open hands it.
+    char name[] = "/tmp/qv-desktop-XXXXXX";
+    const std::string home = ::mkdtemp(name);
+    std::filesystem::create_directories(home + "/data/applications");
+    std::filesystem::create_directories(home + "/config");
+    const std::string recorder = home + "/record";
+    std::ofstream(recorder) << "#!/bin/sh\nprintf '%s' \"$1\" >> " << home << "/recorded\n";
+    std::filesystem::permissions(recorder, std::filesystem::perms::owner_all);
+    std::ofstream(home + "/data/applications/recorder.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Recorder\nExec=" << recorder
+        << " %u\nMimeType=x-scheme-handler/mailto;\n";
+    std::ofstream(home + "/config/mimeapps.list")
+        << "[Default Applications]\nx-scheme-handler/mailto=recorder.desktop\n";
+    const qv::test::ScopedEnvironment environment{{"HOME", home},
+                                                  {"XDG_DATA_HOME", home + "/data"},
+                                                  {"XDG_CONFIG_HOME", home + "/config"},
+                                                  {"XDG_CURRENT_DESKTOP", std::nullopt},
+                                                  // The desktop's handlers serve only with a display.
+                                                  {"DISPLAY", ":99"},
+                                                  {"DESKTOP_SESSION", std::nullopt}};
+    CrashSettings settings;
+    settings.mailAddress = "bugs@example.org";
+    for (const bool desktop : {true, false}) {
+        settings.useMapi = desktop;
+        std::filesystem::remove(home + "/recorded");
+        const TReportMail::TOutcome outcome =
+            TReportMail(settings).Mail("line 1\r\nline 2 & more", "", false);
+        EXPECT_EQ(outcome.result, TReportMail::TResult::Sent);
+        EXPECT_EQ(outcome.way, desktop ? TReportMail::TWay::Desktop : TReportMail::TWay::Mailto);
+        std::ifstream file(home + "/recorded");
+        std::string address;
+        std::getline(file, address);
+        EXPECT_EQ(
+            address.rfind(
+                "mailto:bugs@example.org?subject=bug%20report&body=line%201%0D%0Aline%202%20%26%20more", 0),
+            0u)
+            << address;
+        // Only xdg-email attaches: the whole report, whatever a mail program makes of a long address.
+        EXPECT_EQ(address.find("&attach=/") != std::string::npos, desktop) << address;
+        if (desktop) {
+            EXPECT_EQ(address.substr(address.size() - 14), "/bugreport.txt");
+        }
+    }
+    std::filesystem::remove_all(home);
+}
+
+} // namespace qv::crash::test
