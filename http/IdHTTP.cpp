@@ -103,6 +103,8 @@ void TIdHTTP::Exchange(RequestKind kind, const std::string& url, const TIdReques
         } else if (HandleRedirects && hopCount_ < RedirectMaximum) {
             if (responseStream) responseStream->SetPosition(0);
             if (NotifyRedirect(destination, hopCount_)) {
+                // A next reply without a body must not leave this one's in the stream.
+                if (responseStream) responseStream->SetSize(0);
                 if (ProtocolVersion == pv1_0 || http10Reply) Disconnect();
                 current = ResolveUrl(current, destination);
                 continue;
