@@ -1,14 +1,16 @@
 // A mail server's replies as the report's SMTP delivery gathers them: the bytes arrive in pieces
-// of a size the first byte chooses, and, with its fourth bit set, the text comes again and again
-// until it passes twice the largest reply. The replies gathered must be the ones a plain reading
-// of the whole stream gives, in order, and the reader may refuse only a reply larger than its
-// limit.
+// of a size the first byte chooses, and, with its fourth bit set, the largest reply is cut to 64
+// bytes, so that small inputs reach the refusal of an overlong one. The replies gathered must be
+// the ones a plain reading of the whole stream gives, in order, and the reader may refuse only a
+// reply larger than its limit.
 #include "crash/delivery/SmtpReplyReader.h"
 #include "fuzz/support/FuzzInput.h"
 
 namespace {
 
 using qv::crash::TSmtpReplyReader;
+
+constexpr size_t kSmallestLimit = 64;
 
 struct TWholeReply {
     std::vector<std::string> lines;
@@ -39,15 +41,12 @@ std::vector<TWholeReply> ReadPlainly(const std::string& stream) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace qv;
     const fuzz::FuzzInput input(data, size);
-    const std::string& text = input.Text();
-    std::string stream = text;
-    if (input.Option(3) && !text.empty())
-        while (stream.size() <= 2 * TSmtpReplyReader::kMaxReply)
-            stream += text;
-
-    TSmtpReplyReader reader;
-    std::vector<TSmtpReplyReader::TReply> gathered;
+    const std::string& stream = input.Text();
     const size_t piece = input.Piece(0);
+    const size_t maxReply = input.Option(3) ? kSmallestLimit : TSmtpReplyReader::kMaxReply;
+
+    TSmtpReplyReader reader(maxReply);
+    std::vector<TSmtpReplyReader::TReply> gathered;
     for (size_t at = 0; at < stream.size(); at += piece) {
         reader.Feed(stream.data() + at, std::min(piece, stream.size() - at));
         while (auto reply = reader.Next())
@@ -64,8 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         gathered[i].OffersLogin();
     }
     if (reader.Overlong())
-        fuzz::Require(expected[gathered.size()].size > TSmtpReplyReader::kMaxReply,
-                      "only a reply beyond the limit is refused");
+        fuzz::Require(expected[gathered.size()].size > maxReply, "only a reply beyond the limit is refused");
     else
         fuzz::Require(gathered.size() == whole, "every whole reply is gathered");
     return 0;

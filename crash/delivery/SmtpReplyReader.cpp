@@ -60,7 +60,7 @@ std::optional<TSmtpReplyReader::TReply> TSmtpReplyReader::Next() {
         return whole;
     }
     searched_ = received_.size();
-    overlong_ = gatheredSize_ + received_.size() > kMaxReply;
+    overlong_ = gatheredSize_ + received_.size() > maxReply_;
     if (overlong_) {
         received_.clear();
         gathered_ = {};

@@ -16,6 +16,8 @@ public:
     // rather than wait on a server that keeps sending continuation lines.
     static constexpr size_t kMaxReply = 65536;
 
+    explicit TSmtpReplyReader(size_t maxReply = kMaxReply) : maxReply_(maxReply) {}
+
     struct TReply {
         std::vector<std::string> lines;
 
@@ -30,10 +32,11 @@ public:
     void Feed(const char* bytes, size_t size);
     // The next whole reply the bytes hold; nothing while it is incomplete or after it grew too large.
     std::optional<TReply> Next();
-    // Whether the reply being gathered grew beyond kMaxReply: no more replies come from this server.
+    // Whether the reply being gathered grew beyond the limit: no more replies come from this server.
     bool Overlong() const { return overlong_; }
 
 private:
+    size_t maxReply_;
     // Bytes after the last whole line, and how far they were searched for its end.
     std::string received_;
     size_t searched_ = 0;
