@@ -29,15 +29,6 @@ enum TSlotState : uint64_t { kIdle, kRequested, kCapturing, kCaptured, kAbandone
 constexpr uint64_t Word(pid_t thread, uint64_t state, uint64_t generation) {
     return static_cast<uint32_t>(thread) | state << 32 | generation << 35;
 }
-constexpr pid_t ThreadOf(uint64_t word) {
-    return static_cast<pid_t>(word & 0xFFFFFFFFu);
-}
-constexpr uint64_t StateOf(uint64_t word) {
-    return (word >> 32) & 7;
-}
-constexpr uint64_t GenerationOf(uint64_t word) {
-    return word >> 35;
-}
 constexpr uint64_t kGenerationMask = (uint64_t{1} << 29) - 1;
 
 // Everything the handler touches, prepared before any signal is sent: the handler may only use
