@@ -9,9 +9,10 @@
 #include "app/CredentialStore.h"
 #include "app/ProgramSetup.h"
 #include "framework/Application.h"
+#include "server/CorpusGenerator.h"
 #include "server/HttpFrontEnd.h"
 #include "server/RequestHandler.h"
-#include "server/TenderDatabase.h"
+#include "server/TenderStore.h"
 #include "skin/controls/TsuiScrollBar.h"
 #include "skin/controls/TsuiStringGrid.h"
 #include "windows/MainForm.h"
@@ -124,7 +125,7 @@ int main(int argc, char** argv) {
         std::filesystem::temp_directory_path() / ("qv-startup-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string database = (dir / "tenders.db").string();
-    qv::server::TenderDatabase::Create(database, 1);
+    qv::server::TenderStore::CreateGenerated(database, qv::server::CorpusGenerator(1));
     qv::server::RequestHandler handler(database);
     qv::server::HttpFrontEnd frontEnd(handler);
     const int port = frontEnd.Bind("127.0.0.1", 0);
