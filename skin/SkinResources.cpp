@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <map>
 #include <mutex>
 
 // The resource compiler's registration lives in a static library, so it is called explicitly;
@@ -19,6 +20,12 @@ void EnsureResources() {
     std::call_once(once, InitSkinPictures);
 }
 
+QImage DecodeStyleResource(const std::string& name) {
+    EnsureResources();
+    return QImage(QStringLiteral(":/skin/styles/") + QString::fromStdString(name) + QStringLiteral(".bmp"),
+                  "BMP");
+}
+
 } // namespace
 
 std::string EmbeddedSkinArchive() {
@@ -29,9 +36,14 @@ std::string EmbeddedSkinArchive() {
 }
 
 QImage StyleResource(const std::string& name) {
-    EnsureResources();
-    return QImage(QStringLiteral(":/skin/styles/") + QString::fromStdString(name) + QStringLiteral(".bmp"),
-                  "BMP");
+    // Every skinned control asks for its style's pictures each time its style or theme is set,
+    // several times while a window is built; the pictures never change, so each is decoded once.
+    static std::mutex mutex;
+    static std::map<std::string, QImage, std::less<>> decoded;
+    const std::lock_guard lock(mutex);
+    auto found = decoded.find(name);
+    if (found == decoded.end()) found = decoded.emplace(name, DecodeStyleResource(name)).first;
+    return found->second;
 }
 
 } // namespace qv::skin
