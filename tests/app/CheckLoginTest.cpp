@@ -47,7 +47,7 @@ Stored Remembered() {
 
 class CheckLoginTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { service_ = qv::test::StartService(); }
+    static void SetUpTestSuite() { service_ = qv::server::test::StartService(); }
     static void TearDownTestSuite() { service_.reset(); }
     void SetUp() override {
         ASSERT_TRUE(service_->Started()) << service_->Log();
