@@ -1,0 +1,22 @@
+#include "app/Program.h"
+
+#include "app/ClientSession.h"
+#include "app/ProgramSetup.h"
+#include "crash/CrashReporter.h"
+#include "framework/Application.h"
+
+namespace qv::app {
+
+int RunProgram(int& argc, char** argv, const std::function<void(TClientSession&)>& started) {
+    // The reporter comes first, so that a failure anywhere after this point reaches it.
+    crash::Install();
+    framework::TApplication app(argc, argv);
+    framework::TApplication::SetExceptionHandler(
+        [](std::exception_ptr error) { crash::HandleException(error); });
+    SetUpProgram();
+    TClientSession session;
+    if (started) started(session);
+    return QApplication::exec();
+}
+
+} // namespace qv::app
