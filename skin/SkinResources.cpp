@@ -1,9 +1,12 @@
 #include "skin/SkinResources.h"
 
+#include "skin/archive/SkinBitmap.h"
+
 #include <QFile>
 
 #include <map>
 #include <mutex>
+#include <string_view>
 
 // The resource compiler's registration lives in a static library, so it is called explicitly;
 // Q_INIT_RESOURCE must be used outside any namespace.
@@ -22,8 +25,10 @@ void EnsureResources() {
 
 QImage DecodeStyleResource(const std::string& name) {
     EnsureResources();
-    return QImage(QStringLiteral(":/skin/styles/") + QString::fromStdString(name) + QStringLiteral(".bmp"),
-                  "BMP");
+    QFile file(QStringLiteral(":/skin/styles/") + QString::fromStdString(name) + QStringLiteral(".bmp"));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray bytes = file.readAll();
+    return DecodeSkinBitmap(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
 } // namespace
