@@ -246,7 +246,17 @@ void TsuiForm::LayOut() {
                            titleBar_->height());
     if (formPanel_) formPanel_->setGeometry(ClientRect());
     framework::AlignControls(*this, ClientRect());
-    BuildRegion();
+    // A hidden window's shape shows nowhere; it is built when the window shows, once, however
+    // often its style and size change before that.
+    if (host_->isVisible())
+        BuildRegion();
+    else
+        regionPending_ = true;
+}
+
+const QRegion& TsuiForm::WindowRegion() {
+    if (regionPending_) BuildRegion();
+    return region_;
 }
 
 void TsuiForm::SetTitleBarVisible(bool visible) {
@@ -267,6 +277,10 @@ bool TsuiForm::eventFilter(QObject* watched, QEvent* event) {
             setGeometry(host_->rect());
             titleBar_->HostResized();
         }
+        break;
+    case QEvent::Show:
+        // Shown before the window reaches the screen, so that it appears in its shape.
+        if (watched == host_ && regionPending_) BuildRegion();
         break;
     case QEvent::ActivationChange:
         if (watched == host_) {
@@ -414,6 +428,7 @@ void TsuiForm::PaintBuiltInBorder(QPainter& painter) const {
 }
 
 void TsuiForm::BuildRegion() {
+    regionPending_ = false;
     if (!takenOver_) return;
     const int w = width();
     const int h = height();
