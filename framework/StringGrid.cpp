@@ -44,6 +44,20 @@ public:
         beginResetModel();
         endResetModel();
     }
+    // Rows added or given up at the end, as `change` sets the grid's count; unlike a reset, the
+    // view keeps its column widths and its current cell, and new rows take the default height.
+    template <typename Change>
+    void ResizeRows(int from, int to, Change change) {
+        if (to > from) {
+            beginInsertRows(QModelIndex(), from, to - 1);
+            change();
+            endInsertRows();
+        } else {
+            beginRemoveRows(QModelIndex(), to, from - 1);
+            change();
+            endRemoveRows();
+        }
+    }
     void CellChanged(int col, int row) {
         if (col < grid_.ColCount() && row < grid_.RowCount())
             emit dataChanged(index(row, col), index(row, col));
@@ -68,10 +82,11 @@ private:
 
 TStringGrid::TStringGrid(TComponent* owner, QWidget* parent)
     : QTableView(parent), TComponent(owner), model_(new TStringGridModel(*this)) {
-    setModel(model_);
-    setItemDelegate(new TStringGridDelegate(*this));
+    // Hidden before the model comes, so that the view never measures headers it won't show.
     horizontalHeader()->hide();
     verticalHeader()->hide();
+    setModel(model_);
+    setItemDelegate(new TStringGridDelegate(*this));
     horizontalHeader()->setMinimumSectionSize(0);
     verticalHeader()->setMinimumSectionSize(0);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -94,9 +109,7 @@ void TStringGrid::SetRowCount(int count) {
     // Rows given up lose their text, so that growing again shows them empty.
     for (auto it = cells_.begin(); it != cells_.end();)
         it = it->first.second >= count ? cells_.erase(it) : std::next(it);
-    rowCount_ = count;
-    model_->Reset();
-    ApplySectionSizes();
+    model_->ResizeRows(rowCount_, count, [this, count] { rowCount_ = count; });
     MoveCurrent(col_, std::min(row_, rowCount_ - 1));
 }
 

@@ -108,6 +108,19 @@ TEST_F(FormTest, RegionCutsTheMagentaCornersOfTheTopSevenRows) {
     EXPECT_EQ(form_->mask(), region);
 }
 
+TEST_F(FormTest, AHiddenWindowShowsInTheShapeOfItsLastStyleAndSize) {
+    panel_->SetUIStyle(TsuiUIStyle::WinXP);
+    form_->resize(700, 500);
+    panel_->SetUIStyle(TsuiUIStyle::FromThemeFile);
+    form_->move(300, 200);
+    form_->show();
+    const QRegion shape = form_->mask();
+    EXPECT_EQ(shape, panel_->WindowRegion());
+    EXPECT_FALSE(shape.contains(QPoint(0, 0)));
+    EXPECT_TRUE(shape.contains(QPoint(699, 499)));
+    EXPECT_FALSE(shape.contains(QPoint(700, 499)));
+}
+
 TEST_F(FormTest, BuiltInStylesPaintTheirBorderAndRoundTheirCorners) {
     panel_->SetUIStyle(TsuiUIStyle::DeepBlue);
     EXPECT_EQ(panel_->Frame(), QMargins(3, 3, 3, 2));
@@ -224,7 +237,8 @@ TEST_F(FormTest, OnePixelBuiltInBorderRoundsTheTopCornersInItsColour) {
 }
 
 TEST_F(FormTest, ASecondFormPanelStaysAnOrdinaryPanel) {
-    const QRegion shape = form_->mask();
+    const QRegion shape = panel_->WindowRegion();
+    ASSERT_EQ(form_->mask(), shape);
     auto* second = new TsuiForm(form_.get());
     second->setGeometry(10, 60, 200, 100);
     second->SetFileTheme(theme_);
