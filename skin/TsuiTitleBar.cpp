@@ -266,7 +266,10 @@ TTitleBarLayout TsuiTitleBar::Layout() const {
 }
 
 void TsuiTitleBar::paintEvent(QPaintEvent*) {
-    QImage bar(size(), QImage::Format_RGB32);
+    // Composed at the screen's pixel density, so that the caption stays sharp on HiDPI screens.
+    const qreal pixelRatio = devicePixelRatioF();
+    QImage bar(size() * pixelRatio, QImage::Format_RGB32);
+    bar.setDevicePixelRatio(pixelRatio);
     bar.fill(framework::ColorToQColor(formColor_));
     ComposeSections(&bar);
     DrawButtonsIconAndCaption(bar, Layout());
