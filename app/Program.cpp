@@ -4,7 +4,7 @@
 #include "app/ProgramSetup.h"
 #include "crash/CrashReporter.h"
 #include "crash/CrashboxDialog.h"
-#include "framework/Application.h"
+#include "framework/gui/Application.h"
 
 #include <memory>
 

@@ -1,8 +1,8 @@
 #include "skin/TsuiForm.h"
 
-#include "framework/Align.h"
-#include "framework/Form.h"
-#include "framework/MessageBox.h"
+#include "framework/gui/Align.h"
+#include "framework/gui/Form.h"
+#include "framework/gui/MessageBox.h"
 #include "skin/BuiltInStyles.h"
 #include "skin/PaintHelpers.h"
 #include "skin/SkinResources.h"

@@ -1,8 +1,8 @@
 #include "skin/TsuiTitleBar.h"
 
-#include "framework/Events.h"
-#include "framework/Fonts.h"
-#include "framework/MessageBox.h"
+#include "framework/gui/Events.h"
+#include "framework/gui/Fonts.h"
+#include "framework/gui/MessageBox.h"
 #include "skin/BuiltInStyles.h"
 #include "skin/CaptionText.h"
 #include "skin/PaintHelpers.h"

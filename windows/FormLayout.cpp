@@ -1,6 +1,6 @@
 #include "windows/FormLayout.h"
 
-#include "framework/Fonts.h"
+#include "framework/gui/Fonts.h"
 #include "skin/TsuiFileTheme.h"
 #include "skin/TsuiThemeManager.h"
 #include "skin/controls/TsuiButton.h"

@@ -2,8 +2,8 @@
 #include "SkinTestSupport.h"
 
 #include "ThemeTestControls.h"
-#include "framework/Align.h"
-#include "framework/Form.h"
+#include "framework/gui/Align.h"
+#include "framework/gui/Form.h"
 #include "skin/SkinResources.h"
 #include "skin/TsuiBuiltInFileTheme.h"
 #include "skin/TsuiForm.h"

@@ -1,4 +1,4 @@
-#include "framework/Accelerators.h"
+#include "framework/gui/Accelerators.h"
 #include "skin/TsuiForm.h"
 #include "skin/TsuiTitleBar.h"
 #include "skin/controls/TsuiButton.h"
