@@ -1,5 +1,7 @@
 #include "crash/BugReport.h"
 
+#include "crash/ThreadMarks.h"
+
 #include "crash/ReportFormat.h"
 #include "crash/ThreadRegistry.h"
 #include "crash/symbols/ModuleCache.h"
@@ -77,23 +79,12 @@ std::string ModuleVersion(const std::string& path) {
     return error || so == std::string::npos ? std::string() : name.substr(so + 4);
 }
 
-// The thread's scheduling marks: " <suspended>" when stopped, " <priority:N>" for a nice value.
+// The thread's scheduling marks, from its stat line in /proc.
 std::string ThreadMarks(pid_t thread) {
     std::ifstream file("/proc/self/task/" + std::to_string(thread) + "/stat");
     std::string text;
     std::getline(file, text);
-    const size_t name = text.rfind(')');
-    if (name == std::string::npos || name + 2 >= text.size()) return {};
-    std::istringstream fields(text.substr(name + 2));
-    std::string state;
-    std::string field;
-    fields >> state;
-    // After the state, the 16th field is the nice value.
-    for (int i = 0; i < 16 && fields >> field; ++i) {}
-    std::string marks;
-    if (state == "T" || state == "t") marks += " <suspended>";
-    if (!field.empty() && field != "0") marks += " <priority:" + field + ">";
-    return marks;
+    return ThreadMarksOf(text);
 }
 
 std::vector<pid_t> ProcessThreads() {

@@ -99,10 +99,12 @@ void TIdHTTP::Exchange(RequestKind kind, const std::string& url, const TIdReques
         const bool redirect = (statusCode_ / 100 == 3 && statusCode_ != 304) || !response_.Location.empty();
         std::string destination = response_.Location;
         if (!redirect) {
-            if (statusCode_ / 100 != 2) RaiseReplyError();
+            if (statusCode_ / 100 != 2) RaiseStatusError();
         } else if (HandleRedirects && hopCount_ < RedirectMaximum) {
             if (responseStream) responseStream->SetPosition(0);
             if (NotifyRedirect(destination, hopCount_)) {
+                // A next reply without a body must not leave this one's in the stream.
+                if (responseStream) responseStream->SetSize(0);
                 if (ProtocolVersion == pv1_0 || http10Reply) Disconnect();
                 current = ResolveUrl(current, destination);
                 continue;
@@ -375,7 +377,7 @@ int64_t TIdHTTP::ReadChunkSize() {
     return ChunkSize(ReadReplyLine());
 }
 
-[[noreturn]] void TIdHTTP::RaiseReplyError() {
+[[noreturn]] void TIdHTTP::RaiseStatusError() {
     if (InterceptEnabled()) Disconnect();
     throw EIdProtocolReplyError(statusCode_, statusText_);
 }

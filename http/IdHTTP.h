@@ -116,7 +116,8 @@ private:
     void DecideFraming(RequestKind kind);
     void ReadChunkedBody(framework::TStream& stream);
     void ReadCounted(framework::TStream& stream, int64_t count);
-    [[noreturn]] void RaiseReplyError();
+    // The reply's status as the error of the call.
+    [[noreturn]] void RaiseStatusError();
     void EndExchange(bool http10Reply);
     std::string VersionText() const;
     // Scheme, host and port of a URL, for telling whether a redirect leaves the first server.

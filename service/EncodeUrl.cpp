@@ -12,7 +12,8 @@ std::string Escape(const std::string& text, std::string_view escaped) {
     out.reserve(text.size());
     for (char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x80 || escaped.find(c) != std::string_view::npos) {
+        // Control bytes would break the request line (a CR LF would start a header of its own).
+        if (byte < 0x20 || byte >= 0x7F || escaped.find(c) != std::string_view::npos) {
             out += '%';
             out += kHex[byte >> 4];
             out += kHex[byte & 15];

@@ -1,6 +1,7 @@
 #include "crash/delivery/SmtpClient.h"
 
 #include "crash/delivery/MailMessage.h"
+#include "crash/delivery/SmtpReplyReader.h"
 
 #include <QByteArray>
 
@@ -11,7 +12,6 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <poll.h>
-#include <sstream>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -19,24 +19,8 @@ namespace qv::crash {
 
 namespace {
 
-// A reply line longer than this is no SMTP server's.
-constexpr size_t kMaxReplyLine = 65536;
-
 std::string Base64(const std::string& text) {
     return QByteArray(text.data(), static_cast<qsizetype>(text.size())).toBase64().toStdString();
-}
-
-// Whether the EHLO reply line offers login authentication: its text after the code begins with
-// "AUTH" and names LOGIN among its mechanisms ("=" read as a blank, for the old "AUTH=LOGIN").
-bool OffersLogin(const std::string& line) {
-    std::string text = line.size() > 4 ? line.substr(4) : std::string();
-    std::replace(text.begin(), text.end(), '=', ' ');
-    std::istringstream words(text);
-    std::string word;
-    if (!(words >> word) || word != "AUTH") return false;
-    while (words >> word)
-        if (word == "LOGIN") return true;
-    return false;
 }
 
 class TSmtpConnection {
@@ -79,24 +63,27 @@ public:
         return true;
     }
 
-    // Reads a whole reply and tells whether it carries the code; each line goes to onLine.
-    template <class TOnLine>
-    bool Expect(const char* code, TOnLine&& onLine) {
+    // Reads a whole reply and tells whether it carries the code.
+    bool Expect(const char* code, TSmtpReplyReader::TReply* reply = nullptr) {
         for (;;) {
-            std::string line;
-            if (!ReadLine(line)) return false;
-            onLine(line);
-            if (line.size() < 4 || line[3] != '-') return line.compare(0, 3, code) == 0;
+            if (auto whole = replies_.Next()) {
+                const bool expected = whole->Code() == code;
+                if (expected && reply != nullptr) *reply = std::move(*whole);
+                return expected;
+            }
+            if (replies_.Overlong() || !Wait(POLLIN)) return false;
+            char buffer[4096];
+            const ssize_t got = ::recv(fd_, buffer, sizeof buffer, 0);
+            if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+            if (got <= 0) return false;
+            replies_.Feed(buffer, static_cast<size_t>(got));
         }
-    }
-    bool Expect(const char* code) {
-        return Expect(code, [](const std::string&) {});
     }
 
 private:
     int fd_ = -1;
     int replyWaitMs_;
-    std::string received_;
+    TSmtpReplyReader replies_;
 
     bool Connected(int result) {
         if (result == 0) return true;
@@ -114,37 +101,17 @@ private:
             return ready > 0;
         }
     }
-
-    bool ReadLine(std::string& line) {
-        for (;;) {
-            if (const size_t end = received_.find('\n'); end != std::string::npos) {
-                line = received_.substr(0, end);
-                if (!line.empty() && line.back() == '\r') line.pop_back();
-                received_.erase(0, end + 1);
-                return true;
-            }
-            if (received_.size() > kMaxReplyLine || !Wait(POLLIN)) return false;
-            char buffer[4096];
-            const ssize_t got = ::recv(fd_, buffer, sizeof buffer, 0);
-            if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-            if (got <= 0) return false;
-            received_.append(buffer, static_cast<size_t>(got));
-        }
-    }
 };
 
 // The session's steps after the greeting, up to the QUIT.
 bool Deliver(TSmtpConnection& smtp, const TSmtpClient::TSession& session) {
     const std::string computer = TSmtpClient::ComputerName();
-    bool loginOffered = false;
-    const bool greeted =
-        (smtp.Command("EHLO " + computer) &&
-         smtp.Expect("250",
-                     [&](const std::string& line) { loginOffered = loginOffered || OffersLogin(line); })) ||
-        (smtp.Command("HELO " + computer) && smtp.Expect("250"));
+    TSmtpReplyReader::TReply extensions;
+    const bool greeted = (smtp.Command("EHLO " + computer) && smtp.Expect("250", &extensions)) ||
+                         (smtp.Command("HELO " + computer) && smtp.Expect("250"));
     if (!greeted) return false;
     if (!session.account.empty() || !session.password.empty()) {
-        if (!loginOffered) return false;
+        if (!extensions.OffersLogin()) return false;
         if (!(smtp.Command("AUTH LOGIN") && smtp.Expect("334") && smtp.Command(Base64(session.account)) &&
               smtp.Expect("334") && smtp.Command(Base64(session.password)) && smtp.Expect("235")))
             return false;

@@ -39,8 +39,11 @@ std::string ReadWhole(const char* path) {
 } // namespace
 
 TStackMaps TStackMaps::Read() {
+    return Parse(ReadWhole("/proc/self/maps"));
+}
+
+TStackMaps TStackMaps::Parse(const std::string& text) {
     TStackMaps maps;
-    const std::string text = ReadWhole("/proc/self/maps");
     size_t pos = 0;
     while (pos < text.size()) {
         const size_t lineEnd = text.find('\n', pos);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace qv::crash {
@@ -11,6 +12,8 @@ class TStackMaps {
 public:
     // Reads /proc/self/maps with plain reads: no stdio, whose locks a held thread may own.
     static TStackMaps Read();
+    // The mappings of a maps text: lines that begin "start-end" in hexadecimal.
+    static TStackMaps Parse(const std::string& text);
 
     // The end of the mapping that holds the stack pointer, capped at the thread pointer when that
     // lies inside it (a thread's control block tops its stack); 0 when no mapping holds it.

@@ -132,6 +132,9 @@ std::string ResolveUrl(const std::string& base, const std::string& reference) {
         target.authority = b.authority;
         target.scheme = b.scheme;
     }
+    // "http://h?q" means "http://h/?q", and only the second keeps the query out of the host for
+    // SplitUrl, which ends the host at the first "/".
+    if (target.authority && target.path.empty() && target.query) target.path = "/";
     std::string url;
     if (target.scheme) url += *target.scheme + ":";
     if (target.authority) url += "//" + *target.authority;

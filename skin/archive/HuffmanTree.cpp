@@ -38,6 +38,7 @@ void THuffmanTree::Build(const uint8_t* lengths, unsigned symbolCount, unsigned 
         left = left * 2 - static_cast<int>(count[length]);
         if (left < 0) throw EInflateError("Over-subscribed code lengths");
     }
+    complete_ = max_ > 0 && left == 0;
 
     uint32_t nextCode[kLongestCode + 1] = {};
     uint32_t code = 0;

@@ -16,12 +16,14 @@ public:
     explicit THuffmanTree(unsigned maxCodeLength);
 
     // Raises EInflateError for a length above the configured maximum or an over-subscribed
-    // set of lengths; incomplete sets are allowed and leave kEmpty entries.
+    // set of lengths; incomplete sets are built, leaving kEmpty entries, and Complete() tells.
     void Build(const uint8_t* lengths, unsigned symbolCount, unsigned firstExtraSymbol,
                const uint8_t* extraBits);
 
     uint32_t Lookup(uint32_t bits) const { return table_[bits & mask_]; }
     unsigned Max() const { return max_; }
+    // Every index of the table holds a code: the lengths use up the whole code space.
+    bool Complete() const { return complete_; }
     // The flat table and its index mask, for a decoder that keeps them in registers.
     const uint32_t* Table() const { return table_.data(); }
     uint32_t Mask() const { return mask_; }
@@ -33,6 +35,7 @@ public:
 private:
     unsigned maxCodeLength_;
     unsigned max_ = 0;
+    bool complete_ = false;
     uint32_t mask_ = 0;
     std::vector<uint32_t> table_;
 };

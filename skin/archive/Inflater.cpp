@@ -148,11 +148,16 @@ void TInflater::ReadDynamicTrees() {
     for (unsigned i = 0; i < codeLengthCount; ++i)
         codeLengthLengths[kCodeLengthOrder[i]] = static_cast<uint8_t>(input_.Take(3));
     codeLengths_.Build(codeLengthLengths.data(), kCodeLengthOrder.size(), kCodeLengthOrder.size(), nullptr);
+    if (!codeLengths_.Complete()) Fail("Incomplete code lengths code");
 
     std::array<uint8_t, kMaxLiteralCodes + kMaxDistanceCodes> lengths{};
     ReadCodeLengths(literalCount + distanceCount, lengths.data());
+    // An incomplete code is refused, as zlib refuses it, but for the two cases RFC 1951 allows:
+    // a single code of one bit, and no distance code at all for a block of literals only.
     literals_.Build(lengths.data(), literalCount, kFirstLengthSymbol, kLengthExtra.data());
+    if (!literals_.Complete() && literals_.Max() != 1) Fail("Incomplete literal/length code");
     distances_.Build(lengths.data() + literalCount, distanceCount, 0, kDistanceExtra.data());
+    if (!distances_.Complete() && distances_.Max() > 1) Fail("Incomplete distance code");
 }
 
 void TInflater::ReadCodeLengths(unsigned total, uint8_t* lengths) {

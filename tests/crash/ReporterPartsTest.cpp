@@ -3,6 +3,7 @@
 #include "crash/FaultMessage.h"
 #include "crash/HiddenMessageWindow.h"
 #include "crash/ReportFormat.h"
+#include "crash/ThreadMarks.h"
 #include "crash/ThreadRegistry.h"
 #include "crash/ZorException.h"
 #include "framework/EAbort.h"
@@ -80,6 +81,21 @@ TEST(ThreadRegistry, TitlesAndCreators) {
     done.store(true);
     thread.join();
     registry.RemoveThread(other);
+}
+
+TEST(ThreadMarks, StateAndNiceValueOfAStatLine) {
+    const struct {
+        const char* stat;
+        const char* marks;
+    } cases[] = {
+        {"42 (worker) S 1 2 3 0 -1 4 5 0 0 0 1 2 0 0 20 0 1 0 100", ""},
+        {"42 (a) b) T 1 2 3 0 -1 4 5 0 0 0 1 2 0 0 25 5 1 0 100", " <suspended> <priority:5>"},
+        {"42 (worker) R 1 2 3", ""},
+        {"42 (worker)", ""},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ThreadMarksOf(c.stat), c.marks) << c.stat;
 }
 
 TEST(HiddenMessageWindow, RunsCallsInItsOwnersThread) {

@@ -76,6 +76,15 @@ TEST(HTTPRedirectTest, FollowedRedirectsOverwriteTheBodyInTheSameStream) {
     EXPECT_EQ(x.http.HopCount(), 0);
 }
 
+// A final reply without a body leaves none of the redirect's body behind in the stream.
+TEST(HTTPRedirectTest, FollowedRedirectToAReplyWithoutBodyEmptiesTheStream) {
+    HTTPExchange x(KeepAlive({"HTTP/1.1 302 Found\r\nLocation: /next\r\nContent-Length: 5\r\n\r\nmoved",
+                              "HTTP/1.1 204 No Content\r\n\r\n"}));
+    x.http.HandleRedirects = true;
+    EXPECT_EQ(x.http.Get(x.Url()), "");
+    EXPECT_EQ(x.http.StatusCode(), 204);
+}
+
 TEST(HTTPRedirectTest, ChainEndsAfterRedirectMaximumRequests) {
     HTTPExchange x(RedirectChain(0));
     x.http.HandleRedirects = true;

@@ -1,4 +1,5 @@
 #include "http/IdException.h"
+#include "http/IdHTTP.h"
 #include "http/IdTCPClient.h"
 #include "tests/support/ScriptedServer.h"
 
@@ -12,6 +13,7 @@ using qv::test::ScriptedServer;
 
 namespace {
 
+template <class Client = TIdTCPClient>
 struct LineServer {
     explicit LineServer(std::string reply, bool closeAfterReply = false)
         : server([this, reply, closeAfterReply](ScriptedPeer& peer, int) {
@@ -28,7 +30,7 @@ struct LineServer {
     }
     std::promise<std::string> command;
     ScriptedServer server;
-    TIdTCPClient client;
+    Client client;
 };
 
 TEST(NumberedReplyTest, MultiLineReplyKeepsEveryLineAndTakesTheNumber) {
@@ -64,6 +66,15 @@ TEST(NumberedReplyTest, ReplyOutsideTheAllowedNumbersRaisesWithTheLastLine) {
         EXPECT_EQ(e.Message(), "550 Mailbox unavailable");
     }
     EXPECT_THROW(s.client.RaiseReplyErrorAs<EIdSocksError>(), EIdSocksError);
+    // The HTTP client raises the numbered reply too, not its last HTTP status.
+    LineServer<TIdHTTP> http("550 Mailbox unavailable\r\n");
+    try {
+        http.client.SendCommand("RCPT x", {250});
+        FAIL();
+    } catch (const EIdProtocolReplyError& e) {
+        EXPECT_EQ(e.ReplyErrorCode(), 550);
+        EXPECT_EQ(e.Message(), "550 Mailbox unavailable");
+    }
 }
 
 TEST(NumberedReplyTest, UnnumberedLineGivesZeroAndCutShortMultiLineEnds) {

@@ -109,6 +109,8 @@ TEST(ResolveUrl, ResolvesReferencesAsRfc3986Does) {
     for (const auto& c : cases)
         EXPECT_EQ(ResolveUrl(base, c.reference), c.target) << c.reference;
     EXPECT_EQ(ResolveUrl("http://h", "x"), "http://h/x");
+    EXPECT_EQ(ResolveUrl("http://h", "?x://evil/"), "http://h/?x://evil/");
+    EXPECT_EQ(ResolveUrl(base, "//g?y"), "http://g/?y");
     EXPECT_EQ(ResolveUrl("/dir/page", "next"), "/dir/next");
 }
 

@@ -7,11 +7,11 @@
 
 namespace qv::service::test {
 
-TEST(EncodeUrl, EscapesExactlyTheSixCharactersAndHighBytes) {
+TEST(EncodeUrl, EscapesExactlyTheSixCharactersControlAndHighBytes) {
     for (int byte = 0; byte < 256; ++byte) {
         const std::string text(1, static_cast<char>(byte));
-        const bool escaped =
-            byte >= 0x80 || std::string(" *#%<>").find(static_cast<char>(byte)) != std::string::npos;
+        const bool escaped = byte < 0x20 || byte >= 0x7F ||
+                             std::string(" *#%<>").find(static_cast<char>(byte)) != std::string::npos;
         char expected[4];
         std::snprintf(expected, sizeof expected, "%%%02X", byte);
         EXPECT_EQ(EncodeUrl(text), escaped ? std::string(expected) : text) << byte;

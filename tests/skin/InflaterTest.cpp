@@ -224,6 +224,11 @@ TEST(Inflater, RejectsMalformedStreams) {
     invalidLength.Put(1, 2);
     invalidLength.PutCode(0b11000110, 8);
     EXPECT_THROW(Inflate(invalidLength.Bytes() + std::string(8, '\0')), EInflateError);
+
+    // A dynamic block whose distance code leaves part of the code space unused: zlib refuses it.
+    const std::string incompleteDistances(
+        "\xed\xc1\x31\x01\x00\x00\x0c\xc3\x20\xad\xc1\xbf\x88\xa9\xd8\x57\x56\xd7", 18);
+    EXPECT_THROW(Inflate(incompleteDistances), EInflateError);
 }
 
 TEST(Inflater, TruncatedInputFailsInsteadOfDecodingZeros) {
