@@ -1,7 +1,7 @@
 #include "app/CheckLogin.h"
 
 #include "app/CredentialStore.h"
-#include "framework/MessageBox.h"
+#include "framework/gui/MessageBox.h"
 #include "http/IdHTTP.h"
 #include "service/FindProxy.h"
 #include "service/RequestUrls.h"

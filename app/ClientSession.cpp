@@ -2,7 +2,7 @@
 
 #include "app/CheckLogin.h"
 #include "app/StartForm.h"
-#include "framework/AnsiText.h"
+#include "framework/gui/AnsiText.h"
 #include "skin/TsuiBuiltInFileTheme.h"
 #include "skin/controls/TsuiEdit.h"
 #include "windows/AboutForm.h"

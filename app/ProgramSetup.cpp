@@ -1,7 +1,7 @@
 #include "app/ProgramSetup.h"
 
 #include "app/AppIcon.h"
-#include "framework/Fonts.h"
+#include "framework/gui/Fonts.h"
 
 #include <QApplication>
 

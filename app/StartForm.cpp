@@ -1,8 +1,8 @@
 #include "app/StartForm.h"
 
 #include "app/CheckLogin.h"
-#include "framework/AnsiText.h"
-#include "framework/MessageBox.h"
+#include "framework/gui/AnsiText.h"
+#include "framework/gui/MessageBox.h"
 #include "skin/TsuiBuiltInFileTheme.h"
 #include "skin/TsuiForm.h"
 #include "skin/controls/TsuiButton.h"

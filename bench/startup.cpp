@@ -1,14 +1,14 @@
 // Start-up time of the desktop program: from the start of the process to the first listing
 // painted, with a remembered account, against the reference tender service on loopback; next to
-// the time a minimal Qt window takes from the start of its process to its first paint on the
-// same machine. Both run on the offscreen platform, in alternating rounds, each a new process.
+// the time a minimal Qt window takes from the start of its process until it has painted, on the
+// same machine. Both run on the offscreen platform, in alternating rounds, each a new process,
+// and the program runs as `quorvane` runs, crash reporter included.
 // Prints the median of each and `ratio startup: R` (the minimal window's time divided by ours).
 //
 // Usage: startup [ROUNDS]   (7 by default)
 #include "app/ClientSession.h"
 #include "app/CredentialStore.h"
-#include "app/ProgramSetup.h"
-#include "framework/Application.h"
+#include "app/Program.h"
 #include "server/CorpusGenerator.h"
 #include "server/HttpFrontEnd.h"
 #include "server/RequestHandler.h"
@@ -17,6 +17,7 @@
 #include "skin/controls/TsuiStringGrid.h"
 #include "windows/MainForm.h"
 
+#include <QApplication>
 #include <QLabel>
 
 #include <fcntl.h>
@@ -43,11 +44,12 @@ long long NowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
 }
 
-// Reports the time of the first paint of the watched widget (or of one of its children) and
-// ends the event loop.
+// Reports the time at which the watched widget (or one of its children) has first been painted
+// and ends the event loop. The paint event arrives before the widget paints; the report waits
+// until the event loop is back, after the painting and the flush to the screen.
 class FirstPaint : public QObject {
 public:
-    explicit FirstPaint(QWidget& watched) : watched_(watched) {
+    explicit FirstPaint(QWidget& watched) : QObject(QApplication::instance()), watched_(watched) {
         QApplication::instance()->installEventFilter(this);
     }
     bool eventFilter(QObject* object, QEvent* event) override {
@@ -55,9 +57,14 @@ public:
         if (event->type() == QEvent::Paint && widget &&
             (widget == &watched_ || watched_.isAncestorOf(widget))) {
             QApplication::instance()->removeEventFilter(this);
-            std::printf("%lld\n", NowNs());
-            std::fflush(stdout);
-            QMetaObject::invokeMethod(QApplication::instance(), &QApplication::quit, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                QApplication::instance(),
+                [] {
+                    std::printf("%lld\n", NowNs());
+                    std::fflush(stdout);
+                    QApplication::quit();
+                },
+                Qt::QueuedConnection);
         }
         return false;
     }
@@ -70,17 +77,14 @@ int RunMinimalWindow(int argc, char** argv) {
     QApplication app(argc, argv);
     QLabel window(QStringLiteral("Quorvane"));
     window.resize(792, 553);
-    FirstPaint watch(window);
+    new FirstPaint(window);
     window.show();
     return QApplication::exec();
 }
 
 int RunProgram(int argc, char** argv) {
-    qv::framework::TApplication app(argc, argv);
-    qv::app::SetUpProgram();
-    qv::app::TClientSession session;
-    FirstPaint watch(*session.MainForm().sg);
-    return QApplication::exec();
+    return qv::app::RunProgram(
+        argc, argv, [](qv::app::TClientSession& session) { new FirstPaint(*session.MainForm().sg); });
 }
 
 // Milliseconds from the spawn of `mode` to the first paint it reports.

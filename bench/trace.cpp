@@ -1,7 +1,7 @@
 // Times the stack tracer on threads 50 frames deep, cold and warm, and on 20 such threads, next to
 // gdb's "thread apply all bt" on the same process.
 #include "bench/GdbBacktrace.h"
-#include "crash/ThreadTracer.h"
+#include "crash/tracer/ThreadTracer.h"
 
 #include <algorithm>
 #include <cstdio>

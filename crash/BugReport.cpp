@@ -3,10 +3,10 @@
 #include "crash/ThreadMarks.h"
 
 #include "crash/ReportFormat.h"
-#include "crash/StackTracer.h"
 #include "crash/ThreadRegistry.h"
-#include "crash/ThreadTracer.h"
 #include "crash/symbols/ModuleCache.h"
+#include "crash/tracer/StackTracer.h"
+#include "crash/tracer/ThreadTracer.h"
 #include "platform/DeviceList.h"
 #include "platform/Process.h"
 #include "platform/SystemInfo.h"

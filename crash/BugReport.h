@@ -3,7 +3,7 @@
 #include "crash/CrashSettings.h"
 #include "crash/ExceptionInfo.h"
 #include "crash/ExceptionRequest.h"
-#include "crash/StackTracer.h"
+#include "crash/tracer/StackTracer.h"
 
 #include <chrono>
 #include <cstdint>

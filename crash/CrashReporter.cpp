@@ -11,8 +11,8 @@
 #include "crash/ThreadClassObserver.h"
 #include "crash/ThreadHolding.h"
 #include "crash/ThreadRegistry.h"
-#include "crash/ThreadState.h"
-#include "crash/ThreadTracer.h"
+#include "crash/tracer/ThreadState.h"
+#include "crash/tracer/ThreadTracer.h"
 #include "platform/SharedMemory.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "crash/Disassembler.h"
-#include "crash/StackOptions.h"
+#include "crash/tracer/Disassembler.h"
+#include "crash/tracer/StackOptions.h"
 
 #include <cstdint>
 #include <functional>

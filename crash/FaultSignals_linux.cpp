@@ -1,8 +1,8 @@
 #include "crash/FaultSignals.h"
 
 #include "crash/CrashReporter.h"
-#include "crash/ThreadState.h"
 #include "crash/ZorException.h"
+#include "crash/tracer/ThreadState.h"
 
 #include <array>
 #include <csignal>

@@ -8,10 +8,10 @@
 #include "crash/ReportListeners.h"
 #include "crash/ThreadHolding.h"
 #include "crash/ThreadRegistry.h"
-#include "crash/ThreadTracer.h"
 #include "crash/ZorException.h"
 #include "crash/delivery/ReportFile.h"
 #include "crash/delivery/ReportMail.h"
+#include "crash/tracer/ThreadTracer.h"
 #include "framework/Conversions.h"
 
 #include <atomic>

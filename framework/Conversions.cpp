@@ -86,8 +86,10 @@ std::string LowerCase(std::string text) {
     return text;
 }
 
-bool SameText(const std::string& a, const std::string& b) {
-    return UpperCase(a) == UpperCase(b);
+bool SameText(std::string_view a, std::string_view b) {
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&upper](char x, char y) { return upper(x) == upper(y); });
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace qv::framework {
 
@@ -20,7 +21,8 @@ std::optional<uint32_t> TryHexToInt(const std::string& text);
 
 std::string UpperCase(std::string text);
 std::string LowerCase(std::string text);
-bool SameText(const std::string& a, const std::string& b);
+// Equal but for the case of ASCII letters.
+bool SameText(std::string_view a, std::string_view b);
 // Trim removes blanks and control characters at both ends, as the framework does.
 std::string Trim(const std::string& text);
 std::string TrimLeft(const std::string& text);

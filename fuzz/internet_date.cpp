@@ -3,7 +3,7 @@
 // date it was written from, and a numeric zone moves it by exactly its offset.
 #include "framework/DateTime.h"
 #include "fuzz/support/FuzzInput.h"
-#include "http/IdInternetDate.h"
+#include "http/text/IdInternetDate.h"
 
 #include <cmath>
 #include <cstdio>

@@ -3,7 +3,7 @@
 // The result carries no fragment, a merged path holds no "." or ".." segment and resolves to
 // itself, and a reference without scheme or authority stays on the same server.
 #include "fuzz/support/FuzzInput.h"
-#include "http/IdURI.h"
+#include "http/text/IdURI.h"
 
 #include <cctype>
 

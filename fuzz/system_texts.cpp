@@ -2,8 +2,8 @@
 // lines of cpuinfo and meminfo, mount lists, memory maps and a thread's stat line. Any text
 // gives a value or nothing and never raises, since the crash reporter reads them while it
 // reports; what is read lies within the text and the numbers are the text's own.
-#include "crash/StackMaps.h"
 #include "crash/ThreadMarks.h"
+#include "crash/tracer/StackMaps.h"
 #include "fuzz/support/FuzzInput.h"
 #include "platform/SystemTexts.h"
 

@@ -2,7 +2,7 @@
 // "/", the path followed by the document gives back what follows the host unchanged, the
 // bookmark starts at a "#" after the last "/", and host and port make up the authority.
 #include "fuzz/support/FuzzInput.h"
-#include "http/IdURI.h"
+#include "http/text/IdURI.h"
 
 #include <algorithm>
 

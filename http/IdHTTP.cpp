@@ -4,8 +4,8 @@
 #include "http/IdHTTPReplyFraming.h"
 #include "http/IdIntercept.h"
 #include "http/IdResourceStrings.h"
-#include "http/IdTextFunctions.h"
-#include "http/IdURI.h"
+#include "http/text/IdTextFunctions.h"
+#include "http/text/IdURI.h"
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>

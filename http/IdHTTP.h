@@ -3,8 +3,8 @@
 #include "framework/Stream.h"
 #include "framework/StringList.h"
 #include "http/IdHeaderInfo.h"
-#include "http/IdHeaderList.h"
 #include "http/IdTCPClient.h"
+#include "http/text/IdHeaderList.h"
 
 #include <functional>
 #include <memory>

@@ -5,7 +5,7 @@
 #include "framework/Format.h"
 #include "http/IdException.h"
 #include "http/IdResourceStrings.h"
-#include "http/IdTextFunctions.h"
+#include "http/text/IdTextFunctions.h"
 
 #include <limits>
 

@@ -2,8 +2,8 @@
 
 #include "framework/Conversions.h"
 #include "http/IdBase64.h"
-#include "http/IdInternetDate.h"
-#include "http/IdTextFunctions.h"
+#include "http/text/IdInternetDate.h"
+#include "http/text/IdTextFunctions.h"
 
 #include <limits>
 

@@ -2,7 +2,7 @@
 
 #include "framework/Component.h"
 #include "framework/DateTime.h"
-#include "http/IdHeaderList.h"
+#include "http/text/IdHeaderList.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #include "skin/ThemeFunctions.h"
 
-#include "framework/Form.h"
+#include "framework/gui/Form.h"
 #include "skin/ThemeProperties.h"
 #include "skin/TsuiFileTheme.h"
 

@@ -1,6 +1,6 @@
 #include "skin/TsuiFileTheme.h"
 
-#include "framework/Form.h"
+#include "framework/gui/Form.h"
 #include "skin/ThemeProperties.h"
 
 #include <QObject>

@@ -1,8 +1,8 @@
 #include "skin/TsuiForm.h"
 
-#include "framework/Align.h"
-#include "framework/Form.h"
-#include "framework/MessageBox.h"
+#include "framework/gui/Align.h"
+#include "framework/gui/Form.h"
+#include "framework/gui/MessageBox.h"
 #include "skin/BuiltInStyles.h"
 #include "skin/PaintHelpers.h"
 #include "skin/SkinResources.h"
@@ -16,6 +16,8 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace qv::skin {
 
@@ -37,24 +39,46 @@ QImage SkinPicture(const TsuiFileTheme& theme, TSkin2Bitmap index) {
 // of pixels that differ from the key colour.
 void AddPictureRows(QRegion& region, const QImage& picture, int top, int minY, int maxY,
                     framework::TColor key) {
+    const QImage pixels = picture.convertToFormat(QImage::Format_RGB32);
+    const int width = pixels.width();
     const int first = minY == -1 ? 0 : minY;
-    const int last = minY >= maxY ? picture.height() - 1 : maxY;
+    const int last = minY >= maxY ? pixels.height() - 1 : maxY;
     const QRgb transparent = framework::ColorToQColor(key).rgb() & 0xFFFFFF;
-    for (int y = 0; y < picture.height(); ++y) {
+    // Rows whose runs repeat the row above lengthen its rectangles, so that the rectangles are
+    // the bands a region keeps and join the region in one piece rather than a row at a time.
+    std::vector<QRect> rects;
+    std::vector<std::pair<int, int>> runs;
+    std::vector<std::pair<int, int>> previousRuns;
+    size_t previousFirst = 0;
+    for (int y = 0; y < pixels.height(); ++y) {
+        runs.clear();
         if (y < first || y > last) {
-            region += QRect(0, top + y, picture.width(), 1);
+            runs.emplace_back(0, width);
+        } else {
+            const auto* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+            int x = 0;
+            while (x < width) {
+                while (x < width && (line[x] & 0xFFFFFF) == transparent)
+                    ++x;
+                const int start = x;
+                while (x < width && (line[x] & 0xFFFFFF) != transparent)
+                    ++x;
+                if (x > start) runs.emplace_back(start, x - start);
+            }
+        }
+        if (!runs.empty() && runs == previousRuns) {
+            for (size_t i = previousFirst; i < rects.size(); ++i)
+                rects[i].setBottom(rects[i].bottom() + 1);
             continue;
         }
-        int x = 0;
-        while (x < picture.width()) {
-            while (x < picture.width() && (picture.pixel(x, y) & 0xFFFFFF) == transparent)
-                ++x;
-            const int start = x;
-            while (x < picture.width() && (picture.pixel(x, y) & 0xFFFFFF) != transparent)
-                ++x;
-            if (x > start) region += QRect(start, top + y, x - start, 1);
-        }
+        previousFirst = rects.size();
+        for (const auto& [x, w] : runs)
+            rects.emplace_back(x, top + y, w, 1);
+        std::swap(previousRuns, runs);
     }
+    QRegion rows;
+    rows.setRects(rects.data(), static_cast<int>(rects.size()));
+    region += rows;
 }
 
 // The corner ellipse of the given diameter, drawn as the corner arcs draw it.
@@ -222,7 +246,17 @@ void TsuiForm::LayOut() {
                            titleBar_->height());
     if (formPanel_) formPanel_->setGeometry(ClientRect());
     framework::AlignControls(*this, ClientRect());
-    BuildRegion();
+    // A hidden window's shape shows nowhere; it is built when the window shows, once, however
+    // often its style and size change before that.
+    if (host_->isVisible())
+        BuildRegion();
+    else
+        regionPending_ = true;
+}
+
+const QRegion& TsuiForm::WindowRegion() {
+    if (regionPending_) BuildRegion();
+    return region_;
 }
 
 void TsuiForm::SetTitleBarVisible(bool visible) {
@@ -243,6 +277,10 @@ bool TsuiForm::eventFilter(QObject* watched, QEvent* event) {
             setGeometry(host_->rect());
             titleBar_->HostResized();
         }
+        break;
+    case QEvent::Show:
+        // Shown before the window reaches the screen, so that it appears in its shape.
+        if (watched == host_ && regionPending_) BuildRegion();
         break;
     case QEvent::ActivationChange:
         if (watched == host_) {
@@ -390,6 +428,7 @@ void TsuiForm::PaintBuiltInBorder(QPainter& painter) const {
 }
 
 void TsuiForm::BuildRegion() {
+    regionPending_ = false;
     if (!takenOver_) return;
     const int w = width();
     const int h = height();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/Component.h"
-#include "framework/TColor.h"
+#include "framework/gui/TColor.h"
 #include "skin/TsuiFileTheme.h"
 #include "skin/TsuiThemeBinding.h"
 #include "skin/TsuiTitleBarHost.h"
@@ -57,8 +57,8 @@ public:
     // Where the form's own controls go: inside the frame, below the title bar. Controls with an
     // alignment dock inside it.
     QRect ClientRect() const;
-    // The window's shape as last built.
-    const QRegion& WindowRegion() const { return region_; }
+    // The window's shape, which is also its mask; built when the window shows or when asked.
+    const QRegion& WindowRegion();
 
     int TitleBarInset() const override;
 
@@ -96,6 +96,7 @@ private:
     int right_ = 0;
     int bottom_ = 0;
     QRegion region_;
+    bool regionPending_ = false;
     // False when the form already had another panel that took over its window: this one then
     // stays an ordinary panel without a title bar.
     bool takenOver_ = false;

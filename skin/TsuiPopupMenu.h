@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/TColor.h"
+#include "framework/gui/TColor.h"
 #include "skin/TsuiUIStyle.h"
 
 #include <QMenu>

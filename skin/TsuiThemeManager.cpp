@@ -1,7 +1,7 @@
 #include "skin/TsuiThemeManager.h"
 
 #include "framework/Conversions.h"
-#include "framework/Form.h"
+#include "framework/gui/Form.h"
 #include "skin/ThemeProperties.h"
 #include "skin/TsuiFileTheme.h"
 

@@ -1,8 +1,8 @@
 #include "skin/TsuiTitleBar.h"
 
-#include "framework/Events.h"
-#include "framework/Fonts.h"
-#include "framework/MessageBox.h"
+#include "framework/gui/Events.h"
+#include "framework/gui/Fonts.h"
+#include "framework/gui/MessageBox.h"
 #include "skin/BuiltInStyles.h"
 #include "skin/CaptionText.h"
 #include "skin/PaintHelpers.h"
@@ -266,25 +266,48 @@ TTitleBarLayout TsuiTitleBar::Layout() const {
 }
 
 void TsuiTitleBar::paintEvent(QPaintEvent*) {
-    QImage bar(size(), QImage::Format_RGB32);
+    // Composed at the screen's pixel density, so that the caption stays sharp on HiDPI screens.
+    const qreal pixelRatio = devicePixelRatioF();
+    QImage bar(size() * pixelRatio, QImage::Format_RGB32);
+    bar.setDevicePixelRatio(pixelRatio);
     bar.fill(framework::ColorToQColor(formColor_));
-    ComposeSections(bar);
+    ComposeSections(&bar);
     DrawButtonsIconAndCaption(bar, Layout());
     QPainter(this).drawImage(0, 0, bar);
 }
 
 void TsuiTitleBar::UpdateTitlePicture() {
-    QImage scratch(size(), QImage::Format_RGB32);
-    ComposeSections(scratch);
+    // The form asks again at every layout and paint; most of the time nothing has changed.
+    if (titleInputs_ == TitleInputs() && !titlePicture_.isNull()) return;
+    ComposeSections(nullptr);
 }
 
-void TsuiTitleBar::ComposeSections(QImage& bar) {
+TsuiTitleBar::TTitleInputs TsuiTitleBar::TitleInputs() const {
+    TTitleInputs inputs;
+    inputs.size = size();
+    inputs.hostInset = Host() ? std::optional<int>(HostInset()) : std::nullopt;
+    inputs.formColor = formColor_;
+    inputs.transColor = transColor_;
+    inputs.caption = caption_;
+    inputs.font = font();
+    inputs.leftBtnXOffset = leftBtnXOffset_;
+    for (const TsuiTitleBarSection& section : sections_)
+        inputs.sections.push_back(
+            {section.Picture.cacheKey(), section.Align, section.EffectiveWidth(), section.CapSec});
+    for (const TsuiTitleBarButton& button : buttons_)
+        inputs.buttonWidths.push_back(button.PicNormal.width());
+    return inputs;
+}
+
+void TsuiTitleBar::ComposeSections(QImage* bar) {
+    titleInputs_ = TitleInputs();
     const int inset = HostInset();
     const int dx = Host() ? (inset != 0 ? inset : 3) : 0;
     const int dy = Host() ? kFrameTopStrip : 0;
     titlePicture_ = QImage(width() + 2 * dx, height() + dy, QImage::Format_RGB32);
     titlePicture_.fill(framework::ColorToQColor(formColor_));
-    QPainter onBar(&bar);
+    QPainter onBar;
+    if (bar) onBar.begin(bar);
     QPainter onTitle(&titlePicture_);
     int x = -dx;
     int right = width() + dx;
@@ -297,14 +320,15 @@ void TsuiTitleBar::ComposeSections(QImage& bar) {
         const QImage& picture = section.Picture;
         switch (section.Align) {
         case TsuiTitleBarAlign::suiLeft:
-            onBar.drawImage(QRect(x, -dy, w, picture.height()), picture);
+            if (bar) onBar.drawImage(QRect(x, -dy, w, picture.height()), picture);
             onTitle.drawImage(QRect(x + dx, 0, w, picture.height()), picture);
             x += w;
             lastLeftWidth = w;
             break;
         case TsuiTitleBarAlign::suiRight:
-            onBar.drawImage(QRect(right - w, -dy, w, picture.height()),
-                            KeyedOver(picture, transColor_, formColor_));
+            if (bar)
+                onBar.drawImage(QRect(right - w, -dy, w, picture.height()),
+                                KeyedOver(picture, transColor_, formColor_));
             onTitle.drawImage(QRect(right - w + dx, 0, w, picture.height()), picture);
             right -= w;
             break;
@@ -315,7 +339,7 @@ void TsuiTitleBar::ComposeSections(QImage& bar) {
     }
     if (client && right > x) {
         const int h = client->Picture.height();
-        onBar.drawImage(QRect(x, -dy, right - x, h), client->Picture);
+        if (bar) onBar.drawImage(QRect(x, -dy, right - x, h), client->Picture);
         onTitle.drawImage(QRect(x + dx, 0, right - x, h), client->Picture);
     }
     onTitle.end();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/Component.h"
-#include "framework/TColor.h"
+#include "framework/gui/TColor.h"
 #include "skin/TitleBarLayout.h"
 #include "skin/TsuiFileTheme.h"
 #include "skin/TsuiThemeBinding.h"
@@ -105,7 +105,29 @@ private:
     void ApplyButtonPictures();
     const TsuiTitleBarHost* Host() const;
     int HostInset() const;
-    void ComposeSections(QImage& bar);
+    // What the title picture is composed from; the picture is composed again only when it changed.
+    struct TTitleInputs {
+        struct TSection {
+            qint64 picture;
+            TsuiTitleBarAlign align;
+            int width;
+            bool caption;
+            bool operator==(const TSection&) const = default;
+        };
+        QSize size;
+        std::optional<int> hostInset;
+        framework::TColor formColor = 0;
+        framework::TColor transColor = 0;
+        QString caption;
+        QFont font;
+        int leftBtnXOffset = 0;
+        std::vector<TSection> sections;
+        std::vector<int> buttonWidths;
+        bool operator==(const TTitleInputs&) const = default;
+    };
+    TTitleInputs TitleInputs() const;
+    // Composes the title picture, and the sections onto the bar when one is given.
+    void ComposeSections(QImage* bar);
     // Shortens the caption for the caption section at the index and answers the section's width.
     int LayOutCaptionSection(size_t index, int lastLeftWidth);
     void DrawButtonsIconAndCaption(QImage& bar, const TTitleBarLayout& layout);
@@ -134,6 +156,7 @@ private:
     QSize minimumHostSize_;
     QImage titlePicture_;
     QImage titleComposite_;
+    TTitleInputs titleInputs_;
     int hovered_ = -1;
     bool pressed_ = false;
     TsuiWindowMover mover_;

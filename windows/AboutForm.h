@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Form.h"
+#include "framework/gui/Form.h"
 
 class QLabel;
 

@@ -1,6 +1,6 @@
 #include "windows/FormLayout.h"
 
-#include "framework/Fonts.h"
+#include "framework/gui/Fonts.h"
 #include "skin/TsuiFileTheme.h"
 #include "skin/TsuiThemeManager.h"
 #include "skin/controls/TsuiButton.h"
@@ -26,12 +26,15 @@ skin::TsuiThemeManager* NewThemeManager(framework::TForm& form, skin::TsuiFileTh
                                         std::initializer_list<const char*> names) {
     auto* manager = new skin::TsuiThemeManager(&form);
     manager->SetName("TM");
+    // In the order a form is read: the style and the list first, the reference to the theme
+    // last, so that the controls are handed the style and the theme once, never the default
+    // style on the way.
+    manager->SetUIStyle(skin::TsuiUIStyle::FromThemeFile);
     framework::TStringList list;
     for (const char* name : names)
         list.Add(name);
     manager->SetCompList(list);
     manager->SetFileTheme(&theme);
-    manager->SetUIStyle(skin::TsuiUIStyle::FromThemeFile);
     return manager;
 }
 

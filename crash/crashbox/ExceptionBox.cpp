@@ -3,7 +3,7 @@
 #include "crash/crashbox/ReportPrinter.h"
 #include "crash/delivery/ReportFile.h"
 #include "framework/Cp1252.h"
-#include "framework/Fonts.h"
+#include "framework/gui/Fonts.h"
 
 #include <QApplication>
 #include <QClipboard>

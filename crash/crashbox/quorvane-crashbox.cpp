@@ -2,7 +2,7 @@
 // trouble starts it with a socket as its standard input and output, and talks with it there; it
 // shows the progress of the report and the exception dialog, and ends with the user's choice.
 #include "crash/crashbox/CrashboxSession.h"
-#include "framework/Fonts.h"
+#include "framework/gui/Fonts.h"
 
 #include <QApplication>
 

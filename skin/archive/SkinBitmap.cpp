@@ -26,6 +26,9 @@ struct TBmpGeometry {
     uint32_t bitCount = 0;
     uint32_t compression = kRgb;
     uint32_t colorsUsed = 0;
+    int32_t xPixelsPerMeter = 0;
+    int32_t yPixelsPerMeter = 0;
+    int64_t pixelsOffset = 0;
 };
 
 bool KnownHeaderSize(int64_t size) {
@@ -66,12 +69,13 @@ bool ReadGeometry(const uint8_t* p, int64_t size, TBmpGeometry& g) {
     g.planes = ReadU16(info + 12);
     g.bitCount = ReadU16(info + 14);
     g.compression = ReadU32(info + 16);
+    g.xPixelsPerMeter = static_cast<int32_t>(ReadU32(info + 24));
+    g.yPixelsPerMeter = static_cast<int32_t>(ReadU32(info + 28));
     g.colorsUsed = ReadU32(info + 32);
     return true;
 }
 
-bool Fits(const uint8_t* p, int64_t size, int64_t maxPixels) {
-    TBmpGeometry g;
+bool Fits(const uint8_t* p, int64_t size, int64_t maxPixels, TBmpGeometry& g) {
     if (!ReadGeometry(p, size, g)) return false;
     const int64_t rows = std::llabs(g.height);
     if (g.planes != 1 || g.width <= 0 || rows == 0 || !ValidFormat(g)) return false;
@@ -85,11 +89,32 @@ bool Fits(const uint8_t* p, int64_t size, int64_t maxPixels) {
         const int64_t colors = g.colorsUsed != 0 ? g.colorsUsed : maxColors;
         tablesEnd += colors * (g.headerSize == kCoreHeaderSize ? 3 : 4);
     }
-    const int64_t pixelsOffset = ReadU32(p + 10);
-    if (pixelsOffset < tablesEnd || pixelsOffset > size) return false;
+    g.pixelsOffset = ReadU32(p + 10);
+    if (g.pixelsOffset < tablesEnd || g.pixelsOffset > size) return false;
     if (g.compression == kRle8 || g.compression == kRle4) return true;
     const int64_t stride = (g.width * g.bitCount + 31) / 32 * 4;
-    return stride * rows <= size - pixelsOffset;
+    return stride * rows <= size - g.pixelsOffset;
+}
+
+// The pixels of a 24-bit picture without compression, which is what skins hold, as the image
+// library makes them: opaque RGB32, the bottom row first unless the height is negative. Read
+// here because the library, before it reads any BMP, loads every image format plugin installed
+// to ask it about the format.
+QImage DecodeRgb24(const uint8_t* p, const TBmpGeometry& g) {
+    const int width = static_cast<int>(g.width);
+    const int rows = static_cast<int>(std::llabs(g.height));
+    QImage image(width, rows, QImage::Format_RGB32);
+    if (image.isNull()) return {};
+    const int64_t stride = (g.width * 24 + 31) / 32 * 4;
+    for (int y = 0; y < rows; ++y) {
+        const uint8_t* source = p + g.pixelsOffset + stride * (g.height > 0 ? rows - 1 - y : y);
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x, source += 3)
+            line[x] = qRgb(source[2], source[1], source[0]);
+    }
+    image.setDotsPerMeterX(g.xPixelsPerMeter);
+    image.setDotsPerMeterY(g.yPixelsPerMeter);
+    return image;
 }
 
 } // namespace
@@ -97,9 +122,12 @@ bool Fits(const uint8_t* p, int64_t size, int64_t maxPixels) {
 QImage DecodeSkinBitmap(std::string_view file, int64_t maxPixels) {
     const auto* p = reinterpret_cast<const uint8_t*>(file.data());
     const auto size = static_cast<int64_t>(file.size());
+    TBmpGeometry g;
     if (size < 2 || size > std::numeric_limits<int>::max() || p[0] != 'B' || p[1] != 'M' ||
-        !Fits(p, size, maxPixels))
+        !Fits(p, size, maxPixels, g))
         return {};
+    const bool plainHeader = g.headerSize == kInfoHeaderSize || g.headerSize == kCoreHeaderSize;
+    if (plainHeader && g.compression == kRgb && g.bitCount == 24) return DecodeRgb24(p, g);
     QImage image;
     if (!image.loadFromData(p, static_cast<int>(size), "BMP")) return {};
     return image;

@@ -38,7 +38,8 @@ std::string ReadExact(TFileStream& stream, int64_t position, int64_t count) {
 std::optional<std::string> ValueOf(const framework::TStringList& list, const std::string& name) {
     for (const std::string& line : list.Lines()) {
         const size_t equals = line.find('=');
-        if (equals != std::string::npos && framework::SameText(line.substr(0, equals), name))
+        if (equals != std::string::npos &&
+            framework::SameText(std::string_view(line).substr(0, equals), name))
             return line.substr(equals + 1);
     }
     return std::nullopt;

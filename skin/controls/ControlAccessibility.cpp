@@ -1,7 +1,7 @@
 #include "skin/controls/ControlAccessibility.h"
 
-#include "framework/Accelerators.h"
-#include "framework/AccessibleControls.h"
+#include "framework/gui/Accelerators.h"
+#include "framework/gui/AccessibleControls.h"
 #include "skin/controls/TsuiCustomButton.h"
 #include "skin/controls/TsuiPanel.h"
 #include "skin/controls/TsuiScrollBar.h"

@@ -1,7 +1,7 @@
 #include "skin/controls/TsuiCustomButton.h"
 
-#include "framework/Accelerators.h"
-#include "framework/FocusRect.h"
+#include "framework/gui/Accelerators.h"
+#include "framework/gui/FocusRect.h"
 #include "skin/PaintHelpers.h"
 #include "skin/controls/ControlAccessibility.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "framework/Component.h"
-#include "framework/Events.h"
-#include "framework/Form.h"
-#include "framework/TColor.h"
+#include "framework/gui/Events.h"
+#include "framework/gui/Form.h"
+#include "framework/gui/TColor.h"
 
 #include <QImage>
 #include <QPointer>

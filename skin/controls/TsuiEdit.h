@@ -1,8 +1,8 @@
 #pragma once
 
 #include "framework/Component.h"
-#include "framework/Events.h"
-#include "framework/TColor.h"
+#include "framework/gui/Events.h"
+#include "framework/gui/TColor.h"
 #include "skin/TsuiFileTheme.h"
 #include "skin/TsuiThemeBinding.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "framework/Align.h"
 #include "framework/Component.h"
-#include "framework/Events.h"
-#include "framework/TColor.h"
+#include "framework/gui/Align.h"
+#include "framework/gui/Events.h"
+#include "framework/gui/TColor.h"
 #include "skin/TsuiFileTheme.h"
 #include "skin/TsuiThemeBinding.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/StringGrid.h"
+#include "framework/gui/StringGrid.h"
 #include "skin/TsuiFileTheme.h"
 #include "skin/TsuiThemeBinding.h"
 #include "skin/controls/TsuiScrollBar.h"

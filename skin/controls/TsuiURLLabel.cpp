@@ -1,6 +1,6 @@
 #include "skin/controls/TsuiURLLabel.h"
 
-#include "framework/FocusRect.h"
+#include "framework/gui/FocusRect.h"
 #include "skin/controls/ControlAccessibility.h"
 
 #include <QDesktopServices>

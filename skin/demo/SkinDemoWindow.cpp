@@ -1,6 +1,6 @@
 #include "skin/demo/SkinDemoWindow.h"
 
-#include "framework/Align.h"
+#include "framework/gui/Align.h"
 #include "skin/SkinResources.h"
 #include "skin/ThemeProperties.h"
 #include "skin/TsuiBuiltInFileTheme.h"

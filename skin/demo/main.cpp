@@ -1,7 +1,7 @@
 // quorvane-skin-demo [STYLE]: shows a skinned window with every skinned control; STYLE is one of
 // MacOS, WinXP, DeepBlue, Protein or BlueGlass, and without it the window wears the embedded skin.
 
-#include "framework/Fonts.h"
+#include "framework/gui/Fonts.h"
 #include "skin/demo/SkinDemoWindow.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
-#include "crash/CallCandidate.h"
-#include "crash/CallDecoder.h"
+#include "crash/tracer/CallCandidate.h"
+#include "crash/tracer/CallDecoder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "TraceChains.h"
 
-#include "crash/Disassembler.h"
+#include "crash/tracer/Disassembler.h"
 #include "framework/Format.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "crash/FunctionAnalyzer.h"
-#include "crash/FunctionCache.h"
+#include "crash/tracer/FunctionAnalyzer.h"
+#include "crash/tracer/FunctionCache.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "BlockedThread.h"
 
-#include "crash/ThreadTracer.h"
 #include "crash/symbols/ModuleCache.h"
+#include "crash/tracer/ThreadTracer.h"
 #include "tests/support/ChildProcess.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "crash/MemoryReader.h"
+#include "crash/tracer/MemoryReader.h"
 
 #include <gtest/gtest.h>
 

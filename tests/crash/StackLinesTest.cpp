@@ -1,4 +1,4 @@
-#include "crash/StackLines.h"
+#include "crash/tracer/StackLines.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "crash/LinkChains.h"
-#include "crash/StackRepetitions.h"
+#include "crash/tracer/LinkChains.h"
+#include "crash/tracer/StackRepetitions.h"
 
 #include <gtest/gtest.h>
 

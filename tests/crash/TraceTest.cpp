@@ -2,12 +2,12 @@
 #include "ForkedCase.h"
 #include "TraceChains.h"
 
-#include "crash/FunctionCache.h"
-#include "crash/StackTracer.h"
-#include "crash/ThreadHold.h"
-#include "crash/ThreadState.h"
-#include "crash/ThreadTracer.h"
 #include "crash/symbols/MapFileCache.h"
+#include "crash/tracer/FunctionCache.h"
+#include "crash/tracer/StackTracer.h"
+#include "crash/tracer/ThreadHold.h"
+#include "crash/tracer/ThreadState.h"
+#include "crash/tracer/ThreadTracer.h"
 
 #include <gtest/gtest.h>
 

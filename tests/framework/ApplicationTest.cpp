@@ -1,8 +1,8 @@
-#include "framework/Application.h"
-#include "framework/AnsiText.h"
+#include "framework/gui/Application.h"
 #include "framework/Exception.h"
-#include "framework/Form.h"
-#include "framework/Screen.h"
+#include "framework/gui/AnsiText.h"
+#include "framework/gui/Form.h"
+#include "framework/gui/Screen.h"
 
 #include "tests/support/QtTestEnvironment.h"
 

@@ -1,5 +1,5 @@
-#include "framework/Fonts.h"
-#include "framework/MessageBox.h"
+#include "framework/gui/Fonts.h"
+#include "framework/gui/MessageBox.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "framework/TColor.h"
+#include "framework/gui/TColor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "http/IdHeaderList.h"
+#include "http/text/IdHeaderList.h"
 
-#include "http/IdTextFunctions.h"
+#include "http/text/IdTextFunctions.h"
 
 #include <gtest/gtest.h>
 

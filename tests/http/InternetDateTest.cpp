@@ -1,4 +1,4 @@
-#include "http/IdInternetDate.h"
+#include "http/text/IdInternetDate.h"
 
 #include <gtest/gtest.h>
 

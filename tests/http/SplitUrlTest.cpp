@@ -1,4 +1,4 @@
-#include "http/IdURI.h"
+#include "http/text/IdURI.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "http/IdTextFunctions.h"
+#include "http/text/IdTextFunctions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "ControlTestSupport.h"
 
-#include "framework/Form.h"
+#include "framework/gui/Form.h"
 #include "skin/controls/ButtonGlyphLayout.h"
 #include "skin/controls/NinePartFace.h"
 #include "skin/controls/TsuiButton.h"

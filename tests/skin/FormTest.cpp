@@ -2,8 +2,8 @@
 #include "SkinTestSupport.h"
 
 #include "ThemeTestControls.h"
-#include "framework/Align.h"
-#include "framework/Form.h"
+#include "framework/gui/Align.h"
+#include "framework/gui/Form.h"
 #include "skin/SkinResources.h"
 #include "skin/TsuiBuiltInFileTheme.h"
 #include "skin/TsuiForm.h"
@@ -106,6 +106,19 @@ TEST_F(FormTest, RegionCutsTheMagentaCornersOfTheTopSevenRows) {
             EXPECT_EQ(region.contains(QPoint(x, y)), (title.pixel(x, y) & 0xFFFFFF) != 0xFF00FF)
                 << x << "," << y;
     EXPECT_EQ(form_->mask(), region);
+}
+
+TEST_F(FormTest, AHiddenWindowShowsInTheShapeOfItsLastStyleAndSize) {
+    panel_->SetUIStyle(TsuiUIStyle::WinXP);
+    form_->resize(700, 500);
+    panel_->SetUIStyle(TsuiUIStyle::FromThemeFile);
+    form_->move(300, 200);
+    form_->show();
+    const QRegion shape = form_->mask();
+    EXPECT_EQ(shape, panel_->WindowRegion());
+    EXPECT_FALSE(shape.contains(QPoint(0, 0)));
+    EXPECT_TRUE(shape.contains(QPoint(699, 499)));
+    EXPECT_FALSE(shape.contains(QPoint(700, 499)));
 }
 
 TEST_F(FormTest, BuiltInStylesPaintTheirBorderAndRoundTheirCorners) {
@@ -224,7 +237,8 @@ TEST_F(FormTest, OnePixelBuiltInBorderRoundsTheTopCornersInItsColour) {
 }
 
 TEST_F(FormTest, ASecondFormPanelStaysAnOrdinaryPanel) {
-    const QRegion shape = form_->mask();
+    const QRegion shape = panel_->WindowRegion();
+    ASSERT_EQ(form_->mask(), shape);
     auto* second = new TsuiForm(form_.get());
     second->setGeometry(10, 60, 200, 100);
     second->SetFileTheme(theme_);

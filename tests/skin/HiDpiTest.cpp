@@ -1,5 +1,6 @@
-#include "framework/Accelerators.h"
+#include "framework/gui/Accelerators.h"
 #include "skin/TsuiForm.h"
+#include "skin/TsuiTitleBar.h"
 #include "skin/controls/TsuiButton.h"
 #include "skin/controls/TsuiEdit.h"
 #include "skin/controls/TsuiPanel.h"
@@ -61,6 +62,20 @@ TEST_F(HiDpiTest, OutlinesKeepToTheOutermostDevicePixelsAndCaptionsFit) {
         EXPECT_LE(button->fontMetrics().horizontalAdvance(caption), button->width() - 8)
             << caption.toStdString();
     }
+}
+
+TEST_F(HiDpiTest, TitleCaptionIsDrawnAtDeviceResolution) {
+    // The frame's pictures are doubled, so only a caption drawn at the screen's density makes
+    // two neighbouring device pixels of one logical pixel differ.
+    auto* titleBar = window_.findChild<TsuiTitleBar*>();
+    ASSERT_NE(titleBar, nullptr);
+    const QImage shown = titleBar->grab().toImage();
+    ASSERT_EQ(shown.size(), titleBar->size() * 2);
+    bool finerThanLogical = false;
+    for (int y = 0; y < shown.height() && !finerThanLogical; ++y)
+        for (int x = 0; x + 1 < shown.width() && !finerThanLogical; x += 2)
+            finerThanLogical = shown.pixel(x, y) != shown.pixel(x + 1, y);
+    EXPECT_TRUE(finerThanLogical);
 }
 
 } // namespace qv::skin::test

@@ -1,7 +1,7 @@
 #include "ControlTestSupport.h"
 
-#include "framework/Align.h"
 #include "framework/Exception.h"
+#include "framework/gui/Align.h"
 #include "skin/controls/TsuiComboBox.h"
 #include "skin/controls/TsuiEdit.h"
 #include "skin/controls/TsuiPanel.h"

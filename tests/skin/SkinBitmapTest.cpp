@@ -58,6 +58,23 @@ TEST(SkinBitmap, DecodesTrueColourAndPaletteBitmaps) {
     EXPECT_EQ(DecodeSkinBitmap(topDown).convertToFormat(QImage::Format_RGB32), source.mirrored(false, true));
 }
 
+TEST(SkinBitmap, TrueColourPicturesComeOutAsTheImageLibraryMakesThem) {
+    // Widths whose rows need 3, 2 and no padding bytes, stored bottom-up and top-down.
+    for (const int width : {1, 5, 58}) {
+        for (const bool topDown : {false, true}) {
+            std::string bmp = EncodeBmp24(PatternImage(width, 4, 7));
+            if (topDown) PutU32(bmp, 22, static_cast<uint32_t>(-4));
+            QImage library;
+            ASSERT_TRUE(library.loadFromData(bmp, "BMP"));
+            const QImage ours = DecodeSkinBitmap(bmp);
+            EXPECT_EQ(ours.format(), library.format()) << width << topDown;
+            EXPECT_EQ(ours, library) << width << topDown;
+            EXPECT_EQ(ours.dotsPerMeterX(), library.dotsPerMeterX()) << width << topDown;
+            EXPECT_EQ(ours.dotsPerMeterY(), library.dotsPerMeterY()) << width << topDown;
+        }
+    }
+}
+
 TEST(SkinBitmap, RejectsHeadersThatDoNotFitTheData) {
     const std::string valid = EncodeBmp24(PatternImage(20, 10, 1));
     const auto rejects = [](const std::string& bytes) { return DecodeSkinBitmap(bytes).isNull(); };

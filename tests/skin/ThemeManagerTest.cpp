@@ -1,8 +1,8 @@
 #include "SkinTestSupport.h"
 #include "ThemeTestControls.h"
 
-#include "framework/Fonts.h"
-#include "framework/Form.h"
+#include "framework/gui/Fonts.h"
+#include "framework/gui/Form.h"
 #include "skin/SkinResources.h"
 #include "skin/ThemeFunctions.h"
 #include "skin/TsuiBuiltInFileTheme.h"

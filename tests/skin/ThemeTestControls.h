@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/Component.h"
-#include "framework/TColor.h"
+#include "framework/gui/TColor.h"
 #include "skin/TsuiFileTheme.h"
 #include "skin/TsuiThemeBinding.h"
 

@@ -1,7 +1,7 @@
 #include "GuiTestSupport.h"
 #include "SkinTestSupport.h"
 
-#include "framework/Form.h"
+#include "framework/gui/Form.h"
 #include "skin/BuiltInStyles.h"
 #include "skin/SkinResources.h"
 #include "skin/StripFrame.h"

@@ -1,7 +1,7 @@
 #include "tests/support/QtTestEnvironment.h"
 
-#include "framework/Application.h"
-#include "framework/Fonts.h"
+#include "framework/gui/Application.h"
+#include "framework/gui/Fonts.h"
 
 #include <gtest/gtest.h>
 

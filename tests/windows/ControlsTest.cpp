@@ -1,4 +1,4 @@
-#include "framework/Form.h"
+#include "framework/gui/Form.h"
 #include "windows/controls/TJvLabel.h"
 #include "windows/controls/TJvMemo.h"
 

@@ -1,8 +1,8 @@
 #include "windows/MainForm.h"
 
-#include "framework/Application.h"
 #include "framework/EConvertError.h"
-#include "framework/Screen.h"
+#include "framework/gui/Application.h"
+#include "framework/gui/Screen.h"
 #include "skin/TsuiBuiltInFileTheme.h"
 #include "skin/TsuiForm.h"
 #include "skin/controls/TsuiButton.h"

@@ -1,8 +1,8 @@
 #include "windows/controls/TJvLabel.h"
 
-#include "framework/Accelerators.h"
-#include "framework/AccessibleControls.h"
-#include "framework/FocusRect.h"
+#include "framework/gui/Accelerators.h"
+#include "framework/gui/AccessibleControls.h"
+#include "framework/gui/FocusRect.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "framework/Component.h"
-#include "framework/Events.h"
-#include "framework/ScrollStyle.h"
+#include "framework/gui/Events.h"
+#include "framework/gui/ScrollStyle.h"
 
 #include <QPlainTextEdit>
 

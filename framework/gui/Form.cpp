@@ -1,0 +1,63 @@
+#include "framework/gui/Form.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+
+namespace qv::framework {
+
+TForm::TForm(TComponent* owner) : TComponent(owner) {}
+
+TForm::~TForm() {
+    if (modalLoop_) modalLoop_->exit(mrCancel);
+}
+
+int TForm::ShowModal() {
+    if (modalLoop_) return mrNone;
+    modalResult_ = mrNone;
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    raise();
+    activateWindow();
+    QEventLoop loop;
+    modalLoop_ = &loop;
+    loop.exec(QEventLoop::DialogExec);
+    modalLoop_ = nullptr;
+    hide();
+    setWindowModality(Qt::NonModal);
+    if (modalResult_ == mrNone) modalResult_ = mrCancel;
+    return modalResult_;
+}
+
+void TForm::SetModalResult(int result) {
+    modalResult_ = result;
+    if (result != mrNone && modalLoop_) modalLoop_->exit(result);
+}
+
+void TForm::closeEvent(QCloseEvent* event) {
+    if (modalLoop_) {
+        if (modalResult_ == mrNone) modalResult_ = mrCancel;
+        modalLoop_->exit(modalResult_);
+    }
+    event->accept();
+}
+
+void TForm::keyPressEvent(QKeyEvent* event) {
+    if (modalLoop_ && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TForm::CenterOnScreen() {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+} // namespace qv::framework
