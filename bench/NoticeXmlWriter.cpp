@@ -4,6 +4,7 @@
 #include "framework/Format.h"
 #include "server/NoticeVocabulary.h"
 #include "server/SeededRandom.h"
+#include "server/import/EformsNoticeReader.h"
 #include "server/import/IsoCountries.h"
 
 #include <string_view>
@@ -14,15 +15,14 @@ namespace {
 
 using server::SeededRandom;
 
-constexpr const char* kHead = R"(<?xml version="1.0" encoding="UTF-8"?>
-<ContractNotice xmlns="urn:oasis:names:specification:ubl:schema:xsd:ContractNotice-2"
-    xmlns:cac="urn:oasis:names:specification:ubl:schema:xsd:CommonAggregateComponents-2"
-    xmlns:cbc="urn:oasis:names:specification:ubl:schema:xsd:CommonBasicComponents-2"
-    xmlns:ext="urn:oasis:names:specification:ubl:schema:xsd:CommonExtensionComponents-2"
-    xmlns:efac="http://data.europa.eu/p27/eforms-ubl-extension-aggregate-components/1"
-    xmlns:efbc="http://data.europa.eu/p27/eforms-ubl-extension-basic-components/1"
-    xmlns:efext="http://data.europa.eu/p27/eforms-ubl-extensions/1">
-)";
+// The root element with the namespaces of eForms notices, the notice's own as the default.
+std::string NoticeHead() {
+    std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ContractNotice xmlns=\"" +
+                       std::string(server::EformsNoticeReader::kUblNamespaceRoot) + "ContractNotice-2\"";
+    for (const auto& [uri, prefix] : server::EformsNoticeReader::Namespaces())
+        head += "\n    xmlns:" + prefix + "=\"" + uri + "\"";
+    return head + ">\n";
+}
 
 // What every lot of an open procedure repeats: the terms and the criteria of the award.
 constexpr const char* kLotTerms = R"(    <cac:TenderingTerms>
@@ -133,7 +133,7 @@ std::string NoticeXmlWriter::Write(int index) {
     const int issued = static_cast<int>(framework::EncodeDate(2024, 1, 1)) + random.Below(365);
     const long long value = static_cast<long long>(random.Between(10, 99)) * 10000 * random.Between(1, 100);
 
-    std::string xml = kHead;
+    std::string xml = NoticeHead();
     xml += "  <ext:UBLExtensions><ext:UBLExtension><ext:ExtensionContent><efext:EformsExtension>\n"
            "    <efac:NoticeSubType><cbc:SubTypeCode listName=\"notice-subtype\">16</cbc:SubTypeCode>"
            "</efac:NoticeSubType>\n    <efac:Organizations>\n";

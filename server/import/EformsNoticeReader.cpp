@@ -239,16 +239,17 @@ private:
 } // namespace
 
 const XmlDocument::Prefixes& EformsNoticeReader::Namespaces() {
+    const auto ubl = [](std::string_view name) { return std::string(kUblNamespaceRoot) + std::string(name); };
     static const XmlDocument::Prefixes prefixes = {
-        {"urn:oasis:names:specification:ubl:schema:xsd:CommonBasicComponents-2", "cbc"},
-        {"urn:oasis:names:specification:ubl:schema:xsd:CommonAggregateComponents-2", "cac"},
-        {"urn:oasis:names:specification:ubl:schema:xsd:CommonExtensionComponents-2", "ext"},
+        {ubl("CommonBasicComponents-2"), "cbc"},
+        {ubl("CommonAggregateComponents-2"), "cac"},
+        {ubl("CommonExtensionComponents-2"), "ext"},
         {"http://data.europa.eu/p27/eforms-ubl-extension-basic-components/1", "efbc"},
         {"http://data.europa.eu/p27/eforms-ubl-extension-aggregate-components/1", "efac"},
         {"http://data.europa.eu/p27/eforms-ubl-extensions/1", "efext"},
-        {"urn:oasis:names:specification:ubl:schema:xsd:ContractNotice-2", "cn"},
-        {"urn:oasis:names:specification:ubl:schema:xsd:ContractAwardNotice-2", "can"},
-        {"urn:oasis:names:specification:ubl:schema:xsd:PriorInformationNotice-2", "pin"},
+        {ubl("ContractNotice-2"), "cn"},
+        {ubl("ContractAwardNotice-2"), "can"},
+        {ubl("PriorInformationNotice-2"), "pin"},
     };
     return prefixes;
 }

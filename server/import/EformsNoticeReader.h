@@ -15,6 +15,10 @@ QV_EXCEPTION_CLASS(ENoticeError, framework::Exception);
 // several languages, English is taken, else the notice's own language.
 class EformsNoticeReader {
 public:
+    // The root that the UBL standard gives the names of its document and component namespaces
+    // (fixed by the standard, as every published notice carries it).
+    static constexpr std::string_view kUblNamespaceRoot = "urn:oasis:names:specification:ubl:schema:xsd:";
+
     // The namespaces of eForms notices and the prefixes the reader names them by.
     static const XmlDocument::Prefixes& Namespaces();
 

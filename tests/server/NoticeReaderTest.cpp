@@ -113,6 +113,7 @@ TEST(NoticeReader, TitlesStayOnOneLineAndWithinBounds) {
 
 TEST(NoticeReader, RefusesWhatIsNoNoticeWithTheReason) {
     const std::string minimal = NoticeText("contract-minimal.xml");
+    const std::string ubl(EformsNoticeReader::kUblNamespaceRoot);
     std::string crowded = "<a>";
     for (uint32_t i = 0; i < XmlDocument::kMaxElements; ++i)
         crowded += "<b/>";
@@ -124,9 +125,8 @@ TEST(NoticeReader, RefusesWhatIsNoNoticeWithTheReason) {
         {"<a><c:b/></a>", "not well-formed XML: Namespace prefix c on b is not defined (line 1)"},
         {"<a>\x80</a>", "not well-formed XML: Input is not proper UTF-8, indicate encoding ! (line 1)"},
         {"<html/>", "not an eForms notice (root element html)"},
-        {"<Invoice xmlns='urn:oasis:names:specification:ubl:schema:xsd:Invoice-2'/>",
-         "not an eForms notice (root element Invoice)"},
-        {Replaced(minimal, " xmlns=\"urn:oasis:names:specification:ubl:schema:xsd:ContractNotice-2\"", ""),
+        {"<Invoice xmlns='" + ubl + "Invoice-2'/>", "not an eForms notice (root element Invoice)"},
+        {Replaced(minimal, " xmlns=\"" + ubl + "ContractNotice-2\"", ""),
          "not an eForms notice (root element ContractNotice)"},
         {"<!DOCTYPE a [<!ENTITY x 'xx'><!ENTITY y '&x;&x;'>]>\n<a>&y;</a>",
          "declares entities, which are not accepted (line 1)"},
