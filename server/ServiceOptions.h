@@ -18,10 +18,11 @@ struct ServiceOptions {
     // A number of tenders to generate into a new database, which is then not served; 0 for none.
     int64_t generate = 0;
     bool help = false;
+    bool version = false;
 };
 
-// Reads "--name value" and "--name=value"; "--import" takes every value up to the next
-// option. Nothing, with `error` set, for an unknown option, a missing value, a value out
+// Reads "--name value" and "--name=value" in any order; "--import" takes every value up to the
+// next option. Nothing, with `error` set, for an unknown option, a missing value, a value out
 // of range, or both --import and --generate.
 std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>& arguments,
                                                   std::string& error);

@@ -1,5 +1,6 @@
 #include "crash/crashbox/ExceptionBox.h"
 
+#include "crash/crashbox/ReportField.h"
 #include "crash/crashbox/ReportPrinter.h"
 #include "crash/delivery/ReportFile.h"
 #include "framework/Cp1252.h"
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 
@@ -117,13 +117,11 @@ void TExceptionBox::CreateButtons() {
 }
 
 void TExceptionBox::CreateReport() {
-    report_ = new QPlainTextEdit(ReportText(request_.report), this);
-    report_->setReadOnly(true);
+    report_ = new TReportField(ReportText(request_.report), this);
     report_->setFont(CellFont(QStringLiteral("Courier New"), kReportFontHeight));
     report_->setLineWrapMode(QPlainTextEdit::NoWrap);
     report_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     report_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    report_->setTabChangesFocus(true);
     report_->setAccessibleName(QStringLiteral("bug report"));
     if (request_.copyReportToClipboard) QGuiApplication::clipboard()->setText(ReportText(request_.report));
 }

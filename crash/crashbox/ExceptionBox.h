@@ -13,9 +13,10 @@
 
 class QAbstractButton;
 class QLabel;
-class QPlainTextEdit;
 
 namespace qv::crash {
+
+class TReportField;
 
 // The exception dialog: a small top-most window with the message and the buttons to mail, save,
 // print or show the report and to continue, restart or close the application; it unfolds to show
@@ -58,7 +59,7 @@ private:
     TExceptionBoxLayout layout_;
     std::array<QPointer<QAbstractButton>, 7> buttons_{};
     QLabel* message_ = nullptr;
-    QPlainTextEdit* report_ = nullptr;
+    TReportField* report_ = nullptr;
     TDrawnButton* countdown_ = nullptr;
     bool unfolded_ = false;
     bool done_ = false;

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <functional>
+#include <regex>
 #include <stdexcept>
 #include <thread>
 #include <unistd.h>
@@ -214,6 +215,50 @@ TEST(Reporter, ZorTraceProcessFillsTheSharedMemory) {
     EXPECT_NE(result.output.find("\r\n\r\nmain thread ($"), std::string::npos);
     EXPECT_EQ(result.output.find("\r\n\r\nthread $"), std::string::npos)
         << "threads named \"-\" have no section";
+    EXPECT_NE(result.output.find("\r\nversion           : 1.0.0.0\r\n"), std::string::npos);
+    EXPECT_NE(result.output.find("\r\n\r\ndisassembling:\r\n"), std::string::npos)
+        << "of the code found on the main thread's stack";
+}
+
+TEST(Reporter, AFreezeReportDisassemblesTheCodeOnTheMainThreadsStack) {
+    const ForkedResult result =
+        RunReporter([](CrashSettings& settings) { settings.freezeTimeoutMs = 100; },
+                    [] {
+                        std::atomic<bool> reported{false};
+                        TReportListeners::Instance().AddExceptionListener(
+                            [&](TListenerEvent& event) {
+                                if (event.stage == 0) return;
+                                Say(event.report.substr(event.report.find("\r\n\r\ndisassembling:\r\n")));
+                                event.handled = true;
+                                reported.store(true);
+                            },
+                            false);
+                        while (!reported.load())
+                            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                    });
+    ASSERT_TRUE(result.exitedCleanly) << result.output;
+    EXPECT_TRUE(std::regex_search(result.output, std::regex("\r\n[0-9a-f]{8,} > ")))
+        << "the instruction marked:\n"
+        << result.output;
+}
+
+TEST(Reporter, AFaultWhileComposingKeepsTheReportSoFarAndNamesItsAddress) {
+    const ForkedResult result = RunReporter(
+        [](CrashSettings& settings) {
+            settings.disassembler = [](uintptr_t, const TDisasmOptions&) -> std::string {
+                *gNowhere = 1;
+                return {};
+            };
+        },
+        [] {
+            HandleException(std::make_exception_ptr(std::runtime_error("composed")));
+            Say("resumed");
+        });
+    ASSERT_TRUE(result.exitedCleanly) << result.output;
+    const std::regex note("exception message : composed\\.\r\n[^]*\r\n\r\nmodules:[^]*"
+                          "\r\n\r\nAn exception occurred during composing the bug report\\. \\$[0-9a-f]+\r\n"
+                          "resumed\n$");
+    EXPECT_TRUE(std::regex_search(result.output, note)) << result.output;
 }
 
 TEST(Reporter, AFreezeIsReportedAfterTenMissedAnswers) {
