@@ -59,7 +59,8 @@ void Handle(TCrashReporter& reporter, const TExceptionRequest& request) {
     const bool frozen = request.frozen != 0;
     const std::exception_ptr exception = EventException(request);
     const TExceptionInfo info = TExceptionInfo::Describe(exception);
-    if (!frozen && settings.pauseOtherThreads) TThreadHolding::Instance().Hold();
+    if (!frozen && settings.pauseOtherThreads)
+        TThreadHolding::Instance().Hold(request.FromMainThreadsEventDispatch(::getpid()));
     reporter.History().Push(TExceptionTimeHistory::Now());
 
     TListenerEvent event;

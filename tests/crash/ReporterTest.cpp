@@ -15,6 +15,7 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <functional>
+#include <mutex>
 #include <regex>
 #include <stdexcept>
 #include <thread>
@@ -156,11 +157,19 @@ TEST(Reporter, TheApplicationsThreadsAreHeldWhileAnEventIsHandled) {
     EXPECT_TRUE(result.output == "0 1\n" || result.output == "1 1\n") << result.output;
 }
 
-TEST(Reporter, TheMainThreadHandlesItsEventsWhileItsEventIsReportedUnlessHeld) {
-    for (const bool hold : {false, true}) {
+TEST(Reporter, TheMainThreadHandlesItsEventsWhileItsOwnEventIsReported) {
+    // Its own event leaves the main thread running, held threads or not; another thread's event
+    // holds it with the others.
+    struct Case {
+        bool hold;
+        bool fromWorker;
+        const char* output;
+    };
+    for (const Case& c :
+         {Case{false, false, "1 1\n"}, Case{true, false, "1 1\n"}, Case{true, true, "0 1\n"}}) {
         const ForkedResult result = RunReporter(
-            [hold](CrashSettings& settings) { settings.pauseOtherThreads = hold; },
-            [] {
+            [&c](CrashSettings& settings) { settings.pauseOtherThreads = c.hold; },
+            [&c] {
                 int argc = 1;
                 char name[] = "reporter";
                 char* argv[] = {name, nullptr};
@@ -178,16 +187,71 @@ TEST(Reporter, TheMainThreadHandlesItsEventsWhileItsEventIsReportedUnlessHeld) {
                         event.handled = true;
                     },
                     false);
-                QTimer::singleShot(20, [&] {
+                auto report = [&] {
                     HandleException(std::make_exception_ptr(std::runtime_error("in an event handler")));
                     Say(std::to_string(during > 10) + " " + std::to_string(ticks > 0));
-                    application.quit();
+                    QMetaObject::invokeMethod(&application, &QCoreApplication::quit, Qt::QueuedConnection);
+                };
+                std::thread worker;
+                QTimer::singleShot(20, [&] {
+                    if (c.fromWorker)
+                        worker = std::thread(report);
+                    else
+                        report();
                 });
                 application.exec();
+                if (worker.joinable()) worker.join();
             });
         ASSERT_TRUE(result.exitedCleanly) << result.output;
-        EXPECT_EQ(result.output, hold ? "0 1\n" : "1 1\n") << (hold ? "held" : "not held");
+        EXPECT_EQ(result.output, c.output) << "hold " << c.hold << ", from a worker " << c.fromWorker;
     }
+}
+
+TEST(Reporter, ATimersExceptionDuringTheMainThreadsWaitQueuesBehindTheFirst) {
+    const ForkedResult result =
+        RunReporter([](CrashSettings&) {},
+                    [] {
+                        int argc = 1;
+                        char name[] = "reporter";
+                        char* argv[] = {name, nullptr};
+                        QCoreApplication application(argc, argv);
+                        std::mutex mutex;
+                        std::vector<std::string> steps;
+                        auto step = [&](const std::string& text) {
+                            const std::lock_guard lock(mutex);
+                            steps.push_back(text);
+                        };
+                        std::atomic<bool> firstUnderWay{false};
+                        std::atomic<bool> secondRaised{false};
+                        TReportListeners::Instance().AddExceptionListener(
+                            [&](TListenerEvent& event) {
+                                step("handling " + event.message);
+                                firstUnderWay.store(true);
+                                // The first event is handled until the second waits behind it.
+                                while (event.message == "first" && !secondRaised.load())
+                                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                                event.handled = true;
+                            },
+                            false);
+                        QTimer timer;
+                        QObject::connect(&timer, &QTimer::timeout, [&] {
+                            if (!firstUnderWay.load() || secondRaised.exchange(true)) return;
+                            step("timer");
+                            HandleException(std::make_exception_ptr(std::runtime_error("second")));
+                            step("second returned");
+                        });
+                        timer.start(5);
+                        QTimer::singleShot(20, [&] {
+                            HandleException(std::make_exception_ptr(std::runtime_error("first")));
+                            step("first returned");
+                            application.quit();
+                        });
+                        application.exec();
+                        for (const std::string& text : steps)
+                            Say(text);
+                    });
+    ASSERT_TRUE(result.exitedCleanly) << result.output;
+    EXPECT_EQ(result.output, "handling first\ntimer\nhandling second\nsecond returned\nfirst returned\n");
 }
 
 TEST(Reporter, ZorTraceProcessFillsTheSharedMemory) {
