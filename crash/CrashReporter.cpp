@@ -215,7 +215,7 @@ extern "C" __attribute__((visibility("default"), used)) int32_t zorTraceProcess(
         subject.threadId = ::getpid();
         TCrashReporter& reporter = TCrashReporter::Instance();
         const std::string report = TBugReport(reporter.Settings(), reporter.InstalledAt()).Compose(subject);
-        // Below 1 the report would go to the clipboard, which a process without a display has not.
+        if (maxLen < 1) reporter.PutOnClipboard(report);
         if (maxLen >= 1) {
             if (auto map = qv::platform::TSharedMemory::Open("zorTraceProcessMap")) {
                 const size_t length =

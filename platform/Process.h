@@ -42,6 +42,12 @@ private:
     int go_;
 };
 
+// Starts the program at path with the arguments (the first is the program's own name) in a process
+// that is no child of this one: it may outlive this process and is never waited for. False when
+// the process could not be made; whether the program runs then is for the caller to learn from it.
+bool StartDetached(const std::string& path, const std::vector<std::string>& arguments,
+                   TStandardStreams streams = {});
+
 // The path of this process's program.
 std::string OwnExecutable();
 // This process's command line, as it was started: the program's name, then the arguments.

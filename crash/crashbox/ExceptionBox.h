@@ -43,6 +43,8 @@ public:
     // The button pressed, with its feedback and action.
     void Press(TAction action);
 
+    // The report's text as the desktop takes it: from the report's code page, lines ended by LF.
+    static QString DesktopText(const std::string& report);
     // A font of the family whose cell (ascent and descent) is at most the height: the dialog's font
     // heights are cell heights.
     static QFont CellFont(const QString& family, int cellHeight);

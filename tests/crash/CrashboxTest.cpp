@@ -9,6 +9,7 @@
 #include "tests/support/VirtualDisplay.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QTimer>
@@ -58,6 +59,21 @@ pid_t DialogProgramOfTheDemo() {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return -1;
+}
+
+// The running dialog programs whose display is the one named.
+int DialogProgramsOn(const std::string& display) {
+    int count = 0;
+    DIR* processes = ::opendir("/proc");
+    while (const dirent* entry = ::readdir(processes)) {
+        const auto process = static_cast<pid_t>(std::atoi(entry->d_name));
+        if (process <= 0 || ProcessField(process, "cmdline") != TCrashboxDialog::kProgramName) continue;
+        std::ifstream in("/proc/" + std::to_string(process) + "/environ");
+        for (std::string variable; std::getline(in, variable, '\0');)
+            count += variable == "DISPLAY=" + display ? 1 : 0;
+    }
+    ::closedir(processes);
+    return count;
 }
 
 // A window of one colour that counts its paints and the keys it gets while a report is under way
@@ -214,6 +230,48 @@ TEST(Crashbox, TheMainWindowRepaintsAndAnswersPingsWhileTheDialogShows) {
     ASSERT_TRUE(result.exitedCleanly) << result.output;
     EXPECT_EQ(result.output, "covered repainted answered 0 1\n")
         << "no user input while the report is under way";
+}
+
+TEST(Crashbox, ZorTraceProcessWithoutALengthLeavesTheReportOnTheClipboard) {
+    const qv::test::VirtualDisplay display;
+    ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
+    const qv::test::ScopedEnvironment environment{{"DISPLAY", display.Name()},
+                                                  {"QT_QPA_PLATFORM", std::nullopt}};
+    const ForkedResult result = RunForked(
+        [&display](int out) {
+            ::dup2(out, 1);
+            CrashSettings settings = CrashSettings::ThisBuild();
+            settings.listHardware = false;
+            Install(settings);
+            TCrashReporter::Instance().SetDialog(std::make_unique<TCrashboxDialog>(QV_CRASHBOX));
+            // A thread that an outside tool would start.
+            std::thread([] { zorTraceProcess(0); }).join();
+            std::string findings = std::to_string(DialogProgramsOn(display.Name())) + " ";
+            int argc = 1;
+            char name[] = "crashbox-test";
+            char* argv[] = {name, nullptr};
+            QApplication application(argc, argv);
+            QClipboard* clipboard = QGuiApplication::clipboard();
+            const QString text = clipboard->text();
+            findings +=
+                text.startsWith(QStringLiteral("date/time         : ")) &&
+                        text.contains(QStringLiteral("\nexception message : The application seems to be "
+                                                     "frozen.\n"))
+                    ? "report "
+                    : "no report ";
+            // Another program takes the clipboard: the dialog program goes.
+            clipboard->setText(QStringLiteral("taken"));
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (DialogProgramsOn(display.Name()) > 0 && std::chrono::steady_clock::now() < deadline)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            findings += std::to_string(DialogProgramsOn(display.Name()));
+            WriteAll(1, findings + "\n");
+            ::_exit(0);
+        },
+        90);
+    ASSERT_TRUE(result.exitedCleanly) << result.output;
+    EXPECT_EQ(result.output, "1 report 0\n")
+        << "one dialog program owns the report until the clipboard is taken";
 }
 
 TEST(Crashbox, TheFrozenDialogClosesItselfWhenTheMainThreadAnswers) {
