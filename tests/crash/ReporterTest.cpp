@@ -16,6 +16,7 @@
 #include <dlfcn.h>
 #include <functional>
 #include <mutex>
+#include <pthread.h>
 #include <regex>
 #include <stdexcept>
 #include <thread>
@@ -266,7 +267,15 @@ TEST(Reporter, ZorTraceProcessFillsTheSharedMemory) {
                         // A thread that an outside tool would start.
                         std::thread([&] { trace(200); }).join();
                         Say(std::to_string(std::strlen(map->Data())));
+                        std::atomic<bool> stop{false};
+                        std::thread named([&] {
+                            while (!stop.load())
+                                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                        });
+                        ::pthread_setname_np(named.native_handle(), "fetcher");
                         std::thread([&] { trace(1 << 20); }).join();
+                        stop.store(true);
+                        named.join();
                         Say(map->Data());
                         platform::TSharedMemory::Remove("zorTraceProcessMap");
                     });
@@ -279,6 +288,7 @@ TEST(Reporter, ZorTraceProcessFillsTheSharedMemory) {
     EXPECT_NE(result.output.find("\r\n\r\nmain thread ($"), std::string::npos);
     EXPECT_EQ(result.output.find("\r\n\r\nthread $"), std::string::npos)
         << "threads named \"-\" have no section";
+    EXPECT_NE(result.output.find("\r\n\r\nfetcher ($"), std::string::npos) << "titled by the name it has";
     EXPECT_NE(result.output.find("\r\nversion           : 1.0.0.0\r\n"), std::string::npos);
     EXPECT_NE(result.output.find("\r\n\r\ndisassembling:\r\n"), std::string::npos)
         << "of the code found on the main thread's stack";
