@@ -109,4 +109,22 @@ int RefuseCommandLine(const std::string& program, const std::string& error, cons
     return kUsageExitCode;
 }
 
+std::optional<TCommandLine> ReadToolCommandLine(int argc, char** argv, const std::vector<TOptionSpec>& known,
+                                                const std::string& program, const std::string& usage,
+                                                int& exitCode) {
+    std::string error;
+    std::optional<TCommandLine> line =
+        TCommandLine::Read(std::vector<std::string>(argv + 1, argv + argc), known, error);
+    if (!line) {
+        exitCode = RefuseCommandLine(program, error, usage);
+        return std::nullopt;
+    }
+    if (const std::optional<int> answered =
+            AnswerHelpOrVersion(line->Help(), line->Version(), program, usage)) {
+        exitCode = *answered;
+        return std::nullopt;
+    }
+    return line;
+}
+
 } // namespace qv::framework

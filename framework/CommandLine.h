@@ -58,5 +58,10 @@ std::optional<int> AnswerHelpOrVersion(bool help, bool version, const std::strin
                                        const std::string& usage);
 // A bad command line: "PROGRAM: ERROR" and the usage to standard error. Returns the exit code, 2.
 int RefuseCommandLine(const std::string& program, const std::string& error, const std::string& usage);
+// A tool's command line from main's arguments, or nothing when the tool is done with it already:
+// --help or --version answered (exit code 0) or the command line refused (exit code 2).
+std::optional<TCommandLine> ReadToolCommandLine(int argc, char** argv, const std::vector<TOptionSpec>& known,
+                                                const std::string& program, const std::string& usage,
+                                                int& exitCode);
 
 } // namespace qv::framework

@@ -200,14 +200,12 @@ int Dump(const TArguments& args) {
 
 int main(int argc, char** argv) {
     using qv::framework::TOptionValue;
+    int exitCode = 0;
+    const auto line = qv::framework::ReadToolCommandLine(
+        argc, argv, {{"--password", TOptionValue::Required}, {"--store", TOptionValue::None}}, kProgram,
+        kUsage, exitCode);
+    if (!line) return exitCode;
     std::string error;
-    const auto line = qv::framework::TCommandLine::Read(
-        std::vector<std::string>(argv + 1, argv + argc),
-        {{"--password", TOptionValue::Required}, {"--store", TOptionValue::None}}, error);
-    if (!line) return qv::framework::RefuseCommandLine(kProgram, error, kUsage);
-    if (const auto answered =
-            qv::framework::AnswerHelpOrVersion(line->Help(), line->Version(), kProgram, kUsage))
-        return *answered;
     const auto args = ParseArguments(*line, error);
     if (!args) return qv::framework::RefuseCommandLine(kProgram, error, kUsage);
     try {

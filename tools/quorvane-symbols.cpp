@@ -30,14 +30,11 @@ bool WriteFile(const std::string& path, const std::string& data) {
 
 int main(int argc, char** argv) {
     using qv::framework::TOptionValue;
-    std::string error;
-    const auto line = qv::framework::TCommandLine::Read(
-        std::vector<std::string>(argv + 1, argv + argc),
-        {{"-o", TOptionValue::Required}, {"--embed", TOptionValue::None}}, error);
-    if (!line) return qv::framework::RefuseCommandLine(kProgram, error, kUsage);
-    if (const auto answered =
-            qv::framework::AnswerHelpOrVersion(line->Help(), line->Version(), kProgram, kUsage))
-        return *answered;
+    int exitCode = 0;
+    const auto line = qv::framework::ReadToolCommandLine(
+        argc, argv, {{"-o", TOptionValue::Required}, {"--embed", TOptionValue::None}}, kProgram, kUsage,
+        exitCode);
+    if (!line) return exitCode;
     if (line->Operands().size() != 1 || line->Operands().front().empty())
         return qv::framework::RefuseCommandLine(kProgram, "one BINARY is needed", kUsage);
     const std::string binary = line->Operands().front();
@@ -46,6 +43,7 @@ int main(int argc, char** argv) {
     if (output.empty() && !embed) output = TSymbolLoader::SiblingFile(binary, ".zor");
 
     TMapFile table;
+    std::string error;
     std::optional<std::string> package;
     try {
         package = TDwarfPackager::Package(binary, table, error);

@@ -76,14 +76,11 @@ bool KnownKind(const std::string& kind) {
 int main(int argc, char** argv) {
     qv::crash::Install();
     using qv::framework::TOptionValue;
-    std::string error;
-    const auto line = qv::framework::TCommandLine::Read(
-        std::vector<std::string>(argv + 1, argv + argc),
-        {{"--worker", TOptionValue::None}, {"--dialog", TOptionValue::None}}, error);
-    if (!line) return qv::framework::RefuseCommandLine(kProgram, error, kUsage);
-    if (const auto answered =
-            qv::framework::AnswerHelpOrVersion(line->Help(), line->Version(), kProgram, kUsage))
-        return *answered;
+    int exitCode = 0;
+    const auto line = qv::framework::ReadToolCommandLine(
+        argc, argv, {{"--worker", TOptionValue::None}, {"--dialog", TOptionValue::None}}, kProgram, kUsage,
+        exitCode);
+    if (!line) return exitCode;
     if (line->Operands().size() != 1 || !KnownKind(line->Operands().front()))
         return qv::framework::RefuseCommandLine(kProgram, "one KIND is needed", kUsage);
     const std::string kind = line->Operands().front();

@@ -24,19 +24,16 @@ constexpr const char* kUsage = "usage: quorvane-skin-demo [MacOS|WinXP|DeepBlue|
 
 int main(int argc, char** argv) {
     using qv::framework::TOptionValue;
-    std::string error;
+    int exitCode = 0;
     // Read before Qt starts, so that --help and --version need no display; Qt takes its own
     // options from the command line afterwards.
-    const auto line = qv::framework::TCommandLine::Read(std::vector<std::string>(argv + 1, argv + argc),
-                                                        {{"-platform", TOptionValue::Required},
-                                                         {"-display", TOptionValue::Required},
-                                                         {"-style", TOptionValue::Required},
-                                                         {"-reverse", TOptionValue::None}},
-                                                        error);
-    if (!line) return qv::framework::RefuseCommandLine(kProgram, error, kUsage);
-    if (const auto answered =
-            qv::framework::AnswerHelpOrVersion(line->Help(), line->Version(), kProgram, kUsage))
-        return *answered;
+    const auto line = qv::framework::ReadToolCommandLine(argc, argv,
+                                                         {{"-platform", TOptionValue::Required},
+                                                          {"-display", TOptionValue::Required},
+                                                          {"-style", TOptionValue::Required},
+                                                          {"-reverse", TOptionValue::None}},
+                                                         kProgram, kUsage, exitCode);
+    if (!line) return exitCode;
     if (line->Operands().size() > 1)
         return qv::framework::RefuseCommandLine(kProgram, "one STYLE at most", kUsage);
     QApplication app(argc, argv);

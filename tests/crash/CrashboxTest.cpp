@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <optional>
 #include <stdexcept>
@@ -74,6 +75,25 @@ int DialogProgramsOn(const std::string& display) {
     }
     ::closedir(processes);
     return count;
+}
+
+// Runs the body in a child with the reporter installed and the dialog program as its dialog, in a
+// Qt application on the display of the environment. The body's findings are the child's output.
+ForkedResult RunWithDialogProgram(const std::function<std::string()>& body) {
+    return RunForked(
+        [&](int out) {
+            CrashSettings settings = CrashSettings::ThisBuild();
+            settings.listHardware = false;
+            Install(settings);
+            TCrashReporter::Instance().SetDialog(std::make_unique<TCrashboxDialog>(QV_CRASHBOX));
+            int argc = 1;
+            char name[] = "crashbox-test";
+            char* argv[] = {name, nullptr};
+            const QApplication application(argc, argv);
+            WriteAll(out, body() + "\n");
+            ::_exit(0);
+        },
+        120);
 }
 
 // A window of one colour that counts its paints and the keys it gets while a report is under way
@@ -160,73 +180,60 @@ TEST(Crashbox, TheMainWindowRepaintsAndAnswersPingsWhileTheDialogShows) {
     ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
     const qv::test::ScopedEnvironment environment{{"DISPLAY", display.Name()},
                                                   {"QT_QPA_PLATFORM", std::nullopt}};
-    const ForkedResult result = RunForked(
-        [](int out) {
-            ::dup2(out, 1);
-            CrashSettings settings = CrashSettings::ThisBuild();
-            settings.listHardware = false;
-            Install(settings);
-            TCrashReporter::Instance().SetDialog(std::make_unique<TCrashboxDialog>(QV_CRASHBOX));
-            int argc = 1;
-            char name[] = "crashbox-test";
-            char* argv[] = {name, nullptr};
-            QApplication application(argc, argv);
-            TPaintedWindow window;
-            window.setWindowTitle(QStringLiteral("main window"));
-            // Apart from the dialog, which stands in the middle of the screen.
-            window.setGeometry(20, 20, 200, 150);
-            window.show();
-            const auto windowId = static_cast<uint32_t>(window.winId());
-            std::string findings;
-            std::thread observer([&] {
-                // The dialog's title is the program's name.
-                qv::test::RunProgram("/usr/bin/xdotool",
-                                     {"search", "--sync", "--name", "^crash_dialog_program_tests$"}, 60);
-                TScreenProbe probe;
-                const TScreenProbe::TArea area = probe.WindowArea(windowId);
-                const int x = area.x + area.width / 2;
-                const int y = area.y + area.height / 2;
-                constexpr uint32_t kCover = 0xff0000;
-                probe.Cover(area, kCover);
-                findings += probe.ScreenPixel(x, y) == kCover ? "covered " : "not covered ";
-                probe.Uncover();
-                const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-                while (probe.ScreenPixel(x, y) != TPaintedWindow::kColour &&
-                       std::chrono::steady_clock::now() < deadline)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-                findings +=
-                    probe.ScreenPixel(x, y) == TPaintedWindow::kColour ? "repainted " : "not repainted ";
-                findings += probe.Ping(windowId, 20000) ? "answered " : "not answered ";
-                XdoTool({"key", "--window", std::to_string(windowId), "x"});
-                const qv::test::ProgramResult dialog = qv::test::RunProgram(
-                    "/usr/bin/xdotool", {"search", "--name", "^crash_dialog_program_tests$"}, 10);
-                XdoTool({"key", "--window", dialog.out.substr(0, dialog.out.find('\n')), "Escape"});
-            });
-            // Raised from the main thread's event dispatch once the window stands painted.
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-            bool reported = false;
-            QTimer check;
-            QObject::connect(&check, &QTimer::timeout, [&] {
-                if (window.paints.load() == 0) return;
-                if (!reported) {
-                    reported = true;
-                    window.reporting = true;
-                    HandleException(std::make_exception_ptr(std::runtime_error("while the window shows")));
-                    window.reporting = false;
-                    // The key typed meanwhile waits for the report's end; Qt hands such input on
-                    // with the next event from the X server, which a new title brings.
-                    window.setWindowTitle(QStringLiteral("after the report"));
-                }
-                if (window.keysAfter > 0 || std::chrono::steady_clock::now() > deadline) application.quit();
-            });
-            check.start(20);
-            application.exec();
-            observer.join();
-            findings += std::to_string(window.keysWhileReporting) + " " + std::to_string(window.keysAfter);
-            WriteAll(1, findings + "\n");
-            ::_exit(0);
-        },
-        120);
+    const ForkedResult result = RunWithDialogProgram([] {
+        TPaintedWindow window;
+        window.setWindowTitle(QStringLiteral("main window"));
+        // Apart from the dialog, which stands in the middle of the screen.
+        window.setGeometry(20, 20, 200, 150);
+        window.show();
+        const auto windowId = static_cast<uint32_t>(window.winId());
+        std::string findings;
+        std::thread observer([&] {
+            // The dialog's title is the program's name.
+            qv::test::RunProgram("/usr/bin/xdotool",
+                                 {"search", "--sync", "--name", "^crash_dialog_program_tests$"}, 60);
+            TScreenProbe probe;
+            const TScreenProbe::TArea area = probe.WindowArea(windowId);
+            const int x = area.x + area.width / 2;
+            const int y = area.y + area.height / 2;
+            constexpr uint32_t kCover = 0xff0000;
+            probe.Cover(area, kCover);
+            findings += probe.ScreenPixel(x, y) == kCover ? "covered " : "not covered ";
+            probe.Uncover();
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (probe.ScreenPixel(x, y) != TPaintedWindow::kColour &&
+                   std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            findings += probe.ScreenPixel(x, y) == TPaintedWindow::kColour ? "repainted " : "not repainted ";
+            findings += probe.Ping(windowId, 20000) ? "answered " : "not answered ";
+            XdoTool({"key", "--window", std::to_string(windowId), "x"});
+            const qv::test::ProgramResult dialog = qv::test::RunProgram(
+                "/usr/bin/xdotool", {"search", "--name", "^crash_dialog_program_tests$"}, 10);
+            XdoTool({"key", "--window", dialog.out.substr(0, dialog.out.find('\n')), "Escape"});
+        });
+        // Raised from the main thread's event dispatch once the window stands painted.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        bool reported = false;
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, [&] {
+            if (window.paints.load() == 0) return;
+            if (!reported) {
+                reported = true;
+                window.reporting = true;
+                HandleException(std::make_exception_ptr(std::runtime_error("while the window shows")));
+                window.reporting = false;
+                // The key typed meanwhile waits for the report's end; Qt hands such input on
+                // with the next event from the X server, which a new title brings.
+                window.setWindowTitle(QStringLiteral("after the report"));
+            }
+            if (window.keysAfter > 0 || std::chrono::steady_clock::now() > deadline) QCoreApplication::quit();
+        });
+        check.start(20);
+        QCoreApplication::exec();
+        observer.join();
+        findings += std::to_string(window.keysWhileReporting) + " " + std::to_string(window.keysAfter);
+        return findings;
+    });
     ASSERT_TRUE(result.exitedCleanly) << result.output;
     EXPECT_EQ(result.output, "covered repainted answered 0 1\n")
         << "no user input while the report is under way";
@@ -237,38 +244,25 @@ TEST(Crashbox, ZorTraceProcessWithoutALengthLeavesTheReportOnTheClipboard) {
     ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
     const qv::test::ScopedEnvironment environment{{"DISPLAY", display.Name()},
                                                   {"QT_QPA_PLATFORM", std::nullopt}};
-    const ForkedResult result = RunForked(
-        [&display](int out) {
-            ::dup2(out, 1);
-            CrashSettings settings = CrashSettings::ThisBuild();
-            settings.listHardware = false;
-            Install(settings);
-            TCrashReporter::Instance().SetDialog(std::make_unique<TCrashboxDialog>(QV_CRASHBOX));
-            // A thread that an outside tool would start.
-            std::thread([] { zorTraceProcess(0); }).join();
-            std::string findings = std::to_string(DialogProgramsOn(display.Name())) + " ";
-            int argc = 1;
-            char name[] = "crashbox-test";
-            char* argv[] = {name, nullptr};
-            QApplication application(argc, argv);
-            QClipboard* clipboard = QGuiApplication::clipboard();
-            const QString text = clipboard->text();
-            findings +=
-                text.startsWith(QStringLiteral("date/time         : ")) &&
-                        text.contains(QStringLiteral("\nexception message : The application seems to be "
-                                                     "frozen.\n"))
-                    ? "report "
-                    : "no report ";
-            // Another program takes the clipboard: the dialog program goes.
-            clipboard->setText(QStringLiteral("taken"));
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-            while (DialogProgramsOn(display.Name()) > 0 && std::chrono::steady_clock::now() < deadline)
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-            findings += std::to_string(DialogProgramsOn(display.Name()));
-            WriteAll(1, findings + "\n");
-            ::_exit(0);
-        },
-        90);
+    const ForkedResult result = RunWithDialogProgram([&display] {
+        // A thread that an outside tool would start.
+        std::thread([] { zorTraceProcess(0); }).join();
+        std::string findings = std::to_string(DialogProgramsOn(display.Name())) + " ";
+        const QString text = QGuiApplication::clipboard()->text();
+        findings += text.startsWith(QStringLiteral("date/time         : ")) &&
+                            text.contains(QStringLiteral("\nexception message : The application seems to be "
+                                                         "frozen.\n"))
+                        ? "report "
+                        : "no report ";
+        // Another program takes the clipboard: the dialog program goes.
+        TScreenProbe other;
+        other.TakeClipboard();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (DialogProgramsOn(display.Name()) > 0 && std::chrono::steady_clock::now() < deadline)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        findings += std::to_string(DialogProgramsOn(display.Name()));
+        return findings;
+    });
     ASSERT_TRUE(result.exitedCleanly) << result.output;
     EXPECT_EQ(result.output, "1 report 0\n")
         << "one dialog program owns the report until the clipboard is taken";

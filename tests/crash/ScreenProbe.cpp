@@ -81,6 +81,14 @@ void TScreenProbe::Uncover() {
     Sync();
 }
 
+void TScreenProbe::TakeClipboard() {
+    clipboardOwner_ = xcb_generate_id(connection_);
+    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, clipboardOwner_, root_, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_set_selection_owner(connection_, clipboardOwner_, Atom("CLIPBOARD"), XCB_CURRENT_TIME);
+    Sync();
+}
+
 bool TScreenProbe::Ping(uint32_t window, int timeoutMs) {
     const uint32_t protocols = Atom("WM_PROTOCOLS");
     const uint32_t ping = Atom("_NET_WM_PING");

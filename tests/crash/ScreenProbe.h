@@ -34,11 +34,14 @@ public:
     // Sends the window manager's ping (_NET_WM_PING) to the window; whether its answer to the root
     // window came within the time.
     bool Ping(uint32_t window, int timeoutMs);
+    // Makes this connection the clipboard's owner, as a program does when the user copies there.
+    void TakeClipboard();
 
 private:
     xcb_connection_t* connection_ = nullptr;
     uint32_t root_ = 0;
     uint32_t cover_ = 0;
+    uint32_t clipboardOwner_ = 0;
 
     uint32_t Atom(const char* name);
     // Waits until the server has done every request sent so far.
