@@ -1,5 +1,7 @@
 #include "platform/RegistryStore.h"
 
+#include "platform/PrivateFiles.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,8 +18,6 @@ namespace {
 constexpr const char* kHiveFolder = "HKEY_CURRENT_USER";
 constexpr const char* kValueFile = "values";
 constexpr const char* kSignature = "QVREG 1\n";
-constexpr mode_t kFolderMode = 0700;
-constexpr mode_t kFileMode = 0600;
 // A key's values are a few short texts; anything larger is not a value file of ours.
 constexpr size_t kMaxValueFileSize = 16 * 1024 * 1024;
 
@@ -30,21 +30,6 @@ std::string ConfigFolder() {
     if (xdg && *xdg == '/') return xdg;
     const char* home = std::getenv("HOME");
     return std::string(home && *home ? home : ".") + "/.config";
-}
-
-bool MakeFolders(const std::string& folder) {
-    std::string path;
-    size_t start = folder.front() == '/' ? 1 : 0;
-    path = folder.substr(0, start);
-    while (start <= folder.size()) {
-        const size_t end = std::min(folder.find('/', start), folder.size());
-        path += folder.substr(start, end - start);
-        if (!path.empty() && ::mkdir(path.c_str(), kFolderMode) != 0 && errno != EEXIST) return false;
-        path += '/';
-        start = end + 1;
-    }
-    struct stat info {};
-    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool ReadFile(const std::string& path, std::string& bytes) {
@@ -68,37 +53,6 @@ bool ReadFile(const std::string& path, std::string& bytes) {
     }
     ::close(fd);
     return ok;
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// Writes the file beside its final name, flushes it, and renames it over the old one, so that
-// a reader or a crash sees either the old bytes or the new ones.
-bool ReplaceFile(const std::string& folder, const std::string& path, const std::string& bytes) {
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool written = ::fchmod(fd, kFileMode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
 }
 
 char TypeLetter(const RegistryValue& value) {
@@ -146,7 +100,7 @@ std::string RegistryStore::KeyFolder(const std::string& keyPath) const {
 bool RegistryStore::OpenKey(const std::string& keyPath, bool create) const {
     const std::string folder = KeyFolder(keyPath);
     if (folder.empty()) return false;
-    if (create) return MakeFolders(folder);
+    if (create) return MakePrivateFolders(folder);
     struct stat info {};
     return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
@@ -164,8 +118,7 @@ std::optional<RegistryValues> RegistryStore::ReadValues(const std::string& keyPa
 
 bool RegistryStore::WriteValues(const std::string& keyPath, const RegistryValues& values) const {
     if (!OpenKey(keyPath, true)) return false;
-    const std::string folder = KeyFolder(keyPath);
-    return ReplaceFile(folder, folder + "/" + kValueFile, EncodeRegistryValues(values));
+    return ReplaceFile(KeyFolder(keyPath) + "/" + kValueFile, EncodeRegistryValues(values));
 }
 
 // The file: the signature line, then per value a line "TYPE NAMELENGTH DATALENGTH" followed by
