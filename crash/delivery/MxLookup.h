@@ -9,7 +9,9 @@ namespace qv::crash {
 
 // Finds the mail exchanger of a domain with our own queries over UDP: asked of every name server
 // of /etc/resolv.conf at once, or, without any, by following the name servers from two of the
-// Internet's root servers.
+// Internet's root servers. Each query carries a random id and leaves from a socket of its own;
+// only an answer from the server asked, with that id and the question repeated, counts, and of it
+// only the records owned by the name asked or the names its CNAME records lead to.
 class TMxLookup {
 public:
     struct TServer {
