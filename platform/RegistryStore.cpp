@@ -1,5 +1,6 @@
 #include "platform/RegistryStore.h"
 
+#include "platform/KeyFolderLock.h"
 #include "platform/PrivateFiles.h"
 
 #include <fcntl.h>
@@ -9,7 +10,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 namespace qv::platform {
 
@@ -20,6 +23,9 @@ constexpr const char* kValueFile = "values";
 constexpr const char* kSignature = "QVREG 1\n";
 // A key's values are a few short texts; anything larger is not a value file of ours.
 constexpr size_t kMaxValueFileSize = 16 * 1024 * 1024;
+// A damaged value file is kept as "values.damaged-" + the time, and a number when that exists.
+constexpr const char* kDamagedMark = ".damaged-";
+constexpr int kMaxDamagedCopies = 100;
 
 char AsciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -32,27 +38,41 @@ std::string ConfigFolder() {
     return std::string(home && *home ? home : ".") + "/.config";
 }
 
-bool ReadFile(const std::string& path, std::string& bytes) {
+enum class TReadState { Read, Missing, Unreadable };
+
+TReadState ReadFile(const std::string& path, std::string& bytes) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) return errno == ENOENT ? TReadState::Missing : TReadState::Unreadable;
     bytes.clear();
     char buffer[4096];
-    bool ok = true;
+    TReadState state = TReadState::Read;
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            ok = n == 0;
+            if (n < 0) state = TReadState::Unreadable;
             break;
         }
         bytes.append(buffer, static_cast<size_t>(n));
         if (bytes.size() > kMaxValueFileSize) {
-            ok = false;
+            state = TReadState::Unreadable;
             break;
         }
     }
     ::close(fd);
-    return ok;
+    return state;
+}
+
+// Moves a damaged value file to a name of its own beside it, where it stays for whoever wants to
+// look into it; false when it cannot be moved.
+bool KeepAside(const std::string& path) {
+    const std::string aside = path + kDamagedMark + std::to_string(::time(nullptr));
+    for (int attempt = 0; attempt < kMaxDamagedCopies; ++attempt) {
+        const std::string name = attempt == 0 ? aside : aside + "-" + std::to_string(attempt);
+        if (::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0) return true;
+        if (errno != EEXIST) return false;
+    }
+    return false;
 }
 
 char TypeLetter(const RegistryValue& value) {
@@ -108,17 +128,53 @@ bool RegistryStore::OpenKey(const std::string& keyPath, bool create) const {
 std::optional<RegistryValues> RegistryStore::ReadValues(const std::string& keyPath) const {
     if (!OpenKey(keyPath, false)) return std::nullopt;
     std::string bytes;
-    const std::string path = KeyFolder(keyPath) + "/" + kValueFile;
-    if (!ReadFile(path, bytes)) {
-        if (errno == ENOENT) return RegistryValues();
+    switch (ReadFile(KeyFolder(keyPath) + "/" + kValueFile, bytes)) {
+    case TReadState::Missing:
+        return RegistryValues();
+    case TReadState::Unreadable:
         return std::nullopt;
+    case TReadState::Read:
+        break;
     }
     return DecodeRegistryValues(bytes);
 }
 
 bool RegistryStore::WriteValues(const std::string& keyPath, const RegistryValues& values) const {
+    return Change(keyPath, false, [&values](RegistryValues& stored) {
+        stored = values;
+        return true;
+    });
+}
+
+bool RegistryStore::UpdateValues(const std::string& keyPath,
+                                 const std::function<bool(RegistryValues&)>& change) const {
+    return Change(keyPath, true, change);
+}
+
+bool RegistryStore::Change(const std::string& keyPath, bool readFirst,
+                           const std::function<bool(RegistryValues&)>& change) const {
     if (!OpenKey(keyPath, true)) return false;
-    return ReplaceFile(KeyFolder(keyPath) + "/" + kValueFile, EncodeRegistryValues(values));
+    const std::string folder = KeyFolder(keyPath);
+    const TKeyFolderLock lock(folder);
+    if (!lock.Held()) return false;
+    TightenFolders(root_, folder);
+    lock.RemoveStaleTemporaryFiles(kValueFile);
+    const std::string path = folder + "/" + kValueFile;
+    RegistryValues values;
+    if (readFirst) {
+        std::string bytes;
+        const TReadState state = ReadFile(path, bytes);
+        // Values that exist but cannot be read now must not be written over with the rest lost.
+        if (state == TReadState::Unreadable) return false;
+        if (state == TReadState::Read) {
+            if (std::optional<RegistryValues> decoded = DecodeRegistryValues(bytes))
+                values = std::move(*decoded);
+            else if (!KeepAside(path))
+                return false;
+        }
+    }
+    if (!change(values)) return true;
+    return ReplaceFile(path, EncodeRegistryValues(values));
 }
 
 // The file: the signature line, then per value a line "TYPE NAMELENGTH DATALENGTH" followed by
