@@ -1,6 +1,7 @@
 #include "crash/ApplicationActions.h"
 
 #include "crash/ReportFormat.h"
+#include "platform/PrivateFiles.h"
 #include "platform/Process.h"
 #include "platform/SharedMemory.h"
 
@@ -20,13 +21,7 @@ std::string HandOverName(pid_t process) {
 }
 
 void Say(const std::string& text) {
-    const std::string line = text + "\n";
-    for (size_t done = 0; done < line.size();) {
-        const ssize_t written = ::write(STDERR_FILENO, line.data() + done, line.size() - done);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return;
-        done += static_cast<size_t>(written);
-    }
+    platform::WriteAll(STDERR_FILENO, text + "\n");
 }
 
 [[noreturn]] void CannotRestart(const std::string& program, int error) {

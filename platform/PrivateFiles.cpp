@@ -13,6 +13,8 @@ namespace {
 constexpr mode_t kFolderMode = 0700;
 constexpr mode_t kFileMode = 0600;
 
+} // namespace
+
 bool WriteAll(int fd, const std::string& bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
@@ -23,8 +25,6 @@ bool WriteAll(int fd, const std::string& bytes) {
     }
     return true;
 }
-
-} // namespace
 
 bool MakePrivateFolders(const std::string& folder) {
     if (folder.empty()) return false;

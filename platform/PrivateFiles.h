@@ -4,6 +4,8 @@
 
 namespace qv::platform {
 
+// Writes all of the bytes to the descriptor, going on after interruptions; false on failure.
+bool WriteAll(int fd, const std::string& bytes);
 // Makes the folder and its missing parents, the new ones private to the user (0700); true when
 // the folder exists afterwards.
 bool MakePrivateFolders(const std::string& folder);

@@ -1,5 +1,8 @@
 #include "crash/delivery/DeliveryFolder.h"
 
+#include "platform/PrivateFiles.h"
+#include "platform/TempNames.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -9,23 +12,8 @@ namespace qv::crash {
 
 namespace {
 
-constexpr const char* kFolderPattern = "/quorvane-report-XXXXXX";
+constexpr const char* kFolderPattern = "quorvane-report-XXXXXX";
 constexpr mode_t kFileMode = 0600;
-
-std::string TemporaryFolder() {
-    const char* tmp = std::getenv("TMPDIR");
-    return tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp";
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-    for (size_t done = 0; done < bytes.size();) {
-        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        done += static_cast<size_t>(written);
-    }
-    return true;
-}
 
 } // namespace
 
@@ -39,7 +27,7 @@ TDeliveryFolder::~TDeliveryFolder() {
 
 std::string TDeliveryFolder::Write(const std::string& name, const std::string& bytes) {
     if (fd_ < 0) {
-        std::string path = TemporaryFolder() + kFolderPattern;
+        std::string path = platform::TempFolder() + kFolderPattern;
         if (::mkdtemp(path.data()) == nullptr) return {};
         fd_ = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd_ < 0) {
@@ -52,7 +40,7 @@ std::string TDeliveryFolder::Write(const std::string& name, const std::string& b
         ::openat(fd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode);
     if (fd < 0) return {};
     names_.push_back(name);
-    const bool written = WriteAll(fd, bytes);
+    const bool written = platform::WriteAll(fd, bytes);
     return ::close(fd) == 0 && written ? path_ + "/" + name : std::string();
 }
 
