@@ -71,9 +71,9 @@ public:
     // gave an answer that it does not take. What is no answer to the query (another sender, id or
     // question) is dropped and the wait goes on.
     template <class TAccept>
-    std::optional<TDnsMessage::TAnswer> Await(int waitMs, TAccept&& accept) {
+    std::optional<TDnsMessage::TAnswer> Await(int waitMs, TMxLookup::TDeadline limit, TAccept&& accept) {
         using Clock = std::chrono::steady_clock;
-        const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
+        const auto deadline = std::min(limit, Clock::now() + std::chrono::milliseconds(waitMs));
         std::string buffer(kMaxUdpAnswer, '\0');
         size_t waiting = sockets_.size();
         while (waiting > 0) {
@@ -154,12 +154,14 @@ std::optional<std::string> BestExchanger(const TDnsMessage::TAnswer& answer, con
 // Asks every server at once; the first answer of result code 0 that the accept function takes wins.
 template <class TAccept>
 std::optional<TDnsMessage::TAnswer> Ask(const std::vector<TMxLookup::TServer>& servers,
-                                        const std::string& domain, int waitMs, TAccept&& accept) {
+                                        const std::string& domain, int waitMs, TMxLookup::TDeadline limit,
+                                        TAccept&& accept) {
     TUdpSockets sockets(domain);
     for (const TMxLookup::TServer& server : servers)
         sockets.Send(server);
-    return sockets.Await(
-        waitMs, [&](const TDnsMessage::TAnswer& answer) { return answer.resultCode == 0 && accept(answer); });
+    return sockets.Await(waitMs, limit, [&](const TDnsMessage::TAnswer& answer) {
+        return answer.resultCode == 0 && accept(answer);
+    });
 }
 
 std::vector<TMxLookup::TServer> Resolve(const std::string& host, int port) {
@@ -248,30 +250,30 @@ std::vector<TMxLookup::TServer> TMxLookup::RootServers() {
     return servers;
 }
 
-std::optional<std::string> TMxLookup::ExchangerFor(const std::string& recipient) const {
+std::optional<std::string> TMxLookup::ExchangerFor(const std::string& recipient, TDeadline deadline) const {
     std::string domain = recipient.substr(recipient.find('@') + 1);
     if (const size_t close = domain.find('>'); close != std::string::npos) domain.resize(close);
-    if (auto exchanger = Exchanger(domain)) return exchanger;
+    if (auto exchanger = Exchanger(domain, deadline)) return exchanger;
     size_t cut = domain.size();
     for (int labels = 0; labels < 3 && cut != std::string::npos && cut > 0; ++labels)
         cut = domain.rfind('.', cut - 1);
     if (cut == std::string::npos || cut == 0) return std::nullopt;
-    return Exchanger(domain.substr(cut + 1));
+    return Exchanger(domain.substr(cut + 1), deadline);
 }
 
-std::optional<std::string> TMxLookup::Exchanger(const std::string& domain) const {
-    if (configured_.empty()) return FollowReferrals(domain);
-    const auto answer = Ask(configured_, domain, answerWaitMs_, [&](const TDnsMessage::TAnswer& a) {
+std::optional<std::string> TMxLookup::Exchanger(const std::string& domain, TDeadline deadline) const {
+    if (configured_.empty()) return FollowReferrals(domain, deadline);
+    const auto answer = Ask(configured_, domain, answerWaitMs_, deadline, [&](const TDnsMessage::TAnswer& a) {
         return BestExchanger(a, domain).has_value();
     });
     if (!answer) return std::nullopt;
     return BestExchanger(*answer, domain);
 }
 
-std::optional<std::string> TMxLookup::FollowReferrals(const std::string& domain) const {
+std::optional<std::string> TMxLookup::FollowReferrals(const std::string& domain, TDeadline deadline) const {
     std::vector<TServer> servers = roots_;
     for (int round = 0; round <= kMaxReferrals && !servers.empty(); ++round) {
-        const auto answer = Ask(servers, domain, answerWaitMs_, [&](const TDnsMessage::TAnswer& a) {
+        const auto answer = Ask(servers, domain, answerWaitMs_, deadline, [&](const TDnsMessage::TAnswer& a) {
             return BestExchanger(a, domain).has_value() ||
                    (round < kMaxReferrals && !ReferredServers(a, domain, referralPort_).empty());
         });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <sys/socket.h>
@@ -35,11 +36,16 @@ public:
         : configured_(std::move(configured)), roots_(std::move(roots)), answerWaitMs_(answerWaitMs),
           referralPort_(referralPort) {}
 
+    using TDeadline = std::chrono::steady_clock::time_point;
+    static constexpr TDeadline kNoDeadline = TDeadline::max();
+
     // The exchanger of the recipient's domain (the address after "@", a closing ">" dropped), or of
-    // that domain cut to its last three labels; nothing when neither gives one.
-    std::optional<std::string> ExchangerFor(const std::string& recipient) const;
+    // that domain cut to its last three labels; nothing when neither gives one. No wait lasts
+    // beyond the deadline.
+    std::optional<std::string> ExchangerFor(const std::string& recipient,
+                                            TDeadline deadline = kNoDeadline) const;
     // The exchanger of the domain: the record of the lowest preference in the first usable answer.
-    std::optional<std::string> Exchanger(const std::string& domain) const;
+    std::optional<std::string> Exchanger(const std::string& domain, TDeadline deadline = kNoDeadline) const;
 
 private:
     std::vector<TServer> configured_;
@@ -47,7 +53,7 @@ private:
     int answerWaitMs_;
     int referralPort_;
 
-    std::optional<std::string> FollowReferrals(const std::string& domain) const;
+    std::optional<std::string> FollowReferrals(const std::string& domain, TDeadline deadline) const;
 };
 
 } // namespace qv::crash

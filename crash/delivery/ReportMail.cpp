@@ -124,7 +124,8 @@ bool TReportMail::SendBySmtp(const std::string& data, const std::vector<std::str
     if (settings_.smtpDirect) {
         bool sent = false;
         for (const std::string& recipient : recipients) {
-            const std::optional<std::string> exchanger = exchangers_.ExchangerFor(recipient);
+            const std::optional<std::string> exchanger =
+                exchangers_.ExchangerFor(recipient, client.Deadline());
             if (!exchanger) continue;
             session.host = *exchanger;
             session.recipients = {recipient};

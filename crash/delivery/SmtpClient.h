@@ -36,6 +36,9 @@ public:
 
     // True when the server took the mail and answered the QUIT.
     bool Send(const TSession& session) const;
+    // When every session of this client has ended: what else the delivery waits for (the look-up
+    // of mail exchangers) ends then too.
+    std::chrono::steady_clock::time_point Deadline() const { return deadline_; }
 
     // This computer's name, as EHLO and HELO give it.
     static std::string ComputerName();
