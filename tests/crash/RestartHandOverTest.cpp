@@ -32,7 +32,7 @@ std::string HandOverName(pid_t process) {
     return "zorExceptRestart" + TReportFormat::HexId(static_cast<uint64_t>(process));
 }
 
-// Makes a block as the current user with the mode, naming the process as the one to wait for.
+// Makes a hand-over block as the current user with the mode, naming the process to wait for.
 bool PlantBlock(const std::string& name, mode_t mode, pid_t waitFor) {
     const int fd = ::shm_open(("/" + name).c_str(), O_RDWR | O_CREAT | O_EXCL, mode);
     if (fd < 0) return false;
@@ -138,19 +138,15 @@ TEST(RestartHandOver, ARestartRunsTheUpgradedProgramOrSaysItCannot) {
 TEST(RestartHandOver, AnotherUsersTraceBlockGetsNoReport) {
     if (!qv::test::CanActAsOtherUsers()) GTEST_SKIP() << "planting as another user needs root";
     constexpr const char* kMap = "zorTraceProcessMap";
-    constexpr size_t kMapSize = 4096;
     platform::TSharedMemory::Remove(kMap);
-    ASSERT_TRUE(qv::test::AsOtherUser(qv::test::NobodyId(), [&] {
-        const int fd = ::shm_open((std::string("/") + kMap).c_str(), O_RDWR | O_CREAT | O_EXCL, 0666);
-        return fd >= 0 && ::fchmod(fd, 0666) == 0 && ::ftruncate(fd, kMapSize) == 0;
-    }));
+    ASSERT_TRUE(qv::test::AsOtherUser(qv::test::NobodyId(), [&] { return PlantBlock(kMap, 0666, 0); }));
     const ForkedResult result = RunForked([](int) {
         CrashSettings settings = CrashSettings::ThisBuild();
         settings.listHardware = false;
         Install(settings);
         using TTrace = int32_t (*)(int32_t);
         const auto trace = reinterpret_cast<TTrace>(::dlsym(RTLD_DEFAULT, "zorTraceProcess"));
-        if (trace != nullptr) std::thread([&] { trace(kMapSize); }).join();
+        if (trace != nullptr) std::thread([&] { trace(kHandOverSize); }).join();
     });
     EXPECT_TRUE(result.exitedCleanly);
     const int fd = ::shm_open((std::string("/") + kMap).c_str(), O_RDONLY, 0);
