@@ -112,7 +112,6 @@ std::optional<Connection::Next> Connection::WriteReply(Clock::time_point now) {
     std::string().swap(output_);
     written_ = 0;
     if (!keepAlive_) {
-        transport_->FinishSending();
         unreadInput_ = !input_.empty();
         lingerDeadline_ = now + limits_.lingerTimeout;
         phase_ = Phase::Lingering;
@@ -129,12 +128,17 @@ Connection::Next Connection::Linger() {
     char buffer[kReadChunk];
     for (int chunk = 0; chunk < kLingerChunksPerTurn; ++chunk) {
         const IoResult result = transport_->Read(buffer, sizeof buffer);
-        if (result.status != IoStatus::Done)
-            // Nothing unread: the client has all it was sent, and closing now resets nothing.
-            return result.status == IoStatus::WantRead && unreadInput_ ? Wait(result.status, lingerDeadline_)
-                                                                       : Next::Close;
-        unreadInput_ = true;
+        if (result.status == IoStatus::Done) {
+            unreadInput_ = true;
+            continue;
+        }
+        // Nothing unread: the client has all it was sent, and closing now resets nothing.
+        if (result.status != IoStatus::WantRead || !unreadInput_) return Next::Close;
+        break;
     }
+    // The client sees the end of the reply while what it still sends is read and dropped.
+    if (!sendingFinished_) transport_->FinishSending();
+    sendingFinished_ = true;
     return Wait(IoStatus::WantRead, lingerDeadline_);
 }
 

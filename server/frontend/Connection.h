@@ -77,6 +77,7 @@ private:
     size_t written_ = 0;
     bool keepAlive_ = false;
     bool unreadInput_ = false;
+    bool sendingFinished_ = false;
     Clock::time_point lingerDeadline_;
     bool waitsToWrite_ = false;
     Clock::time_point deadline_;

@@ -328,7 +328,13 @@ void ConnectionLoop::Work() {
             connection = work_.front();
             work_.pop_front();
         }
-        connection->SetReply(responder_(connection->Request(), connection->Client().text));
+        try {
+            connection->SetReply(responder_(connection->Request(), connection->Client().text));
+        } catch (const std::exception& e) {
+            LogConnection(connection->Client().text, std::string("closed: no reply: ") + e.what());
+            Close(*connection);
+            continue;
+        }
         Follow(*connection, connection->Advance(Clock::now()));
     }
 }

@@ -101,7 +101,18 @@ std::unique_ptr<Transport> TlsContext::Accept(int fd) const {
 TlsTransport::TlsTransport(int fd, ssl_st* session) : Transport(fd), session_(session) {}
 
 TlsTransport::~TlsTransport() {
+    SendFarewell();
     SSL_free(session_);
+}
+
+void TlsTransport::SendFarewell() {
+    // It goes out when the handshake is done and the session intact; a socket too full to take
+    // it loses nothing the client needs.
+    if (farewellSent_ || broken_ || !SSL_is_init_finished(session_)) return;
+    farewellSent_ = true;
+    ERR_clear_error();
+    SSL_shutdown(session_);
+    ERR_clear_error();
 }
 
 IoResult TlsTransport::Outcome(int result) {
@@ -143,13 +154,7 @@ IoResult TlsTransport::Write(const char* data, size_t size) {
 }
 
 void TlsTransport::FinishSending() {
-    // The farewell goes out when the handshake is done and the session intact; a socket too
-    // full to take it loses nothing the client needs.
-    if (!broken_ && SSL_is_init_finished(session_)) {
-        ERR_clear_error();
-        SSL_shutdown(session_);
-        ERR_clear_error();
-    }
+    SendFarewell();
     ::shutdown(Fd(), SHUT_WR);
 }
 

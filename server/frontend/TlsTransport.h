@@ -29,8 +29,8 @@ private:
     ssl_ctx_st* context_;
 };
 
-// A connection through TLS. Writing to a peer that has gone raises SIGPIPE, which the
-// process must ignore.
+// A connection through TLS, which ends with TLS's own farewell (close_notify) before the
+// socket closes. Writing to a peer that has gone raises SIGPIPE, which the process must ignore.
 class TlsTransport : public Transport {
 public:
     TlsTransport(int fd, ssl_st* session);
@@ -44,9 +44,11 @@ public:
 
 private:
     IoResult Outcome(int result);
+    void SendFarewell();
 
     ssl_st* session_;
     bool broken_ = false;
+    bool farewellSent_ = false;
     std::string failure_;
 };
 
