@@ -147,6 +147,7 @@ void ConnectionLoop::Run() {
     const std::lock_guard lock(mutex_);
     deadlines_.clear();
     connections_.clear();
+    open_ = 0;
 }
 
 void ConnectionLoop::Stop() {
@@ -157,12 +158,9 @@ void ConnectionLoop::Stop() {
 
 void ConnectionLoop::AcceptWaiting(Clock::time_point now) {
     for (int i = 0; i < kAcceptsPerTurn; ++i) {
-        {
-            const std::lock_guard lock(mutex_);
-            if (connections_.size() >= maxOpen_) {
-                PauseAccepting(now);
-                return;
-            }
+        if (open_ >= maxOpen_) {
+            PauseAccepting(now);
+            return;
         }
         sockaddr_storage address{};
         socklen_t length = sizeof address;
@@ -183,41 +181,40 @@ void ConnectionLoop::AcceptWaiting(Clock::time_point now) {
 }
 
 void ConnectionLoop::Open(int fd, const sockaddr_storage& address, Clock::time_point now) {
-    ClientAddress client = DescribeClient(address);
-    bool allowed = false;
-    {
-        const std::lock_guard lock(mutex_);
-        allowed = cap_.TryOpen(client.capKey);
-    }
-    if (!allowed) {
-        ::close(fd);
-        ++refused_;
-        if (now >= nextRefusalLog_) {
-            LogConnection(client.text, "refused: " + std::to_string(limits_.maxConnectionsPerAddress) +
-                                           " connections open from this address (" +
-                                           std::to_string(refused_) + " refused since the last such line)");
-            refused_ = 0;
-            nextRefusalLog_ = now + kRefusalLogInterval;
-        }
-        return;
-    }
     const int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     std::unique_ptr<Transport> transport = tls_ ? tls_->Accept(fd) : std::make_unique<PlainTransport>(fd);
     if (!transport) {
         ::close(fd);
-        LogConnection(client.text, "closed: no TLS session to be had");
-        const std::lock_guard lock(mutex_);
-        cap_.Closed(client.capKey);
+        LogConnection(DescribeClient(address).text, "closed: no TLS session to be had");
         return;
     }
-    auto owned = std::make_unique<Connection>(std::move(transport), std::move(client), limits_, now);
+    auto owned = std::make_unique<Connection>(std::move(transport), DescribeClient(address), limits_, now);
     Connection& connection = *owned;
     {
         const std::lock_guard lock(mutex_);
-        connections_.emplace(&connection, std::move(owned));
+        if (cap_.TryOpen(connection.Client().capKey)) {
+            connections_.emplace(&connection, std::move(owned));
+            open_ = connections_.size();
+        }
+    }
+    if (owned) {
+        NoteRefusal(connection.Client().text, now);
+        return;
     }
     Follow(connection, connection.Advance(now));
+}
+
+void ConnectionLoop::NoteRefusal(const std::string& client, Clock::time_point now) {
+    ++refused_;
+    if (now < nextRefusalLog_) return;
+    std::string line = "refused: " + std::to_string(limits_.maxConnectionsPerAddress) +
+                       " connections open from this address";
+    if (refused_ > 1)
+        line += " (" + std::to_string(refused_) + " connections refused since the last such line)";
+    LogConnection(client, line);
+    refused_ = 0;
+    nextRefusalLog_ = now + kRefusalLogInterval;
 }
 
 void ConnectionLoop::Follow(Connection& connection, Connection::Next next) {
@@ -247,8 +244,7 @@ void ConnectionLoop::Park(Connection& connection) {
     if (::epoll_ctl(epoll_, connection.loop.registered ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, connection.Fd(),
                     &event) != 0) {
         LogConnection(connection.Client().text, std::string("closed: ") + std::strerror(errno));
-        cap_.Closed(connection.Client().capKey);
-        connections_.erase(&connection);
+        Forget(connection);
         return;
     }
     connection.loop.registered = true;
@@ -265,9 +261,14 @@ void ConnectionLoop::Unpark(Connection& connection) {
 
 void ConnectionLoop::Close(Connection& connection) {
     const std::lock_guard lock(mutex_);
+    Forget(connection);
+}
+
+void ConnectionLoop::Forget(Connection& connection) {
     if (connection.loop.waiting) deadlines_.erase(connection.loop.deadlineEntry);
     cap_.Closed(connection.Client().capKey);
     connections_.erase(&connection);
+    open_ = connections_.size();
 }
 
 void ConnectionLoop::CloseExpired(Clock::time_point now) {
@@ -291,8 +292,8 @@ void ConnectionLoop::CloseExpired(Clock::time_point now) {
 }
 
 int ConnectionLoop::MillisecondsToWait(Clock::time_point now) {
+    if (open_ == 0 && accepting_) return -1;
     const std::lock_guard lock(mutex_);
-    if (connections_.empty() && accepting_) return -1;
     Clock::time_point until = now + kTick;
     if (!deadlines_.empty()) until = std::min(until, deadlines_.begin()->first);
     const auto wait = std::chrono::ceil<std::chrono::milliseconds>(until - now).count();
@@ -307,11 +308,7 @@ void ConnectionLoop::PauseAccepting(Clock::time_point until) {
 }
 
 void ConnectionLoop::ResumeAcceptingWhenRoom(Clock::time_point now) {
-    if (accepting_ || now < acceptAgainAt_) return;
-    {
-        const std::lock_guard lock(mutex_);
-        if (connections_.size() >= maxOpen_) return;
-    }
+    if (accepting_ || now < acceptAgainAt_ || open_ >= maxOpen_) return;
     epoll_event event{};
     event.events = EPOLLIN;
     event.data.ptr = &listener_;

@@ -50,6 +50,9 @@ private:
     void Park(Connection& connection);
     void Unpark(Connection& connection);
     void Close(Connection& connection);
+    // Drops the connection with its deadline and its count; under the lock.
+    void Forget(Connection& connection);
+    void NoteRefusal(const std::string& client, Clock::time_point now);
     void CloseExpired(Clock::time_point now);
     int MillisecondsToWait(Clock::time_point now);
     void PauseAccepting(Clock::time_point until);
@@ -73,6 +76,8 @@ private:
     // Guards the connections, their deadlines and counts, and their registration with epoll.
     std::mutex mutex_;
     std::unordered_map<Connection*, std::unique_ptr<Connection>> connections_;
+    // Their number, also read without the lock.
+    std::atomic<size_t> open_{0};
     std::multimap<Clock::time_point, Connection*> deadlines_;
     ConnectionCap cap_;
 
