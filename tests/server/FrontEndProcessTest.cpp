@@ -114,6 +114,10 @@ TEST_F(FrontEndProcessTest, StalledHandshakesHoldNoWorkerOverHttps) {
 }
 
 TEST_F(FrontEndProcessTest, AnswersClientsThatCheckItsCertificateOverTls12And13) {
+    // Scripts find the service's address in its start-up line.
+    EXPECT_NE(secure_->Log().find("listening on https://127.0.0.1:" + std::to_string(secure_->Port()) +
+                                  "/app.php\n"),
+              std::string::npos);
     for (const long version : {CURL_SSLVERSION_TLSv1_2, CURL_SSLVERSION_TLSv1_3}) {
         std::string error;
         const auto body =
