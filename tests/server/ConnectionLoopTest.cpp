@@ -97,7 +97,7 @@ TEST_F(ConnectionLoopTest, EveryWaitForAClientEndsAndHoldsNoWorker) {
     LoopbackClient deaf(port_, "127.0.0.4");
     ASSERT_TRUE(deaf.Send(Request("/huge")));
     ExpectOthersServed();
-    std::this_thread::sleep_for(1s);
+    std::this_thread::sleep_for(2s);
     const std::string received = deaf.ReadUntilClosed(kPatience);
     EXPECT_TRUE(deaf.ClosedWithin(0ms));
     EXPECT_LT(received.size(), kHugeBody);
