@@ -1,5 +1,7 @@
 #include "crash/FaultRecovery.h"
 
+#include "crash/symbols/ReporterLock.h"
+
 #include <csetjmp>
 
 namespace qv::crash {
@@ -34,6 +36,9 @@ bool TFaultRecovery::Run(const std::function<void()>& work, uintptr_t& faultAddr
     TRecoveryPoint point;
     point.outer = tInnermost;
     if (sigsetjmp(point.jump, 1) != 0) {
+        // The fault jumped past every unlock on its way here; recovery points stand where the
+        // thread holds none of the reporter's locks.
+        TReporterLock::ReleaseHeldByThisThread();
         faultAddress = point.faultAddress;
         return false;
     }

@@ -6,6 +6,7 @@ namespace qv::server {
 
 const char* const kServiceUsage =
     "usage: quorvane-service [--port N] [--bind ADDRESS] [--db PATH] [--seed N]\n"
+    "                        [--tls-cert FILE --tls-key FILE] [--max-connections-per-address N]\n"
     "       quorvane-service --db PATH --import PATH...\n"
     "       quorvane-service --db PATH --generate N [--seed N]\n"
     "       quorvane-service --help | --version\n"
@@ -13,6 +14,10 @@ const char* const kServiceUsage =
     "  --bind ADDRESS   address to listen on (default 127.0.0.1)\n"
     "  --db PATH        database file, created and filled when missing (default quorvane-service.db)\n"
     "  --seed N         seed of the generated corpus for a new database (default 1)\n"
+    "  --tls-cert FILE  serve HTTPS with this PEM certificate (its chain may follow it)\n"
+    "  --tls-key FILE   and this PEM private key, not protected by a passphrase\n"
+    "  --max-connections-per-address N\n"
+    "                   open connections one client address may hold (default 32; 0: no cap)\n"
     "  --import PATH... import eForms notices (XML files, folders, .tar.gz or .zip packages) and exit\n"
     "  --generate N     build a new database of N generated tenders over two years and exit\n";
 
@@ -20,6 +25,8 @@ namespace {
 
 // More tenders than this would take days to generate.
 constexpr uint64_t kMaxGenerated = 100000000;
+// More than the system lets one process open.
+constexpr uint64_t kMaxConnectionCap = 1000000;
 
 std::optional<uint64_t> ParseNumber(const std::string& text, uint64_t max) {
     if (text.empty() || text.size() > 20) return std::nullopt;
@@ -39,9 +46,15 @@ std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>
                                                   std::string& error) {
     using framework::TOptionValue;
     static const std::vector<framework::TOptionSpec> kOptions = {
-        {"--port", TOptionValue::Required},     {"--bind", TOptionValue::Required},
-        {"--db", TOptionValue::Required},       {"--seed", TOptionValue::Required},
-        {"--generate", TOptionValue::Required}, {"--import", TOptionValue::List}};
+        {"--port", TOptionValue::Required},
+        {"--bind", TOptionValue::Required},
+        {"--db", TOptionValue::Required},
+        {"--seed", TOptionValue::Required},
+        {"--generate", TOptionValue::Required},
+        {"--import", TOptionValue::List},
+        {"--tls-cert", TOptionValue::Required},
+        {"--tls-key", TOptionValue::Required},
+        {"--max-connections-per-address", TOptionValue::Required}};
     const std::optional<framework::TCommandLine> line =
         framework::TCommandLine::Read(arguments, kOptions, error);
     if (!line) return std::nullopt;
@@ -70,8 +83,16 @@ std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>
             return fail("--generate takes a number from 1 to " + std::to_string(kMaxGenerated));
         options.generate = static_cast<int64_t>(*count);
     }
+    if (const auto cap = line->Value("--max-connections-per-address")) {
+        const auto number = ParseNumber(*cap, kMaxConnectionCap);
+        if (!number)
+            return fail("--max-connections-per-address takes a number from 0 to " +
+                        std::to_string(kMaxConnectionCap));
+        options.maxConnectionsPerAddress = static_cast<int>(*number);
+    }
     for (const auto& [name, field] :
-         {std::pair{"--bind", &options.bind}, std::pair{"--db", &options.database}}) {
+         {std::pair{"--bind", &options.bind}, std::pair{"--db", &options.database},
+          std::pair{"--tls-cert", &options.tlsCertificate}, std::pair{"--tls-key", &options.tlsKey}}) {
         const auto value = line->Value(name);
         if (!value) continue;
         if (value->empty()) return fail(std::string(name) + " needs a value");
@@ -79,6 +100,8 @@ std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>
     }
     if (!options.imports.empty() && options.generate)
         return fail("--import and --generate do not go together");
+    if (options.tlsCertificate.empty() != options.tlsKey.empty())
+        return fail("--tls-cert and --tls-key go together");
     return options;
 }
 
