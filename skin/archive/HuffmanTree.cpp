@@ -3,6 +3,7 @@
 #include "skin/archive/EInflateError.h"
 
 #include <algorithm>
+#include <array>
 
 namespace qv::skin {
 
@@ -11,13 +12,19 @@ constexpr unsigned kLongestCode = 15;
 // The literal/length alphabet of the fixed code is the largest.
 constexpr unsigned kMaxSymbols = 288;
 
-uint32_t ReverseBits(uint32_t code, unsigned length) {
-    uint32_t reversed = 0;
-    for (unsigned i = 0; i < length; ++i) {
-        reversed = (reversed << 1) | (code & 1);
-        code >>= 1;
-    }
+constexpr std::array<uint8_t, 256> kReversedBytes = [] {
+    std::array<uint8_t, 256> reversed{};
+    for (unsigned byte = 0; byte < 256; ++byte)
+        for (unsigned bit = 0; bit < 8; ++bit)
+            reversed[byte] |= static_cast<uint8_t>(((byte >> bit) & 1) << (7 - bit));
     return reversed;
+}();
+
+// The code's length bits in reverse order; codes are at most 15 bits long.
+uint32_t ReverseBits(uint32_t code, unsigned length) {
+    const uint32_t reversed16 =
+        (uint32_t{kReversedBytes[code & 0xFF]} << 8) | kReversedBytes[(code >> 8) & 0xFF];
+    return reversed16 >> (16 - length);
 }
 } // namespace
 
@@ -70,7 +77,7 @@ void THuffmanTree::Build(const uint8_t* lengths, unsigned symbolCount, unsigned 
         for (unsigned i = firstOfLength[length]; i < firstOfLength[length + 1]; ++i, ++code) {
             const unsigned symbol = ordered[i];
             const uint32_t extra = symbol >= firstExtraSymbol ? extraBits[symbol - firstExtraSymbol] : 0;
-            const uint32_t entry = symbol | (length << 16) | (extra << 24);
+            const uint32_t entry = Entry(symbol, length, extra);
             const uint32_t reversed = ReverseBits(code, length);
             if (length <= rootBits_)
                 table_[reversed] = entry;
@@ -85,10 +92,10 @@ void THuffmanTree::Build(const uint8_t* lengths, unsigned symbolCount, unsigned 
 void THuffmanTree::FillSubtable(uint32_t reversedCode, unsigned length, uint32_t entry) {
     const uint32_t rootIndex = reversedCode & rootMask_;
     if (!IsLink(table_[rootIndex])) {
-        table_[rootIndex] = kLink | static_cast<uint32_t>(table_.size());
+        table_[rootIndex] = (kLinkSymbol | static_cast<uint32_t>(table_.size())) << 16;
         table_.resize(table_.size() + subMask_ + 1, kEmpty);
     }
-    const size_t subtable = table_[rootIndex] & kLinkOffsetMask;
+    const size_t subtable = Symbol(table_[rootIndex]) & kLinkOffsetMask;
     const uint32_t step = uint32_t{1} << (length - rootBits_);
     for (uint32_t index = reversedCode >> rootBits_; index <= subMask_; index += step)
         table_[subtable + index] = entry;

@@ -12,8 +12,9 @@ namespace qv::skin {
 // flat table of 2^15 entries would not.
 class THuffmanTree {
 public:
-    // An entry packs the symbol (bits 0-15), its code length (bits 16-23) and the number of
-    // extra bits that follow the code (bits 24-31).
+    // An entry packs the number of bits that the code and the extra bits after it take together
+    // (bits 0-7), the code length (bits 8-15) and the symbol (bits 16-31): a decoder drops what
+    // bits 0-7 say without taking the entry apart first.
     static constexpr uint32_t kEmpty = 0xFFFFFFFF;
     static constexpr unsigned kRootBits = 10;
 
@@ -35,19 +36,24 @@ public:
     uint32_t Mask() const { return rootMask_; }
     uint32_t Resolve(uint32_t rootEntry, uint64_t bits) const {
         if (!IsLink(rootEntry)) return rootEntry;
-        return table_[(rootEntry & kLinkOffsetMask) + ((bits >> rootBits_) & subMask_)];
+        return table_[(Symbol(rootEntry) & kLinkOffsetMask) + ((bits >> rootBits_) & subMask_)];
     }
 
-    static unsigned Symbol(uint32_t entry) { return entry & 0xFFFF; }
-    static unsigned CodeLength(uint32_t entry) { return (entry >> 16) & 0xFF; }
-    static unsigned ExtraBits(uint32_t entry) { return entry >> 24; }
-    // A link's symbol is above every alphabet, so a decoder's range checks send it aside.
-    static bool IsLink(uint32_t entry) { return (entry >> 15) == 1; }
+    static uint32_t Entry(unsigned symbol, unsigned codeLength, unsigned extraBits) {
+        return symbol << 16 | codeLength << 8 | (codeLength + extraBits);
+    }
+    static unsigned Symbol(uint32_t entry) { return entry >> 16; }
+    static unsigned CodeLength(uint32_t entry) { return (entry >> 8) & 0xFF; }
+    static unsigned ExtraBits(uint32_t entry) { return TotalBits(entry) - CodeLength(entry); }
+    static unsigned TotalBits(uint32_t entry) { return entry & 0xFF; }
+    // A link takes no bits, and its symbol is above every alphabet, so that a decoder's range
+    // checks send it aside.
+    static bool IsLink(uint32_t entry) { return TotalBits(entry) == 0; }
 
 private:
     void FillSubtable(uint32_t reversedCode, unsigned length, uint32_t entry);
 
-    static constexpr uint32_t kLink = 0x8000;
+    static constexpr uint32_t kLinkSymbol = 0x8000;
     static constexpr uint32_t kLinkOffsetMask = 0x7FFF;
 
     unsigned maxCodeLength_;

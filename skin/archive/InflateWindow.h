@@ -44,10 +44,13 @@ public:
             std::memcpy(target + 16, from + 16, 16);
             target += 32;
             from += 32;
+            // Pieces as long as the distance allows.
+            const unsigned piece = distance >= 32 ? 32 : 16;
             while (target < end) {
                 std::memcpy(target, from, 16);
-                target += 16;
-                from += 16;
+                if (piece == 32) std::memcpy(target + 16, from + 16, 16);
+                target += piece;
+                from += piece;
             }
         } else if (distance >= 8) {
             do {

@@ -69,12 +69,14 @@ const char* InvalidSymbol(uint32_t entry, const char* outOfRange) {
     return entry == THuffmanTree::kEmpty ? "Invalid code" : outOfRange;
 }
 
-// The entry's extra bits, which follow its code, already dropped.
-unsigned TakeExtra(TInflateInput::TCursor& in, uint32_t entry) {
+// Drops the entry's code and extra bits in one shift and returns the value of the extra bits,
+// taken from the bits as they were, so that the next lookup need not wait for it.
+unsigned TakeCodeAndExtra(TInflateInput::TCursor& in, uint32_t entry) {
+    const uint64_t bits = in.bits;
+    const unsigned codeLength = THuffmanTree::CodeLength(entry);
     const unsigned extraBits = THuffmanTree::ExtraBits(entry);
-    const auto value = static_cast<unsigned>(in.bits & ((uint64_t{1} << extraBits) - 1));
-    in.Drop(extraBits);
-    return value;
+    in.Drop(THuffmanTree::TotalBits(entry));
+    return static_cast<unsigned>((bits >> codeLength) & ((uint64_t{1} << extraBits) - 1));
 }
 
 uint32_t CheckedEntry(uint32_t entry) {
@@ -86,10 +88,6 @@ uint32_t CheckedEntry(uint32_t entry) {
 uint32_t ExtraValue(uint64_t bits, uint32_t entry) {
     return static_cast<uint32_t>(bits >> THuffmanTree::CodeLength(entry)) &
            ((uint32_t{1} << THuffmanTree::ExtraBits(entry)) - 1);
-}
-
-unsigned CodeAndExtraLength(uint32_t entry) {
-    return THuffmanTree::CodeLength(entry) + THuffmanTree::ExtraBits(entry);
 }
 
 unsigned MatchLength(unsigned symbol, uint32_t extraValue) {
@@ -109,7 +107,7 @@ uint32_t DecodeSymbol(TInflateInput& input, const THuffmanTree& tree, uint32_t& 
     const uint32_t bits = input.Peek();
     const uint32_t entry = CheckedEntry(tree.Lookup(bits));
     extraValue = ExtraValue(bits, entry);
-    input.Drop(CodeAndExtraLength(entry));
+    input.Drop(THuffmanTree::TotalBits(entry));
     return THuffmanTree::Symbol(entry);
 }
 
@@ -233,15 +231,21 @@ bool TInflater::DecodeFromBuffer(const THuffmanTree& literals, const THuffmanTre
     in.Refill();
     uint32_t entry = literalTable[in.bits & literalMask];
     const auto takeLiteral = [&] {
-        in.Drop(THuffmanTree::CodeLength(entry));
-        *out++ = static_cast<uint8_t>(entry);
+        in.Drop(THuffmanTree::TotalBits(entry));
+        *out++ = static_cast<uint8_t>(THuffmanTree::Symbol(entry));
         entry = literalTable[in.bits & literalMask];
     };
     while (out < limit && in.next <= inputLimit) {
         in.Refill();
         if (IsLiteral(entry)) {
             takeLiteral();
-            if (IsLiteral(entry)) takeLiteral();
+            if (IsLiteral(entry)) {
+                takeLiteral();
+                if (IsLiteral(entry)) {
+                    takeLiteral();
+                    if (IsLiteral(entry)) takeLiteral();
+                }
+            }
             continue;
         }
         // One test on the hot path: long codes, the end of the block and every invalid entry
@@ -254,23 +258,21 @@ bool TInflater::DecodeFromBuffer(const THuffmanTree& literals, const THuffmanTre
                 continue;
             }
             if (THuffmanTree::Symbol(entry) == kEndOfBlock) {
-                in.Drop(THuffmanTree::CodeLength(entry));
+                in.Drop(THuffmanTree::TotalBits(entry));
                 endOfBlock = true;
                 break;
             }
             lengthIndex = THuffmanTree::Symbol(entry) - kFirstLengthSymbol;
             if (lengthIndex >= kLengthSymbols) Fail(InvalidSymbol(entry, "Invalid length symbol"));
         }
-        in.Drop(THuffmanTree::CodeLength(entry));
-        const unsigned length = kLengthBase[lengthIndex] + TakeExtra(in, entry);
+        const unsigned length = kLengthBase[lengthIndex] + TakeCodeAndExtra(in, entry);
         entry = distanceTable[in.bits & distanceMask];
         if (THuffmanTree::Symbol(entry) >= kMaxDistanceCodes) [[unlikely]] {
             entry = distances.Resolve(entry, in.bits);
             if (THuffmanTree::Symbol(entry) >= kMaxDistanceCodes)
                 Fail(InvalidSymbol(entry, "Invalid distance symbol"));
         }
-        in.Drop(THuffmanTree::CodeLength(entry));
-        const unsigned distance = kDistanceBase[THuffmanTree::Symbol(entry)] + TakeExtra(in, entry);
+        const unsigned distance = kDistanceBase[THuffmanTree::Symbol(entry)] + TakeCodeAndExtra(in, entry);
         if (distance > static_cast<size_t>(out - begin)) [[unlikely]]
             Fail("Invalid match distance");
         in.Refill();
