@@ -226,8 +226,9 @@ bool TInflater::DecodeFromBuffer(const THuffmanTree& literals, const THuffmanTre
     bool endOfBlock = false;
 
     // The entry of the next symbol is looked up as soon as its bits are known, so that the table
-    // load overlaps the work on the symbol before it. A refill leaves at least 56 bits: two
-    // literals and the lookup of a third, or a whole length and distance pair (48 bits).
+    // load overlaps the work on the symbol before it. A refill leaves at least 56 bits: four
+    // literals from the root table (at most 10 bits each) and the lookup of a fifth, or a whole
+    // length and distance pair (48 bits).
     in.Refill();
     uint32_t entry = literalTable[in.bits & literalMask];
     const auto takeLiteral = [&] {
