@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 
 class QWidget;
 
@@ -23,7 +24,9 @@ public:
     // Maximized by us, or by the window manager.
     bool Maximized() const;
     // Spreads the window over its screen's work area, widened by 2 pixels to the left, top and
-    // right and shortened by 1 at the bottom; the next restore goes back to normalGeometry.
+    // right and shortened by 1 at the bottom, within the largest size a form allows; the next
+    // restore goes back to normalGeometry. A window of fixed size keeps a fixed size, the
+    // maximized one, until it is restored.
     void Maximize(const QRect& normalGeometry);
     void Restore();
     // Notes a change of the window's size or state; answers whether Maximized() changed since
@@ -37,6 +40,9 @@ private:
     bool dragging_ = false;
     QPoint dragOffset_;
     QRect normalGeometry_;
+    // The window's size limits before it was maximized.
+    QSize normalMinimum_;
+    QSize normalMaximum_;
     bool maximizedByUs_ = false;
     bool wasMaximized_ = false;
 };
