@@ -30,7 +30,10 @@ void LogRequest(const httplib::Request& request, const httplib::Response& respon
     std::string line = std::string(stamp) + " " + request.remote_addr + " " + Printable(request.method) +
                        " " + Printable(request.path);
     if (request.has_param("action")) line += " action=" + Printable(request.get_param_value("action"));
-    line += " " + std::to_string(response.status) + " " + std::to_string(response.body.size()) + "\n";
+    line += " " + std::to_string(response.status) + " " + std::to_string(response.body.size());
+    // Which page a listing asked for, for those who follow a client's paging in the log.
+    if (request.has_param("page")) line += " page=" + Printable(request.get_param_value("page"));
+    line += "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
