@@ -9,6 +9,7 @@
 #include "skin/ThemeFunctions.h"
 #include "skin/TsuiTitleBar.h"
 #include "skin/TsuiTitleBarPopupMenu.h"
+#include "skin/TsuiWindowMover.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -130,7 +131,8 @@ QRegion RoundedRegion(int w, int h, int top, int bottom) {
 
 TsuiForm::TsuiForm(framework::TForm* owner)
     : QWidget(owner), framework::TComponent(owner), host_(owner), hostComponent_(owner),
-      hostFlags_(owner->windowFlags()), hostMask_(owner->mask()), hostMinimum_(owner->minimumSize()),
+      hostFlags_(owner->windowFlags()), hostTranslucent_(owner->testAttribute(Qt::WA_TranslucentBackground)),
+      hostMask_(owner->mask()), hostMinimum_(owner->minimumSize()),
       binding_(*this, [this] { ApplyStyle(); }) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     const bool hostMaximized = host_->windowState().testFlag(Qt::WindowMaximized);
@@ -143,6 +145,8 @@ TsuiForm::TsuiForm(framework::TForm* owner)
         std::none_of(panels.begin(), panels.end(), [this](TsuiForm* panel) { return panel != this; });
     if (takenOver_) {
         host_->setWindowFlag(Qt::FramelessWindowHint);
+        // Where the mask does not cut the window, what lies outside it is left transparent.
+        if (CompositorPlacesWindows()) host_->setAttribute(Qt::WA_TranslucentBackground);
         host_->installEventFilter(this);
         // Alt+Space is caught for the whole window, whichever of its controls has the focus.
         if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
@@ -170,6 +174,7 @@ TsuiForm::~TsuiForm() {
     const bool shown = host_->isVisible();
     const QRect bounds = host_->geometry();
     host_->setWindowFlags(hostFlags_);
+    host_->setAttribute(Qt::WA_TranslucentBackground, hostTranslucent_);
     host_->setMask(hostMask_);
     host_->setMinimumSize(hostMinimum_);
     host_->setGeometry(bounds);
@@ -360,6 +365,8 @@ bool TsuiForm::event(QEvent* event) {
 
 void TsuiForm::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    if (takenOver_ && host_->testAttribute(Qt::WA_TranslucentBackground))
+        painter.setClipRegion(WindowRegion());
     const TsuiUIStyle style = binding_.EffectiveStyle();
     if (style == TsuiUIStyle::MacOS || style == TsuiUIStyle::Protein)
         painter.fillRect(rect(),

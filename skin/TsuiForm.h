@@ -132,6 +132,7 @@ private:
     framework::TComponent* hostComponent_;
     // What the window was before the take-over.
     Qt::WindowFlags hostFlags_;
+    bool hostTranslucent_;
     QRegion hostMask_;
     QSize hostMinimum_;
     TsuiTitleBar* titleBar_ = nullptr;

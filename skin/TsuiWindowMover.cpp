@@ -2,11 +2,16 @@
 
 #include "framework/gui/Form.h"
 
+#include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
 
 namespace qv::skin {
+
+bool CompositorPlacesWindows() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
 
 QWidget& TsuiWindowMover::Window() const {
     return *handle_.window();
@@ -42,11 +47,19 @@ void TsuiWindowMover::Maximize(const QRect& normalGeometry) {
     QSize limit = fixedSize ? QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX) : normalMaximum_;
     if (const auto* form = qobject_cast<const framework::TForm*>(&window); form && !form->MaxSize().isEmpty())
         limit = limit.boundedTo(form->MaxSize());
+    maximizedByUs_ = true;
+    if (CompositorPlacesWindows()) {
+        // The compositor knows the work area and where the window may go; it is asked to
+        // maximize, within the window's limits.
+        window.setMinimumSize(QSize(0, 0));
+        window.setMaximumSize(limit);
+        window.setWindowState(window.windowState() | Qt::WindowMaximized);
+        return;
+    }
     QRect bounds = window.screen()->availableGeometry().adjusted(-2, -2, 2, -1);
     bounds.setSize(bounds.size().boundedTo(limit));
     if (fixedSize) window.setFixedSize(bounds.size());
     window.setGeometry(bounds);
-    maximizedByUs_ = true;
 }
 
 void TsuiWindowMover::Restore() {

@@ -8,6 +8,11 @@ class QWidget;
 
 namespace qv::skin {
 
+// True under a Wayland compositor, which places and maximizes windows itself, ignoring the
+// positions a program asks for, and takes a window's mask as its input region only, without
+// cutting what the window shows.
+bool CompositorPlacesWindows();
+
 // Moves, maximizes and restores the window of a frameless title bar: by the window system where
 // it can, by hand where there is no window manager to ask.
 class TsuiWindowMover {
