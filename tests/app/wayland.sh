@@ -10,7 +10,7 @@ program=$(realpath "$1") service_program=$2
 work=$(mktemp -d /tmp/qv-wayland-XXXXXX)
 service= compositor= pid=
 cleanup() {
-  for p in "$pid" "$compositor" "$service"; do [ -n "$p" ] && kill "$p" 2>/dev/null && wait "$p" 2>/dev/null; done
+  for p in "$pid" "$compositor" "$service"; do stop "$p"; done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -20,22 +20,16 @@ fail() {
   cat "$work/program.log" >&2 || true
   exit 1
 }
+. "$(dirname "$(realpath "$0")")/peers.sh"
 
-"$service_program" --port 0 --db "$work/tenders.db" 2>"$work/service.log" &
-service=$!
+start_service 0
 mkdir -m 700 "$work/runtime"
 export XDG_RUNTIME_DIR=$work/runtime WAYLAND_DISPLAY=wayland-quorvane
 # --debug lets weston-screenshooter take pictures.
 weston --backend=headless-backend.so --use-pixman --width=1280 --height=1024 --idle-time=0 --debug \
   --socket="$WAYLAND_DISPLAY" >"$work/weston.log" 2>&1 &
 compositor=$!
-host=
-for _ in $(seq 1 300); do
-  host=$(sed -n 's|^quorvane-service listening on http://\([^/ ]*\)/.*$|\1|p' "$work/service.log")
-  [ -n "$host" ] && [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] && break
-  sleep 0.1
-done
-[ -n "$host" ] || fail "the service did not start"
+for _ in $(seq 1 100); do [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] && break; sleep 0.1; done
 [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] || fail "weston did not start: $(cat "$work/weston.log")"
 
 # The account an earlier run remembered, in the credential store's file.

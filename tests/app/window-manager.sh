@@ -12,9 +12,8 @@ work=$(mktemp -d /tmp/qv-wm-XXXXXX)
 out=${3:-$work}
 mkdir -p "$out"
 service= xvfb= wm= pid=
-stop() { [ -n "$1" ] && kill "$1" 2>/dev/null && wait "$1" 2>/dev/null; }
 cleanup() {
-  for p in "$pid" "$service" "$wm" "$xvfb"; do stop "$p" || true; done
+  for p in "$pid" "$service" "$wm" "$xvfb"; do stop "$p"; done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -25,20 +24,9 @@ fail() {
   cat "$work/program.log" >&2 || true
   exit 1
 }
-. "$(dirname "$(realpath "$0")")/../../scripts/desktop-helpers"
-
-# Starts the service on PORT (0: a free one) over the same database, and waits for it.
-start_service() {
-  "$service_program" --port "$1" --db "$work/tenders.db" 2>"$work/service.log" &
-  service=$!
-  host=
-  for _ in $(seq 1 300); do
-    host=$(sed -n 's|^quorvane-service listening on http://\([^/ ]*\)/.*$|\1|p' "$work/service.log")
-    [ -n "$host" ] && return 0
-    sleep 0.1
-  done
-  fail "the service did not start"
-}
+here=$(dirname "$(realpath "$0")")
+. "$here/peers.sh"
+. "$here/../../scripts/desktop-helpers"
 
 # Fails unless window ID has the outer geometry WIDTHxHEIGHT at X,Y.
 expect_geometry() {
@@ -60,11 +48,8 @@ expect_title() {
 
 start_service 0
 port=${host##*:}
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$work/display")" QUORVANE_SERVICE_HOST=$host XDG_CONFIG_HOME=$work/config
+start_xvfb
+export QUORVANE_SERVICE_HOST=$host XDG_CONFIG_HOME=$work/config
 unset http_proxy HTTP_PROXY all_proxy ALL_PROXY
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
