@@ -36,6 +36,7 @@ TIdSSLConnectionIntercept::~TIdSSLConnectionIntercept() = default;
 
 void TIdSSLConnectionIntercept::Attach(TIdSocketHandle* handle) {
     session_.reset();
+    sessionSocket_ = handle->Handle();
     // OnConnect opens a proxy tunnel first, in the clear.
     TIdConnectionIntercept::Attach(handle);
     const std::string& name = HostName.empty() ? handle->PeerIP() : HostName;
@@ -54,7 +55,9 @@ void TIdSSLConnectionIntercept::Detach() {
 }
 
 platform::TTlsSession& TIdSSLConnectionIntercept::Session() {
-    if (!session_) throw EIdTLSError(RSTLSNotConnected);
+    const TIdSocketHandle* handle = SocketHandle();
+    if (!session_ || !handle || !handle->Allocated() || handle->Handle() != sessionSocket_)
+        throw EIdTLSError(RSTLSNotConnected);
     return *session_;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "http/IdIntercept.h"
+#include "http/IdStack.h"
 
 #include <memory>
 #include <string>
@@ -36,6 +37,8 @@ private:
     platform::TTlsSession& Session();
 
     std::unique_ptr<platform::TTlsSession> session_;
+    // The socket the session runs on, so that a session whose connection is gone is never used.
+    TIdStackSocketHandle sessionSocket_ = Id_INVALID_SOCKET;
 };
 
 } // namespace qv::http

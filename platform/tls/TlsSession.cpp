@@ -75,6 +75,7 @@ TTlsDeadline TlsDeadlineIn(int milliseconds) {
 struct TTlsSession::TState {
     TSocketLink link;
     std::string host;
+    TCheck check = TCheck::Peer;
     SSL* ssl = nullptr;
 
     ~TState() { SSL_free(ssl); }
@@ -118,7 +119,7 @@ struct TTlsSession::TState {
     [[noreturn]] void FailHandshake(int error) {
         const std::string prefix = "TLS handshake with " + host + " failed: ";
         const long verified = SSL_get_verify_result(ssl);
-        if (verified != X509_V_OK)
+        if (check == TCheck::Peer && verified != X509_V_OK)
             throw TTlsError(prefix + "its certificate was refused (" +
                             X509_verify_cert_error_string(verified) + ")");
         if (link.firstBytes.rfind("HTTP/", 0) == 0)
@@ -214,6 +215,7 @@ BIO_METHOD* SocketMethod() {
 TTlsSession::TTlsSession(int fd, std::string host, TCheck check) : state_(std::make_unique<TState>()) {
     state_->link.fd = fd;
     state_->host = std::move(host);
+    state_->check = check;
     const std::shared_ptr<SSL_CTX> context = TlsClientContext();
     SSL* ssl = context ? SSL_new(context.get()) : nullptr;
     BIO* bio = ssl ? BIO_new(SocketMethod()) : nullptr;
