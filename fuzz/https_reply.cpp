@@ -3,17 +3,14 @@
 // cuts the TCP stream. The first byte chooses the request, how the reply is cut into records
 // and how the server ends; the rest is the reply.
 #include "fuzz/support/FuzzInput.h"
+#include "fuzz/support/ReplyChecks.h"
 #include "fuzz/support/TlsReplyServer.h"
-#include "http/IdBuffer.h"
-#include "http/IdHTTP.h"
 #include "http/IdSSLConnectionIntercept.h"
 
 #include <algorithm>
 #include <cctype>
 
 namespace {
-
-const std::string kNextReply = "HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nnext";
 
 bool Mentions(std::string text, const std::string& name) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -40,28 +37,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         client.PerformRequest(head ? http::rkHead : http::rkGet, url, {}, readBody ? &body : nullptr);
         answered = true;
     } catch (const framework::Exception&) {}
-    fuzz::Require(client.HopCount() == 0, "every call ends with the hop count at 0");
-    if (answered) {
-        fuzz::Require(client.StatusCode() / 100 == 2 && client.Response().Location.empty(),
-                      "only a 2xx reply without Location is an answer");
-        const bool untilClose = !head && readBody && client.StatusCode() != 204 &&
-                                !Mentions(input.Text(), "content-length") &&
-                                !Mentions(input.Text(), "transfer-encoding");
-        fuzz::Require(!(cut && untilClose), "a body that runs to a cut stream is never an answer");
-        if (!head && readBody && client.Response().ExtraHeaders.IndexOfHeader("Transfer-Encoding") < 0 &&
-            client.Response().ContentLength > 0)
-            fuzz::Require(body.Size() == client.Response().ContentLength,
-                          "a counted body is read to its length");
-    }
+    fuzz::RequireReplyPromises(client, body, answered, head, readBody);
+    const bool untilClose = !head && readBody && client.StatusCode() != 204 &&
+                            !Mentions(input.Text(), "content-length") &&
+                            !Mentions(input.Text(), "transfer-encoding");
+    fuzz::Require(!(answered && cut && untilClose), "a body that runs to a cut stream is never an answer");
     client.Disconnect();
 
-    server.SetAnswer(kNextReply, kNextReply.size(), false);
-    std::string next;
-    try {
-        next = client.Get(url);
-    } catch (const framework::Exception& e) {
-        fuzz::Require(false, ("the next exchange fails: " + e.Message()).c_str());
-    }
-    fuzz::Require(next == "next", "the next exchange reads its own reply");
+    server.SetAnswer(fuzz::kNextReply, fuzz::kNextReply.size(), false);
+    fuzz::RequireNextExchange(client, url);
     return 0;
 }

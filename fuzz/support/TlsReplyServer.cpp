@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <csignal>
 #include <cstdlib>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -81,9 +83,19 @@ void TlsReplyServer::SetAnswer(std::string answer, size_t piece, bool cut) {
 }
 
 void TlsReplyServer::Serve() {
+    // OpenSSL writes with write(): a client that is gone must end a write with EPIPE, not the
+    // fuzzer with SIGPIPE. The signal stays held back on this thread.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
     for (;;) {
         const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) return;
+        // As web servers do: the session tickets would otherwise hold the answer back until
+        // the client's delayed ACK.
+        int one = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         Answer(fd);
         ::close(fd);
     }

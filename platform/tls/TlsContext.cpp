@@ -42,9 +42,11 @@ struct TSessionCache {
     }
 };
 
+// Never destroyed: connections may still end while the program exits, after OpenSSL has
+// cleaned up, and their sessions need a cache to go to.
 TSessionCache& Cache() {
-    static TSessionCache cache;
-    return cache;
+    static TSessionCache* const cache = new TSessionCache;
+    return *cache;
 }
 
 void ForgetPeer(void*, void* peer, CRYPTO_EX_DATA*, int, long, void*) {

@@ -1,6 +1,7 @@
 #include "tests/support/TlsServerConnection.h"
 
 #include <algorithm>
+#include <csignal>
 #include <memory>
 #include <stdexcept>
 #include <utility>
@@ -21,6 +22,12 @@ TlsServerContext::~TlsServerContext() {
 
 TlsServerConnection::TlsServerConnection(const TlsServerContext& context, int fd)
     : ssl_(SSL_new(context.Get())) {
+    // OpenSSL writes with write(): a client that is gone must end a write with EPIPE, not the test
+    // program with SIGPIPE. The signal stays held back on the server's thread.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
     SSL_set_fd(ssl_, fd);
     accepted_ = SSL_accept(ssl_) == 1;
 }
