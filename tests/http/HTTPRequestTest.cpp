@@ -174,6 +174,11 @@ TEST(HTTPRequestTest, HttpsWithoutTlsInterceptIsRefusedBeforeSending) {
         EXPECT_EQ(e.Message(), "Intercept value is not valid");
     }
     EXPECT_FALSE(http.Connected());
+    // Nor would a proxy be handed the request in the clear.
+    http.Request().ProxyServer = "127.0.0.1";
+    http.Request().ProxyPort = server.Port();
+    EXPECT_THROW(http.Get("https://secure.invalid/"), EIdInterceptPropInvalid);
+    EXPECT_EQ(server.Connections(), 0);
 }
 
 TEST(HTTPRequestTest, DisconnectWithoutConnectionDoesNothing) {
