@@ -11,11 +11,11 @@
 namespace qv::http::test {
 namespace {
 
+using qv::test::CertificateFiles;
 using qv::test::Certificates;
 using qv::test::ScopedEnvironment;
 using qv::test::ScriptedPeer;
 using qv::test::ScriptedServer;
-using qv::test::TestCertificate;
 using qv::test::TlsReply;
 using qv::test::TlsScript;
 using qv::test::TlsServerConnection;
@@ -60,7 +60,7 @@ TEST_F(TLSTest, FetchesThroughRecordsOfAnySizeOnAKeptConnection) {
 
 TEST_F(TLSTest, RefusesCertificatesThatDoNotHoldBeforeSendingAnything) {
     const struct {
-        const TestCertificate& certificate;
+        const CertificateFiles& certificate;
         const char* host;
         const char* reason;
     } cases[] = {

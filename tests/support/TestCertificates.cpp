@@ -35,8 +35,8 @@ std::vector<std::string> NewKey(const std::string& dir, const std::string& name,
             subject};
 }
 
-TestCertificate SelfSigned(const std::string& dir, const std::string& name, const std::string& subject,
-                           const std::string& extension) {
+CertificateFiles SelfSigned(const std::string& dir, const std::string& name, const std::string& subject,
+                            const std::string& extension) {
     std::vector<std::string> arguments = NewKey(dir, name, subject);
     arguments.insert(arguments.end(), {"-x509", "-days", std::to_string(kValidDays), "-addext", extension,
                                        "-out", dir + "/" + name + ".crt"});
@@ -45,8 +45,8 @@ TestCertificate SelfSigned(const std::string& dir, const std::string& name, cons
 }
 
 // Signed by the authority in `dir` for `altNames`; `days` below 0 makes it expired.
-TestCertificate Signed(const std::string& dir, const std::string& name, const std::string& altNames,
-                       int days) {
+CertificateFiles Signed(const std::string& dir, const std::string& name, const std::string& altNames,
+                        int days) {
     const std::string request = dir + "/" + name + ".csr";
     const std::string extensions = dir + "/" + name + ".ext";
     std::ofstream(extensions) << "subjectAltName=" << altNames << "\n";

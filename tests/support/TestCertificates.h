@@ -5,7 +5,7 @@
 namespace qv::test {
 
 // A certificate and its private key, as PEM files.
-struct TestCertificate {
+struct CertificateFiles {
     std::string cert;
     std::string key;
 };
@@ -16,13 +16,13 @@ struct TestCertificate {
 struct TestCertificates {
     std::string trustFile;
     // Signed by the authority for 127.0.0.1 and localhost.
-    TestCertificate good;
+    CertificateFiles good;
     // Signed by the authority for other.example only.
-    TestCertificate otherName;
+    CertificateFiles otherName;
     // Signed by the authority for 127.0.0.1, expired yesterday.
-    TestCertificate expired;
+    CertificateFiles expired;
     // For 127.0.0.1, signed by itself, which nobody trusts.
-    TestCertificate untrusted;
+    CertificateFiles untrusted;
 };
 
 // Made on first use; throws when the openssl program fails.

@@ -8,7 +8,7 @@
 
 namespace qv::test {
 
-TlsServerContext::TlsServerContext(const TestCertificate& certificate)
+TlsServerContext::TlsServerContext(const CertificateFiles& certificate)
     : context_(SSL_CTX_new(TLS_server_method())) {
     if (!context_ || SSL_CTX_use_certificate_chain_file(context_, certificate.cert.c_str()) != 1 ||
         SSL_CTX_use_PrivateKey_file(context_, certificate.key.c_str(), SSL_FILETYPE_PEM) != 1)
@@ -75,7 +75,7 @@ void TlsServerConnection::EndTls() {
     if (accepted_) SSL_shutdown(ssl_);
 }
 
-ScriptedServer::Script TlsScript(const TestCertificate& certificate, TlsServe serve,
+ScriptedServer::Script TlsScript(const CertificateFiles& certificate, TlsServe serve,
                                  std::function<void(bool)> accepted) {
     auto context = std::make_shared<TlsServerContext>(certificate);
     return [context, serve = std::move(serve), accepted = std::move(accepted)](ScriptedPeer& peer, int) {
@@ -85,7 +85,7 @@ ScriptedServer::Script TlsScript(const TestCertificate& certificate, TlsServe se
     };
 }
 
-ScriptedServer::Script TlsReply(const TestCertificate& certificate, std::string reply) {
+ScriptedServer::Script TlsReply(const CertificateFiles& certificate, std::string reply) {
     return TlsScript(certificate, [reply = std::move(reply)](TlsServerConnection& tls, ScriptedPeer& peer) {
         tls.ReadHead();
         tls.Send(reply);

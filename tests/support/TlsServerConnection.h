@@ -15,7 +15,7 @@ namespace qv::test {
 // benchmarks' server.
 class TlsServerContext {
 public:
-    explicit TlsServerContext(const TestCertificate& certificate);
+    explicit TlsServerContext(const CertificateFiles& certificate);
     ~TlsServerContext();
     TlsServerContext(const TlsServerContext&) = delete;
     TlsServerContext& operator=(const TlsServerContext&) = delete;
@@ -61,10 +61,10 @@ using TlsServe = std::function<void(TlsServerConnection& tls, ScriptedPeer& peer
 // A ScriptedServer script that takes every connection through the TLS handshake with
 // `certificate`, then hands those that got through to `serve`. `accepted`, when given, is
 // called with the handshake's outcome for each connection.
-ScriptedServer::Script TlsScript(const TestCertificate& certificate, TlsServe serve,
+ScriptedServer::Script TlsScript(const CertificateFiles& certificate, TlsServe serve,
                                  std::function<void(bool accepted)> accepted = {});
 
 // A TLS server that answers the request head of each connection with `reply`, ends TLS and closes.
-ScriptedServer::Script TlsReply(const TestCertificate& certificate, std::string reply);
+ScriptedServer::Script TlsReply(const CertificateFiles& certificate, std::string reply);
 
 } // namespace qv::test
