@@ -77,8 +77,15 @@ struct TTlsSession::TState {
     std::string host;
     TCheck check = TCheck::Peer;
     SSL* ssl = nullptr;
+    // The handshake succeeded and nothing failed since: the session may be resumed later.
+    bool sound = false;
 
-    ~TState() { SSL_free(ssl); }
+    ~TState() {
+        // The socket may be closed already, so no close_notify is sent; without this mark OpenSSL
+        // would take the ending for a failure and never resume the session.
+        if (sound) SSL_set_shutdown(ssl, SSL_get_shutdown(ssl) | SSL_SENT_SHUTDOWN);
+        SSL_free(ssl);
+    }
 
     // Waits for the socket to become ready for `events`; false at the deadline.
     bool Wait(short events, const TTlsDeadline& deadline) const {
@@ -132,6 +139,7 @@ struct TTlsSession::TState {
 
     // A failure of a read or write after the handshake.
     [[noreturn]] void FailStream(int error) {
+        sound = false;
         if (link.systemError != 0)
             throw TTlsError("TLS connection with " + host + " failed: " + std::strerror(link.systemError),
                             link.systemError);
@@ -142,7 +150,8 @@ struct TTlsSession::TState {
                         " failed: " + (error == SSL_ERROR_SSL ? QueuedReason() : "unknown error"));
     }
 
-    [[noreturn]] void TimedOut(const char* what) const {
+    [[noreturn]] void TimedOut(const char* what) {
+        sound = false;
         throw TTlsError(std::string(what) + " " + host + " timed out");
     }
 };
@@ -253,6 +262,7 @@ void TTlsSession::Handshake(TTlsDeadline deadline) {
     const int result = state_->Drive([this] { return SSL_connect(state_->ssl); }, deadline, timedOut);
     if (timedOut) state_->TimedOut("TLS handshake with");
     if (result <= 0) state_->FailHandshake(-result);
+    state_->sound = true;
 }
 
 bool TTlsSession::WaitReadable(TTlsDeadline deadline) {
