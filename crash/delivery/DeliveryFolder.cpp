@@ -19,10 +19,12 @@ constexpr mode_t kFileMode = 0600;
 
 TDeliveryFolder::~TDeliveryFolder() {
     if (fd_ < 0) return;
-    for (const std::string& name : names_)
-        ::unlinkat(fd_, name.c_str(), 0);
+    if (!kept_) {
+        for (const std::string& name : names_)
+            ::unlinkat(fd_, name.c_str(), 0);
+    }
     ::close(fd_);
-    ::rmdir(path_.c_str());
+    if (!kept_) ::rmdir(path_.c_str());
 }
 
 std::string TDeliveryFolder::Write(const std::string& name, const std::string& bytes) {

@@ -171,7 +171,10 @@ TReportMail::TOutcome TReportMail::Mail(const std::string& report, const std::st
         // The whole report goes along as a file: a mail program may cut a long body.
         if (const std::string file = folder.Write(kReportAttachment, report); !file.empty())
             desktop.attachments.insert(desktop.attachments.begin(), file);
-        if (TDesktopMail::HandOver(desktop)) outcome = {TResult::Sent, TWay::Desktop, {}};
+        if (TDesktopMail::HandOver(desktop)) {
+            outcome = {TResult::Sent, TWay::Desktop, {}};
+            folder.Keep();
+        }
     }
     if (outcome.result != TResult::Sent && settings_.useMailto && !automatic &&
         TDesktopMail::OpenMailto(desktop))

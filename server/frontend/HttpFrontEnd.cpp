@@ -33,6 +33,7 @@ struct HttpFrontEnd::Impl {
 std::string HttpFrontEnd::Impl::Respond(const RequestHead& request, const std::string& peer) {
     const bool headOnly = request.method == "HEAD";
     std::optional<std::string> action;
+    std::optional<std::string> page;
     int status = kStatusOk;
     std::string produced;
     std::string_view body;
@@ -41,9 +42,13 @@ std::string HttpFrontEnd::Impl::Respond(const RequestHead& request, const std::s
         body = StatusText(status);
     } else if (request.path == kServicePath) {
         const RequestHandler::Params params = DecodeQuery(request.query);
-        if (const auto found = params.lower_bound("action");
-            found != params.end() && found->first == "action")
-            action = found->second;
+        const auto first = [&params](const char* name) -> std::optional<std::string> {
+            const auto found = params.lower_bound(name);
+            if (found == params.end() || found->first != name) return std::nullopt;
+            return found->second;
+        };
+        action = first("action");
+        page = first("page");
         try {
             // Failed logins are throttled by the client's address.
             produced = handler.Handle(params, peer);
@@ -60,7 +65,7 @@ std::string HttpFrontEnd::Impl::Respond(const RequestHead& request, const std::s
         status = kStatusNotFound;
         body = StatusText(status);
     }
-    LogRequest(peer, request.method, request.path, action, status, body.size());
+    LogRequest(peer, request.method, request.path, action, status, body.size(), page);
     return FormatReply(status, body, request.keepAlive, headOnly);
 }
 

@@ -32,10 +32,13 @@ void WriteLine(std::string line) {
 } // namespace
 
 void LogRequest(std::string_view peer, std::string_view method, std::string_view path,
-                const std::optional<std::string>& action, int status, size_t bodySize) {
+                const std::optional<std::string>& action, int status, size_t bodySize,
+                const std::optional<std::string>& page) {
     std::string line = std::string(peer) + " " + Printable(method) + " " + Printable(path);
     if (action) line += " action=" + Printable(*action);
-    WriteLine(line + " " + std::to_string(status) + " " + std::to_string(bodySize));
+    line += " " + std::to_string(status) + " " + std::to_string(bodySize);
+    if (page) line += " page=" + Printable(*page);
+    WriteLine(line);
 }
 
 void LogConnection(std::string_view peer, std::string_view what) {

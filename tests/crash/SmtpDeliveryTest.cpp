@@ -386,7 +386,11 @@ TEST(DesktopMailDelivery, TheMailProgramGetsTheReportAttachedOrAMailtoAddress) {
         // Only xdg-email attaches: the whole report, whatever a mail program makes of a long address.
         EXPECT_EQ(address.find("&attach=/") != std::string::npos, desktop) << address;
         if (desktop) {
-            EXPECT_EQ(address.substr(address.size() - 14), "/bugreport.txt");
+            const std::string attached = address.substr(address.find("&attach=") + 8);
+            EXPECT_EQ(attached.substr(attached.size() - 14), "/bugreport.txt");
+            // The mail program reads the file when the user sends the mail, after the hand-over.
+            EXPECT_TRUE(std::filesystem::exists(attached)) << attached;
+            std::filesystem::remove_all(std::filesystem::path(attached).parent_path());
         }
     }
     std::filesystem::remove_all(home);
