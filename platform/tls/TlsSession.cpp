@@ -282,9 +282,21 @@ size_t TTlsSession::Receive(void* buffer, size_t size, TTlsDeadline deadline) {
     const int result =
         state_->Drive([&] { return SSL_read(state_->ssl, buffer, length); }, deadline, timedOut);
     if (timedOut) state_->TimedOut("TLS connection with");
-    if (result > 0) return static_cast<size_t>(result);
     if (-result == SSL_ERROR_ZERO_RETURN) return 0;
-    state_->FailStream(-result);
+    if (result <= 0) state_->FailStream(-result);
+    // One call takes every record that has come, not one record per call; whatever ends the
+    // stream is left for the next call to report.
+    size_t taken = static_cast<size_t>(result);
+    char* at = static_cast<char*>(buffer);
+    while (taken < size) {
+        ERR_clear_error();
+        const int more =
+            SSL_read(state_->ssl, at + taken, static_cast<int>(std::min<size_t>(size - taken, INT_MAX)));
+        if (more <= 0) break;
+        taken += static_cast<size_t>(more);
+    }
+    ERR_clear_error();
+    return taken;
 }
 
 void TTlsSession::Send(const void* bytes, size_t count, TTlsDeadline deadline) {
