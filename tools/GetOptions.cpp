@@ -11,6 +11,8 @@ const char* const kGetUsage =
     "                    [--follow[=N]] [--timeout S] [--http10] [--status] URL\n"
     "       quorvane-get --help | --version\n"
     "Sends one request with the program's own HTTP client and writes the reply body to standard output.\n"
+    "An https URL goes over TLS, the server's certificate checked against the system's trust store\n"
+    "(or the file SSL_CERT_FILE names).\n"
     "  --proxy HOST:PORT   send the request through this HTTP proxy\n"
     "  --socks4 HOST:PORT  connect through this SOCKS server (--socks4a, --socks5 likewise)\n"
     "  --head              send HEAD instead of GET; no body is read\n"

@@ -41,6 +41,7 @@ void ReportFailure(const qv::framework::Exception& e) {
 }
 
 void Configure(qv::http::TIdHTTP& http, const GetOptions& options) {
+    qv::service::ApplyServiceTls(http);
     if (!options.proxyHost.empty()) {
         http.Request().ProxyServer = options.proxyHost;
         http.Request().ProxyPort = options.proxyPort;
