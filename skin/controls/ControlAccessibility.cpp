@@ -1,31 +1,14 @@
 #include "skin/controls/ControlAccessibility.h"
 
-#include "framework/gui/Accelerators.h"
 #include "framework/gui/AccessibleControls.h"
-#include "skin/controls/TsuiCustomButton.h"
 #include "skin/controls/TsuiPanel.h"
 #include "skin/controls/TsuiScrollBar.h"
-#include "skin/controls/TsuiURLLabel.h"
 
 namespace qv::skin {
 
 namespace {
 
 void Register() {
-    framework::TAccessibleTraits button;
-    button.role = QAccessible::Button;
-    button.name = [](const QWidget& w) {
-        return framework::StripAccelerators(static_cast<const TsuiCustomButton&>(w).Caption());
-    };
-    button.state = [](const QWidget& w, QAccessible::State& state) {
-        const auto& b = static_cast<const TsuiCustomButton&>(w);
-        state.pressed = b.Pressed();
-        state.defaultButton = b.Default();
-        state.hotTracked = b.MouseOver();
-    };
-    button.press = [](QWidget& w) { static_cast<TsuiCustomButton&>(w).Click(); };
-    framework::RegisterAccessible(TsuiCustomButton::staticMetaObject, button);
-
     framework::TAccessibleTraits panel;
     panel.role = QAccessible::Grouping;
     panel.name = [](const QWidget& w) { return static_cast<const TsuiPanel&>(w).Caption(); };
@@ -44,13 +27,6 @@ void Register() {
     bar.maximum = [](const QWidget& w) { return static_cast<const TsuiScrollBar&>(w).Max(); };
     bar.setValue = [](QWidget& w, int value) { static_cast<TsuiScrollBar&>(w).SetPosition(value); };
     framework::RegisterAccessible(TsuiScrollBar::staticMetaObject, bar);
-
-    framework::TAccessibleTraits link;
-    link.role = QAccessible::Link;
-    link.name = [](const QWidget& w) { return static_cast<const TsuiURLLabel&>(w).Caption(); };
-    link.state = [](const QWidget&, QAccessible::State& state) { state.linked = true; };
-    link.press = [](QWidget& w) { static_cast<TsuiURLLabel&>(w).Click(); };
-    framework::RegisterAccessible(TsuiURLLabel::staticMetaObject, link);
 }
 
 } // namespace
