@@ -13,23 +13,19 @@ namespace qv::framework {
 
 namespace {
 
-void RegisterAccessibility() {
-    static const bool registered = [] {
-        TAccessibleTraits link;
-        link.role = QAccessible::Link;
-        link.name = [](const QWidget& w) { return static_cast<const TClickableLabel&>(w).ShownCaption(); };
-        link.state = [](const QWidget&, QAccessible::State& state) { state.linked = true; };
-        link.press = [](QWidget& w) { static_cast<TClickableLabel&>(w).Click(); };
-        RegisterAccessible(TClickableLabel::staticMetaObject, link);
-        return true;
-    }();
-    (void)registered;
+TAccessibleTraits LinkTraits() {
+    TAccessibleTraits link;
+    link.role = QAccessible::Link;
+    link.name = [](const QWidget& w) { return static_cast<const TClickableLabel&>(w).ShownCaption(); };
+    link.state = [](const QWidget&, QAccessible::State& state) { state.linked = true; };
+    link.press = [](QWidget& w) { static_cast<TClickableLabel&>(w).Click(); };
+    return link;
 }
 
 } // namespace
 
 TClickableLabel::TClickableLabel(TComponent* owner, QWidget* parent) : QLabel(parent), TComponent(owner) {
-    RegisterAccessibility();
+    RegisterAccessible(staticMetaObject, LinkTraits);
     setFocusPolicy(Qt::TabFocus);
 }
 
