@@ -363,6 +363,11 @@ TEST_F(MainWindowTest, TabFollowsTheLayoutAndScreenReadersNameEveryButtonAndLink
     Tform_about about(form_->Theme());
     details.show();
     about.show();
+    about.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
+    EXPECT_EQ(QApplication::focusWidget(), about.suiButton1) << "Enter closes the about window as it opens";
+    QTest::keyClick(about.suiButton1, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), about.suiURLLabel1);
     EXPECT_EQ(ReadAloud(*form_), (std::map<std::string, std::string>{{"Button1", "Previous"},
                                                                      {"Button2", "Next"},
                                                                      {"Button5", "Browse"},
