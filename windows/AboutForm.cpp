@@ -34,6 +34,9 @@ Tform_about::Tform_about(skin::TsuiFileTheme& theme, framework::TComponent* owne
                            QStringLiteral("Close"));
     suiButton1->SetDefault(true);
     suiButton1->OnClick = [this](QObject*) { suiButton1Click(); };
+    // Close comes first and has the focus when the window opens, so that Enter closes it.
+    setTabOrder(suiButton1, suiURLLabel1);
+    suiButton1->setFocus();
     TM = NewThemeManager(*this, theme, {"suiForm1", "suiButton1"});
     FixWindowSize(*this, *suiForm1, kClientSize, true);
 }
