@@ -99,7 +99,8 @@ expect_geometry "$main" 800x560+240+232 "the restored main window"
 stop "$service"
 service=
 click "$main" 746 531
-box=$(xdotool search --sync --onlyvisible --classname quorvane-crashbox | head -1) ||
+# The dialog, not the progress window that the dialog program shows before it.
+box=$(window_of_class quorvane-crashbox quorvane) ||
   fail "the exception dialog did not show"
 # The window manager may not have taken the new window on yet.
 for _ in $(seq 1 50); do xdotool windowactivate --sync "$box" 2>/dev/null && break; sleep 0.1; done
