@@ -4,6 +4,7 @@
 #include "server/ServiceOptions.h"
 #include "server/TenderDatabase.h"
 #include "server/TenderStore.h"
+#include "server/TerminalText.h"
 #include "server/import/NoticeImporter.h"
 
 #include <chrono>
@@ -21,8 +22,10 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// Names and reasons may hold bytes from archives and documents.
 void Report(const std::string& name, const std::string& reason) {
-    std::fprintf(stderr, "quorvane-service: %s: %s\n", name.c_str(), reason.c_str());
+    std::fprintf(stderr, "quorvane-service: %s: %s\n", TerminalText(name).c_str(),
+                 TerminalText(reason).c_str());
 }
 
 // Imports every path, one package at a time; the summary goes to standard output. Succeeds

@@ -34,6 +34,20 @@ TEST(ImportProcess, SaysWhatItImportedAndFailsWhenNothingWas) {
     EXPECT_NE(again.err.find("/missing: No such file or directory"), std::string::npos) << again.err;
 }
 
+TEST(ImportProcess, NamesFromPackagesCannotForgeTheSummary) {
+    const ScratchFolder scratch;
+    const std::string package = scratch.Path() + "/daily.tar.gz";
+    const std::string forged = "x\r\n99 notices read, 99 imported, 0 replaced, 0 skipped\n\x1B[2K";
+    WriteArchive(package, {{forged + ".xml", "<broken"}});
+    const auto run = RunService({"--db", scratch.Path() + "/tenders.db", "--import", package});
+    EXPECT_EQ(run.out, "1 notice read, 0 imported, 0 replaced, 1 skipped\n");
+    EXPECT_NE(run.err.find("/daily.tar.gz/x\\x0D\\x0A99 notices read, 99 imported, 0 replaced, 0 skipped\\x0A"
+                           "\\x1B[2K.xml: not well-formed XML"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
+}
+
 TEST(ImportProcess, GeneratesANewDatabaseOnly) {
     const ScratchFolder scratch;
     const std::string db = scratch.Path() + "/generated.db";

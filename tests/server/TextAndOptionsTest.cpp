@@ -3,6 +3,7 @@
 #include "server/ReplyCache.h"
 #include "server/ServiceOptions.h"
 #include "server/TenderDatabase.h"
+#include "server/TerminalText.h"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,21 @@ TEST(Cp1252, RandomBytesNeverGrowTheText) {
             c = static_cast<char>(random());
         EXPECT_LE(Utf8ToCp1252(bytes).size(), bytes.size());
     }
+}
+
+TEST(TerminalText, EscapesControlsAndBrokenUtf8Only) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"daily/2024 notice-\u0141\u00F3d\u017A.xml", "daily/2024 notice-\u0141\u00F3d\u017A.xml"},
+        {"a\nb\rc\td\x1B[2Je\x7F", "a\\x0Ab\\x0Dc\\x09d\\x1B[2Je\\x7F"},
+        {std::string("n\0x", 3), "n\\x00x"},
+        // C1 controls in UTF-8, then bytes that are no UTF-8: a lone continuation, a cut sequence.
+        {"\xC2\x9B"
+         "2J \xC2\xA0",
+         "\\xC2\\x9B2J \xC2\xA0"},
+        {"\x9B \xE2\x82", "\\x9B \\xE2\\x82"},
+    };
+    for (const auto& [text, printed] : cases)
+        EXPECT_EQ(TerminalText(text), printed) << printed;
 }
 
 TEST(FullTextQuery, QuotesEachWordAndDropsEverythingElse) {
