@@ -1,4 +1,4 @@
-#include "server/TenderDatabase.h"
+#include "server/TenderBackend.h"
 #include "tests/server/NoticeFixtures.h"
 #include "tests/support/ChildProcess.h"
 
@@ -54,9 +54,9 @@ TEST(ImportProcess, GeneratesANewDatabaseOnly) {
     const auto generated = RunService({"--db", db, "--generate", "1500", "--seed", "3"});
     EXPECT_EQ(generated.exitCode, 0) << generated.err;
     EXPECT_EQ(generated.out.rfind("1500 tenders generated into " + db + " in ", 0), 0u) << generated.out;
-    TenderDatabase database(db);
-    EXPECT_GT(database.ListToday("EU", 0, 20).total, 0);
-    EXPECT_GT(database.Search("services", "EU", 0, 20).total, 100);
+    const auto database = TenderBackend::For(db)->OpenReader();
+    EXPECT_GT(database->ListToday("EU", 0, 20).total, 0);
+    EXPECT_GT(database->Search("services", "EU", 0, 20).total, 100);
 
     const auto again = RunService({"--db", db, "--generate", "10"});
     EXPECT_EQ(again.exitCode, 1);

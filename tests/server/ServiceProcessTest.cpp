@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <map>
 #include <memory>
 #include <netinet/in.h>
 #include <random>
@@ -54,23 +55,30 @@ std::string Target(const std::string& action, const std::string& rest = "") {
     return "/app.php?action=" + action + "&email=demo@quorvane.example&password=demo" + rest;
 }
 
-class ServiceProcessTest : public ::testing::Test {
+// One service on each kind of database, for the whole program.
+qv::test::PeerProcess& ServiceOn(DatabaseKind kind) {
+    static std::map<DatabaseKind, std::unique_ptr<qv::test::PeerProcess>> services;
+    auto& service = services[kind];
+    if (!service) service = StartService(ServiceDatabase(kind));
+    return *service;
+}
+
+class ServiceProcessTest : public ::testing::TestWithParam<DatabaseKind> {
 protected:
-    static void SetUpTestSuite() { service_ = StartService(); }
-    static void TearDownTestSuite() { service_.reset(); }
+    void SetUp() override {
+        QV_REQUIRE_DATABASE(GetParam());
+        service_ = &ServiceOn(GetParam());
+        ASSERT_TRUE(service_->Started()) << service_->Log();
+    }
 
-    void SetUp() override { ASSERT_TRUE(service_->Started()) << service_->Log(); }
+    uint16_t Port() const { return service_->Port(); }
 
-    static uint16_t Port() { return service_->Port(); }
-
-    static std::unique_ptr<qv::test::PeerProcess> service_;
+    qv::test::PeerProcess* service_ = nullptr;
 };
-
-std::unique_ptr<qv::test::PeerProcess> ServiceProcessTest::service_;
 
 } // namespace
 
-TEST_F(ServiceProcessTest, EachActionAnswersByteExact) {
+TEST_P(ServiceProcessTest, EachActionAnswersByteExact) {
     const Reply login = Get(Port(), Target("check_login"));
     EXPECT_EQ(login.status, "HTTP/1.1 200 OK");
     EXPECT_EQ(login.body, "userAnna M\xFCller{{}}construction,software,medical equipment,cleaning,energy");
@@ -101,7 +109,7 @@ TEST_F(ServiceProcessTest, EachActionAnswersByteExact) {
     EXPECT_EQ(Get(Port(), "/x/app.php?action=fly").status, "HTTP/1.1 404 Not Found");
 }
 
-TEST_F(ServiceProcessTest, QueryIsDecodedAsWebServersDo) {
+TEST_P(ServiceProcessTest, QueryIsDecodedAsWebServersDo) {
     const auto total = [](const Reply& reply) { return reply.body.substr(0, 12); };
     const std::string spaced =
         total(Get(Port(), Target("browse", "&page=1&keyword=medical%20equipment&filterby1='EU'")));
@@ -119,7 +127,7 @@ TEST_F(ServiceProcessTest, QueryIsDecodedAsWebServersDo) {
     EXPECT_NE(cut, total(Get(Port(), Target("browse", "&page=1&keyword=supply%26works&filterby1='EU'"))));
 }
 
-TEST_F(ServiceProcessTest, MalformedRequestsNeverStopTheService) {
+TEST_P(ServiceProcessTest, MalformedRequestsNeverStopTheService) {
     const std::vector<std::string> targets = {
         "/app.php?%",
         "/app.php?%%%&&==&=",
@@ -148,8 +156,8 @@ TEST_F(ServiceProcessTest, MalformedRequestsNeverStopTheService) {
     EXPECT_EQ(Get(Port(), Target("check_login")).body.substr(0, 4), "user");
 }
 
-TEST_F(ServiceProcessTest, LogsOneLineForEachRequestWithoutPasswords) {
-    const auto count = [] {
+TEST_P(ServiceProcessTest, LogsOneLineForEachRequestWithoutPasswords) {
+    const auto count = [this] {
         const std::string log = service_->Log();
         return std::count(log.begin(), log.end(), '\n');
     };
@@ -161,5 +169,7 @@ TEST_F(ServiceProcessTest, LogsOneLineForEachRequestWithoutPasswords) {
     EXPECT_EQ(service_->Log().find("secret-"), std::string::npos);
     EXPECT_NE(service_->Log().find("GET /app.php action=check_login 200 9"), std::string::npos);
 }
+
+QV_ON_EVERY_DATABASE(ServiceProcessTest);
 
 } // namespace qv::server::test

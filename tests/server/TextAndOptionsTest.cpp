@@ -2,8 +2,9 @@
 #include "server/Cp1252.h"
 #include "server/ReplyCache.h"
 #include "server/ServiceOptions.h"
-#include "server/TenderDatabase.h"
+#include "server/SqliteTenderDatabase.h"
 #include "server/TerminalText.h"
+#include "tests/server/TestService.h"
 
 #include <gtest/gtest.h>
 
@@ -72,19 +73,24 @@ TEST(TerminalText, EscapesControlsAndBrokenUtf8Only) {
         EXPECT_EQ(TerminalText(text), printed) << printed;
 }
 
-TEST(FullTextQuery, QuotesEachWordAndDropsEverythingElse) {
-    EXPECT_EQ(TenderDatabase::FullTextQuery("road works"), "\"road\" \"works\"");
-    EXPECT_EQ(TenderDatabase::FullTextQuery("  R&D*  \"x\" (OR) NEAR("), "\"R\" \"D\" \"x\" \"OR\" \"NEAR\"");
-    EXPECT_EQ(TenderDatabase::FullTextQuery("M\xC3\xBCnchen"), "\"M\xC3\xBCnchen\"");
-    EXPECT_EQ(TenderDatabase::FullTextQuery(" &*-+'\" "), "");
-}
-
-TEST(FullTextQuery, LongKeywordsAreCut) {
+TEST(SearchWords, AreTheIndexWordsOfTheKeywordOnce) {
+    SqliteTenderDatabase database(ServiceDatabasePath());
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"road works", {"road", "works"}},
+        {"  R&D*  \"x\" (OR) NEAR(", {"r", "d", "x", "or", "near"}},
+        {"M\xC3\xBCnchen Road ROAD road", {"munchen", "road"}},
+        // A no-break space parts words as a space does.
+        {"medical\xC2\xA0"
+         "equipment",
+         {"medical", "equipment"}},
+        {" &*-+'\" \xE2\x82\xAC ", {}},
+    };
+    for (const auto& [keyword, words] : cases)
+        EXPECT_EQ(database.SearchWords(keyword), words) << keyword;
     std::string keyword;
     for (int i = 0; i < 100; ++i)
-        keyword += "w" + std::to_string(i) + " ";
-    const std::string query = TenderDatabase::FullTextQuery(keyword);
-    EXPECT_EQ(std::count(query.begin(), query.end(), '"'), 32);
+        keyword += "w" + std::to_string(i % 40) + " ";
+    EXPECT_EQ(database.SearchWords(keyword).size(), TenderDatabase::kMaxWords);
 }
 
 TEST(ServiceOptions, ReadsBothFormsAndKeepsDefaults) {
