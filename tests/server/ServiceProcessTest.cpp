@@ -1,4 +1,6 @@
+#include "server/TenderBackend.h"
 #include "tests/server/TestService.h"
+#include "tests/support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +11,7 @@
 #include <random>
 #include <sys/socket.h>
 #include <sys/time.h>
+#include <thread>
 #include <unistd.h>
 
 namespace qv::server::test {
@@ -171,5 +174,41 @@ TEST_P(ServiceProcessTest, LogsOneLineForEachRequestWithoutPasswords) {
 }
 
 QV_ON_EVERY_DATABASE(ServiceProcessTest);
+
+TEST(PostgresServices, ShareOneDatabaseAndSeeAnImportWholeWithoutWaitingForIt) {
+    QV_REQUIRE_POSTGRES();
+    const std::string database = NewDatabase(DatabaseKind::Postgres, "");
+    const auto imported =
+        qv::test::RunProgram(QV_SERVICE_PATH, {"--db", database, "--import", QV_NOTICE_DIR});
+    ASSERT_EQ(imported.out, "6 notices read, 5 imported, 0 replaced, 1 skipped\n") << imported.err;
+    const auto first = StartService(database);
+    const auto second = StartService(database);
+    ASSERT_TRUE(first->Started()) << first->Log();
+    ASSERT_TRUE(second->Started()) << second->Log();
+    const std::string search = Target("browse", "&page=1&keyword=dredging&filterby1='EU'");
+    const auto total = [&](const qv::test::PeerProcess& service) {
+        return Get(service.Port(), search).body.substr(0, 12);
+    };
+    EXPECT_EQ(total(*first), "ok         1");
+    EXPECT_EQ(total(*second), "ok         1");
+
+    // A package of two tenders, held open while both services answer from what was there before.
+    const auto writer = TenderBackend::For(database)->OpenWriter();
+    writer->Begin();
+    for (int64_t n = 1; n <= 2; ++n) {
+        const std::string title = "Ireland-Cork: Dredging of quay " + std::to_string(n);
+        writer->Insert({(int64_t{45000} << 20) + n, "IE", 45000, title, title + "\n"});
+    }
+    EXPECT_EQ(total(*first), "ok         1");
+    EXPECT_EQ(total(*second), "ok         1");
+    writer->Commit();
+    // The services hear of the import a moment after it commits.
+    for (const auto* service : {first.get(), second.get()}) {
+        std::string seen;
+        for (int attempt = 0; attempt < 100 && (seen = total(*service)) != "ok         3"; ++attempt)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_EQ(seen, "ok         3") << service->Log();
+    }
+}
 
 } // namespace qv::server::test
