@@ -8,7 +8,8 @@ const char* const kServiceUsage =
     "       quorvane-service --db PATH --generate N [--seed N]\n"
     "  --port N         TCP port to listen on (default 8080; 0 picks a free one)\n"
     "  --bind ADDRESS   address to listen on (default 127.0.0.1)\n"
-    "  --db PATH        database file, created and filled when missing (default quorvane-service.db)\n"
+    "  --db PATH        database file, created and filled when missing (default quorvane-service.db),\n"
+    "                   or a PostgreSQL connection string (postgresql://USER@HOST/NAME, or key=value pairs)\n"
     "  --seed N         seed of the generated corpus for a new database (default 1)\n"
     "  --import PATH... import eForms notices (XML files, folders, .tar.gz or .zip packages) and exit\n"
     "  --generate N     build a new database of N generated tenders over two years and exit\n";
