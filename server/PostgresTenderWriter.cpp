@@ -116,7 +116,7 @@ void PostgresTenderWriter::Insert(const Tender& tender) {
         bulkTenders_ += id + '\t' + CopyField(tender.country) + '\t' + std::to_string(tender.day) + '\t' +
                         CopyField(tender.title) + '\t' + CopyField(words) + '\n';
         bulkTexts_ += id + '\t' + CopyField(tender.text) + '\n';
-        if (++bulkRows_ == kBulkRows) Flush();
+        if (++bulkRows_ == kBulkRows) CopyRows();
     } else {
         db_->Run("insert_tender", {id, tender.country, std::to_string(tender.day), tender.title, words});
         db_->Run("insert_text", {id, tender.text});
@@ -137,14 +137,17 @@ void PostgresTenderWriter::Replace(const Tender& tender) {
     CountTerms(tender, 1);
 }
 
+void PostgresTenderWriter::CopyRows() {
+    if (bulkRows_ == 0) return;
+    db_->Copy("COPY tender(id, country, day, title, words) FROM STDIN", bulkTenders_);
+    db_->Copy("COPY tender_text(id, text) FROM STDIN", bulkTexts_);
+    bulkTenders_.clear();
+    bulkTexts_.clear();
+    bulkRows_ = 0;
+}
+
 void PostgresTenderWriter::Flush() {
-    if (bulkRows_ > 0) {
-        db_->Copy("COPY tender(id, country, day, title, words) FROM STDIN", bulkTenders_);
-        db_->Copy("COPY tender_text(id, text) FROM STDIN", bulkTexts_);
-        bulkTenders_.clear();
-        bulkTexts_.clear();
-        bulkRows_ = 0;
-    }
+    CopyRows();
     terms_.Flush();
     WriteTerms();
 }

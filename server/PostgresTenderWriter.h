@@ -43,10 +43,13 @@ public:
 
 private:
     static constexpr size_t kBulkRows = 2000;
-    static constexpr size_t kMaxTermChanges = 200000;
+    // Every change to a count leaves a row version behind until the transaction ends: the changes
+    // are gathered in memory as long as they may be, and sent at once.
+    static constexpr size_t kMaxTermChanges = 1000000;
 
     // The tsvector literal of the tender's words.
     std::string WordsOf(const Tender& tender);
+    void CopyRows();
     void CountTerms(const Tender& tender, int change);
     void WriteTerms();
 
