@@ -24,6 +24,23 @@ bool StartsInAnotherEncoding(std::string_view bytes) {
            head.starts_with("\xFF\xFE") || head == "\x4C\x6F\xA7\x94";
 }
 
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The name before the '=' at `equals`, blanks between them allowed. Stops at a blank, a quote or
+// an '=', so that no byte of a tag is looked at again for more than one name.
+std::string_view NameBefore(std::string_view bytes, size_t tag, size_t equals) {
+    size_t end = equals;
+    while (end > tag + 1 && IsBlank(bytes[end - 1]))
+        --end;
+    size_t begin = end;
+    while (begin > tag + 1 && !IsBlank(bytes[begin - 1]) && bytes[begin - 1] != '"' &&
+           bytes[begin - 1] != '\'' && bytes[begin - 1] != '=')
+        --begin;
+    return bytes.substr(begin, end - begin);
+}
+
 std::string AtLine(std::string_view bytes, size_t at, const std::string& reason) {
     const auto line = std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(at), '\n') + 1;
     return framework::Format("%s (line %lld)", reason.c_str(), static_cast<long long>(line));
@@ -53,14 +70,15 @@ std::optional<std::string> XmlPrescan::Refusal(std::string_view bytes) {
             if (c == '"' || c == '\'') {
                 i = bytes.find(c, i + 1);
                 if (i == std::string_view::npos) return std::nullopt;
-            } else if (c == '=' && ++attributes > kMaxAttributes) {
-                return AtLine(bytes, tag,
-                              framework::Format("a start tag with more than %d attributes", kMaxAttributes));
-            } else if (c == 'x' && bytes.substr(i, kXmlns.size()) == kXmlns &&
-                       ++namespaces > kMaxNamespaceDeclarations) {
-                return AtLine(
-                    bytes, i,
-                    framework::Format("more than %d namespace declarations", kMaxNamespaceDeclarations));
+            } else if (c == '=') {
+                if (++attributes > kMaxAttributes)
+                    return AtLine(
+                        bytes, tag,
+                        framework::Format("a start tag with more than %d attributes", kMaxAttributes));
+                if (NameBefore(bytes, tag, i).starts_with(kXmlns) && ++namespaces > kMaxNamespaceDeclarations)
+                    return AtLine(
+                        bytes, i,
+                        framework::Format("more than %d namespace declarations", kMaxNamespaceDeclarations));
             }
         }
     }

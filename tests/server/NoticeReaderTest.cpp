@@ -41,7 +41,8 @@ std::string Attributes(int count, const std::string& value) {
 std::string Namespaces(int count) {
     std::string declarations;
     for (int i = 0; i < count; ++i)
-        declarations += " xmlns:p" + std::to_string(i) + "='urn:" + std::to_string(i) + "'";
+        declarations += " xmlns:p\xC3\xA9" + std::to_string(i) + (i % 2 ? " =\n'urn:" : "='urn:") +
+                        std::to_string(i) + "'";
     return declarations;
 }
 
@@ -159,7 +160,7 @@ TEST(NoticeReader, RefusesWhatIsNoNoticeWithTheReason) {
              Attributes(300, "\"") + "?></a>",
          "not an eForms notice (root element a)"},
         {"<a " + Namespaces(100) + "><b " + Namespaces(29) + "/></a>",
-         "more than 128 namespace declarations (line 1)"},
+         "more than 128 namespace declarations (line 65)"},
         {"\xFF\xFE<\0a\0/\0>\0", "not UTF-8, the only encoding read"},
         {"<?xml version='1.0' encoding='ISO-8859-1'?><a>\xE9</a>",
          "not well-formed XML: Input is not proper UTF-8, indicate encoding ! (line 1)"},
