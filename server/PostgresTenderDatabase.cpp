@@ -7,7 +7,7 @@ namespace qv::server {
 
 namespace {
 
-// Statements by name; those ending in "_in" take a country as their last parameter.
+// Statements by name; those ending in "_in" ask for one country.
 constexpr const char* kStatements[][2] = {
     {"account", "SELECT password_hash, name, word, keywords FROM account WHERE email_key = $1"},
     {"text", "SELECT day, text FROM tender JOIN tender_text USING(id) WHERE id = $1"},
@@ -17,20 +17,14 @@ constexpr const char* kStatements[][2] = {
     {"page_day", "SELECT id, title FROM tender WHERE day = $1 ORDER BY id DESC LIMIT $2 OFFSET $3"},
     {"page_day_in",
      "SELECT id, title FROM tender WHERE day = $1 AND country = $4 ORDER BY id DESC LIMIT $2 OFFSET $3"},
-    // A search of one word reads its total from the word counts; others count their matches.
+    // A search of one word reads its total from the word counts; others count their matches. The
+    // query holds the country's lexeme when it asks for one country.
     {"count_word", "SELECT coalesce(sum(tenders), 0) FROM term WHERE word = $1"},
     {"count_word_in", "SELECT coalesce(sum(tenders), 0) FROM term WHERE word = $1 AND country = $2"},
     {"count_matches", "SELECT count(*) FROM tender WHERE words @@ $1::tsquery"},
-    {"count_matches_in", "SELECT count(*) FROM tender WHERE words @@ $1::tsquery AND country = $2"},
     {"page_matches",
      "SELECT id, title FROM tender WHERE words @@ $1::tsquery ORDER BY id DESC LIMIT $2 OFFSET $3"},
-    {"page_matches_in", "SELECT id, title FROM tender WHERE words @@ $1::tsquery AND country = $4 "
-                        "ORDER BY id DESC LIMIT $2 OFFSET $3"},
 };
-
-std::string Named(const std::string& name, const std::string& country) {
-    return country == "EU" ? name : name + "_in";
-}
 
 } // namespace
 
@@ -41,6 +35,9 @@ PostgresTenderDatabase::PostgresTenderDatabase(std::unique_ptr<PostgresConnectio
                                                const std::string& conninfo)
     : TenderDatabase(PostgresStore::Inspect(*db) == Kind::Generated), db_(std::move(db)),
       listener_(conninfo) {
+    // Each search is planned for its own words: how many tenders hold them decides between the
+    // word index and the walk through the newest tenders.
+    db_->Execute("SET plan_cache_mode = force_custom_plan");
     for (const auto& [name, sql] : kStatements)
         db_->Prepare(name, sql);
     listener_.Listen(kChangeChannel);
@@ -72,19 +69,12 @@ std::optional<TenderDatabase::StoredText> PostgresTenderDatabase::Text(int64_t i
     return StoredText{static_cast<int>(found.Int(0, 0)), found.Text(0, 1)};
 }
 
-TenderDatabase::Listing PostgresTenderDatabase::Read(const std::string& country, const std::string& count,
-                                                     std::vector<std::string> countParameters,
-                                                     const std::string& page,
-                                                     std::vector<std::string> pageParameters) {
-    if (country != "EU") {
-        countParameters.push_back(country);
-        pageParameters.push_back(country);
-    }
+TenderDatabase::Listing PostgresTenderDatabase::Read(const Statement& count, const Statement& page) {
     Listing listing;
     db_->Execute("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
     try {
-        listing.total = db_->Run(Named(count, country), countParameters).Int(0, 0);
-        const PostgresResult rows = db_->Run(Named(page, country), pageParameters);
+        listing.total = db_->Run(count.name, count.parameters).Int(0, 0);
+        const PostgresResult rows = db_->Run(page.name, page.parameters);
         for (int row = 0; row < rows.Rows(); ++row)
             listing.rows.emplace_back(rows.Int(row, 0), rows.Text(row, 1));
         db_->Execute("COMMIT");
@@ -98,17 +88,22 @@ TenderDatabase::Listing PostgresTenderDatabase::Read(const std::string& country,
 TenderDatabase::Listing PostgresTenderDatabase::Day(int64_t day, const std::string& country, int64_t offset,
                                                     int limit) {
     const std::string first = std::to_string(day);
-    return Read(country, "count_day", {first}, "page_day",
-                {first, std::to_string(limit), std::to_string(offset)});
+    const std::string rows = std::to_string(limit);
+    const std::string skipped = std::to_string(offset);
+    if (country == "EU") return Read({"count_day", {first}}, {"page_day", {first, rows, skipped}});
+    return Read({"count_day_in", {first, country}}, {"page_day_in", {first, rows, skipped, country}});
 }
 
 TenderDatabase::Listing PostgresTenderDatabase::Matches(const std::vector<std::string>& words,
                                                         const std::string& country, int64_t offset,
                                                         int limit) {
-    const std::string query = PostgresWords::AllOf(words);
-    const std::vector<std::string> page = {query, std::to_string(limit), std::to_string(offset)};
-    if (words.size() > 1) return Read(country, "count_matches", {query}, "page_matches", page);
-    return Read(country, "count_word", {PostgresWords::Lexeme(words.front())}, "page_matches", page);
+    const bool everywhere = country == "EU";
+    const std::string query = PostgresWords::AllOf(words, everywhere ? "" : country);
+    const Statement page{"page_matches", {query, std::to_string(limit), std::to_string(offset)}};
+    if (words.size() > 1) return Read({"count_matches", {query}}, page);
+    const std::string word = PostgresWords::Lexeme(words.front());
+    return Read(everywhere ? Statement{"count_word", {word}} : Statement{"count_word_in", {word, country}},
+                page);
 }
 
 } // namespace qv::server

@@ -34,11 +34,12 @@ private:
     Listing Day(int64_t day, const std::string& country, int64_t offset, int limit) override;
     Listing Matches(const std::vector<std::string>& words, const std::string& country, int64_t offset,
                     int limit) override;
-    // The total from `count` and the page from `page`, in one snapshot; the country, when it is
-    // not "EU", is the last parameter of each.
-    Listing Read(const std::string& country, const std::string& count,
-                 std::vector<std::string> countParameters, const std::string& page,
-                 std::vector<std::string> pageParameters);
+    struct Statement {
+        std::string name;
+        std::vector<std::string> parameters;
+    };
+    // The total from `count` and the page from `page`, in one snapshot.
+    Listing Read(const Statement& count, const Statement& page);
 
     std::unique_ptr<PostgresConnection> db_;
     // Hears the announcements apart from the reading, from any thread.

@@ -93,6 +93,7 @@ std::string PostgresTenderWriter::WordsOf(const Tender& tender) {
     std::vector<std::string> lexemes;
     tokenizer_.Words(Utf8WithPlainLatin(tender.text),
                      [&](std::string_view word) { lexemes.push_back(PostgresWords::Lexeme(word)); });
+    if (!tender.country.empty()) lexemes.push_back(PostgresWords::CountryLexeme(tender.country));
     std::sort(lexemes.begin(), lexemes.end());
     lexemes.erase(std::unique(lexemes.begin(), lexemes.end()), lexemes.end());
     size_t bytes = 0;

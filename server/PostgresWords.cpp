@@ -40,10 +40,11 @@ std::string PostgresWords::Vector(const std::vector<std::string>& lexemes) {
     return vector;
 }
 
-std::string PostgresWords::AllOf(const std::vector<std::string>& words) {
+std::string PostgresWords::AllOf(const std::vector<std::string>& words, std::string_view country) {
     std::string query;
     for (const auto& word : words)
         query += (query.empty() ? "" : " & ") + Quoted(Lexeme(word));
+    if (!country.empty()) query += " & " + Quoted(CountryLexeme(country));
     return query;
 }
 

@@ -20,10 +20,13 @@ public:
 
     // The word as PostgreSQL keeps it: itself, or the stand-in of a long one.
     static std::string Lexeme(std::string_view word);
+    // The lexeme that stands for a tender's country, beside its words, so that the word index
+    // finds the tenders of one country; no word of the tokenizer looks like it.
+    static std::string CountryLexeme(std::string_view country) { return "#" + std::string(country); }
     // A tsvector literal of the lexemes, repeats allowed.
     static std::string Vector(const std::vector<std::string>& lexemes);
-    // A tsquery literal that holds every word.
-    static std::string AllOf(const std::vector<std::string>& words);
+    // A tsquery literal that holds every word and, unless it is empty, the country's lexeme.
+    static std::string AllOf(const std::vector<std::string>& words, std::string_view country);
 };
 
 } // namespace qv::server
