@@ -26,7 +26,7 @@ public:
     void Begin() override;
     void Commit() override;
     void Rollback() noexcept override;
-    // Raise EUnindexableTender, before anything is written, for a tender whose words a tsvector
+    // Raises EUnindexableTender, before anything is written, for a tender whose words a tsvector
     // cannot hold.
     void Insert(const Tender& tender) override;
     void Replace(const Tender& tender) override;
