@@ -8,10 +8,10 @@
 // Usage: scale [DIR]   (SQLite databases kept in DIR and reused when there; a temporary folder by default)
 #include "bench/ServiceClient.h"
 #include "server/CorpusGenerator.h"
-#include "server/HttpFrontEnd.h"
 #include "server/RequestHandler.h"
 #include "server/TenderBackend.h"
 #include "server/TenderStore.h"
+#include "server/frontend/HttpFrontEnd.h"
 #include "tests/support/PostgresServer.h"
 
 #include <algorithm>

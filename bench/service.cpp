@@ -9,10 +9,10 @@
 // Usage: service [N]   (N requests per client and round, 1000 by default)
 #include "bench/ServiceClient.h"
 #include "server/CorpusGenerator.h"
-#include "server/HttpFrontEnd.h"
 #include "server/RequestHandler.h"
 #include "server/TenderBackend.h"
 #include "server/TenderStore.h"
+#include "server/frontend/HttpFrontEnd.h"
 #include "tests/server/TestService.h"
 
 #include <algorithm>
@@ -59,7 +59,7 @@ double FreshSearchRate(const std::string& database, int services, int perClient)
     std::vector<std::unique_ptr<qv::test::PeerProcess>> running;
     std::vector<uint16_t> ports;
     for (int i = 0; i < services; ++i) {
-        running.push_back(qv::server::test::StartService(database));
+        running.push_back(qv::server::test::StartServiceOn(database));
         if (!running.back()->Started())
             throw std::runtime_error("the service did not start: " + running.back()->Log());
         ports.push_back(running.back()->Port());

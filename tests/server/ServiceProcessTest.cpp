@@ -1,18 +1,14 @@
 #include "server/TenderBackend.h"
 #include "tests/server/TestService.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/LoopbackClient.h"
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <map>
 #include <memory>
-#include <netinet/in.h>
 #include <random>
-#include <sys/socket.h>
-#include <sys/time.h>
 #include <thread>
-#include <unistd.h>
 
 namespace qv::server::test {
 
@@ -26,23 +22,10 @@ struct Reply {
 // Sends the bytes as they are and reads until the server closes. `halfClose` shuts the
 // write side at once, so that a partial request cannot keep the server waiting.
 std::string Exchange(uint16_t port, const std::string& bytes, bool halfClose) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    timeval limit{10, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(port);
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    std::string received;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
-        (void)!::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (halfClose) ::shutdown(fd, SHUT_WR);
-        char buffer[8192];
-        for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
-            received.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return received;
+    qv::test::LoopbackClient client(port);
+    client.Send(bytes);
+    if (halfClose) client.ShutdownWrite();
+    return client.ReadUntilClosed(std::chrono::seconds(10));
 }
 
 Reply Get(uint16_t port, const std::string& target) {
@@ -62,7 +45,7 @@ std::string Target(const std::string& action, const std::string& rest = "") {
 qv::test::PeerProcess& ServiceOn(DatabaseKind kind) {
     static std::map<DatabaseKind, std::unique_ptr<qv::test::PeerProcess>> services;
     auto& service = services[kind];
-    if (!service) service = StartService(ServiceDatabase(kind));
+    if (!service) service = StartServiceOn(ServiceDatabase(kind));
     return *service;
 }
 
@@ -181,8 +164,8 @@ TEST(PostgresServices, ShareOneDatabaseAndSeeAnImportWholeWithoutWaitingForIt) {
     const auto imported =
         qv::test::RunProgram(QV_SERVICE_PATH, {"--db", database, "--import", QV_NOTICE_DIR});
     ASSERT_EQ(imported.out, "6 notices read, 5 imported, 0 replaced, 1 skipped\n") << imported.err;
-    const auto first = StartService(database);
-    const auto second = StartService(database);
+    const auto first = StartServiceOn(database);
+    const auto second = StartServiceOn(database);
     ASSERT_TRUE(first->Started()) << first->Log();
     ASSERT_TRUE(second->Started()) << second->Log();
     const std::string search = Target("browse", "&page=1&keyword=dredging&filterby1='EU'");

@@ -3,8 +3,11 @@
 #include "tests/support/PeerProcess.h"
 #include "tests/support/PostgresServer.h"
 
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace qv::server::test {
 
@@ -20,9 +23,18 @@ const std::string& ServiceDatabase(DatabaseKind kind);
 // A new, empty database of the kind in `folder` (SQLite) or on the test server.
 std::string NewDatabase(DatabaseKind kind, const std::string& folder);
 
-// quorvane-service on a database at 127.0.0.1 and a free port (not in the sanitizer build).
-std::unique_ptr<qv::test::PeerProcess> StartService(const std::string& database);
-std::unique_ptr<qv::test::PeerProcess> StartService();
+// quorvane-service at 127.0.0.1 and a free port, on the database of seed 1 or on `database`, with
+// `options` besides (not in the sanitizer build).
+std::unique_ptr<qv::test::PeerProcess> StartService(const std::vector<std::string>& options = {});
+std::unique_ptr<qv::test::PeerProcess> StartServiceOn(const std::string& database,
+                                                      const std::vector<std::string>& options = {});
+
+// The body of a GET of `target` from the service over HTTPS through libcurl, which checks the
+// certificate against `caFile`; `tlsVersion` (CURL_SSLVERSION_TLSv1_2 or _TLSv1_3) is then the
+// only version it offers. Nothing, with `error` set, when the exchange failed or took longer
+// than `limit`.
+std::optional<std::string> GetOverTls(uint16_t port, const std::string& target, const std::string& caFile,
+                                      long tlsVersion, std::chrono::milliseconds limit, std::string& error);
 
 } // namespace qv::server::test
 
