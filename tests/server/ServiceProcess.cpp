@@ -6,7 +6,8 @@ namespace qv::server::test {
 
 std::unique_ptr<qv::test::PeerProcess> StartServiceOn(const std::string& database,
                                                       const std::vector<std::string>& options) {
-    std::string command = std::string("exec ") + QV_SERVICE_PATH + " --port \"$(cat {CONFIG})\" --db '" + database + "'";
+    std::string command =
+        std::string("exec ") + QV_SERVICE_PATH + " --port \"$(cat {CONFIG})\" --db '" + database + "'";
     for (const auto& option : options)
         command += " '" + option + "'";
     // The peer writes the free port into its configuration file; the shell hands it on.
