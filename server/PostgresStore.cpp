@@ -25,13 +25,6 @@ CREATE TABLE notice(identifier text PRIMARY KEY, tender bigint NOT NULL, version
 )sql";
 constexpr const char* kWordIndex = "CREATE INDEX tender_by_word ON tender USING gin(words)";
 
-std::string JoinKeywords(const std::vector<std::string>& keywords) {
-    std::string joined;
-    for (size_t i = 0; i < keywords.size(); ++i)
-        joined += (i ? "," : "") + keywords[i];
-    return joined;
-}
-
 void CreateTables(PostgresConnection& db, TenderStore::Dates dates) {
     const std::string encoding = db.Query("SHOW server_encoding").Text(0, 0);
     if (encoding != "UTF8" && encoding != "SQL_ASCII")
@@ -42,7 +35,7 @@ void CreateTables(PostgresConnection& db, TenderStore::Dates dates) {
     for (const auto& demo : CorpusGenerator::DemoAccounts())
         db.Query("INSERT INTO account VALUES($1, $2, $3, $4, $5)",
                  {PostgresTenderDatabase::AccountKey(demo.email), HashPassword(demo.password), demo.name,
-                  demo.word, JoinKeywords(demo.keywords)});
+                  demo.word, demo.KeywordList()});
 }
 
 } // namespace

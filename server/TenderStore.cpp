@@ -30,13 +30,6 @@ CREATE TABLE term(word TEXT NOT NULL, country TEXT NOT NULL, tenders INTEGER NOT
 // Pages kept in memory while a new database is built, in KiB.
 constexpr int kBuildCacheKiB = 65536;
 
-std::string JoinKeywords(const std::vector<std::string>& keywords) {
-    std::string joined;
-    for (size_t i = 0; i < keywords.size(); ++i)
-        joined += (i ? "," : "") + keywords[i];
-    return joined;
-}
-
 } // namespace
 
 void TenderStore::CreateTables(sqlite3* db, Dates dates) {
@@ -54,7 +47,7 @@ void TenderStore::CreateTables(sqlite3* db, Dates dates) {
             .Bind(2, HashPassword(demo.password))
             .Bind(3, demo.name)
             .Bind(4, demo.word);
-        account.Bind(5, JoinKeywords(demo.keywords)).Step();
+        account.Bind(5, demo.KeywordList()).Step();
         account.Reset();
     }
 }
