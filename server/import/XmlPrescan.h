@@ -24,6 +24,11 @@ public:
     // bytes are not well-formed: the parser stops at the first error, so only a well-formed start
     // needs to be counted exactly.
     static std::optional<std::string> Refusal(std::string_view bytes);
+
+private:
+    // The scan that tells tags, values, comments and texts apart, for a document that a quick
+    // bound does not clear.
+    static std::optional<std::string> Exact(std::string_view bytes);
 };
 
 } // namespace qv::server
