@@ -159,6 +159,7 @@ TEST(NoticeReader, RefusesWhatIsNoNoticeWithTheReason) {
         {"<a><!-- " + Attributes(300, "'") + " --><![CDATA[" + Attributes(300, "") + "]]><?p " +
              Attributes(300, "\"") + "?></a>",
          "not an eForms notice (root element a)"},
+        {"<a>" + std::string(300, '=') + "</a>", "not an eForms notice (root element a)"},
         {"<a " + Namespaces(100) + "><b " + Namespaces(29) + "/></a>",
          "more than 128 namespace declarations (line 65)"},
         {"\xFF\xFE<\0a\0/\0>\0", "not UTF-8, the only encoding read"},
