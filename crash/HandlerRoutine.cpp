@@ -43,9 +43,10 @@ std::exception_ptr EventException(const TExceptionRequest& request) {
 void Deliver(const CrashSettings& settings, const TDialogRequest& dialog) {
     TReportListeners& listeners = TReportListeners::Instance();
     if (settings.saveWithoutAsking && !listeners.RunActionListeners(static_cast<int>(TAction::Save)))
-        TReportFile::Save(dialog.report, TReportFile::AutomaticPath(settings), settings.reportFileMaxSize);
+        TReportFile::Save(dialog.report, TReportFile::AutomaticPath(settings.delivery),
+                          settings.delivery.reportFileMaxSize);
     if (settings.mailWithoutAsking && !listeners.RunActionListeners(static_cast<int>(TAction::Mail)))
-        TReportMail(settings).Mail(dialog.report, dialog.screenshot, true);
+        TReportMail(settings.delivery).Mail(dialog.report, dialog.screenshot, true);
 }
 
 void CarryOut(TAction action, TCrashReporter& reporter) {
