@@ -56,7 +56,7 @@ const TExpectedBitmap kEmbeddedBitmaps[] = {
 };
 
 bool IsMagenta(const QImage& image, int x, int y) {
-    return (image.pixel(x, y) & 0xFFFFFF) == 0xFF00FF;
+    return (image.pixel(x, y) & 0xFFFFFF) == framework::clTransparencyKey;
 }
 
 class FileThemeTest : public ::testing::Test {
@@ -91,8 +91,8 @@ TEST_F(EmbeddedSkinTest, LoadsEveryPictureAtItsSize) {
 }
 
 TEST_F(EmbeddedSkinTest, HoldsTheSkinsColoursIntegersAndFlags) {
-    EXPECT_EQ(theme_.GetColor(SKIN2_TRANSCOLOR), 0xFF00FFu);
-    EXPECT_EQ(theme_.GetColor(SKIN2_FORMCOLOR), 16180442u);
+    EXPECT_EQ(theme_.GetColor(SKIN2_TRANSCOLOR), framework::clTransparencyKey);
+    EXPECT_EQ(theme_.GetColor(SKIN2_FORMCOLOR), 0xF6E4DAu);
     EXPECT_EQ(theme_.GetColor(SKIN2_SELECTEDMENUCOLOR), 0xC56A31u);
     EXPECT_EQ(theme_.GetColor(SKIN2_CONTROLBORDERCOLOR), 0xA06B4Fu);
     EXPECT_EQ(theme_.GetColor(SKIN2_CONTROLFONTCOLOR), 0x040000u);

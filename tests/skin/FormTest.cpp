@@ -109,7 +109,8 @@ TEST_F(FormTest, RegionCutsTheMagentaCornersOfTheTopSevenRows) {
     const QImage& title = panel_->TitleBar().TitlePicture();
     for (int y = 0; y < 7; ++y)
         for (int x = 0; x < 20; ++x)
-            EXPECT_EQ(region.contains(QPoint(x, y)), (title.pixel(x, y) & 0xFFFFFF) != 0xFF00FF)
+            EXPECT_EQ(region.contains(QPoint(x, y)),
+                      (title.pixel(x, y) & 0xFFFFFF) != framework::clTransparencyKey)
                 << x << "," << y;
     EXPECT_EQ(form_->mask(), region);
 }
