@@ -9,6 +9,7 @@
 #include "skin/archive/PkCipher.h"
 #include "skin/archive/Sk2Format.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -64,8 +65,9 @@ bool Intact(const TChecksumStream& output, const TMemberEntry& member) {
 }
 
 // Inflates the member from the archive's position into the output; Unreadable unless it is intact.
+// Output beyond the size the archive gives is refused as it comes, so that memory never holds more.
 TExtractResult Inflate(TStream& source, TChecksumStream& output, const TMemberEntry& member) {
-    TInflater(source, output, kMaxSkinMemberSize).Run();
+    TInflater(source, output, std::min<int64_t>(kMaxSkinMemberSize, member.uncompressedSize)).Run();
     return Intact(output, member) ? TExtractResult::Ok : TExtractResult::Unreadable;
 }
 
@@ -103,7 +105,7 @@ TExtractResult Extract(TStream& archive, const std::string& memberName, const st
 TExtractResult ExtractSkinMember(TStream& archive, const std::string& memberName, const std::string& password,
                                  std::string& member) {
     TMemoryStream inflated;
-    TExtractResult result = TExtractResult::Unreadable;
+    TExtractResult result;
     try {
         result = Extract(archive, memberName, password, inflated);
     } catch (const std::exception&) {

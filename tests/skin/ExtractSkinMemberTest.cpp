@@ -76,6 +76,7 @@ TEST_F(ExtractSkinMemberTest, DamagedArchivesAreUnreadableAndGiveNoBytes) {
     EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated, crc ^ 1, size, options)), kUnreadable);
     EXPECT_EQ(output_, "");
     EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated, crc, size + 1, options)), kUnreadable);
+    EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated, crc, size - 1, options)), kUnreadable);
 }
 
 TEST_F(ExtractSkinMemberTest, EncryptedMemberNeedsTheRightPassword) {
