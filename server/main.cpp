@@ -1,3 +1,4 @@
+#include "framework/CommandLine.h"
 #include "server/CorpusGenerator.h"
 #include "server/RequestHandler.h"
 #include "server/ServiceOptions.h"
@@ -119,14 +120,10 @@ int Serve(const ServiceOptions& options) {
 int main(int argc, char** argv) {
     std::string error;
     const auto options = ParseServiceOptions(std::vector<std::string>(argv + 1, argv + argc), error);
-    if (!options) {
-        std::fprintf(stderr, "quorvane-service: %s\n%s", error.c_str(), kServiceUsage);
-        return 2;
-    }
-    if (options->help) {
-        std::fputs(kServiceUsage, stdout);
-        return 0;
-    }
+    if (!options) return qv::framework::RefuseCommandLine("quorvane-service", error, kServiceUsage);
+    if (const auto answered = qv::framework::AnswerHelpOrVersion(options->help, options->version,
+                                                                 "quorvane-service", kServiceUsage))
+        return *answered;
     try {
         if (!options->imports.empty()) return Import(*options);
         if (options->generate) return Generate(*options);

@@ -69,7 +69,7 @@ TEST_F(FormTest, EmbeddedSkinGivesTheFrameAndTitleBarGeometry) {
     EXPECT_EQ(panel_->TitleBar().Layout().buttonRects[1].topLeft(), QPoint(747, 11));
     EXPECT_EQ(panel_->TitleBar().Caption(), "Quorvane");
     EXPECT_EQ(form_->minimumSize(), QSize(234, 49));
-    EXPECT_EQ(panel_->Color(), 16180442u);
+    EXPECT_EQ(panel_->Color(), 0xF6E4DAu);
     EXPECT_EQ(panel_->Version(), "6.21");
 }
 
