@@ -40,9 +40,16 @@ std::string ConfigFolder() {
 
 enum class TReadState { Read, Missing, Unreadable };
 
+// A link, a fifo or another user's file at the value file's name, which a folder that others could
+// once write to may hold, is unreadable: neither followed nor waited on, nor taken for the user's.
 TReadState ReadFile(const std::string& path, std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return errno == ENOENT ? TReadState::Missing : TReadState::Unreadable;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
+        ::close(fd);
+        return TReadState::Unreadable;
+    }
     bytes.clear();
     char buffer[4096];
     TReadState state = TReadState::Read;
