@@ -1,5 +1,6 @@
 #include "platform/RegistryStore.h"
 
+#include "platform/HomeFolder.h"
 #include "platform/KeyFolderLock.h"
 #include "platform/PrivateFiles.h"
 
@@ -31,11 +32,13 @@ char AsciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-std::string ConfigFolder() {
+// Empty when the user has no home folder: the store is then nowhere rather than in the current
+// folder.
+std::string DefaultRoot() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && *xdg == '/') return xdg;
-    const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : ".") + "/.config";
+    if (xdg && *xdg == '/') return std::string(xdg) + "/quorvane/registry";
+    const std::string home = HomeFolder();
+    return home.empty() ? home : home + "/.config/quorvane/registry";
 }
 
 enum class TReadState { Read, Missing, Unreadable };
@@ -103,11 +106,12 @@ bool RegistryNameLess::operator()(const std::string& a, const std::string& b) co
                                         [](char x, char y) { return AsciiLower(x) < AsciiLower(y); });
 }
 
-RegistryStore::RegistryStore() : RegistryStore(ConfigFolder() + "/quorvane/registry") {}
+RegistryStore::RegistryStore() : RegistryStore(DefaultRoot()) {}
 
 RegistryStore::RegistryStore(std::string rootFolder) : root_(std::move(rootFolder)) {}
 
 std::string RegistryStore::KeyFolder(const std::string& keyPath) const {
+    if (root_.empty()) return {};
     std::string folder = root_ + "/" + kHiveFolder;
     size_t start = 0;
     bool named = false;

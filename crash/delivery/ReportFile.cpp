@@ -1,5 +1,6 @@
 #include "crash/delivery/ReportFile.h"
 
+#include "platform/HomeFolder.h"
 #include "platform/PrivateFiles.h"
 #include "platform/Process.h"
 
@@ -105,8 +106,7 @@ bool TReportFile::IsAbsolute(const std::string& name) {
 std::string TReportFile::ReportFolder() {
     const char* state = std::getenv("XDG_STATE_HOME");
     if (state != nullptr && state[0] == '/') return std::string(state) + "/quorvane";
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : "") + "/.local/state/quorvane";
+    return platform::HomeFolder() + "/.local/state/quorvane";
 }
 
 std::string TReportFile::AutomaticPath(const CrashSettings& settings) {

@@ -1,8 +1,10 @@
 #include "framework/Registry.h"
 #include "tests/support/OtherUser.h"
+#include "tests/support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -248,6 +250,18 @@ TEST_F(RegistryTest, WhatAnotherUserPlantsInAStoreOthersCouldWriteIsNeitherReadN
         int status = 0;
         ASSERT_EQ(::waitpid(user, &status, 0), user);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
+    }
+}
+
+TEST(RegistryStoreFolder, IsNeverBelowTheCurrentFolder) {
+    const passwd* user = ::getpwuid(::geteuid());
+    ASSERT_NE(user, nullptr);
+    for (const std::optional<std::string>& home :
+         {std::optional<std::string>(), std::optional<std::string>(""),
+          std::optional<std::string>("relative/home")}) {
+        const qv::test::ScopedEnvironment environment{{"XDG_CONFIG_HOME", "relative/config"}, {"HOME", home}};
+        EXPECT_EQ(RegistryStore().RootFolder(), std::string(user->pw_dir) + "/.config/quorvane/registry")
+            << home.value_or("(unset)");
     }
 }
 
