@@ -122,6 +122,18 @@ expect_geometry "$details" "$maximized" "the maximized details window"
 shot "$details" details-maximized
 click "$details" $((1284 - 60)) 23
 expect_geometry "$details" "${WIDTH}x${HEIGHT}+${X}+${Y}" "the restored details window"
+# A double click on the caption maximizes and restores; a drag on it moves the window, which the
+# window manager takes over once the mouse has gone the drag distance (10 pixels).
+click "$details" 300 23 2
+expect_geometry "$details" "$maximized" "the details window after a double click on its caption"
+click "$details" 300 23 2
+expect_geometry "$details" "${WIDTH}x${HEIGHT}+${X}+${Y}" "the details window after a second double click"
+drag="mousemove --window $details 300 23 mousedown 1"
+for _ in $(seq 1 60); do drag="$drag mousemove_relative --sync 1 0 sleep 0.01"; done
+xdotool $drag sleep 0.3 mouseup 1
+eval "$(xdotool getwindowgeometry --shell "$details" | sed 's/^/DRAGGED_/')"
+[ "$DRAGGED_X" -ge $((X + 50)) ] && [ "$DRAGGED_Y" -eq "$Y" ] ||
+  fail "a drag of 60 pixels on the caption moved the details window from $X,$Y to $DRAGGED_X,$DRAGGED_Y"
 click "$details" 649 475
 gone "Quorvane - View tender details" 704 || fail "the details window did not close"
 
