@@ -4,6 +4,7 @@
 #include "crash/BugReport.h"
 #include "crash/ConsoleDialog.h"
 #include "crash/ExceptionInfo.h"
+#include "crash/FaultRecovery.h"
 #include "crash/FaultSignals.h"
 #include "crash/HandlerRoutine.h"
 #include "crash/MainThreadEvents.h"
@@ -157,11 +158,10 @@ void TCrashReporter::Report(const std::exception_ptr* exception, bool canContinu
 }
 
 bool TCrashReporter::ReportFault(const TFaultContext& fault, bool canContinue) {
+    // A fault in the reporter's own work leads back to where that work began.
+    TFaultRecovery::Recover(fault.context);
     const pid_t self = CurrentThreadId();
-    if (self == handlerThread_.ThreadId()) {
-        THandlerRoutine::RecoverFromFault();
-        return false;
-    }
+    if (self == handlerThread_.ThreadId()) return false;
     TDoneEvent done;
     TExceptionRequest request;
     request.doneEvent = &done;
@@ -215,7 +215,7 @@ extern "C" __attribute__((visibility("default"), used)) int32_t zorTraceProcess(
         subject.threadId = ::getpid();
         TCrashReporter& reporter = TCrashReporter::Instance();
         const std::string report = TBugReport(reporter.Settings(), reporter.InstalledAt()).Compose(subject);
-        // Below 1 the report would go to the clipboard, which a process without a display has not.
+        if (maxLen < 1) reporter.PutOnClipboard(report);
         if (maxLen >= 1) {
             if (auto map = qv::platform::TSharedMemory::Open("zorTraceProcessMap")) {
                 const size_t length =

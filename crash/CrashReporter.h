@@ -54,6 +54,8 @@ public:
 
     // The dialog the handler thread shows; the console form until another is set.
     void SetDialog(std::unique_ptr<TExceptionDialog> dialog);
+    // Through the dialog, from any thread; false without a dialog or a clipboard.
+    bool PutOnClipboard(const std::string& text) { return dialog_ && dialog_->PutOnClipboard(text); }
     // A console program's message retrieval in its main thread: answers the watchdog and waits
     // while the main thread is held. Programs with a Qt event loop need not call it.
     void ProcessMainThreadMessages();
@@ -86,5 +88,6 @@ private:
 
 // Composes a report of the whole process without an exception, for an outside tool that starts a
 // thread here: with maxLen of 1 or more it copies the report, cut to maxLen - 1 characters and
-// ended by a zero, to the start of the shared memory "zorTraceProcessMap". Returns 0.
+// ended by a zero, to the start of the shared memory "zorTraceProcessMap"; below 1 it puts the
+// report on the clipboard through the dialog. Returns 0.
 extern "C" int32_t zorTraceProcess(int32_t maxLen);

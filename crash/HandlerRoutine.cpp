@@ -4,6 +4,7 @@
 #include "crash/CrashReporter.h"
 #include "crash/ExceptionInfo.h"
 #include "crash/FaultMessage.h"
+#include "crash/FaultRecovery.h"
 #include "crash/ReportFormat.h"
 #include "crash/ReportListeners.h"
 #include "crash/ThreadHolding.h"
@@ -11,21 +12,15 @@
 #include "crash/ZorException.h"
 #include "crash/delivery/ReportFile.h"
 #include "crash/delivery/ReportMail.h"
-#include "crash/symbols/ReporterLock.h"
 #include "crash/tracer/ThreadTracer.h"
 #include "framework/Conversions.h"
 
-#include <atomic>
-#include <csetjmp>
 #include <sstream>
 #include <unistd.h>
 
 namespace qv::crash {
 
 namespace {
-
-// Where a fault inside the handler thread leads back to; one handler thread, one event at a time.
-std::atomic<sigjmp_buf*> gRecovery{nullptr};
 
 // The screenshot's size class for a limit: 4, 51200, 102400, 204800 and 307200 give 1 to 5.
 int ScreenshotSizeClass(int32_t limit) {
@@ -64,7 +59,8 @@ void Handle(TCrashReporter& reporter, const TExceptionRequest& request) {
     const bool frozen = request.frozen != 0;
     const std::exception_ptr exception = EventException(request);
     const TExceptionInfo info = TExceptionInfo::Describe(exception);
-    if (!frozen && settings.pauseOtherThreads) TThreadHolding::Instance().Hold();
+    if (!frozen && settings.pauseOtherThreads)
+        TThreadHolding::Instance().Hold(request.FromMainThreadsEventDispatch(::getpid()));
     reporter.History().Push(TExceptionTimeHistory::Now());
 
     TListenerEvent event;
@@ -136,19 +132,13 @@ TAction THandlerRoutine::AutomaticAction(bool canContinue, bool closeRuleHolds, 
 }
 
 void THandlerRoutine::Run(TCrashReporter& reporter, const TExceptionRequest& request) {
-    sigjmp_buf recovery;
-    if (sigsetjmp(recovery, 1) == 0) {
-        gRecovery.store(&recovery);
-        try {
-            Handle(reporter, request);
-        } catch (...) {
-            // The reporter never lets an exception of its own escape.
-        }
-    } else {
-        // The fault jumped past every unlock on its way here.
-        TReporterLock::ReleaseHeldByThisThread();
+    try {
+        // A fault inside ends the event's handling as if it were done.
+        uintptr_t faultAddress = 0;
+        TFaultRecovery::Run([&] { Handle(reporter, request); }, faultAddress);
+    } catch (...) {
+        // The reporter never lets an exception of its own escape.
     }
-    gRecovery.store(nullptr);
     const TFaultContext* fault = request.contextInfo;
     // A thread that met a fault or a fatal exception ends once its event is handled.
     if (fault != nullptr && fault->kind != TCaptureKind::Call &&
@@ -156,10 +146,6 @@ void THandlerRoutine::Run(TCrashReporter& reporter, const TExceptionRequest& req
         TThreadRegistry::Instance().RemoveThread(static_cast<pid_t>(request.threadId));
     reporter.Watchdog().ResetMisses();
     TThreadHolding::Instance().Release();
-}
-
-void THandlerRoutine::RecoverFromFault() {
-    if (sigjmp_buf* recovery = gRecovery.exchange(nullptr)) siglongjmp(*recovery, 1);
 }
 
 } // namespace qv::crash

@@ -16,8 +16,6 @@ class TCrashReporter;
 class THandlerRoutine {
 public:
     static void Run(TCrashReporter& reporter, const TExceptionRequest& request);
-    // From a fault signal handler in the handler thread: leaves the event under way, if any.
-    static void RecoverFromFault();
 
     // The automatic action: close when the close rule holds or the event cannot continue and the
     // restart rule does not hold; else restart when the restart rule holds; else continue.

@@ -82,6 +82,12 @@ QV_EXCEPTION_CLASS(EIdSocksServerAddressError, EIdSocksError);
 // A host name, user or password that a SOCKS 5 length byte cannot count.
 QV_EXCEPTION_CLASS(EIdSocksNameTooLong, EIdSocksError);
 
+// A TLS connection that failed: its handshake, the server's certificate, or the stream; the
+// message names the server and the reason.
+QV_EXCEPTION_CLASS(EIdTLSError, EIdException);
+// The server ended the TCP stream without ending TLS first: what came before may be cut short.
+QV_EXCEPTION_CLASS(EIdTLSStreamCut, EIdTLSError);
+
 QV_EXCEPTION_CLASS(EIdMoreThanOneTIdAntiFreeze, EIdException);
 QV_EXCEPTION_CLASS(EIdFailedToRetreiveTimeZoneInfo, EIdException);
 QV_EXCEPTION_CLASS(EIdTableNotFound, EIdException);

@@ -67,7 +67,7 @@ TsuiTitleBarSection Section(QImage picture, TsuiTitleBarAlign align, bool autoSi
 } // namespace
 
 TsuiTitleBar::TsuiTitleBar(framework::TComponent* owner, QWidget* parent)
-    : QWidget(parent), framework::TComponent(owner), menu_(new TsuiTitleBarPopupMenu(*this)),
+    : QWidget(parent), framework::TComponent(owner), menu_(new TsuiTitleBarPopupMenu(*this, *this)),
       binding_(*this, [this] { ApplyStyle(); }), sections_([this] { ItemsChanged(); }),
       buttons_([this] { ItemsChanged(); }), mover_(*this) {
     setMouseTracking(true);

@@ -115,7 +115,8 @@ std::vector<std::string> TReportMail::Attachments(const std::string& screenshot,
     return files;
 }
 
-bool TReportMail::SendBySmtp(const std::string& data, const std::vector<std::string>& recipients) const {
+bool TReportMail::SendBySmtp(const std::string& data, const std::vector<std::string>& recipients,
+                             std::string& refusal) const {
     const TSmtpClient client(smtpReplyWaitMs_);
     TSmtpClient::TSession session;
     session.port = settings_.smtpPort;
@@ -137,7 +138,7 @@ bool TReportMail::SendBySmtp(const std::string& data, const std::vector<std::str
     session.account = settings_.smtpAccount;
     session.password = settings_.smtpPassword;
     session.recipients = recipients;
-    return client.Send(session);
+    return client.Send(session, &refusal);
 }
 
 TReportMail::TOutcome TReportMail::Mail(const std::string& report, const std::string& screenshot,
@@ -162,7 +163,8 @@ TReportMail::TOutcome TReportMail::Mail(const std::string& report, const std::st
         message.body = report;
         message.attachments = attachments;
         const std::optional<std::string> data = message.Compose(std::chrono::system_clock::now());
-        if (data && SendBySmtp(*data, recipients)) outcome = {TResult::Sent, TWay::Smtp, {}};
+        if (data && SendBySmtp(*data, recipients, outcome.error)) outcome = {TResult::Sent, TWay::Smtp, {}};
+        if (!outcome.error.empty()) std::fprintf(stderr, "%s\n", outcome.error.c_str());
     }
     TDesktopMail::TMail desktop{recipients, subject, report, attachments};
     if (outcome.result != TResult::Sent && settings_.useMapi && !automatic) {

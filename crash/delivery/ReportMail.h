@@ -20,7 +20,8 @@ public:
     struct TOutcome {
         TResult result = TResult::Failed;
         TWay way = TWay::None;
-        // Why the mail was refused before any way was tried; empty otherwise.
+        // Why the mail was refused before any way was tried, or why the SMTP relay was not given
+        // the account (then the other ways are still tried); empty otherwise.
         std::string error;
     };
 
@@ -50,7 +51,9 @@ private:
     TMxLookup exchangers_;
     int smtpReplyWaitMs_;
 
-    bool SendBySmtp(const std::string& data, const std::vector<std::string>& recipients) const;
+    // `refusal` says why a session refused to go on when the account could not be sent safely.
+    bool SendBySmtp(const std::string& data, const std::vector<std::string>& recipients,
+                    std::string& refusal) const;
     std::vector<std::string> Attachments(const std::string& screenshot, TDeliveryFolder& folder) const;
 };
 

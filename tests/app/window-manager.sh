@@ -39,6 +39,15 @@ expect_geometry() {
   fail "$3: ${WIDTH}x${HEIGHT}+${X}+${Y}, expected $2"
 }
 
+# Whether window ID is gone within 10 seconds.
+window_gone() {
+  for _ in $(seq 1 100); do
+    xdotool getwindowname "$1" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 # Fails unless the window manager reads TITLE as window ID's name.
 expect_title() {
   local name
@@ -99,22 +108,16 @@ expect_geometry "$main" 800x560+240+232 "the restored main window"
 stop "$service"
 service=
 click "$main" 746 531
-# A search fails when a window it looks at goes meanwhile (the progress window does): look again.
-box=
-for _ in $(seq 1 200); do
-  box=$(xdotool search --onlyvisible --classname quorvane-crashbox 2>/dev/null | head -1) || true
-  [ -n "$box" ] && break
-  sleep 0.1
-done
-[ -n "$box" ] || fail "the exception dialog did not show"
+# The dialog, not the progress window that the dialog program shows before it.
+box=$(window_of_class quorvane-crashbox quorvane) ||
+  fail "the exception dialog did not show"
 # The window manager may not have taken the new window on yet: the key goes where the focus is.
 for _ in $(seq 1 50); do
   xdotool windowactivate --sync "$box" 2>/dev/null && [ "$(xdotool getactivewindow 2>/dev/null)" = "$box" ] && break
   sleep 0.1
 done
 xdotool key Escape
-gone_id() { for _ in $(seq 1 100); do xdotool getwindowname "$1" >/dev/null 2>&1 || return 0; sleep 0.1; done; return 1; }
-gone_id "$box" || fail "Escape did not close the exception dialog"
+window_gone "$box" || fail "Escape did not close the exception dialog"
 start_service "$port"
 sleep 0.5
 click "$main" 746 531
