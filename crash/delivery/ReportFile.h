@@ -28,7 +28,7 @@ public:
     // reports up to the first report start after which less than three quarters of maxSize remain
     // (a newest report larger than that stays alone, cut at a line end within maxSize); the
     // shorter file replaces the old one through a temporary file. False when the file cannot be
-    // written.
+    // written or is not a file of the user's own; the user's own is made private (0600).
     static bool Save(const std::string& report, const std::string& path, int32_t maxSize);
 };
 

@@ -78,6 +78,25 @@ TEST(DeliveryFiles, LinksPlantedAtTheNamesDeliveryUsesAreNotFollowed) {
     EXPECT_EQ(Entries(tmp), std::vector<std::string>{"screenShot.png"}) << "nothing of the delivery is left";
 }
 
+TEST(DeliveryFiles, AReportFileThatIsNotTheUsersOwnPrivateFileTakesNoReport) {
+    if (!qv::test::CanActAsOtherUsers()) GTEST_SKIP() << "planting as another user needs root";
+    const SharedFolder shared;
+    const std::string planted = shared.Path() + "/planted.txt";
+    ASSERT_TRUE(qv::test::AsOtherUser(qv::test::NobodyId(), [&] {
+        return static_cast<bool>(std::ofstream(planted)) && ::chmod(planted.c_str(), 0666) == 0;
+    }));
+    EXPECT_FALSE(TReportFile::Save(kReport, planted, 0));
+    EXPECT_EQ(ReadAll(planted), "") << "another user reads what lands in their file";
+
+    // One an earlier version made readable by everyone is the user's own: it is made private.
+    const std::string own = shared.Path() + "/own.txt";
+    std::ofstream(own) << "older report\r\n";
+    fs::permissions(own, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                             fs::perms::others_read);
+    EXPECT_TRUE(TReportFile::Save(kReport, own, 0));
+    EXPECT_EQ(fs::status(own).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+
 TEST(DeliveryFiles, ProgramsInTheCurrentFolderAreNeverRun) {
     const SharedFolder folder;
     const std::string trapped = folder.Path() + "/trapped";
