@@ -13,11 +13,11 @@ namespace qv::server {
 
 QV_EXCEPTION_CLASS(EXmlError, framework::Exception);
 
-// A parsed XML document, held as a compact tree of elements (read from XmlElement::Root), and
-// the parser that fills it: one object reads one document after the other, keeping its memory
-// and the names it has seen, so that a package of notices costs no more than its parsing. Names read
-// "prefix:local" with the caller's prefix for each namespace, whatever prefixes the document itself declares;
-// names in other namespaces read "{uri}local", names in none just "local". Only elements without child
+// A parsed XML document, held as a compact tree of elements, and the parser that fills it: one
+// object reads one document after the other, keeping its memory and the names it has seen, so
+// that a package of notices costs no more than its parsing. Names read "prefix:local" with the
+// caller's prefix for each namespace, whatever prefixes the document itself declares; names in
+// other namespaces read "{uri}local", names in none just "local". Only elements without child
 // elements keep their text. Documents are read in UTF-8; a document type declaration is refused,
 // so that nothing is ever expanded but the predefined entities and character references, and so
 // is everything that would cost the parser far more than its size (see XmlPrescan), so that any
