@@ -44,7 +44,7 @@ private:
 
 TIdHTTP::TIdHTTP(framework::TComponent* owner)
     : TIdTCPClient(owner), request_(this), response_(this), self_(std::make_shared<TIdHTTP*>(this)) {
-    Port = 80;
+    Port = kHttpPort;
 }
 
 TIdHTTP::~TIdHTTP() {
@@ -156,7 +156,7 @@ bool TIdHTTP::ApplyTarget(const std::string& scheme, const std::string& host, in
     if (request_.ProxyServer.empty()) {
         TakeOverHost(scheme, host);
         // A URL without host goes to the same server, and so to the same port unless it names one.
-        if (!host.empty() || port != -1) Port = port != -1 ? port : secure ? 443 : 80;
+        if (!host.empty() || port != -1) Port = port != -1 ? port : secure ? kHttpsPort : kHttpPort;
         if (tls) PrepareTls(*tls, secure, targetHost_);
         return false;
     }
@@ -165,7 +165,7 @@ bool TIdHTTP::ApplyTarget(const std::string& scheme, const std::string& host, in
     if (!host.empty()) targetHost_ = host;
     if (!scheme.empty()) targetScheme_ = scheme;
     tunnelHost_ = host;
-    tunnelPort_ = port != -1 ? port : 443;
+    tunnelPort_ = port != -1 ? port : kHttpsPort;
     tunnelVersion_ = VersionText();
     if (TIdConnectionIntercept* intercept = Intercept()) {
         if (dynamic_cast<TIdSSLConnectionIntercept*>(intercept))

@@ -8,11 +8,6 @@
 
 namespace qv::http {
 
-namespace {
-constexpr int kHttpPort = 80;
-constexpr int kHttpsPort = 443;
-} // namespace
-
 bool TIdUrlOrigin::operator==(const TIdUrlOrigin& other) const {
     return port == other.port && AnsiSameText(scheme, other.scheme) && AnsiSameText(host, other.host);
 }

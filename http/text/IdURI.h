@@ -4,6 +4,10 @@
 
 namespace qv::http {
 
+// The ports a URL of each scheme leads to when it names none.
+inline constexpr int kHttpPort = 80;
+inline constexpr int kHttpsPort = 443;
+
 // Where a URL leads: scheme, host and port, the port being the scheme's default when the URL
 // names none. Scheme and host compare without regard to case.
 struct TIdUrlOrigin {
