@@ -8,6 +8,7 @@
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TestCertificates.h"
+#include "tests/support/TlsServerConnection.h"
 
 #include <gtest/gtest.h>
 
@@ -259,6 +260,59 @@ TEST(SmtpDelivery, AnAccountGoesOnlyOverTlsWithACertificateThatHolds) {
         EXPECT_EQ(outcome.result, TReportMail::TResult::Failed);
         EXPECT_EQ(outcome.error, c.error);
     }
+}
+
+// Replies sent in the clear behind the go-ahead for STARTTLS come from whoever is on the path,
+// not from the server behind TLS: they are dropped, never read as the answers to later commands.
+TEST(SmtpDelivery, RepliesPipelinedBeforeTheTlsHandshakeAreDropped) {
+    const auto trust = TrustTheTestAuthority();
+    std::vector<std::string> commands;
+    bool delivered = false;
+    {
+        qv::test::TlsServerContext context(qv::test::Certificates().good);
+        qv::test::ScriptedServer server([&](qv::test::ScriptedPeer& peer, int) {
+            peer.Send("220 mail.example.org ready\r\n");
+            peer.ReadUntil("\r\n");
+            peer.Send("250-mail.example.org\r\n250 STARTTLS\r\n");
+            peer.ReadUntil("\r\n");
+            peer.Send("220 go ahead\r\n250 AUTH LOGIN\r\n334 VXNlcm5hbWU6\r\n");
+            qv::test::TlsServerConnection tls(context, peer.Fd());
+            const std::map<std::string, std::string> replies = {
+                {"EHLO", "250-mail.example.org\r\n250 AUTH LOGIN\r\n"},
+                {"AUTH", "334 VXNlcm5hbWU6\r\n"},
+                {"cmVwb3J0ZXI=", "334 UGFzc3dvcmQ6\r\n"},
+                {"c2VjcmV0", "235 welcome\r\n"},
+                {"MAIL", "250 ok\r\n"},
+                {"RCPT", "250 ok\r\n"},
+                {"DATA", "354 go on\r\n"},
+                {"QUIT", "221 bye\r\n"}};
+            for (;;) {
+                std::string line = tls.ReadUntil("\r\n");
+                if (line.size() < 2) return;
+                line.resize(line.size() - 2);
+                const std::string word = line.substr(0, line.find(' '));
+                commands.push_back(word);
+                tls.Send(replies.count(word) != 0 ? replies.at(word) : "500 unknown\r\n");
+                if (word == "QUIT") return;
+                if (word == "DATA") {
+                    tls.ReadUntil("\r\n.\r\n");
+                    tls.Send("250 queued\r\n");
+                }
+            }
+        });
+        TSmtpClient::TSession session;
+        session.host = "127.0.0.1";
+        session.port = server.Port();
+        session.sender = "a@example.org";
+        session.recipients = {"a@example.org"};
+        session.data = "Subject: report\r\n\r\nreport";
+        session.account = "reporter";
+        session.password = "secret";
+        delivered = TSmtpClient(5000).Send(session);
+    }
+    EXPECT_TRUE(delivered);
+    EXPECT_EQ(commands, (std::vector<std::string>{"EHLO", "AUTH", "cmVwb3J0ZXI=", "c2VjcmV0", "MAIL", "RCPT",
+                                                  "DATA", "QUIT"}));
 }
 
 TEST(SmtpDelivery, ServersThatDripOrDragAreLeftAtTheDeadlines) {
