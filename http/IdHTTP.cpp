@@ -231,6 +231,9 @@ void TIdHTTP::SendTunnelConnect(TIdConnectionIntercept*, TIdSocketHandle*) {
     TIdHeaderList proxyHeaders;
     ReadHeaderBlock(proxyHeaders);
     if (statusCode_ / 100 != 2) throw EIdProtocolReplyError(statusCode_, statusText_);
+    // The server behind the tunnel speaks only after the handshake: bytes already here are the
+    // proxy's own, and would be read as the reply past TLS.
+    if (InputSize() > 0) throw EIdTLSError(RSTLSBytesBeforeHandshake);
 }
 
 void TIdHTTP::WriteRequest(RequestKind kind, const std::string& target, const TIdRequestSource& source,
