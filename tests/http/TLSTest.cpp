@@ -207,6 +207,31 @@ TEST_F(TLSTest, BytesBehindAProxysAnswerAreRefused) {
     }
 }
 
+// The proxy's credentials are for the proxy: they go with the CONNECT, never through the tunnel to
+// the server behind it.
+TEST_F(TLSTest, ProxyCredentialsGoWithTheConnectNotThroughTheTunnel) {
+    std::promise<std::string> connectHead;
+    std::promise<std::string> tunnelledHead;
+    const qv::test::TlsServerContext context(Certificates().good);
+    ScriptedServer proxy([&](ScriptedPeer& peer, int) {
+        connectHead.set_value(peer.ReadHead());
+        peer.Send("HTTP/1.1 200 Connection established\r\n\r\n");
+        TlsServerConnection tls(context, peer.Fd());
+        tunnelledHead.set_value(tls.ReadHead());
+        tls.Send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+        tls.EndTls();
+        peer.Close();
+    });
+    http.Request().ProxyServer = "127.0.0.1";
+    http.Request().ProxyPort = proxy.Port();
+    http.Request().ProxyUsername = "p";
+    http.Request().ProxyPassword = "q";
+    EXPECT_EQ(http.Get("https://127.0.0.1/"), "ok");
+    EXPECT_EQ(connectHead.get_future().get(),
+              "CONNECT 127.0.0.1:443 HTTP/1.1\r\nProxy-Authorization: Basic cDpx\r\n\r\n");
+    EXPECT_EQ(tunnelledHead.get_future().get().find("Proxy-Authorization"), std::string::npos);
+}
+
 TEST_F(TLSTest, RedirectToHttpGoesInTheClearWithoutAuthorization) {
     std::mutex mutex;
     std::string plainHead;
