@@ -51,6 +51,17 @@ CrashSettings RelaySettings(uint16_t port) {
     return settings;
 }
 
+// A session from a@example.org to itself with a short mail, to the server on `port`.
+TSmtpClient::TSession LocalSession(uint16_t port) {
+    TSmtpClient::TSession session;
+    session.host = "127.0.0.1";
+    session.port = port;
+    session.sender = "a@example.org";
+    session.recipients = {"a@example.org"};
+    session.data = "Subject: report\r\n\r\nreport";
+    return session;
+}
+
 // The test authority's certificates are the only ones trusted.
 qv::test::ScopedEnvironment TrustTheTestAuthority() {
     return qv::test::ScopedEnvironment{{"SSL_CERT_FILE", qv::test::Certificates().trustFile},
@@ -242,12 +253,7 @@ TEST(SmtpDelivery, AnAccountGoesOnlyOverTlsWithACertificateThatHolds) {
         const auto server = c.certificate ? qv::test::StartSmtpServer(c.certificate->cert, c.certificate->key)
                                           : qv::test::StartSmtpServer();
         ASSERT_TRUE(qv::test::PeerRunning(*server));
-        TSmtpClient::TSession session;
-        session.host = "127.0.0.1";
-        session.port = server->Port();
-        session.sender = "a@example.org";
-        session.recipients = {"a@example.org"};
-        session.data = "Subject: report\r\n\r\nreport";
+        TSmtpClient::TSession session = LocalSession(server->Port());
         if (c.account) {
             session.account = "reporter";
             session.password = "secret";
@@ -297,12 +303,7 @@ TEST(SmtpDelivery, RepliesPipelinedBeforeTheTlsHandshakeAreDropped) {
                 {"QUIT", "221 bye\r\n"}};
             AnswerCommands(tls, replies, commands);
         });
-        TSmtpClient::TSession session;
-        session.host = "127.0.0.1";
-        session.port = server.Port();
-        session.sender = "a@example.org";
-        session.recipients = {"a@example.org"};
-        session.data = "Subject: report\r\n\r\nreport";
+        TSmtpClient::TSession session = LocalSession(server.Port());
         session.account = "reporter";
         session.password = "secret";
         delivered = TSmtpClient(5000).Send(session);
@@ -344,12 +345,7 @@ TEST(SmtpDelivery, ServersThatDripOrDragAreLeftAtTheDeadlines) {
                     peer.Send(line.rfind("QUIT", 0) == 0 ? "221 bye\r\n" : "250 ok\r\n");
                 }
             });
-            TSmtpClient::TSession session;
-            session.host = "127.0.0.1";
-            session.port = server.Port();
-            session.sender = "a@example.org";
-            session.recipients = {"a@example.org"};
-            session.data = "report";
+            TSmtpClient::TSession session = LocalSession(server.Port());
             delivered = TSmtpClient(1000, 2000).Send(session);
         }
         EXPECT_FALSE(delivered) << (drips ? "dripping" : "dragging");
