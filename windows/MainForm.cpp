@@ -164,7 +164,7 @@ void Tmain_form::CreateBrowsePanel() {
     sg->SetBorderColor(kSlateBlue);
     sg->SetFocusedColor(framework::clLime);
     sg->SetSelectedColor(framework::clYellow);
-    sg->SetFixedBGColor(12937777);
+    sg->SetFixedBGColor(kRoyalBlue);
     sg->SetFixedFontColor(framework::clBlack);
     sg->SetFontColor(kNearBlack);
     sg->OnDblClick = [this](QObject*) { sgDblClick(); };
