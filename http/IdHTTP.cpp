@@ -208,15 +208,20 @@ std::string TIdHTTP::Route() const {
     std::string route = TIdTCPClient::Route();
     if (const TIdSSLConnectionIntercept* tls = TlsIntercept(); tls && InterceptEnabled()) {
         route += " tls " + tls->HostName;
-        if (!request_.ProxyServer.empty())
-            route += " tunnel " + tunnelHost_ + ":" + std::to_string(tunnelPort_);
+        if (Tunnelled()) route += " tunnel " + tunnelHost_ + ":" + std::to_string(tunnelPort_);
     }
     return route;
+}
+
+bool TIdHTTP::Tunnelled() const {
+    return !request_.ProxyServer.empty() && TlsIntercept() && InterceptEnabled();
 }
 
 void TIdHTTP::SendTunnelConnect(TIdConnectionIntercept*, TIdSocketHandle*) {
     TIdInterceptPause pause(*this);
     WriteLine("CONNECT " + tunnelHost_ + ":" + std::to_string(tunnelPort_) + " HTTP/" + tunnelVersion_);
+    if (const std::string credentials = request_.ProxyAuthorizationLine(); !credentials.empty())
+        WriteLine(credentials);
     WriteLine(std::string());
     headBytes_ = 0;
     headLines_ = 0;
@@ -224,6 +229,9 @@ void TIdHTTP::SendTunnelConnect(TIdConnectionIntercept*, TIdSocketHandle*) {
     TIdHeaderList proxyHeaders;
     ReadHeaderBlock(proxyHeaders);
     if (statusCode_ / 100 != 2) throw EIdProtocolReplyError(statusCode_, statusText_);
+    // The server behind the tunnel speaks only after the handshake: bytes already here are the
+    // proxy's own, and would be read as the reply past TLS.
+    if (InputSize() > 0) throw EIdTLSError(RSTLSBytesBeforeHandshake);
 }
 
 void TIdHTTP::WriteRequest(RequestKind kind, const std::string& target, const TIdRequestSource& source,
@@ -242,6 +250,11 @@ void TIdHTTP::WriteRequest(RequestKind kind, const std::string& target, const TI
     if (!withAuthorization)
         while (headerLines_.IndexOfHeader("Authorization") >= 0)
             headerLines_.SetValueOf("Authorization", std::string());
+    // Through a tunnel the request goes to the server behind it: the proxy's credentials went
+    // with the CONNECT.
+    if (Tunnelled())
+        while (headerLines_.IndexOfHeader("Proxy-Authorization") >= 0)
+            headerLines_.SetValueOf("Proxy-Authorization", std::string());
     {
         CorkedSocket cork(SocketHandle());
         WriteLine(std::string(requestWords[kind]) + " " + target + " HTTP/" + VersionText());

@@ -87,6 +87,8 @@ protected:
     void ReadBody(framework::TStream* stream);
     int64_t ReadChunkSize();
     std::string Route() const override;
+    // Whether requests go through a proxy's tunnel to the server behind it.
+    bool Tunnelled() const;
 
 private:
     // How the body of the reply just read ends.
