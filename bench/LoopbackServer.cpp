@@ -1,6 +1,6 @@
 #include "bench/LoopbackServer.h"
 
-#include "tests/support/TlsServerConnection.h"
+#include "tests/support/tls/TlsServerConnection.h"
 
 #include <algorithm>
 #include <arpa/inet.h>

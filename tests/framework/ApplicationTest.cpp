@@ -4,7 +4,7 @@
 #include "framework/gui/Form.h"
 #include "framework/gui/Screen.h"
 
-#include "tests/support/QtTestEnvironment.h"
+#include "tests/support/qt/QtTestEnvironment.h"
 
 #include <QKeyEvent>
 #include <QMessageBox>

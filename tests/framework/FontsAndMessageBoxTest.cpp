@@ -9,7 +9,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include "tests/support/QtTestEnvironment.h"
+#include "tests/support/qt/QtTestEnvironment.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "skin/SkinResources.h"
 
-#include "tests/support/QtTestEnvironment.h"
+#include "tests/support/qt/QtTestEnvironment.h"
 
 #include <QApplication>
 #include <QTest>

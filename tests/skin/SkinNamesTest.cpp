@@ -1,9 +1,8 @@
-#include "SkinTestSupport.h"
-
-#include "platform/TempNames.h"
 #include "skin/archive/SkinItemNames.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace qv::skin::test {
 
@@ -43,11 +42,6 @@ TEST(SkinItemNames, NamesFindTheirGroupAndIndexInAnyCase) {
         EXPECT_EQ(found->group, *c.group) << c.name;
         EXPECT_EQ(found->index, c.index) << c.name;
     }
-}
-
-TEST(TempNames, TheTemporaryFolderEndsInASeparator) {
-    const qv::skin::test::TScratchFolder scratch;
-    EXPECT_EQ(qv::platform::TempFolder(), scratch.Path() + "/");
 }
 
 } // namespace qv::skin::test

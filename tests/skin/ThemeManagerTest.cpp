@@ -11,7 +11,7 @@
 
 #include <QApplication>
 
-#include "tests/support/QtTestEnvironment.h"
+#include "tests/support/qt/QtTestEnvironment.h"
 
 #include <gtest/gtest.h>
 

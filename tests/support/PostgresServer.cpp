@@ -3,7 +3,6 @@
 #include "tests/support/ChildProcess.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <pwd.h>
 #include <sstream>
 #include <stdexcept>
@@ -53,36 +52,32 @@ PostgresServer::PostgresServer() {
         reason_ = "the postgresql package is missing (no " + bindir_ + "/initdb)";
         return;
     }
-    char folder[] = "/tmp/qv-postgres-XXXXXX";
-    if (!::mkdtemp(folder)) {
-        reason_ = "cannot make a temporary folder";
+    try {
+        folder_.emplace("qv-postgres");
+    } catch (const std::exception& e) {
+        reason_ = e.what();
         return;
     }
-    dir_ = folder;
+    const std::string& dir = folder_->Path();
     if (::geteuid() == 0) {
         const passwd* user = ::getpwnam(kUser);
-        if (!user || ::chown(dir_.c_str(), user->pw_uid, user->pw_gid) != 0) {
+        if (!user || ::chown(dir.c_str(), user->pw_uid, user->pw_gid) != 0) {
             reason_ = std::string("cannot hand the data folder to the user ") + kUser;
             return;
         }
     }
-    const std::string data = dir_ + "/data";
+    const std::string data = dir + "/data";
     reason_ = Run("initdb", {"-D", data, "-U", kUser, "-E", "UTF8", "--locale=C", "-A", "trust"});
     if (!reason_.empty()) return;
     // No TCP at all: the socket in the private folder is the only way in. No fsync: the
     // cluster is thrown away.
-    reason_ =
-        Run("pg_ctl", {"-D", data, "-l", dir_ + "/server.log", "-w", "-t", std::to_string(kStartSeconds),
-                       "-o", "-c listen_addresses='' -k " + dir_ + " -F", "start"});
+    reason_ = Run("pg_ctl", {"-D", data, "-l", dir + "/server.log", "-w", "-t", std::to_string(kStartSeconds),
+                             "-o", "-c listen_addresses='' -k " + dir + " -F", "start"});
     started_ = reason_.empty();
 }
 
 PostgresServer::~PostgresServer() {
-    if (started_) Run("pg_ctl", {"-D", dir_ + "/data", "-m", "fast", "-w", "stop"});
-    if (!dir_.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
+    if (started_) Run("pg_ctl", {"-D", *folder_ / "data", "-m", "fast", "-w", "stop"});
 }
 
 std::string PostgresServer::Run(const std::string& program, const std::vector<std::string>& arguments) {
@@ -96,11 +91,13 @@ std::string PostgresServer::Run(const std::string& program, const std::vector<st
 }
 
 std::string PostgresServer::CreateDatabase() {
+    if (!Running()) throw std::runtime_error(reason_);
     const std::string name = "quorvane_" + std::to_string(++databases_);
-    const std::string failure = Run("psql", {"-h", dir_, "-U", kUser, "-d", "postgres", "-v",
+    const std::string& dir = folder_->Path();
+    const std::string failure = Run("psql", {"-h", dir, "-U", kUser, "-d", "postgres", "-v",
                                              "ON_ERROR_STOP=1", "-c", "CREATE DATABASE " + name});
     if (!failure.empty()) throw std::runtime_error(failure);
-    return "host=" + dir_ + " user=" + kUser + " dbname=" + name;
+    return "host=" + dir + " user=" + kUser + " dbname=" + name;
 }
 
 } // namespace qv::test

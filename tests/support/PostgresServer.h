@@ -1,5 +1,8 @@
 #pragma once
 
+#include "tests/support/ScopedTempFolder.h"
+
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,7 +36,7 @@ private:
     std::string Run(const std::string& program, const std::vector<std::string>& arguments);
 
     std::string bindir_;
-    std::string dir_;
+    std::optional<ScopedTempFolder> folder_;
     std::string reason_;
     bool started_ = false;
     int databases_ = 0;

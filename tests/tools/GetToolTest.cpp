@@ -4,7 +4,7 @@
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/Socks4aResponder.h"
-#include "tests/support/TlsServerConnection.h"
+#include "tests/support/tls/TlsServerConnection.h"
 
 #include <gtest/gtest.h>
 

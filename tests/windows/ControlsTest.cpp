@@ -2,7 +2,7 @@
 #include "windows/controls/TJvLabel.h"
 #include "windows/controls/TJvMemo.h"
 
-#include "tests/support/QtTestEnvironment.h"
+#include "tests/support/qt/QtTestEnvironment.h"
 
 #include <QAccessible>
 #include <QApplication>

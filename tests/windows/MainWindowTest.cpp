@@ -18,8 +18,8 @@
 #include "windows/controls/TJvLabel.h"
 #include "windows/controls/TJvMemo.h"
 
-#include "tests/support/ClientSandbox.h"
-#include "tests/support/QtTestEnvironment.h"
+#include "tests/support/client/ClientSandbox.h"
+#include "tests/support/qt/QtTestEnvironment.h"
 #include "tests/windows/ScriptedService.h"
 
 #include <QAccessible>
