@@ -1,15 +1,18 @@
-#include "crash/delivery/SmtpReplyReader.h"
+#include "http/text/IdReplyReader.h"
 
 #include <gtest/gtest.h>
 
-namespace qv::crash::test {
+#include <string>
+#include <vector>
+
+namespace qv::http::test {
 
 namespace {
 
 using TLines = std::vector<std::string>;
 
 // The replies the reader gives for the stream, fed one byte at a time.
-std::vector<TLines> RepliesOf(const std::string& stream, TSmtpReplyReader& reader) {
+std::vector<TLines> RepliesOf(const std::string& stream, TIdReplyReader& reader) {
     std::vector<TLines> replies;
     for (char byte : stream) {
         reader.Feed(&byte, 1);
@@ -21,7 +24,7 @@ std::vector<TLines> RepliesOf(const std::string& stream, TSmtpReplyReader& reade
 
 } // namespace
 
-TEST(SmtpReplyReader, GathersEachReplyOverItsContinuationLines) {
+TEST(ReplyReader, GathersEachReplyOverItsContinuationLines) {
     const struct {
         std::string stream;
         std::vector<TLines> replies;
@@ -30,45 +33,28 @@ TEST(SmtpReplyReader, GathersEachReplyOverItsContinuationLines) {
          {{"250-mail.example.org", "250-SIZE", "250 OK"}, {"354 go"}}},
         {"220 ready\n25\n\n", {{"220 ready"}, {"25"}, {""}}},
         {"250-first\r\n250 last", {}},
+        {"250-a\r\n251 b\r\n250 c\r\n", {{"250-a", "251 b", "250 c"}}},
     };
     for (const auto& c : cases) {
-        TSmtpReplyReader reader;
+        TIdReplyReader reader;
         EXPECT_EQ(RepliesOf(c.stream, reader), c.replies) << c.stream;
         EXPECT_FALSE(reader.Overlong());
     }
 }
 
-TEST(SmtpReplyReader, RefusesAReplyBeyondItsLimit) {
+TEST(ReplyReader, RefusesAReplyBeyondItsLimit) {
     const std::string line = "250-" + std::string(94, 'x') + "\r\n";
     std::string endless;
-    while (endless.size() <= TSmtpReplyReader::kMaxReply)
+    while (endless.size() <= TIdReplyReader::kMaxReply)
         endless += line;
-    TSmtpReplyReader reader;
+    TIdReplyReader reader;
     EXPECT_TRUE(RepliesOf(endless + "250 OK\r\n220 next\r\n", reader).empty());
     EXPECT_TRUE(reader.Overlong());
 
-    TSmtpReplyReader fits;
+    TIdReplyReader fits;
     const std::string atLimit = endless.substr(line.size() * 2) + "250 OK\r\n";
-    ASSERT_LE(atLimit.size(), TSmtpReplyReader::kMaxReply);
+    ASSERT_LE(atLimit.size(), TIdReplyReader::kMaxReply);
     EXPECT_EQ(RepliesOf(atLimit, fits).size(), 1u);
 }
 
-TEST(SmtpReplyReader, TellsTheCodeAndWhetherLoginIsOffered) {
-    const struct {
-        TLines lines;
-        const char* code;
-        bool login;
-    } cases[] = {
-        {{"250-mail", "250-AUTH PLAIN LOGIN", "250 SIZE"}, "250", true},
-        {{"250-mail", "250 AUTH=LOGIN"}, "250", true},
-        {{"250-AUTH PLAIN", "250 X-LOGIN LOGIN"}, "250", false},
-        {{"504-AUTH LOGIN", "55"}, "55", true},
-    };
-    for (const auto& c : cases) {
-        const TSmtpReplyReader::TReply reply{c.lines};
-        EXPECT_EQ(reply.Code(), c.code) << c.lines.back();
-        EXPECT_EQ(reply.OffersLogin(), c.login) << c.lines.back();
-    }
-}
-
-} // namespace qv::crash::test
+} // namespace qv::http::test
