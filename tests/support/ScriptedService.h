@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace qv::windows::test {
+namespace qv::test {
 
 // A tender service whose replies the test writes: each request target is answered with the body
 // the test's function gives for it (an HTTP/1.1 200 reply), or the connection is dropped when the
@@ -29,10 +29,10 @@ private:
     mutable std::mutex mutex_;
     Replies replies_;
     std::vector<std::string> targets_;
-    qv::test::ScriptedServer server_;
+    ScriptedServer server_;
 };
 
 // A browse reply: "ok", the total in its ten-character field, a line break, then the lines.
 std::string BrowseReply(int total, const std::vector<std::string>& lines);
 
-} // namespace qv::windows::test
+} // namespace qv::test

@@ -1,11 +1,11 @@
-#include "tests/windows/ScriptedService.h"
+#include "tests/support/ScriptedService.h"
 
 #include <cstdio>
 
-namespace qv::windows::test {
+namespace qv::test {
 
 ScriptedService::ScriptedService()
-    : server_([this](qv::test::ScriptedPeer& peer, int) {
+    : server_([this](ScriptedPeer& peer, int) {
           const std::string head = peer.ReadHead();
           const size_t start = head.find(' ') + 1;
           const std::string target = head.substr(start, head.find(' ', start) - start);
@@ -52,4 +52,4 @@ std::string BrowseReply(int total, const std::vector<std::string>& lines) {
     return reply;
 }
 
-} // namespace qv::windows::test
+} // namespace qv::test
