@@ -28,6 +28,17 @@ namespace {
 
 thread_local int lastError = 0;
 
+// A call repeated while a signal interrupts it before it has done anything, so that a program's
+// signals never look like a failed socket call.
+template <class Call>
+auto Uninterrupted(Call call) {
+    decltype(call()) result;
+    do
+        result = call();
+    while (result < 0 && errno == EINTR);
+    return result;
+}
+
 // The socket address of a dotted address (empty: any) and port; nothing when either is not valid,
 // so that a bad address is never taken for "any" and a port is never cut to 16 bits.
 std::optional<sockaddr_in> MakeAddress(const std::string& ip, int port, int family = AF_INET) {
@@ -158,7 +169,8 @@ void TIdStackBsd::RefreshLocalAddresses() {
 TIdStackSocketHandle TIdStackBsd::Accept(TIdStackSocketHandle socket, std::string& peerIP, int& peerPort) {
     sockaddr_in from{};
     socklen_t length = sizeof from;
-    const int result = ::accept4(socket, reinterpret_cast<sockaddr*>(&from), &length, SOCK_CLOEXEC);
+    const int result = Uninterrupted(
+        [&] { return ::accept4(socket, reinterpret_cast<sockaddr*>(&from), &length, SOCK_CLOEXEC); });
     if (result < 0) return Failed();
     peerIP = AddressText(from.sin_addr);
     peerPort = ntohs(from.sin_port);
@@ -178,8 +190,9 @@ int TIdStackBsd::CloseSocket(TIdStackSocketHandle socket) {
 int TIdStackBsd::ConnectSocket(TIdStackSocketHandle socket, int family, const std::string& ip, int port) {
     const auto address = MakeAddress(ip, port, family);
     if (!address) return Invalid();
-    return ::connect(socket, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0 ? 0
-                                                                                                 : Failed();
+    if (::connect(socket, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0) return 0;
+    // An interrupted connect goes on without the caller: it is waited for to its end instead.
+    return errno == EINTR ? AwaitConnect(socket, IdTimeoutForever) : Failed();
 }
 
 int TIdStackBsd::ConnectSocketWithin(TIdStackSocketHandle socket, int family, const std::string& ip, int port,
@@ -280,10 +293,8 @@ uint32_t TIdStackBsd::NetToHostLong(uint32_t value) {
 }
 
 int TIdStackBsd::Receive(TIdStackSocketHandle socket, void* buffer, int length, int flags) {
-    ssize_t result;
-    do {
-        result = ::recv(socket, buffer, static_cast<size_t>(length), flags);
-    } while (result < 0 && errno == EINTR);
+    const ssize_t result =
+        Uninterrupted([&] { return ::recv(socket, buffer, static_cast<size_t>(length), flags); });
     return result < 0 ? Failed() : static_cast<int>(result);
 }
 
@@ -291,8 +302,10 @@ int TIdStackBsd::ReceiveFrom(TIdStackSocketHandle socket, void* buffer, int leng
                              std::string& ip, int& port) {
     sockaddr_in from{};
     socklen_t size = sizeof from;
-    const ssize_t result = ::recvfrom(socket, buffer, static_cast<size_t>(length), flags,
-                                      reinterpret_cast<sockaddr*>(&from), &size);
+    const ssize_t result = Uninterrupted([&] {
+        return ::recvfrom(socket, buffer, static_cast<size_t>(length), flags,
+                          reinterpret_cast<sockaddr*>(&from), &size);
+    });
     if (result < 0) return Failed();
     ip = AddressText(from.sin_addr);
     port = ntohs(from.sin_port);
@@ -334,10 +347,8 @@ int TIdStackBsd::Select(TIdSocketList* readList, TIdSocketList* writeList, TIdSo
 }
 
 int TIdStackBsd::Send(TIdStackSocketHandle socket, const void* buffer, int length, int flags) {
-    ssize_t result;
-    do {
-        result = ::send(socket, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL);
-    } while (result < 0 && errno == EINTR);
+    const ssize_t result = Uninterrupted(
+        [&] { return ::send(socket, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL); });
     return result < 0 ? Failed() : static_cast<int>(result);
 }
 
@@ -345,8 +356,10 @@ int TIdStackBsd::SendTo(TIdStackSocketHandle socket, const void* buffer, int len
                         const std::string& ip, int port) {
     const auto to = MakeAddress(ip, port);
     if (!to) return Invalid();
-    const ssize_t result = ::sendto(socket, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL,
-                                    reinterpret_cast<const sockaddr*>(&*to), sizeof *to);
+    const ssize_t result = Uninterrupted([&] {
+        return ::sendto(socket, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL,
+                        reinterpret_cast<const sockaddr*>(&*to), sizeof *to);
+    });
     return result < 0 ? Failed() : static_cast<int>(result);
 }
 

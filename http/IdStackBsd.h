@@ -5,7 +5,8 @@
 namespace qv::http {
 
 // The stack over the platform's BSD socket calls. There is no library to load: the
-// constructor only fills the version record. Sends never raise SIGPIPE.
+// constructor only fills the version record. Sends never raise SIGPIPE, and a signal that
+// interrupts a blocking call does not end it.
 class TIdStackBsd : public TIdStack {
 public:
     TIdStackBsd();
