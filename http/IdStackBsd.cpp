@@ -208,7 +208,7 @@ int TIdStackBsd::ConnectSocketWithin(TIdStackSocketHandle socket, int family, co
     return result;
 }
 
-int TIdStackBsd::AwaitConnect(TIdStackSocketHandle socket, int timeout) {
+int TIdStackBsd::AwaitWritable(TIdStackSocketHandle socket, int timeout) {
     TIdSocketList writeList{socket};
     const int ready = Select(nullptr, &writeList, nullptr, timeout);
     if (ready < 0) return Id_SOCKET_ERROR;
@@ -216,6 +216,11 @@ int TIdStackBsd::AwaitConnect(TIdStackSocketHandle socket, int timeout) {
         lastError = Id_WSAETIMEDOUT;
         return Id_SOCKET_ERROR;
     }
+    return 0;
+}
+
+int TIdStackBsd::AwaitConnect(TIdStackSocketHandle socket, int timeout) {
+    if (AwaitWritable(socket, timeout) != 0) return Id_SOCKET_ERROR;
     int error = 0;
     socklen_t length = sizeof error;
     if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return Failed();
@@ -350,6 +355,24 @@ int TIdStackBsd::Send(TIdStackSocketHandle socket, const void* buffer, int lengt
     const ssize_t result = Uninterrupted(
         [&] { return ::send(socket, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL); });
     return result < 0 ? Failed() : static_cast<int>(result);
+}
+
+// Each send takes what fits without blocking, and the waits for room between them have the
+// time-out: every byte the peer takes gives it the whole time-out again, as for a read.
+int TIdStackBsd::SendWithin(TIdStackSocketHandle socket, const void* buffer, int length, int flags,
+                            int timeout) {
+    if (timeout == IdTimeoutForever) return Send(socket, buffer, length, flags);
+    const char* bytes = static_cast<const char*>(buffer);
+    for (int sent = 0;;) {
+        const ssize_t result = Uninterrupted([&] {
+            return ::send(socket, bytes + sent, static_cast<size_t>(length - sent),
+                          flags | MSG_DONTWAIT | MSG_NOSIGNAL);
+        });
+        if (result < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return Failed();
+        if (result > 0) sent += static_cast<int>(result);
+        if (sent >= length) return sent;
+        if (AwaitWritable(socket, timeout) != 0) return Id_SOCKET_ERROR;
+    }
 }
 
 int TIdStackBsd::SendTo(TIdStackSocketHandle socket, const void* buffer, int length, int flags,
