@@ -23,15 +23,16 @@ public:
     // How long the dialog program gets to end after its choice before it is killed.
     static constexpr int kEndWaitMs = 2000;
 
-    explicit TCrashboxDialog(std::string helperPath = HelperBesideProgram());
+    explicit TCrashboxDialog(std::string helperPath = HelperOfProgram());
     ~TCrashboxDialog() override;
 
     std::optional<TAction> Show(const TDialogRequest& request, const CrashSettings& settings) override;
     void ShowProgress(int permille) override;
     void HideProgress() override;
 
-    // quorvane-crashbox in the folder of the running program.
-    static std::string HelperBesideProgram();
+    // quorvane-crashbox beside the running program or in its private folder (see
+    // platform/CompanionFiles.h); empty when there is none.
+    static std::string HelperOfProgram();
     // Whether windows can be shown: a display, or a Qt platform named in the environment.
     static bool DisplayAvailable();
 
