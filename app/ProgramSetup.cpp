@@ -1,6 +1,7 @@
 #include "app/ProgramSetup.h"
 
 #include "app/AppIcon.h"
+#include "framework/gui/Application.h"
 #include "framework/gui/Fonts.h"
 
 #include <QApplication>
@@ -9,7 +10,9 @@ namespace qv::app {
 
 void SetUpProgram() {
     QApplication::setApplicationName(QStringLiteral("quorvane"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quorvane"));
+    // Not Qt's display name: the window system would append it to every window's title, which
+    // is the window's caption alone.
+    framework::TApplication::SetTitle(QStringLiteral("Quorvane"));
     QApplication::setDesktopFileName(QStringLiteral("quorvane"));
     QApplication::setWindowIcon(AppIcon());
     framework::InitializeFonts();

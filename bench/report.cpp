@@ -1,7 +1,7 @@
 // Times the composition of a full bug report (header, every thread's section, modules, hardware,
 // disassembly) for a process with 20 threads 50 frames deep, the first one of the process and a
 // later one, next to gdb's "thread apply all bt" on the same process.
-#include "bench/GdbBacktrace.h"
+#include "bench/DebuggerPeers.h"
 #include "crash/BugReport.h"
 #include "crash/CrashReporter.h"
 #include "platform/Thread.h"

@@ -6,9 +6,9 @@
 // Usage: scale [DIR]   (databases kept in DIR and reused when there; a temporary folder by default)
 #include "bench/ServiceClient.h"
 #include "server/CorpusGenerator.h"
-#include "server/HttpFrontEnd.h"
 #include "server/RequestHandler.h"
 #include "server/TenderStore.h"
+#include "server/frontend/HttpFrontEnd.h"
 
 #include <algorithm>
 #include <chrono>

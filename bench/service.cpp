@@ -6,9 +6,9 @@
 // Usage: service [N]   (N requests per client and round, 1000 by default)
 #include "bench/ServiceClient.h"
 #include "server/CorpusGenerator.h"
-#include "server/HttpFrontEnd.h"
 #include "server/RequestHandler.h"
 #include "server/TenderStore.h"
+#include "server/frontend/HttpFrontEnd.h"
 
 #include <algorithm>
 #include <chrono>

@@ -15,14 +15,20 @@ public:
     static constexpr int kCloseExitCode = 1;
     static constexpr int kRestartExitCode = 2;
 
-    // Starts a new instance with the same command line, held until the hand-over is written, and
-    // ends this process with exit code 2; closes the application when no instance can start.
+    // How long a restarted instance waits for the old one to end before it starts anyway.
+    static constexpr int kPredecessorWaitMs = 30000;
+
+    // Starts a new instance of the program's path (the new program after an upgrade) with the
+    // same command line, held until the hand-over is written, and ends this process with exit
+    // code 2 once the new program runs; when it cannot run, says so on standard error and closes
+    // the application.
     [[noreturn]] static void Restart(const TExceptionTimeHistory& history);
     // Ends the process with exit code 1 at once: other threads may be in any state.
     [[noreturn]] static void Close();
-    // At installation: when this process is a restarted instance, waits until the old process
-    // has ended and takes over its history.
-    static void TakeOverFromRestart(TExceptionTimeHistory& history);
+    // At installation: when this process is a restarted instance (a hand-over block of this user
+    // names it), waits until the old process has ended, at most waitMs, and takes over its
+    // history. After the wait it says so on standard error and goes on.
+    static void TakeOverFromRestart(TExceptionTimeHistory& history, int waitMs = kPredecessorWaitMs);
 };
 
 } // namespace qv::crash

@@ -42,7 +42,7 @@ TCrashboxRequest TCrashboxRequest::From(const TDialogRequest& request, const Cra
     result.drawnButtons = settings.drawnButtons;
     result.autoActionDelaySec = settings.autoActionDelaySec;
     result.saveFileName = TReportFile::FileName(settings);
-    result.saveFolder = TReportFile::ProgramFolder();
+    result.saveFolder = TReportFile::ReportFolder();
     result.mailSentMessage = settings.mailSentMessage;
     result.mailFailedMessage = settings.mailFailedMessage;
     result.report = request.report;

@@ -11,6 +11,7 @@
 #include "crash/ZorException.h"
 #include "crash/delivery/ReportFile.h"
 #include "crash/delivery/ReportMail.h"
+#include "crash/symbols/ReporterLock.h"
 #include "crash/tracer/ThreadTracer.h"
 #include "framework/Conversions.h"
 
@@ -143,6 +144,9 @@ void THandlerRoutine::Run(TCrashReporter& reporter, const TExceptionRequest& req
         } catch (...) {
             // The reporter never lets an exception of its own escape.
         }
+    } else {
+        // The fault jumped past every unlock on its way here.
+        TReporterLock::ReleaseHeldByThisThread();
     }
     gRecovery.store(nullptr);
     const TFaultContext* fault = request.contextInfo;

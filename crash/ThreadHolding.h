@@ -1,5 +1,7 @@
 #pragma once
 
+#include "crash/symbols/ReporterLock.h"
+
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -28,8 +30,8 @@ public:
     void WaitWhileHeld();
 
 private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
+    TReporterLock mutex_{"holding"};
+    std::condition_variable_any changed_;
     bool mainHeld_ = false;
     bool othersHeld_ = false;
     std::vector<pid_t> held_;

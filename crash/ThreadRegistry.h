@@ -1,5 +1,7 @@
 #pragma once
 
+#include "crash/symbols/ReporterLock.h"
+
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -45,7 +47,7 @@ private:
         uintptr_t creatorAddress = 0;
         pid_t creatorThread = 0;
     };
-    std::timed_mutex mutex_;
+    TReporterLock mutex_{"registry"};
     std::vector<TEntry> entries_;
 
     void DropFirstEnded();

@@ -48,9 +48,13 @@ platform::TRegDataType TRegistry::GetDataType(const std::string& name) const {
 }
 
 bool TRegistry::DeleteValue(const std::string& name) {
-    platform::RegistryValues values = Values();
-    if (values.erase(name) == 0) return false;
-    return store_.WriteValues(currentPath_, values);
+    if (currentPath_.empty()) return false;
+    bool erased = false;
+    const bool written = store_.UpdateValues(currentPath_, [&](platform::RegistryValues& values) {
+        erased = values.erase(name) > 0;
+        return erased;
+    });
+    return written && erased;
 }
 
 std::string TRegistry::ReadString(const std::string& name) const {
@@ -93,15 +97,16 @@ void TRegistry::WriteBinaryData(const std::string& name, const std::vector<uint8
 
 void TRegistry::Write(const std::string& name, platform::RegistryValue value) {
     if (currentPath_.empty()) Raise(SRegSetDataFailed, name);
-    // A damaged value file is replaced rather than kept: the value being written must land.
-    std::optional<platform::RegistryValues> values = store_.ReadValues(currentPath_);
-    if (!values) values.emplace();
-    // Writing back what is stored changes nothing; it would only cost a flush to the disk.
-    if (const auto found = values->find(name);
-        found != values->end() && found->first == name && found->second == value)
-        return;
-    values->insert_or_assign(name, std::move(value));
-    if (!store_.WriteValues(currentPath_, *values)) Raise(SRegSetDataFailed, name);
+    const bool written = store_.UpdateValues(currentPath_, [&](platform::RegistryValues& values) {
+        // Writing back what is stored changes nothing; it would only cost a flush to the disk.
+        if (const auto found = values.find(name);
+            found != values.end() && found->first == name && found->second == value)
+            return false;
+        values.insert_or_assign(name, value);
+        return true;
+    });
+    // A store that exists but cannot be read is left as it is: writing would lose its other values.
+    if (!written) Raise(SRegSetDataFailed, name);
 }
 
 } // namespace qv::framework

@@ -40,7 +40,9 @@ public:
     // A missing value raises SRegGetDataFailed, a value of another type SInvalidRegType.
     int32_t ReadInteger(const std::string& name) const;
     std::vector<uint8_t> ReadBinaryData(const std::string& name) const;
-    // A value that cannot be stored raises ERegistryException with SRegSetDataFailed.
+    // A value that cannot be stored raises ERegistryException with SRegSetDataFailed, as does a
+    // key whose stored values exist but cannot be read: they stay as they are. A damaged value
+    // file is kept aside and the value lands in a fresh one.
     void WriteString(const std::string& name, const std::string& value);
     void WriteInteger(const std::string& name, int32_t value);
     void WriteBinaryData(const std::string& name, const std::vector<uint8_t>& value);

@@ -16,10 +16,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t records = answer->answers.size() + answer->authorities.size() + answer->additionals.size();
     fuzz::Require(records * kSmallestRecord <= message.size() - kHeaderSize,
                   "no more records than the message holds");
+    for (const crash::TDnsMessage::TQuestion& question : answer->questions)
+        fuzz::Require(question.name.size() <= 255, "a question's name has at most 255 bytes");
     for (const auto* section : {&answer->answers, &answer->authorities, &answer->additionals})
         for (const crash::TDnsMessage::TRecord& record : *section) {
             fuzz::Require(record.name.size() <= 255, "a record's name has at most 255 bytes");
-            if (record.type == crash::TDnsMessage::kTypeMx || record.type == crash::TDnsMessage::kTypeNs)
+            if (record.type == crash::TDnsMessage::kTypeMx || record.type == crash::TDnsMessage::kTypeNs ||
+                record.type == crash::TDnsMessage::kTypeCname)
                 fuzz::Require(record.data.size() <= 255, "a named host has at most 255 bytes");
             else
                 fuzz::Require(record.data.size() <= message.size(), "record data lies within the message");

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <linux/close_range.h>
 #include <poll.h>
+#include <string_view>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -16,7 +17,8 @@ namespace {
 
 // Runs in the new process, where only async-signal-safe calls are allowed: another thread of
 // the starter may have owned any lock at the moment of the fork.
-[[noreturn]] void RunWhenLetGo(int wait, const char* path, char* const* argv, TStandardStreams streams) {
+[[noreturn]] void RunWhenLetGo(int wait, int started, const char* path, char* const* argv,
+                               TStandardStreams streams) {
     const int descriptors[] = {streams.input, streams.output, streams.error};
     for (int standard = 0; standard < 3; ++standard)
         if (descriptors[standard] >= 0 && ::dup2(descriptors[standard], standard) < 0) ::_exit(127);
@@ -29,7 +31,22 @@ namespace {
     // The program runs whether the starter lets it go or ends first.
     while (::read(wait, &byte, 1) < 0 && errno == EINTR) {}
     ::execv(path, argv);
+    const int error = errno;
+    while (::write(started, &error, sizeof error) < 0 && errno == EINTR) {}
     ::_exit(127);
+}
+
+// Reads the error number a held process reports when it cannot run its program; 0 when the pipe
+// closed without one (the program runs) or nothing came within the wait.
+int StartErrorFrom(int started) {
+    pollfd entry{started, POLLIN, 0};
+    int ready = 0;
+    while ((ready = ::poll(&entry, 1, THeldProcess::kStartWaitMs)) < 0 && errno == EINTR) {}
+    if (ready <= 0) return 0;
+    int error = 0;
+    ssize_t got = 0;
+    while ((got = ::read(started, &error, sizeof error)) < 0 && errno == EINTR) {}
+    return got == static_cast<ssize_t>(sizeof error) ? error : 0;
 }
 
 } // namespace
@@ -42,37 +59,58 @@ std::optional<THeldProcess> THeldProcess::Start(const std::string& path,
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     int pipe[2];
+    int started[2];
     if (::pipe2(pipe, O_CLOEXEC) != 0) return std::nullopt;
-    // _Fork, unlike fork, runs no fork handlers, which could wait for locks a stopped thread owns.
-    const pid_t child = ::_Fork();
-    if (child == 0) RunWhenLetGo(pipe[0], path.c_str(), argv.data(), streams);
-    ::close(pipe[0]);
-    if (child < 0) {
+    if (::pipe2(started, O_CLOEXEC) != 0) {
+        ::close(pipe[0]);
         ::close(pipe[1]);
         return std::nullopt;
     }
-    return THeldProcess(child, pipe[1]);
+    // _Fork, unlike fork, runs no fork handlers, which could wait for locks a stopped thread owns.
+    const pid_t child = ::_Fork();
+    if (child == 0) RunWhenLetGo(pipe[0], started[1], path.c_str(), argv.data(), streams);
+    ::close(pipe[0]);
+    ::close(started[1]);
+    if (child < 0) {
+        ::close(pipe[1]);
+        ::close(started[0]);
+        return std::nullopt;
+    }
+    return THeldProcess(child, pipe[1], started[0]);
 }
 
-THeldProcess::THeldProcess(THeldProcess&& other) noexcept : id_(other.id_), go_(other.go_) {
+THeldProcess::THeldProcess(THeldProcess&& other) noexcept
+    : id_(other.id_), go_(other.go_), started_(other.started_), startError_(other.startError_) {
     other.go_ = -1;
+    other.started_ = -1;
 }
 
 THeldProcess::~THeldProcess() {
     Resume();
 }
 
-void THeldProcess::Resume() {
-    if (go_ < 0) return;
-    while (::write(go_, "g", 1) < 0 && errno == EINTR) {}
-    ::close(go_);
-    go_ = -1;
+bool THeldProcess::Resume() {
+    if (go_ >= 0) {
+        while (::write(go_, "g", 1) < 0 && errno == EINTR) {}
+        ::close(go_);
+        go_ = -1;
+    }
+    if (started_ >= 0) {
+        startError_ = StartErrorFrom(started_);
+        ::close(started_);
+        started_ = -1;
+    }
+    return startError_ == 0;
 }
 
 std::string OwnExecutable() {
+    static constexpr std::string_view kDeletedMark = " (deleted)";
     char buffer[PATH_MAX];
     const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    return length > 0 ? std::string(buffer, static_cast<size_t>(length)) : std::string();
+    if (length <= 0) return {};
+    std::string path(buffer, static_cast<size_t>(length));
+    if (path.ends_with(kDeletedMark)) path.resize(path.size() - kDeletedMark.size());
+    return path;
 }
 
 std::vector<std::string> OwnCommandLine() {
@@ -84,17 +122,23 @@ std::vector<std::string> OwnCommandLine() {
     return arguments;
 }
 
-void WaitForProcessEnd(pid_t process) {
+bool WaitForProcessEnd(pid_t process, int waitMs) {
+    constexpr int kLookAgainMs = 10;
+    if (process <= 0) return true;
     const int handle = static_cast<int>(::syscall(SYS_pidfd_open, process, 0));
     if (handle >= 0) {
         pollfd entry{handle, POLLIN, 0};
-        while (::poll(&entry, 1, -1) < 0 && errno == EINTR) {}
+        int ready = 0;
+        while ((ready = ::poll(&entry, 1, waitMs)) < 0 && errno == EINTR) {}
         ::close(handle);
-        return;
+        return ready != 0;
     }
-    // Without process handles: look again every 10 ms.
-    while (::kill(process, 0) == 0 || errno == EPERM)
-        ::usleep(10000);
+    // Without process handles: look again every few milliseconds.
+    for (int waited = 0; ::kill(process, 0) == 0 || errno == EPERM; waited += kLookAgainMs) {
+        if (waited >= waitMs) return false;
+        ::usleep(kLookAgainMs * 1000);
+    }
+    return true;
 }
 
 } // namespace qv::platform

@@ -32,21 +32,32 @@ public:
     ~THeldProcess();
 
     pid_t Id() const { return id_; }
-    // Lets the process run its program.
-    void Resume();
+    // Lets the process run its program and tells whether it did: false when the program could
+    // not be run (StartError() says why). A process that has neither run it nor failed after
+    // kStartWaitMs counts as running.
+    bool Resume();
+    int StartError() const { return startError_; }
+
+    static constexpr int kStartWaitMs = 10000;
 
 private:
-    THeldProcess(pid_t id, int go) : id_(id), go_(go) {}
+    THeldProcess(pid_t id, int go, int started) : id_(id), go_(go), started_(started) {}
     pid_t id_;
     // The writing end of the pipe the process waits on.
     int go_;
+    // The reading end of a close-on-exec pipe: it closes when the program runs, and carries the
+    // error number when it cannot.
+    int started_;
+    int startError_ = 0;
 };
 
-// The path of this process's program.
+// The path of this process's program. When the file was replaced or deleted since the start, the
+// path it had (where an upgrade put the new program), without the system's " (deleted)" mark.
 std::string OwnExecutable();
 // This process's command line, as it was started: the program's name, then the arguments.
 std::vector<std::string> OwnCommandLine();
-// Waits until the process with the id has ended; it need not be a child of this one.
-void WaitForProcessEnd(pid_t process);
+// Waits until the process with the id has ended, at most waitMs; it need not be a child of this
+// one. False when it still runs.
+bool WaitForProcessEnd(pid_t process, int waitMs);
 
 } // namespace qv::platform

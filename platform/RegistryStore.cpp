@@ -1,5 +1,8 @@
 #include "platform/RegistryStore.h"
 
+#include "platform/KeyFolderLock.h"
+#include "platform/PrivateFiles.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,7 +10,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 namespace qv::platform {
 
@@ -16,10 +21,11 @@ namespace {
 constexpr const char* kHiveFolder = "HKEY_CURRENT_USER";
 constexpr const char* kValueFile = "values";
 constexpr const char* kSignature = "QVREG 1\n";
-constexpr mode_t kFolderMode = 0700;
-constexpr mode_t kFileMode = 0600;
 // A key's values are a few short texts; anything larger is not a value file of ours.
 constexpr size_t kMaxValueFileSize = 16 * 1024 * 1024;
+// A damaged value file is kept as "values.damaged-" + the time, and a number when that exists.
+constexpr const char* kDamagedMark = ".damaged-";
+constexpr int kMaxDamagedCopies = 100;
 
 char AsciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -32,73 +38,41 @@ std::string ConfigFolder() {
     return std::string(home && *home ? home : ".") + "/.config";
 }
 
-bool MakeFolders(const std::string& folder) {
-    std::string path;
-    size_t start = folder.front() == '/' ? 1 : 0;
-    path = folder.substr(0, start);
-    while (start <= folder.size()) {
-        const size_t end = std::min(folder.find('/', start), folder.size());
-        path += folder.substr(start, end - start);
-        if (!path.empty() && ::mkdir(path.c_str(), kFolderMode) != 0 && errno != EEXIST) return false;
-        path += '/';
-        start = end + 1;
-    }
-    struct stat info {};
-    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
+enum class TReadState { Read, Missing, Unreadable };
 
-bool ReadFile(const std::string& path, std::string& bytes) {
+TReadState ReadFile(const std::string& path, std::string& bytes) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) return errno == ENOENT ? TReadState::Missing : TReadState::Unreadable;
     bytes.clear();
     char buffer[4096];
-    bool ok = true;
+    TReadState state = TReadState::Read;
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            ok = n == 0;
+            if (n < 0) state = TReadState::Unreadable;
             break;
         }
         bytes.append(buffer, static_cast<size_t>(n));
         if (bytes.size() > kMaxValueFileSize) {
-            ok = false;
+            state = TReadState::Unreadable;
             break;
         }
     }
     ::close(fd);
-    return ok;
+    return state;
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
+// Moves a damaged value file to a name of its own beside it, where it stays for whoever wants to
+// look into it; false when it cannot be moved.
+bool KeepAside(const std::string& path) {
+    const std::string aside = path + kDamagedMark + std::to_string(::time(nullptr));
+    for (int attempt = 0; attempt < kMaxDamagedCopies; ++attempt) {
+        const std::string name = attempt == 0 ? aside : aside + "-" + std::to_string(attempt);
+        if (::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0) return true;
+        if (errno != EEXIST) return false;
     }
-    return true;
-}
-
-// Writes the file beside its final name, flushes it, and renames it over the old one, so that
-// a reader or a crash sees either the old bytes or the new ones.
-bool ReplaceFile(const std::string& folder, const std::string& path, const std::string& bytes) {
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool written = ::fchmod(fd, kFileMode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
+    return false;
 }
 
 char TypeLetter(const RegistryValue& value) {
@@ -146,7 +120,7 @@ std::string RegistryStore::KeyFolder(const std::string& keyPath) const {
 bool RegistryStore::OpenKey(const std::string& keyPath, bool create) const {
     const std::string folder = KeyFolder(keyPath);
     if (folder.empty()) return false;
-    if (create) return MakeFolders(folder);
+    if (create) return MakePrivateFolders(folder);
     struct stat info {};
     return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
@@ -154,18 +128,53 @@ bool RegistryStore::OpenKey(const std::string& keyPath, bool create) const {
 std::optional<RegistryValues> RegistryStore::ReadValues(const std::string& keyPath) const {
     if (!OpenKey(keyPath, false)) return std::nullopt;
     std::string bytes;
-    const std::string path = KeyFolder(keyPath) + "/" + kValueFile;
-    if (!ReadFile(path, bytes)) {
-        if (errno == ENOENT) return RegistryValues();
+    switch (ReadFile(KeyFolder(keyPath) + "/" + kValueFile, bytes)) {
+    case TReadState::Missing:
+        return RegistryValues();
+    case TReadState::Unreadable:
         return std::nullopt;
+    case TReadState::Read:
+        break;
     }
     return DecodeRegistryValues(bytes);
 }
 
 bool RegistryStore::WriteValues(const std::string& keyPath, const RegistryValues& values) const {
+    return Change(keyPath, false, [&values](RegistryValues& stored) {
+        stored = values;
+        return true;
+    });
+}
+
+bool RegistryStore::UpdateValues(const std::string& keyPath,
+                                 const std::function<bool(RegistryValues&)>& change) const {
+    return Change(keyPath, true, change);
+}
+
+bool RegistryStore::Change(const std::string& keyPath, bool readFirst,
+                           const std::function<bool(RegistryValues&)>& change) const {
     if (!OpenKey(keyPath, true)) return false;
     const std::string folder = KeyFolder(keyPath);
-    return ReplaceFile(folder, folder + "/" + kValueFile, EncodeRegistryValues(values));
+    const TKeyFolderLock lock(folder);
+    if (!lock.Held()) return false;
+    TightenFolders(root_, folder);
+    lock.RemoveStaleTemporaryFiles(kValueFile);
+    const std::string path = folder + "/" + kValueFile;
+    RegistryValues values;
+    if (readFirst) {
+        std::string bytes;
+        const TReadState state = ReadFile(path, bytes);
+        // Values that exist but cannot be read now must not be written over with the rest lost.
+        if (state == TReadState::Unreadable) return false;
+        if (state == TReadState::Read) {
+            if (std::optional<RegistryValues> decoded = DecodeRegistryValues(bytes))
+                values = std::move(*decoded);
+            else if (!KeepAside(path))
+                return false;
+        }
+    }
+    if (!change(values)) return true;
+    return ReplaceFile(path, EncodeRegistryValues(values));
 }
 
 // The file: the signature line, then per value a line "TYPE NAMELENGTH DATALENGTH" followed by

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -22,9 +23,11 @@ using RegistryValues = std::map<std::string, RegistryValue, RegistryNameLess>;
 
 // The current user's registry hive on disk: one folder per key under
 // $XDG_CONFIG_HOME/quorvane/registry/HKEY_CURRENT_USER (~/.config when the variable is unset),
-// the key's values in the file "values" inside it. Folders are private to the user (0700) and
-// value files readable by the user alone (0600). A value file is replaced through a temporary
-// file, flushed to disk before the rename, so a crash leaves either the old or the new values.
+// the key's values in the file "values" inside it. Folders are private to the user (0700, looser
+// ones are tightened at each write) and value files readable by the user alone (0600). A value
+// file is replaced through a temporary file, flushed to disk before the rename, so a crash leaves
+// either the old or the new values; writers take turns on a key, so that two instances writing at
+// once lose none of each other's values.
 class RegistryStore {
 public:
     // The store under the user's configuration folder.
@@ -45,9 +48,18 @@ public:
     std::optional<RegistryValues> ReadValues(const std::string& keyPath) const;
     // Replaces the key's values; false when they could not be written.
     bool WriteValues(const std::string& keyPath, const RegistryValues& values) const;
+    // Reads the key's values (none when there is no value file; a damaged file is kept aside as
+    // "values.damaged-" + the time and counts as none), lets `change` alter them, and writes them
+    // when it returns true, all while no other writer may. False, with the file left as it is,
+    // when the key cannot be made or taken, when its value file exists but cannot be read, or
+    // when the values could not be written.
+    bool UpdateValues(const std::string& keyPath, const std::function<bool(RegistryValues&)>& change) const;
 
 private:
     std::string root_;
+
+    bool Change(const std::string& keyPath, bool readFirst,
+                const std::function<bool(RegistryValues&)>& change) const;
 };
 
 // The value file's bytes and their reading; a damaged text gives nothing.

@@ -39,10 +39,12 @@ std::optional<TSharedMemory> TSharedMemory::Create(const std::string& name, size
 }
 
 std::optional<TSharedMemory> TSharedMemory::Open(const std::string& name) {
-    const int fd = ::shm_open(SystemName(name).c_str(), O_RDWR | O_CLOEXEC, 0);
+    const int fd = ::shm_open(SystemName(name).c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0);
     if (fd < 0) return std::nullopt;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || info.st_size <= 0) {
+    // Judged on the open descriptor, so that the block cannot be swapped after the check.
+    if (::fstat(fd, &info) != 0 || info.st_size <= 0 || !S_ISREG(info.st_mode) ||
+        info.st_uid != ::geteuid() || (info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
         ::close(fd);
         return std::nullopt;
     }

@@ -12,7 +12,9 @@ class TSharedMemory {
 public:
     // Creates the named block with the given size, private to the user; fails when it exists.
     static std::optional<TSharedMemory> Create(const std::string& name, size_t size);
-    // Opens and maps an existing block whole; fails when there is none.
+    // Opens and maps an existing block whole; fails when there is none, and when the block is not
+    // this user's own: another owner, readable or writable by others, or a link. Any user may make
+    // a block under any name, so only a private one is trusted.
     static std::optional<TSharedMemory> Open(const std::string& name);
     // Removes the name; the block lives on while it is mapped.
     static void Remove(const std::string& name);

@@ -4,12 +4,17 @@ namespace qv::server {
 
 const char* const kServiceUsage =
     "usage: quorvane-service [--port N] [--bind ADDRESS] [--db PATH] [--seed N]\n"
+    "                        [--tls-cert FILE --tls-key FILE] [--max-connections-per-address N]\n"
     "       quorvane-service --db PATH --import PATH...\n"
     "       quorvane-service --db PATH --generate N [--seed N]\n"
     "  --port N         TCP port to listen on (default 8080; 0 picks a free one)\n"
     "  --bind ADDRESS   address to listen on (default 127.0.0.1)\n"
     "  --db PATH        database file, created and filled when missing (default quorvane-service.db)\n"
     "  --seed N         seed of the generated corpus for a new database (default 1)\n"
+    "  --tls-cert FILE  serve HTTPS with this PEM certificate (its chain may follow it)\n"
+    "  --tls-key FILE   and this PEM private key, not protected by a passphrase\n"
+    "  --max-connections-per-address N\n"
+    "                   open connections one client address may hold (default 32; 0: no cap)\n"
     "  --import PATH... import eForms notices (XML files, folders, .tar.gz or .zip packages) and exit\n"
     "  --generate N     build a new database of N generated tenders over two years and exit\n";
 
@@ -17,6 +22,8 @@ namespace {
 
 // More tenders than this would take days to generate.
 constexpr uint64_t kMaxGenerated = 100000000;
+// More than the system lets one process open.
+constexpr uint64_t kMaxConnectionCap = 1000000;
 
 std::optional<uint64_t> ParseNumber(const std::string& text, uint64_t max) {
     if (text.empty() || text.size() > 20) return std::nullopt;
@@ -57,7 +64,8 @@ std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>
             continue;
         }
         if (name != "--port" && name != "--bind" && name != "--db" && name != "--seed" &&
-            name != "--generate") {
+            name != "--generate" && name != "--tls-cert" && name != "--tls-key" &&
+            name != "--max-connections-per-address") {
             error = "unknown option " + name;
             return std::nullopt;
         }
@@ -89,15 +97,28 @@ std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>
                 return std::nullopt;
             }
             options.generate = static_cast<int64_t>(*count);
+        } else if (name == "--max-connections-per-address") {
+            const auto cap = ParseNumber(*value, kMaxConnectionCap);
+            if (!cap) {
+                error = name + " takes a number from 0 to " + std::to_string(kMaxConnectionCap);
+                return std::nullopt;
+            }
+            options.maxConnectionsPerAddress = static_cast<int>(*cap);
         } else if (value->empty()) {
             error = name + " needs a value";
             return std::nullopt;
+        } else if (name == "--tls-cert" || name == "--tls-key") {
+            (name == "--tls-cert" ? options.tlsCertificate : options.tlsKey) = *value;
         } else {
             (name == "--bind" ? options.bind : options.database) = *value;
         }
     }
     if (!options.imports.empty() && options.generate) {
         error = "--import and --generate do not go together";
+        return std::nullopt;
+    }
+    if (options.tlsCertificate.empty() != options.tlsKey.empty()) {
+        error = "--tls-cert and --tls-key go together";
         return std::nullopt;
     }
     return options;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "server/frontend/FrontEndLimits.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -17,12 +19,17 @@ struct ServiceOptions {
     std::vector<std::string> imports;
     // A number of tenders to generate into a new database, which is then not served; 0 for none.
     int64_t generate = 0;
+    // PEM files of the certificate chain and its key; with both, the service speaks HTTPS.
+    std::string tlsCertificate;
+    std::string tlsKey;
+    // 0 for no cap.
+    int maxConnectionsPerAddress = kDefaultMaxConnectionsPerAddress;
     bool help = false;
 };
 
 // Reads "--name value" and "--name=value"; "--import" takes every value up to the next
 // option. Nothing, with `error` set, for an unknown option, a missing value, a value out
-// of range, or both --import and --generate.
+// of range, both --import and --generate, or one of --tls-cert and --tls-key without the other.
 std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>& arguments,
                                                   std::string& error);
 

@@ -1,9 +1,9 @@
 #include "server/CorpusGenerator.h"
-#include "server/HttpFrontEnd.h"
 #include "server/RequestHandler.h"
 #include "server/ServiceOptions.h"
 #include "server/TenderDatabase.h"
 #include "server/TenderStore.h"
+#include "server/frontend/HttpFrontEnd.h"
 #include "server/import/NoticeImporter.h"
 
 #include <chrono>
@@ -82,7 +82,11 @@ int Serve(const ServiceOptions& options) {
         break;
     }
     RequestHandler handler(options.database);
-    HttpFrontEnd frontEnd(handler);
+    FrontEndLimits limits;
+    limits.maxConnectionsPerAddress = options.maxConnectionsPerAddress;
+    HttpFrontEnd frontEnd(handler, limits);
+    const bool secure = !options.tlsCertificate.empty();
+    if (secure) frontEnd.ServeTls(options.tlsCertificate, options.tlsKey);
     const int port = frontEnd.Bind(options.bind, options.port);
 
     // The signals are taken by a thread of their own, where stopping the server is safe;
@@ -98,7 +102,10 @@ int Serve(const ServiceOptions& options) {
         frontEnd.Stop();
     });
 
-    std::fprintf(stderr, "quorvane-service listening on http://%s:%d/app.php\n", options.bind.c_str(), port);
+    // Scripts read the address the service can be reached at from this line.
+    const bool ipv6 = options.bind.find(':') != std::string::npos;
+    std::fprintf(stderr, "quorvane-service listening on %s://%s%s%s:%d/app.php\n", secure ? "https" : "http",
+                 ipv6 ? "[" : "", options.bind.c_str(), ipv6 ? "]" : "", port);
     frontEnd.Run();
     // Run also ends without a signal when listening fails; the waiter must not outlive it.
     pthread_kill(waiter.native_handle(), SIGTERM);

@@ -9,11 +9,15 @@
 #include "skin/ThemeFunctions.h"
 #include "skin/TsuiTitleBar.h"
 #include "skin/TsuiTitleBarPopupMenu.h"
+#include "skin/TsuiWindowMover.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
+#include <QResizeEvent>
 
 #include <algorithm>
 #include <utility>
@@ -86,9 +90,9 @@ QRect CornerEllipse(int left, int size) {
     return QRect(left, 0, size - 1, size - 1);
 }
 
-// The window rectangle with its top corners cut along the corner ellipse, so that the corner arcs
-// are the outermost pixels the window keeps; the bottom stays square.
-QRegion TopRoundedRegion(int w, int h, int size) {
+// How far each of the first rows of a corner of the given size lies inside the window's edge,
+// along the corner ellipse, so that the corner arcs are the outermost pixels the window keeps.
+std::vector<int> CornerInsets(int size) {
     QImage corner(size, size, QImage::Format_ARGB32);
     corner.fill(Qt::transparent);
     QPainter painter(&corner);
@@ -97,13 +101,29 @@ QRegion TopRoundedRegion(int w, int h, int size) {
     painter.drawEllipse(CornerEllipse(0, size));
     painter.end();
     const int middle = size / 2;
-    QRegion region(0, middle + 1, w, h - middle - 1);
+    std::vector<int> insets;
     for (int y = 0; y <= middle; ++y) {
         int x = 0;
         while (x < middle && qAlpha(corner.pixel(x, y)) == 0)
             ++x;
-        region += QRect(x, y, w - 2 * x, 1);
+        insets.push_back(x);
     }
+    return insets;
+}
+
+// The window rectangle with its top corners cut along an ellipse of size `top` and its bottom
+// corners along one of size `bottom`; a size below 2 leaves those corners square.
+QRegion RoundedRegion(int w, int h, int top, int bottom) {
+    const std::vector<int> topInsets = top > 1 ? CornerInsets(std::min(top, h / 2)) : std::vector<int>();
+    const std::vector<int> bottomInsets =
+        bottom > 1 ? CornerInsets(std::min(bottom, h / 2)) : std::vector<int>();
+    const int topRows = static_cast<int>(topInsets.size());
+    const int bottomRows = static_cast<int>(bottomInsets.size());
+    QRegion region(0, topRows, w, h - topRows - bottomRows);
+    for (int y = 0; y < topRows; ++y)
+        region += QRect(topInsets[y], y, w - 2 * topInsets[y], 1);
+    for (int y = 0; y < bottomRows; ++y)
+        region += QRect(bottomInsets[y], h - 1 - y, w - 2 * bottomInsets[y], 1);
     return region;
 }
 
@@ -111,18 +131,22 @@ QRegion TopRoundedRegion(int w, int h, int size) {
 
 TsuiForm::TsuiForm(framework::TForm* owner)
     : QWidget(owner), framework::TComponent(owner), host_(owner), hostComponent_(owner),
-      hostFlags_(owner->windowFlags()), hostMask_(owner->mask()), hostMinimum_(owner->minimumSize()),
+      hostFlags_(owner->windowFlags()), hostTranslucent_(owner->testAttribute(Qt::WA_TranslucentBackground)),
+      hostMask_(owner->mask()), hostMinimum_(owner->minimumSize()),
       binding_(*this, [this] { ApplyStyle(); }) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     const bool hostMaximized = host_->windowState().testFlag(Qt::WindowMaximized);
     const QRect hostBounds = host_->normalGeometry();
     titleBar_ = new TsuiTitleBar(owner, this);
+    titleBar_->installEventFilter(this);
     titleBar_->SetCaption(host_->windowTitle());
     const QList<TsuiForm*> panels = host_->findChildren<TsuiForm*>(Qt::FindDirectChildrenOnly);
     takenOver_ =
         std::none_of(panels.begin(), panels.end(), [this](TsuiForm* panel) { return panel != this; });
     if (takenOver_) {
         host_->setWindowFlag(Qt::FramelessWindowHint);
+        // Where the mask does not cut the window, what lies outside it is left transparent.
+        if (CompositorPlacesWindows()) host_->setAttribute(Qt::WA_TranslucentBackground);
         host_->installEventFilter(this);
         // Alt+Space is caught for the whole window, whichever of its controls has the focus.
         if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
@@ -150,6 +174,7 @@ TsuiForm::~TsuiForm() {
     const bool shown = host_->isVisible();
     const QRect bounds = host_->geometry();
     host_->setWindowFlags(hostFlags_);
+    host_->setAttribute(Qt::WA_TranslucentBackground, hostTranslucent_);
     host_->setMask(hostMask_);
     host_->setMinimumSize(hostMinimum_);
     host_->setGeometry(bounds);
@@ -207,7 +232,14 @@ QMargins TsuiForm::Frame() const {
 }
 
 QRect TsuiForm::ClientRect() const {
-    return rect().marginsRemoved(Frame()).adjusted(0, !titleBarHidden_ ? titleBar_->height() : 0, 0, 0);
+    const int titleBar = !titleBarHidden_ ? titleBar_->height() : 0;
+    return rect().marginsRemoved(Frame()).adjusted(0, titleBar + (menuBar_ ? menuBarHeight_ : 0), 0, 0);
+}
+
+QRect TsuiForm::MenuBarRect() const {
+    const QRect inside = rect().marginsRemoved(Frame());
+    return QRect(inside.left(), inside.top() + (!titleBarHidden_ ? titleBar_->height() : 0), inside.width(),
+                 menuBar_ ? menuBarHeight_ : 0);
 }
 
 int TsuiForm::TitleBarInset() const {
@@ -219,6 +251,8 @@ void TsuiForm::ApplyStyle() {
     if (skin) {
         const TsuiFileTheme& theme = *binding_.FileTheme();
         color_ = theme.GetColor(SKIN2_FORMCOLOR);
+        menuBarColor_ = theme.GetColor(SKIN2_MENUBARSTARTCOLOR);
+        menuBarToColor_ = theme.GetColor(SKIN2_MENUBARENDCOLOR);
         left_ = SkinPicture(theme, SKIN2_FORMLEFTBORDER).width();
         right_ = SkinPicture(theme, SKIN2_FORMRIGHTBORDER).width();
         bottom_ = SkinPicture(theme, SKIN2_FORMBOTTOMBORDER1).height();
@@ -228,14 +262,17 @@ void TsuiForm::ApplyStyle() {
         borderColor_ = GetStyleColor(style, TStyleRow::FormBorderColor);
         borderWidth_ = GetStyleInt(style, TStyleRow::FormBorderWidth);
         color_ = GetStyleColor(style, TStyleRow::FormColor);
-        roundCorner_ = GetStyleInt(style, TStyleRow::RoundCorner);
+        menuBarColor_ = menuBarToColor_ = color_;
+        titleBar_->SetRoundCornerBottom(0);
+        titleBar_->SetRoundCorner(GetStyleInt(style, TStyleRow::RoundCorner));
     }
     if (UIStyleAutoUpdateSub) ApplyThemeToChildren(this, binding_.UIStyle(), binding_.FileTheme());
     if (takenOver_) {
         titleBar_->SetFileTheme(binding_.FileTheme());
         titleBar_->SetUIStyle(binding_.UIStyle());
         LayOut();
-        host_->setMinimumHeight(titleBar_->height() + (skin ? bottom_ : 0) + kFrameTopStrip);
+        host_->setMinimumHeight((menuBar_ ? menuBarHeight_ : 0) + titleBar_->height() + (skin ? bottom_ : 0) +
+                                kFrameTopStrip);
     }
     update();
 }
@@ -244,8 +281,13 @@ void TsuiForm::LayOut() {
     const QMargins frame = Frame();
     titleBar_->setGeometry(frame.left(), frame.top(), width() - frame.left() - frame.right(),
                            titleBar_->height());
+    if (menuBar_) menuBar_->setGeometry(MenuBarRect());
     if (formPanel_) formPanel_->setGeometry(ClientRect());
     framework::AlignControls(*this, ClientRect());
+    ShapeChanged();
+}
+
+void TsuiForm::ShapeChanged() {
     // A hidden window's shape shows nowhere; it is built when the window shows, once, however
     // often its style and size change before that.
     if (host_->isVisible())
@@ -268,6 +310,12 @@ void TsuiForm::SetTitleBarVisible(bool visible) {
 }
 
 bool TsuiForm::eventFilter(QObject* watched, QEvent* event) {
+    // A title bar of another height moves what lies below it.
+    if (watched == titleBar_ && event->type() == QEvent::Resize &&
+        static_cast<QResizeEvent*>(event)->oldSize().height() != titleBar_->height()) {
+        LayOut();
+        return false;
+    }
     const auto* target = qobject_cast<const QWidget*>(watched);
     if (!target || target->window() != host_) return QWidget::eventFilter(watched, event);
     switch (event->type()) {
@@ -317,6 +365,8 @@ bool TsuiForm::event(QEvent* event) {
 
 void TsuiForm::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    if (takenOver_ && host_->testAttribute(Qt::WA_TranslucentBackground))
+        painter.setClipRegion(WindowRegion());
     const TsuiUIStyle style = binding_.EffectiveStyle();
     if (style == TsuiUIStyle::MacOS || style == TsuiUIStyle::Protein)
         painter.fillRect(rect(),
@@ -324,6 +374,8 @@ void TsuiForm::paintEvent(QPaintEvent*) {
                                                                           : "PROTEIN_FORM_BACKGROUND")));
     else
         painter.fillRect(rect(), framework::ColorToQColor(color_));
+    // The menu bar draws its items over this.
+    if (menuBar_) DrawGradient(painter, MenuBarRect(), menuBarColor_, menuBarToColor_, Qt::Horizontal);
     // A minimized window shows no frame; an ordinary panel never had one.
     if (!takenOver_ || host_->isMinimized()) return;
     titleBar_->UpdateTitlePicture();
@@ -394,7 +446,7 @@ void TsuiForm::PaintBuiltInBorder(QPainter& painter) const {
     const QColor border = framework::ColorToQColor(borderColor_);
     const QColor color = framework::ColorToQColor(color_);
     const int top = !titleBarHidden_ ? titleBar_->height() + kFrameTopStrip : 0;
-    const std::vector<TsuiTitleBarSection>& sections = titleBar_->Sections();
+    const TsuiCollection<TsuiTitleBarSection>& sections = titleBar_->Sections();
     const QImage& title = titleBar_->TitlePicture();
     if (!titleBarHidden_ && sections.size() >= 2 && !title.isNull()) {
         const QImage& left = sections[0].Picture;
@@ -407,7 +459,7 @@ void TsuiForm::PaintBuiltInBorder(QPainter& painter) const {
             painter.drawImage(QRect(w - 3, 0, strip, right.height()), right, source);
         }
         painter.drawImage(QPoint(2, 0), title, QRect(2, 0, w - 5, kFrameTopStrip));
-        if (bw == 1 && roundCorner_ == kArcCorner) {
+        if (bw == 1 && RoundCorner() == kArcCorner) {
             // The region rounds these corners; the arcs give the cut edge the border's colour.
             painter.setPen(QPen(border, 0));
             painter.drawArc(CornerEllipse(0, kArcCorner), 90 * 16, 90 * 16);
@@ -454,10 +506,129 @@ void TsuiForm::BuildRegion() {
                 AddPictureRows(region_, bottom, h - bottom.height(), theme.GetInt(SKIN2_BOTTOMREGIONMINY),
                                theme.GetInt(SKIN2_BOTTOMREGIONMAXY), key);
         }
-    } else if (roundCorner_ > 1) {
-        region_ = TopRoundedRegion(w, h, std::min(roundCorner_, h / 2));
+    } else {
+        region_ = RoundedRegion(w, h, RoundCorner(), RoundCornerBottom());
     }
     host_->setMask(region_);
+}
+
+void TsuiForm::SetColor(framework::TColor color) {
+    color_ = color;
+    update();
+}
+
+void TsuiForm::SetBorderColor(framework::TColor color) {
+    borderColor_ = color;
+    update();
+}
+
+void TsuiForm::SetBorderWidth(int width) {
+    borderWidth_ = width;
+    // The frame's bottom follows the width in built-in styles.
+    LayOut();
+    update();
+}
+
+int TsuiForm::RoundCorner() const {
+    return titleBar_->RoundCorner();
+}
+
+void TsuiForm::SetRoundCorner(int size) {
+    titleBar_->SetRoundCorner(size);
+    ShapeChanged();
+    update();
+}
+
+int TsuiForm::RoundCornerBottom() const {
+    return titleBar_->RoundCornerBottom();
+}
+
+void TsuiForm::SetRoundCornerBottom(int size) {
+    titleBar_->SetRoundCornerBottom(size == -1 ? 0 : size);
+    ShapeChanged();
+}
+
+void TsuiForm::SetMenu(QMenu* menu) {
+    menu_ = menu;
+    if (!takenOver_) return;
+    delete std::exchange(menuBar_, nullptr);
+    if (menu) {
+        menuBar_ = new QMenuBar(this);
+        // Transparent, so that the panel's gradient shows behind the items.
+        QPalette colors = menuBar_->palette();
+        colors.setColor(QPalette::Window, Qt::transparent);
+        menuBar_->setPalette(colors);
+        menuBar_->addActions(menu->actions());
+        menuBar_->show();
+    }
+    LayOut();
+    update();
+}
+
+void TsuiForm::SetMenuBarColor(framework::TColor color) {
+    menuBarColor_ = color;
+    update();
+}
+
+void TsuiForm::SetMenuBarToColor(framework::TColor color) {
+    menuBarToColor_ = color;
+    update();
+}
+
+void TsuiForm::SetMenuBarHeight(int height) {
+    menuBarHeight_ = height;
+    LayOut();
+    update();
+}
+
+bool TsuiForm::TitleBarCustom() const {
+    return titleBar_->Custom;
+}
+
+void TsuiForm::SetTitleBarCustom(bool custom) {
+    titleBar_->Custom = custom;
+}
+
+TsuiCollection<TsuiTitleBarButton>& TsuiForm::TitleBarButtons() {
+    return titleBar_->Buttons();
+}
+
+TsuiCollection<TsuiTitleBarSection>& TsuiForm::TitleBarSections() {
+    return titleBar_->Sections();
+}
+
+bool TsuiForm::TitleBarDrawAppIcon() const {
+    return titleBar_->DrawAppIcon();
+}
+
+void TsuiForm::SetTitleBarDrawAppIcon(bool draw) {
+    titleBar_->SetDrawAppIcon(draw);
+}
+
+QFont TsuiForm::Font() const {
+    return titleBar_->font();
+}
+
+void TsuiForm::SetFont(const QFont& font) {
+    titleBar_->setFont(font);
+    // The frame is painted from the bar's title picture, whose caption section follows the font.
+    update();
+}
+
+framework::TColor TsuiForm::InactiveCaptionColor() const {
+    return titleBar_->InactiveCaptionColor();
+}
+
+void TsuiForm::SetInactiveCaptionColor(framework::TColor color) {
+    titleBar_->SetInactiveCaptionColor(color);
+}
+
+void TsuiForm::SetOnTitleBarCustomBtnsClick(TitleBarButtonEvent handler) {
+    titleBar_->OnCustomBtnsClick = std::move(handler);
+}
+
+void TsuiForm::SetOnTitleBarHelpBtnClick(TitleBarButtonEvent handler) {
+    titleBar_->OnHelpBtnClick = std::move(handler);
 }
 
 } // namespace qv::skin

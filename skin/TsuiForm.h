@@ -2,13 +2,21 @@
 
 #include "framework/Component.h"
 #include "framework/gui/TColor.h"
+#include "skin/TsuiCollection.h"
 #include "skin/TsuiFileTheme.h"
 #include "skin/TsuiThemeBinding.h"
 #include "skin/TsuiTitleBarHost.h"
+#include "skin/TsuiTitleBarItems.h"
 
+#include <functional>
+
+#include <QFont>
 #include <QMargins>
 #include <QPointer>
 #include <QWidget>
+
+class QMenu;
+class QMenuBar;
 
 namespace qv::framework {
 class TForm;
@@ -49,9 +57,48 @@ public:
     QWidget* FormPanel() const { return formPanel_; }
     void SetFormPanel(QWidget* panel);
     QString Version() const { return QStringLiteral("6.21"); }
+    // The client background; a style change sets it again.
     framework::TColor Color() const { return color_; }
+    void SetColor(framework::TColor color);
+    // The frame's colour and line width in built-in styles.
     framework::TColor BorderColor() const { return borderColor_; }
+    void SetBorderColor(framework::TColor color);
     int BorderWidth() const { return borderWidth_; }
+    void SetBorderWidth(int width);
+    // Corner sizes of the window's shape in built-in styles, kept by the title bar.
+    int RoundCorner() const;
+    void SetRoundCorner(int size);
+    int RoundCornerBottom() const;
+    void SetRoundCornerBottom(int size);
+
+    // A menu whose items show as a menu bar under the title bar; none by default. Not owned.
+    QMenu* Menu() const { return menu_; }
+    void SetMenu(QMenu* menu);
+    // The menu bar's gradient, from left to right, and its height.
+    framework::TColor MenuBarColor() const { return menuBarColor_; }
+    void SetMenuBarColor(framework::TColor color);
+    framework::TColor MenuBarToColor() const { return menuBarToColor_; }
+    void SetMenuBarToColor(framework::TColor color);
+    int MenuBarHeight() const { return menuBarHeight_; }
+    void SetMenuBarHeight(int height);
+    // The menu bar while a menu is set.
+    QMenuBar* MenuBar() const { return menuBar_; }
+
+    // The title bar's properties and events.
+    bool TitleBarCustom() const;
+    void SetTitleBarCustom(bool custom);
+    TsuiCollection<TsuiTitleBarButton>& TitleBarButtons();
+    TsuiCollection<TsuiTitleBarSection>& TitleBarSections();
+    bool TitleBarDrawAppIcon() const;
+    void SetTitleBarDrawAppIcon(bool draw);
+    // The caption's font.
+    QFont Font() const;
+    void SetFont(const QFont& font);
+    framework::TColor InactiveCaptionColor() const;
+    void SetInactiveCaptionColor(framework::TColor color);
+    using TitleBarButtonEvent = std::function<void(TsuiTitleBar& sender, int button)>;
+    void SetOnTitleBarCustomBtnsClick(TitleBarButtonEvent handler);
+    void SetOnTitleBarHelpBtnClick(TitleBarButtonEvent handler);
     // The frame painted around the title bar and the client area, as the window's non-client frame.
     QMargins Frame() const;
     // Where the form's own controls go: inside the frame, below the title bar. Controls with an
@@ -72,6 +119,9 @@ protected:
 private:
     void ApplyStyle();
     void LayOut();
+    // The window's shape follows: at once when shown, else when it shows.
+    void ShapeChanged();
+    QRect MenuBarRect() const;
     void PaintSkinBorder(QPainter& painter) const;
     void PaintBuiltInBorder(QPainter& painter) const;
     void BuildRegion();
@@ -82,6 +132,7 @@ private:
     framework::TComponent* hostComponent_;
     // What the window was before the take-over.
     Qt::WindowFlags hostFlags_;
+    bool hostTranslucent_;
     QRegion hostMask_;
     QSize hostMinimum_;
     TsuiTitleBar* titleBar_ = nullptr;
@@ -89,7 +140,11 @@ private:
     framework::TColor color_ = 16180442;
     framework::TColor borderColor_ = framework::clBlack;
     int borderWidth_ = 1;
-    int roundCorner_ = 0;
+    QPointer<QMenu> menu_;
+    QMenuBar* menuBar_ = nullptr;
+    framework::TColor menuBarColor_ = 16180442;
+    framework::TColor menuBarToColor_ = 16180442;
+    int menuBarHeight_ = 22;
     // Widths of the skin's left and right border pictures and height of its bottom one; 0 in
     // built-in styles.
     int left_ = 0;

@@ -77,24 +77,27 @@ void TsuiMenuStyle::drawControl(ControlElement element, const QStyleOption* opti
         if (element == CE_MenuItem)
             DrawItem(*item, *painter);
         else
-            DrawItemBackground(item->rect, *painter);
+            DrawItemBackground(item->rect, item->direction, *painter);
         return;
     }
     QProxyStyle::drawControl(element, option, painter, widget);
 }
 
-void TsuiMenuStyle::DrawItemBackground(const QRect& rect, QPainter& painter) const {
+void TsuiMenuStyle::DrawItemBackground(const QRect& rect, Qt::LayoutDirection direction,
+                                       QPainter& painter) const {
     const TsuiMenuColors& colors = menu_.Colors();
     if (MacOS()) {
         painter.drawImage(rect, StyleResource("MACOS_MENU_BAR"));
         return;
     }
-    const QRect side(rect.left(), rect.top(), kSideBarWidth, rect.height());
+    // The side bar is at the start of the reading order: at the right in right-to-left menus.
+    const QRect side =
+        visualRect(direction, rect, QRect(rect.left(), rect.top(), kSideBarWidth, rect.height()));
+    painter.fillRect(rect, framework::ColorToQColor(colors.background));
     if (colors.sideBarStart == colors.sideBarEnd)
         painter.fillRect(side, framework::ColorToQColor(colors.sideBarStart));
     else
         DrawGradient(painter, side, colors.sideBarStart, colors.sideBarEnd, Qt::Horizontal);
-    painter.fillRect(rect.adjusted(kSideBarWidth, 0, 0, 0), framework::ColorToQColor(colors.background));
 }
 
 void TsuiMenuStyle::DrawItem(const QStyleOptionMenuItem& item, QPainter& painter) const {
@@ -103,11 +106,12 @@ void TsuiMenuStyle::DrawItem(const QStyleOptionMenuItem& item, QPainter& painter
     const bool enabled = item.state & State_Enabled;
     const bool selected = enabled && (item.state & State_Selected);
     if (item.menuItemType == QStyleOptionMenuItem::Separator) {
-        DrawItemBackground(rect, painter);
+        DrawItemBackground(rect, item.direction, painter);
         if (!MacOS())
-            painter.fillRect(
-                QRect(rect.left() + kSideBarWidth + 4, rect.top() + 2, rect.width() - kSideBarWidth - 6, 1),
-                framework::ColorToQColor(kSeparatorColor));
+            painter.fillRect(visualRect(item.direction, rect,
+                                        QRect(rect.left() + kSideBarWidth + 4, rect.top() + 2,
+                                              rect.width() - kSideBarWidth - 6, 1)),
+                             framework::ColorToQColor(kSeparatorColor));
         return;
     }
     if (selected) {
@@ -120,7 +124,7 @@ void TsuiMenuStyle::DrawItem(const QStyleOptionMenuItem& item, QPainter& painter
             painter.drawRect(rect.adjusted(0, 0, -1, -1));
         }
     } else {
-        DrawItemBackground(rect, painter);
+        DrawItemBackground(rect, item.direction, painter);
     }
     if (item.checked)
         painter.drawImage(rect.topLeft() + QPoint(4, 3), WhiteTransparent(StyleResource("MENU_CHECKED")));
@@ -132,13 +136,15 @@ void TsuiMenuStyle::DrawItem(const QStyleOptionMenuItem& item, QPainter& painter
                                             : selected ? colors.selectedText
                                                        : colors.text));
     const QStringList parts = item.text.split(QLatin1Char('\t'));
-    const QRect textRect = rect.adjusted(kSideBarWidth + 4, 0, 0, 0);
-    painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextShowMnemonic,
+    const QRect textRect = visualRect(item.direction, rect, rect.adjusted(kSideBarWidth + 4, 0, 0, 0));
+    const Qt::Alignment start = visualAlignment(item.direction, Qt::AlignLeft);
+    painter.drawText(textRect, start | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextShowMnemonic,
                      parts.value(0));
     if (parts.size() > 1) {
         const int width = QFontMetrics(font).horizontalAdvance(parts[1]);
-        painter.drawText(QRect(rect.right() + 1 - width - 16, rect.top(), width, rect.height()),
-                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, parts[1]);
+        painter.drawText(visualRect(item.direction, rect,
+                                    QRect(rect.right() + 1 - width - 16, rect.top(), width, rect.height())),
+                         start | Qt::AlignVCenter | Qt::TextSingleLine, parts[1]);
     }
 }
 

@@ -25,7 +25,7 @@ public:
 private:
     bool MacOS() const;
     void DrawItem(const QStyleOptionMenuItem& item, QPainter& painter) const;
-    void DrawItemBackground(const QRect& rect, QPainter& painter) const;
+    void DrawItemBackground(const QRect& rect, Qt::LayoutDirection direction, QPainter& painter) const;
 
     const TsuiPopupMenu& menu_;
 };

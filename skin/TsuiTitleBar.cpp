@@ -68,16 +68,19 @@ TsuiTitleBarSection Section(QImage picture, TsuiTitleBarAlign align, bool autoSi
 
 TsuiTitleBar::TsuiTitleBar(framework::TComponent* owner, QWidget* parent)
     : QWidget(parent), framework::TComponent(owner), menu_(new TsuiTitleBarPopupMenu(*this)),
-      binding_(*this, [this] { ApplyStyle(); }), mover_(*this) {
+      binding_(*this, [this] { ApplyStyle(); }), sections_([this] { ItemsChanged(); }),
+      buttons_([this] { ItemsChanged(); }), mover_(*this) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(framework::PixelFont(QStringLiteral("Tahoma"), 11, true));
+    std::vector<TsuiTitleBarButton> buttons;
     for (const auto type : {TsuiTitleBarBtnType::suiControlBox, TsuiTitleBarBtnType::suiClose,
                             TsuiTitleBarBtnType::suiMax, TsuiTitleBarBtnType::suiMin}) {
         TsuiTitleBarButton button;
         button.ButtonType = type;
-        buttons_.push_back(button);
+        buttons.push_back(button);
     }
+    buttons_.Assign(std::move(buttons));
     binding_.SetUIStyle(GetFormStyle(owner));
 }
 
@@ -101,8 +104,64 @@ void TsuiTitleBar::SetFormActive(bool active) {
     update();
 }
 
+void TsuiTitleBar::SetDrawAppIcon(bool draw) {
+    drawAppIcon_ = draw;
+    update();
+}
+
+void TsuiTitleBar::SetButtonInterval(int interval) {
+    buttonInterval_ = interval;
+    update();
+}
+
+void TsuiTitleBar::SetInactiveCaptionColor(framework::TColor color) {
+    inactiveCaptionColor_ = color;
+    update();
+}
+
+void TsuiTitleBar::SetLeftBtnXOffset(int offset) {
+    leftBtnXOffset_ = offset;
+    update();
+}
+
+void TsuiTitleBar::SetRightBtnXOffset(int offset) {
+    rightBtnXOffset_ = offset;
+    update();
+}
+
+void TsuiTitleBar::SetAutoSize(bool autoSize) {
+    autoSize_ = autoSize;
+    ApplyAutoSize();
+}
+
+void TsuiTitleBar::SetHeight(int height) {
+    if (!autoSize_) setFixedHeight(height);
+}
+
+void TsuiTitleBar::ApplyAutoSize() {
+    if (autoSize_ && !sections_.empty() && !sections_.front().Picture.isNull())
+        setFixedHeight(sections_.front().Picture.height() - (Host() ? kFrameTopStrip : 0));
+}
+
+void TsuiTitleBar::SetRoundCorner(int size) {
+    roundCorner_ = size;
+    update();
+}
+
+void TsuiTitleBar::SetRoundCornerBottom(int size) {
+    roundCornerBottom_ = size;
+    update();
+}
+
+void TsuiTitleBar::ItemsChanged() {
+    ApplyAutoSize();
+    update();
+    // The frame around the bar is painted from the bar's title picture.
+    if (Host()) parentWidget()->update();
+}
+
 void TsuiTitleBar::SetSectionAlign(size_t index, TsuiTitleBarAlign align) {
-    TsuiTitleBarSection& section = sections_.at(index);
+    const TsuiTitleBarSection& section = sections_[index];
     if (align == TsuiTitleBarAlign::suiClient && section.Align != align &&
         std::any_of(sections_.begin(), sections_.end(), [](const TsuiTitleBarSection& other) {
             return other.Align == TsuiTitleBarAlign::suiClient;
@@ -111,22 +170,30 @@ void TsuiTitleBar::SetSectionAlign(size_t index, TsuiTitleBarAlign align) {
             QStringLiteral("Sorry, only one section's Align property can be \"suiClient\""));
         return;
     }
-    section.Align = align;
-    if (align == TsuiTitleBarAlign::suiClient) section.Stretch = true;
-    update();
+    sections_.Update(index, [align](TsuiTitleBarSection& changed) {
+        changed.Align = align;
+        if (align == TsuiTitleBarAlign::suiClient) changed.Stretch = true;
+    });
 }
 
 void TsuiTitleBar::SetButtonType(size_t index, TsuiTitleBarBtnType type) {
-    TsuiTitleBarButton& button = buttons_.at(index);
-    if (type == TsuiTitleBarBtnType::suiControlBox && button.ButtonType != type &&
+    if (type == TsuiTitleBarBtnType::suiControlBox && buttons_[index].ButtonType != type &&
         HasButton(TsuiTitleBarBtnType::suiControlBox, false)) {
         framework::ShowMessage(
             QStringLiteral("Sorry, only one button's ButtonType property can be \"suiControlBox\""));
         return;
     }
-    button.ButtonType = type;
-    ApplyButtonPictures();
-    update();
+    buttons_.Update(index, [this, type](TsuiTitleBarButton& button) {
+        button.ButtonType = type;
+        ApplyButtonPictures(button);
+    });
+}
+
+void TsuiTitleBar::SetButtonUIStyle(size_t index, TsuiUIStyle style) {
+    buttons_.Update(index, [this, style](TsuiTitleBarButton& button) {
+        button.UIStyle = style;
+        ApplyButtonPictures(button);
+    });
 }
 
 void TsuiTitleBar::Notification(framework::TComponent* component, framework::TOperation operation) {
@@ -144,12 +211,16 @@ int TsuiTitleBar::HostInset() const {
 
 void TsuiTitleBar::ApplyStyle() {
     if (Custom) return;
-    sections_.clear();
     if (binding_.UsingTheme())
         ApplySkin(*binding_.FileTheme());
     else
         ApplyBuiltInStyle(binding_.EffectiveStyle());
-    ApplyButtonPictures();
+    const TsuiUIStyle buttonStyle =
+        binding_.UsingTheme() ? TsuiUIStyle::FromThemeFile : binding_.EffectiveStyle();
+    buttons_.UpdateAll([this, buttonStyle](TsuiTitleBarButton& button) {
+        button.UIStyle = buttonStyle;
+        ApplyButtonPictures(button);
+    });
     menu_->SetSkin(binding_.EffectiveStyle(), binding_.UsingTheme() ? binding_.FileTheme() : nullptr);
     if (!fromFileThemeSetter_) {
         if (binding_.UsingTheme())
@@ -158,8 +229,7 @@ void TsuiTitleBar::ApplyStyle() {
             fontColor_ =
                 binding_.EffectiveStyle() == TsuiUIStyle::MacOS ? framework::clBlack : framework::clWhite;
     }
-    if (!sections_.empty() && !sections_.front().Picture.isNull())
-        setFixedHeight(sections_.front().Picture.height() - (Host() ? kFrameTopStrip : 0));
+    SetAutoSize(true);
     if (window() != this) window()->setMinimumSize(minimumHostSize_);
     update();
 }
@@ -171,18 +241,20 @@ void TsuiTitleBar::ApplySkin(const TsuiFileTheme& theme) {
     };
     const bool fiveSections = theme.GetBool(SKIN2_TITLEFIVESECT);
     transColor_ = theme.GetColor(SKIN2_TRANSCOLOR);
-    sections_.push_back(Section(picture(SKIN2_TITLEBAR1), TsuiTitleBarAlign::suiLeft, true));
+    std::vector<TsuiTitleBarSection> sections{
+        Section(picture(SKIN2_TITLEBAR1), TsuiTitleBarAlign::suiLeft, true)};
     if (fiveSections) {
         TsuiTitleBarSection caption = Section(picture(SKIN2_TITLEBAR2), TsuiTitleBarAlign::suiLeft, false);
         caption.CapSec = true;
-        sections_.push_back(caption);
-        sections_.push_back(Section(picture(SKIN2_TITLEBAR3), TsuiTitleBarAlign::suiLeft, true));
-        sections_.push_back(Section(picture(SKIN2_TITLEBAR4), TsuiTitleBarAlign::suiClient, false));
-        sections_.push_back(Section(picture(SKIN2_TITLEBAR5), TsuiTitleBarAlign::suiRight, true));
+        sections.push_back(caption);
+        sections.push_back(Section(picture(SKIN2_TITLEBAR3), TsuiTitleBarAlign::suiLeft, true));
+        sections.push_back(Section(picture(SKIN2_TITLEBAR4), TsuiTitleBarAlign::suiClient, false));
+        sections.push_back(Section(picture(SKIN2_TITLEBAR5), TsuiTitleBarAlign::suiRight, true));
     } else {
-        sections_.push_back(Section(picture(SKIN2_TITLEBAR2), TsuiTitleBarAlign::suiClient, false));
-        sections_.push_back(Section(picture(SKIN2_TITLEBAR3), TsuiTitleBarAlign::suiRight, true));
+        sections.push_back(Section(picture(SKIN2_TITLEBAR2), TsuiTitleBarAlign::suiClient, false));
+        sections.push_back(Section(picture(SKIN2_TITLEBAR3), TsuiTitleBarAlign::suiRight, true));
     }
+    sections_.Assign(std::move(sections));
     leftBtnXOffset_ = theme.GetInt(SKIN2_TITLEBARICONPOSX);
     rightBtnXOffset_ = theme.GetInt(SKIN2_TITLEBARBUTTONPOSX);
     buttonTop_ = theme.GetInt(SKIN2_TITLEBARBUTTONPOSY);
@@ -211,39 +283,38 @@ void TsuiTitleBar::ApplyBuiltInStyle(TsuiUIStyle style) {
         return bitmap;
     };
     transColor_ = 0xFF00FF;
-    sections_.push_back(Section(picture(TStyleRow::TitleLeft), TsuiTitleBarAlign::suiLeft, true));
-    sections_.push_back(Section(picture(TStyleRow::TitleRight), TsuiTitleBarAlign::suiRight, true));
-    sections_.push_back(Section(picture(TStyleRow::TitleClient), TsuiTitleBarAlign::suiClient, false));
+    sections_.Assign({Section(picture(TStyleRow::TitleLeft), TsuiTitleBarAlign::suiLeft, true),
+                      Section(picture(TStyleRow::TitleRight), TsuiTitleBarAlign::suiRight, true),
+                      Section(picture(TStyleRow::TitleClient), TsuiTitleBarAlign::suiClient, false)});
     leftBtnXOffset_ = GetStyleInt(style, TStyleRow::TitleLeftOffset);
     rightBtnXOffset_ = GetStyleInt(style, TStyleRow::TitleRightOffset);
     buttonTop_ = GetStyleInt(style, TStyleRow::TitleButtonTop) - (Host() ? kFrameTopStrip : 0);
     iconTop_ = buttonTop_;
     formColor_ = GetStyleColor(style, TStyleRow::FormColor);
     roundCorner_ = GetStyleInt(style, TStyleRow::RoundCorner);
+    roundCornerBottom_ = 0;
     minimumHostSize_ = QSize(GetStyleInt(style, TStyleRow::MinimumWidth), 50);
 }
 
-void TsuiTitleBar::ApplyButtonPictures() {
-    const bool skin = binding_.UsingTheme();
-    const TsuiUIStyle style = binding_.EffectiveStyle();
-    for (TsuiTitleBarButton& button : buttons_) {
-        const int first = FirstFrame(button.ButtonType, Maximized());
-        if (first == 0) continue;
-        QImage* const pictures[] = {&button.PicNormal, &button.PicMouseOn, &button.PicMouseDown};
-        for (int i = 0; i < 3; ++i) {
-            if (skin)
-                binding_.FileTheme()->GetBitmap(SKIN2_TITLEBUTTONS, *pictures[i], first + i,
-                                                kTitleButtonFrames);
-            else
-                GetStyleBitmap(style, TStyleRow::TitleButtons, *pictures[i], first + i, kTitleButtonFrames);
-        }
-        if (skin) {
-            button.Transparent = binding_.FileTheme()->GetBool(SKIN2_TITLEBTNTRANS);
-            button.Top = binding_.FileTheme()->GetInt(SKIN2_TITLEBARBUTTONPOSY);
-        } else {
-            button.Transparent = GetStyleBool(style, TStyleRow::TitleButtonsTransparent);
-            button.Top = GetStyleInt(style, TStyleRow::TitleButtonTop);
-        }
+void TsuiTitleBar::ApplyButtonPictures(TsuiTitleBarButton& button) const {
+    const int first = FirstFrame(button.ButtonType, Maximized());
+    if (first == 0) return;
+    const TsuiFileTheme* theme = binding_.FileTheme();
+    TsuiUIStyle style = TsuiUIStyle::DeepBlue;
+    const bool skin = UsingFileTheme(theme, button.UIStyle, style);
+    QImage* const pictures[] = {&button.PicNormal, &button.PicMouseOn, &button.PicMouseDown};
+    for (int i = 0; i < 3; ++i) {
+        if (skin)
+            theme->GetBitmap(SKIN2_TITLEBUTTONS, *pictures[i], first + i, kTitleButtonFrames);
+        else
+            GetStyleBitmap(style, TStyleRow::TitleButtons, *pictures[i], first + i, kTitleButtonFrames);
+    }
+    if (skin) {
+        button.Transparent = theme->GetBool(SKIN2_TITLEBTNTRANS);
+        button.Top = theme->GetInt(SKIN2_TITLEBARBUTTONPOSY);
+    } else {
+        button.Transparent = GetStyleBool(style, TStyleRow::TitleButtonsTransparent);
+        button.Top = GetStyleInt(style, TStyleRow::TitleButtonTop);
     }
 }
 
@@ -253,11 +324,11 @@ TTitleBarLayout TsuiTitleBar::Layout() const {
     input.hostInset = HostInset();
     input.leftBtnXOffset = leftBtnXOffset_;
     input.rightBtnXOffset = rightBtnXOffset_;
-    input.buttonInterval = ButtonInterval;
+    input.buttonInterval = buttonInterval_;
     input.buttonTop = buttonTop_;
     input.iconTop = iconTop_;
     input.captionTop = captionTop_;
-    input.drawAppIcon = DrawAppIcon;
+    input.drawAppIcon = drawAppIcon_;
     input.style = binding_.EffectiveStyle();
     for (const TsuiTitleBarButton& button : buttons_)
         input.buttons.push_back(
@@ -352,7 +423,7 @@ int TsuiTitleBar::LayOutCaptionSection(size_t index, int lastLeftWidth) {
     const QFontMetrics metrics(font());
     int buttons = 0;
     for (const TsuiTitleBarButton& button : buttons_)
-        buttons += button.PicNormal.width() + ButtonInterval;
+        buttons += button.PicNormal.width() + buttonInterval_;
     const int next = index + 1 < sections_.size() ? sections_[index + 1].EffectiveWidth() : 0;
     const int room = width() - leftBtnXOffset_ - buttons - next - 21;
     captionOverride_ = ShortenCaption(
@@ -376,7 +447,7 @@ void TsuiTitleBar::DrawButtonsIconAndCaption(QImage& bar, const TTitleBarLayout&
         if (!layout.buttonRects[i].isEmpty())
             drawButton(static_cast<int>(i), layout.buttonRects[i].topLeft());
     if (layout.controlBox >= 0) {
-        if (!DrawAppIcon) {
+        if (!drawAppIcon_) {
             drawButton(layout.controlBox, layout.controlBoxPicture);
         } else {
             painter.drawImage(layout.icon, ApplicationIcon(*window()));
@@ -387,7 +458,7 @@ void TsuiTitleBar::DrawButtonsIconAndCaption(QImage& bar, const TTitleBarLayout&
         FitCaption(captionOverride_ ? *captionOverride_ : caption_, layout.captionRight - layout.caption.x(),
                    [&metrics](const QString& candidate) { return metrics.horizontalAdvance(candidate); });
     painter.setFont(font());
-    painter.setPen(framework::ColorToQColor(formActive_ ? fontColor_ : InactiveCaptionColor));
+    painter.setPen(framework::ColorToQColor(formActive_ ? fontColor_ : inactiveCaptionColor_));
     QPoint at = layout.caption;
     // Right-to-left captions end a little before the rightmost buttons instead.
     if (layoutDirection() == Qt::RightToLeft)
@@ -518,8 +589,7 @@ void TsuiTitleBar::Maximize(const QRect& normalGeometry) {
 
 void TsuiTitleBar::HostResized() {
     if (!mover_.WindowResized() || Custom) return;
-    ApplyButtonPictures();
-    update();
+    buttons_.UpdateAll([this](TsuiTitleBarButton& button) { ApplyButtonPictures(button); });
 }
 
 } // namespace qv::skin

@@ -3,6 +3,7 @@
 #include "framework/Component.h"
 #include "framework/gui/TColor.h"
 #include "skin/TitleBarLayout.h"
+#include "skin/TsuiCollection.h"
 #include "skin/TsuiFileTheme.h"
 #include "skin/TsuiThemeBinding.h"
 #include "skin/TsuiTitleBarItems.h"
@@ -42,19 +43,40 @@ public:
     void SetCaption(const QString& caption);
     bool FormActive() const { return formActive_; }
     void SetFormActive(bool active);
-    bool DrawAppIcon = true;
-    int ButtonInterval = 0;
-    framework::TColor InactiveCaptionColor = framework::clInactiveCaption;
-    std::vector<TsuiTitleBarSection>& Sections() { return sections_; }
-    std::vector<TsuiTitleBarButton>& Buttons() { return buttons_; }
+    // The application's icon in place of the control box's pictures.
+    bool DrawAppIcon() const { return drawAppIcon_; }
+    void SetDrawAppIcon(bool draw);
+    // Extra gap between buttons.
+    int ButtonInterval() const { return buttonInterval_; }
+    void SetButtonInterval(int interval);
+    framework::TColor InactiveCaptionColor() const { return inactiveCaptionColor_; }
+    void SetInactiveCaptionColor(framework::TColor color);
+    // Editing a section or a button repaints the bar.
+    TsuiCollection<TsuiTitleBarSection>& Sections() { return sections_; }
+    TsuiCollection<TsuiTitleBarButton>& Buttons() { return buttons_; }
     // Aligns a section; a second client section is refused with a message and nothing changes.
     void SetSectionAlign(size_t index, TsuiTitleBarAlign align);
     // Gives a button a type and that type's pictures; a second control box is refused with a
     // message and nothing changes.
     void SetButtonType(size_t index, TsuiTitleBarBtnType type);
+    // Gives a button the pictures of another style than the bar's.
+    void SetButtonUIStyle(size_t index, TsuiUIStyle style);
+    // Left and right margins of the icon and the buttons.
     int LeftBtnXOffset() const { return leftBtnXOffset_; }
+    void SetLeftBtnXOffset(int offset);
     int RightBtnXOffset() const { return rightBtnXOffset_; }
+    void SetRightBtnXOffset(int offset);
+    // The height follows the first section's picture (3 pixels less on a form panel, whose frame
+    // shows the rest); every style change switches it on.
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool autoSize);
+    // Sets the bar's height; an auto-sized bar keeps its picture's.
+    void SetHeight(int height);
+    // Corner sizes of the window's shape in built-in styles, which the form panel cuts.
     int RoundCorner() const { return roundCorner_; }
+    void SetRoundCorner(int size);
+    int RoundCornerBottom() const { return roundCornerBottom_; }
+    void SetRoundCornerBottom(int size);
     framework::TColor FontColor() const { return fontColor_; }
     // The width and height the host form may not go below with the current style.
     QSize MinimumHostSize() const { return minimumHostSize_; }
@@ -102,7 +124,9 @@ private:
     void ApplyStyle();
     void ApplySkin(const TsuiFileTheme& theme);
     void ApplyBuiltInStyle(TsuiUIStyle style);
-    void ApplyButtonPictures();
+    void ApplyButtonPictures(TsuiTitleBarButton& button) const;
+    void ApplyAutoSize();
+    void ItemsChanged();
     const TsuiTitleBarHost* Host() const;
     int HostInset() const;
     // What the title picture is composed from; the picture is composed again only when it changed.
@@ -138,8 +162,8 @@ private:
 
     TsuiTitleBarPopupMenu* menu_;
     TsuiThemeBinding binding_;
-    std::vector<TsuiTitleBarSection> sections_;
-    std::vector<TsuiTitleBarButton> buttons_;
+    TsuiCollection<TsuiTitleBarSection> sections_;
+    TsuiCollection<TsuiTitleBarButton> buttons_;
     QString caption_;
     std::optional<QString> captionOverride_;
     bool formActive_ = true;
@@ -153,6 +177,11 @@ private:
     int iconTop_ = 0;
     int captionTop_ = 0;
     int roundCorner_ = 0;
+    int roundCornerBottom_ = 0;
+    bool autoSize_ = false;
+    bool drawAppIcon_ = true;
+    int buttonInterval_ = 0;
+    framework::TColor inactiveCaptionColor_ = framework::clInactiveCaption;
     QSize minimumHostSize_;
     QImage titlePicture_;
     QImage titleComposite_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "skin/TsuiTitleBarBtnType.h"
+#include "skin/TsuiUIStyle.h"
 
 #include <QImage>
 #include <QMenu>
@@ -24,6 +25,9 @@ struct TsuiTitleBarSection {
 
 // One window button of the bar; drawn and clickable only with all three pictures.
 struct TsuiTitleBarButton {
+    // The style its pictures come from; the bar sets it with its own, and
+    // TsuiTitleBar::SetButtonUIStyle gives one button another.
+    TsuiUIStyle UIStyle = TsuiUIStyle::DeepBlue;
     TsuiTitleBarBtnType ButtonType = TsuiTitleBarBtnType::suiCustom;
     bool Transparent = false;
     int Top = 2;

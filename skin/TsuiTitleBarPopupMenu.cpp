@@ -19,6 +19,8 @@ void TsuiTitleBarPopupMenu::Popup(QPoint position) {
     minimize_->setEnabled(bar_.HasVisibleButton(TsuiTitleBarBtnType::suiMin));
     maximize_->setEnabled(bar_.HasVisibleButton(TsuiTitleBarBtnType::suiMax));
     close_->setEnabled(bar_.HasVisibleButton(TsuiTitleBarBtnType::suiClose));
+    // A popup is a window of its own, which takes no reading order from the bar by itself.
+    setLayoutDirection(bar_.layoutDirection());
     if (bar_.layoutDirection() == Qt::RightToLeft) position.rx() += 176;
     popup(position);
 }

@@ -1,10 +1,17 @@
 #include "skin/TsuiWindowMover.h"
 
+#include "framework/gui/Form.h"
+
+#include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
 
 namespace qv::skin {
+
+bool CompositorPlacesWindows() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
 
 QWidget& TsuiWindowMover::Window() const {
     return *handle_.window();
@@ -32,10 +39,27 @@ bool TsuiWindowMover::Maximized() const {
 void TsuiWindowMover::Maximize(const QRect& normalGeometry) {
     QWidget& window = Window();
     normalGeometry_ = normalGeometry;
-    // Done by hand: without a window manager the system would not resize the window.
-    const QRect work = window.screen()->availableGeometry();
-    window.setGeometry(work.adjusted(-2, -2, 2, -1));
+    normalMinimum_ = window.minimumSize();
+    normalMaximum_ = window.maximumSize();
+    // Done by hand: without a window manager the system would not resize the window. A window of
+    // fixed size has no limit of its own beyond what its form allows.
+    const bool fixedSize = normalMinimum_ == normalMaximum_;
+    QSize limit = fixedSize ? QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX) : normalMaximum_;
+    if (const auto* form = qobject_cast<const framework::TForm*>(&window); form && !form->MaxSize().isEmpty())
+        limit = limit.boundedTo(form->MaxSize());
     maximizedByUs_ = true;
+    if (CompositorPlacesWindows()) {
+        // The compositor knows the work area and where the window may go; it is asked to
+        // maximize, within the window's limits.
+        window.setMinimumSize(QSize(0, 0));
+        window.setMaximumSize(limit);
+        window.setWindowState(window.windowState() | Qt::WindowMaximized);
+        return;
+    }
+    QRect bounds = window.screen()->availableGeometry().adjusted(-2, -2, 2, -1);
+    bounds.setSize(bounds.size().boundedTo(limit));
+    if (fixedSize) window.setFixedSize(bounds.size());
+    window.setGeometry(bounds);
 }
 
 void TsuiWindowMover::Restore() {
@@ -44,6 +68,9 @@ void TsuiWindowMover::Restore() {
         window.setWindowState(window.windowState() & ~Qt::WindowMaximized);
     if (maximizedByUs_) {
         maximizedByUs_ = false;
+        // Smaller first, so that the limits never cross on the way back.
+        window.setMinimumSize(normalMinimum_);
+        window.setMaximumSize(normalMaximum_);
         window.setGeometry(normalGeometry_);
     }
 }

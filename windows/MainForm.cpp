@@ -1,6 +1,7 @@
 #include "windows/MainForm.h"
 
 #include "framework/Conversions.h"
+#include "framework/gui/Align.h"
 #include "framework/gui/AnsiText.h"
 #include "framework/gui/Application.h"
 #include "framework/gui/Fonts.h"
@@ -29,11 +30,15 @@
 #include "windows/controls/TJvLabel.h"
 #include "windows/controls/TJvMemo.h"
 
+#include <QScopeGuard>
+
 namespace qv::windows {
 
 namespace {
 
 constexpr QSize kClientSize{792, 553};
+// The layout's limit on the window's outer size, which maximizing keeps too.
+constexpr QSize kMaxWindowSize{800, 560};
 constexpr const char* SQueryFailed = "Error during serving your query";
 constexpr const char* SRequestFailed = "Error occured during serving your request";
 constexpr std::array<int, 10> kLinkTops = {192, 208, 225, 242, 259, 276, 293, 310, 327, 344};
@@ -66,6 +71,7 @@ Tmain_form::Tmain_form(service::ClientState& state, ShowHandler formShow, framew
                          {"suiForm1", "browse_panel", "sg", "Button1", "Button2", "suiPanel2", "search",
                           "Button5", "suiPanel3", "filterby1", "suiButton1"});
     FixWindowSize(*this, *suiForm1, kClientSize, false);
+    SetMaxSize(kMaxWindowSize);
     framework::RunEventHandler([this] { FormCreate(); });
     // The layout marks the window visible: it shows as the last step of its creation, and the
     // show handler runs then, before the other windows exist.
@@ -78,6 +84,7 @@ Tmain_form::~Tmain_form() = default;
 void Tmain_form::CreateControls() {
     suiPanel3 =
         NewPanel(*this, suiForm1, "suiPanel3", DesignRect(*suiForm1, 0, 45, 792, 68), "Quorvane", false);
+    suiPanel3->SetAlign(framework::TAlign::alTop);
     Label1 = NewLabel(suiPanel3, QStringLiteral("Linux edition"), QRect(8, 24, 78, 13));
     Label2 = NewLabel(suiPanel3, QStringLiteral("Welcome"), QRect(8, 40, 45, 13));
     CreateSearchPanel();
@@ -90,6 +97,8 @@ void Tmain_form::CreateControls() {
 void Tmain_form::CreateSearchPanel() {
     suiPanel2 = NewPanel(*this, suiForm1, "suiPanel2", DesignRect(*suiForm1, 0, 113, 185, 440),
                          QStringLiteral("Search tenders"), true);
+    // Docked at the left, the panel keeps its controls: it shows no button that would fold it.
+    suiPanel2->SetAlign(framework::TAlign::alLeft);
     search = NewControl<skin::TsuiEdit>(*this, suiPanel2, "search", QRect(8, 40, 169, 21));
     search->SetBorderColor(kSlateBlue);
     search->OnChange = [this](QObject*) { searchChange(); };
@@ -132,7 +141,9 @@ void Tmain_form::CreateSearchPanel() {
 void Tmain_form::CreateBrowsePanel() {
     browse_panel = NewPanel(*this, suiForm1, "browse_panel", DesignRect(*suiForm1, 185, 113, 607, 440),
                             QStringLiteral("Search results"), false);
+    browse_panel->SetAlign(framework::TAlign::alClient);
     sg = NewControl<skin::TsuiStringGrid>(*this, browse_panel, "sg", QRect(4, 25, 599, 370));
+    framework::SetAlign(*sg, framework::TAlign::alClient);
     sg->SetColCount(1);
     sg->SetRowCount(1);
     sg->SetFixedRows(0);
@@ -157,6 +168,7 @@ void Tmain_form::CreateBrowsePanel() {
         sgDblClick();
     };
     Panel5 = NewPlainPanel(browse_panel, "Panel5", QRect(4, 395, 599, 41));
+    framework::SetAlign(*Panel5, framework::TAlign::alBottom);
     Label3 = NewLabel(Panel5, QStringLiteral("Page 1 of 10"), QRect(0, 12, 433, 13), Qt::AlignHCenter, false);
     Button1 = NewButton(*this, Panel5, "Button1", QRect(432, 8, 75, 25), QStringLiteral("Previous"));
     Button1->OnClick = [this](QObject*) { Button1Click(); };
@@ -178,7 +190,7 @@ const char* Tmain_form::SelectedCountryCode() {
     return kCountries[static_cast<size_t>(countryIndex_)].code;
 }
 
-void Tmain_form::ListTenders() {
+bool Tmain_form::ListTenders() {
     std::string reply;
     {
         // Restored also when the exchange fails, so the failure never leaves an hourglass behind.
@@ -189,7 +201,7 @@ void Tmain_form::ListTenders() {
     }
     if (!service::ReplySucceeded(reply)) {
         framework::ShowMessage(QString::fromLatin1(SQueryFailed));
-        return;
+        return false;
     }
     sg->SetRowCount(1);
     state_.totalCount = service::BrowseReplyTotal(reply);
@@ -210,6 +222,7 @@ void Tmain_form::ListTenders() {
     SetLabelText(*Label3, QString::fromStdString(PageLine(state_.page, pages)));
     Button2->setEnabled(pages > state_.page);
     Button1->setEnabled(state_.page != 1);
+    return true;
 }
 
 void Tmain_form::ShowAccount() {
@@ -246,13 +259,23 @@ void Tmain_form::suiButton1Click() {
 }
 
 void Tmain_form::Button1Click() {
-    state_.page = state_.page - 1;
-    ListTenders();
+    TurnPage(-1);
 }
 
 void Tmain_form::Button2Click() {
-    state_.page = state_.page + 1;
-    ListTenders();
+    TurnPage(+1);
+}
+
+void Tmain_form::TurnPage(int32_t step) {
+    const int32_t shown = state_.page;
+    state_.page = shown + step;
+    bool listed = false;
+    // A listing that fails, with a message or an exception, leaves the page that is still shown,
+    // so that the next Previous or Next counts from it.
+    const auto keepShownPage = qScopeGuard([&] {
+        if (!listed) state_.page = shown;
+    });
+    listed = ListTenders();
 }
 
 void Tmain_form::JvLabel1Click(TJvLabel& sender) {

@@ -50,8 +50,9 @@ public:
     void SetAboutWindow(Tform_about* form) { aboutForm_ = form; }
 
     // Fetches the page ClientState.page of today's tenders or of the keyword's results, in the
-    // selected country, and shows it with its caption, page line and paging buttons.
-    void ListTenders();
+    // selected country, and shows it with its caption, page line and paging buttons. False when
+    // the service refused the query (the message has been shown).
+    bool ListTenders();
     // Greets the user, shows the saved keywords as links and lists the first page of today's tenders.
     void ShowAccount();
     // The code the listing sends for the country filter; typed text that names no item keeps the
@@ -90,6 +91,8 @@ private:
     void CreateControls();
     void CreateSearchPanel();
     void CreateBrowsePanel();
+    // Lists the page `step` pages away from the one shown.
+    void TurnPage(int32_t step);
 
     service::ClientState& state_;
     skin::TsuiBuiltInFileTheme* BFT;

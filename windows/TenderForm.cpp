@@ -1,5 +1,6 @@
 #include "windows/TenderForm.h"
 
+#include "framework/gui/Align.h"
 #include "skin/TsuiForm.h"
 #include "skin/TsuiThemeManager.h"
 #include "skin/controls/TsuiButton.h"
@@ -21,12 +22,14 @@ Ttender_form::Ttender_form(skin::TsuiFileTheme& theme, framework::TComponent* ow
     setObjectName(QStringLiteral("tender_form"));
     suiForm1 = NewSkinnedPanel(*this, QStringLiteral("Quorvane - View tender details"), theme);
     Panel1 = NewPlainPanel(suiForm1, "Panel1", DesignRect(*suiForm1, 0, 452, 692, 41));
+    framework::SetAlign(*Panel1, framework::TAlign::alBottom);
     Button1 = NewButton(*this, Panel1, "Button1", QRect(8, 8, 75, 25), QStringLiteral("Print"));
     Button1->OnClick = [this](QObject*) { suitempButton1Click(); };
     Button2 = NewButton(*this, Panel1, "Button2", QRect(608, 8, 75, 25), QStringLiteral("Close"));
     Button2->SetDefault(true);
     Button2->OnClick = [this](QObject*) { suitempButton2Click(); };
     memo = NewControl<TJvMemo>(*this, suiForm1, "memo", DesignRect(*suiForm1, 0, 45, 692, 407));
+    framework::SetAlign(*memo, framework::TAlign::alClient);
     memo->SetText(QStringLiteral("memo"));
     memo->SetScrollBars(framework::TScrollStyle::ssBoth);
     memo->SetClipboardCommands(static_cast<TJvClipboardCommands>(TJvClipboardCommand::caUndo));

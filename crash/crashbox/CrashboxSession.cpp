@@ -94,7 +94,7 @@ TReportMail::TOutcome TCrashboxSession::Mail() {
     int result = 0;
     int way = 0;
     answer >> result >> way;
-    return {static_cast<TReportMail::TResult>(result), static_cast<TReportMail::TWay>(way)};
+    return {static_cast<TReportMail::TResult>(result), static_cast<TReportMail::TWay>(way), {}};
 }
 
 bool TCrashboxSession::Save(const std::string& path) {

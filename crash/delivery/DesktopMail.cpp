@@ -9,7 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
+#include <optional>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -18,7 +19,6 @@ namespace qv::crash {
 
 namespace {
 
-constexpr const char* kReportAttachment = "bugreport.txt";
 constexpr int kPollMs = 10;
 
 std::string Escaped(const std::string& ansi) {
@@ -37,44 +37,43 @@ std::string Escaped(const std::string& ansi) {
     return text;
 }
 
-// The program's path from PATH; the bare name when it is not found.
-std::string FindProgram(const std::string& name) {
+// The program's path from the absolute entries of PATH: an empty or relative entry would run
+// whatever lies in the current folder under that name.
+std::optional<std::string> FindProgram(const std::string& name) {
     const char* path = std::getenv("PATH");
-    std::string folders = path != nullptr ? path : "/usr/bin:/bin";
+    const std::string folders = path != nullptr ? path : "/usr/bin:/bin";
     size_t start = 0;
     while (start <= folders.size()) {
         size_t end = folders.find(':', start);
         if (end == std::string::npos) end = folders.size();
-        const std::string candidate = folders.substr(start, end - start) + "/" + name;
-        if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+        const std::string folder = folders.substr(start, end - start);
         start = end + 1;
+        if (folder.empty() || folder[0] != '/') continue;
+        const std::string candidate = folder + "/" + name;
+        struct stat info {};
+        if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            ::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
     }
-    return name;
-}
-
-// Writes the report to a file of its own in a new private temporary folder; empty on failure.
-std::string ReportAttachment(const std::string& report) {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string folder =
-        std::string(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp") + "/quorvane-report-XXXXXX";
-    if (::mkdtemp(folder.data()) == nullptr) return {};
-    const std::string path = folder + "/" + kReportAttachment;
-    std::ofstream file(path, std::ios::binary);
-    file << report;
-    return file.good() ? path : std::string();
+    return std::nullopt;
 }
 
 } // namespace
 
 bool TDesktopMail::Run(const std::vector<std::string>& arguments, int waitMs) {
+    const std::optional<std::string> program = FindProgram(arguments[0]);
+    if (!program) return false;
     const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
     // The desktop's tools say much on failure that the user need not read.
     std::optional<platform::THeldProcess> process =
-        platform::THeldProcess::Start(FindProgram(arguments[0]), arguments, {devNull, devNull, devNull});
+        platform::THeldProcess::Start(*program, arguments, {devNull, devNull, devNull});
     if (devNull >= 0) ::close(devNull);
     if (!process) return false;
     const pid_t id = process->Id();
-    process->Resume();
+    if (!process->Resume()) {
+        ::waitpid(id, nullptr, 0);
+        return false;
+    }
     for (int waited = 0; waited < waitMs; waited += kPollMs) {
         int status = 0;
         const pid_t ended = ::waitpid(id, &status, WNOHANG);
@@ -101,10 +100,7 @@ bool TDesktopMail::HandOver(const TMail& mail, int waitMs) {
         body.resize(cut);
     }
     arguments.insert(arguments.end(), {"--body", body});
-    std::vector<std::string> files = mail.attachments;
-    if (const std::string report = ReportAttachment(mail.body); !report.empty())
-        files.insert(files.begin(), report);
-    for (const std::string& file : files)
+    for (const std::string& file : mail.attachments)
         arguments.insert(arguments.end(), {"--attach", file});
     arguments.insert(arguments.end(), mail.recipients.begin(), mail.recipients.end());
     return Run(arguments, waitMs);

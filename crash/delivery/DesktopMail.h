@@ -5,8 +5,9 @@
 
 namespace qv::crash {
 
-// Hands a mail to the user's mail program through the desktop: xdg-email with the report and the
-// attachments attached, or a "mailto:" address opened by the desktop's URL handler.
+// Hands a mail to the user's mail program through the desktop: xdg-email with the attachments
+// attached, or a "mailto:" address opened by the desktop's URL handler. The desktop's programs are
+// looked up in the absolute folders of PATH only; a mail for which none is found has failed.
 class TDesktopMail {
 public:
     // How long a hand-over is waited for; a mail program that is still starting then is left to it.

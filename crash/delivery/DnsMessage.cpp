@@ -1,5 +1,6 @@
 #include "crash/delivery/DnsMessage.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace qv::crash {
@@ -79,7 +80,7 @@ public:
         if (record.type == TDnsMessage::kTypeMx) {
             record.preference = Word();
             record.data = Name();
-        } else if (record.type == TDnsMessage::kTypeNs) {
+        } else if (record.type == TDnsMessage::kTypeNs || record.type == TDnsMessage::kTypeCname) {
             record.data = Name();
         } else if (record.type == TDnsMessage::kTypeA || record.type == TDnsMessage::kTypeAaaa) {
             record.data = Bytes(length);
@@ -133,8 +134,11 @@ std::optional<TDnsMessage::TAnswer> TDnsMessage::Parse(const std::string& bytes)
         const uint16_t questions = reader.Word();
         const uint16_t counts[3] = {reader.Word(), reader.Word(), reader.Word()};
         for (uint16_t i = 0; i < questions; ++i) {
-            reader.Name();
-            reader.Skip(4);
+            TQuestion question;
+            question.name = reader.Name();
+            question.type = reader.Word();
+            question.klass = reader.Word();
+            answer.questions.push_back(std::move(question));
         }
         std::vector<TRecord>* sections[3] = {&answer.answers, &answer.authorities, &answer.additionals};
         for (int section = 0; section < 3; ++section)
@@ -144,6 +148,17 @@ std::optional<TDnsMessage::TAnswer> TDnsMessage::Parse(const std::string& bytes)
     } catch (const std::out_of_range&) {
         return std::nullopt;
     }
+}
+
+bool TDnsMessage::SameName(const std::string& a, const std::string& b) {
+    const auto bare = [](const std::string& name) {
+        std::string text = name;
+        if (!text.empty() && text.back() == '.') text.pop_back();
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+        return text;
+    };
+    return bare(a) == bare(b);
 }
 
 } // namespace qv::crash

@@ -14,6 +14,7 @@ class TDnsMessage {
 public:
     static constexpr uint16_t kTypeA = 1;
     static constexpr uint16_t kTypeNs = 2;
+    static constexpr uint16_t kTypeCname = 5;
     static constexpr uint16_t kTypeMx = 15;
     static constexpr uint16_t kTypeAaaa = 28;
 
@@ -22,13 +23,20 @@ public:
         uint16_t type = 0;
         // MX: the preference. Otherwise 0.
         uint16_t preference = 0;
-        // MX and NS: the host named. A and AAAA: the address bytes.
+        // MX, NS and CNAME: the name named. A and AAAA: the address bytes.
         std::string data;
+    };
+    struct TQuestion {
+        std::string name;
+        uint16_t type = 0;
+        uint16_t klass = 0;
     };
     struct TAnswer {
         uint16_t id = 0;
         bool truncated = false;
         int resultCode = 0;
+        // The questions as the answer repeats them.
+        std::vector<TQuestion> questions;
         std::vector<TRecord> answers;
         std::vector<TRecord> authorities;
         std::vector<TRecord> additionals;
@@ -38,6 +46,8 @@ public:
     static std::string Query(uint16_t id, const std::string& name, uint16_t type);
     // Nothing when the bytes are not a whole, well-formed answer.
     static std::optional<TAnswer> Parse(const std::string& bytes);
+    // Whether two names are the same name: without regard to ASCII case or a final ".".
+    static bool SameName(const std::string& a, const std::string& b);
 };
 
 } // namespace qv::crash

@@ -89,22 +89,29 @@ std::string TMailMessage::MessageId(std::chrono::system_clock::time_point now) {
 
 std::string TMailMessage::Transparent(const std::string& text) {
     std::string result;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find(kLineEnd, start);
-        const bool last = end == std::string::npos;
-        if (last) end = text.size();
-        const std::string line = text.substr(start, end - start);
+    const auto addLine = [&result](const std::string& line) {
         if (line == ".")
             result += ". ";
         else if (!line.empty() && line[0] == '.')
             result += "." + line;
         else
             result += line;
-        if (last) break;
+    };
+    std::string line;
+    for (size_t at = 0; at < text.size(); ++at) {
+        const char c = text[at];
+        if (c != '\r' && c != '\n') {
+            line += c;
+            continue;
+        }
+        // CR LF, a bare LF and a bare CR all end a line, which leaves as CR LF: a server that
+        // takes a bare LF for a line end must not find a lone "." the text did not mean.
+        if (c == '\r' && at + 1 < text.size() && text[at + 1] == '\n') ++at;
+        addLine(line);
         result += kLineEnd;
-        start = end + 2;
+        line.clear();
     }
+    addLine(line);
     return result;
 }
 

@@ -31,8 +31,9 @@ public:
     static std::string Date(std::chrono::system_clock::time_point now);
     // "<" + 16 hex digits of 100-nanosecond intervals since 1601 + "@zorExcept>".
     static std::string MessageId(std::chrono::system_clock::time_point now);
-    // Makes the text safe between DATA and the closing ".": a line of a single "." is sent as ". ",
-    // and any other line that begins with "." gets a second one, which the server removes.
+    // Makes the text safe between DATA and the closing ".": every line ends in CR LF (a bare LF or
+    // CR as well), a line of a single "." is sent as ". ", and any other line that begins with "."
+    // gets a second one, which the server removes.
     static std::string Transparent(const std::string& text);
     // "<address>": the part in angle brackets, or the whole text put in them.
     static std::string AngleAddress(const std::string& address);

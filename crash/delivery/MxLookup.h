@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <sys/socket.h>
@@ -9,7 +10,9 @@ namespace qv::crash {
 
 // Finds the mail exchanger of a domain with our own queries over UDP: asked of every name server
 // of /etc/resolv.conf at once, or, without any, by following the name servers from two of the
-// Internet's root servers.
+// Internet's root servers. Each query carries a random id and leaves from a socket of its own;
+// only an answer from the server asked, with that id and the question repeated, counts, and of it
+// only the records owned by the name asked or the names its CNAME records lead to.
 class TMxLookup {
 public:
     struct TServer {
@@ -33,11 +36,16 @@ public:
         : configured_(std::move(configured)), roots_(std::move(roots)), answerWaitMs_(answerWaitMs),
           referralPort_(referralPort) {}
 
+    using TDeadline = std::chrono::steady_clock::time_point;
+    static constexpr TDeadline kNoDeadline = TDeadline::max();
+
     // The exchanger of the recipient's domain (the address after "@", a closing ">" dropped), or of
-    // that domain cut to its last three labels; nothing when neither gives one.
-    std::optional<std::string> ExchangerFor(const std::string& recipient) const;
+    // that domain cut to its last three labels; nothing when neither gives one. No wait lasts
+    // beyond the deadline.
+    std::optional<std::string> ExchangerFor(const std::string& recipient,
+                                            TDeadline deadline = kNoDeadline) const;
     // The exchanger of the domain: the record of the lowest preference in the first usable answer.
-    std::optional<std::string> Exchanger(const std::string& domain) const;
+    std::optional<std::string> Exchanger(const std::string& domain, TDeadline deadline = kNoDeadline) const;
 
 private:
     std::vector<TServer> configured_;
@@ -45,7 +53,7 @@ private:
     int answerWaitMs_;
     int referralPort_;
 
-    std::optional<std::string> FollowReferrals(const std::string& domain) const;
+    std::optional<std::string> FollowReferrals(const std::string& domain, TDeadline deadline) const;
 };
 
 } // namespace qv::crash

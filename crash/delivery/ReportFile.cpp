@@ -1,12 +1,13 @@
 #include "crash/delivery/ReportFile.h"
 
+#include "platform/PrivateFiles.h"
 #include "platform/Process.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +16,8 @@ namespace qv::crash {
 namespace {
 
 constexpr const char* kAppName = "%appname%";
+constexpr const char* kLineEnd = "\r\n";
+constexpr mode_t kFileMode = 0600;
 
 std::string ProgramName() {
     const std::string path = platform::OwnExecutable();
@@ -23,7 +26,9 @@ std::string ProgramName() {
 
 class TFile {
 public:
-    TFile(const std::string& path, int flags) : fd_(::open(path.c_str(), flags | O_CLOEXEC, 0666)) {}
+    // Never through a link: a report file in a shared folder could be a link another user made.
+    TFile(const std::string& path, int flags)
+        : fd_(::open(path.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, kFileMode)) {}
     ~TFile() {
         if (fd_ >= 0) ::close(fd_);
     }
@@ -59,19 +64,25 @@ bool ReadAllAt(int fd, std::string& into, off_t at) {
     return true;
 }
 
-// Keeps the file's tail from the first report start after which less than three quarters of the
-// limit remain. Only that tail is read: it is smaller than the limit, whatever the file's size.
-bool DropOldReports(int fd, off_t size, int32_t maxSize) {
+// The part of a file grown past the limit that stays: the tail from the first report start after
+// which less than three quarters of the limit remain. Without such a start (the newest report alone
+// is that large) the newest report alone, from `newest`, cut at a line end within the limit. Only
+// the tail and the newest report are read: the file may have any size.
+std::optional<std::string> KeptPart(int fd, off_t size, off_t newest, int32_t maxSize) {
     const off_t keepAtMost = static_cast<off_t>(maxSize) * 3 / 4;
     // A start at `from` or later leaves less than three quarters behind it.
     const off_t from = size - keepAtMost + ((static_cast<off_t>(maxSize) * 3) % 4 == 0 ? 1 : 0);
     std::string tail(static_cast<size_t>(size - std::max<off_t>(from, 0)), '\0');
-    if (!ReadAllAt(fd, tail, size - static_cast<off_t>(tail.size()))) return false;
-    const size_t start = tail.find(TReportFile::kReportStart);
-    if (start == std::string::npos) return true;
-    tail.erase(0, start);
-    return WriteAllAt(fd, tail.data(), tail.size(), 0) &&
-           ::ftruncate(fd, static_cast<off_t>(tail.size())) == 0;
+    if (!ReadAllAt(fd, tail, size - static_cast<off_t>(tail.size()))) return std::nullopt;
+    if (const size_t start = tail.find(TReportFile::kReportStart); start != std::string::npos)
+        return tail.substr(start);
+    std::string report(static_cast<size_t>(std::min<off_t>(size - newest, maxSize)), '\0');
+    if (!ReadAllAt(fd, report, newest)) return std::nullopt;
+    if (size - newest > maxSize) {
+        const size_t lineEnd = report.rfind(kLineEnd);
+        report.resize(lineEnd == std::string::npos ? 0 : lineEnd + std::strlen(kLineEnd));
+    }
+    return report;
 }
 
 } // namespace
@@ -91,34 +102,32 @@ bool TReportFile::IsAbsolute(const std::string& name) {
     return !name.empty() && name[0] == '/';
 }
 
-std::string TReportFile::ProgramFolder() {
-    const std::string program = platform::OwnExecutable();
-    const std::string folder = program.substr(0, program.find_last_of('/'));
-    if (!folder.empty() && ::access(folder.c_str(), W_OK) == 0) return folder;
-    const char* data = std::getenv("XDG_DATA_HOME");
+std::string TReportFile::ReportFolder() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state != nullptr && state[0] == '/') return std::string(state) + "/quorvane";
     const char* home = std::getenv("HOME");
-    if (data != nullptr && data[0] == '/') return std::string(data) + "/quorvane";
-    return std::string(home != nullptr ? home : "") + "/.local/share/quorvane";
+    return std::string(home != nullptr ? home : "") + "/.local/state/quorvane";
 }
 
 std::string TReportFile::AutomaticPath(const CrashSettings& settings) {
     const std::string name = FileName(settings);
-    return IsAbsolute(name) ? name : ProgramFolder() + "/" + name;
+    return IsAbsolute(name) ? name : ReportFolder() + "/" + name;
 }
 
 bool TReportFile::Save(const std::string& report, const std::string& path, int32_t maxSize) {
-    std::error_code ignored;
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
+    if (const size_t slash = path.find_last_of('/'); slash != std::string::npos && slash > 0)
+        platform::MakePrivateFolders(path.substr(0, slash));
     const TFile file(path, O_RDWR | O_CREAT | (maxSize == 0 ? O_TRUNC : 0));
     if (file.Fd() < 0) return false;
     struct stat status {};
     if (::fstat(file.Fd(), &status) != 0) return false;
-    const std::string text = report + "\r\n\r\n";
+    const std::string text = report + kLineEnd + kLineEnd;
     if (!WriteAllAt(file.Fd(), text.data(), text.size(), status.st_size)) return false;
     const off_t size = status.st_size + static_cast<off_t>(text.size());
-    if (maxSize > 0 && size > maxSize) return DropOldReports(file.Fd(), size, maxSize);
-    return true;
+    if (maxSize <= 0 || size <= maxSize) return true;
+    // The shorter file replaces the old one whole, so that a crash while trimming loses nothing.
+    const std::optional<std::string> kept = KeptPart(file.Fd(), size, status.st_size, maxSize);
+    return kept && platform::ReplaceFile(path, *kept);
 }
 
 } // namespace qv::crash

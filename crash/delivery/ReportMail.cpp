@@ -7,9 +7,9 @@
 #include "framework/Conversions.h"
 #include "platform/Process.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <unistd.h>
@@ -20,6 +20,11 @@ namespace {
 
 constexpr const char* kExceptionMessageLabel = "exception message : ";
 constexpr const char* kScreenshotFile = "screenShot.png";
+constexpr const char* kReportAttachment = "bugreport.txt";
+
+bool HasLineBreak(const std::string& text) {
+    return text.find_first_of("\r\n") != std::string::npos;
+}
 
 std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
     for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
@@ -38,15 +43,6 @@ std::vector<std::string> Split(const std::string& text, const std::string& separ
         start = end + 1;
     }
     return items;
-}
-
-std::string WriteScreenshot(const std::string& screenshot) {
-    const char* tmp = std::getenv("TMPDIR");
-    const std::string path =
-        std::string(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp") + "/" + kScreenshotFile;
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << screenshot;
-    return file.good() ? path : std::string();
 }
 
 } // namespace
@@ -94,14 +90,26 @@ bool TReportMail::Online() {
     return online;
 }
 
-std::vector<std::string> TReportMail::Attachments(const std::string& screenshot) const {
+std::string TReportMail::SettingsError(const CrashSettings& settings) {
+    const std::pair<const std::string*, const char*> fields[] = {{&settings.mailAddress, "recipient address"},
+                                                                 {&settings.senderAddress, "sender address"},
+                                                                 {&settings.mailSubject, "subject"}};
+    for (const auto& [text, what] : fields)
+        if (HasLineBreak(*text))
+            return std::string("The mail's ") + what + " holds a line break: no mail was sent.";
+    return {};
+}
+
+std::vector<std::string> TReportMail::Attachments(const std::string& screenshot,
+                                                  TDeliveryFolder& folder) const {
     std::vector<std::string> files;
     if (settings_.attachReportFile) {
         const std::string report = TReportFile::AutomaticPath(settings_);
         if (::access(report.c_str(), F_OK) == 0) files.push_back(report);
     }
     if (!screenshot.empty())
-        if (const std::string path = WriteScreenshot(screenshot); !path.empty()) files.push_back(path);
+        if (const std::string path = folder.Write(kScreenshotFile, screenshot); !path.empty())
+            files.push_back(path);
     for (const std::string& extra : Split(settings_.extraAttachments, "|"))
         files.push_back(extra);
     return files;
@@ -116,7 +124,8 @@ bool TReportMail::SendBySmtp(const std::string& data, const std::vector<std::str
     if (settings_.smtpDirect) {
         bool sent = false;
         for (const std::string& recipient : recipients) {
-            const std::optional<std::string> exchanger = exchangers_.ExchangerFor(recipient);
+            const std::optional<std::string> exchanger =
+                exchangers_.ExchangerFor(recipient, client.Deadline());
             if (!exchanger) continue;
             session.host = *exchanger;
             session.recipients = {recipient};
@@ -133,10 +142,16 @@ bool TReportMail::SendBySmtp(const std::string& data, const std::vector<std::str
 
 TReportMail::TOutcome TReportMail::Mail(const std::string& report, const std::string& screenshot,
                                         bool automatic) const {
+    TOutcome outcome;
+    outcome.error = SettingsError(settings_);
+    if (!outcome.error.empty()) {
+        std::fprintf(stderr, "%s\n", outcome.error.c_str());
+        return outcome;
+    }
     const std::vector<std::string> recipients = Recipients(settings_.mailAddress);
     const std::string subject = Subject(settings_, report);
-    const std::vector<std::string> attachments = Attachments(screenshot);
-    TOutcome outcome;
+    TDeliveryFolder folder;
+    const std::vector<std::string> attachments = Attachments(screenshot, folder);
     const bool smtp = !recipients.empty() &&
                       (settings_.smtpDirect || (settings_.smtpViaRelay && !settings_.smtpServer.empty()));
     if (smtp && Online()) {
@@ -147,14 +162,21 @@ TReportMail::TOutcome TReportMail::Mail(const std::string& report, const std::st
         message.body = report;
         message.attachments = attachments;
         const std::optional<std::string> data = message.Compose(std::chrono::system_clock::now());
-        if (data && SendBySmtp(*data, recipients)) outcome = {TResult::Sent, TWay::Smtp};
+        if (data && SendBySmtp(*data, recipients)) outcome = {TResult::Sent, TWay::Smtp, {}};
     }
-    const TDesktopMail::TMail desktop{recipients, subject, report, attachments};
-    if (outcome.result != TResult::Sent && settings_.useMapi && !automatic && TDesktopMail::HandOver(desktop))
-        outcome = {TResult::Sent, TWay::Desktop};
+    TDesktopMail::TMail desktop{recipients, subject, report, attachments};
+    if (outcome.result != TResult::Sent && settings_.useMapi && !automatic) {
+        // The whole report goes along as a file: a mail program may cut a long body.
+        if (const std::string file = folder.Write(kReportAttachment, report); !file.empty())
+            desktop.attachments.insert(desktop.attachments.begin(), file);
+        if (TDesktopMail::HandOver(desktop)) {
+            outcome = {TResult::Sent, TWay::Desktop, {}};
+            folder.Keep();
+        }
+    }
     if (outcome.result != TResult::Sent && settings_.useMailto && !automatic &&
         TDesktopMail::OpenMailto(desktop))
-        outcome = {TResult::Sent, TWay::Mailto};
+        outcome = {TResult::Sent, TWay::Mailto, {}};
     // A desktop mail program reads its attachments later: only a mail that went out lets the file go.
     if (outcome.way == TWay::Smtp && settings_.attachReportFile && settings_.deleteAttachedFile)
         ::unlink(TReportFile::AutomaticPath(settings_).c_str());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "crash/CrashSettings.h"
+#include "crash/delivery/DeliveryFolder.h"
 #include "crash/delivery/MxLookup.h"
 
 #include <string>
@@ -19,13 +20,17 @@ public:
     struct TOutcome {
         TResult result = TResult::Failed;
         TWay way = TWay::None;
+        // Why the mail was refused before any way was tried; empty otherwise.
+        std::string error;
     };
 
     // The exchangers are looked up through the name servers of the system.
     explicit TReportMail(const CrashSettings& settings);
     TReportMail(const CrashSettings& settings, TMxLookup exchangers, int smtpReplyWaitMs);
 
-    // An automatic mail uses no desktop program: it must not show a window.
+    // An automatic mail uses no desktop program: it must not show a window. Settings whose
+    // addresses or subject hold a line break refuse the mail (the reason on standard error). The
+    // files the mail needs live in a delivery folder that goes when the mail is done.
     TOutcome Mail(const std::string& report, const std::string& screenshot, bool automatic) const;
 
     // The recipients of the settings, split at "," and ";", blanks around them dropped.
@@ -36,6 +41,9 @@ public:
     static std::string Sender(const CrashSettings& settings);
     // Whether the computer has a network connection beyond itself.
     static bool Online();
+    // Why the settings cannot make a mail: a recipient address, sender address or subject with a
+    // CR or LF, which would end a command or header line early. Empty when they can.
+    static std::string SettingsError(const CrashSettings& settings);
 
 private:
     const CrashSettings& settings_;
@@ -43,7 +51,7 @@ private:
     int smtpReplyWaitMs_;
 
     bool SendBySmtp(const std::string& data, const std::vector<std::string>& recipients) const;
-    std::vector<std::string> Attachments(const std::string& screenshot) const;
+    std::vector<std::string> Attachments(const std::string& screenshot, TDeliveryFolder& folder) const;
 };
 
 } // namespace qv::crash

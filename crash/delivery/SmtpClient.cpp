@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <fcntl.h>
 #include <netdb.h>
@@ -19,13 +18,18 @@ namespace qv::crash {
 
 namespace {
 
+using TClock = std::chrono::steady_clock;
+
 std::string Base64(const std::string& text) {
     return QByteArray(text.data(), static_cast<qsizetype>(text.size())).toBase64().toStdString();
 }
 
+// One connection to the server. Every byte read or written passes through ReadSome and WriteSome,
+// and every wait through WaitUntil, each bounded by the delivery's deadline.
 class TSmtpConnection {
 public:
-    TSmtpConnection(int replyWaitMs) : replyWaitMs_(replyWaitMs) {}
+    TSmtpConnection(int replyWaitMs, TClock::time_point deadline)
+        : replyWait_(std::chrono::milliseconds(replyWaitMs)), deadline_(deadline) {}
     ~TSmtpConnection() {
         if (fd_ >= 0) ::close(fd_);
     }
@@ -49,13 +53,18 @@ public:
         return fd_ >= 0;
     }
 
-    bool Command(const std::string& command) { return SendRaw(command + "\r\n"); }
+    // A command line; one that holds CR or LF would smuggle further commands and is refused.
+    bool Command(const std::string& command) {
+        if (command.find_first_of("\r\n") != std::string::npos) return false;
+        return SendRaw(command + "\r\n");
+    }
 
+    // Sends in pieces; each piece must leave within the reply wait.
     bool SendRaw(const std::string& bytes) {
         for (size_t at = 0; at < bytes.size();) {
-            if (!Wait(POLLOUT)) return false;
+            if (!WaitUntil(POLLOUT, Soon())) return false;
             const size_t piece = std::min(TSmtpClient::kSendPiece, bytes.size() - at);
-            const ssize_t sent = ::send(fd_, bytes.data() + at, piece, MSG_NOSIGNAL);
+            const ssize_t sent = WriteSome(bytes.data() + at, piece);
             if (sent < 0 && (errno == EINTR || errno == EAGAIN)) continue;
             if (sent <= 0) return false;
             at += static_cast<size_t>(sent);
@@ -63,17 +72,18 @@ public:
         return true;
     }
 
-    // Reads a whole reply and tells whether it carries the code.
+    // Reads a whole reply, within the reply wait, and tells whether it carries the code.
     bool Expect(const char* code, TSmtpReplyReader::TReply* reply = nullptr) {
+        const TClock::time_point until = Soon();
         for (;;) {
             if (auto whole = replies_.Next()) {
                 const bool expected = whole->Code() == code;
                 if (expected && reply != nullptr) *reply = std::move(*whole);
                 return expected;
             }
-            if (replies_.Overlong() || !Wait(POLLIN)) return false;
+            if (replies_.Overlong() || !WaitUntil(POLLIN, until)) return false;
             char buffer[4096];
-            const ssize_t got = ::recv(fd_, buffer, sizeof buffer, 0);
+            const ssize_t got = ReadSome(buffer, sizeof buffer);
             if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
             if (got <= 0) return false;
             replies_.Feed(buffer, static_cast<size_t>(got));
@@ -82,21 +92,30 @@ public:
 
 private:
     int fd_ = -1;
-    int replyWaitMs_;
+    TClock::duration replyWait_;
+    TClock::time_point deadline_;
     TSmtpReplyReader replies_;
+
+    ssize_t ReadSome(char* buffer, size_t size) { return ::recv(fd_, buffer, size, 0); }
+    ssize_t WriteSome(const char* bytes, size_t size) { return ::send(fd_, bytes, size, MSG_NOSIGNAL); }
+
+    // The end of a wait that starts now: the reply wait, or the delivery's deadline when sooner.
+    TClock::time_point Soon() const { return std::min(TClock::now() + replyWait_, deadline_); }
 
     bool Connected(int result) {
         if (result == 0) return true;
-        if (errno != EINPROGRESS || !Wait(POLLOUT)) return false;
+        if (errno != EINPROGRESS || !WaitUntil(POLLOUT, Soon())) return false;
         int error = 0;
         socklen_t length = sizeof error;
         return ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
     }
 
-    bool Wait(short events) {
+    bool WaitUntil(short events, TClock::time_point until) const {
         pollfd entry{fd_, events, 0};
         for (;;) {
-            const int ready = ::poll(&entry, 1, replyWaitMs_);
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - TClock::now()).count();
+            if (left <= 0) return false;
+            const int ready = ::poll(&entry, 1, static_cast<int>(std::min<int64_t>(left, INT_MAX)));
             if (ready < 0 && errno == EINTR) continue;
             return ready > 0;
         }
@@ -128,7 +147,7 @@ bool Deliver(TSmtpConnection& smtp, const TSmtpClient::TSession& session) {
         return false;
     }
     return smtp.Command("DATA") && smtp.Expect("354") && smtp.SendRaw(session.data) &&
-           smtp.Command("\r\n.") && smtp.Expect("250");
+           smtp.SendRaw("\r\n.\r\n") && smtp.Expect("250");
 }
 
 } // namespace
@@ -140,7 +159,7 @@ std::string TSmtpClient::ComputerName() {
 }
 
 bool TSmtpClient::Send(const TSession& session) const {
-    TSmtpConnection smtp(replyWaitMs_);
+    TSmtpConnection smtp(replyWaitMs_, deadline_);
     if (!smtp.Connect(session.host, session.port)) return false;
     const bool delivered = smtp.Expect("220") && Deliver(smtp, session);
     const bool ended = smtp.Command("QUIT") && smtp.Expect("221");

@@ -1,16 +1,20 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
 namespace qv::crash {
 
-// One SMTP session that hands a composed mail to a server: greeting, EHLO (or HELO), AUTH LOGIN
-// when an account is given, MAIL FROM, RCPT TO for each recipient, DATA, and QUIT in every case
-// after the connection stands. Each reply is awaited for at most the reply wait.
+// SMTP sessions that hand a composed mail to a server: greeting, EHLO (or HELO), AUTH LOGIN when
+// an account is given, MAIL FROM, RCPT TO for each recipient, DATA, and QUIT in every case after
+// the connection stands. Each whole reply is awaited for at most the reply wait, and every session
+// of one client ends by the delivery deadline, which starts when the client is made: a server that
+// drips its replies cannot hold the program. A command holding CR or LF is never sent.
 class TSmtpClient {
 public:
     static constexpr int kReplyWaitMs = 7000;
+    static constexpr int kDeliveryWaitMs = 60000;
     // Commands and the mail leave in pieces of at most this size.
     static constexpr size_t kSendPiece = 1024;
 
@@ -26,16 +30,22 @@ public:
         std::string data;
     };
 
-    explicit TSmtpClient(int replyWaitMs = kReplyWaitMs) : replyWaitMs_(replyWaitMs) {}
+    explicit TSmtpClient(int replyWaitMs = kReplyWaitMs, int deliveryWaitMs = kDeliveryWaitMs)
+        : replyWaitMs_(replyWaitMs),
+          deadline_(std::chrono::steady_clock::now() + std::chrono::milliseconds(deliveryWaitMs)) {}
 
     // True when the server took the mail and answered the QUIT.
     bool Send(const TSession& session) const;
+    // When every session of this client has ended: what else the delivery waits for (the look-up
+    // of mail exchangers) ends then too.
+    std::chrono::steady_clock::time_point Deadline() const { return deadline_; }
 
     // This computer's name, as EHLO and HELO give it.
     static std::string ComputerName();
 
 private:
     int replyWaitMs_;
+    std::chrono::steady_clock::time_point deadline_;
 };
 
 } // namespace qv::crash

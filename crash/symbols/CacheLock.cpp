@@ -2,8 +2,9 @@
 
 namespace qv::crash {
 
-std::recursive_mutex& CacheLock() {
-    static std::recursive_mutex lock;
+TReporterLock& CacheLock() {
+    // Never destroyed: threads may report up to the process's last moment.
+    static TReporterLock& lock = *new TReporterLock("composition");
     return lock;
 }
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <mutex>
+#include "crash/symbols/ReporterLock.h"
 
 namespace qv::crash {
 
 // The one lock of the crash reporter's caches: loaded modules, symbol tables and analysed
-// functions. Recursive, since the caches call one another. A thread held still for a trace may
-// own it, so the tracer never takes it while it holds a thread.
-std::recursive_mutex& CacheLock();
+// functions, which report composition uses. Recursive, since the caches call one another. A thread
+// held still for a trace may own it, so the tracer never takes it while it holds a thread.
+TReporterLock& CacheLock();
 
 } // namespace qv::crash

@@ -1,7 +1,7 @@
 #include "crash/tracer/CallCandidate.h"
 
 #include "crash/symbols/ModuleCache.h"
-#include "crash/tracer/MemoryReader.h"
+#include "crash/tracer/CodeReader.h"
 
 namespace qv::crash {
 
@@ -44,7 +44,7 @@ bool TCallCandidate::IsReturnAddress(uintptr_t value) {
     const TModuleInfo* module = TModuleCache::Instance().FindModule(value);
     if (module == nullptr || !module->ContainsCode(value - 1)) return false;
     uint8_t before[kLookBehind];
-    if (!TMemoryReader::TryRead(value - kLookBehind, before, sizeof before)) return false;
+    if (!TCodeReader::TryRead(value - kLookBehind, before, sizeof before)) return false;
     return EndsWithCall(before);
 }
 

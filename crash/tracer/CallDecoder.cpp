@@ -1,5 +1,6 @@
 #include "crash/tracer/CallDecoder.h"
 
+#include "crash/tracer/CodeReader.h"
 #include "crash/tracer/MemoryReader.h"
 
 #include <Zydis/Zydis.h>
@@ -18,7 +19,7 @@ constexpr unsigned kMaxCallLength = 8;
 
 std::optional<TDecoded> Decode(uintptr_t address, size_t size) {
     uint8_t bytes[ZYDIS_MAX_INSTRUCTION_LENGTH];
-    if (size > sizeof bytes || !TMemoryReader::TryRead(address, bytes, size)) return std::nullopt;
+    if (size > sizeof bytes || !TCodeReader::TryRead(address, bytes, size)) return std::nullopt;
     ZydisDecoder decoder;
     ZydisDecoderInit(&decoder, ZYDIS_MACHINE_MODE_LONG_64, ZYDIS_STACK_WIDTH_64);
     TDecoded decoded;

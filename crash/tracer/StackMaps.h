@@ -14,6 +14,9 @@ public:
     static TStackMaps Read();
     // The mappings of a maps text: lines that begin "start-end" in hexadecimal.
     static TStackMaps Parse(const std::string& text);
+    // StackTop as /proc/self/maps tells it now, read without allocating anything: for a holder
+    // whose earlier reading no longer fits the held thread.
+    static uintptr_t ScanStackTop(uintptr_t stackPointer, uintptr_t threadPointer);
 
     // The end of the mapping that holds the stack pointer, capped at the thread pointer when that
     // lies inside it (a thread's control block tops its stack); 0 when no mapping holds it.

@@ -4,10 +4,10 @@
 #include "crash/symbols/SymbolLookup.h"
 #include "crash/tracer/CallCandidate.h"
 #include "crash/tracer/CallDecoder.h"
+#include "crash/tracer/CodeReader.h"
 #include "crash/tracer/FrameChain.h"
 #include "crash/tracer/FunctionCache.h"
 #include "crash/tracer/LinkChains.h"
-#include "crash/tracer/MemoryReader.h"
 #include "crash/tracer/StackRepetitions.h"
 
 #include <algorithm>
@@ -36,7 +36,7 @@ constexpr uint8_t kSignalReturn[] = {0x48, 0xC7, 0xC0, 0x0F, 0x00, 0x00, 0x00, 0
 
 bool IsSignalTrampoline(uintptr_t address) {
     uint8_t code[sizeof kSignalReturn];
-    return TMemoryReader::TryRead(address, code, sizeof code) &&
+    return TCodeReader::TryRead(address, code, sizeof code) &&
            std::memcmp(code, kSignalReturn, sizeof code) == 0;
 }
 

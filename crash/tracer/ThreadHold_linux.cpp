@@ -108,18 +108,36 @@ bool SendHoldSignal(pid_t thread, uint64_t generation) {
     return ::syscall(SYS_rt_tgsigqueueinfo, ::getpid(), thread, info.si_signo, &info) == 0;
 }
 
-// Lock-free: the thread is held. The stack buffer was sized before the hold.
-size_t CopyHeldStack(uintptr_t low, uintptr_t high, uintptr_t* buffer) {
+// Lock-free: the thread is held. The stack buffer was sized before the hold. Bounds that came
+// from an earlier reading of the mappings are only trusted through process_vm_readv, which fails
+// on what is no longer mapped; a plain copy needs bounds read afresh.
+size_t CopyHeldStack(uintptr_t low, uintptr_t high, uintptr_t* buffer, bool freshBounds) {
     const size_t size = std::min<uintptr_t>(high - low, TThreadHold::kMaxStackBytes);
     const iovec local{buffer, size};
     const iovec remote{reinterpret_cast<void*>(low), size};
     const ssize_t read = ::process_vm_readv(::getpid(), &local, 1, &remote, 1, 0);
     if (read >= 0) return static_cast<size_t>(read) == size ? size : 0;
-    if (errno != EPERM && errno != ENOSYS) return 0;
+    if ((errno != EPERM && errno != ENOSYS) || !freshBounds) return 0;
     // Where the kernel forbids the call, the bounds come from the mappings, so the range is
     // readable, and the thread is still.
     std::memcpy(buffer, reinterpret_cast<const void*>(low), size);
     return size;
+}
+
+// The stack of the held thread from its stack pointer up, by the mappings read before the hold,
+// or by the mappings as they are now when those do not hold it: its stack may be younger, or a
+// thread's control block lie beyond the mapping that held its stack pointer then. Sets stale
+// in the second case. Lock-free.
+size_t CopyHeldStackByMaps(const TStackMaps& maps, uintptr_t stackPointer, uintptr_t threadPointer,
+                           uintptr_t* buffer, bool& stale) {
+    uintptr_t top = maps.StackTop(stackPointer, threadPointer);
+    const bool fits = top > stackPointer && (threadPointer <= stackPointer || top == threadPointer);
+    if (fits) {
+        if (const size_t copied = CopyHeldStack(stackPointer, top, buffer, false)) return copied;
+    }
+    stale = true;
+    top = TStackMaps::ScanStackTop(stackPointer, threadPointer);
+    return top > stackPointer ? CopyHeldStack(stackPointer, top, buffer, true) : 0;
 }
 
 } // namespace
@@ -135,8 +153,14 @@ int TThreadHold::Signal() {
 
 std::optional<TThreadSnapshot> TThreadHold::Snapshot(pid_t thread) {
     if (!Install() || thread <= 0 || thread == static_cast<pid_t>(::syscall(SYS_gettid))) return std::nullopt;
-    const TStackMaps maps = TStackMaps::Read();
     const std::lock_guard lock(gHoldMutex);
+    // Read once and kept: reading them costs more than the rest of a hold.
+    static TStackMaps maps;
+    static bool mapsStale = true;
+    if (mapsStale) {
+        maps = TStackMaps::Read();
+        mapsStale = false;
+    }
     // Left uninitialised, so that only the pages a copy touches are ever committed.
     static const std::unique_ptr<uintptr_t[]> buffer(new uintptr_t[kMaxStackBytes / sizeof(uintptr_t)]);
     const uint64_t generation = ++gGeneration & kGenerationMask;
@@ -154,8 +178,8 @@ std::optional<TThreadSnapshot> TThreadHold::Snapshot(pid_t thread) {
     }
     const auto stackPointer =
         static_cast<uintptr_t>(gSlot.context.uc_mcontext.gregs[REG_RSP]) & ~uintptr_t{7};
-    const uintptr_t top = maps.StackTop(stackPointer, gSlot.threadPointer);
-    const size_t copied = top > stackPointer ? CopyHeldStack(stackPointer, top, buffer.get()) : 0;
+    const size_t copied =
+        CopyHeldStackByMaps(maps, stackPointer, gSlot.threadPointer, buffer.get(), mapsStale);
     const ucontext_t context = gSlot.context;
     const uintptr_t threadPointer = gSlot.threadPointer;
     gSlot.word.store(Word(0, kIdle, generation));

@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QScreen>
 
 namespace qv::framework {
@@ -42,14 +41,6 @@ void TForm::closeEvent(QCloseEvent* event) {
         modalLoop_->exit(modalResult_);
     }
     event->accept();
-}
-
-void TForm::keyPressEvent(QKeyEvent* event) {
-    if (modalLoop_ && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 void TForm::CenterOnScreen() {

@@ -30,12 +30,15 @@ public:
     // Moves the window to the middle of the screen it is on.
     void CenterOnScreen();
 
+    // The largest outer size the window may take, maximized too; an empty size sets no limit.
+    QSize MaxSize() const { return maxSize_; }
+    void SetMaxSize(QSize size) { maxSize_ = size; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // Escape closes a window that is shown modally, as its close button does.
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    QSize maxSize_;
     int modalResult_ = mrNone;
     QEventLoop* modalLoop_ = nullptr;
 };

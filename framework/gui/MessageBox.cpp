@@ -1,12 +1,13 @@
 #include "framework/gui/MessageBox.h"
 
-#include <QGuiApplication>
+#include "framework/gui/Application.h"
+
 #include <QMessageBox>
 
 namespace qv::framework {
 
 void ShowMessage(const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, TApplication::Title(), text, QMessageBox::Ok);
     box.exec();
 }
 

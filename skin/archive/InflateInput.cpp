@@ -33,7 +33,8 @@ void TInflateInput::FillBuffer() {
 }
 
 void TInflateInput::Refill() {
-    while (count_ <= 32) {
+    // Stops below 64 bits, so that a lent cursor can shift a new word in by its count.
+    while (count_ < 32) {
         if (end_ - position_ < 4 && !sourceEnded_) FillBuffer();
         const size_t available = std::min<size_t>(end_ - position_, 4);
         uint64_t word = 0;

@@ -39,29 +39,32 @@ public:
     void ReadBytes(uint8_t* target, size_t byteCount);
 
     // The accumulator and the buffered input not yet in it, lent to a decoder that keeps them in
-    // registers and refills straight from the buffer while at least four bytes remain there.
+    // registers and refills straight from the buffer while at least kCursorMargin bytes remain.
     struct TCursor {
         uint64_t bits;
         unsigned count;
         const uint8_t* next;
         const uint8_t* end;
 
-        // Keeps at least 32 bits in the accumulator; the caller makes sure that four bytes remain.
-        void Need32() {
-            if (count < 32) {
-                bits |= uint64_t{ReadU32(next)} << count;
-                next += 4;
-                count += 32;
-            }
+        // Tops the accumulator up to at least kCursorBits bits in one unaligned 64-bit load,
+        // taking only the whole bytes that fit; the bits of a byte only partly taken are loaded
+        // again, in the same place, by the next refill. Reads eight bytes and advances by at most
+        // seven, so the caller makes sure that eight bytes remain.
+        void Refill() {
+            bits |= ReadU64(next) << count;
+            next += (63 - count) >> 3;
+            count |= kCursorBits;
         }
         void Drop(unsigned bitCount) {
             bits >>= bitCount;
             count -= bitCount;
         }
     };
+    static constexpr unsigned kCursorBits = 56;
     TCursor Lend() const { return {bits_, count_, buffer_.get() + position_, buffer_.get() + end_}; }
     void Restore(const TCursor& cursor) {
-        bits_ = cursor.bits;
+        // Bits beyond the count belong to bytes still ahead in the buffer; Refill adds them anew.
+        bits_ = cursor.bits & ((uint64_t{1} << cursor.count) - 1);
         count_ = cursor.count;
         position_ = static_cast<size_t>(cursor.next - buffer_.get());
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/Stream.h"
+#include "skin/archive/LittleEndian.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -17,8 +18,8 @@ class TInflateWindow {
 public:
     static constexpr size_t kFlushAt = 64 * 1024;
     static constexpr size_t kMaxMatch = 258;
-    // Room past the window for the whole 16-byte pieces in which CopyMatch may overshoot.
-    static constexpr size_t kCopySlack = 16;
+    // Room past the window for the whole pieces in which CopyMatch may overshoot.
+    static constexpr size_t kCopySlack = 32;
 
     // Raises EInflateError once the output would grow beyond maxOutput bytes.
     TInflateWindow(framework::TStream& output, int64_t maxOutput);
@@ -37,37 +38,39 @@ public:
         const uint8_t* from = target - distance;
         uint8_t* const end = target + length;
         if (distance >= 16) {
-            // A piece never reads bytes that this copy has yet to write.
-            do {
+            // A piece never reads bytes that this copy has yet to write. Most matches are short:
+            // the first two pieces go without a test.
+            std::memcpy(target, from, 16);
+            std::memcpy(target + 16, from + 16, 16);
+            target += 32;
+            from += 32;
+            // Pieces as long as the distance allows.
+            const unsigned piece = distance >= 32 ? 32 : 16;
+            while (target < end) {
                 std::memcpy(target, from, 16);
-                target += 16;
-                from += 16;
-            } while (target < end);
+                if (piece == 32) std::memcpy(target + 16, from + 16, 16);
+                target += piece;
+                from += piece;
+            }
         } else if (distance >= 8) {
             do {
                 std::memcpy(target, from, 8);
                 target += 8;
                 from += 8;
             } while (target < end);
-        } else if (distance == 1) {
-            const uint64_t run = uint64_t{*from} * 0x0101010101010101;
-            do {
-                std::memcpy(target, &run, 8);
-                target += 8;
-            } while (target < end);
         } else {
-            // A multiple of the period of at least 8 bytes copies the same pattern in 8-byte
-            // pieces, once that many bytes of it lie behind the target.
-            const unsigned wide = distance * ((8 + distance - 1) / distance);
-            uint8_t* const patternEnd = std::min(end, target + (wide - distance));
-            while (target < patternEnd)
-                *target++ = *from++;
-            from = target - wide;
-            while (target < end) {
-                std::memcpy(target, from, 8);
-                target += 8;
-                from += 8;
-            }
+            // A period shorter than a word: the pattern is spread over a whole word once, then
+            // stored again and again, advancing by the most whole periods that fit in a word.
+            // Loading back bytes just stored would stall the copy on every word.
+            uint64_t pattern = ReadU64(from) & ((uint64_t{1} << (8 * distance)) - 1);
+            for (unsigned filled = distance; filled < 8; filled *= 2)
+                pattern |= pattern << (8 * filled);
+            constexpr uint8_t kWholePeriods[8] = {0, 8, 8, 6, 8, 5, 6, 7};
+            const unsigned step = kWholePeriods[distance];
+            do {
+                WriteU64(target, pattern);
+                target += step;
+            } while (target < end);
         }
     }
 

@@ -15,6 +15,7 @@ constexpr unsigned kMaxLiteralCodes = 286;
 constexpr unsigned kMaxDistanceCodes = 30;
 constexpr unsigned kFirstLengthSymbol = 257;
 constexpr unsigned kEndOfBlock = 256;
+constexpr unsigned kLengthSymbols = 29;
 
 // Indexed by symbol - 257 for lengths and by symbol for distances; the two symbols past each
 // alphabet's end appear only in the fixed code and are rejected when decoded.
@@ -58,6 +59,26 @@ const TFixedTrees& FixedTrees() {
     throw EInflateError(message);
 }
 
+// A literal's entry; an empty entry's symbol is above every literal.
+bool IsLiteral(uint32_t entry) {
+    return THuffmanTree::Symbol(entry) < kEndOfBlock;
+}
+
+// The message for a symbol outside its alphabet: an empty entry is a code the block never defined.
+const char* InvalidSymbol(uint32_t entry, const char* outOfRange) {
+    return entry == THuffmanTree::kEmpty ? "Invalid code" : outOfRange;
+}
+
+// Drops the entry's code and extra bits in one shift and returns the value of the extra bits,
+// taken from the bits as they were, so that the next lookup need not wait for it.
+unsigned TakeCodeAndExtra(TInflateInput::TCursor& in, uint32_t entry) {
+    const uint64_t bits = in.bits;
+    const unsigned codeLength = THuffmanTree::CodeLength(entry);
+    const unsigned extraBits = THuffmanTree::ExtraBits(entry);
+    in.Drop(THuffmanTree::TotalBits(entry));
+    return static_cast<unsigned>((bits >> codeLength) & ((uint64_t{1} << extraBits) - 1));
+}
+
 uint32_t CheckedEntry(uint32_t entry) {
     if (entry == THuffmanTree::kEmpty) Fail("Invalid code");
     return entry;
@@ -69,13 +90,9 @@ uint32_t ExtraValue(uint64_t bits, uint32_t entry) {
            ((uint32_t{1} << THuffmanTree::ExtraBits(entry)) - 1);
 }
 
-unsigned CodeAndExtraLength(uint32_t entry) {
-    return THuffmanTree::CodeLength(entry) + THuffmanTree::ExtraBits(entry);
-}
-
 unsigned MatchLength(unsigned symbol, uint32_t extraValue) {
     const unsigned lengthIndex = symbol - kFirstLengthSymbol;
-    if (lengthIndex >= 29) Fail("Invalid length symbol");
+    if (lengthIndex >= kLengthSymbols) Fail("Invalid length symbol");
     return kLengthBase[lengthIndex] + extraValue;
 }
 
@@ -90,7 +107,7 @@ uint32_t DecodeSymbol(TInflateInput& input, const THuffmanTree& tree, uint32_t& 
     const uint32_t bits = input.Peek();
     const uint32_t entry = CheckedEntry(tree.Lookup(bits));
     extraValue = ExtraValue(bits, entry);
-    input.Drop(CodeAndExtraLength(entry));
+    input.Drop(THuffmanTree::TotalBits(entry));
     return THuffmanTree::Symbol(entry);
 }
 
@@ -192,9 +209,11 @@ void TInflater::DecodeBlock(const THuffmanTree& literals, const THuffmanTree& di
 }
 
 bool TInflater::DecodeFromBuffer(const THuffmanTree& literals, const THuffmanTree& distances) {
-    // A length and distance pair takes at most 48 bits, which two refills of 32 bits cover.
-    constexpr ptrdiff_t kBytesPerPair = 8;
+    // An iteration refills at most twice, each refill reading eight bytes and taking seven.
+    constexpr ptrdiff_t kInputMargin = 16;
     TInflateInput::TCursor in = input_.Lend();
+    if (in.end - in.next < kInputMargin) return false;
+    const uint8_t* const inputLimit = in.end - kInputMargin;
     uint8_t* const begin = window_.Begin();
     uint8_t* const limit = begin + TInflateWindow::kFlushAt;
     uint8_t* const start = window_.WritePointer();
@@ -205,27 +224,60 @@ bool TInflater::DecodeFromBuffer(const THuffmanTree& literals, const THuffmanTre
     const uint32_t* const distanceTable = distances.Table();
     const uint32_t distanceMask = distances.Mask();
     bool endOfBlock = false;
-    while (out < limit && in.end - in.next >= kBytesPerPair) {
-        in.Need32();
-        uint32_t entry = literalTable[in.bits & literalMask];
-        if (THuffmanTree::Symbol(entry) < kEndOfBlock) {
-            in.Drop(THuffmanTree::CodeLength(entry));
-            *out++ = static_cast<uint8_t>(entry);
+
+    // The entry of the next symbol is looked up as soon as its bits are known, so that the table
+    // load overlaps the work on the symbol before it. A refill leaves at least 56 bits: four
+    // literals from the root table (at most 10 bits each) and the lookup of a fifth, or a whole
+    // length and distance pair (48 bits).
+    in.Refill();
+    uint32_t entry = literalTable[in.bits & literalMask];
+    const auto takeLiteral = [&] {
+        in.Drop(THuffmanTree::TotalBits(entry));
+        *out++ = static_cast<uint8_t>(THuffmanTree::Symbol(entry));
+        entry = literalTable[in.bits & literalMask];
+    };
+    while (out < limit && in.next <= inputLimit) {
+        in.Refill();
+        if (IsLiteral(entry)) {
+            takeLiteral();
+            if (IsLiteral(entry)) {
+                takeLiteral();
+                if (IsLiteral(entry)) {
+                    takeLiteral();
+                    if (IsLiteral(entry)) takeLiteral();
+                }
+            }
             continue;
         }
-        CheckedEntry(entry);
-        if (THuffmanTree::Symbol(entry) == kEndOfBlock) {
-            in.Drop(THuffmanTree::CodeLength(entry));
-            endOfBlock = true;
-            break;
+        // One test on the hot path: long codes, the end of the block and every invalid entry
+        // fall outside.
+        unsigned lengthIndex = THuffmanTree::Symbol(entry) - kFirstLengthSymbol;
+        if (lengthIndex >= kLengthSymbols) [[unlikely]] {
+            entry = literals.Resolve(entry, in.bits);
+            if (IsLiteral(entry)) {
+                takeLiteral();
+                continue;
+            }
+            if (THuffmanTree::Symbol(entry) == kEndOfBlock) {
+                in.Drop(THuffmanTree::TotalBits(entry));
+                endOfBlock = true;
+                break;
+            }
+            lengthIndex = THuffmanTree::Symbol(entry) - kFirstLengthSymbol;
+            if (lengthIndex >= kLengthSymbols) Fail(InvalidSymbol(entry, "Invalid length symbol"));
         }
-        const unsigned length = MatchLength(THuffmanTree::Symbol(entry), ExtraValue(in.bits, entry));
-        in.Drop(CodeAndExtraLength(entry));
-        in.Need32();
-        entry = CheckedEntry(distanceTable[in.bits & distanceMask]);
-        const unsigned distance = MatchDistance(THuffmanTree::Symbol(entry), ExtraValue(in.bits, entry));
-        in.Drop(CodeAndExtraLength(entry));
-        if (distance > static_cast<size_t>(out - begin)) Fail("Invalid match distance");
+        const unsigned length = kLengthBase[lengthIndex] + TakeCodeAndExtra(in, entry);
+        entry = distanceTable[in.bits & distanceMask];
+        if (THuffmanTree::Symbol(entry) >= kMaxDistanceCodes) [[unlikely]] {
+            entry = distances.Resolve(entry, in.bits);
+            if (THuffmanTree::Symbol(entry) >= kMaxDistanceCodes)
+                Fail(InvalidSymbol(entry, "Invalid distance symbol"));
+        }
+        const unsigned distance = kDistanceBase[THuffmanTree::Symbol(entry)] + TakeCodeAndExtra(in, entry);
+        if (distance > static_cast<size_t>(out - begin)) [[unlikely]]
+            Fail("Invalid match distance");
+        in.Refill();
+        entry = literalTable[in.bits & literalMask];
         TInflateWindow::CopyMatch(out, distance, length);
         out += length;
     }

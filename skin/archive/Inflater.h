@@ -24,8 +24,8 @@ private:
     void ReadDynamicTrees();
     void ReadCodeLengths(unsigned total, uint8_t* lengths);
     void DecodeBlock(const THuffmanTree& literals, const THuffmanTree& distances);
-    // Decodes straight from the input buffer into the window while the buffer holds a whole
-    // match's bits and the window has room; true at the end of the block.
+    // Decodes straight from the input buffer into the window while the buffer holds the bits of
+    // two whole matches and the window has room; true at the end of the block.
     bool DecodeFromBuffer(const THuffmanTree& literals, const THuffmanTree& distances);
     // The careful path near the buffer's end and the window's flush; true at the end of the block.
     bool DecodeOneSymbol(const THuffmanTree& literals, const THuffmanTree& distances);

@@ -7,6 +7,7 @@
 #include "skin/controls/ButtonGlyphLayout.h"
 #include "skin/controls/NinePartFace.h"
 
+#include <QAction>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -15,6 +16,8 @@ namespace qv::skin {
 namespace {
 
 constexpr int kFaceFrames = 3;
+// The size an action's icon gives a glyph, as image lists hold them.
+constexpr QSize kActionGlyphSize{16, 16};
 constexpr framework::TColor kDisabledText = framework::clGray;
 
 int FrameOf(TButtonFace face) {
@@ -54,6 +57,28 @@ TsuiButton::TsuiButton(framework::TComponent* owner, QWidget* parent)
     : TsuiCustomButton(owner, parent), binding_(*this, [this] { ApplyStyle(); }) {
     resize(kDefaultSize);
     binding_.SetUIStyle(GetFormStyle(owner));
+}
+
+void TsuiButton::SetAction(QAction* action) {
+    disconnect(actionChanges_);
+    action_ = action;
+    if (!action) return;
+    actionChanges_ = connect(action, &QAction::changed, this, [this] { ActionChanged(); });
+    ActionChanged();
+}
+
+void TsuiButton::ActionChanged() {
+    SetCaption(action_->text());
+    if (glyph_.isNull() && !action_->icon().isNull())
+        SetGlyph(action_->icon().pixmap(kActionGlyphSize).toImage());
+    setEnabled(action_->isEnabled());
+}
+
+void TsuiButton::Click() {
+    const QPointer<QAction> action = action_;
+    const bool ownHandler = static_cast<bool>(OnClick);
+    TsuiCustomButton::Click();
+    if (action && !ownHandler) action->trigger();
 }
 
 void TsuiButton::SetUIStyle(TsuiUIStyle style) {

@@ -4,6 +4,10 @@
 #include "skin/TsuiThemeBinding.h"
 #include "skin/controls/TsuiCustomButton.h"
 
+#include <QPointer>
+
+class QAction;
+
 namespace qv::skin {
 
 // Where a button's glyph goes beside its caption.
@@ -40,6 +44,16 @@ public:
     // Gap between glyph and caption.
     int Spacing() const { return spacing_; }
     void SetSpacing(int spacing);
+    // Kept for layouts that store it: always reads 0, and assignments are ignored.
+    unsigned ResHandle() const { return 0; }
+    void SetResHandle(unsigned) {}
+
+    // Links an action: its text becomes the caption and its icon fills an empty glyph, as often
+    // as they change; it follows the action's enabled state, and a click without a click
+    // handler of the button's own triggers it. Not owned.
+    QAction* Action() const { return action_; }
+    void SetAction(QAction* action);
+    void Click() override;
 
 protected:
     QImage Face(TButtonFace face) const override;
@@ -51,6 +65,7 @@ protected:
 
 private:
     void ApplyStyle();
+    void ActionChanged();
     TGlyphPlacement GlyphPlacement() const;
 
     TsuiThemeBinding binding_;
@@ -58,6 +73,8 @@ private:
     QImage glyph_;
     TButtonLayout layout_ = TButtonLayout::blGlyphLeft;
     int spacing_ = 4;
+    QPointer<QAction> action_;
+    QMetaObject::Connection actionChanges_;
 };
 
 } // namespace qv::skin

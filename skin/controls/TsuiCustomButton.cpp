@@ -184,13 +184,16 @@ void TsuiCustomButton::mousePressEvent(QMouseEvent* event) {
 
 void TsuiCustomButton::mouseMoveEvent(QMouseEvent* event) {
     const bool inside = rect().contains(event->position().toPoint());
+    // While the button holds the mouse the window system sends no leave: a move out ends the
+    // press here, and the leave that follows the release raises OnMouseExit, once.
     if (!inside && mouseOver_) {
-        // While the button holds the mouse the window system sends no leave; the press ends here.
-        leaveEvent(event);
+        mouseOver_ = false;
+        pressed_ = false;
+        StopRepeat();
+        update();
     } else if (inside && !mouseOver_) {
         mouseOver_ = true;
         update();
-        framework::CallEvent(OnMouseEnter, this);
     }
 }
 

@@ -12,8 +12,13 @@
 
 namespace qv::skin {
 
+namespace {
+// What a new label shows and opens until its form gives it its own.
+constexpr const char* kDefaultURL = "https://quorvane.example/";
+} // namespace
+
 TsuiURLLabel::TsuiURLLabel(framework::TComponent* owner, QWidget* parent)
-    : QLabel(parent), framework::TComponent(owner) {
+    : QLabel(parent), framework::TComponent(owner), url_(QString::fromLatin1(kDefaultURL)) {
     InstallControlAccessibility();
     QFont underlined = font();
     underlined.setUnderline(true);
@@ -21,6 +26,8 @@ TsuiURLLabel::TsuiURLLabel(framework::TComponent* owner, QWidget* parent)
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
     SetFontColor(fontLinkColor_);
+    setToolTip(url_);
+    SetCaption(url_);
 }
 
 void TsuiURLLabel::SetCaption(const QString& caption) {

@@ -12,8 +12,8 @@ program=$1 service_program=$2 tour=$3
 work=$(mktemp -d /tmp/qv-e2e-XXXXXX)
 service= xvfb=
 cleanup() {
-  [ -n "$service" ] && kill "$service" 2>/dev/null && wait "$service" 2>/dev/null
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+  stop "$service"
+  stop "$xvfb"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -23,21 +23,11 @@ fail() {
   cat "$work/service.log" >&2 || true
   exit 1
 }
+. "$(dirname "$(realpath "$0")")/peers.sh"
 
-"$service_program" --port 0 --db "$work/tenders.db" 2>"$work/service.log" &
-service=$!
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-host=
-for _ in $(seq 1 300); do
-  host=$(sed -n 's|^quorvane-service listening on http://\([^/ ]*\)/.*$|\1|p' "$work/service.log")
-  [ -n "$host" ] && [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -n "$host" ] || fail "the service did not start"
-[ -s "$work/display" ] || fail "Xvfb did not start"
-
-export DISPLAY=":$(cat "$work/display")" QUORVANE_SERVICE_HOST=$host XDG_CONFIG_HOME=$work/config
+start_service 0
+start_xvfb
+export QUORVANE_SERVICE_HOST=$host XDG_CONFIG_HOME=$work/config
 unset http_proxy HTTP_PROXY all_proxy ALL_PROXY
 "$tour" "$program" "$work/shots" || fail "the visit did not go through"
 

@@ -1,4 +1,6 @@
 #include "crash/tracer/MemoryReader.h"
+#include "crash/symbols/ModuleCache.h"
+#include "crash/tracer/CodeReader.h"
 
 #include <gtest/gtest.h>
 
@@ -57,6 +59,21 @@ TEST(MemoryReader, ReadsMappedMemoryAndFailsCleanlyElsewhere) {
 
 TEST(MemoryReader, PipeFallbackBehavesTheSame) {
     ChecksReader(&TMemoryReader::TryReadThroughPipe);
+}
+
+TEST(MemoryReader, CodeReaderGivesTheBytesInPlaceFromItsCacheAndReadsTheRestDirectly) {
+    ChecksReader(&TCodeReader::TryRead);
+    const TModuleInfo* module =
+        TModuleCache::Instance().FindModule(reinterpret_cast<uintptr_t>(&TCodeReader::TryRead));
+    ASSERT_NE(module, nullptr);
+    const uintptr_t boundary = (module->codeStart | 4095) + 1;
+    ASSERT_LT(boundary + 8, module->codeEnd);
+    // Across a page boundary, the second time from the cache.
+    for (int round = 0; round < 2; ++round) {
+        uint8_t bytes[16];
+        ASSERT_TRUE(TCodeReader::TryRead(boundary - 8, bytes, sizeof bytes));
+        EXPECT_EQ(std::memcmp(bytes, reinterpret_cast<const void*>(boundary - 8), sizeof bytes), 0);
+    }
 }
 
 } // namespace qv::crash::test

@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <functional>
+#include <mutex>
 #include <random>
+#include <set>
 #include <unistd.h>
 
 namespace qv::crash::test {
@@ -44,6 +47,60 @@ TEST(MxLookup, TruncatedAndMalformedAnswersAreLeftForABetterOne) {
     EXPECT_EQ(TMxLookup({broken.Server(), good.Server()}, {}, kWaitMs).Exchanger("example.org"),
               "mx.example.org");
     EXPECT_EQ(broken.Queries(), 1);
+}
+
+TEST(MxLookup, OnlyTheAnswerToTheQueryAndItsNamesRecordsCount) {
+    using TReplies = std::vector<std::string>;
+    const struct {
+        const char* what;
+        std::function<TReplies(const std::string&)> replies;
+        std::optional<std::string> exchanger;
+    } cases[] = {
+        {"forgeries before the answer",
+         [](const std::string& query) {
+             std::string otherId = DnsAnswer(query, kAnswerOk, 1, MxRecord(1, "evil.example"));
+             otherId[1] = static_cast<char>(otherId[1] ^ 1);
+             const std::string otherQuestion =
+                 TDnsMessage::Query(QueryId(query), "unrelated.example", TDnsMessage::kTypeMx);
+             return TReplies{otherId, DnsAnswer(otherQuestion, kAnswerOk, 1, MxRecord(1, "evil.example")),
+                             DnsAnswer(query, kAnswerOk, 1, MxRecord(10, "mx.example.org"))};
+         },
+         "mx.example.org"},
+        {"records of another name",
+         [](const std::string& query) {
+             return TReplies{
+                 DnsAnswer(query, kAnswerOk, 1, MxRecordOf("unrelated.example", 1, "evil.example"))};
+         },
+         std::nullopt},
+        {"an alias within the answer",
+         [](const std::string& query) {
+             return TReplies{DnsAnswer(query, kAnswerOk, 3,
+                                       CnameRecord("EXAMPLE.org", "mail.example.net") +
+                                           MxRecordOf("other.example", 1, "evil.example") +
+                                           MxRecordOf("mail.example.net", 10, "mx.example.net"))};
+         },
+         "mx.example.net"},
+    };
+    for (const auto& c : cases) {
+        ScriptedNameServer server(c.replies);
+        EXPECT_EQ(TMxLookup({server.Server()}, {}, kWaitMs).Exchanger("example.org"), c.exchanger) << c.what;
+    }
+}
+
+TEST(MxLookup, EachQueryHasAnIdOfItsOwnAndASocketOfItsOwn) {
+    std::mutex mutex;
+    std::set<uint16_t> ids;
+    ScriptedNameServer server([&](const std::string& query) {
+        const std::lock_guard lock(mutex);
+        ids.insert(QueryId(query));
+        return std::vector<std::string>{DnsAnswer(query, kAnswerOk, 1, MxRecord(10, "mx.example.org"))};
+    });
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(TMxLookup({server.Server()}, {}, kWaitMs).Exchanger("example.org"), "mx.example.org");
+    const std::vector<uint16_t> ports = server.SourcePorts();
+    const std::lock_guard lock(mutex);
+    EXPECT_GT(ids.size(), 1u) << "every query a new random id";
+    EXPECT_GT(std::set<uint16_t>(ports.begin(), ports.end()).size(), 1u);
 }
 
 TEST(MxLookup, AnUnknownDomainIsTriedCutToItsLastThreeLabels) {

@@ -1,6 +1,7 @@
 #include "crash/delivery/DesktopMail.h"
 #include "crash/delivery/MailMessage.h"
 #include "crash/delivery/ReportFile.h"
+#include "tests/support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -64,8 +65,13 @@ TEST(ReportFile, AFileGrownPastTheLimitIsCutAtAReportStart) {
     constexpr int32_t kLimit = 50000;
     constexpr size_t kReportSize = 6000;
     constexpr size_t kSaved = kReportSize + 4;
-    for (int number = 1; number <= 9; ++number)
+    for (int number = 1; number <= 8; ++number)
         ASSERT_TRUE(TReportFile::Save(Report(number, kReportSize), path, kLimit));
+    // The shorter file replaces the old one whole: a second name of the old file keeps all of it.
+    const std::string old = folder.Path() + "/old.txt";
+    ASSERT_EQ(::link(path.c_str(), old.c_str()), 0);
+    ASSERT_TRUE(TReportFile::Save(Report(9, kReportSize), path, kLimit));
+    EXPECT_EQ(ReadAll(old).size(), 9 * kSaved);
     // Nine reports make 54036 bytes: the cut keeps the six newest (36024 bytes, less than three
     // quarters of the limit), where seven (42028 bytes) would not be.
     const std::string text = ReadAll(path);
@@ -74,6 +80,38 @@ TEST(ReportFile, AFileGrownPastTheLimitIsCutAtAReportStart) {
     EXPECT_EQ(text.substr(text.size() - kSaved), Report(9, kReportSize) + "\r\n\r\n");
     ASSERT_TRUE(TReportFile::Save(Report(10, kReportSize), path, kLimit));
     EXPECT_EQ(ReadAll(path).size(), 7 * kSaved) << "below the limit nothing is cut";
+}
+
+TEST(ReportFile, SavedReportsArePrivateAndAReportOverTheLimitStaysAlone) {
+    const ScratchFolder folder;
+    const std::string path = folder.Path() + "/state/quorvane/bugreport.txt";
+    constexpr int32_t kLimit = 1000;
+    std::string large;
+    for (int line = 0; large.size() < 1500; ++line)
+        large += "line " + std::to_string(line) + "\r\n";
+    for (const char* first : {"date/time         : small\r\n", "date/time         : large\r\n"})
+        ASSERT_TRUE(TReportFile::Save(first + large, path, kLimit));
+    const std::string text = ReadAll(path);
+    EXPECT_LE(text.size(), static_cast<size_t>(kLimit));
+    EXPECT_EQ(text.rfind("date/time         : large\r\nline 0\r\n", 0), 0u) << text.substr(0, 80);
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n") << "cut at a line end";
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    ASSERT_EQ(::stat((folder.Path() + "/state").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+TEST(ReportFile, ReportsLieInTheUsersStateFolder) {
+    CrashSettings settings;
+    {
+        const qv::test::ScopedEnvironment environment{{"XDG_STATE_HOME", "/state"}, {"HOME", "/home/anna"}};
+        EXPECT_EQ(TReportFile::AutomaticPath(settings), "/state/quorvane/bugreport.txt");
+    }
+    const qv::test::ScopedEnvironment environment{{"XDG_STATE_HOME", std::nullopt}, {"HOME", "/home/anna"}};
+    EXPECT_EQ(TReportFile::AutomaticPath(settings), "/home/anna/.local/state/quorvane/bugreport.txt");
+    settings.reportFileName = "/var/reports/%appname%.txt";
+    EXPECT_EQ(TReportFile::AutomaticPath(settings), "/var/reports/crash_delivery_tests.txt");
 }
 
 TEST(ReportFile, AReportFileThatCannotBeWrittenFails) {
@@ -95,6 +133,9 @@ TEST(MailMessage, TextIsMadeTransparentForData) {
         {".\r\n.\r\n.", ". \r\n. \r\n. "},
         {"a\r\n.hidden\r\n..", "a\r\n..hidden\r\n..."},
         {"no dots.\r\n", "no dots.\r\n"},
+        // Bare line ends leave as CR LF lines, made transparent like every other.
+        {"a\n.\nb", "a\r\n. \r\nb"},
+        {"a\r.x\n..", "a\r\n..x\r\n..."},
     };
     for (const auto& [text, sent] : cases)
         EXPECT_EQ(TMailMessage::Transparent(text), sent) << text;

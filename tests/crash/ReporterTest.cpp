@@ -2,6 +2,7 @@
 
 #include "crash/CrashReporter.h"
 #include "crash/ReportListeners.h"
+#include "crash/symbols/ReporterLock.h"
 #include "platform/SharedMemory.h"
 #include "platform/Thread.h"
 #include "tests/support/ChildProcess.h"
@@ -16,6 +17,7 @@
 #include <dlfcn.h>
 #include <functional>
 #include <stdexcept>
+#include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
 
@@ -125,6 +127,37 @@ TEST(Reporter, AFaultInsideTheHandlerThreadIsSwallowed) {
     EXPECT_NE(result.output.find("exception message : second.\r\n"), std::string::npos)
         << "the handler thread lives on";
     EXPECT_EQ(result.output.substr(result.output.size() - 6), "again\n");
+}
+
+// The lock at whose taking the handler thread faults once; nothing when none is armed.
+std::atomic<const char*> gFaultAtLock{nullptr};
+
+void FaultInTheHandlerThreadAt(const char* name) {
+    const char* armed = gFaultAtLock.load();
+    if (armed == nullptr || std::strcmp(armed, name) != 0 ||
+        static_cast<pid_t>(::syscall(SYS_gettid)) != TCrashReporter::Instance().HandlerThreadId())
+        return;
+    gFaultAtLock.store(nullptr);
+    *gNowhere = 1;
+}
+
+TEST(Reporter, AFaultInsideTheHandlerThreadWhileItHoldsALockLeavesNoLockHeld) {
+    for (const char* lock : {"registry", "holding", "composition"}) {
+        const ForkedResult result =
+            RunReporter([](CrashSettings&) {},
+                        [lock] {
+                            TReporterLock::SetTakenHook(&FaultInTheHandlerThreadAt);
+                            gFaultAtLock.store(lock);
+                            HandleException(std::make_exception_ptr(std::runtime_error("first")));
+                            Say(gFaultAtLock.load() == nullptr ? "faulted" : "never taken");
+                            HandleException(std::make_exception_ptr(std::runtime_error("second")));
+                            Say("again");
+                        });
+        ASSERT_TRUE(result.exitedCleanly) << lock << "\n" << result.output;
+        EXPECT_EQ(result.output.rfind("faulted\n", 0), 0u) << lock << "\n" << result.output;
+        EXPECT_NE(result.output.find("exception message : second.\r\n"), std::string::npos) << lock;
+        EXPECT_EQ(result.output.substr(result.output.size() - 6), "again\n") << lock;
+    }
 }
 
 TEST(Reporter, TheApplicationsThreadsAreHeldWhileAnEventIsHandled) {

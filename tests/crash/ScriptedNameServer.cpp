@@ -15,6 +15,34 @@ void Word(std::string& out, uint16_t value) {
     out += static_cast<char>(value & 0xFF);
 }
 
+std::string Name(const std::string& name) {
+    std::string bytes;
+    size_t start = 0;
+    while (start < name.size()) {
+        const size_t end = std::min(name.find('.', start), name.size());
+        bytes += static_cast<char>(end - start);
+        bytes += name.substr(start, end - start);
+        start = end + 1;
+    }
+    return bytes + '\0';
+}
+
+// A record of the class IN with the owner already in its wire form.
+std::string Record(const std::string& owner, uint16_t type, const std::string& data) {
+    std::string record = owner;
+    Word(record, type);
+    Word(record, 1);
+    record += std::string(4, '\0');
+    Word(record, static_cast<uint16_t>(data.size()));
+    return record + data;
+}
+
+std::string MxData(uint16_t preference, const std::string& host) {
+    std::string data;
+    Word(data, preference);
+    return data + Name(host);
+}
+
 } // namespace
 
 std::string DnsAnswer(const std::string& query, uint16_t flags, uint16_t count, const std::string& records) {
@@ -28,22 +56,19 @@ std::string DnsAnswer(const std::string& query, uint16_t flags, uint16_t count, 
 }
 
 std::string MxRecord(uint16_t preference, const std::string& host) {
-    std::string data;
-    Word(data, preference);
-    size_t start = 0;
-    while (start < host.size()) {
-        const size_t end = std::min(host.find('.', start), host.size());
-        data += static_cast<char>(end - start);
-        data += host.substr(start, end - start);
-        start = end + 1;
-    }
-    data += '\0';
-    std::string record = "\xC0\x0C";
-    Word(record, TDnsMessage::kTypeMx);
-    Word(record, 1);
-    record += std::string(4, '\0');
-    Word(record, static_cast<uint16_t>(data.size()));
-    return record + data;
+    return Record("\xC0\x0C", TDnsMessage::kTypeMx, MxData(preference, host));
+}
+
+std::string MxRecordOf(const std::string& owner, uint16_t preference, const std::string& host) {
+    return Record(Name(owner), TDnsMessage::kTypeMx, MxData(preference, host));
+}
+
+std::string CnameRecord(const std::string& owner, const std::string& target) {
+    return Record(Name(owner), TDnsMessage::kTypeCname, Name(target));
+}
+
+uint16_t QueryId(const std::string& query) {
+    return static_cast<uint16_t>(static_cast<uint8_t>(query[0]) << 8 | static_cast<uint8_t>(query[1]));
 }
 
 ScriptedNameServer::ScriptedNameServer(Script script) : script_(std::move(script)) {
@@ -64,6 +89,11 @@ ScriptedNameServer::~ScriptedNameServer() {
     ::close(fd_);
 }
 
+std::vector<uint16_t> ScriptedNameServer::SourcePorts() const {
+    const std::lock_guard lock(mutex_);
+    return sourcePorts_;
+}
+
 TMxLookup::TServer ScriptedNameServer::Server() const {
     return *TMxLookup::Server("127.0.0.1", port_);
 }
@@ -78,6 +108,10 @@ void ScriptedNameServer::Serve() {
         const ssize_t got =
             ::recvfrom(fd_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length);
         if (got <= 0) continue;
+        {
+            const std::lock_guard lock(mutex_);
+            sourcePorts_.push_back(ntohs(from.sin_port));
+        }
         ++queries_;
         for (const std::string& reply : script_(std::string(buffer, static_cast<size_t>(got))))
             ::sendto(fd_, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&from), length);

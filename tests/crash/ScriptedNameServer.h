@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,6 +22,11 @@ constexpr uint16_t kAnswerNoSuchName = 0x8183;
 std::string DnsAnswer(const std::string& query, uint16_t flags, uint16_t count, const std::string& records);
 // An MX record for the question's name (a pointer to offset 12) naming the host.
 std::string MxRecord(uint16_t preference, const std::string& host);
+// Records owned by the name given in full: an MX record naming the host, a CNAME naming the target.
+std::string MxRecordOf(const std::string& owner, uint16_t preference, const std::string& host);
+std::string CnameRecord(const std::string& owner, const std::string& target);
+// The query's id.
+uint16_t QueryId(const std::string& query);
 
 // A name server on 127.0.0.1 that answers each query with what the script returns (nothing: no
 // answer).
@@ -34,6 +40,8 @@ public:
 
     TMxLookup::TServer Server() const;
     int Queries() const { return queries_.load(); }
+    // The port of each query's sender, in order.
+    std::vector<uint16_t> SourcePorts() const;
 
 private:
     int fd_;
@@ -41,6 +49,8 @@ private:
     Script script_;
     std::atomic<bool> stop_{false};
     std::atomic<int> queries_{0};
+    mutable std::mutex mutex_;
+    std::vector<uint16_t> sourcePorts_;
     std::thread thread_;
 
     void Serve();

@@ -189,6 +189,79 @@ TEST(SmtpDelivery, TheCommandSequenceAndRefusals) {
     }
 }
 
+TEST(SmtpDelivery, ServersThatDripOrDragAreLeftAtTheDeadlines) {
+    using std::chrono::milliseconds;
+    // A reply wait of 1 s and a delivery limit of 2 s: the first server never pauses 1 s but needs
+    // 20 s for its greeting; the second answers each command whole within 0.6 s, 3.6 s in all.
+    const std::string greeting = "220 " + std::string(96, 'x') + "\r\n";
+    for (const bool drips : {true, false}) {
+        size_t dripped = 0;
+        bool mailEnded = false;
+        bool delivered = true;
+        {
+            qv::test::ScriptedServer server([&](qv::test::ScriptedPeer& peer, int) {
+                if (drips) {
+                    // One byte at a time until the client has gone.
+                    for (; dripped < greeting.size(); ++dripped) {
+                        if (::send(peer.Fd(), &greeting[dripped], 1, MSG_NOSIGNAL) <= 0) return;
+                        std::this_thread::sleep_for(milliseconds(200));
+                    }
+                    return;
+                }
+                peer.Send("220 ready\r\n");
+                for (std::string line = peer.ReadUntil("\r\n"); line.size() > 2;
+                     line = peer.ReadUntil("\r\n")) {
+                    std::this_thread::sleep_for(milliseconds(600));
+                    if (line.rfind("DATA", 0) == 0) {
+                        peer.Send("354 go on\r\n");
+                        const std::string mail = peer.ReadUntil("\r\n.\r\n");
+                        mailEnded = mail.size() >= 5 && mail.substr(mail.size() - 5) == "\r\n.\r\n";
+                    }
+                    peer.Send(line.rfind("QUIT", 0) == 0 ? "221 bye\r\n" : "250 ok\r\n");
+                }
+            });
+            TSmtpClient::TSession session;
+            session.host = "127.0.0.1";
+            session.port = server.Port();
+            session.sender = "a@example.org";
+            session.recipients = {"a@example.org"};
+            session.data = "report";
+            delivered = TSmtpClient(1000, 2000).Send(session);
+        }
+        EXPECT_FALSE(delivered) << (drips ? "dripping" : "dragging");
+        if (drips) {
+            EXPECT_LT(dripped, greeting.size()) << "the client waited for the whole dripped greeting";
+        } else {
+            EXPECT_FALSE(mailEnded) << "the session ran past the delivery limit";
+        }
+    }
+}
+
+TEST(SmtpDelivery, LineBreaksInTheAddressesOrSubjectRefuseTheMail) {
+    qv::test::ScriptedServer server([](qv::test::ScriptedPeer& peer, int) { peer.Send("220 ready\r\n"); });
+    const struct {
+        std::string CrashSettings::*field;
+        const char* value;
+        const char* error;
+    } cases[] = {
+        {&CrashSettings::mailAddress, "a@example.org>\r\nRCPT TO:<b@example.org",
+         "The mail's recipient address holds a line break: no mail was sent."},
+        {&CrashSettings::senderAddress, "a@example.org\nBcc: b@example.org",
+         "The mail's sender address holds a line break: no mail was sent."},
+        {&CrashSettings::mailSubject, "bug\rreport",
+         "The mail's subject holds a line break: no mail was sent."},
+    };
+    for (const auto& c : cases) {
+        CrashSettings settings = RelaySettings(server.Port());
+        settings.mailAddress = "a@example.org";
+        settings.*c.field = c.value;
+        const TReportMail::TOutcome outcome = TReportMail(settings).Mail(kReport, "", true);
+        EXPECT_EQ(outcome.result, TReportMail::TResult::Failed) << c.value;
+        EXPECT_EQ(outcome.error, c.error);
+    }
+    EXPECT_EQ(server.Connections(), 0) << "nothing of such settings reaches a server";
+}
+
 TEST(SmtpDelivery, AServerThatKeepsSilentFailsAfterTheReplyWait) {
     qv::test::ScriptedServer server([](qv::test::ScriptedPeer& peer, int) { peer.ReadUntilClose(); });
     TSmtpClient::TSession session;
@@ -241,7 +314,11 @@ TEST(DesktopMailDelivery, TheMailProgramGetsTheReportAttachedOrAMailtoAddress) {
         // Only xdg-email attaches: the whole report, whatever a mail program makes of a long address.
         EXPECT_EQ(address.find("&attach=/") != std::string::npos, desktop) << address;
         if (desktop) {
-            EXPECT_EQ(address.substr(address.size() - 14), "/bugreport.txt");
+            const std::string attached = address.substr(address.find("&attach=") + 8);
+            EXPECT_EQ(attached.substr(attached.size() - 14), "/bugreport.txt");
+            // The mail program reads the file when the user sends the mail, after the hand-over.
+            EXPECT_TRUE(std::filesystem::exists(attached)) << attached;
+            std::filesystem::remove_all(std::filesystem::path(attached).parent_path());
         }
     }
     std::filesystem::remove_all(home);

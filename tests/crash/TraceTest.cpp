@@ -4,6 +4,7 @@
 
 #include "crash/symbols/MapFileCache.h"
 #include "crash/tracer/FunctionCache.h"
+#include "crash/tracer/StackMaps.h"
 #include "crash/tracer/StackTracer.h"
 #include "crash/tracer/ThreadHold.h"
 #include "crash/tracer/ThreadState.h"
@@ -107,6 +108,33 @@ TEST(Trace, ThreadsThatCannotBeHeldGiveNothing) {
 
     const BlockedThread next;
     EXPECT_TRUE(TThreadTracer::TraceThread(next.Id(), {}).has_value()) << "the slot is free again";
+}
+
+TEST(Trace, ThreadsStartedAfterAnEarlierHoldAreTracedInFull) {
+    TThreadTracer::Prime();
+    const BlockedThread first;
+    ASSERT_TRUE(TThreadTracer::TraceThread(first.Id(), {}).has_value());
+    // Their stacks are mapped after the holder read the mappings for the first.
+    const BlockedThread second;
+    const BlockedThread third;
+    for (const BlockedThread* thread : {&second, &third, &first}) {
+        const auto trace = TThreadTracer::TraceThread(thread->Id(), {});
+        ASSERT_TRUE(trace.has_value());
+        ExpectChain(*trace);
+    }
+}
+
+TEST(StackMaps, AScanWithoutAllocationAgreesWithAReading) {
+    const TStackMaps maps = TStackMaps::Read();
+    const uintptr_t threadPointer = TThreadState::CurrentThreadPointer();
+    int local = 0;
+    const uintptr_t stack = reinterpret_cast<uintptr_t>(&local);
+    EXPECT_NE(maps.StackTop(stack, threadPointer), 0u);
+    for (const uintptr_t address : {stack, reinterpret_cast<uintptr_t>(&ChainOuter), uintptr_t{0x10}})
+        EXPECT_EQ(TStackMaps::ScanStackTop(address, threadPointer), maps.StackTop(address, threadPointer))
+            << std::hex << address;
+    EXPECT_EQ(TStackMaps::Parse("1000-2000 r-xp\n3000-5000").StackTop(0x4000, 0), 0x5000u)
+        << "the last line needs no line end";
 }
 
 namespace {

@@ -1,4 +1,5 @@
 #include "framework/Registry.h"
+#include "tests/support/OtherUser.h"
 
 #include <gtest/gtest.h>
 
@@ -128,6 +129,84 @@ TEST_F(RegistryTest, AKilledWriterLeavesTheOldOrTheNewValuesNeverAWreck) {
         const auto values = store.ReadValues("Software\\Quorvane\\QVN");
         ASSERT_TRUE(values.has_value()) << "round " << round;
         EXPECT_EQ(values->size(), 1u);
+    }
+}
+
+TEST_F(RegistryTest, AWriteOverStoredValuesThatCannotBeReadFailsAndLeavesThem) {
+    if (!qv::test::CanActAsOtherUsers()) GTEST_SKIP() << "a file its owner cannot read needs another user";
+    // The store belongs to nobody, for whom a file without read permission is unreadable.
+    ASSERT_EQ(::chown(dir_.c_str(), qv::test::NobodyId(), qv::test::NobodyId()), 0);
+    const std::string values = KeyFolder() + "/values";
+    EXPECT_TRUE(qv::test::AsOtherUser(qv::test::NobodyId(), [&] {
+        TRegistry registry;
+        if (!registry.OpenKey("\\Software\\Quorvane\\QVN", true)) return false;
+        registry.WriteString("email", "anna@example.org");
+        registry.WriteString("password", "secret");
+        ::chmod(values.c_str(), 0200);
+        const bool refused = MessageOf([&] { registry.WriteString("email", "eve@example.org"); }) ==
+                             "Failed to set data for 'email'";
+        const bool readsEmpty = registry.ReadString("password").empty();
+        ::chmod(values.c_str(), 0600);
+        return refused && readsEmpty && registry.ReadString("email") == "anna@example.org" &&
+               registry.ReadString("password") == "secret";
+    }));
+}
+
+TEST_F(RegistryTest, ADamagedStoreIsKeptAsideAndAFreshOneWritten) {
+    TRegistry registry;
+    ASSERT_TRUE(registry.OpenKey("\\Software\\Quorvane\\QVN", true));
+    std::ofstream(KeyFolder() + "/values") << "QVREG 1\ns 5 999\nemail";
+    registry.WriteString("email", "anna@example.org");
+    EXPECT_EQ(registry.ReadString("email"), "anna@example.org");
+    std::vector<std::string> aside;
+    for (const auto& entry : fs::directory_iterator(KeyFolder()))
+        if (entry.path().filename() != "values") aside.push_back(entry.path());
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(fs::path(aside[0]).filename().string().rfind("values.damaged-", 0), 0u) << aside[0];
+    std::ifstream kept(aside[0]);
+    std::string line;
+    std::getline(kept, line, '\0');
+    EXPECT_EQ(line, "QVREG 1\ns 5 999\nemail");
+}
+
+TEST_F(RegistryTest, WritersAtOnceLoseNoneOfEachOthersValues) {
+    constexpr int kWriters = 3;
+    constexpr int kValuesEach = 30;
+    std::vector<pid_t> writers;
+    for (int writer = 0; writer < kWriters; ++writer) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            TRegistry registry;
+            registry.OpenKey("\\Software\\Quorvane\\QVN", true);
+            for (int i = 0; i < kValuesEach; ++i)
+                registry.WriteInteger("w" + std::to_string(writer) + "-" + std::to_string(i), i);
+            ::_exit(0);
+        }
+        writers.push_back(child);
+    }
+    for (const pid_t writer : writers)
+        ::waitpid(writer, nullptr, 0);
+    const auto values = RegistryStore().ReadValues("Software\\Quorvane\\QVN");
+    ASSERT_TRUE(values.has_value());
+    EXPECT_EQ(values->size(), static_cast<size_t>(kWriters * kValuesEach));
+}
+
+TEST_F(RegistryTest, AWriteTidiesTheStore) {
+    TRegistry registry;
+    ASSERT_TRUE(registry.OpenKey("\\Software\\Quorvane\\QVN", true));
+    registry.WriteString("email", "anna@example.org");
+    // What a writer that crashed left, and folders that others may enter.
+    std::ofstream(KeyFolder() + "/values.Ab12Cd") << "half";
+    const std::string root = dir_ + "/quorvane/registry";
+    for (const std::string& folder : {root, KeyFolder()})
+        ::chmod(folder.c_str(), 0755);
+    registry.WriteString("password", "secret");
+    EXPECT_FALSE(fs::exists(KeyFolder() + "/values.Ab12Cd"));
+    for (const std::string& folder : {root, root + "/HKEY_CURRENT_USER", KeyFolder()}) {
+        struct stat info {};
+        ASSERT_EQ(::stat(folder.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0700u) << folder;
     }
 }
 

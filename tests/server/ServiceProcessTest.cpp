@@ -1,14 +1,10 @@
 #include "tests/server/TestService.h"
+#include "tests/support/LoopbackClient.h"
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <memory>
-#include <netinet/in.h>
 #include <random>
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
 
 namespace qv::server::test {
 
@@ -22,23 +18,10 @@ struct Reply {
 // Sends the bytes as they are and reads until the server closes. `halfClose` shuts the
 // write side at once, so that a partial request cannot keep the server waiting.
 std::string Exchange(uint16_t port, const std::string& bytes, bool halfClose) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    timeval limit{10, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(port);
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    std::string received;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
-        (void)!::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (halfClose) ::shutdown(fd, SHUT_WR);
-        char buffer[8192];
-        for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
-            received.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return received;
+    qv::test::LoopbackClient client(port);
+    client.Send(bytes);
+    if (halfClose) client.ShutdownWrite();
+    return client.ReadUntilClosed(std::chrono::seconds(10));
 }
 
 Reply Get(uint16_t port, const std::string& target) {

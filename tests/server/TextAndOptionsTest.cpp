@@ -92,22 +92,33 @@ TEST(ServiceOptions, ReadsBothFormsAndKeepsDefaults) {
     const auto generate = ParseServiceOptions({"--generate", "1000000"}, error);
     ASSERT_TRUE(generate) << error;
     EXPECT_EQ(generate->generate, 1000000);
+    const auto secure = ParseServiceOptions(
+        {"--tls-cert", "chain.pem", "--tls-key=key.pem", "--max-connections-per-address", "0"}, error);
+    ASSERT_TRUE(secure) << error;
+    EXPECT_EQ(secure->tlsCertificate, "chain.pem");
+    EXPECT_EQ(secure->tlsKey, "key.pem");
+    EXPECT_EQ(secure->maxConnectionsPerAddress, 0);
+    EXPECT_EQ(plain->maxConnectionsPerAddress, kDefaultMaxConnectionsPerAddress);
 }
 
 TEST(ServiceOptions, RefusesWhatItCannotUse) {
-    for (const auto& arguments : std::vector<std::vector<std::string>>{{"--port", "65536"},
-                                                                       {"--port", "-1"},
-                                                                       {"--port"},
-                                                                       {"--seed", "18446744073709551616"},
-                                                                       {"--seed", "1e3"},
-                                                                       {"--db="},
-                                                                       {"--import"},
-                                                                       {"--import", "--db", "x"},
-                                                                       {"--generate", "0"},
-                                                                       {"--generate", "100000001"},
-                                                                       {"--generate", "5", "--import", "a"},
-                                                                       {"--verbose"},
-                                                                       {"8080"}}) {
+    for (const auto& arguments :
+         std::vector<std::vector<std::string>>{{"--port", "65536"},
+                                               {"--port", "-1"},
+                                               {"--port"},
+                                               {"--seed", "18446744073709551616"},
+                                               {"--seed", "1e3"},
+                                               {"--db="},
+                                               {"--import"},
+                                               {"--import", "--db", "x"},
+                                               {"--generate", "0"},
+                                               {"--generate", "100000001"},
+                                               {"--generate", "5", "--import", "a"},
+                                               {"--tls-cert", "chain.pem"},
+                                               {"--tls-key", "key.pem"},
+                                               {"--max-connections-per-address", "-1"},
+                                               {"--verbose"},
+                                               {"8080"}}) {
         std::string error;
         EXPECT_FALSE(ParseServiceOptions(arguments, error)) << arguments[0];
         EXPECT_FALSE(error.empty());

@@ -8,6 +8,7 @@
 #include "skin/controls/TsuiImageButton.h"
 
 #include <QAccessible>
+#include <QAction>
 #include <QPainter>
 #include <QTest>
 
@@ -106,16 +107,50 @@ TEST_F(ButtonTest, HeldButtonRepeatsAboutTenTimesASecondAndClicksOnceOnRelease) 
     EXPECT_LE(repeats, 10) << "the repeats stop with the release";
 }
 
-TEST_F(ButtonTest, PressMoveOutAndReleaseGivesNoClickAndTheNormalFace) {
+TEST_F(ButtonTest, PressMoveOutAndReleaseGivesNoClickTheNormalFaceAndOneExit) {
     int clicks = 0;
+    int enters = 0;
+    int exits = 0;
     TsuiButton* button = AddButton("Next", &clicks);
+    button->OnMouseEnter = [&enters](QObject*) { ++enters; };
+    button->OnMouseExit = [&exits](QObject*) { ++exits; };
     QTest::mouseMove(button, QPoint(10, 10));
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(10, 10));
     QTest::mouseMove(button, QPoint(120, 60));
     EXPECT_FALSE(button->Pressed());
     EXPECT_FALSE(button->MouseOver());
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(120, 60));
+    QTest::mouseMove(form_.get(), QPoint(150, 80));
     EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(enters, 1);
+    EXPECT_EQ(exits, 1);
+}
+
+TEST_F(ButtonTest, ALinkedActionGivesCaptionGlyphAndEnabledStateAndRunsOnClick) {
+    int clicks = 0;
+    TsuiButton* button = AddButton("", &clicks);
+    QAction action("&Print");
+    QPixmap icon(16, 16);
+    icon.fill(Qt::red);
+    action.setIcon(QIcon(icon));
+    int runs = 0;
+    QObject::connect(&action, &QAction::triggered, [&runs] { ++runs; });
+    button->SetAction(&action);
+    EXPECT_EQ(button->Caption(), "&Print");
+    EXPECT_EQ(button->Glyph().size(), QSize(16, 16));
+    action.setText("Print &again");
+    action.setEnabled(false);
+    EXPECT_EQ(button->Caption(), "Print &again");
+    EXPECT_FALSE(button->isEnabled());
+    action.setEnabled(true);
+    button->Click();
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(runs, 0) << "the button's own click handler takes the click";
+    button->OnClick = nullptr;
+    button->Click();
+    EXPECT_EQ(runs, 1);
+    button->SetResHandle(42);
+    EXPECT_EQ(button->ResHandle(), 0u);
 }
 
 TEST_F(ButtonTest, EnterGoesToTheFocusedSkinnedButtonElseToTheDefaultAndEscToCancel) {

@@ -12,9 +12,15 @@
 #include "skin/writer/SkinArchiveWriter.h"
 #include "skin/writer/SkinDataBuilder.h"
 
+#include "framework/gui/Fonts.h"
+
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -383,6 +389,73 @@ TEST_F(FormTest, AlignedControlsDockInsideTheClientArea) {
     EXPECT_EQ(header->geometry(), QRect(client.left(), client.top(), client.width(), 68));
     EXPECT_EQ(side->geometry(), QRect(client.left(), client.top() + 68, 185, client.height() - 68));
     EXPECT_EQ(rest->geometry(), client.adjusted(185, 68, 0, 0));
+}
+
+TEST_F(FormTest, EachPropertyChangesWhatIsPainted) {
+    panel_->SetUIStyle(TsuiUIStyle::DeepBlue);
+    QMenu menu;
+    menu.addAction("File");
+    const TsuiTitleBar& bar = panel_->TitleBar();
+    const auto menuBar = [this](int x, int width) {
+        const QRect geometry = panel_->MenuBar()->geometry();
+        return QRect(x < 0 ? geometry.right() + 1 + x : geometry.left() + x, geometry.center().y(), width, 1);
+    };
+    const auto caption = [&bar] { return QRect(bar.pos() + bar.Layout().caption, QSize(200, 12)); };
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        std::function<QRect()> where;
+    } cases[] = {
+        {"BorderColor", [&] { panel_->SetBorderColor(qv::framework::clRed); },
+         [] { return QRect(0, 300, 1, 10); }},
+        {"BorderWidth", [&] { panel_->SetBorderWidth(3); }, [] { return QRect(2, 300, 1, 10); }},
+        {"Color", [&] { panel_->SetColor(qv::framework::clRed); }, [] { return QRect(300, 300, 10, 10); }},
+        {"Menu", [&] { panel_->SetMenu(&menu); },
+         [this] { return QRect(panel_->ClientRect().topLeft(), QSize(300, 20)); }},
+        {"MenuBarColor", [&] { panel_->SetMenuBarColor(qv::framework::clBlue); },
+         [&] { return menuBar(0, 1); }},
+        {"MenuBarToColor", [&] { panel_->SetMenuBarToColor(qv::framework::clBlue); },
+         [&] { return menuBar(-1, 1); }},
+        {"MenuBarHeight", [&] { panel_->SetMenuBarHeight(40); },
+         [this] { return QRect(300, panel_->ClientRect().top() + 5, 1, 1); }},
+        {"TitleBarDrawAppIcon", [&] { panel_->SetTitleBarDrawAppIcon(false); },
+         [&bar] { return QRect(bar.pos() + bar.Layout().icon, QSize(16, 16)); }},
+        {"InactiveCaptionColor",
+         [&] {
+             panel_->TitleBar().SetFormActive(false);
+             panel_->SetInactiveCaptionColor(qv::framework::clRed);
+         },
+         caption},
+        {"Font", [&] { panel_->SetFont(qv::framework::PixelFont(QStringLiteral("Tahoma"), 16, true)); },
+         caption},
+    };
+    for (const auto& c : cases) {
+        const QRect where = c.where();
+        const QImage before = Shown().copy(where);
+        c.change();
+        EXPECT_NE(Shown().copy(where), before) << c.name;
+    }
+    EXPECT_EQ(panel_->ClientRect().top(), panel_->MenuBar()->geometry().top() + 40)
+        << "the menu bar takes its height from the client area";
+    EXPECT_EQ(panel_->Frame().bottom(), 3);
+}
+
+TEST_F(FormTest, CornerSizesCutTheWindowsShape) {
+    panel_->SetUIStyle(TsuiUIStyle::DeepBlue);
+    form_->show();
+    const QPoint topLeft(0, 0);
+    const QPoint bottomLeft(0, 559);
+    panel_->SetRoundCorner(0);
+    EXPECT_TRUE(panel_->WindowRegion().contains(topLeft));
+    panel_->SetRoundCorner(11);
+    EXPECT_FALSE(panel_->WindowRegion().contains(topLeft));
+    EXPECT_TRUE(panel_->WindowRegion().contains(bottomLeft));
+    panel_->SetRoundCornerBottom(11);
+    EXPECT_FALSE(panel_->WindowRegion().contains(bottomLeft));
+    EXPECT_TRUE(panel_->WindowRegion().contains(QPoint(6, 559)));
+    panel_->SetRoundCornerBottom(-1);
+    EXPECT_EQ(panel_->RoundCornerBottom(), 0);
+    EXPECT_TRUE(panel_->WindowRegion().contains(bottomLeft));
 }
 
 } // namespace qv::skin::test

@@ -142,7 +142,7 @@ TEST(HuffmanTree, TablesOfRandomCodeLengthsHoldEveryCodeAtEveryIndexItEnds) {
                     reversed |= ((code >> bit) & 1) << (length - 1 - bit);
                 ++code;
                 for (uint32_t index = reversed; index < expected.size(); index += uint32_t{1} << length)
-                    expected[index] = symbol | (length << 16) | (symbol >= symbolCount / 2 ? 3u << 24 : 0);
+                    expected[index] = THuffmanTree::Entry(symbol, length, symbol >= symbolCount / 2 ? 3 : 0);
             }
         }
         for (uint32_t index = 0; index < expected.size(); ++index)

@@ -146,10 +146,11 @@ TEST_F(TitleBarTest, AButtonEventThatDeletesTheWindowLeavesTheBarAlone) {
     form_->show();
     constexpr size_t kCustom = 3;
     bar_->SetButtonType(kCustom, TsuiTitleBarBtnType::suiCustom);
-    TsuiTitleBarButton& custom = bar_->Buttons()[kCustom];
-    custom.PicNormal = Frame(4);
-    custom.PicMouseOn = Frame(5);
-    custom.PicMouseDown = Frame(6);
+    bar_->Buttons().Update(kCustom, [this](TsuiTitleBarButton& custom) {
+        custom.PicNormal = Frame(4);
+        custom.PicMouseOn = Frame(5);
+        custom.PicMouseDown = Frame(6);
+    });
     int clicked = -1;
     bar_->OnCustomBtnsClick = [this, &clicked](TsuiTitleBar&, int button) {
         clicked = button;
@@ -205,15 +206,14 @@ TEST_F(TitleBarTest, DraggingTheCaptionMovesTheWindowAndDoubleClickMaximizes) {
 TEST_F(TitleBarTest, WindowMenuOffersOnlyTheCommandsOfVisibleButtons) {
     form_->show();
     TsuiTitleBarPopupMenu& menu = bar_->Menu();
-    for (TsuiTitleBarButton& button : bar_->Buttons())
-        button.Visible = false;
+    bar_->Buttons().UpdateAll([](TsuiTitleBarButton& button) { button.Visible = false; });
     menu.Popup(QPoint(10, 10));
     EXPECT_FALSE(menu.MinimizeItem()->isEnabled());
     EXPECT_FALSE(menu.MaximizeItem()->isEnabled());
     EXPECT_FALSE(menu.CloseItem()->isEnabled());
     menu.hide();
 
-    bar_->Buttons()[kClose].Visible = true;
+    bar_->Buttons().Update(kClose, [](TsuiTitleBarButton& button) { button.Visible = true; });
     menu.Popup(QPoint(10, 10));
     EXPECT_FALSE(menu.MinimizeItem()->isEnabled());
     EXPECT_TRUE(menu.CloseItem()->isEnabled());
@@ -273,7 +273,7 @@ TEST_F(TitleBarTest, ControlBoxMenuTakesThePlaceOfTheWindowMenu) {
     form_->show();
     auto* own = new QMenu(form_.get());
     own->addAction("Tender details");
-    bar_->Buttons()[0].ControlBoxMenu = own;
+    bar_->Buttons().Update(0, [own](TsuiTitleBarButton& button) { button.ControlBoxMenu = own; });
     Mouse(QEvent::MouseMove, QPoint(8, 15));
     Mouse(QEvent::MouseButtonPress, QPoint(8, 15));
     Mouse(QEvent::MouseButtonRelease, QPoint(8, 15));
@@ -320,9 +320,7 @@ TEST_F(TitleBarTest, CaptionSectionOfFiveSectionSkinsShortensTheCaption) {
         picture.fill(colour);
         return picture;
     };
-    auto& sections = bar_->Sections();
-    sections.clear();
-    sections.resize(4);
+    std::vector<TsuiTitleBarSection> sections(4);
     sections[0].Picture = solid(58, qRgb(10, 10, 10));
     sections[0].AutoSize = true;
     sections[1].Picture = solid(5, qRgb(200, 0, 0));
@@ -331,6 +329,7 @@ TEST_F(TitleBarTest, CaptionSectionOfFiveSectionSkinsShortensTheCaption) {
     sections[2].AutoSize = true;
     sections[3].Picture = solid(8, qRgb(0, 0, 200));
     sections[3].Align = TsuiTitleBarAlign::suiClient;
+    bar_->Sections().Assign(sections);
     const QFontMetrics metrics(bar_->font());
     // Room: 792 - 7 - 4 buttons of 19 - the next section's 30 - 21 pixels.
     const int room = 792 - 7 - 4 * 19 - 30 - 21;
@@ -352,9 +351,76 @@ TEST_F(TitleBarTest, CaptionSectionOfFiveSectionSkinsShortensTheCaption) {
     EXPECT_LT(metrics.horizontalAdvance(shortened), room);
     EXPECT_TRUE(longCaption.startsWith(shortened.chopped(3)));
 
-    sections[1].CapSec = false;
+    bar_->Sections().Update(1, [](TsuiTitleBarSection& section) { section.CapSec = false; });
     bar_->UpdateTitlePicture();
     EXPECT_FALSE(bar_->CaptionOverride().has_value());
+}
+
+TEST_F(TitleBarTest, SizeMarginsAndButtonStylesFollowTheirSetters) {
+    EXPECT_TRUE(bar_->AutoSize());
+    bar_->SetHeight(30);
+    EXPECT_EQ(bar_->height(), 45) << "an auto-sized bar keeps its picture's height";
+    bar_->SetAutoSize(false);
+    bar_->SetHeight(30);
+    EXPECT_EQ(bar_->height(), 30);
+    bar_->SetAutoSize(true);
+    EXPECT_EQ(bar_->height(), 45);
+
+    const TTitleBarLayout before = bar_->Layout();
+    bar_->SetLeftBtnXOffset(bar_->LeftBtnXOffset() + 10);
+    bar_->SetRightBtnXOffset(bar_->RightBtnXOffset() + 10);
+    const TTitleBarLayout after = bar_->Layout();
+    EXPECT_EQ(after.icon.x(), before.icon.x() + 10);
+    EXPECT_EQ(after.buttonRects[kClose].x(), before.buttonRects[kClose].x() - 10);
+
+    bar_->SetButtonUIStyle(kClose, TsuiUIStyle::MacOS);
+    QImage macClose;
+    GetStyleBitmap(TsuiUIStyle::MacOS, TStyleRow::TitleButtons, macClose, 16, 18);
+    EXPECT_EQ(bar_->Buttons()[kClose].PicNormal, macClose);
+    EXPECT_EQ(bar_->Buttons()[kMax].PicNormal, Frame(7)) << "the other buttons keep the skin's";
+    bar_->SetRoundCornerBottom(5);
+    EXPECT_EQ(bar_->RoundCornerBottom(), 5);
+}
+
+TEST_F(TitleBarTest, EditingASectionOrAButtonRepaintsTheBar) {
+    form_->show();
+    QApplication::processEvents();
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+    } counter;
+    bar_->installEventFilter(&counter);
+    QImage red(58, 48, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    bar_->Sections().Update(0, [&red](TsuiTitleBarSection& section) { section.Picture = red; });
+    QApplication::processEvents();
+    EXPECT_GT(counter.paints, 0);
+    EXPECT_EQ(QColor(Shown(QRect(10, 30, 1, 1)).pixel(0, 0)), QColor(Qt::red));
+    counter.paints = 0;
+    bar_->Buttons().Update(kClose, [](TsuiTitleBarButton& button) { button.Visible = false; });
+    QApplication::processEvents();
+    EXPECT_GT(counter.paints, 0);
+    EXPECT_TRUE(bar_->Layout().buttonRects[kClose].isEmpty());
+}
+
+TEST_F(TitleBarTest, WindowMenuSideBarIsAtTheRightInRightToLeftLayouts) {
+    form_->show();
+    TsuiTitleBarPopupMenu& menu = bar_->Menu();
+    const auto sides = [&menu] {
+        menu.Popup(QPoint(300, 300));
+        const QImage shown = menu.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect close = menu.actionGeometry(menu.CloseItem());
+        menu.hide();
+        return std::pair(QColor(shown.pixel(close.left() + 5, close.center().y())),
+                         QColor(shown.pixel(close.right() - 5, close.center().y())));
+    };
+    const auto [sideBar, background] = sides();
+    ASSERT_NE(sideBar, background);
+    bar_->setLayoutDirection(Qt::RightToLeft);
+    EXPECT_EQ(sides(), std::pair(background, sideBar));
 }
 
 } // namespace qv::skin::test

@@ -47,6 +47,7 @@ protected:
 } // namespace
 
 TEST_F(URLLabelTest, ClickOpensTheAddressUnlessItIsBlankAndAlwaysRaisesOnClick) {
+    EXPECT_EQ(TsuiURLLabel(form_.get()).URL(), "https://quorvane.example/") << "a new label's address";
     for (const QString& blank : {QString(), QStringLiteral("   ")}) {
         TsuiURLLabel* label = AddLabel(blank);
         QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(2, 2));

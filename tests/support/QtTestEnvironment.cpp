@@ -19,7 +19,7 @@ public:
         static char name[] = "quorvane-tests";
         static char* argv[] = {name, nullptr};
         app_ = std::make_unique<framework::TApplication>(argc, argv);
-        QApplication::setApplicationDisplayName("Quorvane");
+        framework::TApplication::SetTitle("Quorvane");
         framework::InitializeFonts();
     }
     void TearDown() override { app_.reset(); }

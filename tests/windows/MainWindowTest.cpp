@@ -5,12 +5,14 @@
 #include "framework/gui/Screen.h"
 #include "skin/TsuiBuiltInFileTheme.h"
 #include "skin/TsuiForm.h"
+#include "skin/TsuiTitleBar.h"
 #include "skin/controls/TsuiButton.h"
 #include "skin/controls/TsuiComboBox.h"
 #include "skin/controls/TsuiEdit.h"
 #include "skin/controls/TsuiPanel.h"
 #include "skin/controls/TsuiScrollBar.h"
 #include "skin/controls/TsuiStringGrid.h"
+#include "windows/AboutForm.h"
 #include "windows/TenderForm.h"
 #include "windows/controls/TJvLabel.h"
 #include "windows/controls/TJvMemo.h"
@@ -21,6 +23,8 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QScreen>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -38,6 +42,19 @@ std::vector<std::string> Lines(int pairs, int first = 1) {
         lines.push_back(std::to_string(1000 + i));
     }
     return lines;
+}
+
+// Clicks the title bar's maximize (or restore) button of the window, as the mouse does.
+void ClickMaximizeButton(skin::TsuiForm& panel) {
+    skin::TsuiTitleBar& bar = panel.TitleBar();
+    const auto& buttons = bar.Buttons();
+    const auto maximize =
+        std::find_if(buttons.begin(), buttons.end(), [](const skin::TsuiTitleBarButton& button) {
+            return button.ButtonType == skin::TsuiTitleBarBtnType::suiMax;
+        });
+    const QPoint at = bar.Layout().buttonRects[static_cast<size_t>(maximize - buttons.begin())].center();
+    QTest::mouseMove(&bar, at);
+    QTest::mouseClick(&bar, Qt::LeftButton, {}, at);
 }
 
 } // namespace
@@ -181,18 +198,24 @@ TEST_F(MainWindowTest, ALinkSearchesItsKeywordAsItStands) {
     EXPECT_EQ(form_->browse_panel->Caption(), "Search results: 1 tenders found.");
 }
 
-TEST_F(MainWindowTest, FailedListingsKeepWhatWasShown) {
-    List(BrowseReply(2, Lines(2)));
+TEST_F(MainWindowTest, FailedListingsKeepWhatWasShownAndThePageNumber) {
+    List(BrowseReply(45, Lines(2)));
     qv::test::MessageBoxRecorder messages;
-    List("Bad login", 2);
+    service_.SetReply("Bad login");
+    form_->Button2Click();
     EXPECT_EQ(messages.Texts(), (std::vector<QString>{"Error during serving your query"}));
-    EXPECT_EQ(form_->Label3->text(), "Page 1 of 1");
-    EXPECT_EQ(state_.page, 2) << "the page moved before the listing and stays moved";
+    EXPECT_EQ(form_->Label3->text(), "Page 1 of 3");
+    EXPECT_EQ(state_.page, 1) << "a refused listing leaves the page shown";
     service_.SetReplies([](const std::string&) { return std::nullopt; });
     framework::RunEventHandler([&] { form_->Button2Click(); });
     ASSERT_EQ(failures_.size(), 1u);
+    EXPECT_EQ(state_.page, 1) << "so does a failed one";
     EXPECT_EQ(framework::TScreen::Cursor(), framework::TCursor::crDefault) << "no hourglass left behind";
     EXPECT_EQ(Titles(), (std::vector<QString>{"Tender 1", "Tender 2"}));
+    service_.SetReply(BrowseReply(45, Lines(2, 21)));
+    form_->Button2Click();
+    EXPECT_NE(service_.LastTarget().find("&page=2&"), std::string::npos) << service_.LastTarget();
+    EXPECT_EQ(form_->Label3->text(), "Page 2 of 3");
     EXPECT_THROW(List("ok    4x    \r\n"), framework::EConvertError);
     EXPECT_EQ(form_->sg->RowCount(), 1) << "the grid was cut before the count was read";
 }
@@ -225,6 +248,74 @@ TEST_F(MainWindowTest, ADoubleClickOpensTheTenderInTheDetailsWindow) {
         }
         EXPECT_NE(service_.LastTarget().find("action=view_tender&email=anna@example.org&password=pw&id=1001"),
                   std::string::npos);
+    }
+}
+
+TEST_F(MainWindowTest, PanelsDockAsLaidOutAndTheSearchPanelDoesNotFold) {
+    const QRect client = form_->suiForm1->ClientRect();
+    EXPECT_EQ(form_->suiPanel3->geometry(), QRect(client.left(), client.top(), 792, 68));
+    EXPECT_EQ(form_->suiPanel2->geometry(), QRect(client.left(), client.top() + 68, 185, 440));
+    EXPECT_EQ(form_->browse_panel->geometry(), client.adjusted(185, 68, 0, 0));
+    const QRect results = form_->browse_panel->ChildArea();
+    EXPECT_EQ(form_->Panel5->geometry(), QRect(results.left(), results.bottom() - 40, results.width(), 41));
+    EXPECT_EQ(form_->sg->geometry(), results.adjusted(0, 0, 0, -41));
+
+    form_->show();
+    const QPoint arrow = form_->suiPanel2->ButtonRect().center();
+    QTest::mouseMove(form_->suiPanel2, arrow);
+    QTest::mouseClick(form_->suiPanel2, Qt::LeftButton, {}, arrow);
+    EXPECT_TRUE(form_->suiPanel2->Expanded());
+    EXPECT_EQ(form_->suiPanel2->height(), 440);
+    EXPECT_TRUE(form_->search->isVisible());
+    EXPECT_TRUE(form_->suiButton1->isVisible());
+}
+
+TEST_F(MainWindowTest, MaximizeSpreadsTheWindowsOverTheWorkAreaAndRestoreBringsThemBack) {
+    Ttender_form details(form_->Theme());
+    Tform_about about(form_->Theme());
+    const QRect spread = QGuiApplication::primaryScreen()->availableGeometry().adjusted(-2, -2, 2, -1);
+    const struct {
+        framework::TForm* window;
+        skin::TsuiForm* panel;
+        QRect maximized;
+    } cases[] = {{&details, details.suiForm1, spread},
+                 {&about, about.suiForm1, spread},
+                 // The main window keeps to its layout's 800 by 560.
+                 {form_.get(), form_->suiForm1, QRect(spread.topLeft(), QSize(800, 560))}};
+    for (const auto& c : cases) {
+        c.window->show();
+        const QRect normal = c.window->geometry();
+        const QSize memo = details.memo->size();
+        ClickMaximizeButton(*c.panel);
+        EXPECT_EQ(c.window->geometry(), c.maximized) << c.window->objectName().toStdString();
+        EXPECT_TRUE(c.panel->TitleBar().Maximized());
+        ClickMaximizeButton(*c.panel);
+        EXPECT_EQ(c.window->geometry(), normal) << c.window->objectName().toStdString();
+        EXPECT_EQ(c.window->minimumSize(), normal.size()) << "a dialog keeps its fixed size";
+        EXPECT_EQ(details.memo->size(), memo);
+        c.window->hide();
+    }
+    details.show();
+    ClickMaximizeButton(*details.suiForm1);
+    const QRect client = details.suiForm1->ClientRect();
+    EXPECT_EQ(details.Panel1->geometry(), QRect(client.left(), client.bottom() - 40, client.width(), 41));
+    EXPECT_EQ(details.memo->geometry(), client.adjusted(0, 0, 0, -41)) << "the memo fills the rest";
+    EXPECT_EQ(details.Button2->mapTo(&details, QPoint(0, 0)).y(), client.bottom() - 40 + 8);
+}
+
+TEST_F(MainWindowTest, EscapeLeavesWindowsWithoutACancelButtonOpen) {
+    Ttender_form details(form_->Theme());
+    Tform_about about(form_->Theme());
+    for (framework::TForm* window : std::initializer_list<framework::TForm*>{&details, &about}) {
+        bool open = false;
+        QTimer::singleShot(0, [&] {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window,
+                            Qt::Key_Escape);
+            open = window->isVisible();
+            window->SetModalResult(framework::mrOk);
+        });
+        EXPECT_EQ(window->ShowModal(), framework::mrOk);
+        EXPECT_TRUE(open) << window->objectName().toStdString();
     }
 }
 

@@ -1,4 +1,4 @@
-#include "bench/GdbBacktrace.h"
+#include "bench/DebuggerPeers.h"
 
 #include <atomic>
 #include <cerrno>
@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace qv::bench {
 
@@ -28,6 +29,26 @@ __attribute__((noinline)) void DescendFrom(int depth) {
         while (::read(gRelease[0], &byte, 1) < 0 && errno == EINTR) {}
     }
     gSink = gSink + 1;
+}
+
+// Runs the tool with its output thrown away and times it; throws when it fails or ends with a
+// status above highestSuccess.
+double ToolMilliseconds(std::vector<const char*> arguments, int highestSuccess) {
+    arguments.push_back(nullptr);
+    return Milliseconds([&] {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            ::execv(arguments[0], const_cast<char* const*>(arguments.data()));
+            ::_exit(127);
+        }
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {}
+        if (!WIFEXITED(status) || WEXITSTATUS(status) > highestSuccess)
+            throw std::runtime_error(std::string(arguments[0]) + " failed");
+    });
 }
 
 } // namespace
@@ -55,20 +76,15 @@ void TDeepWaits::Release(int count) {
 
 double GdbAllThreadsMilliseconds() {
     const std::string pid = std::to_string(::getpid());
-    return Milliseconds([&] {
-        const pid_t child = ::fork();
-        if (child == 0) {
-            const int null = ::open("/dev/null", O_WRONLY);
-            ::dup2(null, 1);
-            ::dup2(null, 2);
-            ::execl("/usr/bin/gdb", "gdb", "-nx", "-batch", "-p", pid.c_str(), "-ex", "thread apply all bt",
-                    static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        int status = 0;
-        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {}
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error("gdb failed");
-    });
+    return ToolMilliseconds(
+        {"/usr/bin/gdb", "-nx", "-batch", "-p", pid.c_str(), "-ex", "thread apply all bt"}, 0);
+}
+
+double EuStackMilliseconds() {
+    const std::string pid = std::to_string(::getpid());
+    // It ends with 1 when an unwind stopped short of a thread's start (as at clone3, which has no
+    // call-frame information), after printing every frame.
+    return ToolMilliseconds({"/usr/bin/eu-stack", "-p", pid.c_str()}, 1);
 }
 
 } // namespace qv::bench

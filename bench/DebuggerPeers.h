@@ -28,4 +28,7 @@ public:
 // thrown away; throws when gdb fails.
 double GdbAllThreadsMilliseconds();
 
+// The same for eu-stack, which unwinds every thread of this process by its call-frame information.
+double EuStackMilliseconds();
+
 } // namespace qv::bench

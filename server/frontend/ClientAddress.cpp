@@ -1,0 +1,50 @@
+#include "server/frontend/ClientAddress.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+
+namespace qv::server {
+
+namespace {
+
+// The bytes of an IPv6 address that name its network.
+constexpr size_t kIpv6NetworkBytes = 8;
+
+ClientAddress FromIpv4(const in_addr& address) {
+    char text[INET_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET, &address, text, sizeof text);
+    return {text, std::string(reinterpret_cast<const char*>(&address), sizeof address)};
+}
+
+} // namespace
+
+ClientAddress DescribeClient(const sockaddr_storage& address) {
+    if (address.ss_family == AF_INET) return FromIpv4(reinterpret_cast<const sockaddr_in&>(address).sin_addr);
+    if (address.ss_family != AF_INET6) return {"?", "?"};
+    const in6_addr& ipv6 = reinterpret_cast<const sockaddr_in6&>(address).sin6_addr;
+    if (IN6_IS_ADDR_V4MAPPED(&ipv6)) {
+        in_addr ipv4{};
+        std::copy(ipv6.s6_addr + 12, ipv6.s6_addr + 16, reinterpret_cast<unsigned char*>(&ipv4));
+        return FromIpv4(ipv4);
+    }
+    char text[INET6_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET6, &ipv6, text, sizeof text);
+    return {text, std::string(reinterpret_cast<const char*>(ipv6.s6_addr), kIpv6NetworkBytes)};
+}
+
+bool ConnectionCap::TryOpen(const std::string& key) {
+    if (max_ <= 0) return true;
+    int& open = open_[key];
+    if (open >= max_) return false;
+    ++open;
+    return true;
+}
+
+void ConnectionCap::Closed(const std::string& key) {
+    if (max_ <= 0) return;
+    const auto found = open_.find(key);
+    if (found != open_.end() && --found->second <= 0) open_.erase(found);
+}
+
+} // namespace qv::server

@@ -1,0 +1,140 @@
+#!/usr/bin/env bash
+# The real program under Xvfb with a window manager (openbox), driven with xdotool: Escape in the
+# login window, maximize and restore, the search panel's caption, the window titles as the window
+# manager reads them, and Next against a service that fails once. Leaves the details window
+# maximized in SHOTS/details-maximized.png when SHOTS is given.
+#
+# Usage: window-manager.sh QUORVANE QUORVANE-SERVICE [SHOTS]
+set -euo pipefail
+program=$(realpath "$1") service_program=$2
+
+work=$(mktemp -d /tmp/qv-wm-XXXXXX)
+out=${3:-$work}
+mkdir -p "$out"
+service= xvfb= wm= pid=
+cleanup() {
+  for p in "$pid" "$service" "$wm" "$xvfb"; do stop "$p"; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "window-manager: $*" >&2
+  import -window root "$out/failure.png" 2>/dev/null || true
+  echo "--- program" >&2
+  cat "$work/program.log" >&2 || true
+  exit 1
+}
+here=$(dirname "$(realpath "$0")")
+. "$here/peers.sh"
+. "$here/../../scripts/desktop-helpers"
+
+# Fails unless window ID has the outer geometry WIDTHxHEIGHT at X,Y.
+expect_geometry() {
+  local WINDOW X Y WIDTH HEIGHT SCREEN
+  for _ in $(seq 1 50); do
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    [ "${WIDTH}x${HEIGHT}+${X}+${Y}" = "$2" ] && return 0
+    sleep 0.1
+  done
+  fail "$3: ${WIDTH}x${HEIGHT}+${X}+${Y}, expected $2"
+}
+
+# Fails unless the window manager reads TITLE as window ID's name.
+expect_title() {
+  local name
+  name=$(xprop -id "$1" _NET_WM_NAME | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p')
+  [ "$name" = "$2" ] || fail "the window manager reads the title \"$name\", expected \"$2\""
+}
+
+start_service 0
+port=${host##*:}
+start_xvfb
+export QUORVANE_SERVICE_HOST=$host XDG_CONFIG_HOME=$work/config
+unset http_proxy HTTP_PROXY all_proxy ALL_PROXY
+openbox --sm-disable >/dev/null 2>&1 &
+wm=$!
+for _ in $(seq 1 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break; sleep 0.1; done
+
+(cd "$work" && HOME="$work" exec "$program" >>"$work/program.log" 2>&1) &
+pid=$!
+
+# The work area is the whole screen; maximized, a window reaches 2 pixels past its left, top
+# and right edges and stops 1 pixel short of its bottom.
+maximized=1284x1025+-2+-2
+
+login=$(window Quorvane 392) || fail "the login window did not open"
+expect_title "$login" Quorvane
+xdotool windowactivate --sync "$login"
+xdotool key Escape
+sleep 0.5
+window_now Quorvane 392 || fail "Escape closed the login window"
+normal=$(xdotool getwindowgeometry --shell "$login" | tr '\n' ' ')
+eval "$normal"
+click "$login" $((WIDTH - 60)) 23
+expect_geometry "$login" "$maximized" "the maximized login window"
+click "$login" $((1284 - 60)) 23
+expect_geometry "$login" "${WIDTH}x${HEIGHT}+${X}+${Y}" "the restored login window"
+click "$login" 188 277
+xdotool key --clearmodifiers ctrl+a
+xdotool type --delay 20 demo@quorvane.example
+xdotool key Tab
+xdotool type --delay 20 demo
+xdotool key Tab space
+gone Quorvane 392 || fail "the login window did not close after the login"
+
+main=$(window Quorvane 800) || fail "the main window is not there"
+expect_title "$main" Quorvane
+sleep 1
+# Where a folding panel shows its arrow; the search panel is docked and keeps its controls.
+click "$main" 177 126
+sleep 0.5
+[ "$(pixel "$main" 12 166)" = 4F6BA0 ] || fail "the search box is gone after a click on the search panel's caption"
+click "$main" 740 23
+expect_geometry "$main" 800x560+-2+-2 "the maximized main window"
+click "$main" 740 23
+expect_geometry "$main" 800x560+240+232 "the restored main window"
+
+# Next while the service is down: the exception dialog, Escape to continue; then Next again
+# asks for page 2, the one after the page shown.
+stop "$service"
+service=
+click "$main" 746 531
+box=$(xdotool search --sync --onlyvisible --classname quorvane-crashbox | head -1) ||
+  fail "the exception dialog did not show"
+# The window manager may not have taken the new window on yet.
+for _ in $(seq 1 50); do xdotool windowactivate --sync "$box" 2>/dev/null && break; sleep 0.1; done
+xdotool key Escape
+start_service "$port"
+sleep 0.5
+click "$main" 746 531
+for _ in $(seq 1 100); do grep -q "action=browse 200" "$work/service.log" && break; sleep 0.1; done
+grep "action=browse 200" "$work/service.log" | grep -q " page=2$" ||
+  fail "Next after a failed Next did not ask for page 2: $(grep action=browse "$work/service.log")"
+
+click "$main" 300 149 2
+details=$(window "Quorvane - View tender details" 704) || fail "the details window did not open"
+expect_title "$details" "Quorvane - View tender details"
+eval "$(xdotool getwindowgeometry --shell "$details")"
+click "$details" $((WIDTH - 60)) 23
+expect_geometry "$details" "$maximized" "the maximized details window"
+# The text fills the window down to the button panel at the bottom.
+[ "$(pixel "$details" 640 $((1025 - 4 - 41 - 40)))" = FFFFFF ] || fail "the text does not fill the maximized window"
+shot "$details" details-maximized
+click "$details" $((1284 - 60)) 23
+expect_geometry "$details" "${WIDTH}x${HEIGHT}+${X}+${Y}" "the restored details window"
+click "$details" 649 475
+gone "Quorvane - View tender details" 704 || fail "the details window did not close"
+
+click "$main" 96 529
+about=$(window "Quorvane Linux Edition - About" 446) || fail "the about window did not open"
+expect_title "$about" "Quorvane Linux Edition - About"
+xdotool key Escape
+sleep 0.5
+window_now "Quorvane Linux Edition - About" 446 || fail "Escape closed the about window"
+click "$about" 228 195
+gone "Quorvane Linux Edition - About" 446 || fail "the about window did not close"
+
+click "$main" 760 23
+wait "$pid" || fail "the program ended with an error"
+pid=
+echo "window-manager: passed"

@@ -1,0 +1,105 @@
+#include "crash/CrashSettings.h"
+#include "crash/delivery/ReportFile.h"
+#include "crash/delivery/ReportMail.h"
+#include "tests/support/OtherUser.h"
+#include "tests/support/ScopedEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace qv::crash::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kReport =
+    "date/time         : 2024-03-01 09:05\r\nexception message : Access violation.";
+
+// A scratch folder that anyone may write in, without the sticky bit: the system's protection of
+// links in /tmp would otherwise hide what delivery does with a link another user made there.
+class SharedFolder {
+public:
+    SharedFolder() {
+        char name[] = "/tmp/qv-shared-XXXXXX";
+        path_ = ::mkdtemp(name);
+        fs::permissions(path_, fs::perms::all);
+    }
+    ~SharedFolder() { fs::remove_all(path_); }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> Entries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+TEST(DeliveryFiles, LinksPlantedAtTheNamesDeliveryUsesAreNotFollowed) {
+    if (!qv::test::CanActAsOtherUsers()) GTEST_SKIP() << "planting as another user needs root";
+    const SharedFolder shared;
+    const std::string victim = shared.Path() + "/victim";
+    std::ofstream(victim) << "precious";
+    const std::string tmp = shared.Path() + "/tmp";
+    fs::create_directory(tmp);
+    fs::permissions(tmp, fs::perms::all);
+    const std::string reportFile = shared.Path() + "/bugreport.txt";
+    ASSERT_TRUE(qv::test::AsOtherUser(qv::test::NobodyId(), [&] {
+        return ::symlink(victim.c_str(), (tmp + "/screenShot.png").c_str()) == 0 &&
+               ::symlink(victim.c_str(), reportFile.c_str()) == 0;
+    }));
+    const qv::test::ScopedEnvironment environment{{"TMPDIR", tmp}, {"PATH", shared.Path() + "/no-programs"}};
+    CrashSettings settings;
+    settings.reportFileName = reportFile;
+    // No way out: the files are made and must go again.
+    const TReportMail::TOutcome outcome = TReportMail(settings).Mail(kReport, "PNG picture", false);
+    EXPECT_EQ(outcome.result, TReportMail::TResult::Failed);
+    EXPECT_FALSE(
+        TReportFile::Save(kReport, TReportFile::AutomaticPath(settings), settings.reportFileMaxSize));
+    EXPECT_EQ(ReadAll(victim), "precious");
+    EXPECT_EQ(Entries(tmp), std::vector<std::string>{"screenShot.png"}) << "nothing of the delivery is left";
+}
+
+TEST(DeliveryFiles, ProgramsInTheCurrentFolderAreNeverRun) {
+    const SharedFolder folder;
+    const std::string trapped = folder.Path() + "/trapped";
+    fs::create_directory(folder.Path() + "/bin");
+    for (const char* program : {"xdg-email", "xdg-open", "bin/xdg-email", "bin/xdg-open"}) {
+        const std::string path = folder.Path() + "/" + program;
+        std::ofstream(path) << "#!/bin/sh\necho " << program << " >> " << trapped << "\n";
+        fs::permissions(path, fs::perms::owner_all);
+    }
+    const fs::path before = fs::current_path();
+    fs::current_path(folder.Path());
+    TReportMail::TOutcome outcome;
+    {
+        const qv::test::ScopedEnvironment environment{{"PATH", ":.:bin:" + folder.Path() + "/empty"},
+                                                      {"TMPDIR", folder.Path()}};
+        CrashSettings settings;
+        settings.mailAddress = "bugs@example.org";
+        outcome = TReportMail(settings).Mail(kReport, "", false);
+    }
+    fs::current_path(before);
+    EXPECT_EQ(outcome.result, TReportMail::TResult::Failed);
+    EXPECT_FALSE(fs::exists(trapped)) << ReadAll(trapped);
+}
+
+} // namespace qv::crash::test
