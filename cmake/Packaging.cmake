@@ -123,10 +123,10 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quorvane.example/)
 
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_NAME quorvane)
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_SECTION net)
-# What the binaries do not name: Qt's platform plugins, the fonts the windows are laid out with,
-# and the desktop's mail program for the bug report.
+# What the binaries do not name: Qt's platform plugins (X11; Wayland recommended), the fonts the
+# windows are laid out with, and the desktop's mail program for the bug report.
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_DESKTOP_PACKAGE_RECOMMENDS "fonts-liberation, fonts-wine, xdg-utils")
+set(CPACK_DEBIAN_DESKTOP_PACKAGE_RECOMMENDS "fonts-liberation, fonts-wine, xdg-utils, qt6-wayland")
 set(CPACK_COMPONENT_DESKTOP_DESCRIPTION "desktop client for European public-procurement tenders
 Quorvane logs in to a tender service, lists today's public-procurement tenders
 from European countries or those that match a keyword, filtered by country,

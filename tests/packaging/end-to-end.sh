@@ -11,7 +11,7 @@ packages=$1 app_end_to_end=$2 tour=$3
 work=$(mktemp -d /tmp/qv-installed-XXXXXX)
 xvfb=
 cleanup() {
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+  stop "$xvfb"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -19,6 +19,7 @@ fail() {
   echo "installed end-to-end: $*" >&2
   exit 1
 }
+. "$(dirname "$(realpath "$0")")/../app/peers.sh"
 
 root=$work/root
 for deb in "$packages"/quorvane_*.deb "$packages"/quorvane-service_*.deb "$packages"/quorvane-tools_*.deb; do
@@ -36,13 +37,9 @@ mv "$symbols" "$work/"
 report | grep -q "CrashDemoFault" && fail "the stripped demo named CrashDemoFault without its packed symbols"
 mv "$work/$(basename "$symbols")" "$symbols"
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$work/display")"
+start_xvfb
 unset QT_QPA_PLATFORM
-"$demo" segv --dialog >"$work/dialog.out" 2>&1 &
+"$demo" segv --dialog >"$work/dialog.out" &
 demo_pid=$!
 window=$(timeout 30 xdotool search --sync --name quorvane-crashdemo | head -1) ||
   { kill "$demo_pid"; fail "the dialog program did not show the exception dialog"; }
