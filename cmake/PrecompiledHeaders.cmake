@@ -8,6 +8,8 @@ option(QV_PRECOMPILE_HEADERS "Precompile Qt's and GoogleTest's headers" ON)
 
 set(QV_QT_HEADERS <QApplication> <QWidget> <QPainter> <QImage> <QPointer> <QKeyEvent> <QMouseEvent>
                   <QFontMetrics> <QScreen> <QTimer> <string> <vector> <memory> <functional>)
+# Without Qt: its keyword macros (slots, signals, emit) must not reach sources that do not ask for Qt.
+set(QV_TEST_HEADERS <gtest/gtest.h> <string> <vector> <memory> <functional>)
 set(QV_QT_TARGETS qv_skin_ui qv_skin_controls qv_windows qv_windows_controls qv_crashbox qv_app qv_skin_demo)
 
 # A header set compiled by host and reused by every other target named that this tree builds.
@@ -16,9 +18,13 @@ function(qv_precompile_headers host headers)
     return()
   endif()
   target_precompile_headers(${host} PRIVATE ${headers})
+  # Qt has the targets that link it compile position-independent code, and clang refuses a header
+  # compiled for another kind of code: all of them take -fPIC.
+  target_compile_options(${host} PRIVATE -fPIC)
   foreach(target IN LISTS ARGN)
     if(TARGET ${target})
       target_precompile_headers(${target} REUSE_FROM ${host})
+      target_compile_options(${target} PRIVATE -fPIC)
       # GCC skips a header it cannot use without a word; this says so.
       target_compile_options(${target} PRIVATE $<$<CXX_COMPILER_ID:GNU>:-Winvalid-pch>)
     endif()
@@ -33,7 +39,7 @@ function(qv_use_precompiled_headers)
   qv_precompile_headers(qv_framework_gui "${QV_QT_HEADERS}" ${QV_QT_TARGETS})
   if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     get_property(tests GLOBAL PROPERTY QV_TEST_TARGETS)
-    qv_precompile_headers(qv_test_qt "<gtest/gtest.h>;${QV_QT_HEADERS}" ${tests})
+    qv_precompile_headers(qv_test_support "${QV_TEST_HEADERS}" ${tests})
   endif()
 endfunction()
 
