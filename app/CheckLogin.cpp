@@ -13,7 +13,7 @@ namespace qv::app {
 
 bool CheckLogin(service::ClientState& state, http::TIdHTTP& http) {
     if (state.email.empty() && state.password.empty()) LoadCredentials(state);
-    const service::ProxySetting proxy = service::FindProxy("http");
+    const service::ProxySetting proxy = service::FindProxy(service::ServiceScheme(service::ServiceHost()));
     state.proxyHost = proxy.host;
     state.proxyPort = proxy.port;
     http.Request().ProxyServer = state.proxyHost;

@@ -34,4 +34,8 @@ std::string CurlClient::Get(const std::string& url) {
     return body;
 }
 
+void CurlClient::TrustFile(const std::string& path) {
+    curl_easy_setopt(curl_, CURLOPT_CAINFO, path.c_str());
+}
+
 } // namespace qv::bench

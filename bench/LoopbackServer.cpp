@@ -1,5 +1,7 @@
 #include "bench/LoopbackServer.h"
 
+#include "tests/support/TlsServerConnection.h"
+
 #include <algorithm>
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -27,8 +29,9 @@ bool SendAll(int fd, const char* data, size_t size) {
 }
 } // namespace
 
-LoopbackServer::LoopbackServer(bool delayAcks, size_t smallSize, size_t largeSize)
-    : delayAcks_(delayAcks), smallSize_(smallSize), largeSize_(largeSize) {
+LoopbackServer::LoopbackServer(bool delayAcks, size_t smallSize, size_t largeSize,
+                               const test::TlsServerContext* tls)
+    : delayAcks_(delayAcks), tls_(tls), smallSize_(smallSize), largeSize_(largeSize) {
     pattern_.reserve(kPatternSize);
     while (pattern_.size() < kPatternSize)
         pattern_ += "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ-_\r\n";
@@ -73,7 +76,21 @@ void LoopbackServer::AcceptLoop() {
             if (stopping_) ::shutdown(fd, SHUT_RDWR);
             open_.insert(fd);
         }
-        Serve(fd);
+        if (tls_) {
+            // As web servers do on TLS connections: the session tickets written after the
+            // handshake would otherwise hold the first reply back until the client's delayed ACK.
+            int one = 1;
+            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+            test::TlsServerConnection connection(*tls_, fd);
+            if (connection.Accepted())
+                Serve(
+                    fd, [&](char* buffer, size_t size) { return connection.Read(buffer, size); },
+                    [&](const char* data, size_t size) { return connection.Send(data, size); });
+        } else {
+            Serve(
+                fd, [fd](char* buffer, size_t size) { return ::recv(fd, buffer, size, 0); },
+                [fd](const char* data, size_t size) { return SendAll(fd, data, size); });
+        }
         {
             std::lock_guard lock(mutex_);
             open_.erase(fd);
@@ -82,7 +99,8 @@ void LoopbackServer::AcceptLoop() {
     }
 }
 
-void LoopbackServer::Serve(int fd) const {
+void LoopbackServer::Serve(int fd, const std::function<ssize_t(char*, size_t)>& receive,
+                           const std::function<bool(const char*, size_t)>& send) const {
     int zero = 0;
     std::string pending;
     char buffer[16384];
@@ -90,28 +108,29 @@ void LoopbackServer::Serve(int fd) const {
         size_t end;
         while ((end = pending.find("\r\n\r\n")) == std::string::npos) {
             if (pending.size() > kMaxHead) return;
-            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+            const ssize_t n = receive(buffer, sizeof buffer);
             if (delayAcks_) ::setsockopt(fd, IPPROTO_TCP, TCP_QUICKACK, &zero, sizeof zero);
             if (n <= 0) return;
             pending.append(buffer, static_cast<size_t>(n));
         }
         const std::string requestLine = pending.substr(0, pending.find("\r\n"));
         pending.erase(0, end + 4);
-        SendBody(fd, requestLine.find("large") != std::string::npos ? largeSize_ : smallSize_);
+        if (!SendBody(send, requestLine.find("large") != std::string::npos ? largeSize_ : smallSize_)) return;
     }
 }
 
-void LoopbackServer::SendBody(int fd, size_t size) const {
+bool LoopbackServer::SendBody(const std::function<bool(const char*, size_t)>& send, size_t size) const {
     std::string head =
         "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(size) + "\r\n\r\n";
     const size_t first = std::min(size, pattern_.size());
     head.append(pattern_, 0, first);
-    if (!SendAll(fd, head.data(), head.size())) return;
+    if (!send(head.data(), head.size())) return false;
     for (size_t sent = first; sent < size;) {
         const size_t n = std::min(size - sent, pattern_.size());
-        if (!SendAll(fd, pattern_.data(), n)) return;
+        if (!send(pattern_.data(), n)) return false;
         sent += n;
     }
+    return true;
 }
 
 } // namespace qv::bench

@@ -1,11 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
+
+namespace qv::test {
+class TlsServerContext;
+}
 
 namespace qv::bench {
 
@@ -13,10 +18,11 @@ namespace qv::bench {
 // contains "large" gets the large body, any other the small one. With `delayAcks` the
 // server clears TCP_QUICKACK after every read, so that the kernel delays its ACKs the way
 // a busy server on a real network does; loopback otherwise acknowledges at once and
-// hides send patterns that wait for those ACKs.
+// hides send patterns that wait for those ACKs. With a TLS context it serves https instead.
 class LoopbackServer {
 public:
-    LoopbackServer(bool delayAcks, size_t smallSize, size_t largeSize);
+    LoopbackServer(bool delayAcks, size_t smallSize, size_t largeSize,
+                   const test::TlsServerContext* tls = nullptr);
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
@@ -25,10 +31,13 @@ public:
 
 private:
     void AcceptLoop();
-    void Serve(int fd) const;
-    void SendBody(int fd, size_t size) const;
+    // The connection's requests, read and answered through `receive` and `send`.
+    void Serve(int fd, const std::function<ssize_t(char*, size_t)>& receive,
+               const std::function<bool(const char*, size_t)>& send) const;
+    bool SendBody(const std::function<bool(const char*, size_t)>& send, size_t size) const;
 
     bool delayAcks_;
+    const test::TlsServerContext* tls_;
     size_t smallSize_;
     size_t largeSize_;
     std::string pattern_;

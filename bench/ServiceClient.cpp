@@ -38,6 +38,11 @@ std::string ServiceClient::Get(uint16_t port, const std::string& target) {
 
 double ServiceClient::Rate(uint16_t port, int clients, int perClient,
                            const std::function<std::string(int, int)>& target) {
+    return Rate(std::vector<uint16_t>{port}, clients, perClient, target);
+}
+
+double ServiceClient::Rate(const std::vector<uint16_t>& ports, int clients, int perClient,
+                           const std::function<std::string(int, int)>& target) {
     std::atomic<bool> failed{false};
     const auto start = std::chrono::steady_clock::now();
     std::vector<std::thread> threads;
@@ -45,7 +50,9 @@ double ServiceClient::Rate(uint16_t port, int clients, int perClient,
         threads.emplace_back([&, c] {
             try {
                 for (int i = 0; i < perClient; ++i)
-                    if (Get(port, target(c, i)).compare(0, 2, "ok") != 0) failed = true;
+                    if (Get(ports[static_cast<size_t>(c) % ports.size()], target(c, i)).compare(0, 2, "ok") !=
+                        0)
+                        failed = true;
             } catch (const std::exception&) {
                 failed = true;
             }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace qv::bench {
 
@@ -15,6 +16,9 @@ public:
     // Requests per second of `clients` threads that each send `perClient` requests; `target`
     // gives the request for a client and a sequence number. Raises when a reply is not "ok".
     static double Rate(uint16_t port, int clients, int perClient,
+                       const std::function<std::string(int, int)>& target);
+    // The same with the clients spread over several servers, client c asking ports[c % size].
+    static double Rate(const std::vector<uint16_t>& ports, int clients, int perClient,
                        const std::function<std::string(int, int)>& target);
     // A browse request of the demo account.
     static std::string Browse(const std::string& keyword, const std::string& country, int page);

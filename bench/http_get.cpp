@@ -1,12 +1,14 @@
 // Compares the rate of our HTTP client with libcurl's on one loopback server: many small
 // GETs with a new connection each, and one large GET, against a server that acknowledges
-// at once and against one that delays its ACKs.
+// at once, against one that delays its ACKs, and over https (TLS through OpenSSL for both,
+// with a certificate made for the run).
 //
 // Usage: http_get [N]   (N small requests per client and round, 300 by default)
 #include "bench/CurlClient.h"
 #include "bench/LoopbackServer.h"
 #include "http/IdHTTP.h"
 #include "service/ServiceExchange.h"
+#include "tests/support/TlsServerConnection.h"
 
 #include <algorithm>
 #include <chrono>
@@ -63,21 +65,24 @@ struct Comparison {
     Rates rates;
 };
 
-void RunAgainst(bool delayAcks, int smallCount, const Contender& ours, const Contender& peer,
-                std::vector<Comparison>& results) {
-    LoopbackServer server(delayAcks, kSmallSize, kLargeSize);
-    const std::string base = "http://127.0.0.1:" + std::to_string(server.Port());
+// With `tls` the server speaks https.
+void RunAgainst(bool delayAcks, const qv::test::TlsServerContext* tls, int smallCount, const Contender& ours,
+                const Contender& peer, std::vector<Comparison>& results) {
+    LoopbackServer server(delayAcks, kSmallSize, kLargeSize, tls);
+    const std::string base =
+        (tls ? "https" : "http") + std::string("://127.0.0.1:") + std::to_string(server.Port());
+    const std::string prefix = tls ? "https-" : "";
     const std::string suffix = delayAcks ? "-delayed-ack" : "";
-    std::printf("server %s:\n", delayAcks ? "delays its ACKs" : "answers at once");
+    std::printf("server %s%s:\n", delayAcks ? "delays its ACKs" : "answers at once", tls ? ", https" : "");
 
     const Rates small = Measure(ours, peer, base + "/small", smallCount, kSmallSize, smallCount);
     std::printf("  %d x GET 2 KB, new connection each: %s %.0f req/s, %s %.0f req/s\n", smallCount, ours.name,
                 small.ours, peer.name, small.peer);
-    results.push_back({"small" + suffix, small});
+    results.push_back({prefix + "small" + suffix, small});
 
     const Rates large = Measure(ours, peer, base + "/large", 1, kLargeSize, 50.0);
     std::printf("  GET 50 MB: %s %.0f MB/s, %s %.0f MB/s\n", ours.name, large.ours, peer.name, large.peer);
-    results.push_back({"large" + suffix, large});
+    results.push_back({prefix + "large" + suffix, large});
 }
 
 } // namespace
@@ -85,20 +90,26 @@ void RunAgainst(bool delayAcks, int smallCount, const Contender& ours, const Con
 int main(int argc, char** argv) {
     const int smallCount = argc > 1 ? std::max(1, std::atoi(argv[1])) : 300;
     try {
+        const std::string& trust = qv::test::Certificates().trustFile;
+        ::setenv("SSL_CERT_FILE", trust.c_str(), 1);
+        const qv::test::TlsServerContext tls(qv::test::Certificates().good);
         CurlClient curl;
+        curl.TrustFile(trust);
         const Contender peer{"libcurl", [&curl](const std::string& url) { return curl.Get(url); }};
         qv::http::TIdHTTP http;
         // As the application does: the service's time-outs, one exchange, then the connection
         // is closed.
         qv::service::ApplyServiceTimeouts(http);
+        qv::service::ApplyServiceTls(http);
         const Contender ours{"TIdHTTP", [&http](const std::string& url) {
                                  std::string body = http.Get(url);
                                  http.Disconnect();
                                  return body;
                              }};
         std::vector<Comparison> results;
-        RunAgainst(false, smallCount, ours, peer, results);
-        RunAgainst(true, smallCount, ours, peer, results);
+        RunAgainst(false, nullptr, smallCount, ours, peer, results);
+        RunAgainst(true, nullptr, smallCount, ours, peer, results);
+        RunAgainst(false, &tls, smallCount, ours, peer, results);
         for (const auto& r : results)
             std::printf("ratio %s: %.2f\n", r.name.c_str(), r.rates.ours / r.rates.peer);
     } catch (const std::exception& e) {

@@ -13,14 +13,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
 #include <functional>
 #include <iterator>
 #include <memory>
 #include <random>
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
 
 using qv::framework::TMemoryStream;
 
@@ -31,22 +29,12 @@ constexpr int kRounds = 7;
 // Each timed round decodes at least this much output, so that small inputs are not timer noise.
 constexpr size_t kBytesPerRound = 32u << 20;
 
-std::string ReadFile(const std::string& path) {
-    qv::framework::TFileStream file(path, qv::framework::TFileStream::Mode::OpenRead);
-    std::string bytes(static_cast<size_t>(file.Size()), '\0');
-    if (file.Read(bytes.data(), file.Size()) != file.Size()) throw std::runtime_error("cannot read " + path);
-    return bytes;
-}
-
 // The skin member as the reader extracts it, deflated again as the archive writer stored it.
 std::string EmbeddedSkinMember() {
-    const std::string target = (std::filesystem::temp_directory_path() /
-                                ("quorvane-bench-inflate-" + std::to_string(::getpid()) + ".sk2"))
-                                   .string();
-    const int result = qv::skin::ExtractSkinMember(QV_EMBEDDED_SKIN, qv::skin::kSkinMemberName, target, "");
-    std::string member = result == 0 ? ReadFile(target) : std::string();
-    std::filesystem::remove(target);
-    if (result != 0)
+    qv::framework::TFileStream archive(QV_EMBEDDED_SKIN, qv::framework::TFileStream::Mode::OpenRead);
+    std::string member;
+    if (qv::skin::ExtractSkinMember(archive, qv::skin::kSkinMemberName, "", member) !=
+        qv::skin::TExtractResult::Ok)
         throw std::runtime_error("cannot extract the member of " + std::string(QV_EMBEDDED_SKIN));
     return member;
 }

@@ -1,14 +1,18 @@
 // First-time keyword searches (every page asked for the first time, 4 loopback clients) on a
 // corpus of 1,000,000 generated tenders next to the same requests on 20,000: the cost of a
 // search should barely grow with the corpus. Also prints the size of the database per tender.
-// Building the large database takes a minute or two.
+// Building the large database takes a minute or two. Then the same on PostgreSQL, on a server of
+// the run's own (the test suite's), built anew each run: `ratio postgresql-scale` and, on the
+// million, PostgreSQL's rate against SQLite's, `ratio postgresql-vs-sqlite`.
 //
-// Usage: scale [DIR]   (databases kept in DIR and reused when there; a temporary folder by default)
+// Usage: scale [DIR]   (SQLite databases kept in DIR and reused when there; a temporary folder by default)
 #include "bench/ServiceClient.h"
 #include "server/CorpusGenerator.h"
 #include "server/RequestHandler.h"
+#include "server/TenderBackend.h"
 #include "server/TenderStore.h"
 #include "server/frontend/HttpFrontEnd.h"
+#include "tests/support/PostgresServer.h"
 
 #include <algorithm>
 #include <chrono>
@@ -79,6 +83,30 @@ double FirstTimeSearchRate(const std::string& database) {
     return rate;
 }
 
+// The best rates of alternating rounds on the small and the large database, the first round of
+// each warming the caches.
+std::pair<double, double> BestRates(const std::string& small, const std::string& large) {
+    FirstTimeSearchRate(small);
+    FirstTimeSearchRate(large);
+    double smallRate = 0;
+    double largeRate = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        smallRate = std::max(smallRate, FirstTimeSearchRate(small));
+        largeRate = std::max(largeRate, FirstTimeSearchRate(large));
+    }
+    return {smallRate, largeRate};
+}
+
+std::string PostgresDatabase(int64_t tenders) {
+    const std::string database = qv::test::PostgresServer::Instance().CreateDatabase();
+    const auto start = std::chrono::steady_clock::now();
+    qv::server::TenderBackend::For(database)->CreateGenerated(qv::server::CorpusGenerator(1, tenders));
+    std::printf("PostgreSQL database of %lld tenders built in %.1f s\n", static_cast<long long>(tenders),
+                SecondsSince(start));
+    std::fflush(stdout);
+    return database;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -97,20 +125,23 @@ int main(int argc, char** argv) {
         std::fflush(stderr);
         if (!std::freopen("/dev/null", "w", stderr))
             throw std::runtime_error("cannot silence the request log");
-        double smallRate = 0;
-        double largeRate = 0;
-        // The first round of each warms the system's page cache.
-        FirstTimeSearchRate(small);
-        FirstTimeSearchRate(large);
-        for (int round = 0; round < kRounds; ++round) {
-            smallRate = std::max(smallRate, FirstTimeSearchRate(small));
-            largeRate = std::max(largeRate, FirstTimeSearchRate(large));
-        }
+        const auto [smallRate, largeRate] = BestRates(small, large);
         std::printf("first-time search, %lld tenders: %.0f req/s\n", static_cast<long long>(kSmall),
                     smallRate);
         std::printf("first-time search, %lld tenders: %.0f req/s\n", static_cast<long long>(kLarge),
                     largeRate);
         std::printf("ratio scale: %.2f\n", largeRate / smallRate);
+        std::fflush(stdout);
+
+        const auto& postgres = qv::test::PostgresServer::Instance();
+        if (!postgres.Running()) throw std::runtime_error("no PostgreSQL server: " + postgres.Reason());
+        const auto [pgSmallRate, pgLargeRate] = BestRates(PostgresDatabase(kSmall), PostgresDatabase(kLarge));
+        std::printf("PostgreSQL first-time search, %lld tenders: %.0f req/s\n",
+                    static_cast<long long>(kSmall), pgSmallRate);
+        std::printf("PostgreSQL first-time search, %lld tenders: %.0f req/s\n",
+                    static_cast<long long>(kLarge), pgLargeRate);
+        std::printf("ratio postgresql-scale: %.2f\n", pgLargeRate / pgSmallRate);
+        std::printf("ratio postgresql-vs-sqlite: %.2f\n", pgLargeRate / largeRate);
     } catch (const std::exception& e) {
         std::printf("scale: %s\n", e.what());
         status = 1;

@@ -3,12 +3,17 @@
 // size from the same server, which is the ceiling. Each request opens its own connection,
 // as the program does. The request log goes to /dev/null during the run.
 //
+// On PostgreSQL, first-time searches from two service processes on one database next to one
+// process: `ratio two-processes`. Clients, services and the database share the machine's cores.
+//
 // Usage: service [N]   (N requests per client and round, 1000 by default)
 #include "bench/ServiceClient.h"
 #include "server/CorpusGenerator.h"
 #include "server/RequestHandler.h"
+#include "server/TenderBackend.h"
 #include "server/TenderStore.h"
 #include "server/frontend/HttpFrontEnd.h"
+#include "tests/server/TestService.h"
 
 #include <algorithm>
 #include <chrono>
@@ -41,6 +46,50 @@ struct Workload {
     std::function<std::string(int, int)> target;
     std::string fixedPath;
 };
+
+// The n-th search of a series in which no page is asked for twice.
+std::string FreshSearch(int n) {
+    return ServiceClient::Browse(kKeywords[static_cast<size_t>(n) % kKeywords.size()],
+                                 kCountries[static_cast<size_t>(n / 10) % 18], 1 + n / 180);
+}
+
+// First-time searches from `services` new processes on one PostgreSQL database, the clients
+// spread over them.
+double FreshSearchRate(const std::string& database, int services, int perClient) {
+    std::vector<std::unique_ptr<qv::test::PeerProcess>> running;
+    std::vector<uint16_t> ports;
+    for (int i = 0; i < services; ++i) {
+        running.push_back(qv::server::test::StartServiceOn(database));
+        if (!running.back()->Started())
+            throw std::runtime_error("the service did not start: " + running.back()->Log());
+        ports.push_back(running.back()->Port());
+        // The first login checks the password the slow way; it is not what this measures.
+        ServiceClient::Get(ports.back(), ServiceClient::Browse("", "EU", 1));
+    }
+    return ServiceClient::Rate(ports, kClients, perClient,
+                               [&](int c, int i) { return FreshSearch(i * kClients + c); });
+}
+
+void TwoProcesses(int perClient) {
+    auto& server = qv::test::PostgresServer::Instance();
+    if (!server.Running()) {
+        std::printf("two-processes: no PostgreSQL server: %s\n", server.Reason().c_str());
+        return;
+    }
+    const std::string database = server.CreateDatabase();
+    qv::server::TenderBackend::For(database)->CreateGenerated(qv::server::CorpusGenerator(1));
+    double one = 0;
+    double two = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        one = std::max(one, FreshSearchRate(database, 1, perClient));
+        two = std::max(two, FreshSearchRate(database, 2, perClient));
+    }
+    std::printf(
+        "PostgreSQL, search, every page asked for the first time: one service %.0f req/s, two services "
+        "%.0f req/s\n",
+        one, two);
+    std::printf("ratio two-processes: %.2f\n", two / one);
+}
 
 } // namespace
 
@@ -87,12 +136,8 @@ int main(int argc, char** argv) {
 
         // Every request of this series asks for a page no earlier request asked for.
         std::atomic<int> fresh{0};
-        const double uncached =
-            ServiceClient::Rate(port, kClients, std::max(1, perClient / 10), [&](int, int) {
-                const int n = fresh++;
-                return ServiceClient::Browse(kKeywords[static_cast<size_t>(n) % kKeywords.size()],
-                                             kCountries[static_cast<size_t>(n / 10) % 18], 1 + n / 180);
-            });
+        const double uncached = ServiceClient::Rate(port, kClients, std::max(1, perClient / 10),
+                                                    [&](int, int) { return FreshSearch(fresh++); });
         std::printf("search, every page asked for the first time: %.0f req/s\n", uncached);
 
         for (const auto& workload : workloads) {
@@ -110,6 +155,7 @@ int main(int argc, char** argv) {
         }
         frontEnd.Stop();
         server.join();
+        TwoProcesses(std::max(1, perClient / 10));
     } catch (const std::exception& e) {
         std::printf("service: %s\n", e.what());
         status = 1;

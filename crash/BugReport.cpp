@@ -2,6 +2,7 @@
 
 #include "crash/ThreadMarks.h"
 
+#include "crash/FaultRecovery.h"
 #include "crash/ReportFormat.h"
 #include "crash/ThreadRegistry.h"
 #include "crash/symbols/ModuleCache.h"
@@ -9,6 +10,7 @@
 #include "crash/tracer/ThreadTracer.h"
 #include "platform/DeviceList.h"
 #include "platform/Process.h"
+#include "platform/ProductVersion.h"
 #include "platform/SystemInfo.h"
 
 #include <algorithm>
@@ -125,25 +127,39 @@ bool CaseInsensitiveLess(std::string a, std::string b) {
 
 std::string TBugReport::Compose(const TReportSubject& subject) const {
     std::string report;
+    uintptr_t faultAddress = 0;
+    bool composed = false;
     try {
-        report = Header(subject);
-        report += ThreadSections(subject);
-        if (settings_.listModules) report += kSectionBreak + Modules();
-        if (settings_.listHardware) report += kSectionBreak + Hardware();
-        if (settings_.disassembler && subject.exceptionAddress != 0) {
-            std::string text;
-            try {
-                text = settings_.disassembler(subject.exceptionAddress, settings_.disasmOptions);
-                if (!text.empty()) text = std::string(kSectionBreak) + "disassembling:" + kLineEnd + text;
-            } catch (...) {
-                text = Note("GetCleartextDisAsm");
-            }
-            report += text;
-        }
+        composed = TFaultRecovery::Run([&] { ComposeParts(subject, report); }, faultAddress);
     } catch (...) {
+        // What was composed so far stays, and the note below ends it.
+    }
+    if (!composed) {
         report += std::string(kSectionBreak) + "An exception occurred during composing the bug report.";
+        // A fault names its instruction; an exception of the language carries no address.
+        if (faultAddress != 0) report += " " + TReportFormat::HexId(faultAddress);
     }
     return report;
+}
+
+void TBugReport::ComposeParts(const TReportSubject& subject, std::string& report) const {
+    report = Header(subject);
+    report += ThreadSections(subject);
+    if (settings_.listModules) report += kSectionBreak + Modules();
+    if (settings_.listHardware) report += kSectionBreak + Hardware();
+    if (!settings_.disassembler) return;
+    const uintptr_t address = subject.exceptionAddress != 0
+                                  ? subject.exceptionAddress
+                                  : TThreadTracer::StackCodeAddress(subject.threadId);
+    if (address == 0) return;
+    std::string text;
+    try {
+        text = settings_.disassembler(address, settings_.disasmOptions);
+        if (!text.empty()) text = std::string(kSectionBreak) + "disassembling:" + kLineEnd + text;
+    } catch (...) {
+        text = Note("GetCleartextDisAsm");
+    }
+    report += text;
 }
 
 std::string TBugReport::Header(const TReportSubject& subject) const {
@@ -229,7 +245,13 @@ std::string TBugReport::Header(const TReportSubject& subject) const {
                                                        : std::string();
          }},
         {"version",
-         [&] { return settings_.versionText != nullptr ? *settings_.versionText : std::string(); }},
+         [&] {
+             if (settings_.versionText != nullptr && !settings_.versionText->empty())
+                 return *settings_.versionText;
+             // The program's file version is the product's, compiled in.
+             return TReportFormat::Version(platform::kVersionMajor, platform::kVersionMinor,
+                                           platform::kVersionPatch, platform::kVersionBuild);
+         }},
         {"zorExcept version", [] { return std::string("2.7e"); }},
         {"exception class", [&] { return subject.frozen ? std::string() : subject.exception.className; }},
         {"exception message",

@@ -26,8 +26,10 @@ struct TReportSubject {
 };
 
 // Composes the plain-text bug report: the header, a section per thread, the modules, the hardware
-// and the disassembly of the faulting function. Lines end in CR LF; the last has no line end.
-// Every header line and section is guarded on its own: a failure costs only that piece.
+// and the disassembly of the faulting function (for a report without an exception, of the code
+// found on the thread's stack). Lines end in CR LF; the last has no line end. Every header line
+// and section is guarded on its own: a failure costs only that piece. A fault signal while
+// composing keeps what was composed and ends the report with a note of the fault's address.
 class TBugReport {
 public:
     TBugReport(const CrashSettings& settings, std::chrono::system_clock::time_point installedAt)
@@ -48,6 +50,8 @@ private:
     std::chrono::system_clock::time_point installedAt_;
     TTraceProgress progress_;
 
+    // The pieces in their order, appended to the report as each is done.
+    void ComposeParts(const TReportSubject& subject, std::string& report) const;
     std::string ThreadSection(pid_t thread, const TReportSubject& subject,
                               const TTraceProgress& progress) const;
     std::string ThreadStack(pid_t thread, const TReportSubject& subject, uintptr_t creatorAddress,

@@ -2,8 +2,8 @@
 
 #include "crash/ApplicationActions.h"
 #include "crash/BugReport.h"
-#include "crash/ConsoleDialog.h"
 #include "crash/ExceptionInfo.h"
+#include "crash/FaultRecovery.h"
 #include "crash/FaultSignals.h"
 #include "crash/HandlerRoutine.h"
 #include "crash/MainThreadEvents.h"
@@ -50,13 +50,12 @@ void TCrashReporter::Install(const CrashSettings& settings) {
     TApplicationActions::TakeOverFromRestart(history_);
     if (!(settings_.reporterEnabled && settings_.hookRuntime) && settings_.freezeTimeoutMs <= 0) return;
     installedAt_ = std::chrono::system_clock::now();
-    if (!dialog_) dialog_ = std::make_unique<TConsoleDialog>();
     TThreadRegistry::Instance().UpdateThreadEntry(::getpid(), "main thread", 0, 0, {});
     // What takes locks is done now, so that a trace in trouble finds it done.
     TThreadTracer::Prime();
     if (settings_.reporterEnabled || settings_.freezeTimeoutMs > 0) {
         handlerThread_.Start([this](const TExceptionRequest& request) {
-            THandlerRoutine::Run(*this, request);
+            RunHandler(request);
             request.doneEvent->Set();
             if (static_cast<pid_t>(request.threadId) == ::getpid()) TMainThreadEvents::Wake();
         });
@@ -89,6 +88,10 @@ void TCrashReporter::Shutdown() {
     TThreadHolding::Instance().Release();
     TReportListeners::Instance().Clear();
     TThreadRegistry::Instance().RemoveThread(::getpid());
+}
+
+void TCrashReporter::RunHandler(const TExceptionRequest& request) {
+    THandlerRoutine(settings_, installedAt_, history_, *dialog_, watchdog_).Run(request);
 }
 
 bool TCrashReporter::RunInMainThread(const std::function<void()>& call) {
@@ -143,7 +146,7 @@ void TCrashReporter::Report(const std::exception_ptr* exception, bool canContinu
         }
         watchdog_.Pause();
         if (!handlerThread_.Submit(request)) {
-            THandlerRoutine::Run(*this, request);
+            RunHandler(request);
         } else if (self == ::getpid() && TMainThreadEvents::CanPump()) {
             TMainThreadEvents::PumpUntil([&] { return done.IsSet(); });
         } else {
@@ -157,11 +160,10 @@ void TCrashReporter::Report(const std::exception_ptr* exception, bool canContinu
 }
 
 bool TCrashReporter::ReportFault(const TFaultContext& fault, bool canContinue) {
+    // A fault in the reporter's own work leads back to where that work began.
+    TFaultRecovery::Recover(fault.context);
     const pid_t self = CurrentThreadId();
-    if (self == handlerThread_.ThreadId()) {
-        THandlerRoutine::RecoverFromFault();
-        return false;
-    }
+    if (self == handlerThread_.ThreadId()) return false;
     TDoneEvent done;
     TExceptionRequest request;
     request.doneEvent = &done;
@@ -179,7 +181,7 @@ bool TCrashReporter::ReportFault(const TFaultContext& fault, bool canContinue) {
 }
 
 void TCrashReporter::SetDialog(std::unique_ptr<TExceptionDialog> dialog) {
-    dialog_ = std::move(dialog);
+    dialog_ = dialog ? std::move(dialog) : std::make_unique<TConsoleDialog>();
 }
 
 void TCrashReporter::ProcessMainThreadMessages() {
@@ -215,7 +217,7 @@ extern "C" __attribute__((visibility("default"), used)) int32_t zorTraceProcess(
         subject.threadId = ::getpid();
         TCrashReporter& reporter = TCrashReporter::Instance();
         const std::string report = TBugReport(reporter.Settings(), reporter.InstalledAt()).Compose(subject);
-        // Below 1 the report would go to the clipboard, which a process without a display has not.
+        if (maxLen < 1) reporter.PutOnClipboard(report);
         if (maxLen >= 1) {
             if (auto map = qv::platform::TSharedMemory::Open("zorTraceProcessMap")) {
                 const size_t length =

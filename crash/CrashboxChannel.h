@@ -19,6 +19,9 @@ public:
         Reply = 'R',
         // To the dialog program: close at once, nothing chosen (the frozen main thread answers again).
         Close = 'C',
+        // To the dialog program, alone: own the clipboard with this text until another program
+        // takes it; the reply "1" says it does.
+        Clipboard = 'B',
         // From the dialog program: may the action's default run, or did a listener handle it?
         Ask = 'A',
         // From the dialog program: mail the report.

@@ -98,6 +98,21 @@ void TCrashboxDialog::HideProgress() {
     broken_ = false;
 }
 
+bool TCrashboxDialog::PutOnClipboard(const std::string& text) {
+    if (!DisplayAvailable() || ::access(helperPath_.c_str(), X_OK) != 0) return false;
+    int sockets[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) return false;
+    const bool started = platform::StartDetached(helperPath_, {kProgramName}, {sockets[1], sockets[1], -1});
+    ::close(sockets[1]);
+    TCrashboxChannel channel(sockets[0]);
+    TCrashboxChannel::TMessage reply;
+    const bool owned = started && channel.Write(TCrashboxChannel::TKind::Clipboard, text) &&
+                       channel.Read(reply, kClipboardWaitMs) == TCrashboxChannel::TRead::Message &&
+                       reply.kind == TCrashboxChannel::TKind::Reply && reply.payload == "1";
+    ::close(sockets[0]);
+    return owned;
+}
+
 std::optional<TAction> TCrashboxDialog::Show(const TDialogRequest& request, const CrashSettings& settings) {
     std::optional<std::optional<TAction>> chosen;
     if (StartSession()) chosen = Converse(request, settings);
@@ -151,12 +166,13 @@ std::string TCrashboxDialog::Answer(const TCrashboxChannel::TMessage& message, c
                                                                                                    : "0";
     case TCrashboxChannel::TKind::Mail: {
         const TReportMail::TOutcome outcome =
-            TReportMail(settings).Mail(request.report, request.screenshot, false);
+            TReportMail(settings.delivery).Mail(request.report, request.screenshot, false);
         return std::to_string(static_cast<int>(outcome.result)) + " " +
                std::to_string(static_cast<int>(outcome.way));
     }
     case TCrashboxChannel::TKind::Save:
-        return TReportFile::Save(request.report, message.payload, settings.reportFileMaxSize) ? "1" : "0";
+        return TReportFile::Save(request.report, message.payload, settings.delivery.reportFileMaxSize) ? "1"
+                                                                                                       : "0";
     default:
         return {};
     }

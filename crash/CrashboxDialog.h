@@ -22,6 +22,8 @@ public:
     static constexpr const char* kProgramName = "quorvane-crashbox";
     // How long the dialog program gets to end after its choice before it is killed.
     static constexpr int kEndWaitMs = 2000;
+    // How long the dialog program gets to take the clipboard.
+    static constexpr int kClipboardWaitMs = 10000;
 
     explicit TCrashboxDialog(std::string helperPath = HelperOfProgram());
     ~TCrashboxDialog() override;
@@ -29,6 +31,9 @@ public:
     std::optional<TAction> Show(const TDialogRequest& request, const CrashSettings& settings) override;
     void ShowProgress(int permille) override;
     void HideProgress() override;
+    // A dialog program of its own, without a window, owns the clipboard's text and stays until
+    // another program takes the clipboard: this process may be frozen or gone meanwhile.
+    bool PutOnClipboard(const std::string& text) override;
 
     // quorvane-crashbox beside the running program or in its private folder (see
     // platform/CompanionFiles.h); empty when there is none.

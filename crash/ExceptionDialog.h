@@ -34,6 +34,9 @@ public:
     virtual void ShowProgress(int /*permille*/) {}
     // When no dialog follows the progress after all.
     virtual void HideProgress() {}
+    // Puts the text on the desktop's clipboard, where it stays after this call; from any thread,
+    // the handler thread's dialog notwithstanding. False where there is no clipboard.
+    virtual bool PutOnClipboard(const std::string& /*text*/) { return false; }
 
     // The dialog's message: the error or frozen message with "%exceptMsg%" and "%LF%" replaced.
     static std::string Message(const TDialogRequest& request, const CrashSettings& settings,

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <sys/types.h>
 #include <ucontext.h>
 
 namespace qv::crash {
@@ -49,6 +50,13 @@ struct TExceptionRequest {
     // Receives the report instead of its being shown, when set.
     std::string* reportOut = nullptr;
     const TFaultContext* contextInfo = nullptr;
+
+    // An exception that the main thread's own event dispatch reported and that the program may
+    // continue from: the main thread waits in its event loop, without user input, and is not held.
+    bool FromMainThreadsEventDispatch(pid_t mainThread) const {
+        return static_cast<pid_t>(threadId) == mainThread && frozen == 0 && canContinue != 0 &&
+               contextInfo != nullptr && contextInfo->kind == TCaptureKind::Call;
+    }
 };
 static_assert(sizeof(TExceptionRequest) == 10 * sizeof(uintptr_t));
 

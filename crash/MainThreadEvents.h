@@ -17,8 +17,8 @@ public:
     static void Wake();
     // Whether the calling thread is the main thread and an event loop can run in it.
     static bool CanPump();
-    // In the main thread: handles events (painting included) until done() holds. Wake() after the
-    // condition changed.
+    // In the main thread: handles events until done() holds, painting and the desktop's pings
+    // included but no user input, which waits until then. Wake() after the condition changed.
     static void PumpUntil(const std::function<bool()>& done);
 };
 

@@ -57,7 +57,7 @@ bool TMainThreadEvents::CanPump() {
 
 void TMainThreadEvents::PumpUntil(const std::function<bool()>& done) {
     while (!done())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
 }
 
 } // namespace qv::crash

@@ -21,6 +21,12 @@ std::string TReportFormat::Address(uint64_t value) {
     return text;
 }
 
+std::string TReportFormat::Version(int major, int minor, int release, int build) {
+    if (major == 0 && minor == 0 && release == 0 && build == 0) return {};
+    return std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(release) + "." +
+           std::to_string(build);
+}
+
 std::string TReportFormat::Padded(int64_t value, int width) {
     char text[32];
     std::snprintf(text, sizeof text, "%0*" PRId64, width, value);

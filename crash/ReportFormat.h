@@ -13,6 +13,8 @@ public:
     static std::string HexId(uint64_t value);
     // 8 lowercase hex digits (more where the value needs them), as addresses are shown.
     static std::string Address(uint64_t value);
+    // "1.0.0.0": a version's four numbers; empty when all are 0, which means no version.
+    static std::string Version(int major, int minor, int release, int build);
     // The number left-padded with "0" to the width.
     static std::string Padded(int64_t value, int width);
     // "2024-03-01 09:05": year, month, day, hour and minute of a local time.

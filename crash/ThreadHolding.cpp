@@ -33,7 +33,7 @@ void TThreadHolding::SetMainThreadWaker(std::function<void()> waker) {
     wakeMain_ = std::move(waker);
 }
 
-void TThreadHolding::Hold() {
+void TThreadHolding::Hold(bool leaveMainThreadRunning) {
     const pid_t self = CurrentThreadId();
     std::vector<pid_t> held;
     for (const auto& [thread, creator] : TThreadRegistry::Instance().CreatedThreads())
@@ -44,7 +44,8 @@ void TThreadHolding::Hold() {
         const std::lock_guard lock(mutex_);
         held_ = std::move(held);
         othersHeld_ = true;
-        mainHeld_ = self != ::getpid();
+        mainTaken_ = self != ::getpid() && !leaveMainThreadRunning;
+        mainHeld_ = mainTaken_;
         wake = wakeMain_;
     }
     // A main thread that waits for messages comes to its message retrieval and stays there.
@@ -57,6 +58,7 @@ void TThreadHolding::Release() {
         const std::lock_guard lock(mutex_);
         othersHeld_ = false;
         mainHeld_ = false;
+        mainTaken_ = false;
         held_.clear();
         wake = wakeMain_;
     }
@@ -68,7 +70,7 @@ void TThreadHolding::SetMainThreadRunning(bool running) {
     {
         const std::lock_guard lock(mutex_);
         if (!othersHeld_) return;
-        mainHeld_ = !running;
+        mainHeld_ = mainTaken_ && !running;
     }
     changed_.notify_all();
 }

@@ -20,11 +20,12 @@ public:
     // How to wake the main thread when it waits for messages; set at installation.
     void SetMainThreadWaker(std::function<void()> waker);
 
-    // Holds the main thread and every thread of the thread class whose creator lies in a module
-    // with symbols, but never the calling thread.
-    void Hold();
+    // Holds every thread of the thread class whose creator lies in a module with symbols, and
+    // the main thread unless it is left running, but never the calling thread.
+    void Hold(bool leaveMainThreadRunning = false);
     void Release();
-    // Lets a held main thread run (around a synchronous listener), or holds it again.
+    // Lets a held main thread run (around a synchronous listener), or holds it again if the hold
+    // took it.
     void SetMainThreadRunning(bool running);
     // At a thread's message retrieval: waits while the thread is held.
     void WaitWhileHeld();
@@ -33,6 +34,8 @@ private:
     TReporterLock mutex_{"holding"};
     std::condition_variable_any changed_;
     bool mainHeld_ = false;
+    // Whether the hold under way took the main thread.
+    bool mainTaken_ = false;
     bool othersHeld_ = false;
     std::vector<pid_t> held_;
     std::function<void()> wakeMain_;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <fstream>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -14,6 +15,20 @@ namespace {
 
 bool ThreadAlive(pid_t thread) {
     return ::syscall(SYS_tgkill, ::getpid(), thread, 0) == 0;
+}
+
+std::string SystemName(pid_t thread) {
+    std::ifstream file("/proc/self/task/" + std::to_string(thread) + "/comm");
+    std::string name;
+    std::getline(file, name);
+    return name;
+}
+
+// The name a thread gave itself through the system (pthread_setname_np), or empty: a thread that
+// never named itself carries the name of the thread that created it, at first the program's.
+std::string SelfGivenName(pid_t thread) {
+    const std::string name = SystemName(thread);
+    return name != SystemName(::getpid()) ? name : std::string();
 }
 
 } // namespace
@@ -58,13 +73,22 @@ TThreadRegistry::TTitle TThreadRegistry::ThreadTitle(pid_t thread, bool force) {
     if (!lock.owns_lock()) return {"thread " + id, 0, 0};
     const auto entry =
         std::find_if(entries_.begin(), entries_.end(), [&](const TEntry& e) { return e.thread == thread; });
-    if (entry == entries_.end()) return {"thread " + id, 0, 0};
-    TTitle title{{}, entry->creatorAddress, entry->creatorThread};
-    if (entry->name == kInternalName && !force) return title;
-    if (!entry->name.empty())
-        title.title = entry->name + " (" + id + ")";
+    TTitle title;
+    std::string name;
+    std::string className;
+    if (entry != entries_.end()) {
+        title = {{}, entry->creatorAddress, entry->creatorThread};
+        name = entry->name;
+        className = entry->className;
+    }
+    lock.unlock();
+    if (name == kInternalName && !force) return title;
+    // The program gave the thread no title: the name it gave itself, if any.
+    if (name.empty() && className.empty()) name = SelfGivenName(thread);
+    if (!name.empty())
+        title.title = name + " (" + id + ")";
     else
-        title.title = "thread " + id + (entry->className.empty() ? "" : " (" + entry->className + ")");
+        title.title = "thread " + id + (className.empty() ? "" : " (" + className + ")");
     return title;
 }
 

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "framework/Exception.h"
+#include "http/text/IdTextExceptions.h"
 
 #include <string>
 
 namespace qv::http {
 
-// Root of every failure of the networking classes.
-QV_EXCEPTION_CLASS(EIdException, framework::Exception);
+// The failures of the connection layer and the exchange; the root EIdException and the text
+// layer's own failures come with the text layer.
 
 // The mark of an orderly end rather than a fault.
 QV_EXCEPTION_CLASS(EIdSilentException, EIdException);
@@ -82,8 +82,13 @@ QV_EXCEPTION_CLASS(EIdSocksServerAddressError, EIdSocksError);
 // A host name, user or password that a SOCKS 5 length byte cannot count.
 QV_EXCEPTION_CLASS(EIdSocksNameTooLong, EIdSocksError);
 
+// A TLS connection that failed: its handshake, the server's certificate, or the stream; the
+// message names the server and the reason.
+QV_EXCEPTION_CLASS(EIdTLSError, EIdException);
+// The server ended the TCP stream without ending TLS first: what came before may be cut short.
+QV_EXCEPTION_CLASS(EIdTLSStreamCut, EIdTLSError);
+
 QV_EXCEPTION_CLASS(EIdMoreThanOneTIdAntiFreeze, EIdException);
-QV_EXCEPTION_CLASS(EIdFailedToRetreiveTimeZoneInfo, EIdException);
 QV_EXCEPTION_CLASS(EIdTableNotFound, EIdException);
 
 } // namespace qv::http

@@ -2,8 +2,8 @@
 
 #include "framework/Conversions.h"
 #include "http/IdHTTPReplyFraming.h"
-#include "http/IdIntercept.h"
 #include "http/IdResourceStrings.h"
+#include "http/IdSSLConnectionIntercept.h"
 #include "http/text/IdTextFunctions.h"
 #include "http/text/IdURI.h"
 
@@ -147,6 +147,8 @@ void TIdHTTP::OpenConnection() {
             PollClosed(false);
         } catch (const EIdSocketError&) {
             Disconnect();
+        } catch (const EIdTLSError&) {
+            Disconnect();
         }
         if (!replyComplete_ || InputSize() > 0 || RouteChanged()) Disconnect();
     }
@@ -154,14 +156,15 @@ void TIdHTTP::OpenConnection() {
 }
 
 bool TIdHTTP::ApplyTarget(const std::string& scheme, const std::string& host, int port) {
+    const bool secure = framework::SameText(scheme.empty() ? targetScheme_ : scheme, "HTTPS");
+    TIdSSLConnectionIntercept* tls = TlsIntercept();
+    // Through a proxy too: without TLS the proxy would be handed the request in the clear.
+    if (secure && !tls) throw EIdInterceptPropInvalid(RSInterceptPropInvalid);
     if (request_.ProxyServer.empty()) {
-        const bool secure = framework::SameText(scheme, "HTTPS");
-        if (secure && !dynamic_cast<TIdSSLConnectionIntercept*>(Intercept()))
-            throw EIdInterceptPropInvalid(RSInterceptPropInvalid);
         TakeOverHost(scheme, host);
         // A URL without host goes to the same server, and so to the same port unless it names one.
         if (!host.empty() || port != -1) Port = port != -1 ? port : secure ? 443 : 80;
-        if (secure) SetInterceptEnabled(true);
+        if (tls) PrepareTls(*tls, secure, targetHost_);
         return false;
     }
     Host = request_.ProxyServer;
@@ -179,7 +182,20 @@ bool TIdHTTP::ApplyTarget(const std::string& scheme, const std::string& host, in
         else
             intercept->OnConnect = nullptr;
     }
+    if (tls) PrepareTls(*tls, secure, tunnelHost_);
     return true;
+}
+
+TIdSSLConnectionIntercept* TIdHTTP::TlsIntercept() const {
+    return dynamic_cast<TIdSSLConnectionIntercept*>(Intercept());
+}
+
+// An https target goes through TLS, checked against its own name; any other goes in the clear,
+// also after an https one.
+void TIdHTTP::PrepareTls(TIdSSLConnectionIntercept& tls, bool secure, const std::string& hostName) {
+    SetInterceptEnabled(secure);
+    tls.HostName = hostName;
+    tls.HandshakeTimeout = ConnectTimeout;
 }
 
 // A connection to the old host or port is dropped before the next request (OpenConnection).
@@ -193,24 +209,20 @@ void TIdHTTP::TakeOverHost(const std::string& scheme, const std::string& host) {
     if (!scheme.empty()) targetScheme_ = scheme;
 }
 
-// A tunnel leads on to TunnelHost: a kept one is no way to another target.
+// A TLS connection is checked for one name, and a tunnel leads on to TunnelHost: a kept one is
+// no way to another target, nor is a connection in the clear a way to an https one.
 std::string TIdHTTP::Route() const {
     std::string route = TIdTCPClient::Route();
-    if (!request_.ProxyServer.empty() && dynamic_cast<TIdSSLConnectionIntercept*>(Intercept()))
-        route += " tunnel " + tunnelHost_ + ":" + std::to_string(tunnelPort_);
+    if (const TIdSSLConnectionIntercept* tls = TlsIntercept(); tls && InterceptEnabled()) {
+        route += " tls " + tls->HostName;
+        if (!request_.ProxyServer.empty())
+            route += " tunnel " + tunnelHost_ + ":" + std::to_string(tunnelPort_);
+    }
     return route;
 }
 
 void TIdHTTP::SendTunnelConnect(TIdConnectionIntercept*, TIdSocketHandle*) {
-    SetInterceptEnabled(false);
-    // Whatever happens, the intercept goes back on: without it the next request would go out
-    // in the clear.
-    struct InterceptBackOn {
-        TIdHTTP& http;
-        ~InterceptBackOn() {
-            if (http.Intercept()) http.SetInterceptEnabled(true);
-        }
-    } backOn{*this};
+    TIdInterceptPause pause(*this);
     WriteLine("CONNECT " + tunnelHost_ + ":" + std::to_string(tunnelPort_) + " HTTP/" + tunnelVersion_);
     WriteLine(std::string());
     headBytes_ = 0;
@@ -388,7 +400,16 @@ void TIdHTTP::EndExchange(bool http10Reply) {
     else if (framework::SameText(framework::Trim(response_.Connection), "CLOSE") && Connected())
         Disconnect();
     else
+        PollServerClose();
+}
+
+// Once a reply is complete nothing is lost when a server ends TLS with the TCP stream alone.
+void TIdHTTP::PollServerClose() {
+    try {
         PollClosed(false);
+    } catch (const EIdTLSStreamCut&) {
+        Disconnect();
+    }
 }
 
 std::string TIdHTTP::VersionText() const {

@@ -15,6 +15,7 @@
 namespace qv::http {
 
 class TIdConnectionIntercept;
+class TIdSSLConnectionIntercept;
 
 enum TIdHTTPProtocolVersion { pv1_0, pv1_1 };
 enum RequestKind { rkHead, rkGet, rkPost };
@@ -29,8 +30,8 @@ using TIdHTTPOnRedirectEvent =
 using TIdRequestSource = std::variant<std::monostate, const framework::TStringList*, framework::TStream*>;
 
 // The blocking HTTP/1.x client: one exchange per call over one connection at a time,
-// redirects, proxies and the CONNECT tunnel. Nothing is retried. There is no time-out unless
-// ConnectTimeout or ReadTimeout is set.
+// redirects, proxies and the CONNECT tunnel; https through a TIdSSLConnectionIntercept set as
+// Intercept. Nothing is retried. There is no time-out unless ConnectTimeout or ReadTimeout is set.
 //
 // A kept connection carries the next exchange only while it is in step: a call that ends by an
 // exception before its reply was read to the end drops it, and so does a change of the peer
@@ -96,6 +97,8 @@ private:
     bool PerformHop(RequestKind kind, const std::string& url, const TIdRequestSource& source,
                     framework::TStream* responseStream, bool withAuthorization);
     void TakeOverHost(const std::string& scheme, const std::string& host);
+    TIdSSLConnectionIntercept* TlsIntercept() const;
+    void PrepareTls(TIdSSLConnectionIntercept& tls, bool secure, const std::string& hostName);
     // Keeps the open connection only when it may carry the next request, then connects if need be.
     void OpenConnection();
     void WriteRequest(RequestKind kind, const std::string& target, const TIdRequestSource& source,
@@ -119,6 +122,7 @@ private:
     // The reply's status as the error of the call.
     [[noreturn]] void RaiseStatusError();
     void EndExchange(bool http10Reply);
+    void PollServerClose();
     std::string VersionText() const;
     // Scheme, host and port of a URL, for telling whether a redirect leaves the first server.
     std::string OriginOf(const std::string& url) const;

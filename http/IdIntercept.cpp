@@ -1,5 +1,7 @@
 #include "http/IdIntercept.h"
 
+#include "http/IdSocketHandle.h"
+
 namespace qv::http {
 
 void TIdConnectionIntercept::Attach(TIdSocketHandle* handle) {
@@ -23,10 +25,8 @@ int TIdConnectionIntercept::SendInstead(const void*, int) {
     return 0;
 }
 
-TIdSSLConnectionIntercept::TIdSSLConnectionIntercept(framework::TComponent* owner)
-    : TIdConnectionIntercept(owner) {
-    takesReceiving_ = true;
-    takesSending_ = true;
+bool TIdConnectionIntercept::WaitReadable(TIdSocketHandle& handle, int timeout) {
+    return handle.WaitReadable(timeout);
 }
 
 } // namespace qv::http

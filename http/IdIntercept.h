@@ -28,6 +28,9 @@ public:
     virtual void Detach();
     virtual int ReceiveInstead(void* buffer, int size);
     virtual int SendInstead(const void* bytes, int count);
+    // Waits until ReceiveInstead has something to hand, at most `timeout` milliseconds; false
+    // when nothing came. The base class waits for the socket.
+    virtual bool WaitReadable(TIdSocketHandle& handle, int timeout);
 
 protected:
     bool takesReceiving_ = false;
@@ -35,13 +38,6 @@ protected:
 
 private:
     TIdSocketHandle* socketHandle_ = nullptr;
-};
-
-// The hook for a TLS engine: it takes over receiving and sending. The system carries no
-// engine, so a connection routed through this class alone receives and sends nothing.
-class TIdSSLConnectionIntercept : public TIdConnectionIntercept {
-public:
-    explicit TIdSSLConnectionIntercept(framework::TComponent* owner = nullptr);
 };
 
 } // namespace qv::http

@@ -21,8 +21,13 @@ void TIdTCPClient::Connect() {
     connectedRoute_ = Route();
     try {
         OpenSocket();
+        // The SOCKS server is on the way: what the intercept does with the bytes, a TLS
+        // handshake say, is meant for the far end.
+        {
+            TIdInterceptPause pause(*this);
+            socksInfo_.MakeConnection(*this, Host, Port);
+        }
         if (InterceptEnabled() && Intercept()) Intercept()->Attach(&SocketHandle());
-        socksInfo_.MakeConnection(*this, Host, Port);
     } catch (...) {
         try {
             Disconnect();

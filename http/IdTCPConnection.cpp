@@ -105,7 +105,10 @@ int TIdTCPConnection::FillInput(bool raise, int timeout, bool useBuffer, TIdBuff
     if (!Connected()) return 0;
     TIdBuffer& area = destination ? *destination : receiveArea_;
     const bool limited = timeout == IdTimeoutForever && ReadTimeout > 0;
-    if (!socketHandle_.WaitReadable(limited ? ReadTimeout : timeout)) {
+    const int wait = limited ? ReadTimeout : timeout;
+    // Bytes on the socket are not yet bytes for the reader when an intercept decodes them.
+    if (!(InterceptReceives() ? intercept_->WaitReadable(socketHandle_, wait)
+                              : socketHandle_.WaitReadable(wait))) {
         if (limited) throw EIdReadTimeout(RSReadTimeout);
         return 0;
     }

@@ -103,4 +103,24 @@ private:
     int16_t replyNumber_ = 0;
 };
 
+// Lets the bytes of an exchange with a peer on the way (a SOCKS server, a proxy's CONNECT) pass
+// the intercept by, and puts the intercept back as it was whatever happens: left off, it would
+// let the next request go out in the clear.
+class TIdInterceptPause {
+public:
+    explicit TIdInterceptPause(TIdTCPConnection& connection)
+        : connection_(connection), wasEnabled_(connection.InterceptEnabled()) {
+        connection_.SetInterceptEnabled(false);
+    }
+    ~TIdInterceptPause() {
+        if (wasEnabled_ && connection_.Intercept()) connection_.SetInterceptEnabled(true);
+    }
+    TIdInterceptPause(const TIdInterceptPause&) = delete;
+    TIdInterceptPause& operator=(const TIdInterceptPause&) = delete;
+
+private:
+    TIdTCPConnection& connection_;
+    bool wasEnabled_;
+};
+
 } // namespace qv::http

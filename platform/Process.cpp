@@ -9,31 +9,47 @@
 #include <poll.h>
 #include <string_view>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace qv::platform {
 
 namespace {
 
-// Runs in the new process, where only async-signal-safe calls are allowed: another thread of
-// the starter may have owned any lock at the moment of the fork.
-[[noreturn]] void RunWhenLetGo(int wait, int started, const char* path, char* const* argv,
-                               TStandardStreams streams) {
+constexpr int kNotStarted = 127;
+
+// The steps below run in the new process, where only async-signal-safe calls are allowed: another
+// thread of the starter may have owned any lock at the moment of the fork.
+
+// Gives the program the standard streams and nothing else of the starter's.
+void PrepareStreams(TStandardStreams streams) {
     const int descriptors[] = {streams.input, streams.output, streams.error};
     for (int standard = 0; standard < 3; ++standard)
-        if (descriptors[standard] >= 0 && ::dup2(descriptors[standard], standard) < 0) ::_exit(127);
+        if (descriptors[standard] >= 0 && ::dup2(descriptors[standard], standard) < 0) ::_exit(kNotStarted);
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    // Nothing of the starter's but the standard streams reaches the program.
     ::syscall(SYS_close_range, 3u, ~0u, CLOSE_RANGE_CLOEXEC);
+}
+
+[[noreturn]] void RunWhenLetGo(int wait, int started, const char* path, char* const* argv,
+                               TStandardStreams streams) {
+    PrepareStreams(streams);
     char byte = 0;
     // The program runs whether the starter lets it go or ends first.
     while (::read(wait, &byte, 1) < 0 && errno == EINTR) {}
     ::execv(path, argv);
     const int error = errno;
     while (::write(started, &error, sizeof error) < 0 && errno == EINTR) {}
-    ::_exit(127);
+    ::_exit(kNotStarted);
+}
+
+std::vector<char*> ArgumentVector(const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    return argv;
 }
 
 // Reads the error number a held process reports when it cannot run its program; 0 when the pipe
@@ -51,13 +67,29 @@ int StartErrorFrom(int started) {
 
 } // namespace
 
+bool StartDetached(const std::string& path, const std::vector<std::string>& arguments,
+                   TStandardStreams streams) {
+    std::vector<char*> argv = ArgumentVector(arguments);
+    // _Fork, unlike fork, runs no fork handlers, which could wait for locks a stopped thread owns.
+    const pid_t child = ::_Fork();
+    if (child < 0) return false;
+    if (child == 0) {
+        // The program runs in a grandchild, which the system adopts once this child has ended.
+        const pid_t grandchild = ::_Fork();
+        if (grandchild != 0) ::_exit(grandchild > 0 ? 0 : kNotStarted);
+        PrepareStreams(streams);
+        ::execv(path.c_str(), argv.data());
+        ::_exit(kNotStarted);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {}
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 std::optional<THeldProcess> THeldProcess::Start(const std::string& path,
                                                 const std::vector<std::string>& arguments,
                                                 TStandardStreams streams) {
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
+    std::vector<char*> argv = ArgumentVector(arguments);
     int pipe[2];
     int started[2];
     if (::pipe2(pipe, O_CLOEXEC) != 0) return std::nullopt;

@@ -51,6 +51,12 @@ private:
     int startError_ = 0;
 };
 
+// Starts the program at path with the arguments (the first is the program's own name) in a process
+// that is no child of this one: it may outlive this process and is never waited for. False when
+// the process could not be made; whether the program runs then is for the caller to learn from it.
+bool StartDetached(const std::string& path, const std::vector<std::string>& arguments,
+                   TStandardStreams streams = {});
+
 // The path of this process's program. When the file was replaced or deleted since the start, the
 // path it had (where an upgrade put the new program), without the system's " (deleted)" mark.
 std::string OwnExecutable();

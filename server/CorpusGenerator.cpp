@@ -79,6 +79,13 @@ Tender MakeTender(SeededRandom& random, int64_t id, int day) {
 
 } // namespace
 
+std::string DemoAccount::KeywordList() const {
+    std::string joined;
+    for (size_t i = 0; i < keywords.size(); ++i)
+        joined += (i ? "," : "") + keywords[i];
+    return joined;
+}
+
 int CorpusGenerator::PublishedOn(int age, SeededRandom& random) const {
     if (count_ == 0) return age == 0 ? kPublishedToday : random.Between(kDailyLow, kDailyHigh);
     // The oldest day is day 0 of the spread; each day takes its share of the count.

@@ -19,6 +19,9 @@ struct DemoAccount {
     // The four-character word that opens a successful login reply.
     std::string word;
     std::vector<std::string> keywords;
+
+    // Comma-separated, as the database keeps them and the login reply lists them.
+    std::string KeywordList() const;
 };
 
 // Fills a corpus deterministically from a seed: the same seed gives the same tenders

@@ -34,8 +34,10 @@ int HandOn(void* context, int flags, const char* word, int length, int, int) {
 
 } // namespace
 
-IndexTokenizer::IndexTokenizer(sqlite3* db) : methods_(std::make_unique<fts5_tokenizer>()) {
-    fts5_api* api = Fts5Api(db);
+IndexTokenizer::IndexTokenizer()
+    : db_(OpenSqlite(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX)),
+      methods_(std::make_unique<fts5_tokenizer>()) {
+    fts5_api* api = Fts5Api(db_.get());
     void* userData = nullptr;
     const char* arguments[std::size(TenderIndex::kTokenizerArguments)];
     std::copy(std::begin(TenderIndex::kTokenizerArguments), std::end(TenderIndex::kTokenizerArguments),

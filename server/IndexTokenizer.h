@@ -1,19 +1,22 @@
 #pragma once
 
+#include "server/SqliteConnection.h"
+
 #include <functional>
 #include <memory>
 #include <string_view>
 
-struct sqlite3;
 struct fts5_tokenizer;
 struct Fts5Tokenizer;
 
 namespace qv::server {
 
-// The full-text index's own tokenizer, taken from a connection, with the index's settings.
+// The full-text index's own tokenizer, with the index's settings: the one that splits and folds
+// words for every database, so that all of them find the same tenders. Keeps a connection of its
+// own to an empty database in memory, where the tokenizer lives.
 class IndexTokenizer {
 public:
-    explicit IndexTokenizer(sqlite3* db);
+    IndexTokenizer();
     ~IndexTokenizer();
     IndexTokenizer(const IndexTokenizer&) = delete;
     IndexTokenizer& operator=(const IndexTokenizer&) = delete;
@@ -23,6 +26,7 @@ public:
     void Words(std::string_view text, const std::function<void(std::string_view)>& word) const;
 
 private:
+    SqliteConnection db_;
     std::unique_ptr<fts5_tokenizer> methods_;
     Fts5Tokenizer* tokenizer_ = nullptr;
 };

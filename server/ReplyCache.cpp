@@ -10,11 +10,11 @@ std::optional<std::string> ReplyCache::Find(const std::string& key) {
     return found->second->second;
 }
 
-void ReplyCache::Store(const std::string& key, std::string reply) {
+void ReplyCache::Store(const std::string& key, std::string reply, uint64_t generation) {
     const size_t size = key.size() + reply.size();
     if (size > capacity_) return;
     const std::lock_guard lock(mutex_);
-    if (index_.count(key)) return;
+    if (generation != generation_ || index_.count(key)) return;
     entries_.emplace_front(key, std::move(reply));
     index_.emplace(key, entries_.begin());
     bytes_ += size;
@@ -24,6 +24,19 @@ void ReplyCache::Store(const std::string& key, std::string reply) {
         index_.erase(oldest.first);
         entries_.pop_back();
     }
+}
+
+uint64_t ReplyCache::Generation() const {
+    const std::lock_guard lock(mutex_);
+    return generation_;
+}
+
+void ReplyCache::Clear() {
+    const std::lock_guard lock(mutex_);
+    entries_.clear();
+    index_.clear();
+    bytes_ = 0;
+    ++generation_;
 }
 
 size_t ReplyCache::Bytes() const {

@@ -4,6 +4,7 @@
 #include "framework/Format.h"
 #include "server/Cp1252.h"
 #include "server/PasswordHash.h"
+#include "server/TenderBackend.h"
 
 namespace qv::server {
 
@@ -48,8 +49,8 @@ std::string WithCrLf(const std::string& text) {
 
 } // namespace
 
-RequestHandler::RequestHandler(const std::string& databasePath)
-    : database_(databasePath), replies_(kReplyCacheBytes) {}
+RequestHandler::RequestHandler(const std::string& database)
+    : database_(TenderBackend::For(database)->OpenReader()), replies_(kReplyCacheBytes) {}
 
 std::string RequestHandler::Handle(const Params& params, const std::string& peer) {
     const std::string action = Param(params, "action");
@@ -66,7 +67,7 @@ std::optional<TenderDatabase::Account> RequestHandler::CheckPassword(const std::
     std::optional<TenderDatabase::Account> account;
     {
         const std::lock_guard lock(databaseMutex_);
-        account = database_.FindAccount(framework::Cp1252ToUtf8(email));
+        account = database_->FindAccount(framework::Cp1252ToUtf8(email));
     }
     if (account && credentials_.Contains(email, password)) return account;
     if (!peer.empty() && !throttle_.MayTry(peer)) return std::nullopt;
@@ -106,19 +107,22 @@ std::string RequestHandler::Browse(const Params& params, const std::string& peer
     // The country's length keeps keys apart whatever bytes the three values hold.
     const std::string key =
         std::to_string(country.size()) + ':' + country + std::to_string(*page) + '\n' + keyword;
+    if (database_->Changed()) replies_.Clear();
     if (auto cached = replies_.Find(key)) return std::move(*cached);
 
+    // A reply read before the tenders changed must not outlive the replies forgotten then.
+    const uint64_t generation = replies_.Generation();
     const int64_t offset = (*page - 1) * kPageSize;
     TenderDatabase::Listing listing;
     {
         const std::lock_guard lock(databaseMutex_);
-        listing = keyword.empty() ? database_.ListToday(country, offset, kPageSize)
-                                  : database_.Search(keyword, country, offset, kPageSize);
+        listing = keyword.empty() ? database_->ListToday(country, offset, kPageSize)
+                                  : database_->Search(keyword, country, offset, kPageSize);
     }
     std::string reply = framework::Format("ok%10lld\r\n", static_cast<long long>(listing.total));
     for (const auto& [id, title] : listing.rows)
         reply += Utf8ToCp1252(title) + "\r\n" + std::to_string(id) + "\r\n";
-    replies_.Store(key, reply);
+    replies_.Store(key, reply, generation);
     return reply;
 }
 
@@ -129,7 +133,7 @@ std::string RequestHandler::ViewTender(const Params& params, const std::string& 
     std::optional<std::string> text;
     {
         const std::lock_guard lock(databaseMutex_);
-        text = database_.FullText(*id);
+        text = database_->FullText(*id);
     }
     if (!text) return kNoSuchTender;
     return "ok\r\n" + WithCrLf(Utf8ToCp1252(*text));

@@ -6,6 +6,7 @@
 #include "server/TenderDatabase.h"
 
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -25,7 +26,8 @@ public:
     static constexpr const char* kNoSuchTender = "No such tender";
     static constexpr const char* kUnknownAction = "Unknown action";
 
-    explicit RequestHandler(const std::string& databasePath);
+    // `database` as --db takes it (see TenderBackend).
+    explicit RequestHandler(const std::string& database);
 
     // `peer` is the client's address, by which failed logins are throttled; an empty one (a
     // caller inside the process) is not throttled.
@@ -40,7 +42,7 @@ private:
     std::string ViewTender(const Params& params, const std::string& peer);
 
     std::mutex databaseMutex_;
-    TenderDatabase database_;
+    std::unique_ptr<TenderDatabase> database_;
     CredentialCache credentials_;
     LoginThrottle throttle_;
     ReplyCache replies_;

@@ -1,5 +1,7 @@
 #include "server/ServiceOptions.h"
 
+#include "framework/CommandLine.h"
+
 namespace qv::server {
 
 const char* const kServiceUsage =
@@ -7,9 +9,11 @@ const char* const kServiceUsage =
     "                        [--tls-cert FILE --tls-key FILE] [--max-connections-per-address N]\n"
     "       quorvane-service --db PATH --import PATH...\n"
     "       quorvane-service --db PATH --generate N [--seed N]\n"
+    "       quorvane-service --help | --version\n"
     "  --port N         TCP port to listen on (default 8080; 0 picks a free one)\n"
     "  --bind ADDRESS   address to listen on (default 127.0.0.1)\n"
-    "  --db PATH        database file, created and filled when missing (default quorvane-service.db)\n"
+    "  --db PATH        database file, created and filled when missing (default quorvane-service.db),\n"
+    "                   or a PostgreSQL connection string (postgresql://USER@HOST/NAME, or key=value pairs)\n"
     "  --seed N         seed of the generated corpus for a new database (default 1)\n"
     "  --tls-cert FILE  serve HTTPS with this PEM certificate (its chain may follow it)\n"
     "  --tls-key FILE   and this PEM private key, not protected by a passphrase\n"
@@ -41,86 +45,64 @@ std::optional<uint64_t> ParseNumber(const std::string& text, uint64_t max) {
 
 std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>& arguments,
                                                   std::string& error) {
+    using framework::TOptionValue;
+    static const std::vector<framework::TOptionSpec> kOptions = {
+        {"--port", TOptionValue::Required},
+        {"--bind", TOptionValue::Required},
+        {"--db", TOptionValue::Required},
+        {"--seed", TOptionValue::Required},
+        {"--generate", TOptionValue::Required},
+        {"--import", TOptionValue::List},
+        {"--tls-cert", TOptionValue::Required},
+        {"--tls-key", TOptionValue::Required},
+        {"--max-connections-per-address", TOptionValue::Required}};
+    const std::optional<framework::TCommandLine> line =
+        framework::TCommandLine::Read(arguments, kOptions, error);
+    if (!line) return std::nullopt;
+    const auto fail = [&error](std::string why) {
+        error = std::move(why);
+        return std::nullopt;
+    };
     ServiceOptions options;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        std::string name = arguments[i];
-        std::optional<std::string> value;
-        if (const size_t equals = name.find('='); equals != std::string::npos) {
-            value = name.substr(equals + 1);
-            name.resize(equals);
-        }
-        if (name == "--help" || name == "-h") {
-            options.help = true;
-            continue;
-        }
-        if (name == "--import") {
-            if (value) options.imports.push_back(*value);
-            for (; i + 1 < arguments.size() && arguments[i + 1].rfind("--", 0) != 0; ++i)
-                options.imports.push_back(arguments[i + 1]);
-            if (options.imports.empty()) {
-                error = "--import needs a file, folder or package";
-                return std::nullopt;
-            }
-            continue;
-        }
-        if (name != "--port" && name != "--bind" && name != "--db" && name != "--seed" &&
-            name != "--generate" && name != "--tls-cert" && name != "--tls-key" &&
-            name != "--max-connections-per-address") {
-            error = "unknown option " + name;
-            return std::nullopt;
-        }
-        if (!value) {
-            if (i + 1 >= arguments.size()) {
-                error = name + " needs a value";
-                return std::nullopt;
-            }
-            value = arguments[++i];
-        }
-        if (name == "--port") {
-            const auto port = ParseNumber(*value, 65535);
-            if (!port) {
-                error = "--port takes a number from 0 to 65535";
-                return std::nullopt;
-            }
-            options.port = static_cast<int>(*port);
-        } else if (name == "--seed") {
-            const auto seed = ParseNumber(*value, UINT64_MAX);
-            if (!seed) {
-                error = "--seed takes a non-negative number";
-                return std::nullopt;
-            }
-            options.seed = *seed;
-        } else if (name == "--generate") {
-            const auto count = ParseNumber(*value, kMaxGenerated);
-            if (!count || *count == 0) {
-                error = "--generate takes a number from 1 to " + std::to_string(kMaxGenerated);
-                return std::nullopt;
-            }
-            options.generate = static_cast<int64_t>(*count);
-        } else if (name == "--max-connections-per-address") {
-            const auto cap = ParseNumber(*value, kMaxConnectionCap);
-            if (!cap) {
-                error = name + " takes a number from 0 to " + std::to_string(kMaxConnectionCap);
-                return std::nullopt;
-            }
-            options.maxConnectionsPerAddress = static_cast<int>(*cap);
-        } else if (value->empty()) {
-            error = name + " needs a value";
-            return std::nullopt;
-        } else if (name == "--tls-cert" || name == "--tls-key") {
-            (name == "--tls-cert" ? options.tlsCertificate : options.tlsKey) = *value;
-        } else {
-            (name == "--bind" ? options.bind : options.database) = *value;
-        }
+    options.help = line->Help();
+    options.version = line->Version();
+    if (!line->Operands().empty()) return fail("unexpected argument '" + line->Operands().front() + "'");
+    options.imports = line->Values("--import");
+    if (const auto port = line->Value("--port")) {
+        const auto number = ParseNumber(*port, 65535);
+        if (!number) return fail("--port takes a number from 0 to 65535");
+        options.port = static_cast<int>(*number);
     }
-    if (!options.imports.empty() && options.generate) {
-        error = "--import and --generate do not go together";
-        return std::nullopt;
+    if (const auto seed = line->Value("--seed")) {
+        const auto number = ParseNumber(*seed, UINT64_MAX);
+        if (!number) return fail("--seed takes a non-negative number");
+        options.seed = *number;
     }
-    if (options.tlsCertificate.empty() != options.tlsKey.empty()) {
-        error = "--tls-cert and --tls-key go together";
-        return std::nullopt;
+    if (const auto generate = line->Value("--generate")) {
+        const auto count = ParseNumber(*generate, kMaxGenerated);
+        if (!count || *count == 0)
+            return fail("--generate takes a number from 1 to " + std::to_string(kMaxGenerated));
+        options.generate = static_cast<int64_t>(*count);
     }
+    if (const auto cap = line->Value("--max-connections-per-address")) {
+        const auto number = ParseNumber(*cap, kMaxConnectionCap);
+        if (!number)
+            return fail("--max-connections-per-address takes a number from 0 to " +
+                        std::to_string(kMaxConnectionCap));
+        options.maxConnectionsPerAddress = static_cast<int>(*number);
+    }
+    for (const auto& [name, field] :
+         {std::pair{"--bind", &options.bind}, std::pair{"--db", &options.database},
+          std::pair{"--tls-cert", &options.tlsCertificate}, std::pair{"--tls-key", &options.tlsKey}}) {
+        const auto value = line->Value(name);
+        if (!value) continue;
+        if (value->empty()) return fail(std::string(name) + " needs a value");
+        *field = *value;
+    }
+    if (!options.imports.empty() && options.generate)
+        return fail("--import and --generate do not go together");
+    if (options.tlsCertificate.empty() != options.tlsKey.empty())
+        return fail("--tls-cert and --tls-key go together");
     return options;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "server/frontend/FrontEndLimits.h"
+#include "server/FrontEndLimits.h"
 
 #include <cstdint>
 #include <optional>
@@ -25,10 +25,11 @@ struct ServiceOptions {
     // 0 for no cap.
     int maxConnectionsPerAddress = kDefaultMaxConnectionsPerAddress;
     bool help = false;
+    bool version = false;
 };
 
-// Reads "--name value" and "--name=value"; "--import" takes every value up to the next
-// option. Nothing, with `error` set, for an unknown option, a missing value, a value out
+// Reads "--name value" and "--name=value" in any order; "--import" takes every value up to the
+// next option. Nothing, with `error` set, for an unknown option, a missing value, a value out
 // of range, both --import and --generate, or one of --tls-cert and --tls-key without the other.
 std::optional<ServiceOptions> ParseServiceOptions(const std::vector<std::string>& arguments,
                                                   std::string& error);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Exception.h"
+#include "server/DatabaseError.h"
 
 #include <cstdint>
 #include <string>
@@ -10,8 +10,7 @@ struct sqlite3_stmt;
 
 namespace qv::server {
 
-using framework::Exception;
-QV_EXCEPTION_CLASS(ESqliteError, Exception);
+QV_EXCEPTION_CLASS(ESqliteError, EDatabaseError);
 
 // A prepared statement, kept for the life of its connection and reset after each use.
 class SqliteStatement {

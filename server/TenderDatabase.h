@@ -3,21 +3,17 @@
 #include "server/IndexTokenizer.h"
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-struct sqlite3;
-
 namespace qv::server {
 
-class SqliteStatement;
-
-// Reads the service's store: accounts, tenders and their full-text index, in UTF-8.
-// One object is one connection; it is not shared between threads without a lock.
+// Reads the service's store: accounts, tenders and their full-text index, in UTF-8. What the
+// service asks is decided here once; each kind of database answers in its own SQL. One object is
+// one connection; it is not shared between threads without a lock.
 class TenderDatabase {
 public:
     enum class Kind {
@@ -42,45 +38,46 @@ public:
         std::vector<std::pair<int64_t, std::string>> rows;
     };
 
-    // Raises ESqliteError for a file that is not a database of this service.
-    static Kind Inspect(const std::string& path);
+    // A keyword of more words than this is cut: each word costs one index walk.
+    static constexpr size_t kMaxWords = 16;
 
-    // Opens a database of the current kind for reading.
-    explicit TenderDatabase(const std::string& path);
-    ~TenderDatabase();
+    virtual ~TenderDatabase() = default;
     TenderDatabase(const TenderDatabase&) = delete;
     TenderDatabase& operator=(const TenderDatabase&) = delete;
 
-    std::optional<Account> FindAccount(const std::string& email);
+    virtual std::optional<Account> FindAccount(const std::string& email) = 0;
     // The full text of a tender, its dates filled in.
     std::optional<std::string> FullText(int64_t id);
     // Tenders published today; `country` "EU" stands for all countries.
     Listing ListToday(const std::string& country, int64_t offset, int limit);
     // Tenders whose title or text hold every word of the keyword.
     Listing Search(std::string_view keyword, const std::string& country, int64_t offset, int limit);
+    // True once after another connection changed the tenders, so that replies given before may
+    // be outdated. May be called from any thread, while another reads.
+    virtual bool Changed() { return false; }
 
-    // The full-text query for a keyword: each run of letters and digits becomes one quoted
-    // term, so that no character of the keyword can form query syntax. Empty when the
-    // keyword holds no word.
-    static std::string FullTextQuery(std::string_view keyword);
+    // The words a keyword searches for, as the index splits and folds them: the first kMaxWords
+    // different ones, in order. No character of the keyword can so form query syntax.
+    std::vector<std::string> SearchWords(std::string_view keyword) const;
+
+protected:
+    // Generated corpora count days from the current day, imported ones keep calendar days.
+    explicit TenderDatabase(bool relativeDates) : relativeDates_(relativeDates) {}
+
+    struct StoredText {
+        int day;
+        std::string text;
+    };
+    virtual std::optional<StoredText> Text(int64_t id) = 0;
+    // Tenders of the day, newest first; `country` is "EU" or a country code.
+    virtual Listing Day(int64_t day, const std::string& country, int64_t offset, int limit) = 0;
+    // Tenders that hold every word (at least one, sorted, no repeats), newest first.
+    virtual Listing Matches(const std::vector<std::string>& words, const std::string& country, int64_t offset,
+                            int limit) = 0;
 
 private:
-    int64_t Count(SqliteStatement& count);
-    std::vector<std::pair<int64_t, std::string>> Rows(SqliteStatement& page);
-
-    std::unique_ptr<sqlite3, int (*)(sqlite3*)> db_;
-    // Generated corpora count days from the current day.
-    bool relativeDates_ = false;
+    const bool relativeDates_;
     IndexTokenizer tokenizer_;
-    std::vector<std::string> words_;
-    std::unique_ptr<SqliteStatement> findAccount_;
-    std::unique_ptr<SqliteStatement> findTender_;
-    std::unique_ptr<SqliteStatement> countToday_;
-    std::unique_ptr<SqliteStatement> pageToday_;
-    std::unique_ptr<SqliteStatement> countWord_;
-    std::unique_ptr<SqliteStatement> countWordEverywhere_;
-    std::unique_ptr<SqliteStatement> countMatches_;
-    std::unique_ptr<SqliteStatement> pageMatches_;
 };
 
 } // namespace qv::server

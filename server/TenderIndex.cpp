@@ -29,8 +29,11 @@ std::string TenderIndex::CountryWord(std::string_view country) {
 }
 
 // The caller passes "EU" or a country code, so the quoted word is never empty.
-std::string TenderIndex::Match(const std::string& query, std::string_view country) {
-    std::string match = "text: (" + query + ")";
+std::string TenderIndex::Match(const std::vector<std::string>& words, std::string_view country) {
+    std::string match = "text: (";
+    for (size_t i = 0; i < words.size(); ++i)
+        match += (i ? " \"" : "\"") + words[i] + "\"";
+    match += ")";
     if (country == "EU") return match;
     return match + " AND country: \"" + CountryWord(country) + "\"";
 }

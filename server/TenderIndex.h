@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct sqlite3;
 
@@ -27,9 +28,10 @@ public:
     // The one word of the country column: none for a tender outside the country filter.
     static std::string CountryWord(std::string_view country);
 
-    // Matches `query` (quoted words) in the text only, so that a word of the country column
-    // can never be searched for; "EU" stands for all countries.
-    static std::string Match(const std::string& query, std::string_view country);
+    // Matches every word in the text only, so that a word of the country column can never be
+    // searched for; "EU" stands for all countries. The words are the tokenizer's, which hold no
+    // quote, so each stands quoted as it is.
+    static std::string Match(const std::vector<std::string>& words, std::string_view country);
 };
 
 } // namespace qv::server

@@ -23,23 +23,17 @@ CREATE TABLE account(email TEXT PRIMARY KEY COLLATE NOCASE, password_hash TEXT N
 CREATE TABLE tender(id INTEGER PRIMARY KEY, country TEXT NOT NULL, day INTEGER NOT NULL, title TEXT NOT NULL);
 CREATE TABLE tender_text(id INTEGER PRIMARY KEY, text TEXT NOT NULL);
 CREATE INDEX tender_by_day ON tender(day, country);
+CREATE TABLE term(word TEXT NOT NULL, country TEXT NOT NULL, tenders INTEGER NOT NULL,
+                  PRIMARY KEY(word, country)) WITHOUT ROWID;
 )sql";
 
 // Pages kept in memory while a new database is built, in KiB.
 constexpr int kBuildCacheKiB = 65536;
 
-std::string JoinKeywords(const std::vector<std::string>& keywords) {
-    std::string joined;
-    for (size_t i = 0; i < keywords.size(); ++i)
-        joined += (i ? "," : "") + keywords[i];
-    return joined;
-}
-
 } // namespace
 
 void TenderStore::CreateTables(sqlite3* db, Dates dates) {
     SqliteStatement::Execute(db, kSchema);
-    SqliteStatement::Execute(db, TermCounter::kSchema);
     SqliteStatement::Execute(db, TenderIndex::Schema().c_str());
     SqliteStatement meta(db, "INSERT INTO meta VALUES(?1, ?2)");
     meta.Bind(1, std::string("format")).Bind(2, std::string(kFormat)).Step();
@@ -53,7 +47,7 @@ void TenderStore::CreateTables(sqlite3* db, Dates dates) {
             .Bind(2, HashPassword(demo.password))
             .Bind(3, demo.name)
             .Bind(4, demo.word);
-        account.Bind(5, JoinKeywords(demo.keywords)).Step();
+        account.Bind(5, demo.KeywordList()).Step();
         account.Reset();
     }
 }
@@ -110,7 +104,12 @@ TenderStore::TenderStore(sqlite3* db)
       // The index holds no copy of its texts: taking a row out names the words it held.
       unindex_(db,
                "INSERT INTO tender_index(tender_index, rowid, text, country) VALUES('delete', ?1, ?2, ?3)"),
-      terms_(db) {}
+      addTerm_(db, "INSERT INTO term(word, country, tenders) VALUES(?1, ?2, ?3) "
+                   "ON CONFLICT(word, country) DO UPDATE SET tenders = tenders + excluded.tenders"),
+      terms_([this](const std::string& word, const std::string& country, int64_t change) {
+          addTerm_.Bind(1, word).Bind(2, country).Bind(3, change).Step();
+          addTerm_.Reset();
+      }) {}
 
 void TenderStore::Index(const Tender& tender, int change) {
     Indexing row{tender.id, change, Utf8WithPlainLatin(tender.text),

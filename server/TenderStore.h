@@ -73,6 +73,7 @@ private:
     SqliteStatement findTender_;
     SqliteStatement index_;
     SqliteStatement unindex_;
+    SqliteStatement addTerm_;
     TermCounter terms_;
     std::vector<Indexing> pending_;
     size_t pendingBytes_ = 0;

@@ -4,11 +4,6 @@
 
 namespace qv::server {
 
-TermCounter::TermCounter(sqlite3* db)
-    : tokenizer_(db),
-      add_(db, "INSERT INTO term(word, country, tenders) VALUES(?1, ?2, ?3) "
-               "ON CONFLICT(word, country) DO UPDATE SET tenders = tenders + excluded.tenders") {}
-
 size_t TermCounter::Slot(const std::string& country) {
     for (size_t slot = 0; slot < countries_.size(); ++slot)
         if (countries_[slot] == country) return slot;
@@ -41,12 +36,8 @@ void TermCounter::Flush() {
     std::sort(sorted.begin(), sorted.end(), [](const auto* a, const auto* b) { return a->first < b->first; });
     for (const auto* entry : sorted)
         for (size_t slot = 0; slot < countries_.size(); ++slot) {
-            if (entry->second.byCountry[slot] == 0) continue;
-            add_.Bind(1, entry->first)
-                .Bind(2, countries_[slot])
-                .Bind(3, int64_t{entry->second.byCountry[slot]});
-            add_.Step();
-            add_.Reset();
+            if (entry->second.byCountry[slot] != 0)
+                write_(entry->first, countries_[slot], entry->second.byCountry[slot]);
         }
     pending_.clear();
     countries_.clear();

@@ -1,35 +1,33 @@
 #pragma once
 
 #include "server/IndexTokenizer.h"
-#include "server/SqliteStatement.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
-struct sqlite3;
-
 namespace qv::server {
 
 // Keeps, for every indexed word and country, the number of tenders that hold the word, so that
 // a one-word search learns its total without walking its matches: the cost of a search then
-// stays that of one page, however large the corpus grows.
+// stays that of one page, however large the corpus grows. The database keeps the counts; this
+// gathers the changes to them.
 class TermCounter {
 public:
-    static constexpr const char* kSchema =
-        "CREATE TABLE term(word TEXT NOT NULL, country TEXT NOT NULL, tenders INTEGER NOT NULL, "
-        "PRIMARY KEY(word, country)) WITHOUT ROWID";
+    // Adds `change` to the number of tenders of `country` that hold `word`, in the database.
+    using Writer = std::function<void(const std::string& word, const std::string& country, int64_t change)>;
 
-    explicit TermCounter(sqlite3* db);
+    explicit TermCounter(Writer write) : write_(std::move(write)) {}
 
     // Counts each distinct word of the text once for the country; a `change` of -1 takes a
     // tender out again. Counts are gathered in memory and written by Flush, or when
     // they pass a bound, so that memory stays bounded on a corpus of any size.
     void Count(const std::string& country, std::string_view text, int change);
-    // Writes what was gathered, inside the caller's transaction.
+    // Writes what was gathered, in word order, inside the caller's transaction.
     void Flush();
     // Forgets what was gathered, for a transaction that was rolled back.
     void Discard() {
@@ -55,7 +53,7 @@ private:
     size_t Slot(const std::string& country);
 
     IndexTokenizer tokenizer_;
-    SqliteStatement add_;
+    Writer write_;
     int64_t tender_ = 0;
     // The countries of the slots.
     std::vector<std::string> countries_;

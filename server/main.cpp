@@ -1,8 +1,9 @@
+#include "framework/CommandLine.h"
 #include "server/CorpusGenerator.h"
 #include "server/RequestHandler.h"
 #include "server/ServiceOptions.h"
-#include "server/TenderDatabase.h"
-#include "server/TenderStore.h"
+#include "server/TenderBackend.h"
+#include "server/TerminalText.h"
 #include "server/frontend/HttpFrontEnd.h"
 #include "server/import/NoticeImporter.h"
 
@@ -21,8 +22,10 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// Names and reasons may hold bytes from archives and documents.
 void Report(const std::string& name, const std::string& reason) {
-    std::fprintf(stderr, "quorvane-service: %s: %s\n", name.c_str(), reason.c_str());
+    std::fprintf(stderr, "quorvane-service: %s: %s\n", TerminalText(name).c_str(),
+                 TerminalText(reason).c_str());
 }
 
 // Imports every path, one package at a time; the summary goes to standard output. Succeeds
@@ -35,8 +38,9 @@ int Import(const ServiceOptions& options) {
             for (const auto& package : NoticePackage::Find(path, Report))
                 Report(package.Name(), importer.Import(package).Summary());
         importer.Finish();
-    } catch (const ESqliteError& e) {
-        Report(options.database, std::string(e.what()) + "; the package in hand was left out");
+    } catch (const EDatabaseError& e) {
+        Report(TenderBackend::For(options.database)->Name(),
+               std::string(e.what()) + "; the package in hand was left out");
         failed = true;
     }
     const ImportCounts& counts = importer.Counts();
@@ -45,37 +49,42 @@ int Import(const ServiceOptions& options) {
 }
 
 int Generate(const ServiceOptions& options) {
-    if (TenderDatabase::Inspect(options.database) != TenderDatabase::Kind::Missing) {
-        Report(options.database, "exists already; --generate builds a new database");
+    const auto backend = TenderBackend::For(options.database);
+    const auto exists = [&] {
+        Report(backend->Name(), "exists already; --generate builds a new database");
         return 1;
-    }
+    };
+    if (backend->Inspect() != TenderDatabase::Kind::Missing) return exists();
     const auto start = std::chrono::steady_clock::now();
-    TenderStore::CreateGenerated(
-        options.database, CorpusGenerator(options.seed, options.generate), [&](int64_t written) {
+    const bool created =
+        backend->CreateGenerated(CorpusGenerator(options.seed, options.generate), [&](int64_t written) {
             std::fprintf(stderr, "%lld of %lld tenders written\n", static_cast<long long>(written),
                          static_cast<long long>(options.generate));
         });
+    if (!created) return exists();
     std::printf("%lld tenders generated into %s in %.1f s\n", static_cast<long long>(options.generate),
-                options.database.c_str(), SecondsSince(start));
+                backend->Name().c_str(), SecondsSince(start));
     return 0;
 }
 
-void CreateFromSeed(const ServiceOptions& options, const char* why) {
-    std::fprintf(stderr, "%s %s from seed %llu\n", why, options.database.c_str(),
+void CreateFromSeed(TenderBackend& backend, const ServiceOptions& options, const char* why) {
+    std::fprintf(stderr, "%s %s from seed %llu\n", why, backend.Name().c_str(),
                  static_cast<unsigned long long>(options.seed));
     const auto start = std::chrono::steady_clock::now();
-    TenderStore::CreateGenerated(options.database, CorpusGenerator(options.seed));
-    std::fprintf(stderr, "database ready in %.1f s\n", SecondsSince(start));
+    // Another service on the same database may have made it meanwhile: then that one is served.
+    if (backend.CreateGenerated(CorpusGenerator(options.seed)))
+        std::fprintf(stderr, "database ready in %.1f s\n", SecondsSince(start));
 }
 
 int Serve(const ServiceOptions& options) {
-    switch (TenderDatabase::Inspect(options.database)) {
+    const auto backend = TenderBackend::For(options.database);
+    switch (backend->Inspect()) {
     case TenderDatabase::Kind::Missing:
-        CreateFromSeed(options, "creating");
+        CreateFromSeed(*backend, options, "creating");
         break;
     case TenderDatabase::Kind::Outdated:
         // An earlier version only ever generated its corpus: nothing is lost by generating it anew.
-        CreateFromSeed(options, "rebuilding the earlier version's");
+        CreateFromSeed(*backend, options, "rebuilding the earlier version's");
         break;
     case TenderDatabase::Kind::Generated:
     case TenderDatabase::Kind::Imported:
@@ -119,14 +128,10 @@ int Serve(const ServiceOptions& options) {
 int main(int argc, char** argv) {
     std::string error;
     const auto options = ParseServiceOptions(std::vector<std::string>(argv + 1, argv + argc), error);
-    if (!options) {
-        std::fprintf(stderr, "quorvane-service: %s\n%s", error.c_str(), kServiceUsage);
-        return 2;
-    }
-    if (options->help) {
-        std::fputs(kServiceUsage, stdout);
-        return 0;
-    }
+    if (!options) return qv::framework::RefuseCommandLine("quorvane-service", error, kServiceUsage);
+    if (const auto answered = qv::framework::AnswerHelpOrVersion(options->help, options->version,
+                                                                 "quorvane-service", kServiceUsage))
+        return *answered;
     try {
         if (!options->imports.empty()) return Import(*options);
         if (options->generate) return Generate(*options);

@@ -8,7 +8,8 @@ namespace {
 
 std::string Start(const std::string& host, const char* action, const std::string& email,
                   const std::string& password) {
-    return "http://" + host + "/app.php?action=" + action + "&email=" + EncodeValue(email) +
+    const std::string origin = host.find("://") == std::string::npos ? "http://" + host : host;
+    return origin + "/app.php?action=" + action + "&email=" + EncodeValue(email) +
            "&password=" + EncodeValue(password);
 }
 

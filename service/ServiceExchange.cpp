@@ -2,6 +2,7 @@
 
 #include "http/IdHTTP.h"
 #include "http/IdHeaderInfo.h"
+#include "http/IdSSLConnectionIntercept.h"
 
 namespace qv::service {
 
@@ -16,6 +17,10 @@ void ApplyServiceSettings(http::TIdHeaderInfo& request) {
 void ApplyServiceTimeouts(http::TIdHTTP& http) {
     http.ConnectTimeout = kServiceConnectTimeout;
     http.ReadTimeout = kServiceReadTimeout;
+}
+
+void ApplyServiceTls(http::TIdHTTP& http) {
+    http.SetIntercept(new http::TIdSSLConnectionIntercept(&http));
 }
 
 std::string Exchange(http::TIdHTTP& http, const std::string& url) {

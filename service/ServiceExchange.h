@@ -21,6 +21,10 @@ inline constexpr int kServiceReadTimeout = 60 * 1000;
 // Sets the client's time-outs to the service's.
 void ApplyServiceTimeouts(http::TIdHTTP& http);
 
+// Gives the client a TLS engine of its own, so that an https service host is reached through
+// TLS with its certificate checked.
+void ApplyServiceTls(http::TIdHTTP& http);
+
 // One exchange with the tender service: GET the built URL and return the reply body, then
 // disconnect, so that no connection stays open between requests. A failure of the client
 // raises before the disconnect and reaches the caller unchanged.

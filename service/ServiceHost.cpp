@@ -3,6 +3,7 @@
 #include "framework/Conversions.h"
 
 #include <cstdlib>
+#include <cstring>
 
 namespace qv::service {
 
@@ -14,7 +15,11 @@ bool IsHostChar(char c) {
 
 } // namespace
 
-std::string UsableServiceHost(const std::string& value) {
+std::string UsableServiceHost(const std::string& given) {
+    std::string scheme;
+    for (const char* prefix : {"https://", "http://"})
+        if (framework::SameText(given.substr(0, std::strlen(prefix)), prefix)) scheme = prefix;
+    const std::string value = given.substr(scheme.size());
     const size_t colon = value.find(':');
     const std::string host = value.substr(0, colon);
     if (host.empty() || host.size() > 253) return {};
@@ -27,7 +32,11 @@ std::string UsableServiceHost(const std::string& value) {
         const int32_t number = framework::StrToInt(port);
         if (number < 1 || number > 65535) return {};
     }
-    return value;
+    return scheme + value;
+}
+
+std::string ServiceScheme(const std::string& host) {
+    return host.rfind("https://", 0) == 0 ? "https" : "http";
 }
 
 std::string ServiceHost() {

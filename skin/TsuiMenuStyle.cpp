@@ -2,7 +2,7 @@
 
 #include "skin/PaintHelpers.h"
 #include "skin/SkinResources.h"
-#include "skin/TsuiPopupMenu.h"
+#include "skin/TsuiMenuLook.h"
 
 #include <QPainter>
 #include <QStyleOptionMenuItem>
@@ -24,10 +24,10 @@ QImage WhiteTransparent(const QImage& picture) {
 
 } // namespace
 
-TsuiMenuStyle::TsuiMenuStyle(const TsuiPopupMenu& menu) : menu_(menu) {}
+TsuiMenuStyle::TsuiMenuStyle(const TsuiMenuLook& look) : look_(look) {}
 
 bool TsuiMenuStyle::MacOS() const {
-    return menu_.EffectiveStyle() == TsuiUIStyle::MacOS;
+    return look_.style == TsuiUIStyle::MacOS;
 }
 
 int TsuiMenuStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const {
@@ -58,13 +58,13 @@ QSize TsuiMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* opt
 void TsuiMenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                                   const QWidget* widget) const {
     if (element == PE_FrameMenu) {
-        painter->setPen(QPen(framework::ColorToQColor(menu_.Colors().frame), 0));
+        painter->setPen(QPen(framework::ColorToQColor(look_.colors.frame), 0));
         painter->setBrush(Qt::NoBrush);
         painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
         return;
     }
     if (element == PE_PanelMenu) {
-        painter->fillRect(option->rect, framework::ColorToQColor(menu_.Colors().background));
+        painter->fillRect(option->rect, framework::ColorToQColor(look_.colors.background));
         return;
     }
     QProxyStyle::drawPrimitive(element, option, painter, widget);
@@ -85,7 +85,7 @@ void TsuiMenuStyle::drawControl(ControlElement element, const QStyleOption* opti
 
 void TsuiMenuStyle::DrawItemBackground(const QRect& rect, Qt::LayoutDirection direction,
                                        QPainter& painter) const {
-    const TsuiMenuColors& colors = menu_.Colors();
+    const TsuiMenuColors& colors = look_.colors;
     if (MacOS()) {
         painter.drawImage(rect, StyleResource("MACOS_MENU_BAR"));
         return;
@@ -101,7 +101,7 @@ void TsuiMenuStyle::DrawItemBackground(const QRect& rect, Qt::LayoutDirection di
 }
 
 void TsuiMenuStyle::DrawItem(const QStyleOptionMenuItem& item, QPainter& painter) const {
-    const TsuiMenuColors& colors = menu_.Colors();
+    const TsuiMenuColors& colors = look_.colors;
     const QRect& rect = item.rect;
     const bool enabled = item.state & State_Enabled;
     const bool selected = enabled && (item.state & State_Selected);

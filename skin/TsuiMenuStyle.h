@@ -5,12 +5,13 @@
 
 namespace qv::skin {
 
-class TsuiPopupMenu;
+struct TsuiMenuLook;
 
-// Measures and draws the items of a skinned popup menu; Qt asks its style for both.
+// Measures and draws the items of a skinned popup menu; Qt asks its style for both. It follows
+// the menu's look as the menu changes it.
 class TsuiMenuStyle : public QProxyStyle {
 public:
-    explicit TsuiMenuStyle(const TsuiPopupMenu& menu);
+    explicit TsuiMenuStyle(const TsuiMenuLook& look);
 
     static constexpr int kSideBarWidth = 26;
 
@@ -27,7 +28,7 @@ private:
     void DrawItem(const QStyleOptionMenuItem& item, QPainter& painter) const;
     void DrawItemBackground(const QRect& rect, Qt::LayoutDirection direction, QPainter& painter) const;
 
-    const TsuiPopupMenu& menu_;
+    const TsuiMenuLook& look_;
 };
 
 } // namespace qv::skin

@@ -7,7 +7,7 @@
 namespace qv::skin {
 
 TsuiPopupMenu::TsuiPopupMenu(QWidget* parent)
-    : QMenu(parent), menuStyle_(std::make_unique<TsuiMenuStyle>(*this)) {
+    : QMenu(parent), menuStyle_(std::make_unique<TsuiMenuStyle>(look_)) {
     setStyle(menuStyle_.get());
     SetSkin(TsuiUIStyle::DeepBlue, nullptr);
 }
@@ -15,19 +15,19 @@ TsuiPopupMenu::TsuiPopupMenu(QWidget* parent)
 TsuiPopupMenu::~TsuiPopupMenu() = default;
 
 void TsuiPopupMenu::SetSkin(TsuiUIStyle effectiveStyle, const TsuiFileTheme* theme) {
-    style_ = theme ? TsuiUIStyle::FromThemeFile : effectiveStyle;
+    look_.style = theme ? TsuiUIStyle::FromThemeFile : effectiveStyle;
     if (theme) {
-        colors_ = {
+        look_.colors = {
             theme->GetColor(SKIN2_LEFTBARSTARTCOLOR),     theme->GetColor(SKIN2_LEFTBARENDCOLOR),
             theme->GetColor(SKIN2_MENUITEMCOLOR),         theme->GetColor(SKIN2_MENUITEMFONTCOLOR),
             theme->GetColor(SKIN2_SELECTEDMENUCOLOR),     theme->GetColor(SKIN2_SELECTEDMENUBORDERCOLOR),
             theme->GetColor(SKIN2_SELECTEDMENUFONTCOLOR), theme->GetColor(SKIN2_FORMCOLOR)};
     } else {
-        const auto color = [this](TStyleRow row) { return GetStyleColor(style_, row); };
-        colors_ = {color(TStyleRow::MenuSideBarColor),      color(TStyleRow::MenuSideBarColor),
-                   color(TStyleRow::MenuItemColor),         color(TStyleRow::MenuFontColor),
-                   color(TStyleRow::MenuSelectedColor),     color(TStyleRow::MenuSelectedBorderColor),
-                   color(TStyleRow::MenuSelectedFontColor), color(TStyleRow::FormColor)};
+        const auto color = [this](TStyleRow row) { return GetStyleColor(look_.style, row); };
+        look_.colors = {color(TStyleRow::MenuSideBarColor),      color(TStyleRow::MenuSideBarColor),
+                        color(TStyleRow::MenuItemColor),         color(TStyleRow::MenuFontColor),
+                        color(TStyleRow::MenuSelectedColor),     color(TStyleRow::MenuSelectedBorderColor),
+                        color(TStyleRow::MenuSelectedFontColor), color(TStyleRow::FormColor)};
     }
     update();
 }

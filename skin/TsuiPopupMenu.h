@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/gui/TColor.h"
+#include "skin/TsuiMenuLook.h"
 #include "skin/TsuiUIStyle.h"
 
 #include <QMenu>
@@ -11,18 +11,6 @@ namespace qv::skin {
 
 class TsuiFileTheme;
 class TsuiMenuStyle;
-
-// The colours a skinned popup menu paints with, from a skin or a built-in style.
-struct TsuiMenuColors {
-    framework::TColor sideBarStart = 0;
-    framework::TColor sideBarEnd = 0;
-    framework::TColor background = 0;
-    framework::TColor text = 0;
-    framework::TColor selectionFill = 0;
-    framework::TColor selectionFrame = 0;
-    framework::TColor selectedText = 0;
-    framework::TColor frame = 0;
-};
 
 // A popup menu that draws its items itself: a side bar at the left, the selection filled and
 // framed, separators as thin lines, in the colours of its skin or style.
@@ -35,12 +23,12 @@ public:
 
     // Takes the colours of the skin when `theme` is given, else of the built-in style.
     void SetSkin(TsuiUIStyle effectiveStyle, const TsuiFileTheme* theme);
-    const TsuiMenuColors& Colors() const { return colors_; }
-    TsuiUIStyle EffectiveStyle() const { return style_; }
+    const TsuiMenuColors& Colors() const { return look_.colors; }
+    TsuiUIStyle EffectiveStyle() const { return look_.style; }
 
 private:
-    TsuiMenuColors colors_;
-    TsuiUIStyle style_ = TsuiUIStyle::DeepBlue;
+    // Read by the menu style as it draws.
+    TsuiMenuLook look_;
     std::unique_ptr<TsuiMenuStyle> menuStyle_;
 };
 

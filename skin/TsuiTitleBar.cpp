@@ -51,7 +51,7 @@ int FirstFrame(TsuiTitleBarBtnType type, bool maximized) {
 // application has one.
 QImage ApplicationIcon(const QWidget& window) {
     if (!window.windowIcon().isNull()) return window.windowIcon().pixmap(16, 16).toImage();
-    static const QImage mainIcon = KeyedTransparent(StyleResource("MAINICON"), 0xFF00FF);
+    static const QImage mainIcon = KeyedTransparent(StyleResource("MAINICON"), framework::clTransparencyKey);
     return mainIcon;
 }
 
@@ -67,7 +67,7 @@ TsuiTitleBarSection Section(QImage picture, TsuiTitleBarAlign align, bool autoSi
 } // namespace
 
 TsuiTitleBar::TsuiTitleBar(framework::TComponent* owner, QWidget* parent)
-    : QWidget(parent), framework::TComponent(owner), menu_(new TsuiTitleBarPopupMenu(*this)),
+    : QWidget(parent), framework::TComponent(owner), menu_(new TsuiTitleBarPopupMenu(*this, *this)),
       binding_(*this, [this] { ApplyStyle(); }), sections_([this] { ItemsChanged(); }),
       buttons_([this] { ItemsChanged(); }), mover_(*this) {
     setMouseTracking(true);
@@ -282,7 +282,7 @@ void TsuiTitleBar::ApplyBuiltInStyle(TsuiUIStyle style) {
         GetStyleBitmap(style, row, bitmap);
         return bitmap;
     };
-    transColor_ = 0xFF00FF;
+    transColor_ = framework::clTransparencyKey;
     sections_.Assign({Section(picture(TStyleRow::TitleLeft), TsuiTitleBarAlign::suiLeft, true),
                       Section(picture(TStyleRow::TitleRight), TsuiTitleBarAlign::suiRight, true),
                       Section(picture(TStyleRow::TitleClient), TsuiTitleBarAlign::suiClient, false)});

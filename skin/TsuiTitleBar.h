@@ -6,6 +6,7 @@
 #include "skin/TsuiCollection.h"
 #include "skin/TsuiFileTheme.h"
 #include "skin/TsuiThemeBinding.h"
+#include "skin/TsuiTitleBarCommands.h"
 #include "skin/TsuiTitleBarItems.h"
 #include "skin/TsuiWindowMover.h"
 
@@ -24,7 +25,7 @@ class TsuiTitleBarPopupMenu;
 // The caption strip of a skinned window: title pictures in sections, the window buttons, the
 // application icon and the caption. It composes the whole-window title picture from which the
 // form panel paints the frame around it.
-class TsuiTitleBar : public QWidget, public framework::TComponent {
+class TsuiTitleBar : public QWidget, public framework::TComponent, public TsuiTitleBarCommands {
     Q_OBJECT
     Q_PROPERTY(qv::skin::TsuiUIStyle UIStyle READ UIStyle WRITE SetUIStyle)
     Q_PROPERTY(qv::skin::TsuiFileTheme* FileTheme READ FileTheme WRITE SetFileTheme)
@@ -95,9 +96,8 @@ public:
     int Hovered() const { return hovered_; }
     // Performs what the button's type means on the host window.
     void ButtonAction(int index);
-    bool HasVisibleButton(TsuiTitleBarBtnType type) const;
-    // Runs the action of every visible button of the type, in collection order.
-    void RunVisibleButtons(TsuiTitleBarBtnType type);
+    bool HasVisibleButton(TsuiTitleBarBtnType type) const override;
+    void RunVisibleButtons(TsuiTitleBarBtnType type) override;
     // The window menu, which the control box pops up.
     TsuiTitleBarPopupMenu& Menu() const { return *menu_; }
     // Maximized by the bar or by the window manager.
@@ -169,7 +169,7 @@ private:
     bool formActive_ = true;
     bool fromFileThemeSetter_ = false;
     framework::TColor fontColor_ = framework::clWhite;
-    framework::TColor transColor_ = 0xFF00FF;
+    framework::TColor transColor_ = framework::clTransparencyKey;
     framework::TColor formColor_ = 0;
     int leftBtnXOffset_ = 0;
     int rightBtnXOffset_ = 0;

@@ -4,7 +4,7 @@
 
 namespace qv::skin {
 
-class TsuiTitleBar;
+class TsuiTitleBarCommands;
 
 // The window menu of a title bar: minimize, maximize or restore, and close, each enabled only
 // while the bar shows a visible button of that kind.
@@ -12,7 +12,8 @@ class TsuiTitleBarPopupMenu : public TsuiPopupMenu {
     Q_OBJECT
 
 public:
-    explicit TsuiTitleBarPopupMenu(TsuiTitleBar& bar);
+    // The bar is the menu's parent and answers for its buttons.
+    TsuiTitleBarPopupMenu(QWidget& bar, TsuiTitleBarCommands& buttons);
 
     // Enables the commands for the bar's buttons, then pops up at the screen position.
     void Popup(QPoint position);
@@ -21,7 +22,8 @@ public:
     QAction* CloseItem() const { return close_; }
 
 private:
-    TsuiTitleBar& bar_;
+    QWidget& bar_;
+    TsuiTitleBarCommands& buttons_;
     QAction* minimize_;
     QAction* maximize_;
     QAction* close_;

@@ -1,5 +1,7 @@
 #include "tools/GetOptions.h"
 
+#include "framework/CommandLine.h"
+
 #include <algorithm>
 
 namespace qv::tools {
@@ -7,7 +9,10 @@ namespace qv::tools {
 const char* const kGetUsage =
     "usage: quorvane-get [--proxy HOST:PORT] [--socks4|--socks4a|--socks5 HOST:PORT] [--head] [--post FILE]\n"
     "                    [--follow[=N]] [--timeout S] [--http10] [--status] URL\n"
+    "       quorvane-get --help | --version\n"
     "Sends one request with the program's own HTTP client and writes the reply body to standard output.\n"
+    "An https URL goes over TLS, the server's certificate checked against the system's trust store\n"
+    "(or the file SSL_CERT_FILE names).\n"
     "  --proxy HOST:PORT   send the request through this HTTP proxy\n"
     "  --socks4 HOST:PORT  connect through this SOCKS server (--socks4a, --socks5 likewise)\n"
     "  --head              send HEAD instead of GET; no body is read\n"
@@ -40,58 +45,57 @@ bool HostAndPort(const std::string& text, std::string& host, int& port) {
 } // namespace
 
 std::optional<GetOptions> ParseGetOptions(const std::vector<std::string>& args, std::string& error) {
+    using framework::TOptionValue;
+    static const std::vector<framework::TOptionSpec> kOptions = {
+        {"--proxy", TOptionValue::Required},   {"--socks4", TOptionValue::Required},
+        {"--socks4a", TOptionValue::Required}, {"--socks5", TOptionValue::Required},
+        {"--head", TOptionValue::None},        {"--post", TOptionValue::Required},
+        {"--follow", TOptionValue::Attached},  {"--timeout", TOptionValue::Required},
+        {"--http10", TOptionValue::None},      {"--status", TOptionValue::None}};
+    const std::optional<framework::TCommandLine> line = framework::TCommandLine::Read(args, kOptions, error);
+    if (!line) return std::nullopt;
     GetOptions options;
     const auto fail = [&error](std::string why) {
         error = std::move(why);
         return std::nullopt;
     };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const auto socks = arg == "--socks4"    ? GetOptions::Socks::V4
-                           : arg == "--socks4a" ? GetOptions::Socks::V4A
-                           : arg == "--socks5"  ? GetOptions::Socks::V5
-                                                : GetOptions::Socks::None;
-        const bool takesValue =
-            arg == "--proxy" || arg == "--post" || arg == "--timeout" || socks != GetOptions::Socks::None;
-        if (takesValue && i + 1 >= args.size()) return fail(arg + " needs a value");
-        if (arg == "--proxy") {
-            if (!HostAndPort(args[++i], options.proxyHost, options.proxyPort))
-                return fail("--proxy needs HOST:PORT");
-        } else if (socks != GetOptions::Socks::None) {
-            if (options.socks != GetOptions::Socks::None) return fail("only one SOCKS server can be given");
-            options.socks = socks;
-            if (!HostAndPort(args[++i], options.socksHost, options.socksPort))
-                return fail(arg + " needs HOST:PORT");
-        } else if (arg == "--post") {
-            options.postFile = args[++i];
-            if (options.postFile.empty()) return fail("--post needs a file name");
-        } else if (arg == "--timeout") {
-            options.timeoutSeconds = Decimal(args[++i], 6);
-            if (!options.timeoutSeconds) return fail("--timeout needs a number of seconds");
-        } else if (arg == "--head") {
-            options.head = true;
-        } else if (arg == "--follow") {
-            options.follow = true;
-        } else if (arg.rfind("--follow=", 0) == 0) {
-            options.follow = true;
-            options.redirectMaximum = Decimal(arg.substr(9), 9);
-            if (!options.redirectMaximum) return fail("--follow=N needs a number");
-        } else if (arg == "--http10") {
-            options.http10 = true;
-        } else if (arg == "--status") {
-            options.status = true;
-        } else if (arg == "--help") {
-            options.help = true;
-        } else if (arg.empty() || arg[0] == '-') {
-            return fail("unknown option '" + arg + "'");
-        } else if (!options.url.empty()) {
-            return fail("only one URL can be given");
-        } else {
-            options.url = arg;
-        }
+    options.help = line->Help();
+    options.version = line->Version();
+    if (const auto proxy = line->Value("--proxy");
+        proxy && !HostAndPort(*proxy, options.proxyHost, options.proxyPort))
+        return fail("--proxy needs HOST:PORT");
+    for (const auto& [name, socks] :
+         {std::pair{"--socks4", GetOptions::Socks::V4}, std::pair{"--socks4a", GetOptions::Socks::V4A},
+          std::pair{"--socks5", GetOptions::Socks::V5}}) {
+        const std::vector<std::string> servers = line->Values(name);
+        if (servers.empty()) continue;
+        if (options.socks != GetOptions::Socks::None || servers.size() > 1)
+            return fail("only one SOCKS server can be given");
+        options.socks = socks;
+        if (!HostAndPort(servers.front(), options.socksHost, options.socksPort))
+            return fail(std::string(name) + " needs HOST:PORT");
     }
+    if (const auto post = line->Value("--post")) {
+        options.postFile = *post;
+        if (options.postFile.empty()) return fail("--post needs a file name");
+    }
+    if (const auto timeout = line->Value("--timeout")) {
+        options.timeoutSeconds = Decimal(*timeout, 6);
+        if (!options.timeoutSeconds) return fail("--timeout needs a number of seconds");
+    }
+    options.head = line->Has("--head");
+    options.follow = line->Has("--follow");
+    if (const auto maximum = line->Value("--follow")) {
+        options.redirectMaximum = Decimal(*maximum, 9);
+        if (!options.redirectMaximum) return fail("--follow=N needs a number");
+    }
+    options.http10 = line->Has("--http10");
+    options.status = line->Has("--status");
+    const std::vector<std::string>& operands = line->Operands();
+    if (operands.size() > 1) return fail("only one URL can be given");
+    if (!operands.empty()) options.url = operands.front();
     if (options.head && !options.postFile.empty()) return fail("--head and --post exclude each other");
-    if (options.url.empty() && !options.help) return fail("no URL given");
+    if (options.url.empty() && !options.help && !options.version) return fail("no URL given");
     return options;
 }
 

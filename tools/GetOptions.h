@@ -25,6 +25,7 @@ struct GetOptions {
     bool http10 = false;
     bool status = false;
     bool help = false;
+    bool version = false;
     std::string url;
 };
 

@@ -1,6 +1,7 @@
 // quorvane-get: one request with the program's own HTTP client, for diagnosing connections
 // to the service. The body goes to standard output byte for byte; a failure is one line on
 // standard error and exit code 1; a bad command line gives the usage and exit code 2.
+#include "framework/CommandLine.h"
 #include "framework/Stream.h"
 #include "http/IdHTTP.h"
 #include "service/ServiceExchange.h"
@@ -11,6 +12,8 @@
 namespace {
 
 using qv::tools::GetOptions;
+
+constexpr const char* kProgram = "quorvane-get";
 
 // The message on one line: its CR and LF written as \r and \n.
 std::string OneLine(const std::string& message) {
@@ -38,6 +41,7 @@ void ReportFailure(const qv::framework::Exception& e) {
 }
 
 void Configure(qv::http::TIdHTTP& http, const GetOptions& options) {
+    qv::service::ApplyServiceTls(http);
     if (!options.proxyHost.empty()) {
         http.Request().ProxyServer = options.proxyHost;
         http.Request().ProxyPort = options.proxyPort;
@@ -82,14 +86,10 @@ void Perform(qv::http::TIdHTTP& http, const GetOptions& options, qv::framework::
 int main(int argc, char** argv) {
     std::string error;
     const auto options = qv::tools::ParseGetOptions(std::vector<std::string>(argv + 1, argv + argc), error);
-    if (!options) {
-        std::fprintf(stderr, "quorvane-get: %s\n%s", error.c_str(), qv::tools::kGetUsage);
-        return 2;
-    }
-    if (options->help) {
-        std::fputs(qv::tools::kGetUsage, stdout);
-        return 0;
-    }
+    if (!options) return qv::framework::RefuseCommandLine(kProgram, error, qv::tools::kGetUsage);
+    if (const auto answered = qv::framework::AnswerHelpOrVersion(options->help, options->version, kProgram,
+                                                                 qv::tools::kGetUsage))
+        return *answered;
     try {
         qv::http::TIdHTTP http;
         Configure(http, *options);

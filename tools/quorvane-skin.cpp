@@ -3,11 +3,14 @@
 //   quorvane-skin pack DIR OUT.ssk [--password P] [--store]
 //   quorvane-skin dump FILE [--password P]
 //
+// Options may stand anywhere among the command and its paths.
+//
 // DIR holds BMP files (the item name is the file name without ".bmp") and an optional items.txt
 // with one item a line: "integer NAME VALUE", "flag NAME VALUE", "text NAME VALUE" or
 // "bitmap NAME", which places NAME.bmp at that point. Bitmaps that no line places come first, in
 // file name order. Blank lines and lines starting with "#" are skipped.
 
+#include "framework/CommandLine.h"
 #include "framework/Conversions.h"
 #include "framework/Exception.h"
 #include "skin/archive/sk2SkinFileReader.h"
@@ -38,24 +41,29 @@ struct TArguments {
     bool store = false;
 };
 
-std::optional<TArguments> ParseArguments(int argc, char** argv) {
+constexpr const char* kProgram = "quorvane-skin";
+constexpr const char* kUsage = "usage: quorvane-skin pack DIR OUT.ssk [--password P] [--store]\n"
+                               "       quorvane-skin dump FILE [--password P]\n"
+                               "       quorvane-skin --help | --version\n";
+
+// The command and its paths, or an error.
+std::optional<TArguments> ParseArguments(const qv::framework::TCommandLine& line, std::string& error) {
     TArguments args;
-    if (argc < 2) return std::nullopt;
-    args.command = argv[1];
-    for (int i = 2; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--password" && i + 1 < argc)
-            args.password = argv[++i];
-        else if (arg == "--store")
-            args.store = true;
-        else if (arg.starts_with("--"))
-            return std::nullopt;
-        else
-            args.paths.push_back(arg);
+    const std::vector<std::string>& operands = line.Operands();
+    if (operands.empty()) {
+        error = "no command given";
+        return std::nullopt;
     }
+    args.command = operands.front();
+    args.paths.assign(operands.begin() + 1, operands.end());
+    args.password = line.Value("--password").value_or("");
+    args.store = line.Has("--store");
     const bool pack = args.command == "pack" && args.paths.size() == 2;
     const bool dump = args.command == "dump" && args.paths.size() == 1 && !args.store;
-    if (!pack && !dump) return std::nullopt;
+    if (!pack && !dump) {
+        error = "cannot " + args.command + " with these arguments";
+        return std::nullopt;
+    }
     return args;
 }
 
@@ -164,23 +172,19 @@ int Dump(const TArguments& args) {
         return 1;
     }
     for (const auto& item : reader->Items()) {
-        const auto valueIn = [&](const qv::framework::TStringList& list) {
-            return list[item.index].substr(item.name.size() + 1);
-        };
         switch (item.kind) {
-        case TSk2ItemKind::Bitmap: {
-            const QImage& bitmap = reader->Bitmaps()[static_cast<size_t>(item.index)].bitmap;
-            std::cout << "bitmap " << item.name << ' ' << bitmap.width() << 'x' << bitmap.height() << '\n';
+        case TSk2ItemKind::Bitmap:
+            std::cout << "bitmap " << item.name << ' ' << item.bitmap.width() << 'x' << item.bitmap.height()
+                      << '\n';
             break;
-        }
         case TSk2ItemKind::Integer:
-            std::cout << "integer " << item.name << ' ' << valueIn(reader->Integers()) << '\n';
+            std::cout << "integer " << item.name << ' ' << item.value << '\n';
             break;
         case TSk2ItemKind::Flag:
-            std::cout << "flag " << item.name << ' ' << valueIn(reader->Flags()) << '\n';
+            std::cout << "flag " << item.name << ' ' << item.value << '\n';
             break;
         case TSk2ItemKind::Text:
-            std::cout << "text " << item.name << ' ' << valueIn(reader->Texts()) << '\n';
+            std::cout << "text " << item.name << ' ' << item.text << '\n';
             break;
         }
     }
@@ -191,12 +195,15 @@ int Dump(const TArguments& args) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const auto args = ParseArguments(argc, argv);
-    if (!args) {
-        std::cerr << "usage: quorvane-skin pack DIR OUT.ssk [--password P] [--store]\n"
-                     "       quorvane-skin dump FILE [--password P]\n";
-        return 2;
-    }
+    using qv::framework::TOptionValue;
+    int exitCode = 0;
+    const auto line = qv::framework::ReadToolCommandLine(
+        argc, argv, {{"--password", TOptionValue::Required}, {"--store", TOptionValue::None}}, kProgram,
+        kUsage, exitCode);
+    if (!line) return exitCode;
+    std::string error;
+    const auto args = ParseArguments(*line, error);
+    if (!args) return qv::framework::RefuseCommandLine(kProgram, error, kUsage);
     try {
         return args->command == "pack" ? Pack(*args) : Dump(*args);
     } catch (const std::exception& e) {

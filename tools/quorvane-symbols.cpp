@@ -1,24 +1,25 @@
 #include "crash/symbols/DwarfPackager.h"
 #include "crash/symbols/SymbolEmbedder.h"
 #include "crash/symbols/SymbolLoader.h"
+#include "framework/CommandLine.h"
 #include "framework/Exception.h"
 
 #include <cstdio>
 #include <fstream>
 #include <optional>
 #include <string>
+#include <vector>
 
 using namespace qv::crash;
 
 namespace {
 
-int Usage() {
-    std::fputs("usage: quorvane-symbols BINARY [-o OUT.zor] [--embed]\n"
-               "Packs the symbols of BINARY's debug information into a symbol package, written to\n"
-               "OUT.zor (by default BINARY.zor) or, with --embed, into BINARY's .zor.except section.\n",
-               stderr);
-    return 2;
-}
+constexpr const char* kProgram = "quorvane-symbols";
+constexpr const char* kUsage =
+    "usage: quorvane-symbols BINARY [-o OUT.zor] [--embed]\n"
+    "       quorvane-symbols --help | --version\n"
+    "Packs the symbols of BINARY's debug information into a symbol package, written to\n"
+    "OUT.zor (by default BINARY.zor) or, with --embed, into BINARY's .zor.except section.\n";
 
 bool WriteFile(const std::string& path, const std::string& data) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -28,20 +29,17 @@ bool WriteFile(const std::string& path, const std::string& data) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string binary, output;
-    bool embed = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (argument == "-o" && i + 1 < argc)
-            output = argv[++i];
-        else if (argument == "--embed")
-            embed = true;
-        else if (binary.empty() && !argument.empty() && argument[0] != '-')
-            binary = argument;
-        else
-            return Usage();
-    }
-    if (binary.empty()) return Usage();
+    using qv::framework::TOptionValue;
+    int exitCode = 0;
+    const auto line = qv::framework::ReadToolCommandLine(
+        argc, argv, {{"-o", TOptionValue::Required}, {"--embed", TOptionValue::None}}, kProgram, kUsage,
+        exitCode);
+    if (!line) return exitCode;
+    if (line->Operands().size() != 1 || line->Operands().front().empty())
+        return qv::framework::RefuseCommandLine(kProgram, "one BINARY is needed", kUsage);
+    const std::string binary = line->Operands().front();
+    std::string output = line->Value("-o").value_or("");
+    const bool embed = line->Has("--embed");
     if (output.empty() && !embed) output = TSymbolLoader::SiblingFile(binary, ".zor");
 
     TMapFile table;

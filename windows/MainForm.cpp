@@ -32,6 +32,8 @@
 
 #include <QScopeGuard>
 
+#include <utility>
+
 namespace qv::windows {
 
 namespace {
@@ -62,6 +64,7 @@ Tmain_form::Tmain_form(service::ClientState& state, ShowHandler formShow, framew
     http = new http::TIdHTTP(this);
     service::ApplyServiceSettings(http->Request());
     service::ApplyServiceTimeouts(*http);
+    service::ApplyServiceTls(*http);
     BFT = new skin::TsuiBuiltInFileTheme(this);
     BFT->SetName("BFT");
     BFT->ReadSkinData(skin::EmbeddedSkinArchive());
@@ -133,9 +136,13 @@ void Tmain_form::CreateSearchPanel() {
     }
     suiButton1 = NewButton(*this, suiPanel2, "suiButton1", QRect(40, 400, 105, 27), QStringLiteral("About"));
     suiButton1->OnClick = [this](QObject*) { suiButton1Click(); };
+    // Top to bottom: the search controls, the keyword links, About.
     setTabOrder(search, filterby1);
     setTabOrder(filterby1, Button5);
-    setTabOrder(Button5, suiButton1);
+    QWidget* previous = Button5;
+    for (TJvLabel* link : JvLabels)
+        setTabOrder(std::exchange(previous, link), link);
+    setTabOrder(previous, suiButton1);
 }
 
 void Tmain_form::CreateBrowsePanel() {
@@ -157,7 +164,7 @@ void Tmain_form::CreateBrowsePanel() {
     sg->SetBorderColor(kSlateBlue);
     sg->SetFocusedColor(framework::clLime);
     sg->SetSelectedColor(framework::clYellow);
-    sg->SetFixedBGColor(12937777);
+    sg->SetFixedBGColor(kRoyalBlue);
     sg->SetFixedFontColor(framework::clBlack);
     sg->SetFontColor(kNearBlack);
     sg->OnDblClick = [this](QObject*) { sgDblClick(); };

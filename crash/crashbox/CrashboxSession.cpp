@@ -1,6 +1,8 @@
 #include "crash/crashbox/CrashboxSession.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTimer>
 
 #include <cstdlib>
@@ -19,7 +21,11 @@ void TCrashboxSession::Receive() {
         const TCrashboxChannel::TRead read = channel_.Read(message, 0);
         if (read == TCrashboxChannel::TRead::Timeout) return;
         if (read == TCrashboxChannel::TRead::Closed) {
-            End();
+            // The clipboard's owner outlives the conversation.
+            if (ownsClipboard_)
+                notifier_.setEnabled(false);
+            else
+                End();
             return;
         }
         Handle(message);
@@ -45,6 +51,10 @@ void TCrashboxSession::Handle(const TCrashboxChannel::TMessage& message) {
         } else {
             End();
         }
+        return;
+    case TCrashboxChannel::TKind::Clipboard:
+        if (box_ || progress_) return;
+        OwnClipboard(message.payload);
         return;
     case TCrashboxChannel::TKind::Close:
         if (!box_) End();
@@ -104,6 +114,18 @@ bool TCrashboxSession::Save(const std::string& path) {
 void TCrashboxSession::Chosen(std::optional<TAction> action) {
     channel_.Write(TCrashboxChannel::TKind::Chosen, action ? std::to_string(static_cast<int>(*action)) : "");
     End();
+}
+
+void TCrashboxSession::OwnClipboard(const std::string& text) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(TExceptionBox::DesktopText(text));
+    ownsClipboard_ = clipboard->ownsClipboard();
+    if (ownsClipboard_) {
+        connect(clipboard, &QClipboard::changed, this, [this, clipboard](QClipboard::Mode mode) {
+            if (mode == QClipboard::Clipboard && !clipboard->ownsClipboard()) End();
+        });
+    }
+    if (!channel_.Write(TCrashboxChannel::TKind::Reply, ownsClipboard_ ? "1" : "0") && !ownsClipboard_) End();
 }
 
 void TCrashboxSession::End() {

@@ -15,7 +15,8 @@ namespace qv::crash {
 // The dialog program's side of the conversation with the handler thread, on the socket it got as
 // standard input and output: shows the progress window, then the dialog, asks the handler thread
 // for what the dialog's buttons need, and sends the choice. The program ends when the choice is
-// sent or when the handler thread's side goes.
+// sent or when the handler thread's side goes. Asked to own the clipboard instead, it ends when
+// another program takes the clipboard.
 class TCrashboxSession : public QObject, public TExceptionBoxActions {
 public:
     // How often a wait for an answer lets the windows paint.
@@ -37,11 +38,14 @@ private:
     std::unique_ptr<TExceptionBox> box_;
     bool closeRequested_ = false;
     bool waiting_ = false;
+    bool ownsClipboard_ = false;
 
     void Receive();
     void Handle(const TCrashboxChannel::TMessage& message);
     // Sends the question and waits for the answer; empty when the handler thread's side went.
     std::string Ask(TCrashboxChannel::TKind kind, const std::string& payload);
+    // Owns the clipboard with the text and tells whether it does.
+    void OwnClipboard(const std::string& text);
     void End();
 };
 

@@ -1,5 +1,6 @@
 #include "crash/crashbox/ExceptionBox.h"
 
+#include "crash/crashbox/ReportField.h"
 #include "crash/crashbox/ReportPrinter.h"
 #include "crash/delivery/ReportFile.h"
 #include "framework/Cp1252.h"
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 
@@ -32,11 +32,6 @@ QString FromAnsi(const std::string& text) {
     return QString::fromUtf8(framework::Cp1252ToUtf8(text));
 }
 
-// The report's lines as this desktop ends them.
-QString ReportText(const std::string& report) {
-    return FromAnsi(report).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
-
 int Index(TAction action) {
     return static_cast<int>(action);
 }
@@ -51,6 +46,10 @@ public:
 };
 
 } // namespace
+
+QString TExceptionBox::DesktopText(const std::string& report) {
+    return FromAnsi(report).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
 
 QFont TExceptionBox::CellFont(const QString& family, int cellHeight) {
     int pixels = cellHeight;
@@ -117,15 +116,13 @@ void TExceptionBox::CreateButtons() {
 }
 
 void TExceptionBox::CreateReport() {
-    report_ = new QPlainTextEdit(ReportText(request_.report), this);
-    report_->setReadOnly(true);
+    report_ = new TReportField(DesktopText(request_.report), this);
     report_->setFont(CellFont(QStringLiteral("Courier New"), kReportFontHeight));
     report_->setLineWrapMode(QPlainTextEdit::NoWrap);
     report_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     report_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    report_->setTabChangesFocus(true);
     report_->setAccessibleName(QStringLiteral("bug report"));
-    if (request_.copyReportToClipboard) QGuiApplication::clipboard()->setText(ReportText(request_.report));
+    if (request_.copyReportToClipboard) QGuiApplication::clipboard()->setText(DesktopText(request_.report));
 }
 
 QAbstractButton* TExceptionBox::Button(TAction action) const {
@@ -256,7 +253,7 @@ void TExceptionBox::Press(TAction action) {
 
 void TExceptionBox::Unfold() {
     if (report_ != nullptr && request_.copyReportToClipboard)
-        QGuiApplication::clipboard()->setText(ReportText(request_.report));
+        QGuiApplication::clipboard()->setText(DesktopText(request_.report));
     if (QAbstractButton* show = Button(TAction::Show)) {
         focusNextChild();
         show->deleteLater();
@@ -311,7 +308,7 @@ void TExceptionBox::SaveReport() {
 }
 
 void TExceptionBox::PrintReport() {
-    TReportPrinter::Print(ReportText(request_.report), Caption(TAction::Print), this);
+    TReportPrinter::Print(DesktopText(request_.report), Caption(TAction::Print), this);
     QApplication::beep();
 }
 

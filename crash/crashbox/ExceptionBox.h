@@ -13,9 +13,10 @@
 
 class QAbstractButton;
 class QLabel;
-class QPlainTextEdit;
 
 namespace qv::crash {
+
+class TReportField;
 
 // The exception dialog: a small top-most window with the message and the buttons to mail, save,
 // print or show the report and to continue, restart or close the application; it unfolds to show
@@ -42,6 +43,8 @@ public:
     // The button pressed, with its feedback and action.
     void Press(TAction action);
 
+    // The report's text as the desktop takes it: from the report's code page, lines ended by LF.
+    static QString DesktopText(const std::string& report);
     // A font of the family whose cell (ascent and descent) is at most the height: the dialog's font
     // heights are cell heights.
     static QFont CellFont(const QString& family, int cellHeight);
@@ -58,7 +61,7 @@ private:
     TExceptionBoxLayout layout_;
     std::array<QPointer<QAbstractButton>, 7> buttons_{};
     QLabel* message_ = nullptr;
-    QPlainTextEdit* report_ = nullptr;
+    TReportField* report_ = nullptr;
     TDrawnButton* countdown_ = nullptr;
     bool unfolded_ = false;
     bool done_ = false;

@@ -2,6 +2,7 @@
 
 #include "crash/delivery/MailMessage.h"
 #include "crash/delivery/SmtpReplyReader.h"
+#include "platform/tls/TlsSession.h"
 
 #include <QByteArray>
 
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <memory>
 #include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -24,8 +26,9 @@ std::string Base64(const std::string& text) {
     return QByteArray(text.data(), static_cast<qsizetype>(text.size())).toBase64().toStdString();
 }
 
-// One connection to the server. Every byte read or written passes through ReadSome and WriteSome,
-// and every wait through WaitUntil, each bounded by the delivery's deadline.
+// One connection to the server. Every byte read or written passes through ReadSome and WriteAll,
+// in the clear or through TLS once it is started, and every wait is bounded by the delivery's
+// deadline. A connection whose TLS failed carries nothing more.
 class TSmtpConnection {
 public:
     TSmtpConnection(int replyWaitMs, TClock::time_point deadline)
@@ -61,15 +64,23 @@ public:
 
     // Sends in pieces; each piece must leave within the reply wait.
     bool SendRaw(const std::string& bytes) {
-        for (size_t at = 0; at < bytes.size();) {
-            if (!WaitUntil(POLLOUT, Soon())) return false;
-            const size_t piece = std::min(TSmtpClient::kSendPiece, bytes.size() - at);
-            const ssize_t sent = WriteSome(bytes.data() + at, piece);
-            if (sent < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-            if (sent <= 0) return false;
-            at += static_cast<size_t>(sent);
-        }
+        for (size_t at = 0; at < bytes.size(); at += TSmtpClient::kSendPiece)
+            if (!WriteAll(bytes.data() + at, std::min(TSmtpClient::kSendPiece, bytes.size() - at), Soon()))
+                return false;
         return true;
+    }
+
+    // Runs the TLS handshake after the server's go-ahead; on failure `failure` says why.
+    bool StartTls(const std::string& host, platform::TTlsSession::TCheck check, std::string& failure) {
+        try {
+            tls_ = std::make_unique<platform::TTlsSession>(fd_, host, check);
+            tls_->Handshake(Soon());
+            return true;
+        } catch (const platform::TTlsError& e) {
+            failure = e.what();
+            broken_ = true;
+            return false;
+        }
     }
 
     // Reads a whole reply, within the reply wait, and tells whether it carries the code.
@@ -81,10 +92,9 @@ public:
                 if (expected && reply != nullptr) *reply = std::move(*whole);
                 return expected;
             }
-            if (replies_.Overlong() || !WaitUntil(POLLIN, until)) return false;
+            if (replies_.Overlong()) return false;
             char buffer[4096];
-            const ssize_t got = ReadSome(buffer, sizeof buffer);
-            if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+            const ssize_t got = ReadSome(buffer, sizeof buffer, until);
             if (got <= 0) return false;
             replies_.Feed(buffer, static_cast<size_t>(got));
         }
@@ -95,9 +105,48 @@ private:
     TClock::duration replyWait_;
     TClock::time_point deadline_;
     TSmtpReplyReader replies_;
+    std::unique_ptr<platform::TTlsSession> tls_;
+    bool broken_ = false;
 
-    ssize_t ReadSome(char* buffer, size_t size) { return ::recv(fd_, buffer, size, 0); }
-    ssize_t WriteSome(const char* bytes, size_t size) { return ::send(fd_, bytes, size, MSG_NOSIGNAL); }
+    // Up to `size` bytes from the server, waited for until `until`; 0 or below when none came.
+    ssize_t ReadSome(char* buffer, size_t size, TClock::time_point until) {
+        if (broken_) return -1;
+        if (tls_) return Secured([&] { return static_cast<ssize_t>(tls_->Receive(buffer, size, until)); });
+        for (;;) {
+            if (!WaitUntil(POLLIN, until)) return -1;
+            const ssize_t got = ::recv(fd_, buffer, size, 0);
+            if (got >= 0 || (errno != EINTR && errno != EAGAIN)) return got;
+        }
+    }
+
+    // All `size` bytes to the server by `until`.
+    bool WriteAll(const char* bytes, size_t size, TClock::time_point until) {
+        if (broken_) return false;
+        if (tls_)
+            return Secured([&] {
+                       tls_->Send(bytes, size, until);
+                       return ssize_t{1};
+                   }) > 0;
+        for (size_t at = 0; at < size;) {
+            if (!WaitUntil(POLLOUT, until)) return false;
+            const ssize_t sent = ::send(fd_, bytes + at, size - at, MSG_NOSIGNAL);
+            if (sent < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+            if (sent <= 0) return false;
+            at += static_cast<size_t>(sent);
+        }
+        return true;
+    }
+
+    // A read or write through TLS; a failure ends what the connection carries.
+    template <class Operation>
+    ssize_t Secured(Operation operation) {
+        try {
+            return operation();
+        } catch (const platform::TTlsError&) {
+            broken_ = true;
+            return -1;
+        }
+    }
 
     // The end of a wait that starts now: the reply wait, or the delivery's deadline when sooner.
     TClock::time_point Soon() const { return std::min(TClock::now() + replyWait_, deadline_); }
@@ -122,14 +171,36 @@ private:
     }
 };
 
-// The session's steps after the greeting, up to the QUIT.
-bool Deliver(TSmtpConnection& smtp, const TSmtpClient::TSession& session) {
+// EHLO, or HELO when the server refuses it; the EHLO reply lists what the server offers.
+bool Greet(TSmtpConnection& smtp, TSmtpReplyReader::TReply& extensions) {
     const std::string computer = TSmtpClient::ComputerName();
+    extensions = {};
+    return (smtp.Command("EHLO " + computer) && smtp.Expect("250", &extensions)) ||
+           (smtp.Command("HELO " + computer) && smtp.Expect("250"));
+}
+
+// STARTTLS as the session needs it: required, with the certificate checked, when an account is to
+// be sent; otherwise taken when offered. After TLS the server is greeted anew (RFC 3207, 4.2).
+bool Secure(TSmtpConnection& smtp, const TSmtpClient::TSession& session, bool account,
+            TSmtpReplyReader::TReply& extensions, std::string& refusal) {
+    const bool offered = extensions.OffersStartTls();
+    if (offered && smtp.Command("STARTTLS") && smtp.Expect("220")) {
+        using TCheck = platform::TTlsSession::TCheck;
+        return smtp.StartTls(session.host, account ? TCheck::Peer : TCheck::None, refusal) &&
+               Greet(smtp, extensions);
+    }
+    if (!account) return true;
+    refusal = "The mail server " + session.host + (offered ? " refused" : " does not offer") +
+              " STARTTLS: the account is never sent over a plain connection.";
+    return false;
+}
+
+// The session's steps after the greeting, up to the QUIT.
+bool Deliver(TSmtpConnection& smtp, const TSmtpClient::TSession& session, std::string& refusal) {
     TSmtpReplyReader::TReply extensions;
-    const bool greeted = (smtp.Command("EHLO " + computer) && smtp.Expect("250", &extensions)) ||
-                         (smtp.Command("HELO " + computer) && smtp.Expect("250"));
-    if (!greeted) return false;
-    if (!session.account.empty() || !session.password.empty()) {
+    const bool account = !session.account.empty() || !session.password.empty();
+    if (!Greet(smtp, extensions) || !Secure(smtp, session, account, extensions, refusal)) return false;
+    if (account) {
         if (!extensions.OffersLogin()) return false;
         if (!(smtp.Command("AUTH LOGIN") && smtp.Expect("334") && smtp.Command(Base64(session.account)) &&
               smtp.Expect("334") && smtp.Command(Base64(session.password)) && smtp.Expect("235")))
@@ -158,11 +229,13 @@ std::string TSmtpClient::ComputerName() {
     return name;
 }
 
-bool TSmtpClient::Send(const TSession& session) const {
+bool TSmtpClient::Send(const TSession& session, std::string* refusal) const {
     TSmtpConnection smtp(replyWaitMs_, deadline_);
     if (!smtp.Connect(session.host, session.port)) return false;
-    const bool delivered = smtp.Expect("220") && Deliver(smtp, session);
+    std::string why;
+    const bool delivered = smtp.Expect("220") && Deliver(smtp, session, why);
     const bool ended = smtp.Command("QUIT") && smtp.Expect("221");
+    if (refusal) *refusal = why;
     return delivered && ended;
 }
 

@@ -21,6 +21,12 @@ bool LineOffersLogin(const std::string& line) {
     return false;
 }
 
+bool LineOffersStartTls(const std::string& line) {
+    std::istringstream words(line.size() > kSeparatorAt + 1 ? line.substr(kSeparatorAt + 1) : std::string());
+    std::string word;
+    return words >> word && word == "STARTTLS" && !(words >> word);
+}
+
 } // namespace
 
 std::string TSmtpReplyReader::TReply::Code() const {
@@ -29,6 +35,10 @@ std::string TSmtpReplyReader::TReply::Code() const {
 
 bool TSmtpReplyReader::TReply::OffersLogin() const {
     return std::any_of(lines.begin(), lines.end(), LineOffersLogin);
+}
+
+bool TSmtpReplyReader::TReply::OffersStartTls() const {
+    return std::any_of(lines.begin(), lines.end(), LineOffersStartTls);
 }
 
 void TSmtpReplyReader::Feed(const char* bytes, size_t size) {

@@ -27,6 +27,8 @@ public:
         // begins with "AUTH" and names LOGIN among its mechanisms ("=" read as a blank, for the
         // old "AUTH=LOGIN").
         bool OffersLogin() const;
+        // Whether an EHLO reply offers STARTTLS: a line whose text after the code is that word.
+        bool OffersStartTls() const;
     };
 
     void Feed(const char* bytes, size_t size);

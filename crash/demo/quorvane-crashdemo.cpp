@@ -1,21 +1,26 @@
-// quorvane-crashdemo KIND [--worker] [--dialog]: a console program with the crash reporter installed
-// with this build's settings, which fails on purpose inside CrashDemoFault, on the main thread or on
-// a thread of the program's thread class. The reporter writes the message and the report to the
-// standard output, or, with --dialog and a display, shows the exception dialog; when the event may
-// continue, the program prints "continued" and ends with 0.
+// quorvane-crashdemo KIND [--worker] [--dialog], in any order: a console program with the crash reporter
+// installed with this build's settings, which fails on purpose inside CrashDemoFault, on the main thread or
+// on a thread of the program's thread class. The reporter writes the message and the report to the standard
+// output, or, with --dialog and a display, shows the exception dialog; when the event may continue, the
+// program prints "continued" and ends with 0.
 #include "crash/CrashReporter.h"
 #include "crash/CrashboxDialog.h"
+#include "framework/CommandLine.h"
 #include "framework/EAbort.h"
 #include "platform/Thread.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
+constexpr const char* kProgram = "quorvane-crashdemo";
+constexpr const char* kUsage = "usage: quorvane-crashdemo KIND [--worker] [--dialog]\n"
+                               "       quorvane-crashdemo --help | --version\n"
+                               "KIND: segv, abort, trap, stack-overflow, divide, throw, abort-exception\n";
 constexpr const char* kKinds[] = {"segv",   "abort", "trap",           "stack-overflow",
                                   "divide", "throw", "abort-exception"};
 
@@ -63,22 +68,17 @@ bool KnownKind(const std::string& kind) {
 
 int main(int argc, char** argv) {
     qv::crash::Install();
-    const std::string kind = argc > 1 ? argv[1] : "";
-    bool worker = false;
-    bool dialog = false;
-    bool known = KnownKind(kind);
-    for (int i = 2; i < argc; ++i) {
-        const bool isWorker = std::strcmp(argv[i], "--worker") == 0;
-        const bool isDialog = std::strcmp(argv[i], "--dialog") == 0;
-        known = known && (isWorker || isDialog);
-        worker = worker || isWorker;
-        dialog = dialog || isDialog;
-    }
-    if (!known) {
-        std::fprintf(stderr, "usage: quorvane-crashdemo KIND [--worker] [--dialog]\n"
-                             "KIND: segv, abort, trap, stack-overflow, divide, throw, abort-exception\n");
-        return 2;
-    }
+    using qv::framework::TOptionValue;
+    int exitCode = 0;
+    const auto line = qv::framework::ReadToolCommandLine(
+        argc, argv, {{"--worker", TOptionValue::None}, {"--dialog", TOptionValue::None}}, kProgram, kUsage,
+        exitCode);
+    if (!line) return exitCode;
+    if (line->Operands().size() != 1 || !KnownKind(line->Operands().front()))
+        return qv::framework::RefuseCommandLine(kProgram, "one KIND is needed", kUsage);
+    const std::string kind = line->Operands().front();
+    const bool worker = line->Has("--worker");
+    const bool dialog = line->Has("--dialog");
     if (dialog)
         qv::crash::TCrashReporter::Instance().SetDialog(std::make_unique<qv::crash::TCrashboxDialog>());
     if (worker) {

@@ -42,6 +42,9 @@ public:
     static std::string TraceContext(const ucontext_t& context, uintptr_t threadPointer, TStart start,
                                     const TStackOptions& options, const TTraceProgress& progress = {},
                                     uintptr_t creatorAddress = 0);
+    // The code address found on another thread's stack, held still meanwhile: the return address
+    // of its innermost call; 0 when the thread cannot be held or its stack holds none.
+    static uintptr_t StackCodeAddress(pid_t thread);
     // The code address at which TraceContext's trace of the context starts; 0 when unknown.
     static uintptr_t StartAddress(const ucontext_t& context, uintptr_t threadPointer, TStart start);
 };

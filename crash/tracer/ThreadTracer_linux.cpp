@@ -1,6 +1,7 @@
 #include "crash/tracer/ThreadTracer.h"
 
 #include "crash/symbols/ModuleCache.h"
+#include "crash/tracer/CallCandidate.h"
 #include "crash/tracer/MemoryReader.h"
 #include "crash/tracer/ThreadHold.h"
 #include "crash/tracer/ThreadState.h"
@@ -117,6 +118,19 @@ std::string TThreadTracer::TraceContext(const ucontext_t& context, uintptr_t thr
     TThreadState state = TThreadState::FromLiveContext(context, threadPointer);
     if (!MoveToStart(state, start)) return TStackTracer::kNotAccessible;
     return TraceState(std::move(state), options, progress, creatorAddress, start != TStart::Instruction);
+}
+
+uintptr_t TThreadTracer::StackCodeAddress(pid_t thread) {
+    std::optional<TThreadSnapshot> snapshot = TThreadHold::Snapshot(thread);
+    if (!snapshot) return 0;
+    const TThreadState state = TThreadState::FromContext(snapshot->context, std::move(snapshot->stack));
+    // The caller that call-frame information names is exact; without one, the first stack value
+    // that passes for a return address.
+    if (!state.callFrames.empty() && TCallCandidate::IsReturnAddress(state.callFrames.front().address))
+        return state.callFrames.front().address;
+    for (const uintptr_t value : state.stack.Slots())
+        if (TCallCandidate::IsReturnAddress(value)) return value;
+    return 0;
 }
 
 uintptr_t TThreadTracer::StartAddress(const ucontext_t& context, uintptr_t threadPointer, TStart start) {

@@ -70,10 +70,11 @@ QAccessibleInterface* Factory(const QString&, QObject* object) {
 
 } // namespace
 
-void RegisterAccessible(const QMetaObject& type, TAccessibleTraits traits) {
+void RegisterAccessible(const QMetaObject& type, const std::function<TAccessibleTraits()>& describe) {
     static const bool installed = (QAccessible::installFactory(Factory), true);
     (void)installed;
-    Registry()[&type] = std::make_shared<const TAccessibleTraits>(std::move(traits));
+    auto& traits = Registry()[&type];
+    if (!traits) traits = std::make_shared<const TAccessibleTraits>(describe());
 }
 
 } // namespace qv::framework

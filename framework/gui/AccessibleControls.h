@@ -24,7 +24,8 @@ struct TAccessibleTraits {
 };
 
 // Makes Qt's accessibility layer describe every widget of the class (and of the classes derived
-// from it that have no traits of their own) with the traits.
-void RegisterAccessible(const QMetaObject& type, TAccessibleTraits traits);
+// from it that have no traits of their own) with the traits that `describe` gives. Controls call
+// it as they are made; only the first call for a class asks for the traits.
+void RegisterAccessible(const QMetaObject& type, const std::function<TAccessibleTraits()>& describe);
 
 } // namespace qv::framework

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_set>
 
 namespace qv::server {
 
@@ -203,9 +204,7 @@ private:
 
     void AddCpvCode(const XmlElement& classification) {
         std::string code = Trimmed(Cpv(classification));
-        if (!code.empty() && std::find(notice_.additionalCpv.begin(), notice_.additionalCpv.end(), code) ==
-                                 notice_.additionalCpv.end())
-            notice_.additionalCpv.push_back(std::move(code));
+        if (!code.empty() && cpvCodes_.insert(code).second) notice_.additionalCpv.push_back(std::move(code));
     }
 
     void AddPlaces(const XmlElement& project) {
@@ -221,9 +220,13 @@ private:
         std::string date = Trimmed(period.Child("cbc:EndDate").Text());
         std::string time = Trimmed(period.Child("cbc:EndTime").Text());
         if (date.empty()) return;
-        // Dates and times in the same zone order as their text does.
+        // Dates and times in the same zone order as their text does. Compared in place: a notice
+        // may hold many lots, each with a long text.
+        const auto key = [](std::string_view day, std::string_view clock) {
+            return std::pair(day.substr(0, 10), clock);
+        };
         if (notice_.deadlineDate.empty() ||
-            date.substr(0, 10) + time < notice_.deadlineDate.substr(0, 10) + notice_.deadlineTime) {
+            key(date, time) < key(notice_.deadlineDate, notice_.deadlineTime)) {
             notice_.deadlineDate = std::move(date);
             notice_.deadlineTime = std::move(time);
         }
@@ -234,6 +237,7 @@ private:
     const LanguageChoice languages_;
     XmlElement eforms_;
     std::map<std::string, XmlElement, std::less<>> companies_;
+    std::unordered_set<std::string> cpvCodes_;
 };
 
 } // namespace
@@ -255,7 +259,7 @@ const XmlDocument::Prefixes& EformsNoticeReader::Namespaces() {
 }
 
 EformsNotice EformsNoticeReader::Read(const XmlDocument& document) {
-    const XmlElement root = document.Root();
+    const XmlElement root = XmlElement::Root(document);
     const std::string_view name = root.Name();
     if (name != "cn:ContractNotice" && name != "can:ContractAwardNotice" &&
         name != "pin:PriorInformationNotice")

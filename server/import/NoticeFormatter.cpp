@@ -102,11 +102,14 @@ std::string AddressText(const EformsNotice::Address& address, bool withRegion) {
 std::string AmountText(const EformsNotice::Amount& amount) {
     if (amount.value.empty()) return {};
     const size_t point = amount.value.find('.');
-    std::string whole = amount.value.substr(0, point);
-    const bool number = !whole.empty() && whole.find_first_not_of("0123456789") == std::string::npos;
+    const std::string digits = amount.value.substr(0, point);
+    const bool number = !digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos;
+    std::string whole;
     if (number)
-        for (int at = static_cast<int>(whole.size()) - 3; at > 0; at -= 3)
-            whole.insert(static_cast<size_t>(at), ",");
+        for (size_t i = 0; i < digits.size(); ++i) {
+            if (i > 0 && (digits.size() - i) % 3 == 0) whole += ',';
+            whole += digits[i];
+        }
     std::string text = number && point != std::string::npos ? whole + amount.value.substr(point)
                        : number                             ? whole
                                                             : amount.value;

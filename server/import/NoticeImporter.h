@@ -1,7 +1,6 @@
 #pragma once
 
-#include "server/SqliteConnection.h"
-#include "server/SqliteStatement.h"
+#include "server/TenderWriter.h"
 #include "server/import/EformsNoticeReader.h"
 #include "server/import/NoticePackage.h"
 
@@ -12,8 +11,6 @@
 #include <unordered_map>
 
 namespace qv::server {
-
-class TenderStore;
 
 struct ImportCounts {
     int64_t read = 0;
@@ -36,13 +33,14 @@ public:
     // Notices of one issue day: the low bits of a tender id.
     static constexpr int kDayBits = 20;
 
-    // Opens the database at `path`, creating it with the demo accounts when it is missing.
-    // Raises ESqliteError for a database of generated tenders or of an earlier version.
-    NoticeImporter(const std::string& path, NoticePackage::ProblemSink problems);
+    // Opens the database that `database` names (see TenderBackend), creating it with the demo
+    // accounts when it is missing. Raises EDatabaseError for a database of generated tenders or
+    // of an earlier version.
+    NoticeImporter(const std::string& database, NoticePackage::ProblemSink problems);
     ~NoticeImporter();
 
     // Imports the package in one transaction and gives its counts. A notice that cannot be read
-    // goes to the problem sink and is skipped. Raises ESqliteError when the database fails;
+    // goes to the problem sink and is skipped. Raises EDatabaseError when the database fails;
     // nothing of the package is then kept.
     ImportCounts Import(const NoticePackage& package);
     // Merges the search index into one piece once the packages are in, when they brought at
@@ -53,25 +51,16 @@ public:
     const ImportCounts& Counts() const { return counts_; }
 
 private:
-    struct Known {
-        int64_t tender;
-        int version;
-    };
-
     void ImportNotice(const std::string& name, const std::string& bytes, ImportCounts& counts);
-    std::optional<Known> Find(const std::string& identifier);
-    void Remember(const std::string& identifier, int64_t tender, int version);
-    int TenderDay(int64_t tender);
+    // Writes the notice's tender: new, in place of an older version, or not at all; gives the
+    // reason to skip it, or nothing. Raises EUnindexableTender, with nothing written, for a tender
+    // the database cannot index.
+    std::string Store(const EformsNotice& notice, Tender& tender, ImportCounts& counts);
     // Nothing when the day has no id left.
     std::optional<int64_t> NewTenderId(int day);
 
     NoticePackage::ProblemSink problems_;
-    SqliteConnection db_;
-    std::unique_ptr<TenderStore> store_;
-    SqliteStatement find_;
-    SqliteStatement remember_;
-    SqliteStatement tenderDay_;
-    SqliteStatement lastId_;
+    std::unique_ptr<TenderWriter> writer_;
     // The last id given out for an issue day in the package in hand.
     std::unordered_map<int, int64_t> lastIds_;
     EformsNoticeReader reader_;

@@ -1,11 +1,12 @@
 #include "server/import/XmlDocument.h"
 
 #include "framework/Format.h"
-#include "server/import/XmlElement.h"
+#include "server/import/XmlPrescan.h"
 
 #include <array>
 #include <climits>
 #include <libxml/SAX2.h>
+#include <libxml/dict.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/tree.h>
@@ -67,12 +68,20 @@ struct XmlDocument::Builder {
         xmlStopParser(parser);
     }
 
+    // The parser keeps every name in a table whose lookups slow down as it fills.
+    bool TooManyNames() {
+        if (static_cast<size_t>(xmlDictSize(parser->dict)) <= kMaxNames) return false;
+        Refuse(framework::Format("more than %zu names", kMaxNames));
+        return true;
+    }
+
     static void Start(void* data, const xmlChar* local, const xmlChar*, const xmlChar* uri, int,
                       const xmlChar**, int attributeCount, int, const xmlChar** attributes) {
         auto& self = *static_cast<Builder*>(data);
         auto& doc = self.document;
         if (doc.nodes_.size() >= kMaxElements)
             return self.Refuse(framework::Format("more than %u elements", kMaxElements));
+        if (self.TooManyNames()) return;
         const auto index = static_cast<uint32_t>(doc.nodes_.size());
         if (!self.open.empty()) {
             Open& parent = self.open.back();
@@ -122,14 +131,22 @@ struct XmlDocument::Builder {
             self.document.characters_.append(Text(text), static_cast<size_t>(length));
     }
 
-    static void EntityDeclared(void* data, const xmlChar*, int, const xmlChar*, const xmlChar*, xmlChar*) {
-        static_cast<Builder*>(data)->Refuse("declares entities, which are not accepted");
+    static void Instruction(void* data, const xmlChar*, const xmlChar*) {
+        static_cast<Builder*>(data)->TooManyNames();
     }
 
-    // Keeps the first error; warnings are no reason to refuse a document.
+    // Called before the parser reads the declarations inside, none of which a notice needs:
+    // entities may expand without end, and defaulted attributes cost every element they name.
+    static void DocumentType(void* data, const xmlChar*, const xmlChar*, const xmlChar*) {
+        static_cast<Builder*>(data)->Refuse("declares a document type, which is not accepted");
+    }
+
+    // Keeps the first error and stops there, since the parser would go on reading, at full cost,
+    // a document already refused; warnings are no reason to refuse a document.
     static void Failed(void* data, xmlErrorPtr failure) {
         auto& self = *static_cast<Builder*>(data);
         if (failure->level < XML_ERR_ERROR || !self.error.empty()) return;
+        xmlStopParser(self.parser);
         // The first line: some messages go on with the bytes in question.
         const std::string_view message = failure->message ? failure->message : "unreadable";
         self.error = message.substr(0, message.find('\n'));
@@ -151,6 +168,7 @@ void XmlDocument::Parse(std::string_view bytes) {
     if (bytes.size() > INT_MAX) throw EXmlError("larger than the XML parser takes");
     if (bytes.find_first_not_of(" \t\r\n") == std::string_view::npos)
         throw EXmlError("not well-formed XML: the document is empty");
+    if (auto refusal = XmlPrescan::Refusal(bytes)) throw EXmlError(std::move(*refusal));
     static const xmlSAXHandler handler = [] {
         xmlInitParser();
         xmlSAXHandler events{};
@@ -160,7 +178,8 @@ void XmlDocument::Parse(std::string_view bytes) {
         events.characters = Builder::Characters;
         events.ignorableWhitespace = Builder::Characters;
         events.cdataBlock = Builder::Characters;
-        events.entityDecl = Builder::EntityDeclared;
+        events.internalSubset = Builder::DocumentType;
+        events.processingInstruction = Builder::Instruction;
         events.serror = Builder::Failed;
         return events;
     }();
@@ -174,8 +193,9 @@ void XmlDocument::Parse(std::string_view bytes) {
     *parser->sax = handler;
     parser->userData = &builder;
     builder.parser = parser.get();
-    // Without XML_PARSE_NOENT no entity is expanded, and no DTD or other file is ever loaded.
-    xmlCtxtUseOptions(parser.get(), XML_PARSE_NONET);
+    // Without XML_PARSE_NOENT no entity is expanded, and no DTD or other file is ever loaded. A
+    // declared encoding is not followed: the bytes read as the pre-scan saw them.
+    xmlCtxtUseOptions(parser.get(), XML_PARSE_NONET | XML_PARSE_IGNORE_ENC);
     xmlParseDocument(parser.get());
     // The parser builds a document of its own around a type declaration; nothing here reads it.
     if (parser->myDoc) {
@@ -190,10 +210,6 @@ void XmlDocument::Parse(std::string_view bytes) {
         throw EXmlError(framework::Format("not well-formed XML: %s (line %d)",
                                           builder.error.empty() ? "no element" : builder.error.c_str(),
                                           builder.errorLine));
-}
-
-XmlElement XmlDocument::Root() const {
-    return nodes_.empty() ? XmlElement() : XmlElement(this, 0);
 }
 
 std::string XmlDocument::Canonical(const char* uri, const char* local) const {

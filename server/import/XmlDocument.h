@@ -13,16 +13,16 @@ namespace qv::server {
 
 QV_EXCEPTION_CLASS(EXmlError, framework::Exception);
 
-class XmlElement;
-
 // A parsed XML document, held as a compact tree of elements, and the parser that fills it: one
 // object reads one document after the other, keeping its memory and the names it has seen, so
 // that a package of notices costs no more than its parsing. Names read "prefix:local" with the
 // caller's prefix for each namespace, whatever prefixes the document itself declares; names in
 // other namespaces read "{uri}local", names in none just "local". Only elements without child
-// elements keep their text. Entity declarations are refused, so that nothing is ever expanded
-// but the predefined entities and character references. Read with libxml2; elements nest at
-// most 256 deep, as the parser allows.
+// elements keep their text. Documents are read in UTF-8; a document type declaration is refused,
+// so that nothing is ever expanded but the predefined entities and character references, and so
+// is everything that would cost the parser far more than its size (see XmlPrescan), so that any
+// document is read in time that grows with its size. Read with libxml2; elements nest at most
+// 256 deep, as the parser allows.
 class XmlDocument {
 public:
     // Namespace URI and the prefix its names are given with.
@@ -30,6 +30,8 @@ public:
 
     // Each element costs a few dozen bytes: this bounds the memory a document may take.
     static constexpr uint32_t kMaxElements = 1000000;
+    // Distinct names of elements, attributes, prefixes and namespaces: a notice has a few hundred.
+    static constexpr size_t kMaxNames = 10000;
     // About what an element of a notice takes in the text; the tree is sized for it up front.
     static constexpr size_t kBytesPerElement = 48;
 
@@ -39,12 +41,10 @@ public:
     explicit XmlDocument(Prefixes prefixes) : prefixes_(std::move(prefixes)) {}
 
     // Reads a document in place of the one before, whose elements are gone then. Raises
-    // EXmlError with the reason and the line for input that is not well-formed XML, declares
-    // entities or holds more than kMaxElements elements; the document is empty after that.
+    // EXmlError with the reason and the line for input that is not well-formed XML, declares a
+    // document type, holds more than kMaxElements elements or kMaxNames names, or is refused by
+    // the pre-scan; the document is empty after that.
     void Parse(std::string_view bytes);
-
-    // The absent element when nothing was read.
-    XmlElement Root() const;
 
 private:
     friend class XmlElement;

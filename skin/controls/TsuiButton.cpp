@@ -4,7 +4,6 @@
 #include "skin/PaintHelpers.h"
 #include "skin/StripFrame.h"
 #include "skin/ThemeFunctions.h"
-#include "skin/controls/ButtonGlyphLayout.h"
 #include "skin/controls/NinePartFace.h"
 
 #include <QAction>

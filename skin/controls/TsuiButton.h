@@ -2,6 +2,7 @@
 
 #include "skin/TsuiFileTheme.h"
 #include "skin/TsuiThemeBinding.h"
+#include "skin/controls/ButtonGlyphLayout.h"
 #include "skin/controls/TsuiCustomButton.h"
 
 #include <QPointer>
@@ -9,14 +10,6 @@
 class QAction;
 
 namespace qv::skin {
-
-// Where a button's glyph goes beside its caption.
-enum class TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
-
-struct TGlyphPlacement {
-    QPoint glyph;
-    QPoint caption;
-};
 
 // The push button of every skinned window: its face, from the skin's button strip or the
 // style's, is stretched to any size as a nine-part grid, with an optional glyph beside the

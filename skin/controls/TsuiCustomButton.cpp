@@ -3,13 +3,11 @@
 #include "framework/gui/Accelerators.h"
 #include "framework/gui/FocusRect.h"
 #include "skin/PaintHelpers.h"
-#include "skin/controls/ControlAccessibility.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPointer>
-#include <QShortcutEvent>
 #include <QTimer>
 
 #include <algorithm>
@@ -37,11 +35,11 @@ bool IsSkinnedButton(const QWidget* widget) {
 }
 
 TsuiCustomButton::TsuiCustomButton(framework::TComponent* owner, QWidget* parent)
-    : QWidget(parent), framework::TComponent(owner), repeat_(new QTimer(this)) {
-    InstallControlAccessibility();
+    : QAbstractButton(parent), framework::TComponent(owner), repeat_(new QTimer(this)) {
     setFocusPolicy(Qt::TabFocus);
     repeat_->setTimerType(Qt::PreciseTimer);
     connect(repeat_, &QTimer::timeout, this, [this] { framework::CallEvent(OnMouseContinuouslyDown, this); });
+    connect(this, &QAbstractButton::clicked, this, [this] { Click(); });
     focusChanges_ = connect(qApp, &QApplication::focusChanged, this,
                             [this](QWidget*, QWidget* now) { FocusChanged(now); });
 }
@@ -52,13 +50,9 @@ TsuiCustomButton::~TsuiCustomButton() {
 }
 
 void TsuiCustomButton::SetCaption(const QString& caption) {
-    caption_ = caption;
-    setAccessibleName(framework::StripAccelerators(caption));
-    // Alt and the accelerator click the button whichever control of the window has the focus.
-    if (shortcutId_ != 0) releaseShortcut(shortcutId_);
-    const QKeySequence alt = QKeySequence::mnemonic(caption);
-    shortcutId_ = alt.isEmpty() ? 0 : grabShortcut(alt);
-    update();
+    // Qt's button takes Alt and the accelerator as its shortcut, whichever control of the window
+    // has the focus.
+    setText(caption);
 }
 
 void TsuiCustomButton::SetDefault(bool isDefault) {
@@ -104,10 +98,7 @@ void TsuiCustomButton::SetAutoSize(bool autoSize) {
 
 void TsuiCustomButton::Click() {
     StopRepeat();
-    if (pressed_) {
-        pressed_ = false;
-        update();
-    }
+    setDown(false);
     const QPointer<TsuiCustomButton> alive(this);
     if (auto* form = dynamic_cast<framework::TForm*>(window())) form->SetModalResult(ModalResult);
     if (!alive) return;
@@ -124,7 +115,7 @@ QSize TsuiCustomButton::FaceStripSize() const {
 
 TButtonFace TsuiCustomButton::CurrentFace() const {
     if (!isEnabled()) return TButtonFace::Disabled;
-    if (pressed_) return TButtonFace::Pressed;
+    if (isDown()) return TButtonFace::Pressed;
     if (mouseOver_) return TButtonFace::MouseOver;
     return TButtonFace::Normal;
 }
@@ -137,7 +128,7 @@ void TsuiCustomButton::paintEvent(QPaintEvent*) {
     const QImage face = Face(CurrentFace());
     if (!face.isNull()) DrawFace(painter, face);
     if (hasFocus() && tabStop_) DrawFocus(painter);
-    if (!caption_.trimmed().isEmpty()) DrawCaption(painter);
+    if (!text().trimmed().isEmpty()) DrawCaption(painter);
     boldCaption_ = false;
 }
 
@@ -158,13 +149,13 @@ void TsuiCustomButton::DrawCaptionText(QPainter& painter, const QRect& area, int
     flags |= Qt::TextShowMnemonic;
     if (!isEnabled()) {
         painter.setPen(Qt::white);
-        painter.drawText(area.translated(1, 1), flags, caption_);
+        painter.drawText(area.translated(1, 1), flags, text());
         painter.setPen(framework::ColorToQColor(kDisabledText));
-        painter.drawText(area, flags, caption_);
+        painter.drawText(area, flags, text());
         return;
     }
     painter.setPen(framework::ColorToQColor(fontColor_));
-    painter.drawText(pressed_ ? area.translated(1, 1) : area, flags, caption_);
+    painter.drawText(isDown() ? area.translated(1, 1) : area, flags, text());
 }
 
 void TsuiCustomButton::DrawFocus(QPainter& painter) {
@@ -174,12 +165,11 @@ void TsuiCustomButton::DrawFocus(QPainter& painter) {
 }
 
 void TsuiCustomButton::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
-    pressed_ = true;
+    if (event->button() != Qt::LeftButton) return QAbstractButton::mousePressEvent(event);
+    setDown(true);
     clickPending_ = true;
     if (!repeat_->isActive()) repeat_->start(std::max(MouseContinuouslyDownInterval, 0));
     if (tabStop_ && CanFocus()) setFocus(Qt::MouseFocusReason);
-    update();
 }
 
 void TsuiCustomButton::mouseMoveEvent(QMouseEvent* event) {
@@ -188,7 +178,7 @@ void TsuiCustomButton::mouseMoveEvent(QMouseEvent* event) {
     // press here, and the leave that follows the release raises OnMouseExit, once.
     if (!inside && mouseOver_) {
         mouseOver_ = false;
-        pressed_ = false;
+        setDown(false);
         StopRepeat();
         update();
     } else if (inside && !mouseOver_) {
@@ -198,15 +188,14 @@ void TsuiCustomButton::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TsuiCustomButton::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return QWidget::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton) return QAbstractButton::mouseReleaseEvent(event);
     const bool click = std::exchange(clickPending_, false) && rect().contains(event->position().toPoint());
     StopRepeat();
     if (click) {
         Click();
         return;
     }
-    pressed_ = false;
-    update();
+    setDown(false);
 }
 
 void TsuiCustomButton::enterEvent(QEnterEvent*) {
@@ -217,7 +206,7 @@ void TsuiCustomButton::enterEvent(QEnterEvent*) {
 
 void TsuiCustomButton::leaveEvent(QEvent*) {
     mouseOver_ = false;
-    pressed_ = false;
+    setDown(false);
     StopRepeat();
     update();
     framework::CallEvent(OnMouseExit, this);
@@ -225,17 +214,14 @@ void TsuiCustomButton::leaveEvent(QEvent*) {
 
 void TsuiCustomButton::keyPressEvent(QKeyEvent* event) {
     if (IsPressKey(*event) && hasFocus() && isEnabled()) {
-        pressed_ = true;
-        update();
+        setDown(true);
         return;
     }
     event->ignore();
 }
 
 void TsuiCustomButton::keyReleaseEvent(QKeyEvent* event) {
-    if (IsPressKey(*event) && !event->isAutoRepeat() && hasFocus() && pressed_ && isEnabled()) {
-        pressed_ = false;
-        update();
+    if (IsPressKey(*event) && !event->isAutoRepeat() && hasFocus() && isDown() && isEnabled()) {
         Click();
         return;
     }
@@ -243,18 +229,18 @@ void TsuiCustomButton::keyReleaseEvent(QKeyEvent* event) {
 }
 
 void TsuiCustomButton::focusInEvent(QFocusEvent* event) {
-    QWidget::focusInEvent(event);
+    QAbstractButton::focusInEvent(event);
     update();
 }
 
 void TsuiCustomButton::focusOutEvent(QFocusEvent* event) {
-    QWidget::focusOutEvent(event);
+    QAbstractButton::focusOutEvent(event);
     CancelPress();
     update();
 }
 
 void TsuiCustomButton::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
+    QAbstractButton::changeEvent(event);
     if (event->type() == QEvent::EnabledChange && !isEnabled()) CancelPress();
     if (event->type() == QEvent::EnabledChange || event->type() == QEvent::FontChange) update();
 }
@@ -270,15 +256,14 @@ bool TsuiCustomButton::event(QEvent* event) {
         CancelPress();
         break;
     case QEvent::Shortcut:
-        if (static_cast<QShortcutEvent*>(event)->shortcutId() == shortcutId_) {
-            if (CanClickByAccelerator()) Click();
-            return true;
-        }
-        break;
+        // Qt's button would show a press first and click later, or only take the focus when
+        // another control has the same accelerator.
+        if (CanClickByAccelerator()) Click();
+        return true;
     default:
         break;
     }
-    return QWidget::event(event);
+    return QAbstractButton::event(event);
 }
 
 bool TsuiCustomButton::eventFilter(QObject* watched, QEvent* event) {
@@ -290,7 +275,7 @@ bool TsuiCustomButton::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    return QWidget::eventFilter(watched, event);
+    return QAbstractButton::eventFilter(watched, event);
 }
 
 void TsuiCustomButton::StopRepeat() {
@@ -299,8 +284,8 @@ void TsuiCustomButton::StopRepeat() {
 
 void TsuiCustomButton::CancelPress() {
     clickPending_ = false;
-    if (!pressed_ && !mouseOver_ && !repeat_->isActive()) return;
-    pressed_ = false;
+    if (!isDown() && !mouseOver_ && !repeat_->isActive()) return;
+    setDown(false);
     mouseOver_ = false;
     StopRepeat();
     update();
@@ -338,7 +323,7 @@ bool TsuiCustomButton::HandleDialogKey(const QKeyEvent& key) {
 bool TsuiCustomButton::HandleDialogChar(const QKeyEvent& key) {
     // Without Alt an accelerator works while a skinned button has the focus, as no button takes
     // letters for itself.
-    const QChar accelerator = framework::AcceleratorOf(caption_);
+    const QChar accelerator = framework::AcceleratorOf(text());
     if (accelerator.isNull() || key.text().size() != 1 || key.text().at(0).toUpper() != accelerator.toUpper())
         return false;
     if (!IsSkinnedButton(QApplication::focusWidget()) || !CanClickByAccelerator()) return false;

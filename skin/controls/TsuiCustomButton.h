@@ -5,9 +5,9 @@
 #include "framework/gui/Form.h"
 #include "framework/gui/TColor.h"
 
+#include <QAbstractButton>
 #include <QImage>
 #include <QPointer>
-#include <QWidget>
 
 #include <optional>
 
@@ -20,8 +20,11 @@ enum class TButtonFace { Normal, MouseOver, Pressed, Disabled };
 
 // A focusable button that draws itself from a face picture in one of four states, with mouse,
 // keyboard, default and cancel roles, accelerators and auto-repeat while the left button is held.
-// Descendants choose the faces and may draw them, the caption and the focus their own way.
-class TsuiCustomButton : public QWidget, public framework::TComponent {
+// Qt's button gives it its accelerator, its place in the focus chain and what screen readers see
+// and press; the press, release and repeat rules are its own, as Qt's button would click on every
+// repeat and press again when the mouse comes back. Descendants choose the faces and may draw
+// them, the caption and the focus their own way.
+class TsuiCustomButton : public QAbstractButton, public framework::TComponent {
     Q_OBJECT
 
 public:
@@ -29,7 +32,7 @@ public:
     ~TsuiCustomButton() override;
 
     // The caption; "&" marks the accelerator, "&&" is a plain "&".
-    const QString& Caption() const { return caption_; }
+    QString Caption() const { return text(); }
     void SetCaption(const QString& caption);
 
     // Copied to the form on every click (mrNone included).
@@ -61,10 +64,11 @@ public:
     // Sizes the button from its face strip when switched on.
     void SetAutoSize(bool autoSize);
 
-    bool Pressed() const { return pressed_; }
+    bool Pressed() const { return isDown(); }
     bool MouseOver() const { return mouseOver_; }
 
-    // The framework's click: ends a press, hands ModalResult to the form, then OnClick.
+    // The framework's click: ends a press, hands ModalResult to the form, then OnClick. Qt's
+    // click(), and a screen reader's press, end here too.
     virtual void Click();
 
     framework::TNotifyEvent OnClick;
@@ -99,6 +103,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Takes the accelerator's shortcut, which clicks at once.
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -113,7 +118,6 @@ private:
     bool HandleDialogChar(const QKeyEvent& key);
     bool CanClickByAccelerator() const;
 
-    QString caption_;
     bool default_ = false;
     bool activeDefault_ = false;
     bool tabStop_ = true;
@@ -122,14 +126,12 @@ private:
     std::optional<framework::TColor> color_;
     framework::TColor fontColor_ = framework::clBlack;
     bool autoSize_ = false;
-    bool pressed_ = false;
     bool mouseOver_ = false;
     // The left button went down on the button; a release over it clicks.
     bool clickPending_ = false;
     QTimer* repeat_ = nullptr;
     QPointer<QWidget> watchedWindow_;
     QMetaObject::Connection focusChanges_;
-    int shortcutId_ = 0;
 };
 
 // True for every skinned button: the focus query that lets plain letters reach accelerators.

@@ -1,12 +1,12 @@
 #include "skin/controls/TsuiPanel.h"
 
 #include "framework/Exception.h"
+#include "framework/gui/AccessibleControls.h"
 #include "skin/BuiltInStyles.h"
 #include "skin/PaintHelpers.h"
 #include "skin/SkinResources.h"
 #include "skin/StripFrame.h"
 #include "skin/ThemeFunctions.h"
-#include "skin/controls/ControlAccessibility.h"
 
 #include <QCoreApplication>
 #include <QMouseEvent>
@@ -28,8 +28,24 @@ constexpr int kButtonFrames = 4;
 constexpr int kButtonRightGap = 4;
 
 const QImage& ButtonPicture() {
-    static const QImage picture = KeyedTransparent(StyleResource("PANEL_BUTTON"), 0xFF00FF);
+    static const QImage picture =
+        KeyedTransparent(StyleResource("PANEL_BUTTON"), framework::clTransparencyKey);
     return picture;
+}
+
+// A group named by the caption, which a screen reader can tell folded or unfolded when the
+// panel shows its fold button.
+framework::TAccessibleTraits GroupTraits() {
+    framework::TAccessibleTraits group;
+    group.role = QAccessible::Grouping;
+    group.name = [](const QWidget& w) { return static_cast<const TsuiPanel&>(w).Caption(); };
+    group.state = [](const QWidget& w, QAccessible::State& state) {
+        const auto& panel = static_cast<const TsuiPanel&>(w);
+        state.expandable = panel.ButtonShown();
+        state.expanded = panel.ButtonShown() && panel.Expanded();
+        state.collapsed = panel.ButtonShown() && !panel.Expanded();
+    };
+    return group;
 }
 
 bool FixedBySide(framework::TAlign align) {
@@ -41,7 +57,7 @@ bool FixedBySide(framework::TAlign align) {
 
 TsuiPanel::TsuiPanel(framework::TComponent* owner, QWidget* parent)
     : QWidget(parent), framework::TComponent(owner), binding_(*this, [this] { ApplyStyle(); }) {
-    InstallControlAccessibility();
+    framework::RegisterAccessible(staticMetaObject, GroupTraits);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     resize(kDefaultSize);

@@ -1,9 +1,9 @@
 #include "skin/controls/TsuiScrollBar.h"
 
+#include "framework/gui/AccessibleControls.h"
 #include "skin/BuiltInStyles.h"
 #include "skin/StripFrame.h"
 #include "skin/ThemeFunctions.h"
-#include "skin/controls/ControlAccessibility.h"
 #include "skin/controls/ScrollThumb.h"
 #include "skin/controls/TsuiImageButton.h"
 #include "skin/controls/TsuiScrollTrack.h"
@@ -30,13 +30,24 @@ std::array<QImage, 3> Frames(const QImage& strip, int first, int count) {
     return frames;
 }
 
+// A scroll bar whose value a screen reader can read and set.
+framework::TAccessibleTraits ScrollBarTraits() {
+    framework::TAccessibleTraits bar;
+    bar.role = QAccessible::ScrollBar;
+    bar.value = [](const QWidget& w) { return static_cast<const TsuiScrollBar&>(w).Position(); };
+    bar.minimum = [](const QWidget& w) { return static_cast<const TsuiScrollBar&>(w).Min(); };
+    bar.maximum = [](const QWidget& w) { return static_cast<const TsuiScrollBar&>(w).Max(); };
+    bar.setValue = [](QWidget& w, int value) { static_cast<TsuiScrollBar&>(w).SetPosition(value); };
+    return bar;
+}
+
 } // namespace
 
 TsuiScrollBar::TsuiScrollBar(framework::TComponent* owner, QWidget* parent)
     : QWidget(parent), framework::TComponent(owner), binding_(*this, [this] { ApplyStyle(); }),
       first_(new TsuiImageButton(nullptr, this)), second_(new TsuiImageButton(nullptr, this)),
       track_(new TsuiScrollTrack(this)) {
-    InstallControlAccessibility();
+    framework::RegisterAccessible(staticMetaObject, ScrollBarTraits);
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(kNewBarLength, kNewBarLength);
     for (TsuiImageButton* button : {first_, second_}) {

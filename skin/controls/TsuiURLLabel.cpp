@@ -1,12 +1,6 @@
 #include "skin/controls/TsuiURLLabel.h"
 
-#include "framework/gui/FocusRect.h"
-#include "skin/controls/ControlAccessibility.h"
-
 #include <QDesktopServices>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QPointer>
 #include <QUrl>
 
@@ -18,13 +12,11 @@ constexpr const char* kDefaultURL = "https://quorvane.example/";
 } // namespace
 
 TsuiURLLabel::TsuiURLLabel(framework::TComponent* owner, QWidget* parent)
-    : QLabel(parent), framework::TComponent(owner), url_(QString::fromLatin1(kDefaultURL)) {
-    InstallControlAccessibility();
+    : framework::TClickableLabel(owner, parent), url_(QString::fromLatin1(kDefaultURL)) {
     QFont underlined = font();
     underlined.setUnderline(true);
     setFont(underlined);
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::TabFocus);
     SetFontColor(fontLinkColor_);
     setToolTip(url_);
     SetCaption(url_);
@@ -65,7 +57,7 @@ void TsuiURLLabel::Click() {
     const QPointer<TsuiURLLabel> alive(this);
     // What the desktop answers is not the label's business: a link that can't be opened is silent.
     if (!url_.trimmed().isEmpty()) QDesktopServices::openUrl(QUrl::fromUserInput(url_));
-    if (alive) framework::CallEvent(OnClick, this);
+    if (alive) framework::TClickableLabel::Click();
 }
 
 void TsuiURLLabel::enterEvent(QEnterEvent*) {
@@ -74,30 +66,6 @@ void TsuiURLLabel::enterEvent(QEnterEvent*) {
 
 void TsuiURLLabel::leaveEvent(QEvent*) {
     SetFontColor(fontLinkColor_);
-}
-
-void TsuiURLLabel::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) clickPending_ = true;
-}
-
-void TsuiURLLabel::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return;
-    if (std::exchange(clickPending_, false) && rect().contains(event->position().toPoint())) Click();
-}
-
-void TsuiURLLabel::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space) {
-        Click();
-        return;
-    }
-    QLabel::keyPressEvent(event);
-}
-
-void TsuiURLLabel::paintEvent(QPaintEvent* event) {
-    QLabel::paintEvent(event);
-    if (!hasFocus()) return;
-    QPainter painter(this);
-    framework::DrawFocusRect(painter, rect());
 }
 
 } // namespace qv::skin

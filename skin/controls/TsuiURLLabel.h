@@ -1,23 +1,18 @@
 #pragma once
 
-#include "framework/Component.h"
-#include "framework/gui/Events.h"
+#include "framework/gui/ClickableLabel.h"
 #include "framework/gui/TColor.h"
-
-#include <QLabel>
 
 namespace qv::skin {
 
 // A label that is a web link: underlined text in the link colour, the hover colour under the
-// mouse, a hand cursor, and a click that opens URL in the desktop's web browser. Tab reaches it,
-// and Space or Enter clicks it.
-class TsuiURLLabel : public QLabel, public framework::TComponent {
+// mouse, a hand cursor, and a click that opens URL in the desktop's web browser.
+class TsuiURLLabel : public framework::TClickableLabel {
     Q_OBJECT
 
 public:
     explicit TsuiURLLabel(framework::TComponent* owner, QWidget* parent = nullptr);
 
-    QString Caption() const { return text(); }
     void SetCaption(const QString& caption);
     const QString& URL() const { return url_; }
     void SetURL(const QString& url);
@@ -32,17 +27,11 @@ public:
     void SetAutoSize(bool autoSize);
 
     // Opens URL unless it is blank, then OnClick.
-    void Click();
-
-    framework::TNotifyEvent OnClick;
+    void Click() override;
 
 protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     void SetFontColor(framework::TColor color);
@@ -50,7 +39,6 @@ private:
     QString url_;
     framework::TColor fontLinkColor_ = framework::clBlue;
     bool autoSize_ = true;
-    bool clickPending_ = false;
 };
 
 } // namespace qv::skin

@@ -11,6 +11,8 @@
 #include "tests/server/TestService.h"
 #include "tests/support/ClientSandbox.h"
 #include "tests/support/QtTestEnvironment.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/TestCertificates.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -144,6 +146,24 @@ TEST_F(StartupTest, TheLoginWindowChecksItsBoxesAndRemembersACorrectedLogin) {
     TClientSession next;
     EXPECT_FALSE(second.shown) << "the next start logs in by itself";
     EXPECT_EQ(next.MainForm().Label2->text(), "Welcome Anna M\u00FCller");
+}
+
+// The service serves HTTPS with a certificate that the test authority signed for 127.0.0.1.
+TEST(HttpsStartupTest, TheRememberedAccountLogsInAndListsOverHttps) {
+    const qv::test::TestCertificates& certificates = qv::test::Certificates();
+    const auto service = qv::server::test::StartService(
+        {"--tls-cert", certificates.good.cert, "--tls-key", certificates.good.key});
+    ASSERT_TRUE(service->Started()) << service->Log();
+    const qv::test::ScopedEnvironment trust{{"SSL_CERT_FILE", certificates.trustFile}};
+    const qv::test::ClientSandbox sandbox(service->Port(), "https");
+    Remember("demo@quorvane.example", "demo");
+    qv::test::MessageBoxRecorder messages;
+    TClientSession session;
+    EXPECT_EQ(messages.Texts(), std::vector<QString>{});
+    const windows::Tmain_form& main = session.MainForm();
+    EXPECT_EQ(main.Label2->text(), "Welcome Anna M\u00FCller");
+    EXPECT_GT(main.sg->RowCount(), 1);
+    EXPECT_TRUE(main.Label3->text().startsWith("Page 1 of "));
 }
 
 } // namespace qv::app::test

@@ -1,11 +1,19 @@
 #include "ForkedCase.h"
 
+#include "ScreenProbe.h"
 #include "crash/CrashReporter.h"
 #include "crash/CrashboxDialog.h"
 #include "crash/ReportListeners.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/VirtualDisplay.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QTimer>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -13,10 +21,11 @@
 #include <csignal>
 #include <cstdlib>
 #include <dirent.h>
-#include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <optional>
+#include <stdexcept>
 #include <thread>
 #include <unistd.h>
 
@@ -53,38 +62,61 @@ pid_t DialogProgramOfTheDemo() {
     return -1;
 }
 
-// Xvfb on a free display for the test, ended with it.
-class VirtualDisplay {
-public:
-    VirtualDisplay() {
-        int ready[2];
-        if (::pipe(ready) != 0) return;
-        process_ = ::fork();
-        if (process_ == 0) {
-            const int devNull = ::open("/dev/null", O_RDWR);
-            ::dup2(devNull, 1);
-            ::dup2(devNull, 2);
-            const std::string fd = std::to_string(ready[1]);
-            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
-                     "tcp", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(ready[1]);
-        char number[16] = {};
-        if (::read(ready[0], number, sizeof number - 1) > 0) name_ = ":" + std::to_string(std::atoi(number));
-        ::close(ready[0]);
+// The running dialog programs whose display is the one named.
+int DialogProgramsOn(const std::string& display) {
+    int count = 0;
+    DIR* processes = ::opendir("/proc");
+    while (const dirent* entry = ::readdir(processes)) {
+        const auto process = static_cast<pid_t>(std::atoi(entry->d_name));
+        if (process <= 0 || ProcessField(process, "cmdline") != TCrashboxDialog::kProgramName) continue;
+        std::ifstream in("/proc/" + std::to_string(process) + "/environ");
+        for (std::string variable; std::getline(in, variable, '\0');)
+            count += variable == "DISPLAY=" + display ? 1 : 0;
     }
-    ~VirtualDisplay() {
-        if (process_ <= 0) return;
-        ::kill(process_, SIGTERM);
-        ::waitpid(process_, nullptr, 0);
-    }
-    const std::string& Name() const { return name_; }
+    ::closedir(processes);
+    return count;
+}
 
-private:
-    pid_t process_ = -1;
-    std::string name_;
+// Runs the body in a child with the reporter installed and the dialog program as its dialog, in a
+// Qt application on the display of the environment. The body's findings are the child's output.
+ForkedResult RunWithDialogProgram(const std::function<std::string()>& body) {
+    return RunForked(
+        [&](int out) {
+            CrashSettings settings = CrashSettings::ThisBuild();
+            settings.listHardware = false;
+            Install(settings);
+            TCrashReporter::Instance().SetDialog(std::make_unique<TCrashboxDialog>(QV_CRASHBOX));
+            int argc = 1;
+            char name[] = "crashbox-test";
+            char* argv[] = {name, nullptr};
+            const QApplication application(argc, argv);
+            WriteAll(out, body() + "\n");
+            ::_exit(0);
+        },
+        120);
+}
+
+// A window of one colour that counts its paints and the keys it gets while a report is under way
+// and after.
+class TPaintedWindow : public QWidget {
+public:
+    static constexpr QRgb kColour = 0x00a040;
+    std::atomic<int> paints{0};
+    bool reporting = false;
+    int keysWhileReporting = 0;
+    int keysAfter = 0;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter(this).fillRect(rect(), QColor(kColour));
+        ++paints;
+    }
+    void keyPressEvent(QKeyEvent*) override { ++(reporting ? keysWhileReporting : keysAfter); }
 };
+
+void XdoTool(const std::vector<std::string>& arguments) {
+    qv::test::RunProgram("/usr/bin/xdotool", arguments, 10);
+}
 
 std::future<qv::test::ProgramResult> StartDemo(std::vector<std::string> arguments) {
     return std::async(std::launch::async,
@@ -107,7 +139,7 @@ TEST(Crashbox, WithoutADisplayTheConsoleFormAndTheAutomaticActionFollow) {
 }
 
 TEST(Crashbox, TheDialogUnderXEscapedOrKilled) {
-    const VirtualDisplay display;
+    const qv::test::VirtualDisplay display;
     ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
     const qv::test::ScopedEnvironment environment{{"DISPLAY", display.Name()},
                                                   {"QT_QPA_PLATFORM", std::nullopt}};
@@ -141,6 +173,99 @@ TEST(Crashbox, TheDialogUnderXEscapedOrKilled) {
             EXPECT_EQ(result.out, c.out) << "the dialog, not the console form";
         }
     }
+}
+
+TEST(Crashbox, TheMainWindowRepaintsAndAnswersPingsWhileTheDialogShows) {
+    const qv::test::VirtualDisplay display;
+    ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
+    const qv::test::ScopedEnvironment environment{{"DISPLAY", display.Name()},
+                                                  {"QT_QPA_PLATFORM", std::nullopt}};
+    const ForkedResult result = RunWithDialogProgram([] {
+        TPaintedWindow window;
+        window.setWindowTitle(QStringLiteral("main window"));
+        // Apart from the dialog, which stands in the middle of the screen.
+        window.setGeometry(20, 20, 200, 150);
+        window.show();
+        const auto windowId = static_cast<uint32_t>(window.winId());
+        std::string findings;
+        std::thread observer([&] {
+            // The dialog's title is the program's name.
+            qv::test::RunProgram("/usr/bin/xdotool",
+                                 {"search", "--sync", "--name", "^crash_dialog_program_tests$"}, 60);
+            TScreenProbe probe;
+            const TScreenProbe::TArea area = probe.WindowArea(windowId);
+            const int x = area.x + area.width / 2;
+            const int y = area.y + area.height / 2;
+            constexpr uint32_t kCover = 0xff0000;
+            probe.Cover(area, kCover);
+            findings += probe.ScreenPixel(x, y) == kCover ? "covered " : "not covered ";
+            probe.Uncover();
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (probe.ScreenPixel(x, y) != TPaintedWindow::kColour &&
+                   std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            findings += probe.ScreenPixel(x, y) == TPaintedWindow::kColour ? "repainted " : "not repainted ";
+            findings += probe.Ping(windowId, 20000) ? "answered " : "not answered ";
+            XdoTool({"key", "--window", std::to_string(windowId), "x"});
+            const qv::test::ProgramResult dialog = qv::test::RunProgram(
+                "/usr/bin/xdotool", {"search", "--name", "^crash_dialog_program_tests$"}, 10);
+            XdoTool({"key", "--window", dialog.out.substr(0, dialog.out.find('\n')), "Escape"});
+        });
+        // Raised from the main thread's event dispatch once the window stands painted.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        bool reported = false;
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, [&] {
+            if (window.paints.load() == 0) return;
+            if (!reported) {
+                reported = true;
+                window.reporting = true;
+                HandleException(std::make_exception_ptr(std::runtime_error("while the window shows")));
+                window.reporting = false;
+                // The key typed meanwhile waits for the report's end; Qt hands such input on
+                // with the next event from the X server, which a new title brings.
+                window.setWindowTitle(QStringLiteral("after the report"));
+            }
+            if (window.keysAfter > 0 || std::chrono::steady_clock::now() > deadline) QCoreApplication::quit();
+        });
+        check.start(20);
+        QCoreApplication::exec();
+        observer.join();
+        findings += std::to_string(window.keysWhileReporting) + " " + std::to_string(window.keysAfter);
+        return findings;
+    });
+    ASSERT_TRUE(result.exitedCleanly) << result.output;
+    EXPECT_EQ(result.output, "covered repainted answered 0 1\n")
+        << "no user input while the report is under way";
+}
+
+TEST(Crashbox, ZorTraceProcessWithoutALengthLeavesTheReportOnTheClipboard) {
+    const qv::test::VirtualDisplay display;
+    ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
+    const qv::test::ScopedEnvironment environment{{"DISPLAY", display.Name()},
+                                                  {"QT_QPA_PLATFORM", std::nullopt}};
+    const ForkedResult result = RunWithDialogProgram([&display] {
+        // A thread that an outside tool would start.
+        std::thread([] { zorTraceProcess(0); }).join();
+        std::string findings = std::to_string(DialogProgramsOn(display.Name())) + " ";
+        const QString text = QGuiApplication::clipboard()->text();
+        findings += text.startsWith(QStringLiteral("date/time         : ")) &&
+                            text.contains(QStringLiteral("\nexception message : The application seems to be "
+                                                         "frozen.\n"))
+                        ? "report "
+                        : "no report ";
+        // Another program takes the clipboard: the dialog program goes.
+        TScreenProbe other;
+        other.TakeClipboard();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (DialogProgramsOn(display.Name()) > 0 && std::chrono::steady_clock::now() < deadline)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        findings += std::to_string(DialogProgramsOn(display.Name()));
+        return findings;
+    });
+    ASSERT_TRUE(result.exitedCleanly) << result.output;
+    EXPECT_EQ(result.output, "1 report 0\n")
+        << "one dialog program owns the report until the clipboard is taken";
 }
 
 TEST(Crashbox, TheFrozenDialogClosesItselfWhenTheMainThreadAnswers) {

@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QTest>
 
@@ -169,6 +170,14 @@ TEST(ExceptionBox, ShowUnfoldsTheReport) {
     EXPECT_GT(box.height(), folded.height());
     EXPECT_GE(box.Layout().contentWidth, TExceptionBoxLayout::kMinimumWidth);
     EXPECT_TRUE(WaitFor([&] { return box.Button(TAction::Show) == nullptr; }));
+    auto* field = box.findChild<QPlainTextEdit*>();
+    ASSERT_NE(field, nullptr);
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_Tab);
+    QTest::keyClick(field, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(field->hasFocus()) << "the report field takes Tab itself";
+    QTest::keyClick(field, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_FALSE(field->hasFocus()) << "Ctrl+Tab leaves it";
     EXPECT_TRUE(actions.chosen.empty());
 }
 

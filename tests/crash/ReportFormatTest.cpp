@@ -56,6 +56,8 @@ TEST(ReportFormat, IdsAddressesDatesAndLabels) {
     time.tm_hour = 9;
     time.tm_min = 5;
     EXPECT_EQ(TReportFormat::DateTime(time), "2024-03-01 09:05");
+    EXPECT_EQ(TReportFormat::Version(1, 0, 0, 0), "1.0.0.0");
+    EXPECT_EQ(TReportFormat::Version(0, 0, 0, 0), "") << "all zeros: no version";
     EXPECT_EQ(TReportFormat::HeaderLine("user name", "ann"), "user name         : ann");
     EXPECT_EQ(TReportFormat::HeaderLine("zorExcept version", "2.7e"), "zorExcept version : 2.7e");
 }

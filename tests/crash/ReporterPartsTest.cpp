@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <pthread.h>
 #include <stdexcept>
 #include <sys/syscall.h>
 #include <thread>
@@ -78,6 +79,14 @@ TEST(ThreadRegistry, TitlesAndCreators) {
     EXPECT_EQ(registry.ThreadTitle(self, true).title, "- (" + selfId + ")");
     registry.RemoveThread(self);
     EXPECT_EQ(registry.ThreadTitle(self).title, "thread " + selfId);
+    registry.RemoveThread(other);
+    EXPECT_EQ(registry.ThreadTitle(other).title, "thread " + otherId);
+    ::pthread_setname_np(thread.native_handle(), "fetcher");
+    EXPECT_EQ(registry.ThreadTitle(other).title, "fetcher (" + otherId + ")")
+        << "the name the thread has from the system, when the program gave it none";
+    registry.UpdateThreadEntry(other, {}, self, 0x1234, "TWorker");
+    EXPECT_EQ(registry.ThreadTitle(other).title, "thread " + otherId + " (TWorker)")
+        << "the program's title wins";
     done.store(true);
     thread.join();
     registry.RemoveThread(other);

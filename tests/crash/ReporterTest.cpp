@@ -16,6 +16,9 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <functional>
+#include <mutex>
+#include <pthread.h>
+#include <regex>
 #include <stdexcept>
 #include <sys/syscall.h>
 #include <thread>
@@ -110,6 +113,17 @@ TEST(Reporter, TwoThreadsFaultingAtOnceGiveTwoReportsOneAfterTheOther) {
     EXPECT_EQ(result.output.substr(result.output.size() - 11), "both ended\n");
 }
 
+TEST(Reporter, AnEventBeforeInstallationGoesToTheConsoleForm) {
+    const ForkedResult result = RunForked([](int out) {
+        ::dup2(out, 1);
+        HandleException(std::make_exception_ptr(std::runtime_error("early")));
+        Say("resumed");
+    });
+    ASSERT_TRUE(result.exitedCleanly) << result.output;
+    EXPECT_EQ(Count(result.output, kMessageLine), 1u) << result.output;
+    EXPECT_EQ(result.output.substr(result.output.size() - 8), "resumed\n");
+}
+
 TEST(Reporter, AFaultInsideTheHandlerThreadIsSwallowed) {
     const ForkedResult result =
         RunReporter([](CrashSettings&) {},
@@ -142,7 +156,10 @@ void FaultInTheHandlerThreadAt(const char* name) {
 }
 
 TEST(Reporter, AFaultInsideTheHandlerThreadWhileItHoldsALockLeavesNoLockHeld) {
-    for (const char* lock : {"registry", "holding", "composition"}) {
+    // A fault while composing keeps the report so far; before it, the event ends without one.
+    const std::pair<const char*, bool> cases[] = {
+        {"registry", false}, {"holding", false}, {"composition", true}};
+    for (const auto& [lock, composing] : cases) {
         const ForkedResult result =
             RunReporter([](CrashSettings&) {},
                         [lock] {
@@ -154,7 +171,13 @@ TEST(Reporter, AFaultInsideTheHandlerThreadWhileItHoldsALockLeavesNoLockHeld) {
                             Say("again");
                         });
         ASSERT_TRUE(result.exitedCleanly) << lock << "\n" << result.output;
-        EXPECT_EQ(result.output.rfind("faulted\n", 0), 0u) << lock << "\n" << result.output;
+        const size_t faulted = result.output.find("faulted\n");
+        ASSERT_NE(faulted, std::string::npos) << lock << "\n" << result.output;
+        EXPECT_EQ(result.output.substr(0, faulted).find("composing the bug report. $") != std::string::npos,
+                  composing)
+            << lock << "\n"
+            << result.output;
+        EXPECT_EQ(faulted == 0, !composing) << lock;
         EXPECT_NE(result.output.find("exception message : second.\r\n"), std::string::npos) << lock;
         EXPECT_EQ(result.output.substr(result.output.size() - 6), "again\n") << lock;
     }
@@ -188,11 +211,19 @@ TEST(Reporter, TheApplicationsThreadsAreHeldWhileAnEventIsHandled) {
     EXPECT_TRUE(result.output == "0 1\n" || result.output == "1 1\n") << result.output;
 }
 
-TEST(Reporter, TheMainThreadHandlesItsEventsWhileItsEventIsReportedUnlessHeld) {
-    for (const bool hold : {false, true}) {
+TEST(Reporter, TheMainThreadHandlesItsEventsWhileItsOwnEventIsReported) {
+    // Its own event leaves the main thread running, held threads or not; another thread's event
+    // holds it with the others.
+    struct Case {
+        bool hold;
+        bool fromWorker;
+        const char* output;
+    };
+    for (const Case& c :
+         {Case{false, false, "1 1\n"}, Case{true, false, "1 1\n"}, Case{true, true, "0 1\n"}}) {
         const ForkedResult result = RunReporter(
-            [hold](CrashSettings& settings) { settings.pauseOtherThreads = hold; },
-            [] {
+            [&c](CrashSettings& settings) { settings.pauseOtherThreads = c.hold; },
+            [&c] {
                 int argc = 1;
                 char name[] = "reporter";
                 char* argv[] = {name, nullptr};
@@ -210,16 +241,71 @@ TEST(Reporter, TheMainThreadHandlesItsEventsWhileItsEventIsReportedUnlessHeld) {
                         event.handled = true;
                     },
                     false);
-                QTimer::singleShot(20, [&] {
+                auto report = [&] {
                     HandleException(std::make_exception_ptr(std::runtime_error("in an event handler")));
                     Say(std::to_string(during > 10) + " " + std::to_string(ticks > 0));
-                    application.quit();
+                    QMetaObject::invokeMethod(&application, &QCoreApplication::quit, Qt::QueuedConnection);
+                };
+                std::thread worker;
+                QTimer::singleShot(20, [&] {
+                    if (c.fromWorker)
+                        worker = std::thread(report);
+                    else
+                        report();
                 });
                 application.exec();
+                if (worker.joinable()) worker.join();
             });
         ASSERT_TRUE(result.exitedCleanly) << result.output;
-        EXPECT_EQ(result.output, hold ? "0 1\n" : "1 1\n") << (hold ? "held" : "not held");
+        EXPECT_EQ(result.output, c.output) << "hold " << c.hold << ", from a worker " << c.fromWorker;
     }
+}
+
+TEST(Reporter, ATimersExceptionDuringTheMainThreadsWaitQueuesBehindTheFirst) {
+    const ForkedResult result =
+        RunReporter([](CrashSettings&) {},
+                    [] {
+                        int argc = 1;
+                        char name[] = "reporter";
+                        char* argv[] = {name, nullptr};
+                        QCoreApplication application(argc, argv);
+                        std::mutex mutex;
+                        std::vector<std::string> steps;
+                        auto step = [&](const std::string& text) {
+                            const std::lock_guard lock(mutex);
+                            steps.push_back(text);
+                        };
+                        std::atomic<bool> firstUnderWay{false};
+                        std::atomic<bool> secondRaised{false};
+                        TReportListeners::Instance().AddExceptionListener(
+                            [&](TListenerEvent& event) {
+                                step("handling " + event.message);
+                                firstUnderWay.store(true);
+                                // The first event is handled until the second waits behind it.
+                                while (event.message == "first" && !secondRaised.load())
+                                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                                event.handled = true;
+                            },
+                            false);
+                        QTimer timer;
+                        QObject::connect(&timer, &QTimer::timeout, [&] {
+                            if (!firstUnderWay.load() || secondRaised.exchange(true)) return;
+                            step("timer");
+                            HandleException(std::make_exception_ptr(std::runtime_error("second")));
+                            step("second returned");
+                        });
+                        timer.start(5);
+                        QTimer::singleShot(20, [&] {
+                            HandleException(std::make_exception_ptr(std::runtime_error("first")));
+                            step("first returned");
+                            application.quit();
+                        });
+                        application.exec();
+                        for (const std::string& text : steps)
+                            Say(text);
+                    });
+    ASSERT_TRUE(result.exitedCleanly) << result.output;
+    EXPECT_EQ(result.output, "handling first\ntimer\nhandling second\nsecond returned\nfirst returned\n");
 }
 
 TEST(Reporter, ZorTraceProcessFillsTheSharedMemory) {
@@ -234,7 +320,15 @@ TEST(Reporter, ZorTraceProcessFillsTheSharedMemory) {
                         // A thread that an outside tool would start.
                         std::thread([&] { trace(200); }).join();
                         Say(std::to_string(std::strlen(map->Data())));
+                        std::atomic<bool> stop{false};
+                        std::thread named([&] {
+                            while (!stop.load())
+                                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                        });
+                        ::pthread_setname_np(named.native_handle(), "fetcher");
                         std::thread([&] { trace(1 << 20); }).join();
+                        stop.store(true);
+                        named.join();
                         Say(map->Data());
                         platform::TSharedMemory::Remove("zorTraceProcessMap");
                     });
@@ -247,6 +341,51 @@ TEST(Reporter, ZorTraceProcessFillsTheSharedMemory) {
     EXPECT_NE(result.output.find("\r\n\r\nmain thread ($"), std::string::npos);
     EXPECT_EQ(result.output.find("\r\n\r\nthread $"), std::string::npos)
         << "threads named \"-\" have no section";
+    EXPECT_NE(result.output.find("\r\n\r\nfetcher ($"), std::string::npos) << "titled by the name it has";
+    EXPECT_NE(result.output.find("\r\nversion           : 1.0.0.0\r\n"), std::string::npos);
+    EXPECT_NE(result.output.find("\r\n\r\ndisassembling:\r\n"), std::string::npos)
+        << "of the code found on the main thread's stack";
+}
+
+TEST(Reporter, AFreezeReportDisassemblesTheCodeOnTheMainThreadsStack) {
+    const ForkedResult result =
+        RunReporter([](CrashSettings& settings) { settings.freezeTimeoutMs = 100; },
+                    [] {
+                        std::atomic<bool> reported{false};
+                        TReportListeners::Instance().AddExceptionListener(
+                            [&](TListenerEvent& event) {
+                                if (event.stage == 0) return;
+                                Say(event.report.substr(event.report.find("\r\n\r\ndisassembling:\r\n")));
+                                event.handled = true;
+                                reported.store(true);
+                            },
+                            false);
+                        while (!reported.load())
+                            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                    });
+    ASSERT_TRUE(result.exitedCleanly) << result.output;
+    EXPECT_TRUE(std::regex_search(result.output, std::regex("\r\n[0-9a-f]{8,} > ")))
+        << "the instruction marked:\n"
+        << result.output;
+}
+
+TEST(Reporter, AFaultWhileComposingKeepsTheReportSoFarAndNamesItsAddress) {
+    const ForkedResult result = RunReporter(
+        [](CrashSettings& settings) {
+            settings.disassembler = [](uintptr_t, const TDisasmOptions&) -> std::string {
+                *gNowhere = 1;
+                return {};
+            };
+        },
+        [] {
+            HandleException(std::make_exception_ptr(std::runtime_error("composed")));
+            Say("resumed");
+        });
+    ASSERT_TRUE(result.exitedCleanly) << result.output;
+    const std::regex note("exception message : composed\\.\r\n[^]*\r\n\r\nmodules:[^]*"
+                          "\r\n\r\nAn exception occurred during composing the bug report\\. \\$[0-9a-f]+\r\n"
+                          "resumed\n$");
+    EXPECT_TRUE(std::regex_search(result.output, note)) << result.output;
 }
 
 TEST(Reporter, AFreezeIsReportedAfterTenMissedAnswers) {

@@ -1,12 +1,13 @@
 #include "ScriptedNameServer.h"
 
-#include "crash/CrashSettings.h"
+#include "crash/delivery/DeliverySettings.h"
 #include "crash/delivery/MxLookup.h"
 #include "crash/delivery/ReportMail.h"
 #include "crash/delivery/SmtpClient.h"
 #include "tests/support/RealPeers.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/ScriptedServer.h"
+#include "tests/support/TestCertificates.h"
 
 #include <gtest/gtest.h>
 
@@ -39,8 +40,8 @@ std::string StoredMail(const qv::test::PeerProcess& peer, int number) {
     return text.str();
 }
 
-CrashSettings RelaySettings(uint16_t port) {
-    CrashSettings settings;
+DeliverySettings RelaySettings(uint16_t port) {
+    DeliverySettings settings;
     settings.smtpViaRelay = true;
     settings.smtpServer = "127.0.0.1";
     settings.smtpPort = port;
@@ -49,14 +50,22 @@ CrashSettings RelaySettings(uint16_t port) {
     return settings;
 }
 
+// The test authority's certificates are the only ones trusted.
+qv::test::ScopedEnvironment TrustTheTestAuthority() {
+    return qv::test::ScopedEnvironment{{"SSL_CERT_FILE", qv::test::Certificates().trustFile},
+                                       {"SSL_CERT_DIR", "/nonexistent"}};
+}
+
 } // namespace
 
-TEST(SmtpDelivery, ThroughTheRelayWithLoginAndAttachments) {
-    const auto server = qv::test::StartSmtpServer();
+TEST(SmtpDelivery, ThroughTheRelayWithLoginOverTlsAndAttachments) {
+    const auto trust = TrustTheTestAuthority();
+    const auto& good = qv::test::Certificates().good;
+    const auto server = qv::test::StartSmtpServer(good.cert, good.key);
     ASSERT_TRUE(qv::test::PeerRunning(*server));
     const std::string extra = server->Dir() + "/notes.bin";
     std::ofstream(extra, std::ios::binary) << std::string(100, 'n');
-    CrashSettings settings = RelaySettings(server->Port());
+    DeliverySettings settings = RelaySettings(server->Port());
     settings.mailAddress = "first@example.org; Second <second@example.org>";
     settings.smtpAccount = "reporter";
     settings.smtpPassword = "secret";
@@ -66,7 +75,8 @@ TEST(SmtpDelivery, ThroughTheRelayWithLoginAndAttachments) {
     EXPECT_EQ(outcome.way, TReportMail::TWay::Smtp);
     const std::string mail = StoredMail(*server, 1);
     ASSERT_FALSE(mail.empty()) << server->Log();
-    EXPECT_EQ(mail.rfind("FROM first@example.org\nTO first@example.org\nTO second@example.org\n\n", 0), 0u)
+    EXPECT_EQ(mail.rfind("FROM first@example.org\nTO first@example.org\nTO second@example.org\nTLS\n\n", 0),
+              0u)
         << mail;
     EXPECT_NE(mail.find("\r\nFrom: zorExcept <first@example.org>\r\n"), std::string::npos) << mail;
     EXPECT_NE(mail.find("\r\nSubject: =?ISO-8859-1?Q?bug=20report?=\r\n"), std::string::npos) << mail;
@@ -90,7 +100,7 @@ TEST(SmtpDelivery, TwoRecipientsWithoutARelayGiveTwoSessions) {
     const ScriptedNameServer exchanger([](const std::string& query) {
         return std::vector<std::string>{DnsAnswer(query, kAnswerOk, 1, MxRecord(10, "127.0.0.1"))};
     });
-    CrashSettings settings = RelaySettings(server->Port());
+    DeliverySettings settings = RelaySettings(server->Port());
     settings.smtpViaRelay = false;
     settings.smtpDirect = true;
     settings.mailAddress = "first@example.org,second@example.net";
@@ -145,10 +155,18 @@ TEST(SmtpDelivery, TheCommandSequenceAndRefusals) {
         {with({{"RCPT", "550 no such user\r\n"}}), false, false,
          Commands({{"EHLO"}, envelope, {"RSET", "QUIT"}})},
         {normal, true, false, {"EHLO", "QUIT"}},
-        {with({{"EHLO", "250-mail.example.org\r\n250-AUTH PLAIN LOGIN\r\n250 8BITMIME\r\n"}}), true, true,
-         Commands({{"EHLO"}, login, envelope, data})},
-        {with({{"EHLO", "250 AUTH=LOGIN\r\n"}, {"c2VjcmV0", "535 wrong\r\n"}}), true, false,
-         Commands({{"EHLO"}, login, {"QUIT"}})},
+        // Without TLS the account is never sent, whatever the server offers.
+        {with({{"EHLO", "250-mail.example.org\r\n250-AUTH PLAIN LOGIN\r\n250 8BITMIME\r\n"}}),
+         true,
+         false,
+         {"EHLO", "QUIT"}},
+        {with({{"EHLO", "250-STARTTLS\r\n250 AUTH=LOGIN\r\n"}, {"STARTTLS", "454 not now\r\n"}}),
+         true,
+         false,
+         {"EHLO", "STARTTLS", "QUIT"}},
+        // Without an account a refused STARTTLS leaves the session in the clear.
+        {with({{"EHLO", "250-mail.example.org\r\n250 STARTTLS\r\n"}, {"STARTTLS", "454 not now\r\n"}}), false,
+         true, Commands({{"EHLO", "STARTTLS"}, envelope, data})},
         {with({{"MAIL", "451 later\r\n"}}), false, false, {"EHLO", "MAIL FROM:<a@example.org>", "QUIT"}},
         {with({{"QUIT", "500 what\r\n"}}), false, false, Commands({{"EHLO"}, envelope, data})},
     };
@@ -186,6 +204,60 @@ TEST(SmtpDelivery, TheCommandSequenceAndRefusals) {
         }
         EXPECT_EQ(delivered, c.delivered) << c.commands.back();
         EXPECT_EQ(commands, c.commands);
+    }
+}
+
+// With an account the relay must take STARTTLS with a certificate that holds, or the account
+// stays unsent (and so does the mail); without one a certificate nobody trusts still carries it.
+TEST(SmtpDelivery, AnAccountGoesOnlyOverTlsWithACertificateThatHolds) {
+    const auto trust = TrustTheTestAuthority();
+    const auto& certificates = qv::test::Certificates();
+    const struct {
+        const qv::test::CertificateFiles* certificate;
+        bool account;
+        std::string error;
+    } cases[] = {
+        {nullptr, true,
+         "The mail server 127.0.0.1 does not offer STARTTLS: the account is never sent over a plain "
+         "connection."},
+        {&certificates.expired, true,
+         "TLS handshake with 127.0.0.1 failed: its certificate was refused (certificate has expired)"},
+        {&certificates.otherName, true,
+         "TLS handshake with 127.0.0.1 failed: its certificate was refused (IP address mismatch)"},
+        {&certificates.untrusted, true,
+         "TLS handshake with 127.0.0.1 failed: its certificate was refused (self-signed certificate)"},
+        {&certificates.untrusted, false, ""},
+    };
+    for (const auto& c : cases) {
+        const auto server = c.certificate ? qv::test::StartSmtpServer(c.certificate->cert, c.certificate->key)
+                                          : qv::test::StartSmtpServer();
+        ASSERT_TRUE(qv::test::PeerRunning(*server));
+        TSmtpClient::TSession session;
+        session.host = "127.0.0.1";
+        session.port = server->Port();
+        session.sender = "a@example.org";
+        session.recipients = {"a@example.org"};
+        session.data = "Subject: report\r\n\r\nreport";
+        if (c.account) {
+            session.account = "reporter";
+            session.password = "secret";
+        }
+        std::string refusal;
+        EXPECT_EQ(TSmtpClient().Send(session, &refusal), c.error.empty()) << c.error;
+        EXPECT_EQ(refusal, c.error);
+        if (c.error.empty())
+            EXPECT_NE(StoredMail(*server, 1).find("\nTLS\n\n"), std::string::npos);
+        else
+            EXPECT_FALSE(std::filesystem::exists(server->Dir() + "/mail-1"));
+        if (!c.account || c.certificate) continue;
+        // The report's mail says why the relay was not used.
+        DeliverySettings settings = RelaySettings(server->Port());
+        settings.mailAddress = "a@example.org";
+        settings.smtpAccount = "reporter";
+        settings.smtpPassword = "secret";
+        const TReportMail::TOutcome outcome = TReportMail(settings).Mail(kReport, "", true);
+        EXPECT_EQ(outcome.result, TReportMail::TResult::Failed);
+        EXPECT_EQ(outcome.error, c.error);
     }
 }
 
@@ -240,19 +312,19 @@ TEST(SmtpDelivery, ServersThatDripOrDragAreLeftAtTheDeadlines) {
 TEST(SmtpDelivery, LineBreaksInTheAddressesOrSubjectRefuseTheMail) {
     qv::test::ScriptedServer server([](qv::test::ScriptedPeer& peer, int) { peer.Send("220 ready\r\n"); });
     const struct {
-        std::string CrashSettings::*field;
+        std::string DeliverySettings::*field;
         const char* value;
         const char* error;
     } cases[] = {
-        {&CrashSettings::mailAddress, "a@example.org>\r\nRCPT TO:<b@example.org",
+        {&DeliverySettings::mailAddress, "a@example.org>\r\nRCPT TO:<b@example.org",
          "The mail's recipient address holds a line break: no mail was sent."},
-        {&CrashSettings::senderAddress, "a@example.org\nBcc: b@example.org",
+        {&DeliverySettings::senderAddress, "a@example.org\nBcc: b@example.org",
          "The mail's sender address holds a line break: no mail was sent."},
-        {&CrashSettings::mailSubject, "bug\rreport",
+        {&DeliverySettings::mailSubject, "bug\rreport",
          "The mail's subject holds a line break: no mail was sent."},
     };
     for (const auto& c : cases) {
-        CrashSettings settings = RelaySettings(server.Port());
+        DeliverySettings settings = RelaySettings(server.Port());
         settings.mailAddress = "a@example.org";
         settings.*c.field = c.value;
         const TReportMail::TOutcome outcome = TReportMail(settings).Mail(kReport, "", true);
@@ -294,7 +366,7 @@ TEST(DesktopMailDelivery, TheMailProgramGetsTheReportAttachedOrAMailtoAddress) {
                                                   // The desktop's handlers serve only with a display.
                                                   {"DISPLAY", ":99"},
                                                   {"DESKTOP_SESSION", std::nullopt}};
-    CrashSettings settings;
+    DeliverySettings settings;
     settings.mailAddress = "bugs@example.org";
     for (const bool desktop : {true, false}) {
         settings.useMapi = desktop;

@@ -2,7 +2,7 @@
 
 #include "http/IdBase64.h"
 #include "http/IdException.h"
-#include "http/IdIntercept.h"
+#include "http/IdSSLConnectionIntercept.h"
 
 #include <future>
 #include <gtest/gtest.h>
@@ -174,6 +174,11 @@ TEST(HTTPRequestTest, HttpsWithoutTlsInterceptIsRefusedBeforeSending) {
         EXPECT_EQ(e.Message(), "Intercept value is not valid");
     }
     EXPECT_FALSE(http.Connected());
+    // Nor would a proxy be handed the request in the clear.
+    http.Request().ProxyServer = "127.0.0.1";
+    http.Request().ProxyPort = server.Port();
+    EXPECT_THROW(http.Get("https://secure.invalid/"), EIdInterceptPropInvalid);
+    EXPECT_EQ(server.Connections(), 0);
 }
 
 TEST(HTTPRequestTest, DisconnectWithoutConnectionDoesNothing) {
@@ -185,7 +190,7 @@ TEST(HTTPRequestTest, DisconnectWithoutConnectionDoesNothing) {
     EXPECT_EQ(http.Port, 80);
 }
 
-// A client that has the proxy at proxyPort open a tunnel, for a TLS intercept without engine.
+// A client that has the proxy at proxyPort open a tunnel for TLS.
 struct TunnelClient {
     explicit TunnelClient(uint16_t proxyPort) {
         http.SetIntercept(&tls);
@@ -199,16 +204,19 @@ struct TunnelClient {
 
 TEST(HTTPRequestTest, TunnelThroughProxyAsksForConnectBeforeTheIntercept) {
     std::promise<std::string> connectRequest;
+    std::promise<std::string> throughTunnel;
     ScriptedServer proxy([&](ScriptedPeer& peer, int) {
         connectRequest.set_value(peer.ReadHead());
         peer.Send("HTTP/1.0 200 Connection established\r\nProxy-agent: scripted\r\nVia: 1.0 p\r\n\r\n");
-        peer.ReadUntilClose();
+        // A TLS record header: the handshake's first message, nothing of the request.
+        throughTunnel.set_value(peer.ReadExactly(3));
+        peer.Close();
     });
     TunnelClient tunnel(proxy.Port());
     TIdHTTP& http = tunnel.http;
-    // Without a TLS engine the tunnel carries nothing, so the exchange ends once it is open.
-    EXPECT_THROW(http.Get("https://secure.invalid/path"), EIdConnClosedGracefully);
+    EXPECT_THROW(http.Get("https://secure.invalid/path"), EIdTLSError);
     EXPECT_EQ(connectRequest.get_future().get(), "CONNECT secure.invalid:443 HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(throughTunnel.get_future().get(), std::string("\x16\x03\x01", 3));
     EXPECT_EQ(http.TunnelHost(), "secure.invalid");
     EXPECT_EQ(http.TunnelPort(), 443);
     EXPECT_EQ(http.TargetScheme(), "https");
@@ -254,8 +262,9 @@ TEST(HTTPRequestTest, TunnelHookOutlivedByItsInterceptDoesNothing) {
     client.Port = server.Port();
     client.SetIntercept(&tls);
     client.SetInterceptEnabled(true);
-    client.Connect();
-    EXPECT_EQ(tls.SocketHandle(), &client.SocketHandle());
+    // The stale hook does nothing; the handshake that follows meets a server that closes.
+    EXPECT_THROW(client.Connect(), EIdTLSError);
+    EXPECT_EQ(server.Connections(), 2);
 }
 
 } // namespace

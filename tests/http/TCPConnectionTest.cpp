@@ -382,19 +382,6 @@ TEST(TCPConnectionTest, InterceptWatchesBytesAndIsDroppedWhenDestroyed) {
     EXPECT_FALSE(c.client.InterceptEnabled());
 }
 
-TEST(TCPConnectionTest, TlsInterceptWithoutEngineMovesNoBytes) {
-    Connection c([](ScriptedPeer& peer, int) {
-        peer.Send("never seen\n");
-        peer.ReadUntilClose();
-    });
-    TIdSSLConnectionIntercept intercept;
-    c.client.SetIntercept(&intercept);
-    c.client.SetInterceptEnabled(true);
-    c.client.Connect();
-    EXPECT_THROW(c.client.ReadLine(), EIdConnClosedGracefully);
-    EXPECT_FALSE(c.client.Connected());
-}
-
 class CountingAntiFreeze : public TIdAntiFreezeBase {
 public:
     int calls = 0;

@@ -1,7 +1,7 @@
-#include "server/frontend/FrontEndLimits.h"
+#include "server/FrontEndLimits.h"
 #include "tests/server/TestService.h"
 #include "tests/support/LoopbackClient.h"
-#include "tests/support/TestCertificate.h"
+#include "tests/support/TestCertificates.h"
 
 #include <gtest/gtest.h>
 
@@ -22,25 +22,22 @@ const std::string kLogin = "/app.php?action=check_login&email=demo@quorvane.exam
 constexpr auto kAnswered = 1s;
 constexpr auto kPatience = 10s;
 
-// The service twice on the same database: over HTTP, and over HTTPS with a certificate made
-// for the test. Each allows two connections for each client address.
+// The service twice on the same database: over HTTP, and over HTTPS with a certificate the test
+// authority signed for 127.0.0.1. Each allows two connections for each client address.
 class FrontEndProcessTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        certificate_ = std::make_unique<qv::test::TestCertificate>();
         plain_ = StartService({"--max-connections-per-address", "2"});
-        if (certificate_->Error().empty())
-            secure_ = StartService({"--max-connections-per-address", "2", "--tls-cert",
-                                    certificate_->CertificatePath(), "--tls-key", certificate_->KeyPath()});
+        secure_ = StartService({"--max-connections-per-address", "2", "--tls-cert",
+                                qv::test::Certificates().good.cert, "--tls-key",
+                                qv::test::Certificates().good.key});
     }
     static void TearDownTestSuite() {
         plain_.reset();
         secure_.reset();
-        certificate_.reset();
     }
 
     void SetUp() override {
-        ASSERT_EQ(certificate_->Error(), "");
         ASSERT_TRUE(plain_->Started()) << plain_->Log();
         ASSERT_TRUE(secure_->Started()) << secure_->Log();
     }
@@ -51,7 +48,7 @@ protected:
     static std::string Login(bool secure, std::chrono::milliseconds limit) {
         if (secure) {
             std::string error;
-            return GetOverTls(secure_->Port(), kLogin, certificate_->CertificatePath(),
+            return GetOverTls(secure_->Port(), kLogin, qv::test::Certificates().trustFile,
                               CURL_SSLVERSION_TLSv1_2, limit, error)
                 .value_or(error);
         }
@@ -61,14 +58,12 @@ protected:
         return reply.empty() ? "no reply" : reply.substr(reply.find("\r\n\r\n") + 4);
     }
 
-    static std::unique_ptr<qv::test::TestCertificate> certificate_;
     static std::unique_ptr<qv::test::PeerProcess> plain_;
     static std::unique_ptr<qv::test::PeerProcess> secure_;
 
     static void ExpectSlowClientsHoldNoWorker(bool secure);
 };
 
-std::unique_ptr<qv::test::TestCertificate> FrontEndProcessTest::certificate_;
 std::unique_ptr<qv::test::PeerProcess> FrontEndProcessTest::plain_;
 std::unique_ptr<qv::test::PeerProcess> FrontEndProcessTest::secure_;
 
@@ -120,8 +115,8 @@ TEST_F(FrontEndProcessTest, AnswersClientsThatCheckItsCertificateOverTls12And13)
               std::string::npos);
     for (const long version : {CURL_SSLVERSION_TLSv1_2, CURL_SSLVERSION_TLSv1_3}) {
         std::string error;
-        const auto body =
-            GetOverTls(secure_->Port(), kLogin, certificate_->CertificatePath(), version, kPatience, error);
+        const auto body = GetOverTls(secure_->Port(), kLogin, qv::test::Certificates().trustFile, version,
+                                     kPatience, error);
         EXPECT_EQ(body.value_or(error).substr(0, 4), "user") << version;
     }
     // A client that speaks plain HTTP to the HTTPS port gets nothing it could take for a reply.

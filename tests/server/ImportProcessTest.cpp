@@ -1,4 +1,4 @@
-#include "server/TenderDatabase.h"
+#include "server/TenderBackend.h"
 #include "tests/server/NoticeFixtures.h"
 #include "tests/support/ChildProcess.h"
 
@@ -34,15 +34,29 @@ TEST(ImportProcess, SaysWhatItImportedAndFailsWhenNothingWas) {
     EXPECT_NE(again.err.find("/missing: No such file or directory"), std::string::npos) << again.err;
 }
 
+TEST(ImportProcess, NamesFromPackagesCannotForgeTheSummary) {
+    const ScratchFolder scratch;
+    const std::string package = scratch.Path() + "/daily.tar.gz";
+    const std::string forged = "x\r\n99 notices read, 99 imported, 0 replaced, 0 skipped\n\x1B[2K";
+    WriteArchive(package, {{forged + ".xml", "<broken"}});
+    const auto run = RunService({"--db", scratch.Path() + "/tenders.db", "--import", package});
+    EXPECT_EQ(run.out, "1 notice read, 0 imported, 0 replaced, 1 skipped\n");
+    EXPECT_NE(run.err.find("/daily.tar.gz/x\\x0D\\x0A99 notices read, 99 imported, 0 replaced, 0 skipped\\x0A"
+                           "\\x1B[2K.xml: not well-formed XML"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
+}
+
 TEST(ImportProcess, GeneratesANewDatabaseOnly) {
     const ScratchFolder scratch;
     const std::string db = scratch.Path() + "/generated.db";
     const auto generated = RunService({"--db", db, "--generate", "1500", "--seed", "3"});
     EXPECT_EQ(generated.exitCode, 0) << generated.err;
     EXPECT_EQ(generated.out.rfind("1500 tenders generated into " + db + " in ", 0), 0u) << generated.out;
-    TenderDatabase database(db);
-    EXPECT_GT(database.ListToday("EU", 0, 20).total, 0);
-    EXPECT_GT(database.Search("services", "EU", 0, 20).total, 100);
+    const auto database = TenderBackend::For(db)->OpenReader();
+    EXPECT_GT(database->ListToday("EU", 0, 20).total, 0);
+    EXPECT_GT(database->Search("services", "EU", 0, 20).total, 100);
 
     const auto again = RunService({"--db", db, "--generate", "10"});
     EXPECT_EQ(again.exitCode, 1);

@@ -1,13 +1,16 @@
 #include "framework/DateTime.h"
 #include "framework/Format.h"
 #include "server/CorpusGenerator.h"
+#include "server/PostgresConnection.h"
 #include "server/RequestHandler.h"
 #include "server/SqliteConnection.h"
 #include "server/SqliteStatement.h"
-#include "server/TenderDatabase.h"
+#include "server/SqliteTenderDatabase.h"
+#include "server/TenderBackend.h"
 #include "server/TenderStore.h"
 #include "server/import/NoticeImporter.h"
 #include "tests/server/NoticeFixtures.h"
+#include "tests/server/TestService.h"
 
 #include <gtest/gtest.h>
 
@@ -19,9 +22,34 @@ namespace qv::server::test {
 
 namespace {
 
-class NoticeImportTest : public ::testing::Test {
+// Every row the tenders, their texts and the word counts hold.
+constexpr const char* kSqliteDump =
+    "SELECT group_concat(id || country || day || title || text, '|') FROM tender JOIN tender_text USING(id) "
+    "UNION ALL SELECT group_concat(word || country || tenders) FROM term";
+constexpr const char* kPostgresDump =
+    "SELECT string_agg(id || country || day || title || text, '|' ORDER BY id) FROM tender JOIN tender_text "
+    "USING(id) UNION ALL SELECT string_agg(word || country || tenders, ',' ORDER BY word, country) FROM term";
+// Makes the database fail the insert of a tender whose title starts with "Czechia".
+constexpr const char* kSqliteRefusal = "CREATE TRIGGER refuse BEFORE INSERT ON tender WHEN NEW.title LIKE "
+                                       "'Czechia%' BEGIN SELECT RAISE(ABORT, 'disk full'); END";
+constexpr const char* kPostgresRefusal =
+    "CREATE FUNCTION refuse() RETURNS trigger AS $$ BEGIN IF NEW.title LIKE 'Czechia%' THEN RAISE EXCEPTION "
+    "'disk full'; END IF; RETURN NEW; END $$ LANGUAGE plpgsql; "
+    "CREATE TRIGGER refuse BEFORE INSERT ON tender FOR EACH ROW EXECUTE FUNCTION refuse()";
+
+class NoticeImportTest : public ::testing::TestWithParam<DatabaseKind> {
 protected:
-    std::string Database() const { return scratch_.Path() + "/tenders.db"; }
+    void SetUp() override {
+        QV_REQUIRE_DATABASE(GetParam());
+        Renew();
+    }
+
+    const std::string& Database() const { return database_; }
+    // An empty database in place of the one before.
+    void Renew() {
+        std::filesystem::remove(scratch_.Path() + "/tenders.db");
+        database_ = NewDatabase(GetParam(), scratch_.Path());
+    }
 
     // Each path as the command line gives it.
     std::string Import(const std::vector<std::string>& paths) {
@@ -38,30 +66,39 @@ protected:
         return Import({scratch_.Write("one/notice.xml", text)});
     }
 
+    std::unique_ptr<TenderDatabase> Reader() { return TenderBackend::For(Database())->OpenReader(); }
     TenderDatabase::Listing Search(const std::string& keyword, const std::string& country = "EU") {
-        return TenderDatabase(Database()).Search(keyword, country, 0, 20);
+        return Reader()->Search(keyword, country, 0, 20);
     }
 
-    // Every row the tenders, their texts and the word counts hold.
     std::string Dump() {
+        if (GetParam() == DatabaseKind::Postgres) {
+            const PostgresResult rows = PostgresConnection(Database()).Query(kPostgresDump);
+            return rows.Text(0, 0) + "\n" + rows.Text(1, 0) + "\n";
+        }
         SqliteConnection db = OpenSqlite(Database(), SQLITE_OPEN_READONLY);
-        SqliteStatement dump(
-            db.get(), "SELECT group_concat(id || country || day || title || text, '|') FROM tender "
-                      "JOIN tender_text USING(id) UNION ALL SELECT group_concat(word || country || tenders) "
-                      "FROM term");
+        SqliteStatement dump(db.get(), kSqliteDump);
         std::string rows;
         while (dump.Step())
             rows += dump.Text(0) + "\n";
         return rows;
     }
 
+    void RefuseCzechTenders() {
+        if (GetParam() == DatabaseKind::Postgres)
+            PostgresConnection(Database()).Execute(kPostgresRefusal);
+        else
+            SqliteStatement::Execute(OpenSqlite(Database(), SQLITE_OPEN_READWRITE).get(), kSqliteRefusal);
+    }
+
     ScratchFolder scratch_;
+    std::string database_;
     std::string problems_;
 };
 
 } // namespace
 
-TEST_F(NoticeImportTest, PackagesOfEveryFormAreImportedAroundTheirBadFiles) {
+TEST_P(NoticeImportTest, PackagesOfEveryFormAreImportedAroundTheirBadFiles) {
     const std::vector<std::pair<std::string, std::string>> files = {
         {"2024/award.xml", NoticeText("award.xml")},
         {"2024/broken.xml", "<ContractNotice><cbc:ID>"},
@@ -78,7 +115,7 @@ TEST_F(NoticeImportTest, PackagesOfEveryFormAreImportedAroundTheirBadFiles) {
         } else {
             WriteArchive(path, files);
         }
-        std::filesystem::remove(Database());
+        Renew();
         problems_.clear();
         EXPECT_EQ(Import({path}), "4 notices read, 2 imported, 0 replaced, 2 skipped") << package;
         EXPECT_NE(problems_.find(path + "/2024/broken.xml: not well-formed XML: Namespace prefix cbc on ID "
@@ -91,7 +128,7 @@ TEST_F(NoticeImportTest, PackagesOfEveryFormAreImportedAroundTheirBadFiles) {
     }
 }
 
-TEST_F(NoticeImportTest, DamagedOrMissingPackagesAreNamed) {
+TEST_P(NoticeImportTest, DamagedOrMissingPackagesAreNamed) {
     const std::string archive = scratch_.Path() + "/damaged.tar.gz";
     std::vector<std::pair<std::string, std::string>> files;
     for (int i = 10; i < 40; ++i)
@@ -107,7 +144,7 @@ TEST_F(NoticeImportTest, DamagedOrMissingPackagesAreNamed) {
     EXPECT_NE(problems_.find("/missing: No such file or directory"), std::string::npos) << problems_;
 }
 
-TEST_F(NoticeImportTest, ImportingAgainChangesNothing) {
+TEST_P(NoticeImportTest, ImportingAgainChangesNothing) {
     // The folder holds the change notice before the notice it changes: the older one is skipped.
     EXPECT_EQ(Import({QV_NOTICE_DIR}), "6 notices read, 5 imported, 0 replaced, 1 skipped");
     EXPECT_EQ(problems_, "");
@@ -116,7 +153,7 @@ TEST_F(NoticeImportTest, ImportingAgainChangesNothing) {
     EXPECT_EQ(Dump(), before);
 }
 
-TEST_F(NoticeImportTest, NewerVersionsAndChangesTakeTheTendersPlace) {
+TEST_P(NoticeImportTest, NewerVersionsAndChangesTakeTheTendersPlace) {
     const std::string first = NoticeText("contract-full.xml");
     EXPECT_EQ(ImportNotice(first), "1 notice read, 1 imported, 0 replaced, 0 skipped");
     const int64_t id = Search("pipeline").rows.at(0).first;
@@ -134,47 +171,52 @@ TEST_F(NoticeImportTest, NewerVersionsAndChangesTakeTheTendersPlace) {
     EXPECT_EQ(ImportNotice(NoticeText("change.xml")), "1 notice read, 0 imported, 1 replaced, 0 skipped");
     EXPECT_EQ(Search("centre").total, 1);
     EXPECT_EQ(Search("centre").rows.at(0).first, id);
-    EXPECT_NE(TenderDatabase(Database()).FullText(id)->find("Changes: Time limit extended by two weeks."),
-              std::string::npos);
+    EXPECT_NE(Reader()->FullText(id)->find("Changes: Time limit extended by two weeks."), std::string::npos);
 }
 
-TEST_F(NoticeImportTest, AFailedPackageLeavesTheDatabaseAsItWas) {
+TEST_P(NoticeImportTest, AFailedPackageLeavesTheDatabaseAsItWas) {
     Import({QV_NOTICE_DIR "/contract-minimal.xml"});
-    {
-        SqliteConnection db = OpenSqlite(Database(), SQLITE_OPEN_READWRITE);
-        SqliteStatement::Execute(db.get(),
-                                 "CREATE TRIGGER refuse BEFORE INSERT ON tender WHEN NEW.title LIKE "
-                                 "'Czechia%' BEGIN SELECT RAISE(ABORT, 'disk full'); END");
-    }
+    RefuseCzechTenders();
     const std::string before = Dump();
     for (const char* name : {"award.xml", "multilingual.xml", "prior-information.xml"})
         scratch_.Write(std::string("package/") + name, NoticeText(name));
-    EXPECT_THROW(Import({scratch_.Path() + "/package"}), ESqliteError);
+    EXPECT_THROW(Import({scratch_.Path() + "/package"}), EDatabaseError);
     EXPECT_EQ(Dump(), before);
     EXPECT_EQ(Search("Nettoyage").total, 0);
 }
 
-TEST_F(NoticeImportTest, DatabasesAreToldApartByWhatMadeThem) {
-    EXPECT_EQ(TenderDatabase::Inspect(Database()), TenderDatabase::Kind::Missing);
+TEST_P(NoticeImportTest, DatabasesAreToldApartByWhatMadeThem) {
+    const auto kind = [](const std::string& database) { return TenderBackend::For(database)->Inspect(); };
+    EXPECT_EQ(kind(Database()), TenderDatabase::Kind::Missing);
     ImportNotice(NoticeText("award.xml"));
-    EXPECT_EQ(TenderDatabase::Inspect(Database()), TenderDatabase::Kind::Imported);
-    const std::string generated = scratch_.Path() + "/generated.db";
-    TenderStore::CreateGenerated(generated, CorpusGenerator(1, 50));
-    EXPECT_EQ(TenderDatabase::Inspect(generated), TenderDatabase::Kind::Generated);
-    EXPECT_THROW(NoticeImporter(generated, {}), ESqliteError);
+    EXPECT_EQ(kind(Database()), TenderDatabase::Kind::Imported);
+    const std::string generated = NewDatabase(GetParam(), scratch_.Path() + "/one");
+    std::filesystem::create_directories(scratch_.Path() + "/one");
+    EXPECT_TRUE(TenderBackend::For(generated)->CreateGenerated(CorpusGenerator(1, 50)));
+    // As when another service made it first: nothing is done.
+    if (GetParam() == DatabaseKind::Postgres) {
+        EXPECT_FALSE(TenderBackend::For(generated)->CreateGenerated(CorpusGenerator(1, 50)));
+    }
+    EXPECT_EQ(kind(generated), TenderDatabase::Kind::Generated);
+    EXPECT_THROW(NoticeImporter(generated, {}), EDatabaseError);
+    if (GetParam() == DatabaseKind::Postgres) {
+        PostgresConnection(generated).Execute("UPDATE meta SET value = 'pg0' WHERE key = 'format'");
+        EXPECT_THROW(kind(generated), EDatabaseError);
+        return;
+    }
     const auto made = [&](const char* name, const char* sql) {
         const std::string path = scratch_.Path() + "/" + name;
         SqliteStatement::Execute(OpenSqlite(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE).get(), sql);
         return path;
     };
-    EXPECT_EQ(TenderDatabase::Inspect(made("earlier.db", "CREATE TABLE meta(key, value); INSERT INTO meta "
-                                                         "VALUES('seed', '1')")),
+    EXPECT_EQ(kind(made("earlier.db", "CREATE TABLE meta(key, value); INSERT INTO meta "
+                                      "VALUES('seed', '1')")),
               TenderDatabase::Kind::Outdated);
-    EXPECT_THROW(TenderDatabase::Inspect(made("other.db", "CREATE TABLE t(x)")), ESqliteError);
-    EXPECT_THROW(TenderDatabase::Inspect(scratch_.Write("text.db", "no database")), ESqliteError);
+    EXPECT_THROW(kind(made("other.db", "CREATE TABLE t(x)")), ESqliteError);
+    EXPECT_THROW(kind(scratch_.Write("text.db", "no database")), ESqliteError);
 }
 
-TEST_F(NoticeImportTest, ServedAsTendersWithTheDemoAccounts) {
+TEST_P(NoticeImportTest, ServedAsTendersWithTheDemoAccounts) {
     const auto today = framework::DecodeDate(std::floor(framework::Now()));
     const std::string issuedToday =
         Replaced(Replaced(NoticeText("contract-minimal.xml"), "2024-03-04Z",
@@ -223,7 +265,9 @@ TEST_F(NoticeImportTest, ServedAsTendersWithTheDemoAccounts) {
     const std::string view = "ok\r\nPoland-L\xF3"
                              "dz: Dostawa sprzetu medycznego dla oddzialu ratunkowego\r\n";
     EXPECT_EQ(ask({{"action", "view_tender"}, {"id", id}}).substr(0, view.size()), view);
-    EXPECT_EQ(TenderDatabase(Database()).FullText(std::stoll(id))->substr(0, 14), "Poland-Łódź");
+    EXPECT_EQ(Reader()->FullText(std::stoll(id))->substr(0, 14), "Poland-Łódź");
 }
+
+QV_ON_EVERY_DATABASE(NoticeImportTest);
 
 } // namespace qv::server::test

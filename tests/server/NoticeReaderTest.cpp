@@ -30,6 +30,29 @@ struct Expected {
     std::vector<std::string> lines;
 };
 
+// `count` attributes "aN=", each with the value given, quotes included.
+std::string Attributes(int count, const std::string& value) {
+    std::string attributes;
+    for (int i = 0; i < count; ++i)
+        attributes += " a" + std::to_string(i) + "=" + value;
+    return attributes;
+}
+
+std::string Namespaces(int count) {
+    std::string declarations;
+    for (int i = 0; i < count; ++i)
+        declarations += " xmlns:p\xC3\xA9" + std::to_string(i) + (i % 2 ? " =\n'urn:" : "='urn:") +
+                        std::to_string(i) + "'";
+    return declarations;
+}
+
+std::string DistinctElements(size_t count) {
+    std::string elements;
+    for (size_t i = 0; i < count; ++i)
+        elements += "<e" + std::to_string(i) + "/>";
+    return elements;
+}
+
 } // namespace
 
 TEST(NoticeReader, EachKindOfNoticeBecomesItsTender) {
@@ -129,7 +152,20 @@ TEST(NoticeReader, RefusesWhatIsNoNoticeWithTheReason) {
         {Replaced(minimal, " xmlns=\"" + ubl + "ContractNotice-2\"", ""),
          "not an eForms notice (root element ContractNotice)"},
         {"<!DOCTYPE a [<!ENTITY x 'xx'><!ENTITY y '&x;&x;'>]>\n<a>&y;</a>",
-         "declares entities, which are not accepted (line 1)"},
+         "declares a document type, which is not accepted (line 1)"},
+        {"<a>\n<b " + Attributes(257, "'>'") + "/></a>",
+         "a start tag with more than 256 attributes (line 2)"},
+        {"<a " + Attributes(256, "'>'") + "/>", "not an eForms notice (root element a)"},
+        {"<a><!-- " + Attributes(300, "'") + " --><![CDATA[" + Attributes(300, "") + "]]><?p " +
+             Attributes(300, "\"") + "?></a>",
+         "not an eForms notice (root element a)"},
+        {"<a>" + std::string(300, '=') + "</a>", "not an eForms notice (root element a)"},
+        {"<a " + Namespaces(100) + "><b " + Namespaces(29) + "/></a>",
+         "more than 128 namespace declarations (line 65)"},
+        {"\xFF\xFE<\0a\0/\0>\0", "not UTF-8, the only encoding read"},
+        {"<?xml version='1.0' encoding='ISO-8859-1'?><a>\xE9</a>",
+         "not well-formed XML: Input is not proper UTF-8, indicate encoding ! (line 1)"},
+        {"<a>" + DistinctElements(XmlDocument::kMaxNames) + "</a>", "more than 10000 names (line 1)"},
         {"<a>&x;</a>", "not well-formed XML: Entity 'x' not defined (line 1)"},
         {crowded + "</a>", "more than 1000000 elements (line 1)"},
         {Replaced(minimal, "0b1c2d3e-0000-4000-8000-000000000001", " "),

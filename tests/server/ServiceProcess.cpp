@@ -4,14 +4,19 @@
 
 namespace qv::server::test {
 
-std::unique_ptr<qv::test::PeerProcess> StartService(const std::vector<std::string>& options) {
+std::unique_ptr<qv::test::PeerProcess> StartServiceOn(const std::string& database,
+                                                      const std::vector<std::string>& options) {
     std::string command =
-        std::string("exec ") + QV_SERVICE_PATH + " --port \"$(cat {CONFIG})\" --db " + ServiceDatabasePath();
+        std::string("exec ") + QV_SERVICE_PATH + " --port \"$(cat {CONFIG})\" --db '" + database + "'";
     for (const auto& option : options)
         command += " '" + option + "'";
     // The peer writes the free port into its configuration file; the shell hands it on.
     return std::make_unique<qv::test::PeerProcess>("/bin/sh", std::vector<std::string>{"-c", command},
                                                    "{PORT}");
+}
+
+std::unique_ptr<qv::test::PeerProcess> StartService(const std::vector<std::string>& options) {
+    return StartServiceOn(ServiceDatabasePath(), options);
 }
 
 std::optional<std::string> GetOverTls(uint16_t port, const std::string& target, const std::string& caFile,

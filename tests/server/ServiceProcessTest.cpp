@@ -1,10 +1,14 @@
+#include "server/TenderBackend.h"
 #include "tests/server/TestService.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/LoopbackClient.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <random>
+#include <thread>
 
 namespace qv::server::test {
 
@@ -37,23 +41,30 @@ std::string Target(const std::string& action, const std::string& rest = "") {
     return "/app.php?action=" + action + "&email=demo@quorvane.example&password=demo" + rest;
 }
 
-class ServiceProcessTest : public ::testing::Test {
+// One service on each kind of database, for the whole program.
+qv::test::PeerProcess& ServiceOn(DatabaseKind kind) {
+    static std::map<DatabaseKind, std::unique_ptr<qv::test::PeerProcess>> services;
+    auto& service = services[kind];
+    if (!service) service = StartServiceOn(ServiceDatabase(kind));
+    return *service;
+}
+
+class ServiceProcessTest : public ::testing::TestWithParam<DatabaseKind> {
 protected:
-    static void SetUpTestSuite() { service_ = StartService(); }
-    static void TearDownTestSuite() { service_.reset(); }
+    void SetUp() override {
+        QV_REQUIRE_DATABASE(GetParam());
+        service_ = &ServiceOn(GetParam());
+        ASSERT_TRUE(service_->Started()) << service_->Log();
+    }
 
-    void SetUp() override { ASSERT_TRUE(service_->Started()) << service_->Log(); }
+    uint16_t Port() const { return service_->Port(); }
 
-    static uint16_t Port() { return service_->Port(); }
-
-    static std::unique_ptr<qv::test::PeerProcess> service_;
+    qv::test::PeerProcess* service_ = nullptr;
 };
-
-std::unique_ptr<qv::test::PeerProcess> ServiceProcessTest::service_;
 
 } // namespace
 
-TEST_F(ServiceProcessTest, EachActionAnswersByteExact) {
+TEST_P(ServiceProcessTest, EachActionAnswersByteExact) {
     const Reply login = Get(Port(), Target("check_login"));
     EXPECT_EQ(login.status, "HTTP/1.1 200 OK");
     EXPECT_EQ(login.body, "userAnna M\xFCller{{}}construction,software,medical equipment,cleaning,energy");
@@ -84,7 +95,7 @@ TEST_F(ServiceProcessTest, EachActionAnswersByteExact) {
     EXPECT_EQ(Get(Port(), "/x/app.php?action=fly").status, "HTTP/1.1 404 Not Found");
 }
 
-TEST_F(ServiceProcessTest, QueryIsDecodedAsWebServersDo) {
+TEST_P(ServiceProcessTest, QueryIsDecodedAsWebServersDo) {
     const auto total = [](const Reply& reply) { return reply.body.substr(0, 12); };
     const std::string spaced =
         total(Get(Port(), Target("browse", "&page=1&keyword=medical%20equipment&filterby1='EU'")));
@@ -102,7 +113,7 @@ TEST_F(ServiceProcessTest, QueryIsDecodedAsWebServersDo) {
     EXPECT_NE(cut, total(Get(Port(), Target("browse", "&page=1&keyword=supply%26works&filterby1='EU'"))));
 }
 
-TEST_F(ServiceProcessTest, MalformedRequestsNeverStopTheService) {
+TEST_P(ServiceProcessTest, MalformedRequestsNeverStopTheService) {
     const std::vector<std::string> targets = {
         "/app.php?%",
         "/app.php?%%%&&==&=",
@@ -131,8 +142,8 @@ TEST_F(ServiceProcessTest, MalformedRequestsNeverStopTheService) {
     EXPECT_EQ(Get(Port(), Target("check_login")).body.substr(0, 4), "user");
 }
 
-TEST_F(ServiceProcessTest, LogsOneLineForEachRequestWithoutPasswords) {
-    const auto count = [] {
+TEST_P(ServiceProcessTest, LogsOneLineForEachRequestWithoutPasswords) {
+    const auto count = [this] {
         const std::string log = service_->Log();
         return std::count(log.begin(), log.end(), '\n');
     };
@@ -143,6 +154,44 @@ TEST_F(ServiceProcessTest, LogsOneLineForEachRequestWithoutPasswords) {
     EXPECT_EQ(count() - before, 5);
     EXPECT_EQ(service_->Log().find("secret-"), std::string::npos);
     EXPECT_NE(service_->Log().find("GET /app.php action=check_login 200 9"), std::string::npos);
+}
+
+QV_ON_EVERY_DATABASE(ServiceProcessTest);
+
+TEST(PostgresServices, ShareOneDatabaseAndSeeAnImportWholeWithoutWaitingForIt) {
+    QV_REQUIRE_POSTGRES();
+    const std::string database = NewDatabase(DatabaseKind::Postgres, "");
+    const auto imported =
+        qv::test::RunProgram(QV_SERVICE_PATH, {"--db", database, "--import", QV_NOTICE_DIR});
+    ASSERT_EQ(imported.out, "6 notices read, 5 imported, 0 replaced, 1 skipped\n") << imported.err;
+    const auto first = StartServiceOn(database);
+    const auto second = StartServiceOn(database);
+    ASSERT_TRUE(first->Started()) << first->Log();
+    ASSERT_TRUE(second->Started()) << second->Log();
+    const std::string search = Target("browse", "&page=1&keyword=dredging&filterby1='EU'");
+    const auto total = [&](const qv::test::PeerProcess& service) {
+        return Get(service.Port(), search).body.substr(0, 12);
+    };
+    EXPECT_EQ(total(*first), "ok         1");
+    EXPECT_EQ(total(*second), "ok         1");
+
+    // A package of two tenders, held open while both services answer from what was there before.
+    const auto writer = TenderBackend::For(database)->OpenWriter();
+    writer->Begin();
+    for (int64_t n = 1; n <= 2; ++n) {
+        const std::string title = "Ireland-Cork: Dredging of quay " + std::to_string(n);
+        writer->Insert({(int64_t{45000} << 20) + n, "IE", 45000, title, title + "\n"});
+    }
+    EXPECT_EQ(total(*first), "ok         1");
+    EXPECT_EQ(total(*second), "ok         1");
+    writer->Commit();
+    // The services hear of the import a moment after it commits.
+    for (const auto* service : {first.get(), second.get()}) {
+        std::string seen;
+        for (int attempt = 0; attempt < 100 && (seen = total(*service)) != "ok         3"; ++attempt)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_EQ(seen, "ok         3") << service->Log();
+    }
 }
 
 } // namespace qv::server::test

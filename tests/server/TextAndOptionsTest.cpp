@@ -2,7 +2,9 @@
 #include "server/Cp1252.h"
 #include "server/ReplyCache.h"
 #include "server/ServiceOptions.h"
-#include "server/TenderDatabase.h"
+#include "server/SqliteTenderDatabase.h"
+#include "server/TerminalText.h"
+#include "tests/server/TestService.h"
 
 #include <gtest/gtest.h>
 
@@ -56,19 +58,39 @@ TEST(Cp1252, RandomBytesNeverGrowTheText) {
     }
 }
 
-TEST(FullTextQuery, QuotesEachWordAndDropsEverythingElse) {
-    EXPECT_EQ(TenderDatabase::FullTextQuery("road works"), "\"road\" \"works\"");
-    EXPECT_EQ(TenderDatabase::FullTextQuery("  R&D*  \"x\" (OR) NEAR("), "\"R\" \"D\" \"x\" \"OR\" \"NEAR\"");
-    EXPECT_EQ(TenderDatabase::FullTextQuery("M\xC3\xBCnchen"), "\"M\xC3\xBCnchen\"");
-    EXPECT_EQ(TenderDatabase::FullTextQuery(" &*-+'\" "), "");
+TEST(TerminalText, EscapesControlsAndBrokenUtf8Only) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"daily/2024 notice-\u0141\u00F3d\u017A.xml", "daily/2024 notice-\u0141\u00F3d\u017A.xml"},
+        {"a\nb\rc\td\x1B[2Je\x7F", "a\\x0Ab\\x0Dc\\x09d\\x1B[2Je\\x7F"},
+        {std::string("n\0x", 3), "n\\x00x"},
+        // C1 controls in UTF-8, then bytes that are no UTF-8: a lone continuation, a cut sequence.
+        {"\xC2\x9B"
+         "2J \xC2\xA0",
+         "\\xC2\\x9B2J \xC2\xA0"},
+        {"\x9B \xE2\x82", "\\x9B \\xE2\\x82"},
+    };
+    for (const auto& [text, printed] : cases)
+        EXPECT_EQ(TerminalText(text), printed) << printed;
 }
 
-TEST(FullTextQuery, LongKeywordsAreCut) {
+TEST(SearchWords, AreTheIndexWordsOfTheKeywordOnce) {
+    SqliteTenderDatabase database(ServiceDatabasePath());
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"road works", {"road", "works"}},
+        {"  R&D*  \"x\" (OR) NEAR(", {"r", "d", "x", "or", "near"}},
+        {"M\xC3\xBCnchen Road ROAD road", {"munchen", "road"}},
+        // A no-break space parts words as a space does.
+        {"medical\xC2\xA0"
+         "equipment",
+         {"medical", "equipment"}},
+        {" &*-+'\" \xE2\x82\xAC ", {}},
+    };
+    for (const auto& [keyword, words] : cases)
+        EXPECT_EQ(database.SearchWords(keyword), words) << keyword;
     std::string keyword;
     for (int i = 0; i < 100; ++i)
-        keyword += "w" + std::to_string(i) + " ";
-    const std::string query = TenderDatabase::FullTextQuery(keyword);
-    EXPECT_EQ(std::count(query.begin(), query.end(), '"'), 32);
+        keyword += "w" + std::to_string(i % 40) + " ";
+    EXPECT_EQ(database.SearchWords(keyword).size(), TenderDatabase::kMaxWords);
 }
 
 TEST(ServiceOptions, ReadsBothFormsAndKeepsDefaults) {

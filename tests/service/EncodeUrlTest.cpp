@@ -43,6 +43,8 @@ TEST(RequestUrls, AreTheDesignUrlsForPlainValues) {
         "http://h/app.php?action=browse&email=a@b&password=p%25w&page=1&keyword=caf%E9%20bar&filterby1='FR'");
     EXPECT_EQ(ViewTenderUrl("h", "a@b", "pw", "21932"),
               "http://h/app.php?action=view_tender&email=a@b&password=pw&id=21932");
+    EXPECT_EQ(ViewTenderUrl("https://h:8443", "a@b", "pw", "7"),
+              "https://h:8443/app.php?action=view_tender&email=a@b&password=pw&id=7");
     EXPECT_EQ(BrowseUrl("h", "a@b", "pw", -1, "x", "GB"),
               "http://h/app.php?action=browse&email=a@b&password=pw&page=-1&keyword=x&filterby1='GB'");
 }

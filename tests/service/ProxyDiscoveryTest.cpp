@@ -68,6 +68,12 @@ TEST(ServiceHost, TakesTheEnvironmentOnlyWhenItIsAHost) {
          {"", ":80", "h:", "h:0", "h:65536", "h:-1", "h:1x", "u@h", "h h", "h:80:81", "[::1]"})
         EXPECT_EQ(UsableServiceHost(bad), "") << bad;
     EXPECT_EQ(UsableServiceHost("tenders.example"), "tenders.example");
+    for (const char* bad : {"https://", "ftp://h", "https://h/x", "https://u@h", "http:/h"})
+        EXPECT_EQ(UsableServiceHost(bad), "") << bad;
+    EXPECT_EQ(UsableServiceHost("HTTPS://tenders.example:8443"), "https://tenders.example:8443");
+    EXPECT_EQ(ServiceScheme(UsableServiceHost("https://h")), "https");
+    EXPECT_EQ(ServiceScheme(UsableServiceHost("http://h")), "http");
+    EXPECT_EQ(ServiceScheme(UsableServiceHost("h")), "http");
 }
 
 } // namespace

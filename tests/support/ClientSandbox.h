@@ -12,10 +12,10 @@ namespace qv::test {
 
 // What a client run by a test sees of the user's machine: a configuration folder of its own (so
 // that the credential store of the test never touches the user's), no proxy, and the tender
-// service on the given loopback port. Undone when the object goes.
+// service on the given loopback port, over `scheme`. Undone when the object goes.
 class ClientSandbox {
 public:
-    explicit ClientSandbox(uint16_t servicePort);
+    explicit ClientSandbox(uint16_t servicePort, const std::string& scheme = "http");
     ~ClientSandbox();
     ClientSandbox(const ClientSandbox&) = delete;
     ClientSandbox& operator=(const ClientSandbox&) = delete;

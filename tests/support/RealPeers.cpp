@@ -19,9 +19,16 @@ std::unique_ptr<PeerProcess> StartTinyProxy(uint16_t upstreamPort) {
                                                     "PidFile \"{DIR}/tinyproxy.pid\"\n");
 }
 
-std::unique_ptr<PeerProcess> StartSmtpServer() {
+std::unique_ptr<PeerProcess> StartSmtpServer(const std::string& tlsCert, const std::string& tlsKey) {
+    const std::string tls = tlsCert.empty()
+                                ? "tls = dict(auth_require_tls=False)"
+                                : "starttls = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)\n"
+                                  "starttls.load_cert_chain(\"" +
+                                      tlsCert + "\", \"" + tlsKey +
+                                      "\")\n"
+                                      "tls = dict(tls_context=starttls, require_starttls=True)";
     return std::make_unique<PeerProcess>("/usr/bin/python3", std::vector<std::string>{"{CONFIG}"},
-                                         R"(import os, threading
+                                         R"(import os, ssl, threading
 from aiosmtpd.controller import Controller
 from aiosmtpd.smtp import AuthResult, LoginPassword
 
@@ -30,7 +37,8 @@ class Store:
     async def handle_DATA(self, server, session, envelope):
         Store.count += 1
         path = os.path.join("{DIR}", "mail-%d" % Store.count)
-        head = "FROM %s\n" % envelope.mail_from + "".join("TO %s\n" % r for r in envelope.rcpt_tos) + "\n"
+        head = "FROM %s\n" % envelope.mail_from + "".join("TO %s\n" % r for r in envelope.rcpt_tos)
+        head += ("TLS\n" if session.ssl is not None else "") + "\n"
         with open(path + ".part", "wb") as f:
             f.write(head.encode() + envelope.original_content)
         os.rename(path + ".part", path)
@@ -40,7 +48,8 @@ def login(server, session, envelope, mechanism, data):
     return AuthResult(success=isinstance(data, LoginPassword) and data.login == b"reporter"
                       and data.password == b"secret")
 
-Controller(Store(), hostname="127.0.0.1", port={PORT}, authenticator=login, auth_require_tls=False).start()
+)" + tls + R"(
+Controller(Store(), hostname="127.0.0.1", port={PORT}, authenticator=login, **tls).start()
 threading.Event().wait()
 )");
 }

@@ -1,7 +1,10 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/PeerProcess.h"
+#include "tests/support/RealPeers.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/Socks4aResponder.h"
+#include "tests/support/TlsServerConnection.h"
 
 #include <gtest/gtest.h>
 
@@ -10,12 +13,15 @@
 
 namespace qv::tools::test {
 
+using qv::test::Certificates;
 using qv::test::PeerProcess;
 using qv::test::ProgramResult;
 using qv::test::RunProgram;
+using qv::test::ScopedEnvironment;
 using qv::test::ScriptedPeer;
 using qv::test::ScriptedServer;
 using qv::test::Socks4aResponder;
+using qv::test::TlsReply;
 
 namespace {
 
@@ -230,6 +236,34 @@ TEST(GetTool, SocksOptionsReachTheHandshake) {
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_EQ(refused.err,
               "EIdSocksRequestServerFailed: Request rejected because SOCKS server cannot connect.\n");
+}
+
+// Straight to the server, through tinyproxy's CONNECT tunnel and through dante's SOCKS 5.
+TEST(GetTool, FetchesHttpsDirectlyAndThroughProxies) {
+    const ScopedEnvironment trust{{"SSL_CERT_FILE", Certificates().trustFile}};
+    const auto tinyproxy = qv::test::StartTinyProxy();
+    ASSERT_TRUE(qv::test::PeerRunning(*tinyproxy));
+    const auto dante = qv::test::StartDante();
+    ASSERT_TRUE(qv::test::PeerRunning(*dante));
+    const std::string reply = "HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nsecure";
+    for (const auto& route :
+         std::vector<std::vector<std::string>>{{},
+                                               {"--proxy", "127.0.0.1:" + std::to_string(tinyproxy->Port())},
+                                               {"--socks5", "127.0.0.1:" + std::to_string(dante->Port())}}) {
+        ScriptedServer server(TlsReply(Certificates().good, reply));
+        std::vector<std::string> arguments = route;
+        arguments.push_back("https://127.0.0.1:" + std::to_string(server.Port()) + "/s");
+        const auto r = Tool(arguments);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out, "secure");
+    }
+    EXPECT_NE(tinyproxy->Log().find("CONNECT 127.0.0.1:"), std::string::npos) << tinyproxy->Log();
+
+    ScriptedServer expired(TlsReply(Certificates().expired, reply));
+    const auto refused = Tool({"https://127.0.0.1:" + std::to_string(expired.Port()) + "/"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, "EIdTLSError: TLS handshake with 127.0.0.1 failed: its certificate was refused "
+                           "(certificate has expired)\n");
 }
 
 TEST(GetTool, BadCommandLinesGiveUsageAndExitCode2) {

@@ -12,6 +12,7 @@
 #include "skin/controls/TsuiPanel.h"
 #include "skin/controls/TsuiScrollBar.h"
 #include "skin/controls/TsuiStringGrid.h"
+#include "skin/controls/TsuiURLLabel.h"
 #include "windows/AboutForm.h"
 #include "windows/TenderForm.h"
 #include "windows/controls/TJvLabel.h"
@@ -21,6 +22,7 @@
 #include "tests/support/QtTestEnvironment.h"
 #include "tests/windows/ScriptedService.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QScreen>
@@ -28,6 +30,8 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace qv::windows::test {
 
@@ -55,6 +59,25 @@ void ClickMaximizeButton(skin::TsuiForm& panel) {
     const QPoint at = bar.Layout().buttonRects[static_cast<size_t>(maximize - buttons.begin())].center();
     QTest::mouseMove(&bar, at);
     QTest::mouseClick(&bar, Qt::LeftButton, {}, at);
+}
+
+// What a screen reader finds from the window down: the name of every skinned button and
+// clickable label that shows, by the control's layout name.
+std::map<std::string, std::string> ReadAloud(QWidget& window) {
+    std::map<std::string, std::string> names;
+    std::vector<QAccessibleInterface*> pending{QAccessible::queryAccessibleInterface(&window)};
+    while (!pending.empty()) {
+        QAccessibleInterface* node = pending.back();
+        pending.pop_back();
+        for (int i = 0; i < node->childCount(); ++i)
+            pending.push_back(node->child(i));
+        auto* widget = qobject_cast<QWidget*>(node->object());
+        if (widget && widget->isVisible() &&
+            (qobject_cast<skin::TsuiCustomButton*>(widget) ||
+             qobject_cast<framework::TClickableLabel*>(widget)))
+            names[widget->objectName().toStdString()] = node->text(QAccessible::Name).toStdString();
+    }
+    return names;
 }
 
 } // namespace
@@ -317,6 +340,45 @@ TEST_F(MainWindowTest, EscapeLeavesWindowsWithoutACancelButtonOpen) {
         EXPECT_EQ(window->ShowModal(), framework::mrOk);
         EXPECT_TRUE(open) << window->objectName().toStdString();
     }
+}
+
+TEST_F(MainWindowTest, TabFollowsTheLayoutAndScreenReadersNameEveryButtonAndLinkByItsCaption) {
+    List(BrowseReply(45, Lines(20)));
+    state_.loginTail = "Anna{{}}energy,R&D";
+    form_->ShowAccount();
+    form_->show();
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    form_->search->setFocus();
+    std::vector<std::string> order;
+    for (int i = 0; i < 9; ++i) {
+        order.push_back(QApplication::focusWidget()->objectName().toStdString());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"search", "filterby1", "Button5", "JvLabel1", "JvLabel2",
+                                               "suiButton1", "sg", "Button2", "search"}))
+        << "Previous is off on the first page";
+
+    Ttender_form details(form_->Theme());
+    Tform_about about(form_->Theme());
+    details.show();
+    about.show();
+    about.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
+    EXPECT_EQ(QApplication::focusWidget(), about.suiButton1) << "Enter closes the about window as it opens";
+    QTest::keyClick(about.suiButton1, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), about.suiURLLabel1);
+    EXPECT_EQ(ReadAloud(*form_), (std::map<std::string, std::string>{{"Button1", "Previous"},
+                                                                     {"Button2", "Next"},
+                                                                     {"Button5", "Browse"},
+                                                                     {"JvLabel1", "energy"},
+                                                                     {"JvLabel2", "RD"},
+                                                                     {"suiButton1", "About"}}));
+    EXPECT_EQ(ReadAloud(details),
+              (std::map<std::string, std::string>{{"Button1", "Print"}, {"Button2", "Close"}}));
+    EXPECT_EQ(ReadAloud(about),
+              (std::map<std::string, std::string>{
+                  {"suiButton1", "Close"}, {"suiURLLabel1", about.suiURLLabel1->Caption().toStdString()}}));
 }
 
 } // namespace qv::windows::test

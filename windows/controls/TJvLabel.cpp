@@ -1,44 +1,23 @@
 #include "windows/controls/TJvLabel.h"
 
 #include "framework/gui/Accelerators.h"
-#include "framework/gui/AccessibleControls.h"
 #include "framework/gui/FocusRect.h"
 
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QToolTip>
 
 namespace qv::windows {
 
-namespace {
-
-void RegisterAccessibility() {
-    static const bool registered = [] {
-        framework::TAccessibleTraits link;
-        link.role = QAccessible::Link;
-        link.name = [](const QWidget& w) {
-            return framework::StripAccelerators(static_cast<const TJvLabel&>(w).Caption());
-        };
-        link.state = [](const QWidget&, QAccessible::State& state) { state.linked = true; };
-        link.press = [](QWidget& w) { framework::CallEvent(static_cast<TJvLabel&>(w).OnClick, &w); };
-        framework::RegisterAccessible(TJvLabel::staticMetaObject, link);
-        return true;
-    }();
-    (void)registered;
-}
-
-} // namespace
-
 TJvLabel::TJvLabel(framework::TComponent* owner, QWidget* parent)
-    : QLabel(parent), framework::TComponent(owner) {
-    RegisterAccessibility();
-}
+    : framework::TClickableLabel(owner, parent) {}
 
 void TJvLabel::SetCaption(const QString& caption) {
     setText(caption);
     update();
+}
+
+QString TJvLabel::ShownCaption() const {
+    return framework::StripAccelerators(Caption());
 }
 
 void TJvLabel::SetHotTrackFont(const QFont& font) {
@@ -91,24 +70,6 @@ void TJvLabel::leaveEvent(QEvent*) {
         mouseOver_ = false;
     }
     framework::CallEvent(OnMouseLeave, this);
-}
-
-void TJvLabel::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) clickPending_ = true;
-}
-
-void TJvLabel::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return;
-    if (std::exchange(clickPending_, false) && rect().contains(event->position().toPoint()))
-        framework::CallEvent(OnClick, this);
-}
-
-void TJvLabel::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        framework::CallEvent(OnClick, this);
-        return;
-    }
-    QLabel::keyPressEvent(event);
 }
 
 void TJvLabel::paintEvent(QPaintEvent*) {

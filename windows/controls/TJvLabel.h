@@ -1,11 +1,10 @@
 #pragma once
 
-#include "framework/Component.h"
+#include "framework/gui/ClickableLabel.h"
 #include "framework/gui/Events.h"
 #include "framework/gui/TColor.h"
 
 #include <QFont>
-#include <QLabel>
 
 #include <optional>
 
@@ -13,17 +12,16 @@ namespace qv::windows {
 
 // A label with hot tracking: while the mouse is over it, it wears HotTrackFont in
 // HotTrackFontColor and the application's hints take HintColor. Disabled labels are drawn greyed
-// and track the mouse too; only clicks pass them by. Tab reaches an enabled label, and Space or
-// Enter clicks it.
-class TJvLabel : public QLabel, public framework::TComponent {
+// and track the mouse too; only clicks pass them by.
+class TJvLabel : public framework::TClickableLabel {
     Q_OBJECT
 
 public:
     explicit TJvLabel(framework::TComponent* owner, QWidget* parent = nullptr);
 
     // The caption; "&" underlines the character after it, "&&" is a plain "&".
-    QString Caption() const { return text(); }
     void SetCaption(const QString& caption);
+    QString ShownCaption() const override;
 
     // Wear HotTrackFont while the mouse is over the label.
     bool HotTrack = false;
@@ -39,16 +37,12 @@ public:
     framework::TColor HintColor = framework::clInfoBk;
     bool MouseOver() const { return mouseOver_; }
 
-    framework::TNotifyEvent OnClick;
     framework::TNotifyEvent OnMouseEnter;
     framework::TNotifyEvent OnMouseLeave;
 
 protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
@@ -58,7 +52,6 @@ private:
     framework::TColor savedFontColor_ = framework::clBlack;
     QColor savedHintColor_;
     bool mouseOver_ = false;
-    bool clickPending_ = false;
 };
 
 } // namespace qv::windows

@@ -1,0 +1,106 @@
+#include "tests/support/PostgresServer.h"
+
+#include "tests/support/ChildProcess.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <pwd.h>
+#include <sstream>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace qv::test {
+
+namespace {
+
+constexpr const char* kUser = "postgres";
+constexpr const char* kRunUser = "/usr/sbin/runuser";
+constexpr int kStartSeconds = 60;
+
+// A program on PATH, or empty.
+std::string OnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path ? path : "/usr/bin:/bin");
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        const std::string candidate = folder + "/" + name;
+        if (!folder.empty() && ::access(candidate.c_str(), X_OK) == 0) return candidate;
+    }
+    return {};
+}
+
+std::string Trimmed(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+} // namespace
+
+PostgresServer& PostgresServer::Instance() {
+    static PostgresServer server;
+    return server;
+}
+
+PostgresServer::PostgresServer() {
+    // The server's programs are not on PATH; pg_config, from libpq-dev, names their folder.
+    const std::string pgConfig = OnPath("pg_config");
+    if (pgConfig.empty()) {
+        reason_ = "pg_config is missing (scripts/install-deps installs libpq-dev and postgresql)";
+        return;
+    }
+    bindir_ = Trimmed(RunProgram(pgConfig, {"--bindir"}).out);
+    if (::access((bindir_ + "/initdb").c_str(), X_OK) != 0) {
+        reason_ = "the postgresql package is missing (no " + bindir_ + "/initdb)";
+        return;
+    }
+    char folder[] = "/tmp/qv-postgres-XXXXXX";
+    if (!::mkdtemp(folder)) {
+        reason_ = "cannot make a temporary folder";
+        return;
+    }
+    dir_ = folder;
+    if (::geteuid() == 0) {
+        const passwd* user = ::getpwnam(kUser);
+        if (!user || ::chown(dir_.c_str(), user->pw_uid, user->pw_gid) != 0) {
+            reason_ = std::string("cannot hand the data folder to the user ") + kUser;
+            return;
+        }
+    }
+    const std::string data = dir_ + "/data";
+    reason_ = Run("initdb", {"-D", data, "-U", kUser, "-E", "UTF8", "--locale=C", "-A", "trust"});
+    if (!reason_.empty()) return;
+    // No TCP at all: the socket in the private folder is the only way in. No fsync: the
+    // cluster is thrown away.
+    reason_ =
+        Run("pg_ctl", {"-D", data, "-l", dir_ + "/server.log", "-w", "-t", std::to_string(kStartSeconds),
+                       "-o", "-c listen_addresses='' -k " + dir_ + " -F", "start"});
+    started_ = reason_.empty();
+}
+
+PostgresServer::~PostgresServer() {
+    if (started_) Run("pg_ctl", {"-D", dir_ + "/data", "-m", "fast", "-w", "stop"});
+    if (!dir_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+}
+
+std::string PostgresServer::Run(const std::string& program, const std::vector<std::string>& arguments) {
+    std::vector<std::string> command = {"-u", kUser, "--", bindir_ + "/" + program};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    const ProgramResult result = ::geteuid() == 0
+                                     ? RunProgram(kRunUser, command, kStartSeconds)
+                                     : RunProgram(bindir_ + "/" + program, arguments, kStartSeconds);
+    if (result.exitCode == 0) return {};
+    return program + " failed: " + Trimmed(result.err.empty() ? result.out : result.err);
+}
+
+std::string PostgresServer::CreateDatabase() {
+    const std::string name = "quorvane_" + std::to_string(++databases_);
+    const std::string failure = Run("psql", {"-h", dir_, "-U", kUser, "-d", "postgres", "-v",
+                                             "ON_ERROR_STOP=1", "-c", "CREATE DATABASE " + name});
+    if (!failure.empty()) throw std::runtime_error(failure);
+    return "host=" + dir_ + " user=" + kUser + " dbname=" + name;
+}
+
+} // namespace qv::test
