@@ -1,9 +1,9 @@
 # Precompiled headers for the targets whose sources spend most of their compile time in Qt's and
-# GoogleTest's headers: each set is compiled once, by its host target, and reused by the others.
-# GCC 12 loses the system-header status of the standard library's inlined code under a
-# precompiled header, and then warns (-Warray-bounds in char_traits.h) in some sources that build
-# clean without one; so with GCC only the Qt libraries take theirs, and the tests, which show it,
-# take theirs with clang. qv_add_test records the test targets.
+# GoogleTest's headers: Qt's for the Qt libraries, GoogleTest's for the tests, each set compiled
+# once by its host target and reused by the others. GCC 12 loses the system-header status of the
+# standard library's inlined code under a precompiled header, and then warns (-Warray-bounds in
+# char_traits.h) in some test sources that build clean without one; so the tests take theirs with
+# clang only. qv_add_test records the test targets.
 option(QV_PRECOMPILE_HEADERS "Precompile Qt's and GoogleTest's headers" ON)
 
 set(QV_QT_HEADERS <QApplication> <QWidget> <QPainter> <QImage> <QPointer> <QKeyEvent> <QMouseEvent>
