@@ -1,6 +1,9 @@
 #include "skin/archive/Inflater.h"
 
 #include "skin/archive/EInflateError.h"
+#include "skin/archive/HuffmanTree.h"
+#include "skin/archive/InflateBuffer.h"
+#include "skin/archive/InflateWindow.h"
 
 #include <algorithm>
 #include <array>
@@ -111,12 +114,37 @@ uint32_t DecodeSymbol(TInflateInput& input, const THuffmanTree& tree, uint32_t& 
     return THuffmanTree::Symbol(entry);
 }
 
-} // namespace
+// The decoder, one for both kinds of output: a window that streams out (TInflateWindow) or the
+// caller's buffer (TInflateBuffer).
+template <class TOutput>
+class TInflater {
+public:
+    TInflater(TInflateInput& input, TOutput& output)
+        : input_(input), output_(output), codeLengths_(7), literals_(15), distances_(15) {}
 
-TInflater::TInflater(framework::TStream& source, framework::TStream& output, int64_t maxOutput)
-    : input_(source), window_(output, maxOutput), codeLengths_(7), literals_(15), distances_(15) {}
+    // Decodes up to and including the final block.
+    void Run();
 
-void TInflater::Run() {
+private:
+    void CopyStoredBlock();
+    void ReadDynamicTrees();
+    void ReadCodeLengths(unsigned total, uint8_t* lengths);
+    void DecodeBlock(const THuffmanTree& literals, const THuffmanTree& distances);
+    // Decodes straight from the input buffer into the output while the buffer holds the bits of
+    // two whole matches and the output has room; true at the end of the block.
+    bool DecodeFromBuffer(const THuffmanTree& literals, const THuffmanTree& distances);
+    // The careful path near the input's end and the output's limit; true at the end of the block.
+    bool DecodeOneSymbol(const THuffmanTree& literals, const THuffmanTree& distances);
+
+    TInflateInput& input_;
+    TOutput& output_;
+    THuffmanTree codeLengths_;
+    THuffmanTree literals_;
+    THuffmanTree distances_;
+};
+
+template <class TOutput>
+void TInflater<TOutput>::Run() {
     const TFixedTrees& fixed = FixedTrees();
     bool final = false;
     while (!final) {
@@ -136,10 +164,11 @@ void TInflater::Run() {
             Fail("Invalid block type");
         }
     }
-    window_.Finish();
+    output_.Finish();
 }
 
-void TInflater::CopyStoredBlock() {
+template <class TOutput>
+void TInflater<TOutput>::CopyStoredBlock() {
     input_.AlignToByte();
     uint8_t header[4];
     input_.ReadBytes(header, sizeof header);
@@ -147,14 +176,15 @@ void TInflater::CopyStoredBlock() {
     const auto complement = static_cast<size_t>(header[2] | (header[3] << 8));
     if (complement != (~remaining & 0xFFFF)) Fail("Invalid stored block lengths");
     while (remaining > 0) {
-        const size_t n = std::min(remaining, window_.Room());
-        input_.ReadBytes(window_.WritePointer(), n);
-        window_.Commit(n);
+        const size_t n = std::min(remaining, output_.Room());
+        input_.ReadBytes(output_.WritePointer(), n);
+        output_.Commit(n);
         remaining -= n;
     }
 }
 
-void TInflater::ReadDynamicTrees() {
+template <class TOutput>
+void TInflater<TOutput>::ReadDynamicTrees() {
     const unsigned literalCount = input_.Take(5) + 257;
     const unsigned distanceCount = input_.Take(5) + 1;
     const unsigned codeLengthCount = input_.Take(4) + 4;
@@ -177,7 +207,8 @@ void TInflater::ReadDynamicTrees() {
     if (!distances_.Complete() && distances_.Max() > 1) Fail("Incomplete distance code");
 }
 
-void TInflater::ReadCodeLengths(unsigned total, uint8_t* lengths) {
+template <class TOutput>
+void TInflater<TOutput>::ReadCodeLengths(unsigned total, uint8_t* lengths) {
     unsigned i = 0;
     while (i < total) {
         uint32_t unused = 0;
@@ -203,20 +234,22 @@ void TInflater::ReadCodeLengths(unsigned total, uint8_t* lengths) {
     }
 }
 
-void TInflater::DecodeBlock(const THuffmanTree& literals, const THuffmanTree& distances) {
+template <class TOutput>
+void TInflater<TOutput>::DecodeBlock(const THuffmanTree& literals, const THuffmanTree& distances) {
     while (!DecodeFromBuffer(literals, distances))
         if (DecodeOneSymbol(literals, distances)) return;
 }
 
-bool TInflater::DecodeFromBuffer(const THuffmanTree& literals, const THuffmanTree& distances) {
+template <class TOutput>
+bool TInflater<TOutput>::DecodeFromBuffer(const THuffmanTree& literals, const THuffmanTree& distances) {
     // An iteration refills at most twice, each refill reading eight bytes and taking seven.
     constexpr ptrdiff_t kInputMargin = 16;
     TInflateInput::TCursor in = input_.Lend();
     if (in.end - in.next < kInputMargin) return false;
     const uint8_t* const inputLimit = in.end - kInputMargin;
-    uint8_t* const begin = window_.Begin();
-    uint8_t* const limit = begin + TInflateWindow::kFlushAt;
-    uint8_t* const start = window_.WritePointer();
+    uint8_t* const begin = output_.Begin();
+    uint8_t* const limit = output_.FastLimit();
+    uint8_t* const start = output_.WritePointer();
     uint8_t* out = start;
     // Local copies: every byte stored to the window could otherwise alias them.
     const uint32_t* const literalTable = literals.Table();
@@ -278,26 +311,40 @@ bool TInflater::DecodeFromBuffer(const THuffmanTree& literals, const THuffmanTre
             Fail("Invalid match distance");
         in.Refill();
         entry = literalTable[in.bits & literalMask];
-        TInflateWindow::CopyMatch(out, distance, length);
+        CopyMatch(out, distance, length);
         out += length;
     }
     input_.Restore(in);
-    window_.Commit(static_cast<size_t>(out - start));
+    output_.Commit(static_cast<size_t>(out - start));
     return endOfBlock;
 }
 
-bool TInflater::DecodeOneSymbol(const THuffmanTree& literals, const THuffmanTree& distances) {
+template <class TOutput>
+bool TInflater<TOutput>::DecodeOneSymbol(const THuffmanTree& literals, const THuffmanTree& distances) {
     uint32_t extraValue = 0;
     const unsigned symbol = DecodeSymbol(input_, literals, extraValue);
     if (symbol < kEndOfBlock) {
-        window_.Put(static_cast<uint8_t>(symbol));
+        output_.Put(static_cast<uint8_t>(symbol));
         return false;
     }
     if (symbol == kEndOfBlock) return true;
     const unsigned length = MatchLength(symbol, extraValue);
     const unsigned distanceSymbol = DecodeSymbol(input_, distances, extraValue);
-    window_.Copy(MatchDistance(distanceSymbol, extraValue), length);
+    output_.Copy(MatchDistance(distanceSymbol, extraValue), length);
     return false;
+}
+
+} // namespace
+
+void InflateToStream(TInflateInput& input, framework::TStream& output, int64_t maxOutput) {
+    TInflateWindow window(output, maxOutput);
+    TInflater(input, window).Run();
+}
+
+size_t InflateToBuffer(TInflateInput& input, uint8_t* target, size_t capacity) {
+    TInflateBuffer buffer(target, capacity);
+    TInflater(input, buffer).Run();
+    return buffer.Size();
 }
 
 } // namespace qv::skin

@@ -3,14 +3,16 @@
 #include "framework/Stream.h"
 #include "skin/archive/EInflateError.h"
 #include "skin/archive/HuffmanTree.h"
-#include "skin/archive/InflateWindow.h"
 #include "skin/archive/Inflater.h"
+#include "skin/archive/MatchCopy.h"
 #include "skin/writer/SkinArchiveWriter.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <memory>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -19,13 +21,41 @@ using qv::framework::TMemoryStream;
 
 namespace {
 
-std::string Inflate(const std::string& deflated, int64_t maxOutput = 64 << 20) {
-    TMemoryStream in;
-    in.Write(deflated.data(), static_cast<int64_t>(deflated.size()));
-    in.SetPosition(0);
+const uint8_t* Bytes(const std::string& text) {
+    return reinterpret_cast<const uint8_t*>(text.data());
+}
+
+// Decodes from a stream through the window into a stream, and from memory into a buffer: one of
+// exactly the decoded size, which must not be written past, and one byte smaller, which must be
+// refused. Either both ways give the same bytes or both raise EInflateError.
+std::string Inflate(const std::string& deflated, size_t maxOutput = 4 << 20) {
+    TMemoryStream source(deflated);
+    TInflateInput streamInput(source);
     TMemoryStream out;
-    TInflater(in, out, maxOutput).Run();
-    return out.DataString();
+    std::optional<std::string> streamed;
+    try {
+        InflateToStream(streamInput, out, static_cast<int64_t>(maxOutput));
+        streamed = out.DataString();
+    } catch (const EInflateError&) {}
+    const auto intoBuffer = [&](uint8_t* buffer, size_t capacity) {
+        TInflateInput input(Bytes(deflated), deflated.size());
+        return InflateToBuffer(input, buffer, capacity);
+    };
+    if (!streamed) {
+        const auto buffer = std::make_unique_for_overwrite<uint8_t[]>(maxOutput);
+        EXPECT_THROW(intoBuffer(buffer.get(), maxOutput), EInflateError);
+        throw EInflateError("the stream does not decode");
+    }
+    constexpr size_t kGuard = 64;
+    std::string buffer(streamed->size() + kGuard, '\x5A');
+    auto* const data = reinterpret_cast<uint8_t*>(buffer.data());
+    EXPECT_EQ(intoBuffer(data, streamed->size()), streamed->size());
+    EXPECT_EQ(buffer.substr(0, streamed->size()), *streamed);
+    EXPECT_EQ(buffer.substr(streamed->size()), std::string(kGuard, '\x5A')) << "written past the end";
+    if (!streamed->empty()) {
+        EXPECT_THROW(intoBuffer(data, streamed->size() - 1), EInflateError);
+    }
+    return *streamed;
 }
 
 // One deflate stream whose parts zlib codes as dynamic, stored and fixed blocks, in that order.
@@ -151,20 +181,20 @@ TEST(HuffmanTree, TablesOfRandomCodeLengthsHoldEveryCodeAtEveryIndexItEnds) {
     EXPECT_GT(built, 100);
 }
 
-TEST(InflateWindow, CopyMatchRepeatsShortPeriodsLikeAByteByByteCopy) {
+TEST(MatchCopy, RepeatsShortPeriodsLikeAByteByByteCopy) {
     constexpr size_t kHistory = 300;
     std::mt19937 random(3);
     std::vector<uint8_t> history(kHistory);
     for (uint8_t& byte : history)
         byte = static_cast<uint8_t>(random());
     for (unsigned distance = 1; distance <= 40; ++distance) {
-        for (unsigned length = 3; length <= TInflateWindow::kMaxMatch; ++length) {
+        for (unsigned length = 3; length <= kMaxMatch; ++length) {
             std::vector<uint8_t> expected = history;
             for (unsigned i = 0; i < length; ++i)
                 expected.push_back(expected[kHistory - distance + i]);
             std::vector<uint8_t> window = history;
-            window.resize(kHistory + length + TInflateWindow::kCopySlack);
-            TInflateWindow::CopyMatch(window.data() + kHistory, distance, length);
+            window.resize(kHistory + length + kCopySlack);
+            CopyMatch(window.data() + kHistory, distance, length);
             window.resize(kHistory + length);
             ASSERT_EQ(window, expected) << "distance " << distance << " length " << length;
         }
