@@ -18,21 +18,22 @@ inline constexpr size_t kCopySlack = 32;
 inline void CopyMatch(uint8_t* target, unsigned distance, unsigned length) {
     const uint8_t* from = target - distance;
     uint8_t* const end = target + length;
-    if (distance >= 16) {
-        // A piece never reads bytes that this copy has yet to write. Most matches are short:
-        // the first two pieces go without a test.
-        std::memcpy(target, from, 16);
-        std::memcpy(target + 16, from + 16, 16);
-        target += 32;
-        from += 32;
-        // Pieces as long as the distance allows.
-        const unsigned piece = distance >= 32 ? 32 : 16;
-        while (target < end) {
+    // Pieces as long as the distance allows: a piece never reads bytes that this copy has yet
+    // to write, and a short match with its source close by does not read back bytes it has
+    // just stored, which would wait for the store to complete.
+    if (distance >= 32) {
+        do {
             std::memcpy(target, from, 16);
-            if (piece == 32) std::memcpy(target + 16, from + 16, 16);
-            target += piece;
-            from += piece;
-        }
+            std::memcpy(target + 16, from + 16, 16);
+            target += 32;
+            from += 32;
+        } while (target < end);
+    } else if (distance >= 16) {
+        do {
+            std::memcpy(target, from, 16);
+            target += 16;
+            from += 16;
+        } while (target < end);
     } else if (distance >= 8) {
         do {
             std::memcpy(target, from, 8);
