@@ -57,7 +57,6 @@ public:
     static unsigned Value(uint32_t entry) { return entry >> 16; }
     static unsigned CodeLength(uint32_t entry) { return (entry >> 8) & 0xF; }
     static unsigned TotalBits(uint32_t entry) { return entry & 0xFF; }
-    static unsigned ExtraBits(uint32_t entry) { return TotalBits(entry) - CodeLength(entry); }
     // The value of the extra bits that follow the entry's code in the bits.
     static unsigned ExtraValue(uint64_t bits, uint32_t entry) {
         return static_cast<unsigned>((bits & ((uint64_t{1} << TotalBits(entry)) - 1)) >> CodeLength(entry));

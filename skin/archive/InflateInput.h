@@ -11,9 +11,9 @@ namespace qv::skin {
 
 // The inflater's input: a 16 KiB buffer over the source stream, or the caller's bytes when the
 // whole input is in memory, and a bit accumulator refilled one little-endian 32-bit word at a
-// time, delivering bits least significant first. Past the end of
-// the source it supplies zero bits so that a decoder may look ahead, but consuming any of them
-// raises EInflateError: a truncated stream must fail rather than decode zeros forever.
+// time, delivering bits least significant first. Past the end of the source it supplies zero
+// bits so that a decoder may look ahead, but consuming any of them raises EInflateError: a
+// truncated stream must fail rather than decode zeros forever.
 class TInflateInput {
 public:
     explicit TInflateInput(framework::TStream& source);

@@ -138,8 +138,8 @@ private:
     void ReadDynamicTrees();
     void ReadCodeLengths(unsigned total, uint8_t* lengths);
     void DecodeBlock(const THuffmanTree& literals, const THuffmanTree& distances);
-    // Decodes straight from the input buffer into the output while the buffer holds the bits of
-    // two whole matches and the output has room; true at the end of the block.
+    // Decodes straight from the input buffer into the output while the buffer holds a whole
+    // refill and the output has room for a whole match; true at the end of the block.
     bool DecodeFromBuffer(const THuffmanTree& literals, const THuffmanTree& distances);
     // The careful path near the input's end and the output's limit; true at the end of the block.
     bool DecodeOneSymbol(const THuffmanTree& literals, const THuffmanTree& distances);
