@@ -29,7 +29,6 @@ inline constexpr const char* RSCannotAllocateSocket = "Cannot allocate socket.";
 inline constexpr const char* RSCouldNotBindSocket =
     "Could not bind socket. Address and port are already in use.";
 inline constexpr const char* RSInvalidServiceName = "%s is not a valid service.";
-inline constexpr const char* RSFailedTimeZoneInfo = "Failed attempting to retrieve time zone information.";
 inline constexpr const char* RSOnlyOneAntiFreeze = "Only one TIdAntiFreeze can exist per application.";
 
 inline constexpr const char* RSStatusResolving = "Resolving hostname %s.";

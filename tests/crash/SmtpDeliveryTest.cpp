@@ -1,6 +1,6 @@
 #include "ScriptedNameServer.h"
 
-#include "crash/CrashSettings.h"
+#include "crash/delivery/DeliverySettings.h"
 #include "crash/delivery/MxLookup.h"
 #include "crash/delivery/ReportMail.h"
 #include "crash/delivery/SmtpClient.h"
@@ -40,8 +40,8 @@ std::string StoredMail(const qv::test::PeerProcess& peer, int number) {
     return text.str();
 }
 
-CrashSettings RelaySettings(uint16_t port) {
-    CrashSettings settings;
+DeliverySettings RelaySettings(uint16_t port) {
+    DeliverySettings settings;
     settings.smtpViaRelay = true;
     settings.smtpServer = "127.0.0.1";
     settings.smtpPort = port;
@@ -65,7 +65,7 @@ TEST(SmtpDelivery, ThroughTheRelayWithLoginOverTlsAndAttachments) {
     ASSERT_TRUE(qv::test::PeerRunning(*server));
     const std::string extra = server->Dir() + "/notes.bin";
     std::ofstream(extra, std::ios::binary) << std::string(100, 'n');
-    CrashSettings settings = RelaySettings(server->Port());
+    DeliverySettings settings = RelaySettings(server->Port());
     settings.mailAddress = "first@example.org; Second <second@example.org>";
     settings.smtpAccount = "reporter";
     settings.smtpPassword = "secret";
@@ -100,7 +100,7 @@ TEST(SmtpDelivery, TwoRecipientsWithoutARelayGiveTwoSessions) {
     const ScriptedNameServer exchanger([](const std::string& query) {
         return std::vector<std::string>{DnsAnswer(query, kAnswerOk, 1, MxRecord(10, "127.0.0.1"))};
     });
-    CrashSettings settings = RelaySettings(server->Port());
+    DeliverySettings settings = RelaySettings(server->Port());
     settings.smtpViaRelay = false;
     settings.smtpDirect = true;
     settings.mailAddress = "first@example.org,second@example.net";
@@ -251,7 +251,7 @@ TEST(SmtpDelivery, AnAccountGoesOnlyOverTlsWithACertificateThatHolds) {
             EXPECT_FALSE(std::filesystem::exists(server->Dir() + "/mail-1"));
         if (!c.account || c.certificate) continue;
         // The report's mail says why the relay was not used.
-        CrashSettings settings = RelaySettings(server->Port());
+        DeliverySettings settings = RelaySettings(server->Port());
         settings.mailAddress = "a@example.org";
         settings.smtpAccount = "reporter";
         settings.smtpPassword = "secret";
@@ -312,19 +312,19 @@ TEST(SmtpDelivery, ServersThatDripOrDragAreLeftAtTheDeadlines) {
 TEST(SmtpDelivery, LineBreaksInTheAddressesOrSubjectRefuseTheMail) {
     qv::test::ScriptedServer server([](qv::test::ScriptedPeer& peer, int) { peer.Send("220 ready\r\n"); });
     const struct {
-        std::string CrashSettings::*field;
+        std::string DeliverySettings::*field;
         const char* value;
         const char* error;
     } cases[] = {
-        {&CrashSettings::mailAddress, "a@example.org>\r\nRCPT TO:<b@example.org",
+        {&DeliverySettings::mailAddress, "a@example.org>\r\nRCPT TO:<b@example.org",
          "The mail's recipient address holds a line break: no mail was sent."},
-        {&CrashSettings::senderAddress, "a@example.org\nBcc: b@example.org",
+        {&DeliverySettings::senderAddress, "a@example.org\nBcc: b@example.org",
          "The mail's sender address holds a line break: no mail was sent."},
-        {&CrashSettings::mailSubject, "bug\rreport",
+        {&DeliverySettings::mailSubject, "bug\rreport",
          "The mail's subject holds a line break: no mail was sent."},
     };
     for (const auto& c : cases) {
-        CrashSettings settings = RelaySettings(server.Port());
+        DeliverySettings settings = RelaySettings(server.Port());
         settings.mailAddress = "a@example.org";
         settings.*c.field = c.value;
         const TReportMail::TOutcome outcome = TReportMail(settings).Mail(kReport, "", true);
@@ -366,7 +366,7 @@ TEST(DesktopMailDelivery, TheMailProgramGetsTheReportAttachedOrAMailtoAddress) {
                                                   // The desktop's handlers serve only with a display.
                                                   {"DISPLAY", ":99"},
                                                   {"DESKTOP_SESSION", std::nullopt}};
-    CrashSettings settings;
+    DeliverySettings settings;
     settings.mailAddress = "bugs@example.org";
     for (const bool desktop : {true, false}) {
         settings.useMapi = desktop;
