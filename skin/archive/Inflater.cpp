@@ -34,28 +34,26 @@ constexpr std::array<uint16_t, 30> kDistanceBase{
 constexpr std::array<uint8_t, 30> kDistanceExtra{0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                                  6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 
-// What the symbols of each alphabet stand for in the decoding tables: literal bytes, the end of
-// the block, lengths and distances by their bases and extra bits. The two symbols past the end
-// of each alphabet appear only in the fixed code and are rejected when decoded.
-constexpr std::array<uint32_t, kLiteralCodes> kLiteralMeanings = [] {
-    std::array<uint32_t, kLiteralCodes> meanings{};
-    for (unsigned symbol = 0; symbol < kLiteralCodes; ++symbol) {
-        const unsigned lengthIndex = symbol - kFirstLengthSymbol;
-        meanings[symbol] = symbol < kEndOfBlock ? Tree::Meaning(symbol, 0, Tree::kLiteral)
-                           : lengthIndex < kLengthBase.size()
-                               ? Tree::Meaning(kLengthBase[lengthIndex], kLengthExtra[lengthIndex])
-                               : Tree::Meaning(symbol, 0, Tree::kSpecial);
+// What the symbols of an alphabet stand for in the decoding tables: literal bytes below
+// `literals`, lengths or distances by their bases and extra bits from `firstBase` on, and special
+// symbols besides: the end of the block, and the two past the end of each alphabet, which appear
+// only in the fixed code and are rejected when decoded.
+template <size_t kSymbols, size_t kBases>
+constexpr std::array<uint32_t, kSymbols> Meanings(unsigned literals, unsigned firstBase,
+                                                  const std::array<uint16_t, kBases>& bases,
+                                                  const std::array<uint8_t, kBases>& extraBits) {
+    std::array<uint32_t, kSymbols> meanings{};
+    for (unsigned symbol = 0; symbol < kSymbols; ++symbol) {
+        const unsigned baseIndex = symbol - firstBase;
+        meanings[symbol] = symbol < literals    ? Tree::Meaning(symbol, 0, Tree::kLiteral)
+                           : baseIndex < kBases ? Tree::Meaning(bases[baseIndex], extraBits[baseIndex])
+                                                : Tree::Meaning(symbol, 0, Tree::kSpecial);
     }
     return meanings;
-}();
-constexpr std::array<uint32_t, kDistanceCodes> kDistanceMeanings = [] {
-    std::array<uint32_t, kDistanceCodes> meanings{};
-    for (unsigned symbol = 0; symbol < kDistanceCodes; ++symbol)
-        meanings[symbol] = symbol < kMaxDistanceCodes
-                               ? Tree::Meaning(kDistanceBase[symbol], kDistanceExtra[symbol])
-                               : Tree::Meaning(symbol, 0, Tree::kSpecial);
-    return meanings;
-}();
+}
+constexpr auto kLiteralMeanings =
+    Meanings<kLiteralCodes>(kEndOfBlock, kFirstLengthSymbol, kLengthBase, kLengthExtra);
+constexpr auto kDistanceMeanings = Meanings<kDistanceCodes>(0, 0, kDistanceBase, kDistanceExtra);
 constexpr std::array<uint32_t, kCodeLengthSymbols> kCodeLengthMeanings = [] {
     std::array<uint32_t, kCodeLengthSymbols> meanings{};
     for (unsigned symbol = 0; symbol < kCodeLengthSymbols; ++symbol)

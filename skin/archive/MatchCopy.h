@@ -13,6 +13,16 @@ inline constexpr size_t kMaxMatch = 258;
 // Room that CopyMatch needs past the end of a match for the whole pieces in which it overshoots.
 inline constexpr size_t kCopySlack = 32;
 
+// Copies whole pieces, at least one, from `from` to `target` until `target` reaches `end`.
+template <size_t kPiece>
+void CopyPieces(uint8_t* target, const uint8_t* from, const uint8_t* end) {
+    do {
+        std::memcpy(target, from, kPiece);
+        target += kPiece;
+        from += kPiece;
+    } while (target < end);
+}
+
 // Copies length bytes from distance bytes back, as deflate defines it: byte by byte, so that an
 // overlapping copy repeats its pattern. It may write up to kCopySlack bytes past the end.
 inline void CopyMatch(uint8_t* target, unsigned distance, unsigned length) {
@@ -22,24 +32,11 @@ inline void CopyMatch(uint8_t* target, unsigned distance, unsigned length) {
     // to write, and a short match with its source close by does not read back bytes it has
     // just stored, which would wait for the store to complete.
     if (distance >= 32) {
-        do {
-            std::memcpy(target, from, 16);
-            std::memcpy(target + 16, from + 16, 16);
-            target += 32;
-            from += 32;
-        } while (target < end);
+        CopyPieces<32>(target, from, end);
     } else if (distance >= 16) {
-        do {
-            std::memcpy(target, from, 16);
-            target += 16;
-            from += 16;
-        } while (target < end);
+        CopyPieces<16>(target, from, end);
     } else if (distance >= 8) {
-        do {
-            std::memcpy(target, from, 8);
-            target += 8;
-            from += 8;
-        } while (target < end);
+        CopyPieces<8>(target, from, end);
     } else {
         // A period shorter than a word: the pattern is spread over a whole word once, then
         // stored again and again, advancing by the most whole periods that fit in a word.
