@@ -16,7 +16,7 @@ TInflateWindow::TInflateWindow(framework::TStream& output, int64_t maxOutput)
 
 void TInflateWindow::Copy(unsigned distance, unsigned length) {
     if (distance == 0 || distance > position_) throw EInflateError("Invalid match distance");
-    CopyMatch(data_.get() + position_, distance, length);
+    CopyMatch(WritePointer(), distance, length);
     position_ += length;
     if (position_ >= kFlushAt) Slide();
 }
