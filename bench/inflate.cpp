@@ -3,7 +3,6 @@
 // bitmaps and random bytes. Like the peers, ours decodes from memory into a buffer of the known
 // size, as the skin reader does; its streaming way, through the window into a stream, is timed
 // beside them for comparison.
-#include "framework/Stream.h"
 #include "skin/archive/ExtractSkinMember.h"
 #include "skin/archive/Inflater.h"
 #include "skin/archive/Sk2Format.h"
@@ -21,8 +20,6 @@
 #include <random>
 #include <stdexcept>
 #include <string>
-
-using qv::framework::TMemoryStream;
 
 namespace {
 
@@ -106,15 +103,6 @@ void InflateOurs(const std::string& deflated, std::string& out) {
         throw std::runtime_error("our inflater decoded the wrong size");
 }
 
-void InflateOursStreamed(TMemoryStream& in, TMemoryStream& out, size_t size) {
-    in.SetPosition(0);
-    out.SetPosition(0);
-    qv::skin::TInflateInput input(in);
-    qv::skin::InflateToStream(input, out, static_cast<int64_t>(size));
-    if (out.Position() != static_cast<int64_t>(size))
-        throw std::runtime_error("our inflater wrote the wrong size");
-}
-
 void InflateZlib(const std::string& deflated, std::string& out) {
     z_stream z{};
     if (inflateInit2(&z, -15) != Z_OK) throw std::runtime_error("inflateInit2 failed");
@@ -161,9 +149,6 @@ struct TRatios {
 // decode the data.
 TRatios Compare(const char* name, const std::string& data) {
     const std::string deflated = qv::skin::DeflateRaw(data, false);
-    TMemoryStream in(deflated);
-    TMemoryStream streamedOut;
-    streamedOut.SetSize(static_cast<int64_t>(data.size()));
     std::string oursOut(data.size(), '\0');
     std::string zlibOut(data.size(), '\0');
     std::string libdeflateOut(data.size(), '\0');
@@ -172,30 +157,25 @@ TRatios Compare(const char* name, const std::string& data) {
     if (!decompressor) throw std::runtime_error("libdeflate_alloc_decompressor failed");
 
     InflateOurs(deflated, oursOut);
-    InflateOursStreamed(in, streamedOut, data.size());
     InflateZlib(deflated, zlibOut);
     InflateLibdeflate(decompressor.get(), deflated, libdeflateOut);
-    if (oursOut != data || streamedOut.DataString() != data || zlibOut != data || libdeflateOut != data)
+    if (oursOut != data || zlibOut != data || libdeflateOut != data)
         throw std::runtime_error("decoded data differs");
 
     // Alternating rounds and keeping the best of each lets all sides see the same machine load.
     double ours = 0;
-    double streamed = 0;
     double zlib = 0;
     double libdeflate = 0;
     for (int round = 0; round < kRounds; ++round) {
         ours = std::max(ours, MegabytesPerSecond(data.size(), [&] { InflateOurs(deflated, oursOut); }));
-        streamed = std::max(streamed, MegabytesPerSecond(data.size(), [&] {
-                                InflateOursStreamed(in, streamedOut, data.size());
-                            }));
         zlib = std::max(zlib, MegabytesPerSecond(data.size(), [&] { InflateZlib(deflated, zlibOut); }));
         libdeflate = std::max(libdeflate, MegabytesPerSecond(data.size(), [&] {
                                   InflateLibdeflate(decompressor.get(), deflated, libdeflateOut);
                               }));
     }
-    std::printf("%s: %zu -> %zu bytes\n  ours %8.1f MB/s\n  ours streamed %8.1f MB/s\n  zlib %8.1f MB/s\n"
+    std::printf("%s: %zu -> %zu bytes\n  ours %8.1f MB/s\n  zlib %8.1f MB/s\n"
                 "  libdeflate %8.1f MB/s\n",
-                name, deflated.size(), data.size(), ours, streamed, zlib, libdeflate);
+                name, deflated.size(), data.size(), ours, zlib, libdeflate);
     std::fflush(stdout);
     return {ours / zlib, ours / libdeflate};
 }

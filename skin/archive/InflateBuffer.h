@@ -29,7 +29,6 @@ public:
     // Room for a direct write of raw bytes, at least one; raises EInflateError when full.
     size_t Room() const;
     void Commit(size_t byteCount) { position_ += byteCount; }
-    void Finish() {}
 
     // The bytes written so far.
     size_t Size() const { return position_; }

@@ -3,7 +3,6 @@
 #include "skin/archive/EInflateError.h"
 #include "skin/archive/HuffmanTree.h"
 #include "skin/archive/InflateBuffer.h"
-#include "skin/archive/InflateWindow.h"
 
 #include <algorithm>
 #include <array>
@@ -120,12 +119,10 @@ uint32_t DecodeEntry(TInflateInput& input, const THuffmanTree& tree, unsigned& v
     return entry;
 }
 
-// The decoder, one for both kinds of output: a window that streams out (TInflateWindow) or the
-// caller's buffer (TInflateBuffer).
-template <class TOutput>
+// The decoder, writing into the caller's buffer, which is also the history that matches copy from.
 class TInflater {
 public:
-    TInflater(TInflateInput& input, TOutput& output)
+    TInflater(TInflateInput& input, TInflateBuffer& output)
         : input_(input), output_(output), codeLengths_(7), literals_(15), distances_(15) {}
 
     // Decodes up to and including the final block.
@@ -143,14 +140,13 @@ private:
     bool DecodeOneSymbol(const THuffmanTree& literals, const THuffmanTree& distances);
 
     TInflateInput& input_;
-    TOutput& output_;
+    TInflateBuffer& output_;
     THuffmanTree codeLengths_;
     THuffmanTree literals_;
     THuffmanTree distances_;
 };
 
-template <class TOutput>
-void TInflater<TOutput>::Run() {
+void TInflater::Run() {
     const TFixedTrees& fixed = FixedTrees();
     bool final = false;
     while (!final) {
@@ -170,11 +166,9 @@ void TInflater<TOutput>::Run() {
             Fail("Invalid block type");
         }
     }
-    output_.Finish();
 }
 
-template <class TOutput>
-void TInflater<TOutput>::CopyStoredBlock() {
+void TInflater::CopyStoredBlock() {
     input_.AlignToByte();
     uint8_t header[4];
     input_.ReadBytes(header, sizeof header);
@@ -189,8 +183,7 @@ void TInflater<TOutput>::CopyStoredBlock() {
     }
 }
 
-template <class TOutput>
-void TInflater<TOutput>::ReadDynamicTrees() {
+void TInflater::ReadDynamicTrees() {
     const unsigned literalCount = input_.Take(5) + 257;
     const unsigned distanceCount = input_.Take(5) + 1;
     const unsigned codeLengthCount = input_.Take(4) + 4;
@@ -213,8 +206,7 @@ void TInflater<TOutput>::ReadDynamicTrees() {
     if (!distances_.Complete() && distances_.Max() > 1) Fail("Incomplete distance code");
 }
 
-template <class TOutput>
-void TInflater<TOutput>::ReadCodeLengths(unsigned total, uint8_t* lengths) {
+void TInflater::ReadCodeLengths(unsigned total, uint8_t* lengths) {
     unsigned i = 0;
     while (i < total) {
         unsigned symbol = 0;
@@ -240,14 +232,12 @@ void TInflater<TOutput>::ReadCodeLengths(unsigned total, uint8_t* lengths) {
     }
 }
 
-template <class TOutput>
-void TInflater<TOutput>::DecodeBlock(const THuffmanTree& literals, const THuffmanTree& distances) {
+void TInflater::DecodeBlock(const THuffmanTree& literals, const THuffmanTree& distances) {
     while (!DecodeFromBuffer(literals, distances))
         if (DecodeOneSymbol(literals, distances)) return;
 }
 
-template <class TOutput>
-bool TInflater<TOutput>::DecodeFromBuffer(const THuffmanTree& literals, const THuffmanTree& distances) {
+bool TInflater::DecodeFromBuffer(const THuffmanTree& literals, const THuffmanTree& distances) {
     // An iteration refills once, reading eight bytes and taking seven.
     constexpr ptrdiff_t kInputMargin = 8;
     TInflateInput::TCursor in = input_.Lend();
@@ -322,8 +312,7 @@ bool TInflater<TOutput>::DecodeFromBuffer(const THuffmanTree& literals, const TH
     return endOfBlock;
 }
 
-template <class TOutput>
-bool TInflater<TOutput>::DecodeOneSymbol(const THuffmanTree& literals, const THuffmanTree& distances) {
+bool TInflater::DecodeOneSymbol(const THuffmanTree& literals, const THuffmanTree& distances) {
     unsigned literalOrLength = 0;
     const uint32_t entry = DecodeEntry(input_, literals, literalOrLength);
     if (entry & Tree::kLiteral) {
@@ -339,11 +328,6 @@ bool TInflater<TOutput>::DecodeOneSymbol(const THuffmanTree& literals, const THu
 }
 
 } // namespace
-
-void InflateToStream(TInflateInput& input, framework::TStream& output, int64_t maxOutput) {
-    TInflateWindow window(output, maxOutput);
-    TInflater(input, window).Run();
-}
 
 size_t InflateToBuffer(TInflateInput& input, uint8_t* target, size_t capacity) {
     TInflateBuffer buffer(target, capacity);

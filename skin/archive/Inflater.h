@@ -1,6 +1,5 @@
 #pragma once
 
-#include "framework/Stream.h"
 #include "skin/archive/InflateInput.h"
 
 #include <cstddef>
@@ -12,9 +11,6 @@ namespace qv::skin {
 // up to and including the final block. Malformed or truncated data raises EInflateError, as does
 // output beyond the bound that the caller gives, which keeps a small hostile input from making
 // us write without limit.
-
-// Writes the decoded bytes to the output stream; raises beyond maxOutput bytes.
-void InflateToStream(TInflateInput& input, framework::TStream& output, int64_t maxOutput);
 
 // Decodes straight into the caller's buffer of capacity bytes, the fastest way when the size is
 // known beforehand; returns the number of bytes decoded. Never writes past the capacity.

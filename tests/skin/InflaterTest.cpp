@@ -25,37 +25,37 @@ const uint8_t* Bytes(const std::string& text) {
     return reinterpret_cast<const uint8_t*>(text.data());
 }
 
-// Decodes from a stream through the window into a stream, and from memory into a buffer: one of
-// exactly the decoded size, which must not be written past, and one byte smaller, which must be
-// refused. Either both ways give the same bytes or both raise EInflateError.
+// Decodes into a buffer of maxOutput bytes, reading the input from memory and from a stream, which
+// must agree; then into one of exactly the decoded size, which must not be written past, and one
+// byte smaller, which must be refused.
 std::string Inflate(const std::string& deflated, size_t maxOutput = 4 << 20) {
-    TMemoryStream source(deflated);
-    TInflateInput streamInput(source);
-    TMemoryStream out;
-    std::optional<std::string> streamed;
-    try {
-        InflateToStream(streamInput, out, static_cast<int64_t>(maxOutput));
-        streamed = out.DataString();
-    } catch (const EInflateError&) {}
-    const auto intoBuffer = [&](uint8_t* buffer, size_t capacity) {
+    const auto fromMemory = [&](uint8_t* buffer, size_t capacity) {
         TInflateInput input(Bytes(deflated), deflated.size());
         return InflateToBuffer(input, buffer, capacity);
     };
-    if (!streamed) {
+    std::string streamed(maxOutput, '\0');
+    TMemoryStream source(deflated);
+    TInflateInput streamInput(source);
+    std::optional<size_t> streamedSize;
+    try {
+        streamedSize = InflateToBuffer(streamInput, reinterpret_cast<uint8_t*>(streamed.data()), maxOutput);
+    } catch (const EInflateError&) {}
+    if (!streamedSize) {
         const auto buffer = std::make_unique_for_overwrite<uint8_t[]>(maxOutput);
-        EXPECT_THROW(intoBuffer(buffer.get(), maxOutput), EInflateError);
+        EXPECT_THROW(fromMemory(buffer.get(), maxOutput), EInflateError);
         throw EInflateError("the stream does not decode");
     }
+    streamed.resize(*streamedSize);
     constexpr size_t kGuard = 64;
-    std::string buffer(streamed->size() + kGuard, '\x5A');
+    std::string buffer(streamed.size() + kGuard, '\x5A');
     auto* const data = reinterpret_cast<uint8_t*>(buffer.data());
-    EXPECT_EQ(intoBuffer(data, streamed->size()), streamed->size());
-    EXPECT_EQ(buffer.substr(0, streamed->size()), *streamed);
-    EXPECT_EQ(buffer.substr(streamed->size()), std::string(kGuard, '\x5A')) << "written past the end";
-    if (!streamed->empty()) {
-        EXPECT_THROW(intoBuffer(data, streamed->size() - 1), EInflateError);
+    EXPECT_EQ(fromMemory(data, streamed.size()), streamed.size());
+    EXPECT_EQ(buffer.substr(0, streamed.size()), streamed);
+    EXPECT_EQ(buffer.substr(streamed.size()), std::string(kGuard, '\x5A')) << "written past the end";
+    if (!streamed.empty()) {
+        EXPECT_THROW(fromMemory(data, streamed.size() - 1), EInflateError);
     }
-    return *streamed;
+    return streamed;
 }
 
 // One deflate stream whose parts zlib codes as dynamic, stored and fixed blocks, in that order.
