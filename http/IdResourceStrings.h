@@ -20,6 +20,7 @@ inline constexpr const char* RSInvalidChunkSize = "Invalid chunk size in reply."
 inline constexpr const char* RSChunkNotTerminated = "Chunk data in reply not followed by a line end.";
 inline constexpr const char* RSReadTimeout = "Read timed out.";
 inline constexpr const char* RSTLSNotConnected = "No TLS session: the connection was not opened through TLS.";
+inline constexpr const char* RSTLSBytesBeforeHandshake = "The proxy sent bytes before the TLS handshake.";
 
 inline constexpr const char* RSStackError = "Socket Error # %d\r\n%s";
 inline constexpr const char* RSStackCanNotLoadWinsock = "%s could not be loaded.";
