@@ -54,16 +54,33 @@ appstreamcli validate --no-net "$work/quorvane/usr/share/metainfo/example.quorva
   fail "appstreamcli refused the metainfo"
 
 # systemd is not running here: the unit is verified in the unpacked root, beside the system's own
-# units that it refers to, and its Documentation= against the packaged man page. systemd-analyze
-# ends with 0 after some complaints, so any output is a failure.
+# units that it refers to, and its Documentation= against the packaged man page; then again with
+# the drop-in that quorvane-service(1) gives for HTTPS and a PostgreSQL password, whose files the
+# dynamic user reads as credentials. systemd-analyze ends with 0 after some complaints, so any
+# output is a failure.
 service_root=$work/quorvane-service
 cp -rn /lib/systemd/system/. "$service_root/lib/systemd/system/"
 unit=$service_root/lib/systemd/system/quorvane-service.service
-if ! MANPATH=$service_root/usr/share/man systemd-analyze verify --root="$service_root" "$unit" \
-    >"$work/verify.log" 2>&1 || [ -s "$work/verify.log" ]; then
-  cat "$work/verify.log" >&2
-  fail "systemd-analyze verify refused the unit"
-fi
+verify_unit() {
+  if ! MANPATH=$service_root/usr/share/man systemd-analyze verify --root="$service_root" "$unit" \
+      >"$work/verify.log" 2>&1 || [ -s "$work/verify.log" ]; then
+    cat "$work/verify.log" >&2
+    fail "systemd-analyze verify refused the unit $1"
+  fi
+}
+verify_unit "as packaged"
+mkdir -p "$service_root/etc/systemd/system/quorvane-service.service.d"
+cat >"$service_root/etc/systemd/system/quorvane-service.service.d/override.conf" <<'UNIT'
+[Service]
+LoadCredential=certificate:/etc/ssl/quorvane/fullchain.pem
+LoadCredential=key:/etc/ssl/quorvane/privkey.pem
+LoadCredential=pgpass:/etc/quorvane/pgpass
+Environment=PGPASSFILE=%d/pgpass
+ExecStart=
+ExecStart=/usr/bin/quorvane-service --db %S/quorvane-service/quorvane-service.db \
+    --tls-cert %d/certificate --tls-key %d/key $QUORVANE_SERVICE_OPTIONS
+UNIT
+verify_unit "with the drop-in for HTTPS and a database password"
 
 [ $status -eq 0 ] && echo "check-packages: ${#debs[@]} packages passed"
 exit $status
