@@ -1,6 +1,7 @@
-#include "SkinTestSupport.h"
+#include "tests/support/skin/SkinTestSupport.h"
 
 #include "framework/Stream.h"
+#include "platform/zlib/RawDeflate.h"
 #include "skin/archive/EInflateError.h"
 #include "skin/archive/HuffmanTree.h"
 #include "skin/archive/Inflater.h"
@@ -8,7 +9,6 @@
 #include "skin/writer/SkinArchiveWriter.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <memory>
@@ -61,27 +61,15 @@ std::string Inflate(const std::string& deflated, size_t maxOutput = 4 << 20) {
 // One deflate stream whose parts zlib codes as dynamic, stored and fixed blocks, in that order.
 std::string DeflateInThreeBlockTypes(const std::string& dynamicPart, const std::string& storedPart,
                                      const std::string& fixedPart) {
-    z_stream z{};
-    EXPECT_EQ(deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY), Z_OK);
-    std::string out(
-        deflateBound(&z, static_cast<uLong>(dynamicPart.size() + storedPart.size() + fixedPart.size())) +
-            4096,
-        '\0');
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    const auto feed = [&](const std::string& part, int flush) {
-        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(part.data()));
-        z.avail_in = static_cast<uInt>(part.size());
-        return deflate(&z, flush);
-    };
-    feed(dynamicPart, Z_NO_FLUSH);
-    deflateParams(&z, 0, Z_DEFAULT_STRATEGY);
-    feed(storedPart, Z_NO_FLUSH);
-    deflateParams(&z, 9, Z_FIXED);
-    EXPECT_EQ(feed(fixedPart, Z_FINISH), Z_STREAM_END);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
+    platform::TRawDeflater deflater(platform::kDeflateBest);
+    deflater.Add(dynamicPart);
+    deflater.SetParams(platform::kDeflateStored, platform::TDeflateStrategy::Default);
+    deflater.Add(storedPart);
+    deflater.SetParams(platform::kDeflateBest, platform::TDeflateStrategy::FixedCodes);
+    deflater.Add(fixedPart);
+    std::optional<std::string> deflated = deflater.Finish();
+    EXPECT_TRUE(deflated);
+    return deflated.value_or("");
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "SkinTestSupport.h"
+#include "tests/support/skin/SkinTestSupport.h"
 
 #include "skin/archive/LittleEndian.h"
 #include "skin/archive/SkinBitmap.h"

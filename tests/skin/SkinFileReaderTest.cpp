@@ -1,4 +1,4 @@
-#include "SkinTestSupport.h"
+#include "tests/support/skin/SkinTestSupport.h"
 
 #include "framework/Exception.h"
 #include "skin/archive/LittleEndian.h"

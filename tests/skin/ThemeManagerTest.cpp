@@ -1,5 +1,5 @@
-#include "SkinTestSupport.h"
 #include "ThemeTestControls.h"
+#include "tests/support/skin/SkinTestSupport.h"
 
 #include "framework/gui/Fonts.h"
 #include "framework/gui/Form.h"

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/ScopedTempFolder.h"
+
 #include <QImage>
 
 #include <cstdint>
@@ -43,7 +46,7 @@ public:
     TScratchFolder(const TScratchFolder&) = delete;
     TScratchFolder& operator=(const TScratchFolder&) = delete;
 
-    const std::string& Path() const { return path_; }
+    const std::string& Path() const { return folder_.Path(); }
     // Writes a file in a subfolder that the code under test doesn't use; returns its path.
     std::string Write(const std::string& name, const std::string& bytes) const;
     // Number of files and folders created directly in the folder since it was made, whether they
@@ -51,11 +54,10 @@ public:
     int CreatedEntries() const;
 
 private:
-    std::string path_;
+    qv::test::ScopedTempFolder folder_;
+    qv::test::ScopedEnvironment tmpdir_;
     int watch_ = -1;
     mutable int created_ = 0;
-    std::string previousTmpDir_;
-    bool hadTmpDir_ = false;
 };
 
 // Runs the action on many corrupted copies of the bytes (flipped bits, overwritten ranges,
