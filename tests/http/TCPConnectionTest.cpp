@@ -3,10 +3,10 @@
 #include "http/IdException.h"
 #include "http/IdIntercept.h"
 #include "http/IdTCPClient.h"
+#include "tests/support/LoopbackListener.h"
 #include "tests/support/ScriptedServer.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <cstdio>
 #include <functional>
 #include <future>
@@ -265,19 +265,12 @@ TEST(TCPConnectionTest, RefusedConnectLeavesNoSocket) {
 
 TEST(TCPConnectionTest, ConnectTimeoutEndsAConnectThatStalls) {
     // A listener that never accepts and whose queue is full lets new connects hang.
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(listener, 0), 0);
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    const qv::test::LoopbackListener listener(qv::test::LoopbackListener::Kind::Stream, 0);
     std::vector<std::unique_ptr<TIdTCPClient>> queued;
     for (int attempt = 0; attempt < 8; ++attempt) {
         auto client = std::make_unique<TIdTCPClient>();
         client->Host = "127.0.0.1";
-        client->Port = ntohs(address.sin_port);
+        client->Port = listener.Port();
         client->ConnectTimeout = 200;
         try {
             client->Connect();
@@ -285,12 +278,10 @@ TEST(TCPConnectionTest, ConnectTimeoutEndsAConnectThatStalls) {
             EXPECT_EQ(e.LastError(), 10060);
             EXPECT_EQ(e.Message(), "Socket Error # 10060\r\nConnection timed out.");
             EXPECT_FALSE(client->SocketHandle().Allocated());
-            ::close(listener);
             return;
         }
         queued.push_back(std::move(client));
     }
-    ::close(listener);
     FAIL() << "every connect went through";
 }
 
