@@ -13,11 +13,13 @@
 #include "server/TenderStore.h"
 #include "server/frontend/HttpFrontEnd.h"
 #include "tests/support/PostgresServer.h"
+#include "tests/support/ScopedTempFolder.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -110,13 +112,10 @@ std::string PostgresDatabase(int64_t tenders) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string dir;
-    if (argc > 1) {
-        dir = argv[1];
-    } else {
-        char templ[] = "/tmp/qv-bench-scale-XXXXXX";
-        dir = ::mkdtemp(templ);
-    }
+    // A folder given keeps its databases for the next run; without one they go at the end.
+    std::optional<qv::test::ScopedTempFolder> scratch;
+    if (argc <= 1) scratch.emplace("qv-bench-scale");
+    const std::string dir = scratch ? scratch->Path() : argv[1];
     int status = 0;
     try {
         const std::string small = Database(dir, kSmall);
@@ -145,10 +144,6 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         std::printf("scale: %s\n", e.what());
         status = 1;
-    }
-    if (argc <= 1) {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
     }
     return status;
 }

@@ -11,6 +11,7 @@
 #include "server/import/NoticeImporter.h"
 #include "tests/server/NoticeFixtures.h"
 #include "tests/server/TestService.h"
+#include "tests/support/ScopedTempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -91,7 +92,7 @@ protected:
             SqliteStatement::Execute(OpenSqlite(Database(), SQLITE_OPEN_READWRITE).get(), kSqliteRefusal);
     }
 
-    ScratchFolder scratch_;
+    qv::test::ScopedTempFolder scratch_;
     std::string database_;
     std::string problems_;
 };
@@ -107,7 +108,7 @@ TEST_P(NoticeImportTest, PackagesOfEveryFormAreImportedAroundTheirBadFiles) {
         {"2024/read-me.txt", "not a notice"},
     };
     for (const std::string package : {"folder", "daily.tar.gz", "daily.zip"}) {
-        const ScratchFolder source;
+        const qv::test::ScopedTempFolder source;
         std::string path = source.Path() + "/" + package;
         if (package == "folder") {
             for (const auto& [name, content] : files)
