@@ -1,9 +1,8 @@
 // A mail server's replies as the report's SMTP delivery and the connection's numbered replies
 // gather them: the bytes arrive in pieces of a size the first byte chooses, and, with its fourth
 // bit set, the largest reply is cut to 64 bytes, so that small inputs reach the refusal of an
-// overlong one. The replies gathered must be
-// the ones a plain reading of the whole stream gives, in order, and the reader may refuse only a
-// reply larger than its limit.
+// overlong one. The replies gathered must be the ones a plain reading of the whole stream gives,
+// in order, and the reader may refuse only a reply larger than its limit.
 #include "crash/delivery/EhloReply.h"
 #include "fuzz/support/FuzzInput.h"
 #include "http/text/IdReplyReader.h"
