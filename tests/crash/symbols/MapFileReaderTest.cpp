@@ -12,13 +12,6 @@ namespace {
 
 constexpr uintptr_t kCode = 0x400000;
 
-TMapFile ReadSample() {
-    TMapFile map;
-    map.codeStart = kCode;
-    EXPECT_TRUE(TMapFileReader::Read(test::SampleMapText(), map));
-    return map;
-}
-
 std::string NameAt(const TMapFile& map, uintptr_t offset, TMfKind kind = TMfKind::Code) {
     const TMfPublic* entry = map.PublicAt(kCode + offset, kind);
     return entry != nullptr ? entry->name : "<none>";
@@ -27,7 +20,7 @@ std::string NameAt(const TMapFile& map, uintptr_t offset, TMfKind kind = TMfKind
 } // namespace
 
 TEST(MapFileReader, ReadsDetailedSegmentsOnlyUntilTheBlankLineAfterThem) {
-    const TMapFile map = ReadSample();
+    const TMapFile map = SampleMap(kCode);
     ASSERT_EQ(map.segments.size(), 3u);
     EXPECT_EQ(map.SegmentAt(kCode + 0x20)->unitName, "System");
     EXPECT_EQ(map.SegmentAt(kCode + 0x2FF)->unitName, "Unit1");
@@ -38,7 +31,7 @@ TEST(MapFileReader, ReadsDetailedSegmentsOnlyUntilTheBlankLineAfterThem) {
 }
 
 TEST(MapFileReader, NamesPublicsFromMangledNamesRelativeToTheirSegmentsUnit) {
-    const TMapFile map = ReadSample();
+    const TMapFile map = SampleMap(kCode);
     EXPECT_EQ(NameAt(map, 0x0), "initialization");
     EXPECT_EQ(NameAt(map, 0x10), "Move");
     EXPECT_EQ(NameAt(map, 0x100), "TForm1.Create");
@@ -53,7 +46,7 @@ TEST(MapFileReader, NamesPublicsFromMangledNamesRelativeToTheirSegmentsUnit) {
 }
 
 TEST(MapFileReader, ReadsLineNumbersDroppingAddressesThatDoNotRise) {
-    const TMapFile map = ReadSample();
+    const TMapFile map = SampleMap(kCode);
     const std::vector<std::pair<int, uintptr_t>> expected = {
         {100, 0x10}, {101, 0x18}, {10, 0x100}, {11, 0x108}, {30, 0x140}, {31, 0x150}, {32, 0x160}};
     ASSERT_EQ(map.lines.size(), expected.size());

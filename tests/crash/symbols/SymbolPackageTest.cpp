@@ -1,5 +1,4 @@
 #include "crash/symbols/SymbolPackage.h"
-#include "crash/symbols/MapFileReader.h"
 #include "crash/symbols/SymbolCipher.h"
 
 #include "tests/support/crash/TestMapText.h"
@@ -15,13 +14,6 @@ namespace {
 
 constexpr uintptr_t kCode = 0x7f0000001000;
 
-TMapFile MapFromText() {
-    TMapFile map;
-    map.codeStart = kCode;
-    EXPECT_TRUE(TMapFileReader::Read(test::SampleMapText(), map));
-    return map;
-}
-
 void PutUInt32(std::string& out, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8)
         out.push_back(static_cast<char>(value >> shift));
@@ -35,7 +27,7 @@ bool ReadPackage(const std::string& package, TMapFile& map) {
 } // namespace
 
 TEST(SymbolPackage, RoundTripKeepsTheCodeTablesAndEntryPoint) {
-    TMapFile source = MapFromText();
+    TMapFile source = SampleMap(kCode);
     // Far and backward steps take the long form of a packed integer.
     source.publics.push_back({true, TMfKind::Code, std::string(300, 'x'), kCode + 0x123456});
     source.lines.push_back({70000, kCode + 0x123456});
@@ -66,7 +58,7 @@ TEST(SymbolPackage, RoundTripKeepsTheCodeTablesAndEntryPoint) {
 }
 
 TEST(SymbolPackage, PayloadIsScrambledAndTheCipherUndoesItself) {
-    TMapFile source = MapFromText();
+    TMapFile source = SampleMap(kCode);
     const std::string package = TSymbolPackage::Write(source);
     std::string payload = package.substr(TSymbolPackage::kPayloadOffset);
     uint32_t unpackedSize = 0;
@@ -80,7 +72,7 @@ TEST(SymbolPackage, PayloadIsScrambledAndTheCipherUndoesItself) {
 }
 
 TEST(SymbolPackage, RejectsDamagedFrames) {
-    const std::string good = TSymbolPackage::Write(MapFromText());
+    const std::string good = TSymbolPackage::Write(SampleMap(kCode));
     TMapFile map;
     ASSERT_TRUE(ReadPackage(good, map));
 
@@ -133,7 +125,7 @@ TEST(SymbolPackage, RejectsCountsBeyondTheData) {
 }
 
 TEST(SymbolPackage, SurvivesRandomCorruption) {
-    TMapFile source = MapFromText();
+    TMapFile source = SampleMap(kCode);
     const std::string good = TSymbolPackage::Write(source);
     std::string tables;
     PutUInt32(tables, 1);

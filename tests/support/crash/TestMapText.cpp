@@ -1,5 +1,9 @@
 #include "tests/support/crash/TestMapText.h"
 
+#include "crash/symbols/MapFileReader.h"
+
+#include <gtest/gtest.h>
+
 namespace qv::crash::test {
 
 std::string SampleMapText() {
@@ -43,6 +47,13 @@ std::string SampleMapText() {
            "   100 0001:00000010   101 0001:00000018\r\n"
            "\r\n"
            "Program entry point at 0001:00000140\r\n";
+}
+
+TMapFile SampleMap(uintptr_t codeStart) {
+    TMapFile map;
+    map.codeStart = codeStart;
+    EXPECT_TRUE(TMapFileReader::Read(SampleMapText(), map));
+    return map;
 }
 
 } // namespace qv::crash::test
