@@ -30,6 +30,14 @@ CREATE TABLE term(word TEXT NOT NULL, country TEXT NOT NULL, tenders INTEGER NOT
 // Pages kept in memory while a new database is built, in KiB.
 constexpr int kBuildCacheKiB = 65536;
 
+// Adds to the count of tenders of a country that hold a word, for `rows` words.
+std::string AddTerms(size_t rows) {
+    std::string sql = "INSERT INTO term(word, country, tenders) VALUES";
+    for (size_t row = 0; row < rows; ++row)
+        sql += row ? ",(?,?,?)" : "(?,?,?)";
+    return sql + " ON CONFLICT(word, country) DO UPDATE SET tenders = tenders + excluded.tenders";
+}
+
 } // namespace
 
 void TenderStore::CreateTables(sqlite3* db, Dates dates) {
@@ -104,12 +112,30 @@ TenderStore::TenderStore(sqlite3* db)
       // The index holds no copy of its texts: taking a row out names the words it held.
       unindex_(db,
                "INSERT INTO tender_index(tender_index, rowid, text, country) VALUES('delete', ?1, ?2, ?3)"),
-      addTerm_(db, "INSERT INTO term(word, country, tenders) VALUES(?1, ?2, ?3) "
-                   "ON CONFLICT(word, country) DO UPDATE SET tenders = tenders + excluded.tenders"),
+      addTerm_(db, AddTerms(1).c_str()), addTerms_(db, AddTerms(kTermBatch).c_str()),
       terms_([this](const std::string& word, const std::string& country, int64_t change) {
-          addTerm_.Bind(1, word).Bind(2, country).Bind(3, change).Step();
-          addTerm_.Reset();
+          termChanges_.push_back({word, country, change});
+          if (termChanges_.size() == kTermBatch) WriteTerms(false);
       }) {}
+
+void TenderStore::WriteTerms(bool all) {
+    size_t written = 0;
+    for (; written + kTermBatch <= termChanges_.size(); written += kTermBatch) {
+        for (size_t i = 0; i < kTermBatch; ++i) {
+            const TermChange& row = termChanges_[written + i];
+            const int first = static_cast<int>(3 * i + 1);
+            addTerms_.BindView(first, row.word).BindView(first + 1, row.country).Bind(first + 2, row.change);
+        }
+        addTerms_.Step();
+        addTerms_.Reset();
+    }
+    for (; all && written < termChanges_.size(); ++written) {
+        const TermChange& row = termChanges_[written];
+        addTerm_.BindView(1, row.word).BindView(2, row.country).Bind(3, row.change).Step();
+        addTerm_.Reset();
+    }
+    termChanges_.erase(termChanges_.begin(), termChanges_.begin() + static_cast<std::ptrdiff_t>(written));
+}
 
 void TenderStore::Index(const Tender& tender, int change) {
     Indexing row{tender.id, change, Utf8WithPlainLatin(tender.text),
@@ -126,7 +152,7 @@ void TenderStore::WriteIndex() {
                      [](const Indexing& a, const Indexing& b) { return a.id < b.id; });
     for (const auto& row : pending_) {
         SqliteStatement& statement = row.change > 0 ? index_ : unindex_;
-        statement.Bind(1, row.id).Bind(2, row.text).Bind(3, row.country).Step();
+        statement.Bind(1, row.id).BindView(2, row.text).Bind(3, row.country).Step();
         statement.Reset();
     }
     pending_.clear();
@@ -134,9 +160,13 @@ void TenderStore::WriteIndex() {
 }
 
 void TenderStore::WriteRows(SqliteStatement& row, SqliteStatement& text, const Tender& tender) {
-    row.Bind(1, tender.id).Bind(2, tender.country).Bind(3, int64_t{tender.day}).Bind(4, tender.title).Step();
+    row.Bind(1, tender.id)
+        .Bind(2, tender.country)
+        .Bind(3, int64_t{tender.day})
+        .BindView(4, tender.title)
+        .Step();
     row.Reset();
-    text.Bind(1, tender.id).Bind(2, tender.text).Step();
+    text.Bind(1, tender.id).BindView(2, tender.text).Step();
     text.Reset();
     Index(tender, 1);
 }
@@ -161,12 +191,14 @@ void TenderStore::Replace(const Tender& tender) {
 void TenderStore::Flush() {
     WriteIndex();
     terms_.Flush();
+    WriteTerms(true);
 }
 
 void TenderStore::Discard() {
     pending_.clear();
     pendingBytes_ = 0;
     terms_.Discard();
+    termChanges_.clear();
 }
 
 } // namespace qv::server
