@@ -3,6 +3,7 @@
 #include "server/PostgresConnection.h"
 #include "server/TenderDatabase.h"
 
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -38,8 +39,10 @@ private:
         std::string name;
         std::vector<std::string> parameters;
     };
-    // The total from `count` and the page from `page`, in one snapshot.
-    Listing Read(const Statement& count, const Statement& page);
+    // What `read` reads, in one snapshot.
+    Listing InSnapshot(const std::function<Listing()>& read);
+    int64_t Count(const Statement& count);
+    std::vector<std::pair<int64_t, std::string>> Rows(const Statement& page);
 
     std::unique_ptr<PostgresConnection> db_;
     // Hears the announcements apart from the reading, from any thread.

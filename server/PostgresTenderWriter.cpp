@@ -107,6 +107,7 @@ std::string PostgresTenderWriter::WordsOf(const Tender& tender) {
 
 void PostgresTenderWriter::CountTerms(const Tender& tender, int change) {
     terms_.Count(tender.country, Utf8WithPlainLatin(tender.text), change);
+    termChanges_[{PostgresWords::kTendersOfCountry, tender.country}] += change;
     if (termChanges_.size() > kMaxTermChanges) WriteTerms();
 }
 
