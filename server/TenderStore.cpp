@@ -65,7 +65,8 @@ void TenderStore::CreateFile(const std::string& path, Dates dates,
     const std::string building = path + ".building";
     std::remove(building.c_str());
     try {
-        SqliteConnection db = OpenSqlite(building, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        SqliteConnection db =
+            OpenSqlite(building, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
         // The file is thrown away when anything fails, so it needs no journal.
         SqliteStatement::Execute(db.get(),
                                  ("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA cache_size=-" +

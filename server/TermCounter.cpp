@@ -26,6 +26,13 @@ uint64_t WordHash(std::string_view word, uint32_t country) {
     return hash ^ (hash >> 32);
 }
 
+uint64_t Prefix(std::string_view word) {
+    uint64_t prefix = 0;
+    for (size_t i = 0; i < sizeof prefix; ++i)
+        prefix = prefix << 8 | (i < word.size() ? static_cast<unsigned char>(word[i]) : 0u);
+    return prefix;
+}
+
 } // namespace
 
 uint32_t TermCounter::CountryIndex(const std::string& country) {
@@ -58,8 +65,8 @@ TermCounter::Pending& TermCounter::Find(std::string_view word, uint32_t country)
         Pending& pending = pending_[slots_[slot].entry - 1];
         if (pending.hash == hash && pending.country == country && WordOf(pending) == word) return pending;
     }
-    pending_.push_back(
-        {hash, static_cast<uint32_t>(words_.size()), static_cast<uint32_t>(word.size()), country, 0, 0});
+    pending_.push_back({hash, Prefix(word), static_cast<uint32_t>(words_.size()),
+                        static_cast<uint32_t>(word.size()), country, 0, 0});
     words_.append(word);
     slots_[slot] = {tag, static_cast<uint32_t>(pending_.size())};
     return pending_.back();
@@ -84,6 +91,7 @@ void TermCounter::Flush() {
     for (const auto& pending : pending_)
         if (pending.change != 0) sorted.push_back(&pending);
     std::sort(sorted.begin(), sorted.end(), [&](const Pending* a, const Pending* b) {
+        if (a->prefix != b->prefix) return a->prefix < b->prefix;
         const int order = WordOf(*a).compare(WordOf(*b));
         return order != 0 ? order < 0 : countries_[a->country] < countries_[b->country];
     });

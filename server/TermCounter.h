@@ -38,6 +38,8 @@ private:
     // One word in one country.
     struct Pending {
         uint64_t hash;
+        // The first eight bytes of the word, big-endian and zero-padded: they order most words.
+        uint64_t prefix;
         uint32_t wordBegin;
         uint32_t wordLength;
         uint32_t country;
