@@ -9,8 +9,6 @@ namespace qv::app {
 
 namespace {
 
-constexpr framework::TColor kIconKey = 0xFF00FF;
-
 // Each pixel of a 32-bit picture as a square of factor by factor pixels. The image library's
 // own scaling hands large pictures to worker threads, which a program starting on a busy machine
 // waits for.
@@ -28,7 +26,8 @@ QImage Enlarged(const QImage& picture, int factor) {
 } // namespace
 
 QImage AppIconImage(int size) {
-    static const QImage icon = skin::KeyedTransparent(skin::StyleResource("MAINICON"), kIconKey);
+    static const QImage icon =
+        skin::KeyedTransparent(skin::StyleResource("MAINICON"), framework::clTransparencyKey);
     if (icon.width() == icon.height() && size % icon.width() == 0) return Enlarged(icon, size / icon.width());
     return icon.scaled(size, size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }

@@ -2,7 +2,6 @@
 
 #include "crash/ApplicationActions.h"
 #include "crash/BugReport.h"
-#include "crash/ConsoleDialog.h"
 #include "crash/ExceptionInfo.h"
 #include "crash/FaultRecovery.h"
 #include "crash/FaultSignals.h"
@@ -51,13 +50,12 @@ void TCrashReporter::Install(const CrashSettings& settings) {
     TApplicationActions::TakeOverFromRestart(history_);
     if (!(settings_.reporterEnabled && settings_.hookRuntime) && settings_.freezeTimeoutMs <= 0) return;
     installedAt_ = std::chrono::system_clock::now();
-    if (!dialog_) dialog_ = std::make_unique<TConsoleDialog>();
     TThreadRegistry::Instance().UpdateThreadEntry(::getpid(), "main thread", 0, 0, {});
     // What takes locks is done now, so that a trace in trouble finds it done.
     TThreadTracer::Prime();
     if (settings_.reporterEnabled || settings_.freezeTimeoutMs > 0) {
         handlerThread_.Start([this](const TExceptionRequest& request) {
-            THandlerRoutine::Run(*this, request);
+            RunHandler(request);
             request.doneEvent->Set();
             if (static_cast<pid_t>(request.threadId) == ::getpid()) TMainThreadEvents::Wake();
         });
@@ -90,6 +88,10 @@ void TCrashReporter::Shutdown() {
     TThreadHolding::Instance().Release();
     TReportListeners::Instance().Clear();
     TThreadRegistry::Instance().RemoveThread(::getpid());
+}
+
+void TCrashReporter::RunHandler(const TExceptionRequest& request) {
+    THandlerRoutine(settings_, installedAt_, history_, *dialog_, watchdog_).Run(request);
 }
 
 bool TCrashReporter::RunInMainThread(const std::function<void()>& call) {
@@ -144,7 +146,7 @@ void TCrashReporter::Report(const std::exception_ptr* exception, bool canContinu
         }
         watchdog_.Pause();
         if (!handlerThread_.Submit(request)) {
-            THandlerRoutine::Run(*this, request);
+            RunHandler(request);
         } else if (self == ::getpid() && TMainThreadEvents::CanPump()) {
             TMainThreadEvents::PumpUntil([&] { return done.IsSet(); });
         } else {
@@ -179,7 +181,7 @@ bool TCrashReporter::ReportFault(const TFaultContext& fault, bool canContinue) {
 }
 
 void TCrashReporter::SetDialog(std::unique_ptr<TExceptionDialog> dialog) {
-    dialog_ = std::move(dialog);
+    dialog_ = dialog ? std::move(dialog) : std::make_unique<TConsoleDialog>();
 }
 
 void TCrashReporter::ProcessMainThreadMessages() {

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace qv::framework {
 
@@ -23,6 +24,11 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
     std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
     position_ = end;
     return count;
+}
+
+std::string TMemoryStream::ReleaseData() {
+    position_ = 0;
+    return std::exchange(data_, {});
 }
 
 void TMemoryStream::SetSize(int64_t size) {

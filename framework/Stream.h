@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qv::framework {
@@ -30,6 +31,10 @@ protected:
 // A stream held in memory; writing past the end grows it.
 class TMemoryStream : public TStream {
 public:
+    TMemoryStream() = default;
+    // A stream over the bytes, positioned at their start.
+    explicit TMemoryStream(std::string data) : data_(std::move(data)) {}
+
     int64_t Read(void* buffer, int64_t count) override;
     int64_t Write(const void* buffer, int64_t count) override;
     int64_t Size() const override { return static_cast<int64_t>(data_.size()); }
@@ -37,6 +42,8 @@ public:
     const char* Memory() const { return data_.data(); }
     // The whole content as 8-bit text.
     std::string DataString() const { return data_; }
+    // Hands the content over without a copy and leaves the stream empty.
+    std::string ReleaseData();
 
 private:
     std::string data_;

@@ -1,5 +1,6 @@
 #include "platform/RegistryStore.h"
 
+#include "platform/HomeFolder.h"
 #include "platform/KeyFolderLock.h"
 #include "platform/PrivateFiles.h"
 
@@ -31,18 +32,27 @@ char AsciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-std::string ConfigFolder() {
+// Empty when the user has no home folder: the store is then nowhere rather than in the current
+// folder.
+std::string DefaultRoot() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && *xdg == '/') return xdg;
-    const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : ".") + "/.config";
+    if (xdg && *xdg == '/') return std::string(xdg) + "/quorvane/registry";
+    const std::string home = HomeFolder();
+    return home.empty() ? home : home + "/.config/quorvane/registry";
 }
 
 enum class TReadState { Read, Missing, Unreadable };
 
+// A link, a fifo or another user's file at the value file's name, which a folder that others could
+// once write to may hold, is unreadable: neither followed nor waited on, nor taken for the user's.
 TReadState ReadFile(const std::string& path, std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return errno == ENOENT ? TReadState::Missing : TReadState::Unreadable;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
+        ::close(fd);
+        return TReadState::Unreadable;
+    }
     bytes.clear();
     char buffer[4096];
     TReadState state = TReadState::Read;
@@ -96,11 +106,12 @@ bool RegistryNameLess::operator()(const std::string& a, const std::string& b) co
                                         [](char x, char y) { return AsciiLower(x) < AsciiLower(y); });
 }
 
-RegistryStore::RegistryStore() : RegistryStore(ConfigFolder() + "/quorvane/registry") {}
+RegistryStore::RegistryStore() : RegistryStore(DefaultRoot()) {}
 
 RegistryStore::RegistryStore(std::string rootFolder) : root_(std::move(rootFolder)) {}
 
 std::string RegistryStore::KeyFolder(const std::string& keyPath) const {
+    if (root_.empty()) return {};
     std::string folder = root_ + "/" + kHiveFolder;
     size_t start = 0;
     bool named = false;

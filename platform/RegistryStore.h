@@ -43,8 +43,8 @@ public:
     // Creates the key and its parents when `create` is set; false when the key is missing or
     // cannot be created.
     bool OpenKey(const std::string& keyPath, bool create) const;
-    // The key's values; nothing when the key is missing or its value file is unreadable or
-    // damaged.
+    // The key's values; nothing when the key is missing or its value file is unreadable (also a
+    // link, a fifo or another user's file) or damaged.
     std::optional<RegistryValues> ReadValues(const std::string& keyPath) const;
     // Replaces the key's values; false when they could not be written.
     bool WriteValues(const std::string& keyPath, const RegistryValues& values) const;

@@ -1,7 +1,6 @@
 #include "platform/TempNames.h"
 
 #include <QDir>
-#include <QUuid>
 
 namespace qv::platform {
 
@@ -9,10 +8,6 @@ std::string TempFolder() {
     std::string folder = QDir::tempPath().toStdString();
     if (folder.empty() || folder.back() != '/') folder += '/';
     return folder;
-}
-
-std::string NewGuidText() {
-    return QUuid::createUuid().toString(QUuid::WithBraces).toUpper().toStdString();
 }
 
 } // namespace qv::platform

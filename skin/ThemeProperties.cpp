@@ -1,7 +1,5 @@
 #include "skin/ThemeProperties.h"
 
-#include "skin/TsuiFileTheme.h"
-
 #include <QMetaObject>
 #include <QVariant>
 
@@ -9,7 +7,6 @@ namespace qv::skin {
 
 namespace {
 
-constexpr const char* kFileTheme = "FileTheme";
 constexpr const char* kUIStyle = "UIStyle";
 
 bool Publishes(const QObject* object, const char* property) {
@@ -32,19 +29,11 @@ bool IsClass(const QObject* object, std::string_view shortName) {
 }
 
 bool PublishesFileTheme(const QObject* object) {
-    return Publishes(object, kFileTheme);
+    return Publishes(object, kFileThemeProperty);
 }
 
 bool PublishesUIStyle(const QObject* object) {
     return Publishes(object, kUIStyle);
-}
-
-TsuiFileTheme* ReadFileTheme(const QObject* object) {
-    return PublishesFileTheme(object) ? object->property(kFileTheme).value<TsuiFileTheme*>() : nullptr;
-}
-
-void WriteFileTheme(QObject* object, TsuiFileTheme* theme) {
-    if (PublishesFileTheme(object)) object->setProperty(kFileTheme, QVariant::fromValue(theme));
 }
 
 TsuiUIStyle ReadUIStyle(const QObject* object) {

@@ -8,10 +8,10 @@
 
 namespace qv::skin {
 
-class TsuiFileTheme;
-
 // The skinned controls publish `UIStyle` and `FileTheme` as Qt properties; the theme components
-// reach them only through these, as they reach any control of a form.
+// reach them only through these, as they reach any control of a form (the theme reference's
+// readers are the theme's own, beside its type).
+inline constexpr const char* kFileThemeProperty = "FileTheme";
 
 // The class name without its namespace ("TsuiButton").
 std::string_view ShortClassName(const QMetaObject* meta);
@@ -21,8 +21,6 @@ bool IsClass(const QObject* object, std::string_view shortName);
 bool PublishesFileTheme(const QObject* object);
 bool PublishesUIStyle(const QObject* object);
 
-TsuiFileTheme* ReadFileTheme(const QObject* object);
-void WriteFileTheme(QObject* object, TsuiFileTheme* theme);
 TsuiUIStyle ReadUIStyle(const QObject* object);
 void WriteUIStyle(QObject* object, TsuiUIStyle style);
 

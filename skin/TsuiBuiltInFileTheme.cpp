@@ -1,43 +1,12 @@
 #include "skin/TsuiBuiltInFileTheme.h"
 
-#include "platform/TempNames.h"
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 namespace qv::skin {
 
-namespace {
-
 namespace fs = std::filesystem;
-
-// A temporary folder that can't be written must not keep the form from loading.
-constexpr int kMaxSaveAttempts = 8;
-constexpr int kMaxCounter = 1000;
-
-bool Exists(const std::string& path) {
-    std::error_code error;
-    return fs::exists(path, error);
-}
-
-bool SaveFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out.flush());
-}
-
-} // namespace
-
-std::string SkinTempName(const std::string& folder, const std::string& guid) {
-    const std::string base = folder + guid;
-    std::string name = base + ".ssk";
-    for (int counter = 1; Exists(name); ++counter) {
-        if (counter > kMaxCounter) return {};
-        name = base + std::to_string(counter) + ".ssk";
-    }
-    return name;
-}
 
 void TsuiBuiltInFileTheme::SetThemeFile(const std::string& fileName) {
     designThemeFile_ = fileName;
@@ -55,19 +24,7 @@ std::optional<std::string> TsuiBuiltInFileTheme::WriteSkinData() const {
 }
 
 void TsuiBuiltInFileTheme::ReadSkinData(const std::string& archive) {
-    std::string name;
-    for (int attempt = 0; attempt < kMaxSaveAttempts && name.empty(); ++attempt) {
-        name = SkinTempName(platform::TempFolder(), platform::NewGuidText());
-        if (!name.empty() && !SaveFile(name, archive)) {
-            std::error_code error;
-            fs::remove(name, error);
-            name.clear();
-        }
-    }
-    if (name.empty()) return;
-    LoadThemeFile(name);
-    std::error_code error;
-    fs::remove(name, error);
+    LoadThemeData(archive);
 }
 
 } // namespace qv::skin

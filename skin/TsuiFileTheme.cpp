@@ -3,8 +3,8 @@
 #include "framework/gui/Form.h"
 #include "skin/ThemeProperties.h"
 
-#include <QObject>
 #include <QPointer>
+#include <QVariant>
 
 #include <filesystem>
 #include <vector>
@@ -55,7 +55,16 @@ void TsuiFileTheme::LoadThemeFile(const std::string& fileName) {
     const std::string found = FindThemeFile(fileName);
     if (found.empty()) return;
     themeFile_ = found;
-    ready_ = mgr_.LoadFromFile(found, password_);
+    Loaded(mgr_.LoadFromFile(found, password_));
+}
+
+void TsuiFileTheme::LoadThemeData(const std::string& archive) {
+    framework::TMemoryStream stream(archive);
+    Loaded(mgr_.LoadFromStream(stream, password_));
+}
+
+void TsuiFileTheme::Loaded(bool ready) {
+    ready_ = ready;
     if (ready_) RefreshOwnerControls();
 }
 
@@ -74,6 +83,15 @@ void TsuiFileTheme::RefreshOwnerControls() {
         WriteFileTheme(control, nullptr);
         WriteFileTheme(control, this);
     }
+}
+
+TsuiFileTheme* ReadFileTheme(const QObject* object) {
+    return PublishesFileTheme(object) ? object->property(kFileThemeProperty).value<TsuiFileTheme*>()
+                                      : nullptr;
+}
+
+void WriteFileTheme(QObject* object, TsuiFileTheme* theme) {
+    if (PublishesFileTheme(object)) object->setProperty(kFileThemeProperty, QVariant::fromValue(theme));
 }
 
 } // namespace qv::skin

@@ -4,6 +4,7 @@
 #include "skin/TsuiFileThemeMgr.h"
 
 #include <QMetaType>
+#include <QObject>
 
 #include <string>
 
@@ -38,8 +39,12 @@ public:
 
 protected:
     void LoadThemeFile(const std::string& fileName);
+    // Loads the skin archive held in memory; ThemeFile stays as it is.
+    void LoadThemeData(const std::string& archive);
 
 private:
+    // Takes the outcome of a load; a skin that loaded is handed to the owner form's controls.
+    void Loaded(bool ready);
     void RefreshOwnerControls();
 
     std::string themeFile_;
@@ -52,3 +57,12 @@ private:
 
 // Lets controls publish their theme reference as a Qt property.
 Q_DECLARE_METATYPE(qv::skin::TsuiFileTheme*)
+
+namespace qv::skin {
+
+// The theme a control publishes as FileTheme; none when it publishes none.
+TsuiFileTheme* ReadFileTheme(const QObject* object);
+// Sets a control's FileTheme; a control that publishes none is left alone.
+void WriteFileTheme(QObject* object, TsuiFileTheme* theme);
+
+} // namespace qv::skin

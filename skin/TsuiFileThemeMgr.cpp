@@ -13,9 +13,18 @@ TsuiFileThemeMgr::~TsuiFileThemeMgr() = default;
 bool TsuiFileThemeMgr::LoadFromFile(const std::string& fileName, const std::string& password) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(fileName, error)) return false;
+    return Load(fileName, password);
+}
+
+bool TsuiFileThemeMgr::LoadFromStream(framework::TStream& archive, const std::string& password) {
+    return Load(archive, password);
+}
+
+template <typename Source>
+bool TsuiFileThemeMgr::Load(Source& source, const std::string& password) {
     reader_.reset();
     try {
-        auto reader = std::make_unique<Tsk2SkinFileReader>(fileName, password);
+        auto reader = std::make_unique<Tsk2SkinFileReader>(source, password);
         if (!reader->SkinLoaded()) return false;
         reader_ = std::move(reader);
         return true;
@@ -25,7 +34,7 @@ bool TsuiFileThemeMgr::LoadFromFile(const std::string& fileName, const std::stri
 }
 
 const QImage* TsuiFileThemeMgr::GetBitmap(TSkin2Bitmap index) const {
-    return reader_ ? reader_->GetBitmap(SkinItemName(index)) : nullptr;
+    return reader_ ? reader_->GetBitmap(index) : nullptr;
 }
 
 bool TsuiFileThemeMgr::GetBitmap(TSkin2Bitmap index, QImage& target, int frameIndex, int frameCount) const {
@@ -39,15 +48,15 @@ bool TsuiFileThemeMgr::GetBitmap(TSkin2Bitmap index, QImage& target, int frameIn
 }
 
 framework::TColor TsuiFileThemeMgr::GetColor(TSkin2Color index) const {
-    return reader_ ? static_cast<framework::TColor>(reader_->GetInteger(SkinItemName(index))) : 0;
+    return reader_ ? static_cast<framework::TColor>(reader_->GetInteger(index)) : 0;
 }
 
 int32_t TsuiFileThemeMgr::GetInt(TSkin2Integer index) const {
-    return reader_ ? reader_->GetInteger(SkinItemName(index)) : 0;
+    return reader_ ? reader_->GetInteger(index) : 0;
 }
 
 bool TsuiFileThemeMgr::GetBool(TSkin2Flag index) const {
-    return reader_ && reader_->GetBool(SkinItemName(index));
+    return reader_ && reader_->GetBool(index);
 }
 
 } // namespace qv::skin

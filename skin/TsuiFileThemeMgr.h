@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/Stream.h"
 #include "framework/gui/TColor.h"
 #include "skin/archive/SkinItemNames.h"
 
@@ -26,6 +27,8 @@ public:
     // False, keeping the current skin, when the file doesn't exist. Otherwise the current skin is
     // dropped, and the new one kept only when it loads completely.
     bool LoadFromFile(const std::string& fileName, const std::string& password);
+    // Drops the current skin and keeps the one the stream holds when it loads completely.
+    bool LoadFromStream(framework::TStream& archive, const std::string& password);
     bool Loaded() const { return reader_ != nullptr; }
 
     // The skin's own picture, shared: callers copy it and never keep the pointer past a reload.
@@ -38,6 +41,9 @@ public:
     bool GetBool(TSkin2Flag index) const;
 
 private:
+    template <typename Source>
+    bool Load(Source& source, const std::string& password);
+
     std::unique_ptr<Tsk2SkinFileReader> reader_;
 };
 

@@ -26,6 +26,9 @@ namespace qv::skin {
 
 class TsuiTitleBar;
 
+// The pale blue a skinned form and its menu bar fill with until a style or skin gives theirs.
+inline constexpr framework::TColor kFormColor = 0xF6E4DA;
+
 // Takes over its form's window: the window loses the system frame, and the panel, covering the
 // whole window, paints a thin frame from the skin around a title bar and the form's controls
 // and cuts the window's shape from the skin's title picture.
@@ -137,13 +140,13 @@ private:
     QSize hostMinimum_;
     TsuiTitleBar* titleBar_ = nullptr;
     TsuiThemeBinding binding_;
-    framework::TColor color_ = 16180442;
+    framework::TColor color_ = kFormColor;
     framework::TColor borderColor_ = framework::clBlack;
     int borderWidth_ = 1;
     QPointer<QMenu> menu_;
     QMenuBar* menuBar_ = nullptr;
-    framework::TColor menuBarColor_ = 16180442;
-    framework::TColor menuBarToColor_ = 16180442;
+    framework::TColor menuBarColor_ = kFormColor;
+    framework::TColor menuBarToColor_ = kFormColor;
     int menuBarHeight_ = 22;
     // Widths of the skin's left and right border pictures and height of its bottom one; 0 in
     // built-in styles.

@@ -51,7 +51,7 @@ int FirstFrame(TsuiTitleBarBtnType type, bool maximized) {
 // application has one.
 QImage ApplicationIcon(const QWidget& window) {
     if (!window.windowIcon().isNull()) return window.windowIcon().pixmap(16, 16).toImage();
-    static const QImage mainIcon = KeyedTransparent(StyleResource("MAINICON"), 0xFF00FF);
+    static const QImage mainIcon = KeyedTransparent(StyleResource("MAINICON"), framework::clTransparencyKey);
     return mainIcon;
 }
 
@@ -282,7 +282,7 @@ void TsuiTitleBar::ApplyBuiltInStyle(TsuiUIStyle style) {
         GetStyleBitmap(style, row, bitmap);
         return bitmap;
     };
-    transColor_ = 0xFF00FF;
+    transColor_ = framework::clTransparencyKey;
     sections_.Assign({Section(picture(TStyleRow::TitleLeft), TsuiTitleBarAlign::suiLeft, true),
                       Section(picture(TStyleRow::TitleRight), TsuiTitleBarAlign::suiRight, true),
                       Section(picture(TStyleRow::TitleClient), TsuiTitleBarAlign::suiClient, false)});

@@ -169,7 +169,7 @@ private:
     bool formActive_ = true;
     bool fromFileThemeSetter_ = false;
     framework::TColor fontColor_ = framework::clWhite;
-    framework::TColor transColor_ = 0xFF00FF;
+    framework::TColor transColor_ = framework::clTransparencyKey;
     framework::TColor formColor_ = 0;
     int leftBtnXOffset_ = 0;
     int rightBtnXOffset_ = 0;

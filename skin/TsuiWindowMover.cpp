@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStyleHints>
 #include <QWidget>
 #include <QWindow>
 
@@ -19,15 +20,27 @@ QWidget& TsuiWindowMover::Window() const {
 
 void TsuiWindowMover::BeginDrag(QPoint globalPress) {
     if (Maximized()) return;
-    // Without a window manager the system move is refused; the window then follows by hand.
-    QWindow* handle = Window().windowHandle();
-    if (handle && handle->startSystemMove()) return;
-    dragging_ = true;
+    pressed_ = true;
+    byHand_ = false;
+    pressAt_ = globalPress;
     dragOffset_ = globalPress - Window().pos();
 }
 
 bool TsuiWindowMover::DragTo(QPoint global) {
-    if (!dragging_) return false;
+    if (!pressed_) return false;
+    if (!byHand_) {
+        // The window manager takes the mouse for a move, and with it the second click of a double
+        // click on the caption: it is asked only once the mouse has gone some way.
+        if ((global - pressAt_).manhattanLength() < QGuiApplication::styleHints()->startDragDistance())
+            return true;
+        // Without a window manager the system move is refused; the window then follows by hand.
+        QWindow* handle = Window().windowHandle();
+        if (handle && handle->startSystemMove()) {
+            pressed_ = false;
+            return true;
+        }
+        byHand_ = true;
+    }
     Window().move(global - dragOffset_);
     return true;
 }

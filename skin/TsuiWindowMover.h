@@ -20,11 +20,12 @@ public:
     // Serves the window that holds `handle`, whichever window that is at the time.
     explicit TsuiWindowMover(QWidget& handle) : handle_(handle) {}
 
-    // Starts moving the window with the mouse pressed at `globalPress`; a maximized window stays.
+    // The mouse was pressed at `globalPress` on what moves the window; a maximized window stays.
     void BeginDrag(QPoint globalPress);
-    // Follows the mouse during a move done by hand; false when no such move runs.
+    // Once the mouse has gone past the drag distance, hands the move to the window manager, or
+    // moves the window by hand where there is none; false when no press is followed.
     bool DragTo(QPoint global);
-    void EndDrag() { dragging_ = false; }
+    void EndDrag() { pressed_ = false; }
 
     // Maximized by us, or by the window manager.
     bool Maximized() const;
@@ -42,7 +43,9 @@ private:
     QWidget& Window() const;
 
     QWidget& handle_;
-    bool dragging_ = false;
+    bool pressed_ = false;
+    bool byHand_ = false;
+    QPoint pressAt_;
     QPoint dragOffset_;
     QRect normalGeometry_;
     // The window's size limits before it was maximized.

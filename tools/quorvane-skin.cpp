@@ -172,23 +172,19 @@ int Dump(const TArguments& args) {
         return 1;
     }
     for (const auto& item : reader->Items()) {
-        const auto valueIn = [&](const qv::framework::TStringList& list) {
-            return list[item.index].substr(item.name.size() + 1);
-        };
         switch (item.kind) {
-        case TSk2ItemKind::Bitmap: {
-            const QImage& bitmap = reader->Bitmaps()[static_cast<size_t>(item.index)].bitmap;
-            std::cout << "bitmap " << item.name << ' ' << bitmap.width() << 'x' << bitmap.height() << '\n';
+        case TSk2ItemKind::Bitmap:
+            std::cout << "bitmap " << item.name << ' ' << item.bitmap.width() << 'x' << item.bitmap.height()
+                      << '\n';
             break;
-        }
         case TSk2ItemKind::Integer:
-            std::cout << "integer " << item.name << ' ' << valueIn(reader->Integers()) << '\n';
+            std::cout << "integer " << item.name << ' ' << item.value << '\n';
             break;
         case TSk2ItemKind::Flag:
-            std::cout << "flag " << item.name << ' ' << valueIn(reader->Flags()) << '\n';
+            std::cout << "flag " << item.name << ' ' << item.value << '\n';
             break;
         case TSk2ItemKind::Text:
-            std::cout << "text " << item.name << ' ' << valueIn(reader->Texts()) << '\n';
+            std::cout << "text " << item.name << ' ' << item.text << '\n';
             break;
         }
     }

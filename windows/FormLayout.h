@@ -19,9 +19,10 @@ class TsuiThemeManager;
 namespace qv::windows {
 
 // Colours the layouts use, as layouts store them (0x00BBGGRR).
-inline constexpr framework::TColor kPaleBlue = 16180442;
-inline constexpr framework::TColor kSlateBlue = 10513231;
-inline constexpr framework::TColor kNearBlack = 262144;
+inline constexpr framework::TColor kPaleBlue = 0xF6E4DA;
+inline constexpr framework::TColor kSlateBlue = 0xA06B4F;
+inline constexpr framework::TColor kRoyalBlue = 0xC56A31;
+inline constexpr framework::TColor kNearBlack = 0x040000;
 
 // Puts a window's skinned panel on: captioned, drawn from the theme, covering the window.
 skin::TsuiForm* NewSkinnedPanel(framework::TForm& form, const QString& caption, skin::TsuiFileTheme& theme);

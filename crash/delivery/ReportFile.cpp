@@ -1,5 +1,6 @@
 #include "crash/delivery/ReportFile.h"
 
+#include "platform/HomeFolder.h"
 #include "platform/PrivateFiles.h"
 #include "platform/Process.h"
 
@@ -87,7 +88,7 @@ std::optional<std::string> KeptPart(int fd, off_t size, off_t newest, int32_t ma
 
 } // namespace
 
-std::string TReportFile::FileName(const CrashSettings& settings) {
+std::string TReportFile::FileName(const DeliverySettings& settings) {
     std::string program = ProgramName();
     if (const size_t dot = program.find_last_of('.'); dot != std::string::npos && dot > 0)
         program.resize(dot);
@@ -105,11 +106,10 @@ bool TReportFile::IsAbsolute(const std::string& name) {
 std::string TReportFile::ReportFolder() {
     const char* state = std::getenv("XDG_STATE_HOME");
     if (state != nullptr && state[0] == '/') return std::string(state) + "/quorvane";
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : "") + "/.local/state/quorvane";
+    return platform::HomeFolder() + "/.local/state/quorvane";
 }
 
-std::string TReportFile::AutomaticPath(const CrashSettings& settings) {
+std::string TReportFile::AutomaticPath(const DeliverySettings& settings) {
     const std::string name = FileName(settings);
     return IsAbsolute(name) ? name : ReportFolder() + "/" + name;
 }
@@ -117,10 +117,18 @@ std::string TReportFile::AutomaticPath(const CrashSettings& settings) {
 bool TReportFile::Save(const std::string& report, const std::string& path, int32_t maxSize) {
     if (const size_t slash = path.find_last_of('/'); slash != std::string::npos && slash > 0)
         platform::MakePrivateFolders(path.substr(0, slash));
-    const TFile file(path, O_RDWR | O_CREAT | (maxSize == 0 ? O_TRUNC : 0));
+    const TFile file(path, O_RDWR | O_CREAT);
     if (file.Fd() < 0) return false;
     struct stat status {};
-    if (::fstat(file.Fd(), &status) != 0) return false;
+    // Another user's file at the name (a shared folder may hold one) would hand them the report.
+    if (::fstat(file.Fd(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid())
+        return false;
+    // An earlier version made the file readable by everyone.
+    if ((status.st_mode & (S_IRWXG | S_IRWXO)) != 0 && ::fchmod(file.Fd(), kFileMode) != 0) return false;
+    if (maxSize == 0) {
+        if (::ftruncate(file.Fd(), 0) != 0) return false;
+        status.st_size = 0;
+    }
     const std::string text = report + kLineEnd + kLineEnd;
     if (!WriteAllAt(file.Fd(), text.data(), text.size(), status.st_size)) return false;
     const off_t size = status.st_size + static_cast<off_t>(text.size());

@@ -18,6 +18,8 @@ inline constexpr TColor clYellow = 0x00FFFF;
 inline constexpr TColor clRed = 0x0000FF;
 inline constexpr TColor clBlue = 0xFF0000;
 inline constexpr TColor clGray = 0x808080;
+// Pictures mark the pixels they leave to their background with this colour (magenta).
+inline constexpr TColor clTransparencyKey = 0xFF00FF;
 inline constexpr TColor clInactiveCaption = clSystemColor | 3;
 inline constexpr TColor clWindow = clSystemColor | 5;
 inline constexpr TColor clBtnFace = clSystemColor | 15;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace qv::skin {
 
@@ -112,5 +114,16 @@ std::string SkinItemName(TSkin2Color index);
 std::string SkinItemName(TSkin2Bitmap index);
 std::string SkinItemName(TSkin2Integer index);
 std::string SkinItemName(TSkin2Flag index);
+
+enum class TSkin2Group { Color, Bitmap, Integer, Flag };
+
+// An item of the table: its group and its index there.
+struct TSkin2Item {
+    TSkin2Group group;
+    int index;
+};
+
+// The table's item of that name, letter case ignored; none for any other name.
+std::optional<TSkin2Item> FindSkinItem(std::string_view name);
 
 } // namespace qv::skin

@@ -1,16 +1,12 @@
 #include "skin/archive/sk2SkinFileReader.h"
 
-#include "framework/Conversions.h"
 #include "framework/Exception.h"
-#include "framework/Stream.h"
-#include "platform/TempNames.h"
 #include "skin/archive/ExtractSkinMember.h"
 #include "skin/archive/LittleEndian.h"
 #include "skin/archive/SkinBitmap.h"
 
-#include <cstdio>
 #include <cstring>
-#include <optional>
+#include <filesystem>
 
 namespace qv::skin {
 
@@ -22,72 +18,85 @@ using framework::TFileStream;
     throw framework::Exception("Failed to read skin file!");
 }
 
-// Removes the extracted skin data however the load ends.
-struct TTemporaryFile {
-    std::string name;
-    ~TTemporaryFile() { std::remove(name.c_str()); }
-};
-
-std::string ReadExact(TFileStream& stream, int64_t position, int64_t count) {
-    std::string bytes(static_cast<size_t>(count), '\0');
-    stream.SetPosition(position);
-    if (stream.Read(bytes.data(), count) != count) Fail();
-    return bytes;
+TFileStream OpenArchive(const std::string& fileName) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(fileName, error)) Fail();
+    try {
+        return TFileStream(fileName, TFileStream::Mode::OpenRead);
+    } catch (const std::exception&) {
+        Fail();
+    }
 }
 
-std::optional<std::string> ValueOf(const framework::TStringList& list, const std::string& name) {
-    for (const std::string& line : list.Lines()) {
-        const size_t equals = line.find('=');
-        if (equals != std::string::npos &&
-            framework::SameText(std::string_view(line).substr(0, equals), name))
-            return line.substr(equals + 1);
-    }
-    return std::nullopt;
+const uint8_t* Bytes(std::string_view data) {
+    return reinterpret_cast<const uint8_t*>(data.data());
+}
+
+// The count bytes of the data from the position on; they must lie inside it.
+std::string_view Slice(std::string_view data, int64_t position, int64_t count) {
+    const auto size = static_cast<int64_t>(data.size());
+    if (position < 0 || count < 0 || position > size || count > size - position) Fail();
+    return data.substr(static_cast<size_t>(position), static_cast<size_t>(count));
+}
+
+// Keeps the value at the index unless an earlier item of the same name took it; an index of -1
+// (an item outside the group) keeps nothing.
+template <typename T, size_t N>
+void KeepFirst(std::array<std::optional<T>, N>& table, int index, const T& value) {
+    if (index >= 0 && !table[static_cast<size_t>(index)]) table[static_cast<size_t>(index)] = value;
+}
+
+template <typename T, size_t N>
+const T* Find(const std::array<std::optional<T>, N>& table, int index) {
+    if (index < 0 || static_cast<size_t>(index) >= N || !table[static_cast<size_t>(index)]) return nullptr;
+    return &*table[static_cast<size_t>(index)];
 }
 
 } // namespace
 
 Tsk2SkinFileReader::Tsk2SkinFileReader(const std::string& fileName, const std::string& password) {
-    Load(fileName, password);
+    TFileStream archive = OpenArchive(fileName);
+    Load(archive, password);
 }
 
-void Tsk2SkinFileReader::Load(const std::string& fileName, const std::string& password) {
-    skinLoaded_ = false;
-    const TTemporaryFile data{platform::TempFolder() + platform::NewGuidText()};
-    switch (ExtractSkinMember(fileName, kSkinMemberName, data.name, password)) {
-    case 0:
+Tsk2SkinFileReader::Tsk2SkinFileReader(framework::TStream& archive, const std::string& password) {
+    Load(archive, password);
+}
+
+void Tsk2SkinFileReader::Load(framework::TStream& archive, const std::string& password) {
+    std::string data;
+    switch (ExtractSkinMember(archive, kSkinMemberName, password, data)) {
+    case TExtractResult::Ok:
         break;
-    case 2:
+    case TExtractResult::BadPassword:
         return;
-    default:
+    case TExtractResult::Unreadable:
         Fail();
     }
     try {
-        ParseSkinData(data.name);
+        ParseSkinData(data);
     } catch (const std::exception&) {
         Fail();
     }
     skinLoaded_ = true;
 }
 
-void Tsk2SkinFileReader::ParseSkinData(const std::string& dataFileName) {
-    TFileStream data(dataFileName, TFileStream::Mode::OpenRead);
-    const int64_t size = data.Size();
+void Tsk2SkinFileReader::ParseSkinData(std::string_view data) {
+    const auto size = static_cast<int64_t>(data.size());
     // Only the header's first 24 bytes mean anything to us; a larger stated size must still fit.
-    const std::string header = ReadExact(data, 0, kSk2HeaderSize);
-    const auto* h = reinterpret_cast<const uint8_t*>(header.data());
-    const int64_t headerSize = ReadU32(h + 12);
+    const uint8_t* header = Bytes(Slice(data, 0, kSk2HeaderSize));
+    const int64_t headerSize = ReadU32(header + kSk2HeaderSizeOffset);
     if (headerSize < kSk2HeaderSize || headerSize > size) Fail();
-    int64_t offset = ReadU32(h + 20);
+    int64_t offset = ReadU32(header + kSk2FirstRecordOffset);
 
-    // Records and payloads of a well-formed skin each take their own bytes of the file, so their
+    // Records and payloads of a well-formed skin each take their own bytes of the data, so their
     // total never exceeds its size; counting them bounds the walk when offsets loop or overlap.
     int64_t unclaimed = size;
     for (;;) {
         unclaimed -= static_cast<int64_t>(kSk2RecordSize);
         if (unclaimed < 0) Fail();
-        const std::string record = ReadExact(data, offset, kSk2RecordSize);
-        const auto* r = reinterpret_cast<const uint8_t*>(record.data());
+        const std::string_view record = Slice(data, offset, kSk2RecordSize);
+        const uint8_t* r = Bytes(record);
         const uint32_t next = ReadU32(r + kSk2NextOffset);
         if (next == 0) break;
         const uint8_t kind = r[kSk2KindOffset];
@@ -95,55 +104,66 @@ void Tsk2SkinFileReader::ParseSkinData(const std::string& dataFileName) {
             const int64_t payloadSize = ReadU32(r + kSk2PayloadSizeOffset);
             unclaimed -= payloadSize;
             if (unclaimed < 0) Fail();
-            const std::string name(record.data(), strnlen(record.data(), kSk2NameSize));
-            AddItem(static_cast<TSk2ItemKind>(kind), name,
-                    ReadExact(data, ReadU32(r + kSk2PayloadOffset), payloadSize));
+            AddItem(static_cast<TSk2ItemKind>(kind),
+                    std::string(record.data(), strnlen(record.data(), kSk2NameSize)),
+                    Slice(data, ReadU32(r + kSk2PayloadOffset), payloadSize));
         }
         offset = next;
     }
 }
 
-void Tsk2SkinFileReader::AddItem(TSk2ItemKind kind, const std::string& name, const std::string& payload) {
-    const auto* p = reinterpret_cast<const uint8_t*>(payload.data());
-    int index = 0;
+void Tsk2SkinFileReader::AddItem(TSk2ItemKind kind, std::string name, std::string_view payload) {
+    const uint8_t* p = Bytes(payload);
+    const std::optional<TSkin2Item> known = FindSkinItem(name);
+    // The item's index in the group, or -1 when its name belongs to no item of that group.
+    const auto indexIn = [&known](TSkin2Group group) {
+        return known && known->group == group ? known->index : -1;
+    };
+    TItem item;
+    item.kind = kind;
+    item.name = std::move(name);
     switch (kind) {
-    case TSk2ItemKind::Bitmap: {
-        QImage bitmap = DecodeSkinBitmap(payload, kMaxSkinPixels - pixels_);
-        if (bitmap.isNull()) Fail();
-        pixels_ += int64_t{bitmap.width()} * bitmap.height();
-        index = static_cast<int>(bitmaps_.size());
-        bitmaps_.push_back({name, std::move(bitmap)});
+    case TSk2ItemKind::Bitmap:
+        item.bitmap = DecodeSkinBitmap(payload, kMaxSkinPixels - pixels_);
+        if (item.bitmap.isNull()) Fail();
+        pixels_ += int64_t{item.bitmap.width()} * item.bitmap.height();
+        KeepFirst(bitmaps_, indexIn(TSkin2Group::Bitmap), item.bitmap);
         break;
-    }
     case TSk2ItemKind::Integer:
         if (payload.size() != 4) Fail();
-        index = integers_.Add(name + "=" + framework::IntToStr(static_cast<int32_t>(ReadU32(p))));
+        item.value = static_cast<int32_t>(ReadU32(p));
+        KeepFirst(colors_, indexIn(TSkin2Group::Color), item.value);
+        KeepFirst(integers_, indexIn(TSkin2Group::Integer), item.value);
         break;
     case TSk2ItemKind::Flag:
         if (payload.size() != 1) Fail();
-        index = flags_.Add(name + "=" + framework::IntToStr(p[0]));
+        item.value = p[0];
+        KeepFirst(flags_, indexIn(TSkin2Group::Flag), p[0] != 0);
         break;
     case TSk2ItemKind::Text:
-        index = texts_.Add(name + "=" + payload);
+        item.text = payload;
         break;
     }
-    items_.push_back({kind, name, index});
+    items_.push_back(std::move(item));
 }
 
-const QImage* Tsk2SkinFileReader::GetBitmap(const std::string& name) const {
-    for (const TBitmapItem& item : bitmaps_)
-        if (framework::SameText(item.name, name)) return &item.bitmap;
-    return nullptr;
+const QImage* Tsk2SkinFileReader::GetBitmap(TSkin2Bitmap index) const {
+    return Find(bitmaps_, index);
 }
 
-int32_t Tsk2SkinFileReader::GetInteger(const std::string& name) const {
-    const auto value = ValueOf(integers_, name);
-    return value ? framework::StrToIntDef(*value, -1) : -1;
+int32_t Tsk2SkinFileReader::GetInteger(TSkin2Color index) const {
+    const int32_t* value = Find(colors_, index);
+    return value ? *value : -1;
 }
 
-bool Tsk2SkinFileReader::GetBool(const std::string& name) const {
-    const auto value = ValueOf(flags_, name);
-    return value && framework::StrToIntDef(*value, 0) != 0;
+int32_t Tsk2SkinFileReader::GetInteger(TSkin2Integer index) const {
+    const int32_t* value = Find(integers_, index);
+    return value ? *value : -1;
+}
+
+bool Tsk2SkinFileReader::GetBool(TSkin2Flag index) const {
+    const bool* value = Find(flags_, index);
+    return value && *value;
 }
 
 } // namespace qv::skin

@@ -1,12 +1,16 @@
 #pragma once
 
-#include "framework/StringList.h"
+#include "framework/Stream.h"
 #include "skin/archive/Sk2Format.h"
+#include "skin/archive/SkinItemNames.h"
 
 #include <QImage>
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qv::skin {
@@ -15,56 +19,54 @@ namespace qv::skin {
 // pictures are made, however few bytes its archive takes.
 inline constexpr int64_t kMaxSkinPixels = 16 * 1024 * 1024;
 
-// Reads a skin archive: extracts its skin data to a private temporary file, parses the entry
-// records and keeps the items for lookup by name (letter case ignored, first occurrence wins).
+// Reads a skin archive, from a file or from any stream, entirely in memory: inflates its skin
+// data, parses the entry records and keeps every item in file order, and the items of the skin
+// item table where the engine asks for them by index (the first item of a name, in any letter
+// case, wins).
 class Tsk2SkinFileReader {
 public:
-    struct TBitmapItem {
+    // One loaded item in file order.
+    struct TItem {
+        TSk2ItemKind kind = TSk2ItemKind::Bitmap;
         std::string name;
+        // The integer, or the flag byte (0 to 255).
+        int32_t value = 0;
+        std::string text;
         QImage bitmap;
     };
-    // One loaded item in file order: its kind and its position in that kind's list.
-    struct TItem {
-        TSk2ItemKind kind;
-        std::string name;
-        int index;
-    };
 
-    // Raises framework::Exception "Failed to read skin file!" when the archive can't be read;
-    // returns with SkinLoaded() false when the member is encrypted and the password is missing
+    // Raise framework::Exception "Failed to read skin file!" when the archive can't be read;
+    // return with SkinLoaded() false when the member is encrypted and the password is missing
     // or wrong.
     Tsk2SkinFileReader(const std::string& fileName, const std::string& password);
+    Tsk2SkinFileReader(framework::TStream& archive, const std::string& password);
     Tsk2SkinFileReader(const Tsk2SkinFileReader&) = delete;
     Tsk2SkinFileReader& operator=(const Tsk2SkinFileReader&) = delete;
 
     bool SkinLoaded() const { return skinLoaded_; }
 
-    // The bitmap stored under the name, owned by the reader; nullptr when there is none.
-    const QImage* GetBitmap(const std::string& name) const;
-    // -1 when the name is absent or its value doesn't parse.
-    int32_t GetInteger(const std::string& name) const;
-    // True when the stored flag byte is non-zero; false when the name is absent.
-    bool GetBool(const std::string& name) const;
+    // The bitmap item, owned by the reader; nullptr when the skin has none.
+    const QImage* GetBitmap(TSkin2Bitmap index) const;
+    // The integer item of either group; -1 when the skin has none.
+    int32_t GetInteger(TSkin2Color index) const;
+    int32_t GetInteger(TSkin2Integer index) const;
+    // True when the flag byte is non-zero; false when the skin has no such flag.
+    bool GetBool(TSkin2Flag index) const;
 
-    const std::vector<TBitmapItem>& Bitmaps() const { return bitmaps_; }
-    // Lines "name=value" in file order.
-    const framework::TStringList& Integers() const { return integers_; }
-    const framework::TStringList& Flags() const { return flags_; }
-    const framework::TStringList& Texts() const { return texts_; }
     const std::vector<TItem>& Items() const { return items_; }
 
 private:
-    void Load(const std::string& fileName, const std::string& password);
-    void ParseSkinData(const std::string& dataFileName);
-    void AddItem(TSk2ItemKind kind, const std::string& name, const std::string& payload);
+    void Load(framework::TStream& archive, const std::string& password);
+    void ParseSkinData(std::string_view data);
+    void AddItem(TSk2ItemKind kind, std::string name, std::string_view payload);
 
     bool skinLoaded_ = false;
-    std::vector<TBitmapItem> bitmaps_;
     int64_t pixels_ = 0;
-    framework::TStringList integers_;
-    framework::TStringList flags_;
-    framework::TStringList texts_;
     std::vector<TItem> items_;
+    std::array<std::optional<QImage>, SKIN2_BITMAP_COUNT> bitmaps_;
+    std::array<std::optional<int32_t>, SKIN2_COLOR_COUNT> colors_;
+    std::array<std::optional<int32_t>, SKIN2_INTEGER_COUNT> integers_;
+    std::array<std::optional<bool>, SKIN2_FLAG_COUNT> flags_;
 };
 
 } // namespace qv::skin

@@ -8,12 +8,6 @@
 
 namespace qv::skin {
 
-namespace {
-
-constexpr framework::TColor kFaceKey = 0xFF00FF;
-
-} // namespace
-
 void DrawNinePartFace(QPainter& painter, const QRect& target, const QImage& face, bool transparentCorners) {
     const int w = face.width();
     const int h = face.height();
@@ -28,7 +22,7 @@ void DrawNinePartFace(QPainter& painter, const QRect& target, const QImage& face
     const int bottom = std::min(hh - 1, H / 2);
     const int middleW = W - left - right;
     const int middleH = H - top - bottom;
-    const QImage stretched = KeyedTransparent(face, kFaceKey);
+    const QImage stretched = KeyedTransparent(face, framework::clTransparencyKey);
     const QImage corners = transparentCorners ? stretched : face;
     const int x0 = target.left();
     const int y0 = target.top();

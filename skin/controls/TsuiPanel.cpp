@@ -28,7 +28,8 @@ constexpr int kButtonFrames = 4;
 constexpr int kButtonRightGap = 4;
 
 const QImage& ButtonPicture() {
-    static const QImage picture = KeyedTransparent(StyleResource("PANEL_BUTTON"), 0xFF00FF);
+    static const QImage picture =
+        KeyedTransparent(StyleResource("PANEL_BUTTON"), framework::clTransparencyKey);
     return picture;
 }
 

@@ -1,5 +1,6 @@
 #include "skin/generator/EmbeddedSkin.h"
 
+#include "framework/gui/TColor.h"
 #include "skin/generator/ControlPictures.h"
 #include "skin/generator/PictureKit.h"
 #include "skin/generator/TitlePictures.h"
@@ -73,7 +74,7 @@ const std::vector<TPicture>& Pictures() {
 
 const std::vector<std::pair<const char*, int32_t>>& Integers() {
     static const std::vector<std::pair<const char*, int32_t>> integers{
-        {"SKIN2_TRANSCOLOR", 0xFF00FF},
+        {"SKIN2_TRANSCOLOR", framework::clTransparencyKey},
         {"SKIN2_TITLEFONTCOLOR", 0x000000},
         {"SKIN2_FORMCOLOR", 0xF6E4DA},
         {"SKIN2_MENUBARSTARTCOLOR", 0xF6E4DA},

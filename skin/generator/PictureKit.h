@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/gui/TColor.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPainter>
@@ -10,7 +12,7 @@
 namespace qv::skin::generator {
 
 // The key colour that marks pixels a picture leaves to its background.
-inline const QColor kKeyColor(255, 0, 255);
+inline const QColor kKeyColor = framework::ColorToQColor(framework::clTransparencyKey);
 
 // An opaque 32-bit picture filled with one colour.
 QImage NewPicture(int width, int height, const QColor& fill);

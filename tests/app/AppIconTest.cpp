@@ -8,7 +8,7 @@
 namespace qv::app::test {
 
 TEST(AppIcon, GrowsTheTileByWholePixelsAtEverySize) {
-    const QImage tile = skin::KeyedTransparent(skin::StyleResource("MAINICON"), 0xFF00FF);
+    const QImage tile = skin::KeyedTransparent(skin::StyleResource("MAINICON"), framework::clTransparencyKey);
     ASSERT_EQ(tile.size(), QSize(16, 16));
     for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
         const QImage icon = AppIconImage(size);

@@ -39,6 +39,15 @@ expect_geometry() {
   fail "$3: ${WIDTH}x${HEIGHT}+${X}+${Y}, expected $2"
 }
 
+# Whether window ID is gone within 10 seconds.
+window_gone() {
+  for _ in $(seq 1 100); do
+    xdotool getwindowname "$1" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 # Fails unless the window manager reads TITLE as window ID's name.
 expect_title() {
   local name
@@ -53,7 +62,8 @@ export QUORVANE_SERVICE_HOST=$host XDG_CONFIG_HOME=$work/config
 unset http_proxy HTTP_PROXY all_proxy ALL_PROXY
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
-for _ in $(seq 1 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break; sleep 0.1; done
+# The window manager is ready once it lists the activation request among what it supports.
+for _ in $(seq 1 100); do xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW && break; sleep 0.1; done
 
 (cd "$work" && HOME="$work" exec "$program" >>"$work/program.log" 2>&1) &
 pid=$!
@@ -102,9 +112,13 @@ click "$main" 746 531
 # The dialog, not the progress window that the dialog program shows before it.
 box=$(window_of_class quorvane-crashbox quorvane) ||
   fail "the exception dialog did not show"
-# The window manager may not have taken the new window on yet.
-for _ in $(seq 1 50); do xdotool windowactivate --sync "$box" 2>/dev/null && break; sleep 0.1; done
+# The window manager may not have taken the new window on yet: the key goes where the focus is.
+for _ in $(seq 1 50); do
+  xdotool windowactivate --sync "$box" 2>/dev/null && [ "$(xdotool getactivewindow 2>/dev/null)" = "$box" ] && break
+  sleep 0.1
+done
 xdotool key Escape
+window_gone "$box" || fail "Escape did not close the exception dialog"
 start_service "$port"
 sleep 0.5
 click "$main" 746 531
@@ -123,6 +137,18 @@ expect_geometry "$details" "$maximized" "the maximized details window"
 shot "$details" details-maximized
 click "$details" $((1284 - 60)) 23
 expect_geometry "$details" "${WIDTH}x${HEIGHT}+${X}+${Y}" "the restored details window"
+# A double click on the caption maximizes and restores; a drag on it moves the window, which the
+# window manager takes over once the mouse has gone the drag distance (10 pixels).
+click "$details" 300 23 2
+expect_geometry "$details" "$maximized" "the details window after a double click on its caption"
+click "$details" 300 23 2
+expect_geometry "$details" "${WIDTH}x${HEIGHT}+${X}+${Y}" "the details window after a second double click"
+drag="mousemove --window $details 300 23 mousedown 1"
+for _ in $(seq 1 60); do drag="$drag mousemove_relative --sync 1 0 sleep 0.01"; done
+xdotool $drag sleep 0.3 mouseup 1
+eval "$(xdotool getwindowgeometry --shell "$details" | sed 's/^/DRAGGED_/')"
+[ "$DRAGGED_X" -ge $((X + 50)) ] && [ "$DRAGGED_Y" -eq "$Y" ] ||
+  fail "a drag of 60 pixels on the caption moved the details window from $X,$Y to $DRAGGED_X,$DRAGGED_Y"
 click "$details" 649 475
 gone "Quorvane - View tender details" 704 || fail "the details window did not close"
 

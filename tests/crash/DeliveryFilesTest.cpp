@@ -1,4 +1,4 @@
-#include "crash/CrashSettings.h"
+#include "crash/delivery/DeliverySettings.h"
 #include "crash/delivery/ReportFile.h"
 #include "crash/delivery/ReportMail.h"
 #include "tests/support/OtherUser.h"
@@ -67,7 +67,7 @@ TEST(DeliveryFiles, LinksPlantedAtTheNamesDeliveryUsesAreNotFollowed) {
                ::symlink(victim.c_str(), reportFile.c_str()) == 0;
     }));
     const qv::test::ScopedEnvironment environment{{"TMPDIR", tmp}, {"PATH", shared.Path() + "/no-programs"}};
-    CrashSettings settings;
+    DeliverySettings settings;
     settings.reportFileName = reportFile;
     // No way out: the files are made and must go again.
     const TReportMail::TOutcome outcome = TReportMail(settings).Mail(kReport, "PNG picture", false);
@@ -76,6 +76,25 @@ TEST(DeliveryFiles, LinksPlantedAtTheNamesDeliveryUsesAreNotFollowed) {
         TReportFile::Save(kReport, TReportFile::AutomaticPath(settings), settings.reportFileMaxSize));
     EXPECT_EQ(ReadAll(victim), "precious");
     EXPECT_EQ(Entries(tmp), std::vector<std::string>{"screenShot.png"}) << "nothing of the delivery is left";
+}
+
+TEST(DeliveryFiles, AReportFileThatIsNotTheUsersOwnPrivateFileTakesNoReport) {
+    if (!qv::test::CanActAsOtherUsers()) GTEST_SKIP() << "planting as another user needs root";
+    const SharedFolder shared;
+    const std::string planted = shared.Path() + "/planted.txt";
+    ASSERT_TRUE(qv::test::AsOtherUser(qv::test::NobodyId(), [&] {
+        return static_cast<bool>(std::ofstream(planted)) && ::chmod(planted.c_str(), 0666) == 0;
+    }));
+    EXPECT_FALSE(TReportFile::Save(kReport, planted, 0));
+    EXPECT_EQ(ReadAll(planted), "") << "another user reads what lands in their file";
+
+    // One an earlier version made readable by everyone is the user's own: it is made private.
+    const std::string own = shared.Path() + "/own.txt";
+    std::ofstream(own) << "older report\r\n";
+    fs::permissions(own, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                             fs::perms::others_read);
+    EXPECT_TRUE(TReportFile::Save(kReport, own, 0));
+    EXPECT_EQ(fs::status(own).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST(DeliveryFiles, ProgramsInTheCurrentFolderAreNeverRun) {
@@ -93,7 +112,7 @@ TEST(DeliveryFiles, ProgramsInTheCurrentFolderAreNeverRun) {
     {
         const qv::test::ScopedEnvironment environment{{"PATH", ":.:bin:" + folder.Path() + "/empty"},
                                                       {"TMPDIR", folder.Path()}};
-        CrashSettings settings;
+        DeliverySettings settings;
         settings.mailAddress = "bugs@example.org";
         outcome = TReportMail(settings).Mail(kReport, "", false);
     }

@@ -103,13 +103,17 @@ TEST(ReportFile, SavedReportsArePrivateAndAReportOverTheLimitStaysAlone) {
 }
 
 TEST(ReportFile, ReportsLieInTheUsersStateFolder) {
-    CrashSettings settings;
+    DeliverySettings settings;
     {
         const qv::test::ScopedEnvironment environment{{"XDG_STATE_HOME", "/state"}, {"HOME", "/home/anna"}};
         EXPECT_EQ(TReportFile::AutomaticPath(settings), "/state/quorvane/bugreport.txt");
     }
     const qv::test::ScopedEnvironment environment{{"XDG_STATE_HOME", std::nullopt}, {"HOME", "/home/anna"}};
     EXPECT_EQ(TReportFile::AutomaticPath(settings), "/home/anna/.local/state/quorvane/bugreport.txt");
+    {
+        const qv::test::ScopedEnvironment relative{{"HOME", "relative/home"}};
+        EXPECT_EQ(TReportFile::ReportFolder().front(), '/') << "never below the current folder";
+    }
     settings.reportFileName = "/var/reports/%appname%.txt";
     EXPECT_EQ(TReportFile::AutomaticPath(settings), "/var/reports/crash_delivery_tests.txt");
 }

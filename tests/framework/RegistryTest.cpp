@@ -1,8 +1,10 @@
 #include "framework/Registry.h"
 #include "tests/support/OtherUser.h"
+#include "tests/support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -207,6 +209,59 @@ TEST_F(RegistryTest, AWriteTidiesTheStore) {
         struct stat info {};
         ASSERT_EQ(::stat(folder.c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 0777, 0700u) << folder;
+    }
+}
+
+TEST_F(RegistryTest, WhatAnotherUserPlantsInAStoreOthersCouldWriteIsNeitherReadNorWaitedFor) {
+    if (!qv::test::CanActAsOtherUsers()) GTEST_SKIP() << "planting as another user needs root";
+    TRegistry registry;
+    ASSERT_TRUE(registry.OpenKey("\\Software\\Quorvane\\QVN", true));
+    const std::string values = KeyFolder() + "/values";
+    const std::string elsewhere = dir_ + "/elsewhere";
+    const std::string planted = EncodeRegistryValues({{"email", std::string("eve@example.org")}});
+    const std::vector<std::pair<const char*, std::function<bool()>>> plants{
+        {"a fifo", [&] { return ::mkfifo(values.c_str(), 0666) == 0; }},
+        {"a link",
+         [&] {
+             std::ofstream(elsewhere) << planted;
+             return ::symlink(elsewhere.c_str(), values.c_str()) == 0;
+         }},
+        {"a file of its own", [&] { return static_cast<bool>(std::ofstream(values) << planted); }},
+    };
+    for (const auto& [what, plant] : plants) {
+        SCOPED_TRACE(what);
+        fs::remove(values);
+        fs::remove(elsewhere);
+        // Folders others may write to, as a careless umask or an older version left them.
+        for (fs::path folder = KeyFolder(); folder.string().size() >= dir_.size();
+             folder = folder.parent_path())
+            ::chmod(folder.c_str(), 0777);
+        ASSERT_TRUE(qv::test::AsOtherUser(qv::test::NobodyId(), plant));
+        // In a child, so that a read that waits for ever ends the test instead of holding it.
+        const pid_t user = ::fork();
+        ASSERT_GE(user, 0);
+        if (user == 0) {
+            ::alarm(30);
+            const bool readNothing = registry.ReadString("email").empty();
+            const bool refused = MessageOf([&] { registry.WriteString("email", "anna@example.org"); }) ==
+                                 "Failed to set data for 'email'";
+            ::_exit(readNothing && refused ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(user, &status, 0), user);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
+    }
+}
+
+TEST(RegistryStoreFolder, IsNeverBelowTheCurrentFolder) {
+    const passwd* user = ::getpwuid(::geteuid());
+    ASSERT_NE(user, nullptr);
+    for (const std::optional<std::string>& home :
+         {std::optional<std::string>(), std::optional<std::string>(""),
+          std::optional<std::string>("relative/home")}) {
+        const qv::test::ScopedEnvironment environment{{"XDG_CONFIG_HOME", "relative/config"}, {"HOME", home}};
+        EXPECT_EQ(RegistryStore().RootFolder(), std::string(user->pw_dir) + "/.config/quorvane/registry")
+            << home.value_or("(unset)");
     }
 }
 

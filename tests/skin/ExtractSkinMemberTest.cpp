@@ -1,5 +1,6 @@
 #include "SkinTestSupport.h"
 
+#include "framework/Stream.h"
 #include "skin/archive/ExtractSkinMember.h"
 #include "skin/archive/LittleEndian.h"
 #include "skin/writer/SkinArchiveWriter.h"
@@ -7,74 +8,77 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <fstream>
-#include <sstream>
-
 namespace qv::skin::test {
 
 namespace {
 
-std::string ReadFile(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
+using framework::TMemoryStream;
+
+constexpr TExtractResult kOk = TExtractResult::Ok;
+constexpr TExtractResult kUnreadable = TExtractResult::Unreadable;
+constexpr TExtractResult kBadPassword = TExtractResult::BadPassword;
 
 class ExtractSkinMemberTest : public ::testing::Test {
 protected:
-    int Extract(const std::string& archive, const std::string& password = "",
-                const std::string& member = kSkinMemberName) {
-        return ExtractSkinMember(scratch_.Write("archive.ssk", archive), member, Output(), password);
+    TExtractResult Extract(const std::string& archive, const std::string& password = "",
+                           const std::string& member = kSkinMemberName) {
+        TMemoryStream stream(archive);
+        return ExtractSkinMember(stream, member, password, output_);
     }
-    std::string Output() const { return scratch_.Path() + "/input/member"; }
 
-    TScratchFolder scratch_;
+    std::string output_ = "left over";
     const std::string member_ = MixedData(100000, 21);
 };
 
 } // namespace
 
-TEST_F(ExtractSkinMemberTest, WritesTheMemberMatchingItsNameWithoutCase) {
+TEST_F(ExtractSkinMemberTest, InflatesTheMemberMatchingItsNameWithoutCaseFromAnyStream) {
     TSkinArchiveOptions options;
     options.memberName = "SkinData.sk2";
-    EXPECT_EQ(Extract(BuildSkinArchive(member_, options)), 0);
-    EXPECT_EQ(ReadFile(Output()), member_);
+    EXPECT_EQ(Extract(BuildSkinArchive(member_, options)), kOk);
+    EXPECT_EQ(output_, member_);
 
     options.store = true;
-    EXPECT_EQ(Extract(BuildSkinArchive(member_, options), "", "skindata.SK2"), 0);
-    EXPECT_EQ(ReadFile(Output()), member_);
+    const std::string stored = BuildSkinArchive(member_, options);
+    EXPECT_EQ(Extract(stored, "", "skindata.SK2"), kOk);
+    EXPECT_EQ(output_, member_);
+
+    const TScratchFolder scratch;
+    framework::TFileStream file(scratch.Write("archive.ssk", stored), framework::TFileStream::Mode::OpenRead);
+    std::string fromFile;
+    EXPECT_EQ(ExtractSkinMember(file, kSkinMemberName, "", fromFile), kOk);
+    EXPECT_EQ(fromFile, member_);
 }
 
-TEST_F(ExtractSkinMemberTest, UnreadableArchivesGiveOne) {
+TEST_F(ExtractSkinMemberTest, DamagedArchivesAreUnreadableAndGiveNoBytes) {
     const std::string archive = BuildSkinArchive(member_, {});
-    EXPECT_EQ(ExtractSkinMember(scratch_.Path() + "/missing.ssk", kSkinMemberName, Output(), ""), 1);
-    EXPECT_EQ(ExtractSkinMember(scratch_.Path(), kSkinMemberName, Output(), ""), 1);
-    EXPECT_EQ(Extract(archive, "", "OTHER.SK2"), 1);
-    EXPECT_EQ(Extract("PK" + archive.substr(2)), 1);
-    EXPECT_EQ(Extract("SK"), 1);
-    EXPECT_EQ(Extract(""), 1);
+    EXPECT_EQ(Extract(archive, "", "OTHER.SK2"), kUnreadable);
+    EXPECT_EQ(output_, "");
+    EXPECT_EQ(Extract("PK" + archive.substr(2)), kUnreadable);
+    EXPECT_EQ(Extract("SK"), kUnreadable);
+    EXPECT_EQ(Extract(""), kUnreadable);
 
     std::string withComment = archive;
     withComment[withComment.size() - 2] = 1;
-    EXPECT_EQ(Extract(withComment), 1);
-    EXPECT_EQ(Extract(archive + "trailing bytes"), 1);
+    EXPECT_EQ(Extract(withComment), kUnreadable);
+    EXPECT_EQ(Extract(archive + "trailing bytes"), kUnreadable);
 
     // The central directory names the member but the deflate data is cut short.
     TSkinArchiveOptions options;
     const std::string deflated = DeflateRaw(member_, false);
     EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated.substr(0, deflated.size() / 2), 0, 0, options)),
-              1);
+              kUnreadable);
     // A member that inflates to other bytes than the archive's CRC-32 and size describe is damaged.
     const auto crc = static_cast<uint32_t>(
         crc32(0, reinterpret_cast<const Bytef*>(member_.data()), static_cast<uInt>(member_.size())));
     const auto size = static_cast<uint32_t>(member_.size());
-    EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated, crc, size, options)), 0);
-    EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated, crc ^ 1, size, options)), 1);
-    EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated, crc, size + 1, options)), 1);
-
-    EXPECT_EQ(
-        ExtractSkinMember(scratch_.Write("a.ssk", archive), kSkinMemberName, "/nonexistent/dir/out", ""), 1);
+    EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated, crc, size, options)), kOk);
+    EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated, crc ^ 1, size, options)), kUnreadable);
+    EXPECT_EQ(output_, "");
+    EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated, crc, size + 1, options)), kUnreadable);
+    EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated, crc, size - 1, options)), kUnreadable);
+    // A size that no skin has and these few bytes could never inflate to is not trusted.
+    EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated, crc, 0xFFFFFFFF, options)), kUnreadable);
 }
 
 TEST_F(ExtractSkinMemberTest, EncryptedMemberNeedsTheRightPassword) {
@@ -82,15 +86,16 @@ TEST_F(ExtractSkinMemberTest, EncryptedMemberNeedsTheRightPassword) {
     options.password = "s3cret";
     options.headerSeed = 4;
     const std::string archive = BuildSkinArchive(member_, options);
-    EXPECT_EQ(Extract(archive, ""), 2);
-    EXPECT_EQ(Extract(archive, "S3CRET"), 2);
-    EXPECT_EQ(Extract(archive, "s3cre"), 2);
-    EXPECT_EQ(Extract(archive, "s3cret"), 0);
-    EXPECT_EQ(ReadFile(Output()), member_);
+    EXPECT_EQ(Extract(archive, ""), kBadPassword);
+    EXPECT_EQ(Extract(archive, "S3CRET"), kBadPassword);
+    EXPECT_EQ(Extract(archive, "s3cre"), kBadPassword);
+    EXPECT_EQ(output_, "");
+    EXPECT_EQ(Extract(archive, "s3cret"), kOk);
+    EXPECT_EQ(output_, member_);
 
     options.store = true;
-    EXPECT_EQ(Extract(BuildSkinArchive(member_, options), "s3cret"), 0);
-    EXPECT_EQ(ReadFile(Output()), member_);
+    EXPECT_EQ(Extract(BuildSkinArchive(member_, options), "s3cret"), kOk);
+    EXPECT_EQ(output_, member_);
 }
 
 TEST_F(ExtractSkinMemberTest, FlagBitThreeTakesTheCheckByteFromTheTime) {
@@ -103,13 +108,15 @@ TEST_F(ExtractSkinMemberTest, FlagBitThreeTakesTheCheckByteFromTheTime) {
     const std::string member = "a member whose CRC-32 does not start with 0x5A";
     std::string archive = BuildSkinArchive(member, options);
     ASSERT_NE(static_cast<uint8_t>(archive[17]), 0x5A);
-    EXPECT_EQ(Extract(archive, "pw"), 0);
-    EXPECT_EQ(ReadFile(Output()), member);
+    EXPECT_EQ(Extract(archive, "pw"), kOk);
+    EXPECT_EQ(output_, member);
 
     // Without bit 3 in the central record the CRC byte is compared and fails.
-    const size_t central = archive.size() - 22 - 46 - std::string(kSkinMemberName).size();
-    archive[central + 8] = static_cast<char>(archive[central + 8] & ~0x08);
-    EXPECT_EQ(Extract(archive, "pw"), 2);
+    const size_t central =
+        archive.size() - kEndRecordSize - kCentralHeaderSize - std::string(kSkinMemberName).size();
+    archive[central + kCentralFlagsOffset] =
+        static_cast<char>(archive[central + kCentralFlagsOffset] & ~0x08);
+    EXPECT_EQ(Extract(archive, "pw"), kBadPassword);
 }
 
 TEST(SkinArchiveWriter, LaysTheArchiveOutAsTheEmbeddedSkinIs) {

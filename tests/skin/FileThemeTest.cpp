@@ -1,12 +1,12 @@
 #include "SkinTestSupport.h"
 
-#include "platform/TempNames.h"
 #include "skin/SkinResources.h"
 #include "skin/StripFrame.h"
 #include "skin/TsuiBuiltInFileTheme.h"
 #include "skin/archive/sk2SkinFileReader.h"
 #include "skin/writer/SkinArchiveWriter.h"
 #include "skin/writer/SkinDataBuilder.h"
+#include "tests/support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +56,7 @@ const TExpectedBitmap kEmbeddedBitmaps[] = {
 };
 
 bool IsMagenta(const QImage& image, int x, int y) {
-    return (image.pixel(x, y) & 0xFFFFFF) == 0xFF00FF;
+    return (image.pixel(x, y) & 0xFFFFFF) == framework::clTransparencyKey;
 }
 
 class FileThemeTest : public ::testing::Test {
@@ -87,12 +87,12 @@ TEST_F(EmbeddedSkinTest, LoadsEveryPictureAtItsSize) {
          {SKIN2_TITLEBAR4, SKIN2_TITLEBAR5, SKIN2_FORMBOTTOMBORDER2, SKIN2_MENUBAR, SKIN2_TOOLBAR})
         EXPECT_EQ(theme_.GetBitmap(absent), nullptr);
     EXPECT_EQ(theme_.ThemeFile(), "C:\\Skins\\quorvane.ssk");
-    EXPECT_EQ(scratch_.TemporaryEntries(), 0);
+    EXPECT_EQ(scratch_.CreatedEntries(), 0);
 }
 
 TEST_F(EmbeddedSkinTest, HoldsTheSkinsColoursIntegersAndFlags) {
-    EXPECT_EQ(theme_.GetColor(SKIN2_TRANSCOLOR), 0xFF00FFu);
-    EXPECT_EQ(theme_.GetColor(SKIN2_FORMCOLOR), 16180442u);
+    EXPECT_EQ(theme_.GetColor(SKIN2_TRANSCOLOR), framework::clTransparencyKey);
+    EXPECT_EQ(theme_.GetColor(SKIN2_FORMCOLOR), 0xF6E4DAu);
     EXPECT_EQ(theme_.GetColor(SKIN2_SELECTEDMENUCOLOR), 0xC56A31u);
     EXPECT_EQ(theme_.GetColor(SKIN2_CONTROLBORDERCOLOR), 0xA06B4Fu);
     EXPECT_EQ(theme_.GetColor(SKIN2_CONTROLFONTCOLOR), 0x040000u);
@@ -143,8 +143,11 @@ TEST_F(EmbeddedSkinTest, ArchiveHasTheSkinFormatsLayout) {
                                                : TSk2ItemKind::Flag;
         EXPECT_EQ(reader.Items()[i].kind, expected) << i;
     }
-    EXPECT_EQ(reader.GetInteger("SKIN2_SYSTEMCOLOR1"), 0x00FF00);
-    EXPECT_EQ(reader.GetInteger("SKIN2_SYSTEMCOLOR2"), 0x800000);
+    // Two colours that no control asks for follow the table's integers.
+    EXPECT_EQ(reader.Items()[69].name, "SKIN2_SYSTEMCOLOR1");
+    EXPECT_EQ(reader.Items()[69].value, 0x00FF00);
+    EXPECT_EQ(reader.Items()[70].name, "SKIN2_SYSTEMCOLOR2");
+    EXPECT_EQ(reader.Items()[70].value, 0x800000);
     // Uncompressed size in the local header: 24-bit pictures with the usual headers.
     const auto u32 = [&](size_t at) {
         return static_cast<uint32_t>(static_cast<uint8_t>(archive[at])) |
@@ -154,6 +157,15 @@ TEST_F(EmbeddedSkinTest, ArchiveHasTheSkinFormatsLayout) {
     };
     EXPECT_EQ(u32(22), 122978u);
     EXPECT_EQ(archive.substr(0, 4), std::string("SK\x03\x04", 4));
+}
+
+TEST_F(FileThemeTest, BuiltInSkinLoadsWhenTheTemporaryFolderCannotBeWritten) {
+    // Not even the superuser may create a file in /proc.
+    const qv::test::ScopedEnvironment unwritable({{"TMPDIR", "/proc"}});
+    TsuiBuiltInFileTheme theme;
+    theme.ReadSkinData(EmbeddedSkinArchive());
+    EXPECT_TRUE(theme.Ready());
+    EXPECT_EQ(theme.GetColor(SKIN2_FORMCOLOR), 0xF6E4DAu);
 }
 
 TEST_F(FileThemeTest, WithoutALoadedSkinLookupsYieldNothing) {
@@ -220,7 +232,7 @@ TEST_F(FileThemeTest, FailedLoadsLeaveTheThemeNotReadyAndMissingFilesChangeNothi
     EXPECT_FALSE(theme.Ready());
     theme.SetPassword("secret");
     EXPECT_TRUE(theme.Ready());
-    EXPECT_EQ(scratch_.TemporaryEntries(), 0);
+    EXPECT_EQ(scratch_.CreatedEntries(), 0);
 }
 
 TEST_F(FileThemeTest, SkinDataIsWrittenOnlyFromAnExistingDesignFile) {
@@ -233,19 +245,7 @@ TEST_F(FileThemeTest, SkinDataIsWrittenOnlyFromAnExistingDesignFile) {
     EXPECT_EQ(theme.WriteSkinData(), archive);
 }
 
-TEST_F(FileThemeTest, TemporarySkinNamesNeverReuseAFile) {
-    const std::string folder = scratch_.Path() + "/input/";
-    const std::string guid = "{6F9619FF-8B86-D011-B42D-00C04FC964FF}";
-    EXPECT_EQ(SkinTempName(folder, guid), folder + guid + ".ssk");
-    scratch_.Write(guid + ".ssk", "");
-    EXPECT_EQ(SkinTempName(folder, guid), folder + guid + "1.ssk");
-    scratch_.Write(guid + "1.ssk", "");
-    EXPECT_EQ(SkinTempName(folder, guid), folder + guid + "2.ssk");
-    EXPECT_NE(SkinTempName(folder, qv::platform::NewGuidText()),
-              SkinTempName(folder, qv::platform::NewGuidText()));
-}
-
-TEST_F(FileThemeTest, CorruptSkinDataNeverCrashesAndLeavesNoFileBehind) {
+TEST_F(FileThemeTest, CorruptSkinDataNeverCrashesAndCreatesNoFile) {
     const std::string archive = EmbeddedSkinArchive();
     int ready = 0;
     ForEachCorruption(archive, 150, 20261209, [&](const std::string& corrupt) {
@@ -256,7 +256,7 @@ TEST_F(FileThemeTest, CorruptSkinDataNeverCrashesAndLeavesNoFileBehind) {
         (void)theme.GetColor(SKIN2_FORMCOLOR);
     });
     EXPECT_LT(ready, 150);
-    EXPECT_EQ(scratch_.TemporaryEntries(), 0);
+    EXPECT_EQ(scratch_.CreatedEntries(), 0);
 }
 
 } // namespace qv::skin::test

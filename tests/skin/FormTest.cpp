@@ -69,7 +69,7 @@ TEST_F(FormTest, EmbeddedSkinGivesTheFrameAndTitleBarGeometry) {
     EXPECT_EQ(panel_->TitleBar().Layout().buttonRects[1].topLeft(), QPoint(747, 11));
     EXPECT_EQ(panel_->TitleBar().Caption(), "Quorvane");
     EXPECT_EQ(form_->minimumSize(), QSize(234, 49));
-    EXPECT_EQ(panel_->Color(), 16180442u);
+    EXPECT_EQ(panel_->Color(), 0xF6E4DAu);
     EXPECT_EQ(panel_->Version(), "6.21");
 }
 
@@ -109,7 +109,8 @@ TEST_F(FormTest, RegionCutsTheMagentaCornersOfTheTopSevenRows) {
     const QImage& title = panel_->TitleBar().TitlePicture();
     for (int y = 0; y < 7; ++y)
         for (int x = 0; x < 20; ++x)
-            EXPECT_EQ(region.contains(QPoint(x, y)), (title.pixel(x, y) & 0xFFFFFF) != 0xFF00FF)
+            EXPECT_EQ(region.contains(QPoint(x, y)),
+                      (title.pixel(x, y) & 0xFFFFFF) != framework::clTransparencyKey)
                 << x << "," << y;
     EXPECT_EQ(form_->mask(), region);
 }

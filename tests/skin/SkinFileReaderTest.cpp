@@ -41,9 +41,9 @@ protected:
 // A skin data block whose records are patched after laying out: the record at index i starts at
 // RecordOffset(i) when every payload before it has the given sizes.
 size_t RecordOffset(const std::vector<size_t>& payloadSizes, size_t index) {
-    size_t offset = 24;
+    size_t offset = kSk2HeaderSize;
     for (size_t i = 0; i < index; ++i)
-        offset += 77 + payloadSizes[i];
+        offset += kSk2RecordSize + payloadSizes[i];
     return offset;
 }
 
@@ -53,16 +53,28 @@ void PutU32At(std::string& bytes, size_t offset, uint32_t value) {
     bytes.replace(offset, 4, field);
 }
 
+// An item as kind, name and value: "1SKIN2_FORMCOLOR=16180442", "0SKIN2_BUTTON=4x2".
+std::vector<std::string> Described(const Tsk2SkinFileReader& reader) {
+    std::vector<std::string> items;
+    for (const auto& item : reader.Items()) {
+        std::string value = item.kind == TSk2ItemKind::Text ? item.text : std::to_string(item.value);
+        if (item.kind == TSk2ItemKind::Bitmap)
+            value = std::to_string(item.bitmap.width()) + "x" + std::to_string(item.bitmap.height());
+        items.push_back(std::to_string(static_cast<int>(item.kind)) + item.name + "=" + value);
+    }
+    return items;
+}
+
 } // namespace
 
-TEST_F(SkinFileReaderTest, LoadsEveryKindInFileOrderAndLooksNamesUpWithoutCase) {
+TEST_F(SkinFileReaderTest, LoadsEveryKindInFileOrderAndFindsTableItemsWithoutCase) {
     const QImage title = PatternImage(58, 48, 1);
     const std::string longName(64, 'N');
     TSkinDataBuilder builder;
-    builder.AddBitmap("SKIN2_TITLEBAR1", EncodeBmp24(title));
-    builder.AddInteger("SKIN2_FORMCOLOR", 0xF6E4DA);
-    builder.AddInteger("SKIN2_BOTTOMREGIONMINY", -1);
-    builder.AddFlag("SKIN2_TITLEBARNEEDREGION", 1);
+    builder.AddBitmap("skin2_titlebar1", EncodeBmp24(title));
+    builder.AddInteger("Skin2_FormColor", 0xF6E4DA);
+    builder.AddInteger("SKIN2_BOTTOMREGIONMAXY", -2);
+    builder.AddFlag("skin2_TitleBarNeedRegion", 1);
     builder.AddFlag("SKIN2_RADIOBUTTONTRANS", 200);
     builder.AddItem("SKIN2_FUTURE", 9, "ignored payload");
     builder.AddText("SKIN2_NOTE", "pale blue");
@@ -70,41 +82,40 @@ TEST_F(SkinFileReaderTest, LoadsEveryKindInFileOrderAndLooksNamesUpWithoutCase) 
     const auto reader = LoadData(builder.Data());
 
     ASSERT_TRUE(reader->SkinLoaded());
-    EXPECT_EQ(reader->GetInteger("skin2_formcolor"), 16180442);
-    EXPECT_EQ(reader->GetInteger("SKIN2_BOTTOMREGIONMINY"), -1);
-    EXPECT_EQ(reader->GetInteger(longName), 64);
-    EXPECT_TRUE(reader->GetBool("Skin2_TitleBarNeedRegion"));
-    EXPECT_TRUE(reader->GetBool("SKIN2_RADIOBUTTONTRANS"));
-    const QImage* bitmap = reader->GetBitmap("skin2_titlebar1");
+    EXPECT_EQ(reader->GetInteger(SKIN2_FORMCOLOR), 0xF6E4DA);
+    EXPECT_EQ(reader->GetInteger(SKIN2_BOTTOMREGIONMAXY), -2);
+    EXPECT_TRUE(reader->GetBool(SKIN2_TITLEBARNEEDREGION));
+    EXPECT_TRUE(reader->GetBool(SKIN2_RADIOBUTTONTRANS));
+    const QImage* bitmap = reader->GetBitmap(SKIN2_TITLEBAR1);
     ASSERT_NE(bitmap, nullptr);
     EXPECT_EQ(bitmap->convertToFormat(QImage::Format_RGB32), title);
-    EXPECT_EQ(reader->Flags().Lines(),
-              (std::vector<std::string>{"SKIN2_TITLEBARNEEDREGION=1", "SKIN2_RADIOBUTTONTRANS=200"}));
-    EXPECT_EQ(reader->Texts().Lines(), std::vector<std::string>{"SKIN2_NOTE=pale blue"});
-
-    std::vector<std::string> order;
-    for (const auto& item : reader->Items())
-        order.push_back(std::to_string(static_cast<int>(item.kind)) + item.name);
-    EXPECT_EQ(order, (std::vector<std::string>{"0SKIN2_TITLEBAR1", "1SKIN2_FORMCOLOR",
-                                               "1SKIN2_BOTTOMREGIONMINY", "2SKIN2_TITLEBARNEEDREGION",
-                                               "2SKIN2_RADIOBUTTONTRANS", "3SKIN2_NOTE", "1" + longName}));
+    EXPECT_EQ(Described(*reader),
+              (std::vector<std::string>{"0skin2_titlebar1=58x48", "1Skin2_FormColor=16180442",
+                                        "1SKIN2_BOTTOMREGIONMAXY=-2", "2skin2_TitleBarNeedRegion=1",
+                                        "2SKIN2_RADIOBUTTONTRANS=200", "3SKIN2_NOTE=pale blue",
+                                        "1" + longName + "=64"}));
 }
 
-TEST_F(SkinFileReaderTest, AbsentItemsAndOtherKindsYieldTheDefaults) {
+TEST_F(SkinFileReaderTest, AbsentItemsAndItemsOfAnotherKindYieldTheDefaults) {
     TSkinDataBuilder builder;
-    builder.AddFlag("SKIN2_TITLEBARNEEDREGION", 1);
-    builder.AddInteger("SKIN2_TITLEBARICONPOSX", 7);
-    builder.AddText("SKIN2_TEXTNUMBER", "12");
+    builder.AddInteger("SKIN2_TITLEFIVESECT", 1);
+    builder.AddFlag("SKIN2_TITLEBARICONPOSX", 1);
+    builder.AddText("SKIN2_FORMCOLOR", "12");
+    builder.AddInteger("SKIN2_TITLEBAR4", 5);
+    builder.AddInteger("SKIN2_TITLEBARICONPOS", 7);
+    builder.AddInteger("SKIN2_CONTROLCOLOR ", 7);
     const auto reader = LoadData(builder.Data());
     ASSERT_TRUE(reader->SkinLoaded());
-    EXPECT_EQ(reader->GetInteger("SKIN2_TITLEBAR4"), -1);
-    EXPECT_EQ(reader->GetBitmap("SKIN2_TITLEBAR4"), nullptr);
-    EXPECT_FALSE(reader->GetBool("SKIN2_TITLEFIVESECT"));
-    // Integers, flags and texts live in separate lists.
-    EXPECT_EQ(reader->GetInteger("SKIN2_TITLEBARNEEDREGION"), -1);
-    EXPECT_FALSE(reader->GetBool("SKIN2_TITLEBARICONPOSX"));
-    EXPECT_EQ(reader->GetInteger("SKIN2_TEXTNUMBER"), -1);
-    EXPECT_EQ(reader->GetInteger("SKIN2_TITLEBARICONPOS"), -1);
+    EXPECT_FALSE(reader->GetBool(SKIN2_TITLEFIVESECT));
+    EXPECT_EQ(reader->GetInteger(SKIN2_TITLEBARICONPOSX), -1);
+    EXPECT_EQ(reader->GetInteger(SKIN2_FORMCOLOR), -1);
+    EXPECT_EQ(reader->GetBitmap(SKIN2_TITLEBAR4), nullptr);
+    EXPECT_EQ(reader->GetInteger(SKIN2_CONTROLCOLOR), -1);
+    EXPECT_FALSE(reader->GetBool(SKIN2_BUTTONTRANS));
+    // Indexes outside their group name no item.
+    EXPECT_EQ(reader->GetInteger(TSkin2Color{SKIN2_COLOR_COUNT}), -1);
+    EXPECT_EQ(reader->GetBitmap(TSkin2Bitmap{-1}), nullptr);
+    EXPECT_EQ(reader->Items().size(), 6u);
 }
 
 TEST_F(SkinFileReaderTest, FirstOccurrenceOfANameWins) {
@@ -116,10 +127,10 @@ TEST_F(SkinFileReaderTest, FirstOccurrenceOfANameWins) {
     builder.AddFlag("SKIN2_BUTTONTRANS", 1);
     builder.AddBitmap("SKIN2_BUTTON", EncodeBmp24(PatternImage(6, 3, 2)));
     const auto reader = LoadData(builder.Data());
-    EXPECT_EQ(reader->GetInteger("SKIN2_FORMCOLOR"), 1);
-    EXPECT_FALSE(reader->GetBool("SKIN2_BUTTONTRANS"));
-    ASSERT_NE(reader->GetBitmap("SKIN2_BUTTON"), nullptr);
-    EXPECT_EQ(reader->GetBitmap("SKIN2_BUTTON")->width(), 4);
+    EXPECT_EQ(reader->GetInteger(SKIN2_FORMCOLOR), 1);
+    EXPECT_FALSE(reader->GetBool(SKIN2_BUTTONTRANS));
+    ASSERT_NE(reader->GetBitmap(SKIN2_BUTTON), nullptr);
+    EXPECT_EQ(reader->GetBitmap(SKIN2_BUTTON)->width(), 4);
     EXPECT_EQ(reader->Items().size(), 6u);
 }
 
@@ -127,7 +138,7 @@ TEST_F(SkinFileReaderTest, TerminatorFirstLoadsAnEmptySkin) {
     const auto reader = LoadData(TSkinDataBuilder().Data());
     EXPECT_TRUE(reader->SkinLoaded());
     EXPECT_TRUE(reader->Items().empty());
-    EXPECT_EQ(reader->GetInteger("SKIN2_FORMCOLOR"), -1);
+    EXPECT_EQ(reader->GetInteger(SKIN2_FORMCOLOR), -1);
 }
 
 TEST_F(SkinFileReaderTest, FollowsRecordOffsetsRatherThanAdjacency) {
@@ -139,11 +150,11 @@ TEST_F(SkinFileReaderTest, FollowsRecordOffsetsRatherThanAdjacency) {
     const size_t a = RecordOffset({4, 4}, 0);
     const size_t b = RecordOffset({4, 4}, 1);
     const size_t terminator = RecordOffset({4, 4}, 2);
-    PutU32At(data, 20, static_cast<uint32_t>(b));
-    PutU32At(data, b + 73, static_cast<uint32_t>(a));
-    PutU32At(data, a + 73, static_cast<uint32_t>(terminator));
+    PutU32At(data, kSk2FirstRecordOffset, static_cast<uint32_t>(b));
+    PutU32At(data, b + kSk2NextOffset, static_cast<uint32_t>(a));
+    PutU32At(data, a + kSk2NextOffset, static_cast<uint32_t>(terminator));
     const auto reader = LoadData(data);
-    ASSERT_EQ(reader->Integers().Lines(), (std::vector<std::string>{"SKIN2_B=2", "SKIN2_A=1"}));
+    ASSERT_EQ(Described(*reader), (std::vector<std::string>{"1SKIN2_B=2", "1SKIN2_A=1"}));
 }
 
 TEST_F(SkinFileReaderTest, EncryptedSkinLoadsOnlyWithItsPassword) {
@@ -154,7 +165,7 @@ TEST_F(SkinFileReaderTest, EncryptedSkinLoadsOnlyWithItsPassword) {
     options.headerSeed = 2;
     const std::string archive = BuildSkinArchive(builder.Data(), options);
 
-    EXPECT_EQ(Load(archive, "blue")->GetInteger("SKIN2_FORMCOLOR"), 0xF6E4DA);
+    EXPECT_EQ(Load(archive, "blue")->GetInteger(SKIN2_FORMCOLOR), 0xF6E4DA);
     for (const std::string password : {"", "Blue", "bluee"}) {
         const auto reader = Load(archive, password);
         EXPECT_FALSE(reader->SkinLoaded()) << password;
@@ -173,13 +184,13 @@ TEST_F(SkinFileReaderTest, TwoMegabyteMemberInflatesAndDecodes) {
         TSkinArchiveOptions options;
         options.store = store;
         const auto reader = LoadData(builder.Data(), options);
-        ASSERT_NE(reader->GetBitmap("SKIN2_BIG"), nullptr);
-        EXPECT_EQ(reader->GetBitmap("SKIN2_BIG")->convertToFormat(QImage::Format_RGB32), big);
-        EXPECT_EQ(reader->Texts()[0], "SKIN2_TEXT=" + text);
+        ASSERT_EQ(reader->Items().size(), 2u);
+        EXPECT_EQ(reader->Items()[0].bitmap.convertToFormat(QImage::Format_RGB32), big);
+        EXPECT_EQ(reader->Items()[1].text, text);
     }
 }
 
-TEST_F(SkinFileReaderTest, LeavesNoTemporaryFileBehind) {
+TEST_F(SkinFileReaderTest, CreatesNoFile) {
     TSkinDataBuilder builder;
     builder.AddInteger("SKIN2_FORMCOLOR", 1);
     TSkinArchiveOptions encrypted;
@@ -187,7 +198,7 @@ TEST_F(SkinFileReaderTest, LeavesNoTemporaryFileBehind) {
     LoadData(builder.Data());
     Load(BuildSkinArchive(builder.Data(), encrypted), "");
     EXPECT_NE(LoadError(BuildSkinArchive("too short", {})), "");
-    EXPECT_EQ(scratch_.TemporaryEntries(), 0);
+    EXPECT_EQ(scratch_.CreatedEntries(), 0);
 }
 
 TEST_F(SkinFileReaderTest, MalformedSkinDataFailsWithTheReadError) {
@@ -209,16 +220,17 @@ TEST_F(SkinFileReaderTest, MalformedSkinDataFailsWithTheReadError) {
     };
     ASSERT_EQ(LoadError(BuildSkinArchive(valid, {})), "");
 
-    EXPECT_EQ(LoadError(patched(a + 73, static_cast<uint32_t>(a))), kReadError) << "record chain loops";
-    EXPECT_EQ(LoadError(patched(a + 69, 0xFFFFFFFF)), kReadError) << "payload size";
-    EXPECT_EQ(LoadError(patched(a + 65, 0xFFFFFF00)), kReadError) << "payload offset";
-    EXPECT_EQ(LoadError(patched(a + 73, 0x7FFFFFFF)), kReadError) << "next record offset";
-    EXPECT_EQ(LoadError(patched(a + 69, 3)), kReadError) << "integer size";
-    EXPECT_EQ(LoadError(withByte(a + 64, 2)), kReadError) << "flag size";
-    EXPECT_EQ(LoadError(patched(12, 0x7FFFFFFF)), kReadError) << "header size";
-    EXPECT_EQ(LoadError(patched(12, 8)), kReadError) << "header size";
-    EXPECT_EQ(LoadError(patched(20, 0xFFFFFFF0)), kReadError) << "first record offset";
-    EXPECT_EQ(LoadError(withByte(b + 77, 'X')), kReadError) << "bitmap signature";
+    EXPECT_EQ(LoadError(patched(a + kSk2NextOffset, static_cast<uint32_t>(a))), kReadError)
+        << "record chain loops";
+    EXPECT_EQ(LoadError(patched(a + kSk2PayloadSizeOffset, 0xFFFFFFFF)), kReadError) << "payload size";
+    EXPECT_EQ(LoadError(patched(a + kSk2PayloadOffset, 0xFFFFFF00)), kReadError) << "payload offset";
+    EXPECT_EQ(LoadError(patched(a + kSk2NextOffset, 0x7FFFFFFF)), kReadError) << "next record offset";
+    EXPECT_EQ(LoadError(patched(a + kSk2PayloadSizeOffset, 3)), kReadError) << "integer size";
+    EXPECT_EQ(LoadError(withByte(a + kSk2KindOffset, 2)), kReadError) << "flag size";
+    EXPECT_EQ(LoadError(patched(kSk2HeaderSizeOffset, 0x7FFFFFFF)), kReadError) << "header size";
+    EXPECT_EQ(LoadError(patched(kSk2HeaderSizeOffset, 8)), kReadError) << "header size";
+    EXPECT_EQ(LoadError(patched(kSk2FirstRecordOffset, 0xFFFFFFF0)), kReadError) << "first record offset";
+    EXPECT_EQ(LoadError(withByte(b + kSk2RecordSize, 'X')), kReadError) << "bitmap signature";
     EXPECT_EQ(LoadError(BuildSkinArchive(valid.substr(0, 15), {})), kReadError);
     EXPECT_EQ(LoadError(BuildSkinArchive(valid.substr(0, valid.size() - 1), {})), kReadError);
     EXPECT_EQ(LoadError("not an archive"), kReadError);
@@ -284,7 +296,7 @@ TEST_F(SkinFileReaderTest, RandomCorruptionFailsCleanly) {
                       [&](const std::string& damaged) { plain(BuildSkinArchive(damaged, stored)); });
     EXPECT_GT(failed, 1000);
     EXPECT_GT(loaded, 100);
-    EXPECT_EQ(scratch_.TemporaryEntries(), 0);
+    EXPECT_EQ(scratch_.CreatedEntries(), 0);
 }
 
 } // namespace qv::skin::test

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
-
 namespace qv::skin::test {
 
 TEST(SkinItemNames, FourGroupsOfEightyFourNamesByIndex) {
@@ -23,13 +21,33 @@ TEST(SkinItemNames, FourGroupsOfEightyFourNamesByIndex) {
     EXPECT_EQ(SkinItemName(TSkin2Color{-1}), "");
 }
 
-TEST(TempNames, BracedUpperCaseGuidsInTheTemporaryFolder) {
+TEST(SkinItemNames, NamesFindTheirGroupAndIndexInAnyCase) {
+    const struct {
+        const char* name;
+        std::optional<TSkin2Group> group;
+        int index;
+    } cases[] = {
+        {"SKIN2_TRANSCOLOR", TSkin2Group::Color, 0},
+        {"skin2_sidechannelbordercolor", TSkin2Group::Color, 31},
+        {"Skin2_ScrollButton", TSkin2Group::Bitmap, 33},
+        {"SKIN2_TITLEBARICONPOSX", TSkin2Group::Integer, 0},
+        {"SKIN2_TABCONTROLTRANS", TSkin2Group::Flag, 8},
+        {"SKIN2_SYSTEMCOLOR1", std::nullopt, 0},
+        {"SKIN2_TRANSCOLOR ", std::nullopt, 0},
+        {"", std::nullopt, 0},
+    };
+    for (const auto& c : cases) {
+        const auto found = FindSkinItem(c.name);
+        ASSERT_EQ(found.has_value(), c.group.has_value()) << c.name;
+        if (!found) continue;
+        EXPECT_EQ(found->group, *c.group) << c.name;
+        EXPECT_EQ(found->index, c.index) << c.name;
+    }
+}
+
+TEST(TempNames, TheTemporaryFolderEndsInASeparator) {
     const qv::skin::test::TScratchFolder scratch;
     EXPECT_EQ(qv::platform::TempFolder(), scratch.Path() + "/");
-    const std::string first = qv::platform::NewGuidText();
-    EXPECT_TRUE(std::regex_match(first, std::regex(R"(\{[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\})")))
-        << first;
-    EXPECT_NE(first, qv::platform::NewGuidText());
 }
 
 } // namespace qv::skin::test

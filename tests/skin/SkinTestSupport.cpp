@@ -2,6 +2,8 @@
 
 #include "skin/archive/LittleEndian.h"
 
+#include <sys/inotify.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -129,6 +131,9 @@ TScratchFolder::TScratchFolder() {
         previousTmpDir_ = previous;
     }
     setenv("TMPDIR", path_.c_str(), 1);
+    watch_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watch_ < 0 || inotify_add_watch(watch_, path_.c_str(), IN_CREATE) < 0)
+        throw std::runtime_error("inotify");
 }
 
 TScratchFolder::~TScratchFolder() {
@@ -136,6 +141,7 @@ TScratchFolder::~TScratchFolder() {
         setenv("TMPDIR", previousTmpDir_.c_str(), 1);
     else
         unsetenv("TMPDIR");
+    ::close(watch_);
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
 }
@@ -147,11 +153,16 @@ std::string TScratchFolder::Write(const std::string& name, const std::string& by
     return file;
 }
 
-int TScratchFolder::TemporaryEntries() const {
-    int count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(path_))
-        if (entry.path().filename() != "input") ++count;
-    return count;
+int TScratchFolder::CreatedEntries() const {
+    alignas(inotify_event) char events[4096];
+    for (ssize_t n; (n = ::read(watch_, events, sizeof events)) > 0;) {
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+            ++created_;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    return created_;
 }
 
 void ForEachCorruption(const std::string& bytes, int count, uint32_t seed,

@@ -34,7 +34,8 @@ private:
 };
 
 // A private temporary folder, removed with all its content at the end; TMPDIR names it meanwhile,
-// so that everything the code under test puts into the temporary folder lands here.
+// so that everything the code under test puts into the temporary folder lands here, and is
+// noticed even when it is removed again at once.
 class TScratchFolder {
 public:
     TScratchFolder();
@@ -45,11 +46,14 @@ public:
     const std::string& Path() const { return path_; }
     // Writes a file in a subfolder that the code under test doesn't use; returns its path.
     std::string Write(const std::string& name, const std::string& bytes) const;
-    // Number of entries directly in the folder, the input subfolder not counted.
-    int TemporaryEntries() const;
+    // Number of files and folders created directly in the folder since it was made, whether they
+    // are still there or not; the input subfolder and what Write puts into it are not counted.
+    int CreatedEntries() const;
 
 private:
     std::string path_;
+    int watch_ = -1;
+    mutable int created_ = 0;
     std::string previousTmpDir_;
     bool hadTmpDir_ = false;
 };

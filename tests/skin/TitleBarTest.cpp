@@ -99,10 +99,10 @@ TEST_F(TitleBarTest, PaintsTheSkinsButtonsAndTheWholeWindowTitlePicture) {
     EXPECT_EQ(Shown(QRect(707, 11, 19, 19)), Frame(13));
     const QImage& title = bar_->TitlePicture();
     ASSERT_EQ(title.size(), QSize(800, 48));
-    EXPECT_EQ(title.pixel(0, 0) & 0xFFFFFF, 0xFF00FFu);
-    EXPECT_EQ(title.pixel(799, 0) & 0xFFFFFF, 0xFF00FFu);
-    EXPECT_NE(title.pixel(0, 7) & 0xFFFFFF, 0xFF00FFu);
-    EXPECT_NE(bar_->TitleComposite().pixel(0, 0) & 0xFFFFFF, 0xFF00FFu);
+    EXPECT_EQ(title.pixel(0, 0) & 0xFFFFFF, framework::clTransparencyKey);
+    EXPECT_EQ(title.pixel(799, 0) & 0xFFFFFF, framework::clTransparencyKey);
+    EXPECT_NE(title.pixel(0, 7) & 0xFFFFFF, framework::clTransparencyKey);
+    EXPECT_NE(bar_->TitleComposite().pixel(0, 0) & 0xFFFFFF, framework::clTransparencyKey);
     // The bar shows the title picture from its fourth row and fifth column on.
     const QImage shown = bar_->grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(shown.pixel(100, 30), title.pixel(104, 33));

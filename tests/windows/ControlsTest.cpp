@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QPushButton>
 #include <QTest>
 #include <QToolTip>
 
@@ -98,6 +99,18 @@ TEST_F(WindowControlsTest, AmpersandShowsAsAnAcceleratorAndTheLinkKeepsItsCaptio
     ASSERT_NE(accessible, nullptr);
     EXPECT_EQ(accessible->role(), QAccessible::Link);
     EXPECT_EQ(accessible->text(QAccessible::Name), "RD");
+}
+
+TEST_F(WindowControlsTest, TabLeavesTheTextAreaForTheNextControlAndLeavesItsTextAlone) {
+    TJvMemo* memo = AddMemo();
+    auto* next = new QPushButton("Close", form_.get());
+    next->setGeometry(300, 250, 75, 25);
+    next->show();
+    memo->SetText("tender");
+    memo->setFocus();
+    QTest::keyClick(memo, Qt::Key_Tab);
+    EXPECT_EQ(memo->Text(), "tender");
+    EXPECT_TRUE(next->hasFocus());
 }
 
 TEST_F(WindowControlsTest, ClipboardRequestsOutsideTheSetAreIgnored) {

@@ -31,6 +31,8 @@ QString ToParagraphs(const QString& text) {
 
 TJvMemo::TJvMemo(framework::TComponent* owner, QWidget* parent)
     : QPlainTextEdit(parent), framework::TComponent(owner) {
+    // Tab goes on to the next control, as the windows' tab orders have it, rather than into the text.
+    setTabChangesFocus(true);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     SetWordWrap(true);
     SetScrollBars(framework::TScrollStyle::ssNone);
