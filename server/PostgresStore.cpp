@@ -2,7 +2,7 @@
 
 #include "server/CorpusGenerator.h"
 #include "server/PasswordHash.h"
-#include "server/PostgresTenderDatabase.h"
+#include "server/PostgresSharedNames.h"
 #include "server/PostgresTenderWriter.h"
 #include "server/TenderStore.h"
 
@@ -37,8 +37,8 @@ void CreateTables(PostgresConnection& db, TenderStore::Dates dates) {
              {PostgresStore::kFormat, dates == TenderStore::Dates::Relative ? "relative" : "absolute"});
     for (const auto& demo : CorpusGenerator::DemoAccounts())
         db.Query("INSERT INTO account VALUES($1, $2, $3, $4, $5)",
-                 {PostgresTenderDatabase::AccountKey(demo.email), HashPassword(demo.password), demo.name,
-                  demo.word, demo.KeywordList()});
+                 {PostgresAccountKey(demo.email), HashPassword(demo.password), demo.name, demo.word,
+                  demo.KeywordList()});
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "server/PostgresTenderDatabase.h"
 
+#include "server/PostgresSharedNames.h"
 #include "server/PostgresStore.h"
 #include "server/PostgresWords.h"
 
@@ -61,20 +62,13 @@ PostgresTenderDatabase::PostgresTenderDatabase(std::unique_ptr<PostgresConnectio
       listener_(conninfo) {
     for (const auto& [name, sql] : kStatements)
         db_->Prepare(name, sql);
-    listener_.Listen(kChangeChannel);
+    listener_.Listen(kPostgresChangeChannel);
 }
 
 PostgresTenderDatabase::~PostgresTenderDatabase() = default;
 
-std::string PostgresTenderDatabase::AccountKey(const std::string& email) {
-    std::string key = email;
-    for (char& c : key)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return key;
-}
-
 std::optional<TenderDatabase::Account> PostgresTenderDatabase::FindAccount(const std::string& email) {
-    const PostgresResult found = db_->Run("account", {AccountKey(email)});
+    const PostgresResult found = db_->Run("account", {PostgresAccountKey(email)});
     if (found.Rows() == 0) return std::nullopt;
     return Account{found.Text(0, 0), found.Text(0, 1), found.Text(0, 2), found.Text(0, 3)};
 }

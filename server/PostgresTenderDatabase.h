@@ -15,18 +15,12 @@ namespace qv::server {
 // are announced on a channel, so that replies given before can be forgotten.
 class PostgresTenderDatabase : public TenderDatabase {
 public:
-    // The channel on which a committed import is announced.
-    static constexpr const char* kChangeChannel = "quorvane_tenders";
-
     explicit PostgresTenderDatabase(const std::string& conninfo);
     ~PostgresTenderDatabase() override;
 
     std::optional<Account> FindAccount(const std::string& email) override;
     // May be called from any thread, while another reads.
     bool Changed() override;
-
-    // E-mail addresses are looked up without regard to the case of ASCII letters.
-    static std::string AccountKey(const std::string& email);
 
 private:
     PostgresTenderDatabase(std::unique_ptr<PostgresConnection> db, const std::string& conninfo);
