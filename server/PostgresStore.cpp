@@ -1,7 +1,6 @@
 #include "server/PostgresStore.h"
 
 #include "server/CorpusGenerator.h"
-#include "server/PasswordHash.h"
 #include "server/PostgresSharedNames.h"
 #include "server/PostgresTenderWriter.h"
 #include "server/TenderStore.h"
@@ -35,10 +34,12 @@ void CreateTables(PostgresConnection& db, TenderStore::Dates dates) {
     db.Execute(kSchema);
     db.Query("INSERT INTO meta VALUES('format', $1), ('dates', $2)",
              {PostgresStore::kFormat, dates == TenderStore::Dates::Relative ? "relative" : "absolute"});
-    for (const auto& demo : CorpusGenerator::DemoAccounts())
+    const auto& demos = CorpusGenerator::DemoAccounts();
+    const std::vector<std::string> hashes = CorpusGenerator::DemoPasswordHashes();
+    for (size_t i = 0; i < demos.size(); ++i)
         db.Query("INSERT INTO account VALUES($1, $2, $3, $4, $5)",
-                 {PostgresAccountKey(demo.email), HashPassword(demo.password), demo.name, demo.word,
-                  demo.KeywordList()});
+                 {PostgresAccountKey(demos[i].email), hashes[i], demos[i].name, demos[i].word,
+                  demos[i].KeywordList()});
 }
 
 } // namespace

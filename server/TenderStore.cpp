@@ -2,7 +2,6 @@
 
 #include "server/CorpusGenerator.h"
 #include "server/Cp1252.h"
-#include "server/PasswordHash.h"
 #include "server/SqliteConnection.h"
 #include "server/TenderIndex.h"
 
@@ -50,12 +49,11 @@ void TenderStore::CreateTables(sqlite3* db, Dates dates) {
         .Bind(2, std::string(dates == Dates::Relative ? "relative" : "absolute"));
     meta.Step();
     SqliteStatement account(db, "INSERT INTO account VALUES(?1, ?2, ?3, ?4, ?5)");
-    for (const auto& demo : CorpusGenerator::DemoAccounts()) {
-        account.Bind(1, demo.email)
-            .Bind(2, HashPassword(demo.password))
-            .Bind(3, demo.name)
-            .Bind(4, demo.word);
-        account.Bind(5, demo.KeywordList()).Step();
+    const auto& demos = CorpusGenerator::DemoAccounts();
+    const std::vector<std::string> hashes = CorpusGenerator::DemoPasswordHashes();
+    for (size_t i = 0; i < demos.size(); ++i) {
+        account.Bind(1, demos[i].email).Bind(2, hashes[i]).Bind(3, demos[i].name).Bind(4, demos[i].word);
+        account.Bind(5, demos[i].KeywordList()).Step();
         account.Reset();
     }
 }
