@@ -34,6 +34,22 @@ std::string Trimmed(std::string text) {
     return text;
 }
 
+// The folder of the server's programs, or empty with the reason set.
+std::string ServerPrograms(std::string& reason) {
+    // The server's programs are not on PATH; pg_config, from libpq-dev, names their folder.
+    const std::string pgConfig = OnPath("pg_config");
+    if (pgConfig.empty()) {
+        reason = "pg_config is missing (scripts/install-deps installs libpq-dev and postgresql)";
+        return {};
+    }
+    std::string bindir = Trimmed(RunProgram(pgConfig, {"--bindir"}).out);
+    if (::access((bindir + "/initdb").c_str(), X_OK) != 0) {
+        reason = "the postgresql package is missing (no " + bindir + "/initdb)";
+        return {};
+    }
+    return bindir;
+}
+
 } // namespace
 
 PostgresServer& PostgresServer::Instance() {
@@ -42,23 +58,39 @@ PostgresServer& PostgresServer::Instance() {
 }
 
 PostgresServer::PostgresServer() {
-    // The server's programs are not on PATH; pg_config, from libpq-dev, names their folder.
-    const std::string pgConfig = OnPath("pg_config");
-    if (pgConfig.empty()) {
-        reason_ = "pg_config is missing (scripts/install-deps installs libpq-dev and postgresql)";
-        return;
-    }
-    bindir_ = Trimmed(RunProgram(pgConfig, {"--bindir"}).out);
-    if (::access((bindir_ + "/initdb").c_str(), X_OK) != 0) {
-        reason_ = "the postgresql package is missing (no " + bindir_ + "/initdb)";
-        return;
-    }
+    bindir_ = ServerPrograms(reason_);
+    if (bindir_.empty()) return;
     char folder[] = "/tmp/qv-postgres-XXXXXX";
     if (!::mkdtemp(folder)) {
         reason_ = "cannot make a temporary folder";
         return;
     }
     dir_ = folder;
+    Start(true);
+}
+
+PostgresServer::PostgresServer(const std::string& keptFolder) : dir_(keptFolder), kept_(true) {
+    bindir_ = ServerPrograms(reason_);
+    if (bindir_.empty()) return;
+    std::error_code error;
+    std::filesystem::create_directories(dir_, error);
+    std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, error);
+    if (error) {
+        reason_ = "cannot make the folder " + dir_;
+        return;
+    }
+    Start(!std::filesystem::exists(dir_ + "/data/PG_VERSION"));
+    if (started_) return;
+    // A server of an earlier run that was not stopped holds the cluster still.
+    Run("pg_ctl", {"-D", dir_ + "/data", "-m", "fast", "-w", "stop"});
+    Start(false);
+    if (started_) return;
+    std::filesystem::remove_all(dir_ + "/data", error);
+    Start(true);
+}
+
+void PostgresServer::Start(bool fresh) {
+    reason_.clear();
     if (::geteuid() == 0) {
         const passwd* user = ::getpwnam(kUser);
         if (!user || ::chown(dir_.c_str(), user->pw_uid, user->pw_gid) != 0) {
@@ -67,10 +99,10 @@ PostgresServer::PostgresServer() {
         }
     }
     const std::string data = dir_ + "/data";
-    reason_ = Run("initdb", {"-D", data, "-U", kUser, "-E", "UTF8", "--locale=C", "-A", "trust"});
+    if (fresh) reason_ = Run("initdb", {"-D", data, "-U", kUser, "-E", "UTF8", "--locale=C", "-A", "trust"});
     if (!reason_.empty()) return;
     // No TCP at all: the socket in the private folder is the only way in. No fsync: the
-    // cluster is thrown away.
+    // cluster is thrown away, or made anew when it does not start.
     reason_ =
         Run("pg_ctl", {"-D", data, "-l", dir_ + "/server.log", "-w", "-t", std::to_string(kStartSeconds),
                        "-o", "-c listen_addresses='' -k " + dir_ + " -F", "start"});
@@ -79,7 +111,7 @@ PostgresServer::PostgresServer() {
 
 PostgresServer::~PostgresServer() {
     if (started_) Run("pg_ctl", {"-D", dir_ + "/data", "-m", "fast", "-w", "stop"});
-    if (!dir_.empty()) {
+    if (!dir_.empty() && !kept_) {
         std::error_code ignored;
         std::filesystem::remove_all(dir_, ignored);
     }
@@ -100,6 +132,10 @@ std::string PostgresServer::CreateDatabase() {
     const std::string failure = Run("psql", {"-h", dir_, "-U", kUser, "-d", "postgres", "-v",
                                              "ON_ERROR_STOP=1", "-c", "CREATE DATABASE " + name});
     if (!failure.empty()) throw std::runtime_error(failure);
+    return ConnectionString(name);
+}
+
+std::string PostgresServer::ConnectionString(const std::string& name) const {
     return "host=" + dir_ + " user=" + kUser + " dbname=" + name;
 }
 
