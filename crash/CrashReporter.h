@@ -66,6 +66,9 @@ public:
     THiddenMessageWindow& MainThreadWindow() { return mainThreadWindow_; }
     TExceptionDialog& Dialog() { return *dialog_; }
     pid_t HandlerThreadId() const { return handlerThread_.ThreadId(); }
+    // Returns once the handler thread has done what takes locks ahead of the first event and
+    // takes events; Install() does not wait for it.
+    void WaitUntilReady() const { handlerThread_.WaitUntilReady(); }
     TFreezeWatchdog& Watchdog() { return watchdog_; }
 
 private:
