@@ -3,6 +3,7 @@
 #include "app/CheckLogin.h"
 #include "app/StartForm.h"
 #include "framework/gui/AnsiText.h"
+#include "service/ServiceHost.h"
 #include "skin/TsuiBuiltInFileTheme.h"
 #include "skin/controls/TsuiEdit.h"
 #include "windows/AboutForm.h"
@@ -12,6 +13,7 @@
 namespace qv::app {
 
 TClientSession::TClientSession() {
+    state_.serviceHost = service::ReadServiceHost();
     mainForm_ =
         std::make_unique<windows::Tmain_form>(state_, [this](windows::Tmain_form& form) { FormShow(form); });
     tenderForm_ = std::make_unique<windows::Ttender_form>(mainForm_->Theme());

@@ -1,8 +1,8 @@
 #include "app/ProgramSetup.h"
 
 #include "app/AppIcon.h"
-#include "framework/gui/Application.h"
 #include "framework/gui/Fonts.h"
+#include "framework/gui/MessageBox.h"
 
 #include <QApplication>
 
@@ -12,7 +12,7 @@ void SetUpProgram() {
     QApplication::setApplicationName(QStringLiteral("quorvane"));
     // Not Qt's display name: the window system would append it to every window's title, which
     // is the window's caption alone.
-    framework::TApplication::SetTitle(QStringLiteral("Quorvane"));
+    framework::SetApplicationTitle(QStringLiteral("Quorvane"));
     QApplication::setDesktopFileName(QStringLiteral("quorvane"));
     QApplication::setWindowIcon(AppIcon());
     framework::InitializeFonts();

@@ -2,7 +2,6 @@
 
 #include "crash/ApplicationActions.h"
 #include "crash/BugReport.h"
-#include "crash/ConsoleDialog.h"
 #include "crash/ExceptionInfo.h"
 #include "crash/FaultRecovery.h"
 #include "crash/FaultSignals.h"
@@ -51,14 +50,13 @@ void TCrashReporter::Install(const CrashSettings& settings) {
     TApplicationActions::TakeOverFromRestart(history_);
     if (!(settings_.reporterEnabled && settings_.hookRuntime) && settings_.freezeTimeoutMs <= 0) return;
     installedAt_ = std::chrono::system_clock::now();
-    if (!dialog_) dialog_ = std::make_unique<TConsoleDialog>();
     TThreadRegistry::Instance().UpdateThreadEntry(::getpid(), "main thread", 0, 0, {});
     if (settings_.reporterEnabled || settings_.freezeTimeoutMs > 0) {
         // What takes locks is done before the first event, so that a trace in trouble finds it
         // done; the handler thread does it, beside the program's own start-up rather than before it.
         const bool started = handlerThread_.Start(
             [this](const TExceptionRequest& request) {
-                THandlerRoutine::Run(*this, request);
+                RunHandler(request);
                 request.doneEvent->Set();
                 if (static_cast<pid_t>(request.threadId) == ::getpid()) TMainThreadEvents::Wake();
             },
@@ -97,6 +95,10 @@ void TCrashReporter::Shutdown() {
     TThreadHolding::Instance().Release();
     TReportListeners::Instance().Clear();
     TThreadRegistry::Instance().RemoveThread(::getpid());
+}
+
+void TCrashReporter::RunHandler(const TExceptionRequest& request) {
+    THandlerRoutine(settings_, installedAt_, history_, *dialog_, watchdog_).Run(request);
 }
 
 bool TCrashReporter::RunInMainThread(const std::function<void()>& call) {
@@ -151,7 +153,7 @@ void TCrashReporter::Report(const std::exception_ptr* exception, bool canContinu
         }
         watchdog_.Pause();
         if (!handlerThread_.Submit(request)) {
-            THandlerRoutine::Run(*this, request);
+            RunHandler(request);
         } else if (self == ::getpid() && TMainThreadEvents::CanPump()) {
             TMainThreadEvents::PumpUntil([&] { return done.IsSet(); });
         } else {
@@ -186,7 +188,7 @@ bool TCrashReporter::ReportFault(const TFaultContext& fault, bool canContinue) {
 }
 
 void TCrashReporter::SetDialog(std::unique_ptr<TExceptionDialog> dialog) {
-    dialog_ = std::move(dialog);
+    dialog_ = dialog ? std::move(dialog) : std::make_unique<TConsoleDialog>();
 }
 
 void TCrashReporter::ProcessMainThreadMessages() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "crash/ConsoleDialog.h"
 #include "crash/CrashSettings.h"
 #include "crash/ExceptionDialog.h"
 #include "crash/ExceptionRequest.h"
@@ -52,10 +53,10 @@ public:
     // be reported, so that the signal takes its default course.
     bool ReportFault(const TFaultContext& fault, bool canContinue);
 
-    // The dialog the handler thread shows; the console form until another is set.
+    // The dialog the handler thread shows; the console form until another is set, and for none.
     void SetDialog(std::unique_ptr<TExceptionDialog> dialog);
-    // Through the dialog, from any thread; false without a dialog or a clipboard.
-    bool PutOnClipboard(const std::string& text) { return dialog_ && dialog_->PutOnClipboard(text); }
+    // Through the dialog, from any thread; false where there is no clipboard.
+    bool PutOnClipboard(const std::string& text) { return dialog_->PutOnClipboard(text); }
     // A console program's message retrieval in its main thread: answers the watchdog and waits
     // while the main thread is held. Programs with a Qt event loop need not call it.
     void ProcessMainThreadMessages();
@@ -64,12 +65,10 @@ public:
     std::chrono::system_clock::time_point InstalledAt() const { return installedAt_; }
     TExceptionTimeHistory& History() { return history_; }
     THiddenMessageWindow& MainThreadWindow() { return mainThreadWindow_; }
-    TExceptionDialog& Dialog() { return *dialog_; }
     pid_t HandlerThreadId() const { return handlerThread_.ThreadId(); }
     // Returns once the handler thread has done what takes locks ahead of the first event and
     // takes events; Install() does not wait for it.
     void WaitUntilReady() const { handlerThread_.WaitUntilReady(); }
-    TFreezeWatchdog& Watchdog() { return watchdog_; }
 
 private:
     std::atomic<bool> installed_{false};
@@ -80,11 +79,12 @@ private:
     THiddenMessageWindow mainThreadWindow_;
     unsigned listenerMessage_ = 0;
     TFreezeWatchdog watchdog_;
-    std::unique_ptr<TExceptionDialog> dialog_;
+    std::unique_ptr<TExceptionDialog> dialog_ = std::make_unique<TConsoleDialog>();
     // Set while synchronous listeners run in the main thread: its own events are ignored then.
     std::atomic<bool> listenersInMainThread_{false};
 
     bool RunInMainThread(const std::function<void()>& call);
+    void RunHandler(const TExceptionRequest& request);
 };
 
 } // namespace qv::crash

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "crash/delivery/DeliverySettings.h"
 #include "crash/tracer/Disassembler.h"
 #include "crash/tracer/StackOptions.h"
 
@@ -71,31 +72,8 @@ struct CrashSettings {
     int32_t autoActionDelaySec = 60;
     bool drawnButtons = true;
 
-    // Delivery.
-    // Recipients, separated by "," or ";".
-    std::string mailAddress;
-    std::string senderAddress;
-    // May hold "%appname%" and "%exceptMsg%".
-    std::string mailSubject = "bug report";
-    bool attachReportFile = false;
-    bool deleteAttachedFile = false;
-    // Further files to attach, separated by "|".
-    std::string extraAttachments;
-    bool smtpDirect = false;
-    bool smtpViaRelay = false;
-    // Hand the mail to the desktop's mail program.
-    bool useMapi = true;
-    bool useMailto = true;
-    std::string smtpServer;
-    int32_t smtpPort = 25;
-    std::string smtpAccount;
-    std::string smtpPassword;
-    std::string mailSentMessage = "The mail was sent successfully.";
-    std::string mailFailedMessage = "Sorry, sending the mail didn't work.";
-    // May hold "%appname%" (the program's file name without extension).
-    std::string reportFileName = "bugreport.txt";
-    // 0: every save replaces the file; else the size at which old reports are dropped.
-    int32_t reportFileMaxSize = 50000;
+    // The mail and the report file.
+    DeliverySettings delivery;
 
     // This program's settings.
     static CrashSettings ThisBuild();

@@ -166,12 +166,13 @@ std::string TCrashboxDialog::Answer(const TCrashboxChannel::TMessage& message, c
                                                                                                    : "0";
     case TCrashboxChannel::TKind::Mail: {
         const TReportMail::TOutcome outcome =
-            TReportMail(settings).Mail(request.report, request.screenshot, false);
+            TReportMail(settings.delivery).Mail(request.report, request.screenshot, false);
         return std::to_string(static_cast<int>(outcome.result)) + " " +
                std::to_string(static_cast<int>(outcome.way));
     }
     case TCrashboxChannel::TKind::Save:
-        return TReportFile::Save(request.report, message.payload, settings.reportFileMaxSize) ? "1" : "0";
+        return TReportFile::Save(request.report, message.payload, settings.delivery.reportFileMaxSize) ? "1"
+                                                                                                       : "0";
     default:
         return {};
     }

@@ -41,10 +41,10 @@ TCrashboxRequest TCrashboxRequest::From(const TDialogRequest& request, const Cra
     result.autoContinue = settings.autoContinue;
     result.drawnButtons = settings.drawnButtons;
     result.autoActionDelaySec = settings.autoActionDelaySec;
-    result.saveFileName = TReportFile::FileName(settings);
+    result.saveFileName = TReportFile::FileName(settings.delivery);
     result.saveFolder = TReportFile::ReportFolder();
-    result.mailSentMessage = settings.mailSentMessage;
-    result.mailFailedMessage = settings.mailFailedMessage;
+    result.mailSentMessage = settings.delivery.mailSentMessage;
+    result.mailFailedMessage = settings.delivery.mailFailedMessage;
     result.report = request.report;
     return result;
 }

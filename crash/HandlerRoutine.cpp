@@ -1,7 +1,6 @@
 #include "crash/HandlerRoutine.h"
 
 #include "crash/BugReport.h"
-#include "crash/CrashReporter.h"
 #include "crash/ExceptionInfo.h"
 #include "crash/FaultMessage.h"
 #include "crash/FaultRecovery.h"
@@ -43,25 +42,27 @@ std::exception_ptr EventException(const TExceptionRequest& request) {
 void Deliver(const CrashSettings& settings, const TDialogRequest& dialog) {
     TReportListeners& listeners = TReportListeners::Instance();
     if (settings.saveWithoutAsking && !listeners.RunActionListeners(static_cast<int>(TAction::Save)))
-        TReportFile::Save(dialog.report, TReportFile::AutomaticPath(settings), settings.reportFileMaxSize);
+        TReportFile::Save(dialog.report, TReportFile::AutomaticPath(settings.delivery),
+                          settings.delivery.reportFileMaxSize);
     if (settings.mailWithoutAsking && !listeners.RunActionListeners(static_cast<int>(TAction::Mail)))
-        TReportMail(settings).Mail(dialog.report, dialog.screenshot, true);
+        TReportMail(settings.delivery).Mail(dialog.report, dialog.screenshot, true);
 }
 
-void CarryOut(TAction action, TCrashReporter& reporter) {
+} // namespace
+
+void THandlerRoutine::CarryOut(TAction action) const {
     if (TReportListeners::Instance().RunActionListeners(static_cast<int>(action))) return;
-    if (action == TAction::Restart) TApplicationActions::Restart(reporter.History());
+    if (action == TAction::Restart) TApplicationActions::Restart(history_);
     if (action == TAction::Close) TApplicationActions::Close();
 }
 
-void Handle(TCrashReporter& reporter, const TExceptionRequest& request) {
-    const CrashSettings& settings = reporter.Settings();
+void THandlerRoutine::Handle(const TExceptionRequest& request) const {
     const bool frozen = request.frozen != 0;
     const std::exception_ptr exception = EventException(request);
     const TExceptionInfo info = TExceptionInfo::Describe(exception);
-    if (!frozen && settings.pauseOtherThreads)
+    if (!frozen && settings_.pauseOtherThreads)
         TThreadHolding::Instance().Hold(request.FromMainThreadsEventDispatch(::getpid()));
-    reporter.History().Push(TExceptionTimeHistory::Now());
+    history_.Push(TExceptionTimeHistory::Now());
 
     TListenerEvent event;
     event.frozen = frozen;
@@ -70,35 +71,35 @@ void Handle(TCrashReporter& reporter, const TExceptionRequest& request) {
     event.canContinue = request.canContinue != 0;
     TReportListeners::Instance().RunExceptionListeners(event);
     TDialogRequest dialog;
-    if (!event.handled && !THandlerRoutine::IsIgnored(info.className, settings.ignoredClasses)) {
-        if (settings.screenshotProvider && settings.screenshotLimit > 0)
-            dialog.screenshot = settings.screenshotProvider(ScreenshotSizeClass(settings.screenshotLimit));
+    if (!event.handled && !IsIgnored(info.className, settings_.ignoredClasses)) {
+        if (settings_.screenshotProvider && settings_.screenshotLimit > 0)
+            dialog.screenshot = settings_.screenshotProvider(ScreenshotSizeClass(settings_.screenshotLimit));
         TReportSubject subject;
         subject.frozen = frozen;
         subject.exception = info;
         subject.exceptionAddress = request.exceptAddress;
         subject.threadId = frozen ? ::getpid() : static_cast<pid_t>(request.threadId);
         subject.context = frozen ? nullptr : request.contextInfo;
-        TBugReport composer(settings, reporter.InstalledAt());
+        TBugReport composer(settings_, installedAt_);
         // The progress window shows only when the dialog follows.
-        if (settings.showDialog && settings.webExtensionEntry == nullptr)
-            composer.SetProgress([&reporter](int permille) { reporter.Dialog().ShowProgress(permille); });
+        if (settings_.showDialog && settings_.webExtensionEntry == nullptr)
+            composer.SetProgress([this](int permille) { dialog_.ShowProgress(permille); });
         dialog.report = composer.Compose(subject);
         event.report = dialog.report;
         for (event.stage = 1; event.stage <= 2 && !event.handled; ++event.stage)
             TReportListeners::Instance().RunExceptionListeners(event);
     }
     const bool canContinue = event.canContinue;
-    if (event.handled) reporter.Dialog().HideProgress();
+    if (event.handled) dialog_.HideProgress();
     if (event.handled && canContinue) return;
 
-    if (!event.handled) Deliver(settings, dialog);
+    if (!event.handled) Deliver(settings_, dialog);
     std::optional<TAction> chosen;
     const int64_t now = TExceptionTimeHistory::Now();
-    const bool closeRule = reporter.History().RuleHolds(settings.autoCloseRule, now);
-    const bool restartRule = reporter.History().RuleHolds(settings.autoRestartRule, now);
-    if (!event.handled && settings.showDialog) {
-        if (settings.webExtensionEntry != nullptr && request.reportOut != nullptr) {
+    const bool closeRule = history_.RuleHolds(settings_.autoCloseRule, now);
+    const bool restartRule = history_.RuleHolds(settings_.autoRestartRule, now);
+    if (!event.handled && settings_.showDialog) {
+        if (settings_.webExtensionEntry != nullptr && request.reportOut != nullptr) {
             *request.reportOut = dialog.report;
         } else {
             dialog.frozen = frozen;
@@ -106,17 +107,15 @@ void Handle(TCrashReporter& reporter, const TExceptionRequest& request) {
             dialog.exceptionMessage = TReportFormat::CleanMessage(info.message);
             dialog.closeRuleHolds = closeRule;
             dialog.restartRuleHolds = restartRule;
-            chosen = reporter.Dialog().Show(dialog, settings);
+            chosen = dialog_.Show(dialog, settings_);
         }
     }
-    reporter.Dialog().HideProgress();
+    dialog_.HideProgress();
     // A dialog's continue is no choice for an event that cannot continue.
     if (!chosen || (*chosen == TAction::Continue && !canContinue))
-        chosen = THandlerRoutine::AutomaticAction(canContinue, closeRule, restartRule);
-    CarryOut(*chosen, reporter);
+        chosen = AutomaticAction(canContinue, closeRule, restartRule);
+    CarryOut(*chosen);
 }
-
-} // namespace
 
 bool THandlerRoutine::IsIgnored(const std::string& className, const std::string& ignoredClasses) {
     std::istringstream items(ignoredClasses);
@@ -131,11 +130,11 @@ TAction THandlerRoutine::AutomaticAction(bool canContinue, bool closeRuleHolds, 
     return restartRuleHolds ? TAction::Restart : TAction::Continue;
 }
 
-void THandlerRoutine::Run(TCrashReporter& reporter, const TExceptionRequest& request) {
+void THandlerRoutine::Run(const TExceptionRequest& request) const {
     try {
         // A fault inside ends the event's handling as if it were done.
         uintptr_t faultAddress = 0;
-        TFaultRecovery::Run([&] { Handle(reporter, request); }, faultAddress);
+        TFaultRecovery::Run([&] { Handle(request); }, faultAddress);
     } catch (...) {
         // The reporter never lets an exception of its own escape.
     }
@@ -144,7 +143,7 @@ void THandlerRoutine::Run(TCrashReporter& reporter, const TExceptionRequest& req
     if (fault != nullptr && fault->kind != TCaptureKind::Call &&
         static_cast<pid_t>(request.threadId) != ::getpid())
         TThreadRegistry::Instance().RemoveThread(static_cast<pid_t>(request.threadId));
-    reporter.Watchdog().ResetMisses();
+    watchdog_.ResetMisses();
     TThreadHolding::Instance().Release();
 }
 

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "framework/Exception.h"
+#include "http/text/IdTextExceptions.h"
 
 #include <string>
 
 namespace qv::http {
 
-// Root of every failure of the networking classes.
-QV_EXCEPTION_CLASS(EIdException, framework::Exception);
+// The failures of the connection layer and the exchange; the root EIdException and the text
+// layer's own failures come with the text layer.
 
 // The mark of an orderly end rather than a fault.
 QV_EXCEPTION_CLASS(EIdSilentException, EIdException);
@@ -89,7 +89,6 @@ QV_EXCEPTION_CLASS(EIdTLSError, EIdException);
 QV_EXCEPTION_CLASS(EIdTLSStreamCut, EIdTLSError);
 
 QV_EXCEPTION_CLASS(EIdMoreThanOneTIdAntiFreeze, EIdException);
-QV_EXCEPTION_CLASS(EIdFailedToRetreiveTimeZoneInfo, EIdException);
 QV_EXCEPTION_CLASS(EIdTableNotFound, EIdException);
 
 } // namespace qv::http

@@ -16,13 +16,6 @@ namespace {
 
 const char* const requestWords[] = {"HEAD", "GET", "POST"};
 
-int PortOf(const std::string& text) {
-    if (text.empty()) return -1;
-    for (char c : text)
-        if (c < '0' || c > '9') return -1;
-    return framework::StrToIntDef(text, -1);
-}
-
 int64_t LengthOf(const framework::TStringList& lines) {
     int64_t length = 0;
     for (const std::string& line : lines.Lines())
@@ -51,7 +44,7 @@ private:
 
 TIdHTTP::TIdHTTP(framework::TComponent* owner)
     : TIdTCPClient(owner), request_(this), response_(this), self_(std::make_shared<TIdHTTP*>(this)) {
-    Port = 80;
+    Port = kHttpPort;
 }
 
 TIdHTTP::~TIdHTTP() {
@@ -89,13 +82,13 @@ void TIdHTTP::PerformRequest(RequestKind kind, const std::string& url, TIdReques
 
 void TIdHTTP::Exchange(RequestKind kind, const std::string& url, const TIdRequestSource& source,
                        framework::TStream* responseStream) {
-    const std::string origin = OriginOf(url);
     std::string current = url;
+    TIdUrl parts = TIdUrl::Split(current);
+    const TIdUrlOrigin origin = parts.Origin();
     for (;;) {
         ++hopCount_;
         // Credentials meant for the first server are not handed to another one it redirects to.
-        const bool http10Reply =
-            PerformHop(kind, current, source, responseStream, OriginOf(current) == origin);
+        const bool http10Reply = PerformHop(kind, parts, source, responseStream, parts.Origin() == origin);
         const bool redirect = (statusCode_ / 100 == 3 && statusCode_ != 304) || !response_.Location.empty();
         std::string destination = response_.Location;
         if (!redirect) {
@@ -107,6 +100,7 @@ void TIdHTTP::Exchange(RequestKind kind, const std::string& url, const TIdReques
                 if (responseStream) responseStream->SetSize(0);
                 if (ProtocolVersion == pv1_0 || http10Reply) Disconnect();
                 current = ResolveUrl(current, destination);
+                parts = TIdUrl::Split(current);
                 continue;
             }
         } else {
@@ -120,16 +114,15 @@ void TIdHTTP::Exchange(RequestKind kind, const std::string& url, const TIdReques
     }
 }
 
-bool TIdHTTP::PerformHop(RequestKind kind, const std::string& url, const TIdRequestSource& source,
+bool TIdHTTP::PerformHop(RequestKind kind, const TIdUrl& url, const TIdRequestSource& source,
                          framework::TStream* responseStream, bool withAuthorization) {
-    std::string scheme, host, path, document, portText, bookmark;
-    SplitUrl(url, scheme, host, path, document, portText, bookmark);
-    const int port = PortOf(portText);
-    std::string target = path + document;
+    const int port = url.PortNumber();
+    std::string target = url.Target();
     // Through a proxy the target is absolute; a port the URL names stays in it, or the proxy
     // would connect to the scheme's default port instead.
-    if (ApplyTarget(scheme, host, port))
-        target = (scheme.empty() ? targetScheme_ : scheme) + "://" + (host.empty() ? targetHost_ : host) +
+    if (ApplyTarget(url.scheme, url.host, port))
+        target = (url.scheme.empty() ? targetScheme_ : url.scheme) + "://" +
+                 (url.host.empty() ? targetHost_ : url.host) +
                  (port != -1 ? ":" + std::to_string(port) : std::string()) + target;
     OpenConnection();
     replyComplete_ = false;
@@ -163,7 +156,7 @@ bool TIdHTTP::ApplyTarget(const std::string& scheme, const std::string& host, in
     if (request_.ProxyServer.empty()) {
         TakeOverHost(scheme, host);
         // A URL without host goes to the same server, and so to the same port unless it names one.
-        if (!host.empty() || port != -1) Port = port != -1 ? port : secure ? 443 : 80;
+        if (!host.empty() || port != -1) Port = port != -1 ? port : secure ? kHttpsPort : kHttpPort;
         if (tls) PrepareTls(*tls, secure, targetHost_);
         return false;
     }
@@ -172,7 +165,7 @@ bool TIdHTTP::ApplyTarget(const std::string& scheme, const std::string& host, in
     if (!host.empty()) targetHost_ = host;
     if (!scheme.empty()) targetScheme_ = scheme;
     tunnelHost_ = host;
-    tunnelPort_ = port != -1 ? port : 443;
+    tunnelPort_ = port != -1 ? port : kHttpsPort;
     tunnelVersion_ = VersionText();
     if (TIdConnectionIntercept* intercept = Intercept()) {
         if (dynamic_cast<TIdSSLConnectionIntercept*>(intercept))
@@ -215,15 +208,20 @@ std::string TIdHTTP::Route() const {
     std::string route = TIdTCPClient::Route();
     if (const TIdSSLConnectionIntercept* tls = TlsIntercept(); tls && InterceptEnabled()) {
         route += " tls " + tls->HostName;
-        if (!request_.ProxyServer.empty())
-            route += " tunnel " + tunnelHost_ + ":" + std::to_string(tunnelPort_);
+        if (Tunnelled()) route += " tunnel " + tunnelHost_ + ":" + std::to_string(tunnelPort_);
     }
     return route;
+}
+
+bool TIdHTTP::Tunnelled() const {
+    return !request_.ProxyServer.empty() && TlsIntercept() && InterceptEnabled();
 }
 
 void TIdHTTP::SendTunnelConnect(TIdConnectionIntercept*, TIdSocketHandle*) {
     TIdInterceptPause pause(*this);
     WriteLine("CONNECT " + tunnelHost_ + ":" + std::to_string(tunnelPort_) + " HTTP/" + tunnelVersion_);
+    if (const std::string credentials = request_.ProxyAuthorizationLine(); !credentials.empty())
+        WriteLine(credentials);
     WriteLine(std::string());
     headBytes_ = 0;
     headLines_ = 0;
@@ -231,6 +229,9 @@ void TIdHTTP::SendTunnelConnect(TIdConnectionIntercept*, TIdSocketHandle*) {
     TIdHeaderList proxyHeaders;
     ReadHeaderBlock(proxyHeaders);
     if (statusCode_ / 100 != 2) throw EIdProtocolReplyError(statusCode_, statusText_);
+    // The server behind the tunnel speaks only after the handshake: bytes already here are the
+    // proxy's own, and would be read as the reply past TLS.
+    if (InputSize() > 0) throw EIdTLSError(RSTLSBytesBeforeHandshake);
 }
 
 void TIdHTTP::WriteRequest(RequestKind kind, const std::string& target, const TIdRequestSource& source,
@@ -249,6 +250,11 @@ void TIdHTTP::WriteRequest(RequestKind kind, const std::string& target, const TI
     if (!withAuthorization)
         while (headerLines_.IndexOfHeader("Authorization") >= 0)
             headerLines_.SetValueOf("Authorization", std::string());
+    // Through a tunnel the request goes to the server behind it: the proxy's credentials went
+    // with the CONNECT.
+    if (Tunnelled())
+        while (headerLines_.IndexOfHeader("Proxy-Authorization") >= 0)
+            headerLines_.SetValueOf("Proxy-Authorization", std::string());
     {
         CorkedSocket cork(SocketHandle());
         WriteLine(std::string(requestWords[kind]) + " " + target + " HTTP/" + VersionText());
@@ -414,17 +420,6 @@ void TIdHTTP::PollServerClose() {
 
 std::string TIdHTTP::VersionText() const {
     return ProtocolVersion == pv1_0 ? "1.0" : "1.1";
-}
-
-std::string TIdHTTP::OriginOf(const std::string& url) const {
-    std::string scheme, host, path, document, portText, bookmark;
-    SplitUrl(url, scheme, host, path, document, portText, bookmark);
-    const bool secure = framework::SameText(scheme, "HTTPS");
-    const int port = PortOf(portText);
-    return AnsiUpperCase(scheme) + "://" + AnsiUpperCase(host) + ":" +
-           std::to_string(port != -1 ? port
-                          : secure   ? 443
-                                     : 80);
 }
 
 } // namespace qv::http

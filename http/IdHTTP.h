@@ -5,6 +5,7 @@
 #include "http/IdHeaderInfo.h"
 #include "http/IdTCPClient.h"
 #include "http/text/IdHeaderList.h"
+#include "http/text/IdURI.h"
 
 #include <functional>
 #include <memory>
@@ -86,6 +87,8 @@ protected:
     void ReadBody(framework::TStream* stream);
     int64_t ReadChunkSize();
     std::string Route() const override;
+    // Whether requests go through a proxy's tunnel to the server behind it.
+    bool Tunnelled() const;
 
 private:
     // How the body of the reply just read ends.
@@ -94,7 +97,7 @@ private:
     void Exchange(RequestKind kind, const std::string& url, const TIdRequestSource& source,
                   framework::TStream* responseStream);
     // One request and its reply, body included; true for an HTTP/1.0 reply.
-    bool PerformHop(RequestKind kind, const std::string& url, const TIdRequestSource& source,
+    bool PerformHop(RequestKind kind, const TIdUrl& url, const TIdRequestSource& source,
                     framework::TStream* responseStream, bool withAuthorization);
     void TakeOverHost(const std::string& scheme, const std::string& host);
     TIdSSLConnectionIntercept* TlsIntercept() const;
@@ -124,8 +127,6 @@ private:
     void EndExchange(bool http10Reply);
     void PollServerClose();
     std::string VersionText() const;
-    // Scheme, host and port of a URL, for telling whether a redirect leaves the first server.
-    std::string OriginOf(const std::string& url) const;
 
     TIdHeaderList headerLines_;
     int hopCount_ = 0;

@@ -44,9 +44,13 @@ void TIdHeaderInfo::WriteToLines(TIdHeaderList& lines) const {
         lines.Add("Range: bytes=" + std::to_string(ContentRangeStart) + "-" + end);
     }
     if (!Username.empty()) lines.Add("Authorization: Basic " + EncodeBase64(Username + ":" + Password));
-    if (!ProxyServer.empty() && !ProxyUsername.empty())
-        lines.Add("Proxy-Authorization: Basic " + EncodeBase64(ProxyUsername + ":" + ProxyPassword));
+    if (!ProxyServer.empty() && !ProxyUsername.empty()) lines.Add(ProxyAuthorizationLine());
     lines.AddStrings(ExtraHeaders);
+}
+
+std::string TIdHeaderInfo::ProxyAuthorizationLine() const {
+    if (ProxyUsername.empty()) return std::string();
+    return "Proxy-Authorization: Basic " + EncodeBase64(ProxyUsername + ":" + ProxyPassword);
 }
 
 void TIdHeaderInfo::TakeFromLines(TIdHeaderList& lines) {

@@ -51,6 +51,8 @@ public:
     void WriteToLines(TIdHeaderList& lines) const;
     // Takes the known reply headers out of the list into the fields; the rest become ExtraHeaders.
     void TakeFromLines(TIdHeaderList& lines);
+    // The Proxy-Authorization line for ProxyUsername and ProxyPassword; empty without a user.
+    std::string ProxyAuthorizationLine() const;
 
 private:
     framework::TComponent* owner_;

@@ -20,6 +20,7 @@ inline constexpr const char* RSInvalidChunkSize = "Invalid chunk size in reply."
 inline constexpr const char* RSChunkNotTerminated = "Chunk data in reply not followed by a line end.";
 inline constexpr const char* RSReadTimeout = "Read timed out.";
 inline constexpr const char* RSTLSNotConnected = "No TLS session: the connection was not opened through TLS.";
+inline constexpr const char* RSTLSBytesBeforeHandshake = "The proxy sent bytes before the TLS handshake.";
 
 inline constexpr const char* RSStackError = "Socket Error # %d\r\n%s";
 inline constexpr const char* RSStackCanNotLoadWinsock = "%s could not be loaded.";
@@ -29,7 +30,6 @@ inline constexpr const char* RSCannotAllocateSocket = "Cannot allocate socket.";
 inline constexpr const char* RSCouldNotBindSocket =
     "Could not bind socket. Address and port are already in use.";
 inline constexpr const char* RSInvalidServiceName = "%s is not a valid service.";
-inline constexpr const char* RSFailedTimeZoneInfo = "Failed attempting to retrieve time zone information.";
 inline constexpr const char* RSOnlyOneAntiFreeze = "Only one TIdAntiFreeze can exist per application.";
 
 inline constexpr const char* RSStatusResolving = "Resolving hostname %s.";

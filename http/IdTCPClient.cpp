@@ -27,6 +27,8 @@ void TIdTCPClient::Connect() {
             TIdInterceptPause pause(*this);
             socksInfo_.MakeConnection(*this, Host, Port);
         }
+        // What the SOCKS server sent behind its answer would be read past the intercept.
+        if (InterceptReceives() && InputSize() > 0) throw EIdTLSError(RSTLSBytesBeforeHandshake);
         if (InterceptEnabled() && Intercept()) Intercept()->Attach(&SocketHandle());
     } catch (...) {
         try {

@@ -24,6 +24,23 @@ std::string Trimmed(const char* message) {
     return text;
 }
 
+// Whether the text begins with one of libpq's keywords and an '=', as a connection string does,
+// whatever mistake follows.
+bool StartsWithKeyword(const std::string& text) {
+    static constexpr const char* kBlanks = " \t\r\n";
+    const size_t begin = text.find_first_not_of(kBlanks);
+    const size_t end = begin == std::string::npos ? begin : text.find_first_of(" \t\r\n=", begin);
+    const size_t equals = end == std::string::npos ? end : text.find_first_not_of(kBlanks, end);
+    if (equals == std::string::npos || text[equals] != '=') return false;
+    const std::string word = text.substr(begin, end - begin);
+    PQconninfoOption* defaults = PQconndefaults();
+    bool known = false;
+    for (const PQconninfoOption* option = defaults; option && option->keyword && !known; ++option)
+        known = word == option->keyword;
+    PQconninfoFree(defaults);
+    return known;
+}
+
 } // namespace
 
 PostgresResult::PostgresResult(pg_result* result) : result_(result, PQclear) {}
@@ -66,6 +83,7 @@ PostgresConnection::~PostgresConnection() = default;
 bool PostgresConnection::IsConnectionString(const std::string& text) {
     if (text.rfind("postgresql://", 0) == 0 || text.rfind("postgres://", 0) == 0) return true;
     if (text.find('=') == std::string::npos) return false;
+    if (StartsWithKeyword(text)) return true;
     char* error = nullptr;
     PQconninfoOption* options = PQconninfoParse(text.c_str(), &error);
     PQfreemem(error);

@@ -40,7 +40,8 @@ public:
     PostgresConnection& operator=(const PostgresConnection&) = delete;
 
     // True for a connection string rather than a file name: a postgresql:// or postgres:// URI,
-    // or "key=value" pairs that libpq reads.
+    // "key=value" pairs that libpq reads, or text that begins with one of libpq's keywords and an
+    // '=', so that libpq names the mistake in it.
     static bool IsConnectionString(const std::string& text);
 
     // Runs SQL without parameters, one statement or several.

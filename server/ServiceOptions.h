@@ -1,6 +1,6 @@
 #pragma once
 
-#include "server/frontend/FrontEndLimits.h"
+#include "server/FrontEndLimits.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "service/ServiceHost.h"
+
 #include <cstdint>
 #include <string>
 
@@ -25,6 +27,9 @@ struct ClientState {
     std::string email;
     // Held in clear: every request carries it.
     std::string password;
+    // Host of the tender service, with ":port" and "https://" or "http://" when given; read
+    // once at start (ReadServiceHost).
+    std::string serviceHost = kServiceHost;
 };
 
 } // namespace qv::service

@@ -23,10 +23,4 @@ void ApplyServiceTls(http::TIdHTTP& http) {
     http.SetIntercept(new http::TIdSSLConnectionIntercept(&http));
 }
 
-std::string Exchange(http::TIdHTTP& http, const std::string& url) {
-    std::string reply = http.Get(url);
-    http.Disconnect();
-    return reply;
-}
-
 } // namespace qv::service

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 namespace qv::http {
 class TIdHTTP;
 class TIdHeaderInfo;
@@ -24,10 +22,5 @@ void ApplyServiceTimeouts(http::TIdHTTP& http);
 // Gives the client a TLS engine of its own, so that an https service host is reached through
 // TLS with its certificate checked.
 void ApplyServiceTls(http::TIdHTTP& http);
-
-// One exchange with the tender service: GET the built URL and return the reply body, then
-// disconnect, so that no connection stays open between requests. A failure of the client
-// raises before the disconnect and reaches the caller unchanged.
-std::string Exchange(http::TIdHTTP& http, const std::string& url);
 
 } // namespace qv::service

@@ -39,7 +39,7 @@ std::string ServiceScheme(const std::string& host) {
     return host.rfind("https://", 0) == 0 ? "https" : "http";
 }
 
-std::string ServiceHost() {
+std::string ReadServiceHost() {
     const char* value = std::getenv("QUORVANE_SERVICE_HOST");
     const std::string usable = value ? UsableServiceHost(value) : std::string();
     return usable.empty() ? kServiceHost : usable;

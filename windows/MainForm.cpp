@@ -8,10 +8,8 @@
 #include "framework/gui/MessageBox.h"
 #include "framework/gui/Screen.h"
 #include "http/IdHTTP.h"
-#include "service/RequestUrls.h"
 #include "service/ServiceExchange.h"
-#include "service/ServiceHost.h"
-#include "service/ServiceReplies.h"
+#include "service/ServiceRequests.h"
 #include "skin/SkinResources.h"
 #include "skin/TsuiBuiltInFileTheme.h"
 #include "skin/TsuiThemeManager.h"
@@ -32,6 +30,7 @@
 
 #include <QScopeGuard>
 
+#include <optional>
 #include <utility>
 
 namespace qv::windows {
@@ -198,22 +197,20 @@ const char* Tmain_form::SelectedCountryCode() {
 }
 
 bool Tmain_form::ListTenders() {
-    std::string reply;
+    std::optional<service::BrowsePage> page;
     {
         // Restored also when the exchange fails, so the failure never leaves an hourglass behind.
         framework::TBusyCursor busy;
-        const std::string url = service::BrowseUrl(service::ServiceHost(), state_.email, state_.password,
-                                                   state_.page, state_.keyword, SelectedCountryCode());
-        reply = service::Exchange(*http, url);
+        page = service::Browse(*http, state_, SelectedCountryCode());
     }
-    if (!service::ReplySucceeded(reply)) {
+    if (!page) {
         framework::ShowMessage(QString::fromLatin1(SQueryFailed));
         return false;
     }
     sg->SetRowCount(1);
-    state_.totalCount = service::BrowseReplyTotal(reply);
+    state_.totalCount = page->total;
     browse_panel->SetCaption(framework::AnsiToQString(ResultCaption(state_.keyword, state_.totalCount)));
-    const std::vector<service::TenderRow> rows = service::BrowseReplyRows(reply);
+    const std::vector<service::TenderRow>& rows = page->rows;
     // A page without tenders shows an empty row, not the first row of the page before.
     if (rows.empty()) {
         sg->SetCells(0, 0, QString());
@@ -293,18 +290,17 @@ void Tmain_form::JvLabel1Click(TJvLabel& sender) {
 
 void Tmain_form::sgDblClick() {
     const std::string id = framework::QStringToAnsi(sg->Cells(1, sg->Selection().Top));
-    std::string reply;
+    std::optional<std::string> text;
     {
         framework::TBusyCursor busy;
-        reply = service::Exchange(
-            *http, service::ViewTenderUrl(service::ServiceHost(), state_.email, state_.password, id));
+        text = service::ViewTender(*http, state_, id);
     }
-    if (!service::ReplySucceeded(reply)) {
+    if (!text) {
         framework::ShowMessage(QString::fromLatin1(SRequestFailed));
         return;
     }
     if (!tenderForm_) return;
-    tenderForm_->memo->SetText(framework::AnsiToQString(service::ViewReplyText(reply)));
+    tenderForm_->memo->SetText(framework::AnsiToQString(*text));
     tenderForm_->memo->SetClipboardCommands(kAllClipboardCommands);
     tenderForm_->ShowModal();
 }

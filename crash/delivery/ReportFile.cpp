@@ -88,7 +88,7 @@ std::optional<std::string> KeptPart(int fd, off_t size, off_t newest, int32_t ma
 
 } // namespace
 
-std::string TReportFile::FileName(const CrashSettings& settings) {
+std::string TReportFile::FileName(const DeliverySettings& settings) {
     std::string program = ProgramName();
     if (const size_t dot = program.find_last_of('.'); dot != std::string::npos && dot > 0)
         program.resize(dot);
@@ -109,7 +109,7 @@ std::string TReportFile::ReportFolder() {
     return platform::HomeFolder() + "/.local/state/quorvane";
 }
 
-std::string TReportFile::AutomaticPath(const CrashSettings& settings) {
+std::string TReportFile::AutomaticPath(const DeliverySettings& settings) {
     const std::string name = FileName(settings);
     return IsAbsolute(name) ? name : ReportFolder() + "/" + name;
 }

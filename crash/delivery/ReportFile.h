@@ -1,6 +1,6 @@
 #pragma once
 
-#include "crash/CrashSettings.h"
+#include "crash/delivery/DeliverySettings.h"
 
 #include <cstdint>
 #include <string>
@@ -14,13 +14,13 @@ public:
     static constexpr const char* kReportStart = "date/time";
 
     // The configured name with "%appname%" replaced by the program's file name without extension.
-    static std::string FileName(const CrashSettings& settings);
+    static std::string FileName(const DeliverySettings& settings);
     static bool IsAbsolute(const std::string& name);
     // Where relative names lie: the program's folder in the user's state folder,
     // $XDG_STATE_HOME/quorvane (~/.local/state/quorvane by default).
     static std::string ReportFolder();
     // The file an automatic save writes.
-    static std::string AutomaticPath(const CrashSettings& settings);
+    static std::string AutomaticPath(const DeliverySettings& settings);
 
     // Creates missing folders (private to the user) and the file (readable by the user alone), never
     // through a link; with a maxSize of 0 replaces the file's content, else appends the report

@@ -47,17 +47,17 @@ std::vector<std::string> Split(const std::string& text, const std::string& separ
 
 } // namespace
 
-TReportMail::TReportMail(const CrashSettings& settings)
+TReportMail::TReportMail(const DeliverySettings& settings)
     : TReportMail(settings, TMxLookup(TMxLookup::ConfiguredServers()), TSmtpClient::kReplyWaitMs) {}
 
-TReportMail::TReportMail(const CrashSettings& settings, TMxLookup exchangers, int smtpReplyWaitMs)
+TReportMail::TReportMail(const DeliverySettings& settings, TMxLookup exchangers, int smtpReplyWaitMs)
     : settings_(settings), exchangers_(std::move(exchangers)), smtpReplyWaitMs_(smtpReplyWaitMs) {}
 
 std::vector<std::string> TReportMail::Recipients(const std::string& mailAddress) {
     return Split(mailAddress, ",;");
 }
 
-std::string TReportMail::Subject(const CrashSettings& settings, const std::string& report) {
+std::string TReportMail::Subject(const DeliverySettings& settings, const std::string& report) {
     const std::string program = platform::OwnExecutable();
     std::string message;
     if (const size_t at = report.find(kExceptionMessageLabel); at != std::string::npos) {
@@ -69,7 +69,7 @@ std::string TReportMail::Subject(const CrashSettings& settings, const std::strin
         "%exceptMsg%", message);
 }
 
-std::string TReportMail::Sender(const CrashSettings& settings) {
+std::string TReportMail::Sender(const DeliverySettings& settings) {
     if (!settings.senderAddress.empty()) return settings.senderAddress;
     const std::vector<std::string> recipients = Recipients(settings.mailAddress);
     if (recipients.empty()) return {};
@@ -90,7 +90,7 @@ bool TReportMail::Online() {
     return online;
 }
 
-std::string TReportMail::SettingsError(const CrashSettings& settings) {
+std::string TReportMail::SettingsError(const DeliverySettings& settings) {
     const std::pair<const std::string*, const char*> fields[] = {{&settings.mailAddress, "recipient address"},
                                                                  {&settings.senderAddress, "sender address"},
                                                                  {&settings.mailSubject, "subject"}};

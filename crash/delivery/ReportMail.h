@@ -1,7 +1,7 @@
 #pragma once
 
-#include "crash/CrashSettings.h"
 #include "crash/delivery/DeliveryFolder.h"
+#include "crash/delivery/DeliverySettings.h"
 #include "crash/delivery/MxLookup.h"
 
 #include <string>
@@ -26,8 +26,8 @@ public:
     };
 
     // The exchangers are looked up through the name servers of the system.
-    explicit TReportMail(const CrashSettings& settings);
-    TReportMail(const CrashSettings& settings, TMxLookup exchangers, int smtpReplyWaitMs);
+    explicit TReportMail(const DeliverySettings& settings);
+    TReportMail(const DeliverySettings& settings, TMxLookup exchangers, int smtpReplyWaitMs);
 
     // An automatic mail uses no desktop program: it must not show a window. Settings whose
     // addresses or subject hold a line break refuse the mail (the reason on standard error). The
@@ -37,17 +37,17 @@ public:
     // The recipients of the settings, split at "," and ";", blanks around them dropped.
     static std::vector<std::string> Recipients(const std::string& mailAddress);
     // "%appname%" and "%exceptMsg%" (the report's first "exception message" value) replaced.
-    static std::string Subject(const CrashSettings& settings, const std::string& report);
+    static std::string Subject(const DeliverySettings& settings, const std::string& report);
     // The sender address, or "zorExcept " + the first recipient in angle brackets.
-    static std::string Sender(const CrashSettings& settings);
+    static std::string Sender(const DeliverySettings& settings);
     // Whether the computer has a network connection beyond itself.
     static bool Online();
     // Why the settings cannot make a mail: a recipient address, sender address or subject with a
     // CR or LF, which would end a command or header line early. Empty when they can.
-    static std::string SettingsError(const CrashSettings& settings);
+    static std::string SettingsError(const DeliverySettings& settings);
 
 private:
-    const CrashSettings& settings_;
+    const DeliverySettings& settings_;
     TMxLookup exchangers_;
     int smtpReplyWaitMs_;
 

@@ -72,6 +72,9 @@ public:
 
     // Runs the TLS handshake after the server's go-ahead; on failure `failure` says why.
     bool StartTls(const std::string& host, platform::TTlsSession::TCheck check, std::string& failure) {
+        // Bytes that came in the clear behind the go-ahead are anyone's on the path: the replies
+        // from here on come through TLS alone.
+        replies_ = TSmtpReplyReader();
         try {
             tls_ = std::make_unique<platform::TTlsSession>(fd_, host, check);
             tls_->Handshake(Soon());

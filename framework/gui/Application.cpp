@@ -15,11 +15,6 @@ TApplication::ExceptionHandler& InstalledHandler() {
     return handler;
 }
 
-QString& StoredTitle() {
-    static QString title;
-    return title;
-}
-
 } // namespace
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
@@ -48,14 +43,6 @@ void TApplication::HandleException(std::exception_ptr error) {
 
 void TApplication::ShowException(std::exception_ptr error) {
     ShowMessage(ExceptionMessage(error));
-}
-
-QString TApplication::Title() {
-    return StoredTitle().isEmpty() ? QApplication::applicationName() : StoredTitle();
-}
-
-void TApplication::SetTitle(const QString& title) {
-    StoredTitle() = title;
 }
 
 QString ExceptionMessage(std::exception_ptr error) {

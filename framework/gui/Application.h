@@ -26,11 +26,6 @@ public:
     static void HandleException(std::exception_ptr error);
     // The message of the exception in a plain box with one OK button.
     static void ShowException(std::exception_ptr error);
-
-    // The program's name as its message boxes show it. Kept apart from Qt's display name, which
-    // the window system would append to every window title.
-    static QString Title();
-    static void SetTitle(const QString& title);
 };
 
 // Runs one event handler of a window: an exception that leaves it is handed to

@@ -1,8 +1,7 @@
 #include "http/text/IdInternetDate.h"
 
 #include "framework/Conversions.h"
-#include "http/IdException.h"
-#include "http/IdResourceStrings.h"
+#include "http/text/IdTextExceptions.h"
 #include "http/text/IdTextFunctions.h"
 
 #include <algorithm>

@@ -2,42 +2,63 @@
 
 #include "http/text/IdTextFunctions.h"
 
+#include <limits>
 #include <optional>
+#include <string_view>
 
 namespace qv::http {
 
+bool TIdUrlOrigin::operator==(const TIdUrlOrigin& other) const {
+    return port == other.port && AnsiSameText(scheme, other.scheme) && AnsiSameText(host, other.host);
+}
+
+TIdUrl TIdUrl::Split(const std::string& url) {
+    std::string slashed = url;
+    ForwardSlashes(slashed);
+    std::string_view rest = slashed;
+    TIdUrl parts;
+    if (const size_t mark = rest.find("://"); mark != std::string_view::npos) {
+        parts.scheme = rest.substr(0, mark);
+        rest.remove_prefix(mark + 3);
+        const size_t slash = rest.find('/');
+        const std::string_view authority = rest.substr(0, slash);
+        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+        const size_t colon = authority.find(':');
+        parts.host = authority.substr(0, colon);
+        if (colon != std::string_view::npos) parts.port = authority.substr(colon + 1);
+    }
+    const size_t lastSlash = rest.rfind('/');
+    const std::string_view path =
+        lastSlash == std::string_view::npos ? std::string_view() : rest.substr(0, lastSlash + 1);
+    std::string_view document = lastSlash == std::string_view::npos ? rest : rest.substr(lastSlash + 1);
+    if (path.empty() || path.front() != '/') parts.path = "/";
+    parts.path += path;
+    if (const size_t mark = document.find('#'); mark != std::string_view::npos) {
+        parts.bookmark = document.substr(mark + 1);
+        document = document.substr(0, mark);
+    }
+    parts.document = document;
+    return parts;
+}
+
+int TIdUrl::PortNumber() const {
+    return static_cast<int>(StrictDecimal(port, std::numeric_limits<int32_t>::max()).value_or(-1));
+}
+
+TIdUrlOrigin TIdUrl::Origin() const {
+    const int number = PortNumber();
+    return {scheme, host, number != -1 ? number : AnsiSameText(scheme, "HTTPS") ? kHttpsPort : kHttpPort};
+}
+
 void SplitUrl(const std::string& url, std::string& scheme, std::string& host, std::string& path,
               std::string& document, std::string& port, std::string& bookmark) {
-    scheme.clear();
-    host.clear();
-    path.clear();
-    document.clear();
-    port.clear();
-    bookmark.clear();
-
-    std::string rest = url;
-    ForwardSlashes(rest);
-    if (const int pos = TextPos("://", rest); pos > 0) {
-        scheme = rest.substr(0, static_cast<size_t>(pos - 1));
-        rest.erase(0, static_cast<size_t>(pos - 1) + 3);
-        std::string hostAndPort = SplitAt(rest, "/", true);
-        host = SplitAt(hostAndPort, ":", true);
-        port = hostAndPort;
-    }
-
-    if (const int pos = LastPos("/", rest); pos > 0) {
-        path = rest.substr(0, static_cast<size_t>(pos));
-        document = rest.substr(static_cast<size_t>(pos));
-    } else {
-        document = rest;
-    }
-    if (path.empty() || path.front() != '/') path = "/" + path;
-
-    if (TextPos("#", document) > 0) {
-        std::string beforeMark = SplitAt(document, "#", true);
-        bookmark = document;
-        document = beforeMark;
-    }
+    TIdUrl parts = TIdUrl::Split(url);
+    scheme = std::move(parts.scheme);
+    host = std::move(parts.host);
+    path = std::move(parts.path);
+    document = std::move(parts.document);
+    port = std::move(parts.port);
+    bookmark = std::move(parts.bookmark);
 }
 
 namespace {
@@ -150,7 +171,7 @@ TIdURI::TIdURI(const std::string& uri) {
 void TIdURI::SetURI(const std::string& value) {
     uri_ = value;
     ForwardSlashes(uri_);
-    SplitUrl(uri_, protocol_, host_, path_, document_, port_, bookmark_);
+    parts_ = TIdUrl::Split(uri_);
 }
 
 } // namespace qv::http

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "server/FrontEndLimits.h"
 #include "server/frontend/ClientAddress.h"
-#include "server/frontend/FrontEndLimits.h"
 #include "server/frontend/RequestHead.h"
 #include "server/frontend/Transport.h"
 

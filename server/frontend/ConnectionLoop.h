@@ -1,8 +1,8 @@
 #pragma once
 
+#include "server/FrontEndLimits.h"
 #include "server/frontend/ClientAddress.h"
 #include "server/frontend/Connection.h"
-#include "server/frontend/FrontEndLimits.h"
 #include "server/frontend/TlsTransport.h"
 
 #include <atomic>

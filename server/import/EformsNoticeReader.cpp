@@ -259,7 +259,7 @@ const XmlDocument::Prefixes& EformsNoticeReader::Namespaces() {
 }
 
 EformsNotice EformsNoticeReader::Read(const XmlDocument& document) {
-    const XmlElement root = document.Root();
+    const XmlElement root = XmlElement::Root(document);
     const std::string_view name = root.Name();
     if (name != "cn:ContractNotice" && name != "can:ContractAwardNotice" &&
         name != "pin:PriorInformationNotice")

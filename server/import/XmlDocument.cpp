@@ -1,7 +1,6 @@
 #include "server/import/XmlDocument.h"
 
 #include "framework/Format.h"
-#include "server/import/XmlElement.h"
 #include "server/import/XmlPrescan.h"
 
 #include <array>
@@ -211,10 +210,6 @@ void XmlDocument::Parse(std::string_view bytes) {
         throw EXmlError(framework::Format("not well-formed XML: %s (line %d)",
                                           builder.error.empty() ? "no element" : builder.error.c_str(),
                                           builder.errorLine));
-}
-
-XmlElement XmlDocument::Root() const {
-    return nodes_.empty() ? XmlElement() : XmlElement(this, 0);
 }
 
 std::string XmlDocument::Canonical(const char* uri, const char* local) const {

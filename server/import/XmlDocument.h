@@ -13,8 +13,6 @@ namespace qv::server {
 
 QV_EXCEPTION_CLASS(EXmlError, framework::Exception);
 
-class XmlElement;
-
 // A parsed XML document, held as a compact tree of elements, and the parser that fills it: one
 // object reads one document after the other, keeping its memory and the names it has seen, so
 // that a package of notices costs no more than its parsing. Names read "prefix:local" with the
@@ -47,9 +45,6 @@ public:
     // document type, holds more than kMaxElements elements or kMaxNames names, or is refused by
     // the pre-scan; the document is empty after that.
     void Parse(std::string_view bytes);
-
-    // The absent element when nothing was read.
-    XmlElement Root() const;
 
 private:
     friend class XmlElement;

@@ -2,6 +2,10 @@
 
 namespace qv::server {
 
+XmlElement XmlElement::Root(const XmlDocument& document) {
+    return document.nodes_.empty() ? XmlElement() : XmlElement(&document, 0);
+}
+
 XmlElement XmlElement::Child(std::string_view name) const {
     if (!document_) return {};
     const uint32_t id = document_->NameId(name);

@@ -13,6 +13,8 @@ namespace qv::server {
 class XmlElement {
 public:
     XmlElement() = default;
+    // The document's root element; the absent element when nothing was read.
+    static XmlElement Root(const XmlDocument& document);
 
     explicit operator bool() const { return document_ != nullptr; }
     // The first child of that name.

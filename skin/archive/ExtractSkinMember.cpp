@@ -2,14 +2,14 @@
 
 #include "framework/Conversions.h"
 #include "framework/Stream.h"
-#include "skin/archive/ChecksumStream.h"
 #include "skin/archive/DecryptingStream.h"
 #include "skin/archive/Inflater.h"
 #include "skin/archive/LittleEndian.h"
 #include "skin/archive/PkCipher.h"
 #include "skin/archive/Sk2Format.h"
 
-#include <algorithm>
+#include <zlib.h>
+
 #include <cstring>
 #include <optional>
 
@@ -17,8 +17,10 @@ namespace qv::skin {
 
 namespace {
 
-using framework::TMemoryStream;
 using framework::TStream;
+
+// A deflate stream never expands more than this: a match of 258 bytes takes at least two bits.
+constexpr int64_t kMaxDeflateExpansion = 1032;
 
 struct TMemberEntry {
     uint16_t flags = 0;
@@ -59,20 +61,24 @@ std::optional<TMemberEntry> FindMember(TStream& archive, const std::string& memb
     return std::nullopt;
 }
 
-// A member whose bytes differ from the size and CRC-32 the archive gives is damaged, not a skin.
-bool Intact(const TChecksumStream& output, const TMemberEntry& member) {
-    return output.Written() == member.uncompressedSize && output.Crc32() == member.crc;
-}
-
-// Inflates the member from the archive's position into the output; Unreadable unless it is intact.
-// Output beyond the size the archive gives is refused as it comes, so that memory never holds more.
-TExtractResult Inflate(TStream& source, TChecksumStream& output, const TMemberEntry& member) {
-    TInflater(source, output, std::min<int64_t>(kMaxSkinMemberSize, member.uncompressedSize)).Run();
-    return Intact(output, member) ? TExtractResult::Ok : TExtractResult::Unreadable;
+// The size the archive gives is trusted only as far as the rest of the source could inflate to it
+// and a skin could be that large; within that, the member inflates straight into memory of that
+// size, never beyond it. Unreadable unless the bytes match the archive's size and CRC-32.
+TExtractResult Inflate(TStream& source, const TMemberEntry& member, std::string& inflated) {
+    const int64_t available = source.Size() - source.Position();
+    if (member.uncompressedSize > kMaxSkinMemberSize ||
+        member.uncompressedSize > available * kMaxDeflateExpansion)
+        return TExtractResult::Unreadable;
+    inflated.resize(member.uncompressedSize);
+    auto* const data = reinterpret_cast<uint8_t*>(inflated.data());
+    TInflateInput input(source);
+    const bool intact = InflateToBuffer(input, data, inflated.size()) == inflated.size() &&
+                        crc32_z(0, data, inflated.size()) == member.crc;
+    return intact ? TExtractResult::Ok : TExtractResult::Unreadable;
 }
 
 TExtractResult Extract(TStream& archive, const std::string& memberName, const std::string& password,
-                       TMemoryStream& inflated) {
+                       std::string& inflated) {
     char signature[2];
     if (!ReadAt(archive, 0, signature, 2) || signature[0] != 'S' || signature[1] != 'K')
         return TExtractResult::Unreadable;
@@ -80,13 +86,12 @@ TExtractResult Extract(TStream& archive, const std::string& memberName, const st
     const auto member = FindMember(archive, memberName);
     if (!member) return TExtractResult::Unreadable;
 
-    TChecksumStream output(inflated);
     uint8_t local[kLocalHeaderSize];
     if (!ReadAt(archive, member->localHeaderOffset, local, sizeof local)) return TExtractResult::Unreadable;
     archive.SetPosition(archive.Position() + ReadU16(local + kLocalNameLengthOffset) +
                         ReadU16(local + kLocalExtraLengthOffset));
 
-    if ((member->flags & kFlagEncrypted) == 0) return Inflate(archive, output, *member);
+    if ((member->flags & kFlagEncrypted) == 0) return Inflate(archive, *member, inflated);
     if (password.empty()) return TExtractResult::BadPassword;
     TPkCipher cipher(password);
     uint8_t header[kEncryptionHeaderSize];
@@ -97,21 +102,20 @@ TExtractResult Extract(TStream& archive, const std::string& memberName, const st
         (member->flags & kFlagDataDescriptor) != 0 ? member->modificationTime >> 8 : member->crc >> 24);
     if (header[kEncryptionHeaderSize - 1] != check) return TExtractResult::BadPassword;
     TDecryptingStream deciphered(archive, cipher);
-    return Inflate(deciphered, output, *member);
+    return Inflate(deciphered, *member, inflated);
 }
 
 } // namespace
 
 TExtractResult ExtractSkinMember(TStream& archive, const std::string& memberName, const std::string& password,
                                  std::string& member) {
-    TMemoryStream inflated;
     TExtractResult result;
     try {
-        result = Extract(archive, memberName, password, inflated);
+        result = Extract(archive, memberName, password, member);
     } catch (const std::exception&) {
         result = TExtractResult::Unreadable;
     }
-    member = result == TExtractResult::Ok ? inflated.ReleaseData() : std::string();
+    if (result != TExtractResult::Ok) member.clear();
     return result;
 }
 

@@ -30,8 +30,7 @@ uint32_t ReverseBits(uint32_t code, unsigned length) {
 
 THuffmanTree::THuffmanTree(unsigned maxCodeLength) : maxCodeLength_(std::min(maxCodeLength, kLongestCode)) {}
 
-void THuffmanTree::Build(const uint8_t* lengths, unsigned symbolCount, unsigned firstExtraSymbol,
-                         const uint8_t* extraBits) {
+void THuffmanTree::Build(const uint8_t* lengths, unsigned symbolCount, const uint32_t* meanings) {
     unsigned count[kLongestCode + 1] = {};
     max_ = 0;
     for (unsigned symbol = 0; symbol < symbolCount; ++symbol) {
@@ -75,9 +74,7 @@ void THuffmanTree::Build(const uint8_t* lengths, unsigned symbolCount, unsigned 
             std::copy_n(table_.begin(), filled, table_.begin() + filled);
         }
         for (unsigned i = firstOfLength[length]; i < firstOfLength[length + 1]; ++i, ++code) {
-            const unsigned symbol = ordered[i];
-            const uint32_t extra = symbol >= firstExtraSymbol ? extraBits[symbol - firstExtraSymbol] : 0;
-            const uint32_t entry = Entry(symbol, length, extra);
+            const uint32_t entry = Entry(meanings[ordered[i]], length);
             const uint32_t reversed = ReverseBits(code, length);
             if (length <= rootBits_)
                 table_[reversed] = entry;
@@ -91,11 +88,11 @@ void THuffmanTree::Build(const uint8_t* lengths, unsigned symbolCount, unsigned 
 // index that its remaining bits end.
 void THuffmanTree::FillSubtable(uint32_t reversedCode, unsigned length, uint32_t entry) {
     const uint32_t rootIndex = reversedCode & rootMask_;
-    if (!IsLink(table_[rootIndex])) {
-        table_[rootIndex] = (kLinkSymbol | static_cast<uint32_t>(table_.size())) << 16;
+    if ((table_[rootIndex] & kLink) == 0) {
+        table_[rootIndex] = static_cast<uint32_t>(table_.size()) << 16 | kSpecial | kLink;
         table_.resize(table_.size() + subMask_ + 1, kEmpty);
     }
-    const size_t subtable = Symbol(table_[rootIndex]) & kLinkOffsetMask;
+    const size_t subtable = Value(table_[rootIndex]);
     const uint32_t step = uint32_t{1} << (length - rootBits_);
     for (uint32_t index = reversedCode >> rootBits_; index <= subMask_; index += step)
         table_[subtable + index] = entry;

@@ -12,18 +12,30 @@ namespace qv::skin {
 // flat table of 2^15 entries would not.
 class THuffmanTree {
 public:
-    // An entry packs the number of bits that the code and the extra bits after it take together
-    // (bits 0-7), the code length (bits 8-15) and the symbol (bits 16-31): a decoder drops what
-    // bits 0-7 say without taking the entry apart first.
-    static constexpr uint32_t kEmpty = 0xFFFFFFFF;
+    // An entry packs what its code stands for, as a decoder uses it: the number of bits that the
+    // code and the extra bits after it take together (bits 0-7), dropped in one shift without
+    // taking the entry apart first; the code length (bits 8-11); flags (bits 12-15); and the
+    // value (bits 16-31), such as a literal byte or the base of a length to which the extra bits
+    // add. A special entry keeps its symbol as its value.
+    static constexpr uint32_t kLiteral = 1u << 12;
+    // The end of a block, a symbol outside its alphabet, a code left unused, or a link.
+    static constexpr uint32_t kSpecial = 1u << 13;
+    static constexpr uint32_t kEmpty = 0xFFFF0000u | kSpecial;
     static constexpr unsigned kRootBits = 10;
 
     explicit THuffmanTree(unsigned maxCodeLength);
 
-    // Raises EInflateError for a length above the configured maximum or an over-subscribed
-    // set of lengths; incomplete sets are built, leaving kEmpty entries, and Complete() tells.
-    void Build(const uint8_t* lengths, unsigned symbolCount, unsigned firstExtraSymbol,
-               const uint8_t* extraBits);
+    // What a symbol stands for, before its code is known: a value, the number of extra bits that
+    // follow its code, and flags.
+    static constexpr uint32_t Meaning(unsigned value, unsigned extraBits, uint32_t flags = 0) {
+        return value << 16 | flags | extraBits;
+    }
+
+    // Builds the table of the code that the lengths give the symbols, whose entries hold the
+    // meanings of theirs. Raises EInflateError for a length above the configured maximum or an
+    // over-subscribed set of lengths; incomplete sets are built, leaving kEmpty entries, and
+    // Complete() tells.
+    void Build(const uint8_t* lengths, unsigned symbolCount, const uint32_t* meanings);
 
     // The entry of the code that the next Max() bits begin with, or kEmpty.
     uint32_t Lookup(uint64_t bits) const { return Resolve(table_[bits & rootMask_], bits); }
@@ -35,26 +47,26 @@ public:
     const uint32_t* Table() const { return table_.data(); }
     uint32_t Mask() const { return rootMask_; }
     uint32_t Resolve(uint32_t rootEntry, uint64_t bits) const {
-        if (!IsLink(rootEntry)) return rootEntry;
-        return table_[(Symbol(rootEntry) & kLinkOffsetMask) + ((bits >> rootBits_) & subMask_)];
+        if ((rootEntry & kLink) == 0) return rootEntry;
+        return table_[Value(rootEntry) + ((bits >> rootBits_) & subMask_)];
     }
 
-    static uint32_t Entry(unsigned symbol, unsigned codeLength, unsigned extraBits) {
-        return symbol << 16 | codeLength << 8 | (codeLength + extraBits);
+    static uint32_t Entry(uint32_t meaning, unsigned codeLength) {
+        return meaning + (codeLength << 8) + codeLength;
     }
-    static unsigned Symbol(uint32_t entry) { return entry >> 16; }
-    static unsigned CodeLength(uint32_t entry) { return (entry >> 8) & 0xFF; }
-    static unsigned ExtraBits(uint32_t entry) { return TotalBits(entry) - CodeLength(entry); }
+    static unsigned Value(uint32_t entry) { return entry >> 16; }
+    static unsigned CodeLength(uint32_t entry) { return (entry >> 8) & 0xF; }
     static unsigned TotalBits(uint32_t entry) { return entry & 0xFF; }
-    // A link takes no bits, and its symbol is above every alphabet, so that a decoder's range
-    // checks send it aside.
-    static bool IsLink(uint32_t entry) { return TotalBits(entry) == 0; }
+    // The value of the extra bits that follow the entry's code in the bits.
+    static unsigned ExtraValue(uint64_t bits, uint32_t entry) {
+        return static_cast<unsigned>((bits & ((uint64_t{1} << TotalBits(entry)) - 1)) >> CodeLength(entry));
+    }
 
 private:
     void FillSubtable(uint32_t reversedCode, unsigned length, uint32_t entry);
 
-    static constexpr uint32_t kLinkSymbol = 0x8000;
-    static constexpr uint32_t kLinkOffsetMask = 0x7FFF;
+    // A link takes no bits; its value is where its subtable starts.
+    static constexpr uint32_t kLink = 1u << 14;
 
     unsigned maxCodeLength_;
     unsigned max_ = 0;

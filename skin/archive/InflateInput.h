@@ -9,13 +9,16 @@
 
 namespace qv::skin {
 
-// The inflater's input: a 16 KiB buffer over the source stream and a bit accumulator refilled one
-// little-endian 32-bit word at a time, delivering bits least significant first. Past the end of
-// the source it supplies zero bits so that a decoder may look ahead, but consuming any of them
-// raises EInflateError: a truncated stream must fail rather than decode zeros forever.
+// The inflater's input: a 16 KiB buffer over the source stream, or the caller's bytes when the
+// whole input is in memory, and a bit accumulator refilled one little-endian 32-bit word at a
+// time, delivering bits least significant first. Past the end of the source it supplies zero
+// bits so that a decoder may look ahead, but consuming any of them raises EInflateError: a
+// truncated stream must fail rather than decode zeros forever.
 class TInflateInput {
 public:
     explicit TInflateInput(framework::TStream& source);
+    // Reads the bytes in place; they must outlive the input.
+    TInflateInput(const uint8_t* data, size_t size);
 
     // Guarantees at least 32 bits in the accumulator.
     void Need32() {
@@ -61,12 +64,12 @@ public:
         }
     };
     static constexpr unsigned kCursorBits = 56;
-    TCursor Lend() const { return {bits_, count_, buffer_.get() + position_, buffer_.get() + end_}; }
+    TCursor Lend() const { return {bits_, count_, buffer_ + position_, buffer_ + end_}; }
     void Restore(const TCursor& cursor) {
         // Bits beyond the count belong to bytes still ahead in the buffer; Refill adds them anew.
         bits_ = cursor.bits & ((uint64_t{1} << cursor.count) - 1);
         count_ = cursor.count;
-        position_ = static_cast<size_t>(cursor.next - buffer_.get());
+        position_ = static_cast<size_t>(cursor.next - buffer_);
     }
 
 private:
@@ -74,9 +77,11 @@ private:
     void FillBuffer();
     [[noreturn]] static void Overrun();
 
-    framework::TStream& source_;
+    // None when the whole input is in memory.
+    framework::TStream* source_ = nullptr;
     // Left uninitialised: only the part between position_ and end_ is ever read.
-    std::unique_ptr<uint8_t[]> buffer_;
+    std::unique_ptr<uint8_t[]> ownBuffer_;
+    const uint8_t* buffer_;
     size_t position_ = 0;
     size_t end_ = 0;
     bool sourceEnded_ = false;

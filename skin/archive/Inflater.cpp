@@ -1,6 +1,8 @@
 #include "skin/archive/Inflater.h"
 
 #include "skin/archive/EInflateError.h"
+#include "skin/archive/HuffmanTree.h"
+#include "skin/archive/InflateBuffer.h"
 
 #include <algorithm>
 #include <array>
@@ -9,29 +11,57 @@ namespace qv::skin {
 
 namespace {
 
+using Tree = THuffmanTree;
+
 constexpr unsigned kLiteralCodes = 288;
 constexpr unsigned kDistanceCodes = 32;
 constexpr unsigned kMaxLiteralCodes = 286;
 constexpr unsigned kMaxDistanceCodes = 30;
 constexpr unsigned kFirstLengthSymbol = 257;
 constexpr unsigned kEndOfBlock = 256;
-constexpr unsigned kLengthSymbols = 29;
+constexpr unsigned kCodeLengthSymbols = 19;
 
-// Indexed by symbol - 257 for lengths and by symbol for distances; the two symbols past each
-// alphabet's end appear only in the fixed code and are rejected when decoded.
-constexpr std::array<uint16_t, 31> kLengthBase{3,  4,   5,   6,   7,   8,   9,   10, 11, 13, 15,
-                                               17, 19,  23,  27,  31,  35,  43,  51, 59, 67, 83,
-                                               99, 115, 131, 163, 195, 227, 258, 0,  0};
-constexpr std::array<uint8_t, 31> kLengthExtra{0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2,
-                                               3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0, 0, 0};
-constexpr std::array<uint16_t, 32> kDistanceBase{
-    1,   2,   3,   4,   5,    7,    9,    13,   17,   25,   33,   49,    65,    97,    129, 193,
-    257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577, 0,   0};
-constexpr std::array<uint8_t, 32> kDistanceExtra{0, 0, 0, 0, 1, 1, 2,  2,  3,  3,  4,  4,  5,  5,  6, 6,
-                                                 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13, 0, 0};
+// Indexed by symbol - 257 for lengths and by symbol for distances.
+constexpr std::array<uint16_t, 29> kLengthBase{3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
+                                               15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
+                                               67, 83, 99, 115, 131, 163, 195, 227, 258};
+constexpr std::array<uint8_t, 29> kLengthExtra{0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                               2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+constexpr std::array<uint16_t, 30> kDistanceBase{
+    1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
+    193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+constexpr std::array<uint8_t, 30> kDistanceExtra{0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
+                                                 6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 
-constexpr std::array<uint8_t, 19> kCodeLengthOrder{16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
-                                                   11, 4,  12, 3, 13, 2, 14, 1, 15};
+// What the symbols of an alphabet stand for in the decoding tables: literal bytes below
+// `literals`, lengths or distances by their bases and extra bits from `firstBase` on, and special
+// symbols besides: the end of the block, and the two past the end of each alphabet, which appear
+// only in the fixed code and are rejected when decoded.
+template <size_t kSymbols, size_t kBases>
+constexpr std::array<uint32_t, kSymbols> Meanings(unsigned literals, unsigned firstBase,
+                                                  const std::array<uint16_t, kBases>& bases,
+                                                  const std::array<uint8_t, kBases>& extraBits) {
+    std::array<uint32_t, kSymbols> meanings{};
+    for (unsigned symbol = 0; symbol < kSymbols; ++symbol) {
+        const unsigned baseIndex = symbol - firstBase;
+        meanings[symbol] = symbol < literals    ? Tree::Meaning(symbol, 0, Tree::kLiteral)
+                           : baseIndex < kBases ? Tree::Meaning(bases[baseIndex], extraBits[baseIndex])
+                                                : Tree::Meaning(symbol, 0, Tree::kSpecial);
+    }
+    return meanings;
+}
+constexpr auto kLiteralMeanings =
+    Meanings<kLiteralCodes>(kEndOfBlock, kFirstLengthSymbol, kLengthBase, kLengthExtra);
+constexpr auto kDistanceMeanings = Meanings<kDistanceCodes>(0, 0, kDistanceBase, kDistanceExtra);
+constexpr std::array<uint32_t, kCodeLengthSymbols> kCodeLengthMeanings = [] {
+    std::array<uint32_t, kCodeLengthSymbols> meanings{};
+    for (unsigned symbol = 0; symbol < kCodeLengthSymbols; ++symbol)
+        meanings[symbol] = Tree::Meaning(symbol, 0);
+    return meanings;
+}();
+
+constexpr std::array<uint8_t, kCodeLengthSymbols> kCodeLengthOrder{16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                                                   11, 4,  12, 3, 13, 2, 14, 1, 15};
 
 struct TFixedTrees {
     THuffmanTree literals{15};
@@ -41,10 +71,10 @@ struct TFixedTrees {
         std::array<uint8_t, kLiteralCodes> lengths{};
         for (unsigned symbol = 0; symbol < kLiteralCodes; ++symbol)
             lengths[symbol] = symbol < 144 ? 8 : symbol < 256 ? 9 : symbol < 280 ? 7 : 8;
-        literals.Build(lengths.data(), kLiteralCodes, kFirstLengthSymbol, kLengthExtra.data());
+        literals.Build(lengths.data(), kLiteralCodes, kLiteralMeanings.data());
         std::array<uint8_t, kDistanceCodes> distanceLengths{};
         distanceLengths.fill(5);
-        distances.Build(distanceLengths.data(), kDistanceCodes, 0, kDistanceExtra.data());
+        distances.Build(distanceLengths.data(), kDistanceCodes, kDistanceMeanings.data());
     }
 };
 
@@ -59,62 +89,62 @@ const TFixedTrees& FixedTrees() {
     throw EInflateError(message);
 }
 
-// A literal's entry; an empty entry's symbol is above every literal.
-bool IsLiteral(uint32_t entry) {
-    return THuffmanTree::Symbol(entry) < kEndOfBlock;
+// Fails for a special entry that is not the end of the block: an empty entry is a code the block
+// never defined, any other a symbol outside the alphabet.
+[[noreturn, gnu::cold, gnu::noinline]] void FailSpecial(uint32_t entry, const char* outOfRange) {
+    Fail(entry == Tree::kEmpty ? "Invalid code" : outOfRange);
 }
 
-// The message for a symbol outside its alphabet: an empty entry is a code the block never defined.
-const char* InvalidSymbol(uint32_t entry, const char* outOfRange) {
-    return entry == THuffmanTree::kEmpty ? "Invalid code" : outOfRange;
+bool IsEndOfBlock(uint32_t entry) {
+    return (entry & Tree::kSpecial) != 0 && Tree::Value(entry) == kEndOfBlock;
 }
 
-// Drops the entry's code and extra bits in one shift and returns the value of the extra bits,
-// taken from the bits as they were, so that the next lookup need not wait for it.
-unsigned TakeCodeAndExtra(TInflateInput::TCursor& in, uint32_t entry) {
+// Drops the entry's code and extra bits in one shift and returns its value plus the extra bits,
+// taken from the bits as they were, so that the next lookup need not wait for them.
+unsigned TakeValue(TInflateInput::TCursor& in, uint32_t entry) {
     const uint64_t bits = in.bits;
-    const unsigned codeLength = THuffmanTree::CodeLength(entry);
-    const unsigned extraBits = THuffmanTree::ExtraBits(entry);
-    in.Drop(THuffmanTree::TotalBits(entry));
-    return static_cast<unsigned>((bits >> codeLength) & ((uint64_t{1} << extraBits) - 1));
+    in.Drop(Tree::TotalBits(entry));
+    return Tree::Value(entry) + Tree::ExtraValue(bits, entry);
 }
 
-uint32_t CheckedEntry(uint32_t entry) {
-    if (entry == THuffmanTree::kEmpty) Fail("Invalid code");
+// One table lookup on the way near the ends: the entry, with its code and extra bits consumed
+// and its value plus the extra bits returned in value.
+uint32_t DecodeEntry(TInflateInput& input, const THuffmanTree& tree, unsigned& value) {
+    input.Need32();
+    const uint32_t bits = input.Peek();
+    const uint32_t entry = tree.Lookup(bits);
+    if (entry == Tree::kEmpty) Fail("Invalid code");
+    value = Tree::Value(entry) + Tree::ExtraValue(bits, entry);
+    input.Drop(Tree::TotalBits(entry));
     return entry;
 }
 
-// The value of the extra bits that follow the entry's code in the bits.
-uint32_t ExtraValue(uint64_t bits, uint32_t entry) {
-    return static_cast<uint32_t>(bits >> THuffmanTree::CodeLength(entry)) &
-           ((uint32_t{1} << THuffmanTree::ExtraBits(entry)) - 1);
-}
+// The decoder, writing into the caller's buffer, which is also the history that matches copy from.
+class TInflater {
+public:
+    TInflater(TInflateInput& input, TInflateBuffer& output)
+        : input_(input), output_(output), codeLengths_(7), literals_(15), distances_(15) {}
 
-unsigned MatchLength(unsigned symbol, uint32_t extraValue) {
-    const unsigned lengthIndex = symbol - kFirstLengthSymbol;
-    if (lengthIndex >= kLengthSymbols) Fail("Invalid length symbol");
-    return kLengthBase[lengthIndex] + extraValue;
-}
+    // Decodes up to and including the final block.
+    void Run();
 
-unsigned MatchDistance(unsigned symbol, uint32_t extraValue) {
-    if (symbol >= kMaxDistanceCodes) Fail("Invalid distance symbol");
-    return kDistanceBase[symbol] + extraValue;
-}
+private:
+    void CopyStoredBlock();
+    void ReadDynamicTrees();
+    void ReadCodeLengths(unsigned total, uint8_t* lengths);
+    void DecodeBlock(const THuffmanTree& literals, const THuffmanTree& distances);
+    // Decodes straight from the input buffer into the output while the buffer holds a whole
+    // refill and the output has room for a whole match; true at the end of the block.
+    bool DecodeFromBuffer(const THuffmanTree& literals, const THuffmanTree& distances);
+    // The careful path near the input's end and the output's limit; true at the end of the block.
+    bool DecodeOneSymbol(const THuffmanTree& literals, const THuffmanTree& distances);
 
-// One table lookup: the entry, with its code and extra bits consumed and the extra value returned.
-uint32_t DecodeSymbol(TInflateInput& input, const THuffmanTree& tree, uint32_t& extraValue) {
-    input.Need32();
-    const uint32_t bits = input.Peek();
-    const uint32_t entry = CheckedEntry(tree.Lookup(bits));
-    extraValue = ExtraValue(bits, entry);
-    input.Drop(THuffmanTree::TotalBits(entry));
-    return THuffmanTree::Symbol(entry);
-}
-
-} // namespace
-
-TInflater::TInflater(framework::TStream& source, framework::TStream& output, int64_t maxOutput)
-    : input_(source), window_(output, maxOutput), codeLengths_(7), literals_(15), distances_(15) {}
+    TInflateInput& input_;
+    TInflateBuffer& output_;
+    THuffmanTree codeLengths_;
+    THuffmanTree literals_;
+    THuffmanTree distances_;
+};
 
 void TInflater::Run() {
     const TFixedTrees& fixed = FixedTrees();
@@ -136,7 +166,6 @@ void TInflater::Run() {
             Fail("Invalid block type");
         }
     }
-    window_.Finish();
 }
 
 void TInflater::CopyStoredBlock() {
@@ -147,9 +176,9 @@ void TInflater::CopyStoredBlock() {
     const auto complement = static_cast<size_t>(header[2] | (header[3] << 8));
     if (complement != (~remaining & 0xFFFF)) Fail("Invalid stored block lengths");
     while (remaining > 0) {
-        const size_t n = std::min(remaining, window_.Room());
-        input_.ReadBytes(window_.WritePointer(), n);
-        window_.Commit(n);
+        const size_t n = std::min(remaining, output_.Room());
+        input_.ReadBytes(output_.WritePointer(), n);
+        output_.Commit(n);
         remaining -= n;
     }
 }
@@ -164,24 +193,24 @@ void TInflater::ReadDynamicTrees() {
     std::array<uint8_t, kCodeLengthOrder.size()> codeLengthLengths{};
     for (unsigned i = 0; i < codeLengthCount; ++i)
         codeLengthLengths[kCodeLengthOrder[i]] = static_cast<uint8_t>(input_.Take(3));
-    codeLengths_.Build(codeLengthLengths.data(), kCodeLengthOrder.size(), kCodeLengthOrder.size(), nullptr);
+    codeLengths_.Build(codeLengthLengths.data(), kCodeLengthSymbols, kCodeLengthMeanings.data());
     if (!codeLengths_.Complete()) Fail("Incomplete code lengths code");
 
     std::array<uint8_t, kMaxLiteralCodes + kMaxDistanceCodes> lengths{};
     ReadCodeLengths(literalCount + distanceCount, lengths.data());
     // An incomplete code is refused, as zlib refuses it, but for the two cases RFC 1951 allows:
     // a single code of one bit, and no distance code at all for a block of literals only.
-    literals_.Build(lengths.data(), literalCount, kFirstLengthSymbol, kLengthExtra.data());
+    literals_.Build(lengths.data(), literalCount, kLiteralMeanings.data());
     if (!literals_.Complete() && literals_.Max() != 1) Fail("Incomplete literal/length code");
-    distances_.Build(lengths.data() + literalCount, distanceCount, 0, kDistanceExtra.data());
+    distances_.Build(lengths.data() + literalCount, distanceCount, kDistanceMeanings.data());
     if (!distances_.Complete() && distances_.Max() > 1) Fail("Incomplete distance code");
 }
 
 void TInflater::ReadCodeLengths(unsigned total, uint8_t* lengths) {
     unsigned i = 0;
     while (i < total) {
-        uint32_t unused = 0;
-        const unsigned symbol = DecodeSymbol(input_, codeLengths_, unused);
+        unsigned symbol = 0;
+        DecodeEntry(input_, codeLengths_, symbol);
         if (symbol < 16) {
             lengths[i++] = static_cast<uint8_t>(symbol);
             continue;
@@ -209,14 +238,14 @@ void TInflater::DecodeBlock(const THuffmanTree& literals, const THuffmanTree& di
 }
 
 bool TInflater::DecodeFromBuffer(const THuffmanTree& literals, const THuffmanTree& distances) {
-    // An iteration refills at most twice, each refill reading eight bytes and taking seven.
-    constexpr ptrdiff_t kInputMargin = 16;
+    // An iteration refills once, reading eight bytes and taking seven.
+    constexpr ptrdiff_t kInputMargin = 8;
     TInflateInput::TCursor in = input_.Lend();
     if (in.end - in.next < kInputMargin) return false;
     const uint8_t* const inputLimit = in.end - kInputMargin;
-    uint8_t* const begin = window_.Begin();
-    uint8_t* const limit = begin + TInflateWindow::kFlushAt;
-    uint8_t* const start = window_.WritePointer();
+    uint8_t* const begin = output_.Begin();
+    uint8_t* const limit = output_.FastLimit();
+    uint8_t* const start = output_.WritePointer();
     uint8_t* out = start;
     // Local copies: every byte stored to the window could otherwise alias them.
     const uint32_t* const literalTable = literals.Table();
@@ -228,76 +257,82 @@ bool TInflater::DecodeFromBuffer(const THuffmanTree& literals, const THuffmanTre
     // The entry of the next symbol is looked up as soon as its bits are known, so that the table
     // load overlaps the work on the symbol before it. A refill leaves at least 56 bits: four
     // literals from the root table (at most 10 bits each) and the lookup of a fifth, or a whole
-    // length and distance pair (48 bits).
+    // length and distance pair (48 bits). It also loads the bits beyond those it counts, all 64
+    // of them valid, so that after a match 16 remain for the next lookup without a refill.
     in.Refill();
     uint32_t entry = literalTable[in.bits & literalMask];
     const auto takeLiteral = [&] {
-        in.Drop(THuffmanTree::TotalBits(entry));
-        *out++ = static_cast<uint8_t>(THuffmanTree::Symbol(entry));
+        in.Drop(Tree::TotalBits(entry));
+        *out++ = static_cast<uint8_t>(Tree::Value(entry));
         entry = literalTable[in.bits & literalMask];
     };
     while (out < limit && in.next <= inputLimit) {
         in.Refill();
-        if (IsLiteral(entry)) {
+        if (entry & Tree::kLiteral) {
             takeLiteral();
-            if (IsLiteral(entry)) {
+            if (entry & Tree::kLiteral) {
                 takeLiteral();
-                if (IsLiteral(entry)) {
+                if (entry & Tree::kLiteral) {
                     takeLiteral();
-                    if (IsLiteral(entry)) takeLiteral();
+                    if (entry & Tree::kLiteral) takeLiteral();
                 }
             }
             continue;
         }
         // One test on the hot path: long codes, the end of the block and every invalid entry
-        // fall outside.
-        unsigned lengthIndex = THuffmanTree::Symbol(entry) - kFirstLengthSymbol;
-        if (lengthIndex >= kLengthSymbols) [[unlikely]] {
+        // are special.
+        if (entry & Tree::kSpecial) [[unlikely]] {
             entry = literals.Resolve(entry, in.bits);
-            if (IsLiteral(entry)) {
+            if (entry & Tree::kLiteral) {
                 takeLiteral();
                 continue;
             }
-            if (THuffmanTree::Symbol(entry) == kEndOfBlock) {
-                in.Drop(THuffmanTree::TotalBits(entry));
+            if (IsEndOfBlock(entry)) {
+                in.Drop(Tree::TotalBits(entry));
                 endOfBlock = true;
                 break;
             }
-            lengthIndex = THuffmanTree::Symbol(entry) - kFirstLengthSymbol;
-            if (lengthIndex >= kLengthSymbols) Fail(InvalidSymbol(entry, "Invalid length symbol"));
+            if (entry & Tree::kSpecial) FailSpecial(entry, "Invalid length symbol");
         }
-        const unsigned length = kLengthBase[lengthIndex] + TakeCodeAndExtra(in, entry);
+        const unsigned length = TakeValue(in, entry);
         entry = distanceTable[in.bits & distanceMask];
-        if (THuffmanTree::Symbol(entry) >= kMaxDistanceCodes) [[unlikely]] {
+        if (entry & Tree::kSpecial) [[unlikely]] {
             entry = distances.Resolve(entry, in.bits);
-            if (THuffmanTree::Symbol(entry) >= kMaxDistanceCodes)
-                Fail(InvalidSymbol(entry, "Invalid distance symbol"));
+            if (entry & Tree::kSpecial) FailSpecial(entry, "Invalid distance symbol");
         }
-        const unsigned distance = kDistanceBase[THuffmanTree::Symbol(entry)] + TakeCodeAndExtra(in, entry);
+        const unsigned distance = TakeValue(in, entry);
         if (distance > static_cast<size_t>(out - begin)) [[unlikely]]
             Fail("Invalid match distance");
-        in.Refill();
         entry = literalTable[in.bits & literalMask];
-        TInflateWindow::CopyMatch(out, distance, length);
+        CopyMatch(out, distance, length);
         out += length;
     }
     input_.Restore(in);
-    window_.Commit(static_cast<size_t>(out - start));
+    output_.Commit(static_cast<size_t>(out - start));
     return endOfBlock;
 }
 
 bool TInflater::DecodeOneSymbol(const THuffmanTree& literals, const THuffmanTree& distances) {
-    uint32_t extraValue = 0;
-    const unsigned symbol = DecodeSymbol(input_, literals, extraValue);
-    if (symbol < kEndOfBlock) {
-        window_.Put(static_cast<uint8_t>(symbol));
+    unsigned literalOrLength = 0;
+    const uint32_t entry = DecodeEntry(input_, literals, literalOrLength);
+    if (entry & Tree::kLiteral) {
+        output_.Put(static_cast<uint8_t>(literalOrLength));
         return false;
     }
-    if (symbol == kEndOfBlock) return true;
-    const unsigned length = MatchLength(symbol, extraValue);
-    const unsigned distanceSymbol = DecodeSymbol(input_, distances, extraValue);
-    window_.Copy(MatchDistance(distanceSymbol, extraValue), length);
+    if (IsEndOfBlock(entry)) return true;
+    if (entry & Tree::kSpecial) Fail("Invalid length symbol");
+    unsigned distance = 0;
+    if (DecodeEntry(input_, distances, distance) & Tree::kSpecial) Fail("Invalid distance symbol");
+    output_.Copy(distance, literalOrLength);
     return false;
+}
+
+} // namespace
+
+size_t InflateToBuffer(TInflateInput& input, uint8_t* target, size_t capacity) {
+    TInflateBuffer buffer(target, capacity);
+    TInflater(input, buffer).Run();
+    return buffer.Size();
 }
 
 } // namespace qv::skin

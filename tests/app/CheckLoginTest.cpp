@@ -52,6 +52,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(service_->Started()) << service_->Log();
         sandbox_ = std::make_unique<qv::test::ClientSandbox>(service_->Port());
+        state_.serviceHost = sandbox_->ServiceHost();
         service::ApplyServiceSettings(http_.Request());
     }
     void TearDown() override { sandbox_.reset(); }
@@ -110,6 +111,7 @@ TEST_F(CheckLoginTest, StartUpLoginFromTheStore) {
         sandbox_ = std::make_unique<qv::test::ClientSandbox>(service_->Port());
         if (c.stored.email || c.stored.password) Store(c.stored);
         state_ = {};
+        state_.serviceHost = sandbox_->ServiceHost();
         const size_t before = LoginRequests();
         qv::test::MessageBoxRecorder messages;
         EXPECT_EQ(CheckLogin(state_, http_), c.succeeds);
@@ -156,10 +158,10 @@ TEST_F(CheckLoginTest, TheProxyIsLookedUpOnEveryAttempt) {
     ::setenv("http_proxy", "http://127.0.0.1:9/", 1);
     EXPECT_FALSE(CheckLogin(state_, http_));
     EXPECT_EQ(state_.proxyHost, "127.0.0.1");
-    EXPECT_EQ(http_.Request().ProxyPort, 9);
+    EXPECT_EQ(state_.proxyPort, 9);
     ::unsetenv("http_proxy");
     EXPECT_FALSE(CheckLogin(state_, http_));
-    EXPECT_EQ(http_.Request().ProxyServer, "");
+    EXPECT_EQ(state_.proxyHost, "");
     EXPECT_EQ(state_.proxyPort, 0);
 }
 

@@ -3,6 +3,7 @@
 #include "app/StartForm.h"
 #include "framework/Registry.h"
 #include "skin/controls/TsuiEdit.h"
+#include "skin/controls/TsuiPanel.h"
 #include "skin/controls/TsuiScrollBar.h"
 #include "skin/controls/TsuiStringGrid.h"
 #include "windows/MainForm.h"
@@ -160,10 +161,15 @@ TEST(HttpsStartupTest, TheRememberedAccountLogsInAndListsOverHttps) {
     qv::test::MessageBoxRecorder messages;
     TClientSession session;
     EXPECT_EQ(messages.Texts(), std::vector<QString>{});
-    const windows::Tmain_form& main = session.MainForm();
+    windows::Tmain_form& main = session.MainForm();
     EXPECT_EQ(main.Label2->text(), "Welcome Anna M\u00FCller");
     EXPECT_GT(main.sg->RowCount(), 1);
     EXPECT_TRUE(main.Label3->text().startsWith("Page 1 of "));
+    // The host was read at start: what the environment says later reaches no request.
+    const qv::test::ScopedEnvironment moved{{"QUORVANE_SERVICE_HOST", "127.0.0.1:9"}};
+    main.search->setText(QStringLiteral("energy"));
+    EXPECT_NO_THROW(main.Button5Click());
+    EXPECT_TRUE(main.browse_panel->Caption().startsWith("Search results: "));
 }
 
 } // namespace qv::app::test

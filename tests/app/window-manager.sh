@@ -62,7 +62,8 @@ export QUORVANE_SERVICE_HOST=$host XDG_CONFIG_HOME=$work/config
 unset http_proxy HTTP_PROXY all_proxy ALL_PROXY
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
-for _ in $(seq 1 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break; sleep 0.1; done
+# The window manager is ready once it lists the activation request among what it supports.
+for _ in $(seq 1 100); do xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW && break; sleep 0.1; done
 
 (cd "$work" && HOME="$work" exec "$program" >>"$work/program.log" 2>&1) &
 pid=$!

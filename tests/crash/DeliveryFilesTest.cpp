@@ -1,4 +1,4 @@
-#include "crash/CrashSettings.h"
+#include "crash/delivery/DeliverySettings.h"
 #include "crash/delivery/ReportFile.h"
 #include "crash/delivery/ReportMail.h"
 #include "tests/support/OtherUser.h"
@@ -67,7 +67,7 @@ TEST(DeliveryFiles, LinksPlantedAtTheNamesDeliveryUsesAreNotFollowed) {
                ::symlink(victim.c_str(), reportFile.c_str()) == 0;
     }));
     const qv::test::ScopedEnvironment environment{{"TMPDIR", tmp}, {"PATH", shared.Path() + "/no-programs"}};
-    CrashSettings settings;
+    DeliverySettings settings;
     settings.reportFileName = reportFile;
     // No way out: the files are made and must go again.
     const TReportMail::TOutcome outcome = TReportMail(settings).Mail(kReport, "PNG picture", false);
@@ -112,7 +112,7 @@ TEST(DeliveryFiles, ProgramsInTheCurrentFolderAreNeverRun) {
     {
         const qv::test::ScopedEnvironment environment{{"PATH", ":.:bin:" + folder.Path() + "/empty"},
                                                       {"TMPDIR", folder.Path()}};
-        CrashSettings settings;
+        DeliverySettings settings;
         settings.mailAddress = "bugs@example.org";
         outcome = TReportMail(settings).Mail(kReport, "", false);
     }

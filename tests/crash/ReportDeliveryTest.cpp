@@ -103,7 +103,7 @@ TEST(ReportFile, SavedReportsArePrivateAndAReportOverTheLimitStaysAlone) {
 }
 
 TEST(ReportFile, ReportsLieInTheUsersStateFolder) {
-    CrashSettings settings;
+    DeliverySettings settings;
     {
         const qv::test::ScopedEnvironment environment{{"XDG_STATE_HOME", "/state"}, {"HOME", "/home/anna"}};
         EXPECT_EQ(TReportFile::AutomaticPath(settings), "/state/quorvane/bugreport.txt");

@@ -113,6 +113,17 @@ TEST(Reporter, TwoThreadsFaultingAtOnceGiveTwoReportsOneAfterTheOther) {
     EXPECT_EQ(result.output.substr(result.output.size() - 11), "both ended\n");
 }
 
+TEST(Reporter, AnEventBeforeInstallationGoesToTheConsoleForm) {
+    const ForkedResult result = RunForked([](int out) {
+        ::dup2(out, 1);
+        HandleException(std::make_exception_ptr(std::runtime_error("early")));
+        Say("resumed");
+    });
+    ASSERT_TRUE(result.exitedCleanly) << result.output;
+    EXPECT_EQ(Count(result.output, kMessageLine), 1u) << result.output;
+    EXPECT_EQ(result.output.substr(result.output.size() - 8), "resumed\n");
+}
+
 TEST(Reporter, AFaultInsideTheHandlerThreadIsSwallowed) {
     const ForkedResult result =
         RunReporter([](CrashSettings&) {},

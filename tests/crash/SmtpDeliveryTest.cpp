@@ -1,6 +1,6 @@
 #include "ScriptedNameServer.h"
 
-#include "crash/CrashSettings.h"
+#include "crash/delivery/DeliverySettings.h"
 #include "crash/delivery/MxLookup.h"
 #include "crash/delivery/ReportMail.h"
 #include "crash/delivery/SmtpClient.h"
@@ -8,6 +8,7 @@
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TestCertificates.h"
+#include "tests/support/TlsServerConnection.h"
 
 #include <gtest/gtest.h>
 
@@ -40,14 +41,25 @@ std::string StoredMail(const qv::test::PeerProcess& peer, int number) {
     return text.str();
 }
 
-CrashSettings RelaySettings(uint16_t port) {
-    CrashSettings settings;
+DeliverySettings RelaySettings(uint16_t port) {
+    DeliverySettings settings;
     settings.smtpViaRelay = true;
     settings.smtpServer = "127.0.0.1";
     settings.smtpPort = port;
     settings.useMapi = false;
     settings.useMailto = false;
     return settings;
+}
+
+// A session from a@example.org to itself with a short mail, to the server on `port`.
+TSmtpClient::TSession LocalSession(uint16_t port) {
+    TSmtpClient::TSession session;
+    session.host = "127.0.0.1";
+    session.port = port;
+    session.sender = "a@example.org";
+    session.recipients = {"a@example.org"};
+    session.data = "Subject: report\r\n\r\nreport";
+    return session;
 }
 
 // The test authority's certificates are the only ones trusted.
@@ -65,7 +77,7 @@ TEST(SmtpDelivery, ThroughTheRelayWithLoginOverTlsAndAttachments) {
     ASSERT_TRUE(qv::test::PeerRunning(*server));
     const std::string extra = server->Dir() + "/notes.bin";
     std::ofstream(extra, std::ios::binary) << std::string(100, 'n');
-    CrashSettings settings = RelaySettings(server->Port());
+    DeliverySettings settings = RelaySettings(server->Port());
     settings.mailAddress = "first@example.org; Second <second@example.org>";
     settings.smtpAccount = "reporter";
     settings.smtpPassword = "secret";
@@ -100,7 +112,7 @@ TEST(SmtpDelivery, TwoRecipientsWithoutARelayGiveTwoSessions) {
     const ScriptedNameServer exchanger([](const std::string& query) {
         return std::vector<std::string>{DnsAnswer(query, kAnswerOk, 1, MxRecord(10, "127.0.0.1"))};
     });
-    CrashSettings settings = RelaySettings(server->Port());
+    DeliverySettings settings = RelaySettings(server->Port());
     settings.smtpViaRelay = false;
     settings.smtpDirect = true;
     settings.mailAddress = "first@example.org,second@example.net";
@@ -120,6 +132,27 @@ struct ScriptedSession {
     bool delivered;
     std::vector<std::string> commands;
 };
+
+// Answers each command by its first word, up to the QUIT or the end of the connection, and notes
+// the commands (EHLO and HELO without the computer's name). `Peer` is a scripted peer, in the clear
+// or through TLS.
+template <class Peer>
+void AnswerCommands(Peer& peer, const std::map<std::string, std::string>& replies,
+                    std::vector<std::string>& commands) {
+    for (;;) {
+        std::string line = peer.ReadUntil("\r\n");
+        if (line.size() < 2) return;
+        line.resize(line.size() - 2);
+        const std::string word = line.substr(0, line.find(' '));
+        commands.push_back(word == "EHLO" || word == "HELO" ? word : line);
+        peer.Send(replies.count(word) != 0 ? replies.at(word) : "500 unknown\r\n");
+        if (word == "QUIT") return;
+        if (word == "DATA") {
+            peer.ReadUntil("\r\n.\r\n");
+            peer.Send("250 queued\r\n");
+        }
+    }
+}
 
 std::vector<std::string> Commands(std::initializer_list<std::vector<std::string>> parts) {
     std::vector<std::string> commands;
@@ -176,19 +209,7 @@ TEST(SmtpDelivery, TheCommandSequenceAndRefusals) {
         {
             qv::test::ScriptedServer server([&](qv::test::ScriptedPeer& peer, int) {
                 peer.Send("220 mail.example.org ready\r\n");
-                for (;;) {
-                    std::string line = peer.ReadUntil("\r\n");
-                    if (line.size() < 2) return;
-                    line.resize(line.size() - 2);
-                    const std::string word = line.substr(0, line.find(' '));
-                    commands.push_back(word == "EHLO" || word == "HELO" ? word : line);
-                    peer.Send(c.replies.count(word) != 0 ? c.replies.at(word) : "500 unknown\r\n");
-                    if (word == "QUIT") return;
-                    if (word == "DATA") {
-                        peer.ReadUntil("\r\n.\r\n");
-                        peer.Send("250 queued\r\n");
-                    }
-                }
+                AnswerCommands(peer, c.replies, commands);
             });
             TSmtpClient::TSession session;
             session.host = "127.0.0.1";
@@ -232,12 +253,7 @@ TEST(SmtpDelivery, AnAccountGoesOnlyOverTlsWithACertificateThatHolds) {
         const auto server = c.certificate ? qv::test::StartSmtpServer(c.certificate->cert, c.certificate->key)
                                           : qv::test::StartSmtpServer();
         ASSERT_TRUE(qv::test::PeerRunning(*server));
-        TSmtpClient::TSession session;
-        session.host = "127.0.0.1";
-        session.port = server->Port();
-        session.sender = "a@example.org";
-        session.recipients = {"a@example.org"};
-        session.data = "Subject: report\r\n\r\nreport";
+        TSmtpClient::TSession session = LocalSession(server->Port());
         if (c.account) {
             session.account = "reporter";
             session.password = "secret";
@@ -251,7 +267,7 @@ TEST(SmtpDelivery, AnAccountGoesOnlyOverTlsWithACertificateThatHolds) {
             EXPECT_FALSE(std::filesystem::exists(server->Dir() + "/mail-1"));
         if (!c.account || c.certificate) continue;
         // The report's mail says why the relay was not used.
-        CrashSettings settings = RelaySettings(server->Port());
+        DeliverySettings settings = RelaySettings(server->Port());
         settings.mailAddress = "a@example.org";
         settings.smtpAccount = "reporter";
         settings.smtpPassword = "secret";
@@ -259,6 +275,43 @@ TEST(SmtpDelivery, AnAccountGoesOnlyOverTlsWithACertificateThatHolds) {
         EXPECT_EQ(outcome.result, TReportMail::TResult::Failed);
         EXPECT_EQ(outcome.error, c.error);
     }
+}
+
+// Replies sent in the clear behind the go-ahead for STARTTLS come from whoever is on the path,
+// not from the server behind TLS: they are dropped, never read as the answers to later commands.
+TEST(SmtpDelivery, RepliesPipelinedBeforeTheTlsHandshakeAreDropped) {
+    const auto trust = TrustTheTestAuthority();
+    std::vector<std::string> commands;
+    bool delivered = false;
+    {
+        qv::test::TlsServerContext context(qv::test::Certificates().good);
+        qv::test::ScriptedServer server([&](qv::test::ScriptedPeer& peer, int) {
+            peer.Send("220 mail.example.org ready\r\n");
+            peer.ReadUntil("\r\n");
+            peer.Send("250-mail.example.org\r\n250 STARTTLS\r\n");
+            peer.ReadUntil("\r\n");
+            peer.Send("220 go ahead\r\n250 AUTH LOGIN\r\n334 VXNlcm5hbWU6\r\n");
+            qv::test::TlsServerConnection tls(context, peer.Fd());
+            const std::map<std::string, std::string> replies = {
+                {"EHLO", "250-mail.example.org\r\n250 AUTH LOGIN\r\n"},
+                {"AUTH", "334 VXNlcm5hbWU6\r\n"},
+                {"cmVwb3J0ZXI=", "334 UGFzc3dvcmQ6\r\n"},
+                {"c2VjcmV0", "235 welcome\r\n"},
+                {"MAIL", "250 ok\r\n"},
+                {"RCPT", "250 ok\r\n"},
+                {"DATA", "354 go on\r\n"},
+                {"QUIT", "221 bye\r\n"}};
+            AnswerCommands(tls, replies, commands);
+        });
+        TSmtpClient::TSession session = LocalSession(server.Port());
+        session.account = "reporter";
+        session.password = "secret";
+        delivered = TSmtpClient(5000).Send(session);
+    }
+    EXPECT_TRUE(delivered);
+    EXPECT_EQ(commands, (std::vector<std::string>{"EHLO", "AUTH LOGIN", "cmVwb3J0ZXI=", "c2VjcmV0",
+                                                  "MAIL FROM:<a@example.org>", "RCPT TO:<a@example.org>",
+                                                  "DATA", "QUIT"}));
 }
 
 TEST(SmtpDelivery, ServersThatDripOrDragAreLeftAtTheDeadlines) {
@@ -292,12 +345,7 @@ TEST(SmtpDelivery, ServersThatDripOrDragAreLeftAtTheDeadlines) {
                     peer.Send(line.rfind("QUIT", 0) == 0 ? "221 bye\r\n" : "250 ok\r\n");
                 }
             });
-            TSmtpClient::TSession session;
-            session.host = "127.0.0.1";
-            session.port = server.Port();
-            session.sender = "a@example.org";
-            session.recipients = {"a@example.org"};
-            session.data = "report";
+            TSmtpClient::TSession session = LocalSession(server.Port());
             delivered = TSmtpClient(1000, 2000).Send(session);
         }
         EXPECT_FALSE(delivered) << (drips ? "dripping" : "dragging");
@@ -312,19 +360,19 @@ TEST(SmtpDelivery, ServersThatDripOrDragAreLeftAtTheDeadlines) {
 TEST(SmtpDelivery, LineBreaksInTheAddressesOrSubjectRefuseTheMail) {
     qv::test::ScriptedServer server([](qv::test::ScriptedPeer& peer, int) { peer.Send("220 ready\r\n"); });
     const struct {
-        std::string CrashSettings::*field;
+        std::string DeliverySettings::*field;
         const char* value;
         const char* error;
     } cases[] = {
-        {&CrashSettings::mailAddress, "a@example.org>\r\nRCPT TO:<b@example.org",
+        {&DeliverySettings::mailAddress, "a@example.org>\r\nRCPT TO:<b@example.org",
          "The mail's recipient address holds a line break: no mail was sent."},
-        {&CrashSettings::senderAddress, "a@example.org\nBcc: b@example.org",
+        {&DeliverySettings::senderAddress, "a@example.org\nBcc: b@example.org",
          "The mail's sender address holds a line break: no mail was sent."},
-        {&CrashSettings::mailSubject, "bug\rreport",
+        {&DeliverySettings::mailSubject, "bug\rreport",
          "The mail's subject holds a line break: no mail was sent."},
     };
     for (const auto& c : cases) {
-        CrashSettings settings = RelaySettings(server.Port());
+        DeliverySettings settings = RelaySettings(server.Port());
         settings.mailAddress = "a@example.org";
         settings.*c.field = c.value;
         const TReportMail::TOutcome outcome = TReportMail(settings).Mail(kReport, "", true);
@@ -366,7 +414,7 @@ TEST(DesktopMailDelivery, TheMailProgramGetsTheReportAttachedOrAMailtoAddress) {
                                                   // The desktop's handlers serve only with a display.
                                                   {"DISPLAY", ":99"},
                                                   {"DESKTOP_SESSION", std::nullopt}};
-    CrashSettings settings;
+    DeliverySettings settings;
     settings.mailAddress = "bugs@example.org";
     for (const bool desktop : {true, false}) {
         settings.useMapi = desktop;

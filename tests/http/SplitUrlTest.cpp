@@ -52,6 +52,23 @@ TEST(SplitUrl, TIdURISplitsTheUrlItIsGiven) {
     EXPECT_EQ(uri.Document(), "x");
 }
 
+// Where a redirect may take the credentials: the port a URL leads to counts, not how it is written.
+TEST(SplitUrl, OriginsMatchOnSchemeHostAndThePortConnectedTo) {
+    const struct {
+        const char* first;
+        const char* second;
+        bool same;
+    } cases[] = {
+        {"http://h/a", "HTTP://H:80/b?c", true}, {"https://h/", "https://h:443/x", true},
+        {"http://h:x/", "http://h/", true},      {"http://h:99999999999/", "http://h/", true},
+        {"https://h/", "http://h/", false},      {"https://h:80/", "http://h:80/", false},
+        {"http://h/", "http://h:8080/", false},  {"http://h/", "http://g/", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TIdUrl::Split(c.first).Origin() == TIdUrl::Split(c.second).Origin(), c.same)
+            << c.first << " " << c.second;
+}
+
 TEST(SplitUrl, RandomUrlsKeepTheRequestTargetWhole) {
     std::mt19937 random(777);
     const std::string alphabet = "ab:/\\#?@.%\xE9 ";

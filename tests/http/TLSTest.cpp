@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <future>
 #include <mutex>
 
@@ -154,6 +155,81 @@ TEST_F(TLSTest, AStreamCutShortIsAnErrorNeverAShortBody) {
         }
         http.Disconnect();
     }
+}
+
+// Whatever a proxy or SOCKS server sends behind its own answer comes before the handshake, from
+// whoever is on the path: it is refused, never read as the reply of the server behind TLS.
+TEST_F(TLSTest, BytesBehindAProxysAnswerAreRefused) {
+    const std::string injected = "HTTP/1.1 200 OK\r\nContent-Length: 8\r\n\r\ninjected";
+    const struct {
+        const char* what;
+        bool socks;
+        std::function<void(ScriptedPeer&)> answer;
+    } cases[] = {
+        {"CONNECT", false,
+         [&](ScriptedPeer& peer) {
+             peer.ReadHead();
+             peer.Send("HTTP/1.1 200 Connection established\r\n\r\n" + injected);
+         }},
+        {"SOCKS 4", true,
+         [&](ScriptedPeer& peer) {
+             peer.ReadExactly(9);
+             peer.Send(std::string("\0\x5a\0\0\0\0\0\0", 8) + injected);
+         }},
+    };
+    const qv::test::TlsServerContext context(Certificates().good);
+    for (const auto& c : cases) {
+        // The way leads on to a server with a good certificate.
+        ScriptedServer proxy([&](ScriptedPeer& peer, int) {
+            c.answer(peer);
+            TlsServerConnection tls(context, peer.Fd());
+            tls.ReadHead();
+            tls.Send("HTTP/1.1 200 OK\r\nContent-Length: 7\r\n\r\ngenuine");
+            tls.EndTls();
+            peer.Close();
+        });
+        TIdHTTP client;
+        client.SetIntercept(&engine);
+        if (c.socks) {
+            client.SocksInfo().Version = svSocks4;
+            client.SocksInfo().Host = "127.0.0.1";
+            client.SocksInfo().Port = proxy.Port();
+        } else {
+            client.Request().ProxyServer = "127.0.0.1";
+            client.Request().ProxyPort = proxy.Port();
+        }
+        try {
+            ADD_FAILURE() << c.what << " gave " << client.Get("https://127.0.0.1:443/");
+        } catch (const EIdTLSError& e) {
+            EXPECT_EQ(e.Message(), "The proxy sent bytes before the TLS handshake.") << c.what;
+        }
+        EXPECT_FALSE(client.Connected()) << c.what;
+    }
+}
+
+// The proxy's credentials are for the proxy: they go with the CONNECT, never through the tunnel to
+// the server behind it.
+TEST_F(TLSTest, ProxyCredentialsGoWithTheConnectNotThroughTheTunnel) {
+    std::promise<std::string> connectHead;
+    std::promise<std::string> tunnelledHead;
+    const qv::test::TlsServerContext context(Certificates().good);
+    ScriptedServer proxy([&](ScriptedPeer& peer, int) {
+        connectHead.set_value(peer.ReadHead());
+        peer.Send("HTTP/1.1 200 Connection established\r\n\r\n");
+        TlsServerConnection tls(context, peer.Fd());
+        tunnelledHead.set_value(tls.ReadHead());
+        tls.Send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+        tls.EndTls();
+        peer.Close();
+    });
+    http.Request().ProxyServer = "127.0.0.1";
+    http.Request().ProxyPort = proxy.Port();
+    http.Request().ProxyUsername = "p";
+    http.Request().ProxyPassword = "q";
+    EXPECT_EQ(http.Get("https://127.0.0.1/"), "ok");
+    EXPECT_EQ(connectHead.get_future().get(),
+              "CONNECT 127.0.0.1:443 HTTP/1.1\r\nProxy-Authorization: Basic cDpx\r\n\r\n");
+    EXPECT_EQ(tunnelledHead.get_future().get().find("Proxy-Authorization"), std::string::npos);
 }
 
 TEST_F(TLSTest, RedirectToHttpGoesInTheClearWithoutAuthorization) {

@@ -1,4 +1,4 @@
-#include "server/frontend/FrontEndLimits.h"
+#include "server/FrontEndLimits.h"
 #include "tests/server/TestService.h"
 #include "tests/support/LoopbackClient.h"
 #include "tests/support/TestCertificates.h"

@@ -1,5 +1,6 @@
 #include "framework/Cp1252.h"
 #include "server/Cp1252.h"
+#include "server/PostgresConnection.h"
 #include "server/ReplyCache.h"
 #include "server/ServiceOptions.h"
 #include "server/SqliteTenderDatabase.h"
@@ -145,6 +146,26 @@ TEST(ServiceOptions, RefusesWhatItCannotUse) {
         EXPECT_FALSE(ParseServiceOptions(arguments, error)) << arguments[0];
         EXPECT_FALSE(error.empty());
     }
+}
+
+// A connection string with a mistake in it is still one, for libpq to name the mistake: taken for
+// a file name, it would become a new database of demo tenders, its password in the file's name.
+TEST(ServiceOptions, TellsConnectionStringsFromFileNames) {
+    const struct {
+        const char* database;
+        bool connectionString;
+    } cases[] = {
+        {"postgresql://quorvane@db.example/tenders", true},
+        {"host=db.example dbname=tenders", true},
+        {"  dbname = tenders", true},
+        {"host=db.example password=secret dbname", true},
+        {"dbname='tenders", true},
+        {"build/quorvane-service.db", false},
+        {"a=b.db", false},
+        {"tenders", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PostgresConnection::IsConnectionString(c.database), c.connectionString) << c.database;
 }
 
 TEST(ReplyCache, DropsTheLeastRecentlyUsedOncePastItsSize) {

@@ -56,13 +56,13 @@ TEST(FindProxy, ReadsTheSystemsProxyList) {
     EXPECT_EQ(setting.port, 3128);
 }
 
-TEST(ServiceHost, TakesTheEnvironmentOnlyWhenItIsAHost) {
+TEST(ReadServiceHost, TakesTheEnvironmentOnlyWhenItIsAHost) {
     ::unsetenv("QUORVANE_SERVICE_HOST");
-    EXPECT_EQ(ServiceHost(), kServiceHost);
+    EXPECT_EQ(ReadServiceHost(), kServiceHost);
     ::setenv("QUORVANE_SERVICE_HOST", "127.0.0.1:8080", 1);
-    EXPECT_EQ(ServiceHost(), "127.0.0.1:8080");
+    EXPECT_EQ(ReadServiceHost(), "127.0.0.1:8080");
     ::setenv("QUORVANE_SERVICE_HOST", "evil.example/x?", 1);
-    EXPECT_EQ(ServiceHost(), kServiceHost);
+    EXPECT_EQ(ReadServiceHost(), kServiceHost);
     ::unsetenv("QUORVANE_SERVICE_HOST");
     for (const char* bad :
          {"", ":80", "h:", "h:0", "h:65536", "h:-1", "h:1x", "u@h", "h h", "h:80:81", "[::1]"})

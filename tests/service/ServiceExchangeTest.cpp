@@ -2,9 +2,7 @@
 #include "http/IdHTTP.h"
 #include "platform/ProxyList.h"
 #include "service/FindProxy.h"
-#include "service/RequestUrls.h"
-#include "service/ServiceHost.h"
-#include "service/ServiceReplies.h"
+#include "service/ServiceRequests.h"
 #include "tests/server/TestService.h"
 #include "tests/support/RealPeers.h"
 
@@ -20,7 +18,7 @@ namespace {
 const std::string kEmail = "demo@quorvane.example";
 const std::string kPassword = "demo";
 
-// The program's client against quorvane-service, addressed through QUORVANE_SERVICE_HOST.
+// The program's requests through its client against quorvane-service.
 class ServiceExchangeTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { service_ = qv::server::test::StartService(); }
@@ -28,20 +26,21 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(service_->Started()) << service_->Log();
-        ::setenv("QUORVANE_SERVICE_HOST", ("127.0.0.1:" + std::to_string(service_->Port())).c_str(), 1);
+        state_.serviceHost = "127.0.0.1:" + std::to_string(service_->Port());
+        state_.email = kEmail;
+        state_.password = kPassword;
         ApplyServiceSettings(http_.Request());
     }
-    void TearDown() override { ::unsetenv("QUORVANE_SERVICE_HOST"); }
 
-    std::string Browse(const std::string& keyword, const std::string& country, int page) {
-        return Exchange(http_, BrowseUrl(ServiceHost(), kEmail, kPassword, page, keyword, country));
-    }
-    std::string View(const std::string& id) {
-        return Exchange(http_, ViewTenderUrl(ServiceHost(), kEmail, kPassword, id));
+    std::optional<BrowsePage> List(const std::string& keyword, const std::string& country, int page) {
+        state_.keyword = keyword;
+        state_.page = page;
+        return Browse(http_, state_, country);
     }
 
     static std::unique_ptr<qv::test::PeerProcess> service_;
     qv::http::TIdHTTP http_;
+    ClientState state_;
 };
 
 std::unique_ptr<qv::test::PeerProcess> ServiceExchangeTest::service_;
@@ -49,25 +48,27 @@ std::unique_ptr<qv::test::PeerProcess> ServiceExchangeTest::service_;
 } // namespace
 
 TEST_F(ServiceExchangeTest, LoginAcceptedAndRefused) {
-    const std::string accepted = Exchange(http_, CheckLoginUrl(ServiceHost(), kEmail, kPassword));
-    ASSERT_TRUE(LoginSucceeded(accepted));
-    EXPECT_EQ(LoginTail(accepted),
-              "Anna M\xFCller{{}}construction,software,medical equipment,cleaning,energy");
+    ASSERT_TRUE(CheckLogin(http_, state_));
+    EXPECT_EQ(state_.loginTail, "Anna M\xFCller{{}}construction,software,medical equipment,cleaning,energy");
+    EXPECT_EQ(state_.loginReply, "user" + state_.loginTail);
     EXPECT_FALSE(http_.Connected());
-    EXPECT_FALSE(LoginSucceeded(Exchange(http_, CheckLoginUrl(ServiceHost(), kEmail, "demo&x=1"))));
-    EXPECT_FALSE(
-        LoginSucceeded(Exchange(http_, CheckLoginUrl(ServiceHost(), "nobody@quorvane.example", kPassword))));
+    state_.password = "demo&x=1";
+    EXPECT_FALSE(CheckLogin(http_, state_));
+    EXPECT_EQ(state_.loginReply, "Bad login");
+    state_.email = "nobody@quorvane.example";
+    state_.password = kPassword;
+    EXPECT_FALSE(CheckLogin(http_, state_));
 }
 
 TEST_F(ServiceExchangeTest, PagingThroughASearchReachesItsLastPage) {
-    const std::string first = Browse("cleaning", "IT", 1);
-    ASSERT_TRUE(ReplySucceeded(first));
-    const int32_t total = BrowseReplyTotal(first);
+    const auto first = List("cleaning", "IT", 1);
+    ASSERT_TRUE(first);
+    const int32_t total = first->total;
     ASSERT_GT(total, 20);
     const int pages = (total + 19) / 20;
     std::set<std::string> ids;
     for (int page = 1; page <= pages; ++page) {
-        const auto rows = BrowseReplyRows(Browse("cleaning", "IT", page));
+        const auto rows = List("cleaning", "IT", page).value().rows;
         EXPECT_EQ(static_cast<int>(rows.size()), page < pages ? 20 : total - 20 * (pages - 1));
         for (const auto& row : rows)
             ids.insert(row.id);
@@ -76,21 +77,19 @@ TEST_F(ServiceExchangeTest, PagingThroughASearchReachesItsLastPage) {
 }
 
 TEST_F(ServiceExchangeTest, CountryFilterAndFullText) {
-    const auto rows = BrowseReplyRows(Browse("", "PT", 1));
+    const auto rows = List("", "PT", 1).value().rows;
     ASSERT_FALSE(rows.empty());
     for (const auto& row : rows) {
-        EXPECT_EQ(row.title.rfind("Portugal-", 0), 0u) << row.title;
-        const std::string reply = View(row.id);
-        ASSERT_TRUE(ReplySucceeded(reply));
-        EXPECT_EQ(ViewReplyText(reply).rfind(row.title + "\r\nContract notice\r\n", 0), 0u);
+        const auto text = ViewTender(http_, state_, row.id);
+        ASSERT_TRUE(text);
+        EXPECT_EQ(text->rfind(row.title + "\r\nContract notice\r\n", 0), 0u);
     }
-    EXPECT_FALSE(ReplySucceeded(View("0")));
+    EXPECT_FALSE(ViewTender(http_, state_, "0"));
 }
 
 TEST_F(ServiceExchangeTest, KeywordsKeepAmpersandsPlusesBlanksAndAccents) {
     const auto titlesHold = [&](const std::string& keyword, const std::string& part) {
-        const std::string reply = Browse(keyword, "EU", 1);
-        const auto rows = BrowseReplyRows(reply);
+        const auto rows = List(keyword, "EU", 1).value().rows;
         bool all = !rows.empty();
         for (const auto& row : rows)
             all = all && row.title.find(part) != std::string::npos;
@@ -102,8 +101,7 @@ TEST_F(ServiceExchangeTest, KeywordsKeepAmpersandsPlusesBlanksAndAccents) {
     EXPECT_TRUE(titlesHold("Saint-\xC9tienne", "Saint-\xC9tienne"));
 }
 
-// The client leaves the URL's port out of a proxy request, so tinyproxy hands every request
-// on to the service as its upstream.
+// The proxy that the state holds carries every request, with the service's port in its target.
 TEST_F(ServiceExchangeTest, ThroughTheSystemProxy) {
     const auto proxy = qv::test::StartTinyProxy();
     ASSERT_TRUE(qv::test::PeerRunning(*proxy));
@@ -112,14 +110,14 @@ TEST_F(ServiceExchangeTest, ThroughTheSystemProxy) {
     ::unsetenv("http_proxy");
     EXPECT_EQ(setting.host, "127.0.0.1");
     EXPECT_EQ(setting.port, proxy->Port());
-    http_.Request().ProxyServer = setting.host;
-    http_.Request().ProxyPort = setting.port;
+    state_.proxyHost = setting.host;
+    state_.proxyPort = setting.port;
 
-    EXPECT_TRUE(LoginSucceeded(Exchange(http_, CheckLoginUrl(ServiceHost(), kEmail, kPassword))));
-    const std::string today = Browse("", "EU", 2);
-    ASSERT_TRUE(ReplySucceeded(today));
-    EXPECT_EQ(BrowseReplyTotal(today), 300);
-    EXPECT_EQ(BrowseReplyRows(today).size(), 20u);
+    EXPECT_TRUE(CheckLogin(http_, state_));
+    const auto today = List("", "EU", 2);
+    ASSERT_TRUE(today);
+    EXPECT_EQ(today->total, 300);
+    EXPECT_EQ(today->rows.size(), 20u);
     const std::string requestLine = "GET http://127.0.0.1:" + std::to_string(service_->Port()) +
                                     "/app.php?action=browse&email=demo@quorvane.example"
                                     "&password=demo&page=2&keyword=&filterby1='EU' HTTP/1.1";

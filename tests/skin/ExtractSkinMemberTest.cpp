@@ -77,6 +77,8 @@ TEST_F(ExtractSkinMemberTest, DamagedArchivesAreUnreadableAndGiveNoBytes) {
     EXPECT_EQ(output_, "");
     EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated, crc, size + 1, options)), kUnreadable);
     EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated, crc, size - 1, options)), kUnreadable);
+    // A size that no skin has and these few bytes could never inflate to is not trusted.
+    EXPECT_EQ(Extract(BuildSkinArchiveFromDeflate(deflated, crc, 0xFFFFFFFF, options)), kUnreadable);
 }
 
 TEST_F(ExtractSkinMemberTest, EncryptedMemberNeedsTheRightPassword) {

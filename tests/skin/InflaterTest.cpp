@@ -3,14 +3,16 @@
 #include "framework/Stream.h"
 #include "skin/archive/EInflateError.h"
 #include "skin/archive/HuffmanTree.h"
-#include "skin/archive/InflateWindow.h"
 #include "skin/archive/Inflater.h"
+#include "skin/archive/MatchCopy.h"
 #include "skin/writer/SkinArchiveWriter.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <memory>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -19,13 +21,41 @@ using qv::framework::TMemoryStream;
 
 namespace {
 
-std::string Inflate(const std::string& deflated, int64_t maxOutput = 64 << 20) {
-    TMemoryStream in;
-    in.Write(deflated.data(), static_cast<int64_t>(deflated.size()));
-    in.SetPosition(0);
-    TMemoryStream out;
-    TInflater(in, out, maxOutput).Run();
-    return out.DataString();
+const uint8_t* Bytes(const std::string& text) {
+    return reinterpret_cast<const uint8_t*>(text.data());
+}
+
+// Decodes into a buffer of maxOutput bytes, reading the input from memory and from a stream, which
+// must agree; then into one of exactly the decoded size, which must not be written past, and one
+// byte smaller, which must be refused.
+std::string Inflate(const std::string& deflated, size_t maxOutput = 4 << 20) {
+    const auto fromMemory = [&](uint8_t* buffer, size_t capacity) {
+        TInflateInput input(Bytes(deflated), deflated.size());
+        return InflateToBuffer(input, buffer, capacity);
+    };
+    std::string streamed(maxOutput, '\0');
+    TMemoryStream source(deflated);
+    TInflateInput streamInput(source);
+    std::optional<size_t> streamedSize;
+    try {
+        streamedSize = InflateToBuffer(streamInput, reinterpret_cast<uint8_t*>(streamed.data()), maxOutput);
+    } catch (const EInflateError&) {}
+    if (!streamedSize) {
+        const auto buffer = std::make_unique_for_overwrite<uint8_t[]>(maxOutput);
+        EXPECT_THROW(fromMemory(buffer.get(), maxOutput), EInflateError);
+        throw EInflateError("the stream does not decode");
+    }
+    streamed.resize(*streamedSize);
+    constexpr size_t kGuard = 64;
+    std::string buffer(streamed.size() + kGuard, '\x5A');
+    auto* const data = reinterpret_cast<uint8_t*>(buffer.data());
+    EXPECT_EQ(fromMemory(data, streamed.size()), streamed.size());
+    EXPECT_EQ(buffer.substr(0, streamed.size()), streamed);
+    EXPECT_EQ(buffer.substr(streamed.size()), std::string(kGuard, '\x5A')) << "written past the end";
+    if (!streamed.empty()) {
+        EXPECT_THROW(fromMemory(data, streamed.size() - 1), EInflateError);
+    }
+    return streamed;
 }
 
 // One deflate stream whose parts zlib codes as dynamic, stored and fixed blocks, in that order.
@@ -59,29 +89,31 @@ std::string DeflateInThreeBlockTypes(const std::string& dynamicPart, const std::
 TEST(HuffmanTree, BuildsCanonicalCodesIndexedLeastSignificantBitFirst) {
     // Lengths 2, 1, 3, 3 give the codes 10, 0, 110, 111.
     const uint8_t lengths[] = {2, 1, 3, 3};
-    const uint8_t extra[] = {5, 0};
+    const uint32_t meanings[] = {THuffmanTree::Meaning(10, 0), THuffmanTree::Meaning(11, 0),
+                                 THuffmanTree::Meaning(12, 5), THuffmanTree::Meaning(13, 5)};
     THuffmanTree tree(7);
-    tree.Build(lengths, 4, 2, extra);
+    tree.Build(lengths, 4, meanings);
     EXPECT_EQ(tree.Max(), 3u);
     for (uint32_t bits : {0b000u, 0b010u, 0b100u, 0b110u})
-        EXPECT_EQ(THuffmanTree::Symbol(tree.Lookup(bits)), 1u) << bits;
-    EXPECT_EQ(THuffmanTree::Symbol(tree.Lookup(0b001)), 0u);
+        EXPECT_EQ(THuffmanTree::Value(tree.Lookup(bits)), 11u) << bits;
+    EXPECT_EQ(THuffmanTree::Value(tree.Lookup(0b001)), 10u);
     EXPECT_EQ(THuffmanTree::CodeLength(tree.Lookup(0b101)), 2u);
     const uint32_t third = tree.Lookup(0b011);
-    EXPECT_EQ(THuffmanTree::Symbol(third), 2u);
+    EXPECT_EQ(THuffmanTree::Value(third), 12u);
     EXPECT_EQ(THuffmanTree::CodeLength(third), 3u);
-    EXPECT_EQ(THuffmanTree::ExtraBits(third), 5u);
-    EXPECT_EQ(THuffmanTree::Symbol(tree.Lookup(0b111)), 3u);
+    // The five bits after the code 110 are its extra bits: 10110 gives 22.
+    EXPECT_EQ(THuffmanTree::ExtraValue(0b10110011, third), 22u);
+    EXPECT_EQ(THuffmanTree::Value(tree.Lookup(0b111)), 13u);
 
     const uint8_t single[] = {0, 1};
-    tree.Build(single, 2, 2, extra);
-    EXPECT_EQ(THuffmanTree::Symbol(tree.Lookup(0)), 1u);
+    tree.Build(single, 2, meanings);
+    EXPECT_EQ(THuffmanTree::Value(tree.Lookup(0)), 11u);
     EXPECT_EQ(tree.Lookup(1), THuffmanTree::kEmpty);
 
     const uint8_t overSubscribed[] = {1, 1, 1};
-    EXPECT_THROW(tree.Build(overSubscribed, 3, 3, extra), EInflateError);
+    EXPECT_THROW(tree.Build(overSubscribed, 3, meanings), EInflateError);
     const uint8_t tooLong[] = {8, 1};
-    EXPECT_THROW(tree.Build(tooLong, 2, 2, extra), EInflateError);
+    EXPECT_THROW(tree.Build(tooLong, 2, meanings), EInflateError);
 }
 
 TEST(Inflater, DecodesDynamicStoredAndFixedBlocksOfOneStreamLikeZlib) {
@@ -117,15 +149,18 @@ TEST(Inflater, DecodesLongStreamsAcrossWindowSlides) {
 TEST(HuffmanTree, TablesOfRandomCodeLengthsHoldEveryCodeAtEveryIndexItEnds) {
     std::mt19937 random(77);
     THuffmanTree tree(15);
-    const std::vector<uint8_t> extra(40, 3);
+    constexpr unsigned kMostSymbols = 41;
+    std::vector<uint32_t> meanings(kMostSymbols);
+    for (unsigned symbol = 0; symbol < meanings.size(); ++symbol)
+        meanings[symbol] = THuffmanTree::Meaning(symbol, symbol % 4);
     int built = 0;
     for (int round = 0; round < 400; ++round) {
-        const unsigned symbolCount = 2 + random() % 40;
+        const unsigned symbolCount = 2 + random() % (kMostSymbols - 1);
         std::vector<uint8_t> lengths(symbolCount);
         for (uint8_t& length : lengths)
             length = static_cast<uint8_t>(random() % 3 == 0 ? 0 : 1 + random() % (1 + round % 15));
         try {
-            tree.Build(lengths.data(), symbolCount, symbolCount / 2, extra.data());
+            tree.Build(lengths.data(), symbolCount, meanings.data());
         } catch (const EInflateError&) {
             continue;
         }
@@ -142,7 +177,7 @@ TEST(HuffmanTree, TablesOfRandomCodeLengthsHoldEveryCodeAtEveryIndexItEnds) {
                     reversed |= ((code >> bit) & 1) << (length - 1 - bit);
                 ++code;
                 for (uint32_t index = reversed; index < expected.size(); index += uint32_t{1} << length)
-                    expected[index] = THuffmanTree::Entry(symbol, length, symbol >= symbolCount / 2 ? 3 : 0);
+                    expected[index] = THuffmanTree::Entry(meanings[symbol], length);
             }
         }
         for (uint32_t index = 0; index < expected.size(); ++index)
@@ -151,20 +186,20 @@ TEST(HuffmanTree, TablesOfRandomCodeLengthsHoldEveryCodeAtEveryIndexItEnds) {
     EXPECT_GT(built, 100);
 }
 
-TEST(InflateWindow, CopyMatchRepeatsShortPeriodsLikeAByteByByteCopy) {
+TEST(MatchCopy, RepeatsShortPeriodsLikeAByteByByteCopy) {
     constexpr size_t kHistory = 300;
     std::mt19937 random(3);
     std::vector<uint8_t> history(kHistory);
     for (uint8_t& byte : history)
         byte = static_cast<uint8_t>(random());
     for (unsigned distance = 1; distance <= 40; ++distance) {
-        for (unsigned length = 3; length <= TInflateWindow::kMaxMatch; ++length) {
+        for (unsigned length = 3; length <= kMaxMatch; ++length) {
             std::vector<uint8_t> expected = history;
             for (unsigned i = 0; i < length; ++i)
                 expected.push_back(expected[kHistory - distance + i]);
             std::vector<uint8_t> window = history;
-            window.resize(kHistory + length + TInflateWindow::kCopySlack);
-            TInflateWindow::CopyMatch(window.data() + kHistory, distance, length);
+            window.resize(kHistory + length + kCopySlack);
+            CopyMatch(window.data() + kHistory, distance, length);
             window.resize(kHistory + length);
             ASSERT_EQ(window, expected) << "distance " << distance << " length " << length;
         }

@@ -14,11 +14,12 @@ constexpr const char* kProxyVariables[] = {"http_proxy", "HTTP_PROXY", "https_pr
                                            "ftp_proxy",  "FTP_PROXY",  "all_proxy",   "ALL_PROXY"};
 } // namespace
 
-ClientSandbox::ClientSandbox(uint16_t servicePort, const std::string& scheme) {
+ClientSandbox::ClientSandbox(uint16_t servicePort, const std::string& scheme)
+    : serviceHost_(scheme + "://127.0.0.1:" + std::to_string(servicePort)) {
     char templ[] = "/tmp/qv-config-XXXXXX";
     configHome_ = ::mkdtemp(templ);
     ::setenv("XDG_CONFIG_HOME", configHome_.c_str(), 1);
-    ::setenv("QUORVANE_SERVICE_HOST", (scheme + "://127.0.0.1:" + std::to_string(servicePort)).c_str(), 1);
+    ::setenv("QUORVANE_SERVICE_HOST", serviceHost_.c_str(), 1);
     for (const char* name : kProxyVariables)
         ::unsetenv(name);
 }

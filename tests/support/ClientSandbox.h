@@ -21,9 +21,12 @@ public:
     ClientSandbox& operator=(const ClientSandbox&) = delete;
 
     const std::string& ConfigHome() const { return configHome_; }
+    // What the program reads as its service host.
+    const std::string& ServiceHost() const { return serviceHost_; }
 
 private:
     std::string configHome_;
+    std::string serviceHost_;
 };
 
 // Closes every message box that comes up while it lives, keeping the texts in order.

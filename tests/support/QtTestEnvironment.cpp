@@ -2,6 +2,7 @@
 
 #include "framework/gui/Application.h"
 #include "framework/gui/Fonts.h"
+#include "framework/gui/MessageBox.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,7 @@ public:
         static char name[] = "quorvane-tests";
         static char* argv[] = {name, nullptr};
         app_ = std::make_unique<framework::TApplication>(argc, argv);
-        framework::TApplication::SetTitle("Quorvane");
+        framework::SetApplicationTitle("Quorvane");
         framework::InitializeFonts();
     }
     void TearDown() override { app_.reset(); }

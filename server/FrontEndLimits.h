@@ -9,7 +9,7 @@ namespace qv::server {
 constexpr int kDefaultMaxConnectionsPerAddress = 32;
 
 // What the front end allows each client, so that slow or idle clients cannot take the service
-// from others.
+// from others. The service's options set it, so it lies beside them, below the front end.
 struct FrontEndLimits {
     // Threads that answer requests; a connection holds one only while its request is answered.
     int workers = 8;
