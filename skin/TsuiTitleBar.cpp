@@ -347,6 +347,10 @@ void TsuiTitleBar::paintEvent(QPaintEvent*) {
     QPainter(this).drawImage(0, 0, bar);
 }
 
+QImage TsuiTitleBar::TitleComposite() const {
+    return KeyedOver(titlePicture_, transColor_, formColor_);
+}
+
 void TsuiTitleBar::UpdateTitlePicture() {
     // The form asks again at every layout and paint; most of the time nothing has changed.
     if (titleInputs_ == TitleInputs() && !titlePicture_.isNull()) return;
@@ -414,7 +418,6 @@ void TsuiTitleBar::ComposeSections(QImage* bar) {
         onTitle.drawImage(QRect(x + dx, 0, right - x, h), client->Picture);
     }
     onTitle.end();
-    titleComposite_ = KeyedOver(titlePicture_, transColor_, formColor_);
     // The caption section changes the title picture from which the form paints its frame.
     if (captionOverride_ != previousOverride && Host()) parentWidget()->update();
 }

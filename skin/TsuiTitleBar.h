@@ -86,10 +86,10 @@ public:
     TTitleBarLayout Layout() const;
     // Composes the whole-window title picture at the bar's current size without painting.
     void UpdateTitlePicture();
-    // The whole-window title picture (as wide as the window, reaching into the frame's top) and
-    // its composite over the form colour, as of the last paint or update.
+    // The whole-window title picture (as wide as the window, reaching into the frame's top) as
+    // of the last paint or update, and its composite over the form colour, made when asked for.
     const QImage& TitlePicture() const { return titlePicture_; }
-    const QImage& TitleComposite() const { return titleComposite_; }
+    QImage TitleComposite() const;
     // The caption as the caption section of a five-section skin shortened it; none without one.
     const std::optional<QString>& CaptionOverride() const { return captionOverride_; }
     // Index of the button under the mouse, or -1.
@@ -184,7 +184,6 @@ private:
     framework::TColor inactiveCaptionColor_ = framework::clInactiveCaption;
     QSize minimumHostSize_;
     QImage titlePicture_;
-    QImage titleComposite_;
     TTitleInputs titleInputs_;
     int hovered_ = -1;
     bool pressed_ = false;
