@@ -99,7 +99,8 @@ public:
     bool HasVisibleButton(TsuiTitleBarBtnType type) const override;
     void RunVisibleButtons(TsuiTitleBarBtnType type) override;
     // The window menu, which the control box pops up.
-    TsuiTitleBarPopupMenu& Menu() const { return *menu_; }
+    // The bar's menu, built when first asked for: most windows never show it.
+    TsuiTitleBarPopupMenu& Menu();
     // Maximized by the bar or by the window manager.
     bool Maximized() const { return mover_.Maximized(); }
     // Spreads the window over its screen's work area; the next restore goes back to
@@ -122,6 +123,7 @@ protected:
 
 private:
     void ApplyStyle();
+    void ApplyMenuSkin();
     void ApplySkin(const TsuiFileTheme& theme);
     void ApplyBuiltInStyle(TsuiUIStyle style);
     void ApplyButtonPictures(TsuiTitleBarButton& button) const;
@@ -160,7 +162,7 @@ private:
     void ToggleMaximized();
     bool HasButton(TsuiTitleBarBtnType type, bool visibleOnly) const;
 
-    TsuiTitleBarPopupMenu* menu_;
+    TsuiTitleBarPopupMenu* menu_ = nullptr;
     TsuiThemeBinding binding_;
     TsuiCollection<TsuiTitleBarSection> sections_;
     TsuiCollection<TsuiTitleBarButton> buttons_;
