@@ -41,9 +41,12 @@ void InitializeFonts() {
     initialized = true;
     // Without the free Tahoma the nearest in width is Liberation Sans; DejaVu Sans, the
     // system's own fallback, runs too wide for captions laid out in pixels.
-    if (!QFontDatabase::hasFamily(QStringLiteral("Tahoma")) && !LoadFreeTahoma())
+    // Looked up by name among the installed families: a family the system's font configuration
+    // merely maps elsewhere is not installed.
+    const QStringList installed = QFontDatabase::families();
+    if (!installed.contains(QStringLiteral("Tahoma"), Qt::CaseInsensitive) && !LoadFreeTahoma())
         AddStandIn(QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"));
-    if (!QFontDatabase::families().contains(QStringLiteral("MS Sans Serif"), Qt::CaseInsensitive))
+    if (!installed.contains(QStringLiteral("MS Sans Serif"), Qt::CaseInsensitive))
         AddStandIn(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     QApplication::setFont(PixelFont(QStringLiteral("MS Sans Serif"), kApplicationFontPixels));
 }
