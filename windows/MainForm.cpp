@@ -259,7 +259,7 @@ void Tmain_form::Button5Click() {
 }
 
 void Tmain_form::suiButton1Click() {
-    if (aboutForm_) aboutForm_->ShowModal();
+    if (aboutWindow_) aboutWindow_().ShowModal();
 }
 
 void Tmain_form::Button1Click() {
@@ -299,10 +299,11 @@ void Tmain_form::sgDblClick() {
         framework::ShowMessage(QString::fromLatin1(SRequestFailed));
         return;
     }
-    if (!tenderForm_) return;
-    tenderForm_->memo->SetText(framework::AnsiToQString(*text));
-    tenderForm_->memo->SetClipboardCommands(kAllClipboardCommands);
-    tenderForm_->ShowModal();
+    if (!detailsWindow_) return;
+    Ttender_form& details = detailsWindow_();
+    details.memo->SetText(framework::AnsiToQString(*text));
+    details.memo->SetClipboardCommands(kAllClipboardCommands);
+    details.ShowModal();
 }
 
 } // namespace qv::windows
