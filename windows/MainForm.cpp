@@ -107,10 +107,11 @@ void Tmain_form::CreateSearchPanel() {
     Label5 = NewLabel(suiPanel2, QStringLiteral("Filter by:"), QRect(8, 80, 39, 13));
     filterby1 = NewControl<skin::TsuiComboBox>(*this, suiPanel2, "filterby1", QRect(56, 72, 121, 21));
     filterby1->setEditable(true);
+    // Set before the items go in, so that the list lays them out when it first drops down.
+    filterby1->SetItemHeight(13);
     for (const Country& country : kCountries)
         filterby1->addItem(QString::fromLatin1(country.item));
     filterby1->setCurrentIndex(kDefaultCountry);
-    filterby1->SetItemHeight(13);
     filterby1->SetBorderColor(kSlateBlue);
     filterby1->SetArrowColor(framework::clBlack);
     filterby1->SetButtonColor(kPaleBlue);
