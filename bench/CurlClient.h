@@ -18,6 +18,8 @@ public:
 
     // The body of a GET; throws when the transfer fails.
     std::string Get(const std::string& url);
+    // The reply body of a POST of `body`; throws when the transfer fails.
+    std::string Post(const std::string& url, const std::string& body);
     // Trusts the certificates of this file for https, as our client does through SSL_CERT_FILE.
     void TrustFile(const std::string& path);
 

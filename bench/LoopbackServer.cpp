@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <cstdlib>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <stdexcept>
@@ -17,6 +18,13 @@ constexpr size_t kMaxHead = 65536;
 constexpr size_t kPatternSize = 1 << 20;
 // Clients run one after another, so two acceptors keep one ready while the other serves.
 constexpr int kAcceptors = 2;
+
+// The request body's length that the head announces; 0 when it announces none.
+size_t ContentLength(const std::string& head) {
+    const std::string name = "\r\nContent-Length: ";
+    const size_t at = head.find(name);
+    return at == std::string::npos ? 0 : std::strtoull(head.c_str() + at + name.size(), nullptr, 10);
+}
 
 bool SendAll(int fd, const char* data, size_t size) {
     while (size > 0) {
@@ -104,17 +112,31 @@ void LoopbackServer::Serve(int fd, const std::function<ssize_t(char*, size_t)>& 
     int zero = 0;
     std::string pending;
     char buffer[16384];
+    const auto receiveSome = [&](size_t most) {
+        const ssize_t n = receive(buffer, std::min(most, sizeof buffer));
+        if (delayAcks_) ::setsockopt(fd, IPPROTO_TCP, TCP_QUICKACK, &zero, sizeof zero);
+        return n;
+    };
     for (;;) {
         size_t end;
         while ((end = pending.find("\r\n\r\n")) == std::string::npos) {
             if (pending.size() > kMaxHead) return;
-            const ssize_t n = receive(buffer, sizeof buffer);
-            if (delayAcks_) ::setsockopt(fd, IPPROTO_TCP, TCP_QUICKACK, &zero, sizeof zero);
+            const ssize_t n = receiveSome(sizeof buffer);
             if (n <= 0) return;
             pending.append(buffer, static_cast<size_t>(n));
         }
-        const std::string requestLine = pending.substr(0, pending.find("\r\n"));
+        const std::string head = pending.substr(0, end + 4);
         pending.erase(0, end + 4);
+        // A request body is read and dropped before the reply, as a server that takes uploads does.
+        size_t bodyLeft = ContentLength(head);
+        const size_t buffered = std::min(bodyLeft, pending.size());
+        pending.erase(0, buffered);
+        for (bodyLeft -= buffered; bodyLeft > 0;) {
+            const ssize_t n = receiveSome(bodyLeft);
+            if (n <= 0) return;
+            bodyLeft -= static_cast<size_t>(n);
+        }
+        const std::string requestLine = head.substr(0, head.find("\r\n"));
         if (!SendBody(send, requestLine.find("large") != std::string::npos ? largeSize_ : smallSize_)) return;
     }
 }

@@ -15,7 +15,8 @@ class TlsServerContext;
 namespace qv::bench {
 
 // A keep-alive HTTP/1.1 server on 127.0.0.1 for the benchmarks. A request whose target
-// contains "large" gets the large body, any other the small one. With `delayAcks` the
+// contains "large" gets the large body, any other the small one; a request body is read and
+// dropped first. With `delayAcks` the
 // server clears TCP_QUICKACK after every read, so that the kernel delays its ACKs the way
 // a busy server on a real network does; loopback otherwise acknowledges at once and
 // hides send patterns that wait for those ACKs. With a TLS context it serves https instead.

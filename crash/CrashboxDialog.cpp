@@ -5,6 +5,7 @@
 #include "crash/ReportListeners.h"
 #include "crash/delivery/ReportFile.h"
 #include "crash/delivery/ReportMail.h"
+#include "platform/CompanionFiles.h"
 #include "platform/Process.h"
 
 #include <atomic>
@@ -38,9 +39,8 @@ TCrashboxDialog::~TCrashboxDialog() {
     EndSession();
 }
 
-std::string TCrashboxDialog::HelperBesideProgram() {
-    const std::string program = platform::OwnExecutable();
-    return program.substr(0, program.find_last_of('/') + 1) + kProgramName;
+std::string TCrashboxDialog::HelperOfProgram() {
+    return platform::FindCompanionFile(platform::OwnExecutable(), kProgramName, X_OK);
 }
 
 bool TCrashboxDialog::DisplayAvailable() {

@@ -25,7 +25,7 @@ public:
     // How long the dialog program gets to take the clipboard.
     static constexpr int kClipboardWaitMs = 10000;
 
-    explicit TCrashboxDialog(std::string helperPath = HelperBesideProgram());
+    explicit TCrashboxDialog(std::string helperPath = HelperOfProgram());
     ~TCrashboxDialog() override;
 
     std::optional<TAction> Show(const TDialogRequest& request, const CrashSettings& settings) override;
@@ -35,8 +35,9 @@ public:
     // another program takes the clipboard: this process may be frozen or gone meanwhile.
     bool PutOnClipboard(const std::string& text) override;
 
-    // quorvane-crashbox in the folder of the running program.
-    static std::string HelperBesideProgram();
+    // quorvane-crashbox beside the running program or in its private folder (see
+    // platform/CompanionFiles.h); empty when there is none.
+    static std::string HelperOfProgram();
     // Whether windows can be shown: a display, or a Qt platform named in the environment.
     static bool DisplayAvailable();
 

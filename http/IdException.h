@@ -60,8 +60,11 @@ QV_EXCEPTION_CLASS(EIdMaxLineLengthExceeded, EIdTCPConnectionError);
 QV_EXCEPTION_CLASS(EIdReplyHeaderTooLarge, EIdTCPConnectionError);
 // A reply whose framing cannot be trusted: a bad or conflicting length, a bad chunk.
 QV_EXCEPTION_CLASS(EIdMalformedReply, EIdTCPConnectionError);
-// A read that waited longer than the connection's ReadTimeout.
-QV_EXCEPTION_CLASS(EIdReadTimeout, EIdTCPConnectionError);
+// A peer that kept the connection waiting longer than its ReadTimeout: for its next bytes, or to
+// take the bytes sent to it.
+QV_EXCEPTION_CLASS(EIdTimeout, EIdTCPConnectionError);
+QV_EXCEPTION_CLASS(EIdReadTimeout, EIdTimeout);
+QV_EXCEPTION_CLASS(EIdWriteTimeout, EIdTimeout);
 
 QV_EXCEPTION_CLASS(EIdSocksError, EIdException);
 QV_EXCEPTION_CLASS(EIdSocksRequestFailed, EIdSocksError);

@@ -21,7 +21,7 @@ int TIdConnectionIntercept::ReceiveInstead(void*, int) {
     return 0;
 }
 
-int TIdConnectionIntercept::SendInstead(const void*, int) {
+int TIdConnectionIntercept::SendInstead(const void*, int, int) {
     return 0;
 }
 

@@ -27,7 +27,9 @@ public:
     virtual void DataSent(const void* bytes, int count);
     virtual void Detach();
     virtual int ReceiveInstead(void* buffer, int size);
-    virtual int SendInstead(const void* bytes, int count);
+    // Sends some of the bytes and answers how many; a peer that keeps it waiting `timeout`
+    // milliseconds (IdTimeoutForever: no limit) raises EIdWriteTimeout.
+    virtual int SendInstead(const void* bytes, int count, int timeout);
     // Waits until ReceiveInstead has something to hand, at most `timeout` milliseconds; false
     // when nothing came. The base class waits for the socket.
     virtual bool WaitReadable(TIdSocketHandle& handle, int timeout);

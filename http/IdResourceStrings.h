@@ -19,6 +19,7 @@ inline constexpr const char* RSConflictingContentLength = "Conflicting Content-L
 inline constexpr const char* RSInvalidChunkSize = "Invalid chunk size in reply.";
 inline constexpr const char* RSChunkNotTerminated = "Chunk data in reply not followed by a line end.";
 inline constexpr const char* RSReadTimeout = "Read timed out.";
+inline constexpr const char* RSWriteTimeout = "Write timed out.";
 inline constexpr const char* RSTLSNotConnected = "No TLS session: the connection was not opened through TLS.";
 inline constexpr const char* RSTLSBytesBeforeHandshake = "The proxy sent bytes before the TLS handshake.";
 

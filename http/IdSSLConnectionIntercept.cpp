@@ -6,9 +6,20 @@
 #include "http/IdWinsockErrors.h"
 #include "platform/tls/TlsSession.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace qv::http {
 
 namespace {
+
+// The most plaintext that one TLS record carries.
+constexpr int kTlsRecordSize = 16384;
+
+platform::TTlsDeadline DeadlineAfter(int timeout) {
+    if (timeout == IdTimeoutForever) return std::nullopt;
+    return std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeout, 0));
+}
 
 // The session's failures as the connection's: a failed socket call as the socket error it is,
 // anything else as a TLS error with the session's reason.
@@ -63,11 +74,7 @@ platform::TTlsSession& TIdSSLConnectionIntercept::Session() {
 
 bool TIdSSLConnectionIntercept::WaitReadable(TIdSocketHandle&, int timeout) {
     platform::TTlsSession& session = Session();
-    const platform::TTlsDeadline deadline =
-        timeout == IdTimeoutForever ? std::nullopt
-                                    : std::optional(std::chrono::steady_clock::now() +
-                                                    std::chrono::milliseconds(std::max(timeout, 0)));
-    return Translated([&] { return session.WaitReadable(deadline); });
+    return Translated([&] { return session.WaitReadable(DeadlineAfter(timeout)); });
 }
 
 int TIdSSLConnectionIntercept::ReceiveInstead(void* buffer, int size) {
@@ -78,11 +85,18 @@ int TIdSSLConnectionIntercept::ReceiveInstead(void* buffer, int size) {
     });
 }
 
-int TIdSSLConnectionIntercept::SendInstead(const void* bytes, int count) {
+// A record at a time, each with the whole time-out: like a read's, it bounds one wait for the
+// peer, not a whole transfer.
+int TIdSSLConnectionIntercept::SendInstead(const void* bytes, int count, int timeout) {
     platform::TTlsSession& session = Session();
+    const int piece = std::clamp(count, 0, kTlsRecordSize);
     return Translated([&] {
-        session.Send(bytes, static_cast<size_t>(std::max(count, 0)), std::nullopt);
-        return count;
+        try {
+            session.Send(bytes, static_cast<size_t>(piece), DeadlineAfter(timeout));
+        } catch (const platform::TTlsTimeout&) {
+            throw EIdWriteTimeout(RSWriteTimeout);
+        }
+        return piece;
     });
 }
 

@@ -30,7 +30,7 @@ public:
     void Attach(TIdSocketHandle* handle) override;
     void Detach() override;
     int ReceiveInstead(void* buffer, int size) override;
-    int SendInstead(const void* bytes, int count) override;
+    int SendInstead(const void* bytes, int count, int timeout) override;
     bool WaitReadable(TIdSocketHandle& handle, int timeout) override;
 
 private:

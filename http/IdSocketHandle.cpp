@@ -84,6 +84,10 @@ int TIdSocketHandle::Send(const void* buffer, int length, int flags) {
     return GSocketStack->Send(handle_, buffer, length, flags);
 }
 
+int TIdSocketHandle::SendWithin(const void* buffer, int length, int timeout, int flags) {
+    return GSocketStack->SendWithin(handle_, buffer, length, flags, timeout);
+}
+
 void TIdSocketHandle::SetSockOpt(int level, int option, const void* value, int length) {
     GSocketStack->CheckResult(GSocketStack->SetSocketOption(handle_, level, option, value, length));
 }

@@ -34,6 +34,8 @@ public:
     bool WaitReadable(int timeout);
     int Receive(void* buffer, int length, int flags = 0);
     int Send(const void* buffer, int length, int flags = 0);
+    // Send that gives up with the error 10060 when the peer makes no room for `timeout` milliseconds.
+    int SendWithin(const void* buffer, int length, int timeout, int flags = 0);
     void SetSockOpt(int level, int option, const void* value, int length);
     virtual int ReceiveFrom(void* buffer, int length, std::string& ip, int& port);
     void Reset(bool resetLocal = true);

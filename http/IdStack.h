@@ -77,6 +77,10 @@ public:
     virtual int Select(TIdSocketList* readList, TIdSocketList* writeList, TIdSocketList* errorList,
                        int timeout) = 0;
     virtual int Send(TIdStackSocketHandle socket, const void* buffer, int length, int flags) = 0;
+    // Send that fails with the error 10060 when the peer makes no room for the bytes for `timeout`
+    // milliseconds (IdTimeoutForever: Send).
+    virtual int SendWithin(TIdStackSocketHandle socket, const void* buffer, int length, int flags,
+                           int timeout) = 0;
     virtual int SendTo(TIdStackSocketHandle socket, const void* buffer, int length, int flags,
                        const std::string& ip, int port) = 0;
     virtual int SetSocketOption(TIdStackSocketHandle socket, int level, int option, const void* value,

@@ -28,6 +28,17 @@ namespace {
 
 thread_local int lastError = 0;
 
+// A call repeated while a signal interrupts it before it has done anything, so that a program's
+// signals never look like a failed socket call.
+template <class Call>
+auto Uninterrupted(Call call) {
+    decltype(call()) result;
+    do
+        result = call();
+    while (result < 0 && errno == EINTR);
+    return result;
+}
+
 // The socket address of a dotted address (empty: any) and port; nothing when either is not valid,
 // so that a bad address is never taken for "any" and a port is never cut to 16 bits.
 std::optional<sockaddr_in> MakeAddress(const std::string& ip, int port, int family = AF_INET) {
@@ -158,7 +169,8 @@ void TIdStackBsd::RefreshLocalAddresses() {
 TIdStackSocketHandle TIdStackBsd::Accept(TIdStackSocketHandle socket, std::string& peerIP, int& peerPort) {
     sockaddr_in from{};
     socklen_t length = sizeof from;
-    const int result = ::accept4(socket, reinterpret_cast<sockaddr*>(&from), &length, SOCK_CLOEXEC);
+    const int result = Uninterrupted(
+        [&] { return ::accept4(socket, reinterpret_cast<sockaddr*>(&from), &length, SOCK_CLOEXEC); });
     if (result < 0) return Failed();
     peerIP = AddressText(from.sin_addr);
     peerPort = ntohs(from.sin_port);
@@ -178,8 +190,9 @@ int TIdStackBsd::CloseSocket(TIdStackSocketHandle socket) {
 int TIdStackBsd::ConnectSocket(TIdStackSocketHandle socket, int family, const std::string& ip, int port) {
     const auto address = MakeAddress(ip, port, family);
     if (!address) return Invalid();
-    return ::connect(socket, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0 ? 0
-                                                                                                 : Failed();
+    if (::connect(socket, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0) return 0;
+    // An interrupted connect goes on without the caller: it is waited for to its end instead.
+    return errno == EINTR ? AwaitConnect(socket, IdTimeoutForever) : Failed();
 }
 
 int TIdStackBsd::ConnectSocketWithin(TIdStackSocketHandle socket, int family, const std::string& ip, int port,
@@ -195,7 +208,7 @@ int TIdStackBsd::ConnectSocketWithin(TIdStackSocketHandle socket, int family, co
     return result;
 }
 
-int TIdStackBsd::AwaitConnect(TIdStackSocketHandle socket, int timeout) {
+int TIdStackBsd::AwaitWritable(TIdStackSocketHandle socket, int timeout) {
     TIdSocketList writeList{socket};
     const int ready = Select(nullptr, &writeList, nullptr, timeout);
     if (ready < 0) return Id_SOCKET_ERROR;
@@ -203,6 +216,11 @@ int TIdStackBsd::AwaitConnect(TIdStackSocketHandle socket, int timeout) {
         lastError = Id_WSAETIMEDOUT;
         return Id_SOCKET_ERROR;
     }
+    return 0;
+}
+
+int TIdStackBsd::AwaitConnect(TIdStackSocketHandle socket, int timeout) {
+    if (AwaitWritable(socket, timeout) != 0) return Id_SOCKET_ERROR;
     int error = 0;
     socklen_t length = sizeof error;
     if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return Failed();
@@ -280,10 +298,8 @@ uint32_t TIdStackBsd::NetToHostLong(uint32_t value) {
 }
 
 int TIdStackBsd::Receive(TIdStackSocketHandle socket, void* buffer, int length, int flags) {
-    ssize_t result;
-    do {
-        result = ::recv(socket, buffer, static_cast<size_t>(length), flags);
-    } while (result < 0 && errno == EINTR);
+    const ssize_t result =
+        Uninterrupted([&] { return ::recv(socket, buffer, static_cast<size_t>(length), flags); });
     return result < 0 ? Failed() : static_cast<int>(result);
 }
 
@@ -291,8 +307,10 @@ int TIdStackBsd::ReceiveFrom(TIdStackSocketHandle socket, void* buffer, int leng
                              std::string& ip, int& port) {
     sockaddr_in from{};
     socklen_t size = sizeof from;
-    const ssize_t result = ::recvfrom(socket, buffer, static_cast<size_t>(length), flags,
-                                      reinterpret_cast<sockaddr*>(&from), &size);
+    const ssize_t result = Uninterrupted([&] {
+        return ::recvfrom(socket, buffer, static_cast<size_t>(length), flags,
+                          reinterpret_cast<sockaddr*>(&from), &size);
+    });
     if (result < 0) return Failed();
     ip = AddressText(from.sin_addr);
     port = ntohs(from.sin_port);
@@ -334,19 +352,37 @@ int TIdStackBsd::Select(TIdSocketList* readList, TIdSocketList* writeList, TIdSo
 }
 
 int TIdStackBsd::Send(TIdStackSocketHandle socket, const void* buffer, int length, int flags) {
-    ssize_t result;
-    do {
-        result = ::send(socket, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL);
-    } while (result < 0 && errno == EINTR);
+    const ssize_t result = Uninterrupted(
+        [&] { return ::send(socket, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL); });
     return result < 0 ? Failed() : static_cast<int>(result);
+}
+
+// Each send takes what fits without blocking, and the waits for room between them have the
+// time-out: every byte the peer takes gives it the whole time-out again, as for a read.
+int TIdStackBsd::SendWithin(TIdStackSocketHandle socket, const void* buffer, int length, int flags,
+                            int timeout) {
+    if (timeout == IdTimeoutForever) return Send(socket, buffer, length, flags);
+    const char* bytes = static_cast<const char*>(buffer);
+    for (int sent = 0;;) {
+        const ssize_t result = Uninterrupted([&] {
+            return ::send(socket, bytes + sent, static_cast<size_t>(length - sent),
+                          flags | MSG_DONTWAIT | MSG_NOSIGNAL);
+        });
+        if (result < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return Failed();
+        if (result > 0) sent += static_cast<int>(result);
+        if (sent >= length) return sent;
+        if (AwaitWritable(socket, timeout) != 0) return Id_SOCKET_ERROR;
+    }
 }
 
 int TIdStackBsd::SendTo(TIdStackSocketHandle socket, const void* buffer, int length, int flags,
                         const std::string& ip, int port) {
     const auto to = MakeAddress(ip, port);
     if (!to) return Invalid();
-    const ssize_t result = ::sendto(socket, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL,
-                                    reinterpret_cast<const sockaddr*>(&*to), sizeof *to);
+    const ssize_t result = Uninterrupted([&] {
+        return ::sendto(socket, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL,
+                        reinterpret_cast<const sockaddr*>(&*to), sizeof *to);
+    });
     return result < 0 ? Failed() : static_cast<int>(result);
 }
 

@@ -5,7 +5,8 @@
 namespace qv::http {
 
 // The stack over the platform's BSD socket calls. There is no library to load: the
-// constructor only fills the version record. Sends never raise SIGPIPE.
+// constructor only fills the version record. Sends never raise SIGPIPE, and a signal that
+// interrupts a blocking call does not end it.
 class TIdStackBsd : public TIdStack {
 public:
     TIdStackBsd();
@@ -33,6 +34,8 @@ public:
     int Select(TIdSocketList* readList, TIdSocketList* writeList, TIdSocketList* errorList,
                int timeout) override;
     int Send(TIdStackSocketHandle socket, const void* buffer, int length, int flags) override;
+    int SendWithin(TIdStackSocketHandle socket, const void* buffer, int length, int flags,
+                   int timeout) override;
     int SendTo(TIdStackSocketHandle socket, const void* buffer, int length, int flags, const std::string& ip,
                int port) override;
     int SetSocketOption(TIdStackSocketHandle socket, int level, int option, const void* value,
@@ -50,7 +53,10 @@ private:
     // Records an address or port that no call can take; answers -1.
     int Invalid();
     std::string ResolveAll(const std::string& host, framework::TStringList* all);
-    // Waits until a non-blocking connect has ended; answers its result.
+    // Waits until the socket can take bytes, or a connect on it has ended; answers 0, or -1 with
+    // the error 10060 at the time-out.
+    int AwaitWritable(TIdStackSocketHandle socket, int timeout);
+    // Waits until a connect that did not end at once has ended; answers its result.
     int AwaitConnect(TIdStackSocketHandle socket, int timeout);
 };
 

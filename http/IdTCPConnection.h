@@ -28,8 +28,9 @@ public:
     // Longest line ReadLine accepts, so that a peer cannot make it buffer without bound.
     int64_t MaxLineLength = 1024 * 1024;
     // Milliseconds that a read which would otherwise wait without limit waits for the peer's
-    // next bytes before it fails with EIdReadTimeout; 0 or below: no limit. Reads given a
-    // time-out of their own keep it.
+    // next bytes before it fails with EIdReadTimeout, and that a send waits for the peer to take
+    // any of its bytes before it drops the connection and fails with EIdWriteTimeout; 0 or
+    // below: no limit. Reads given a time-out of their own keep it.
     int ReadTimeout = 0;
 
     TIdSocketHandle& SocketHandle() { return socketHandle_; }
@@ -88,6 +89,9 @@ protected:
     // The intercept takes over this direction.
     bool InterceptReceives() const;
     bool InterceptSends() const;
+    // One send to the socket; a peer that makes no room for `timeout` milliseconds raises
+    // EIdWriteTimeout.
+    int SendToSocket(const char* bytes, int length, int timeout);
 
 private:
     TIdSocketHandle socketHandle_;

@@ -32,16 +32,20 @@ void TIdTCPConnection::WriteInt32(int32_t value, bool convert) {
 void TIdTCPConnection::SendBytes(const void* memory, int64_t count, bool) {
     if (count <= 0 || !memory) return;
     CheckClosed(true, true);
+    // A peer gets as long to take bytes as to send them.
+    const int timeout = ReadTimeout > 0 ? ReadTimeout : IdTimeoutForever;
     const char* bytes = static_cast<const char*>(memory);
     int64_t position = 0;
     while (position < count) {
         const int length = static_cast<int>(std::min<int64_t>(count - position, 1 << 30));
         int sent;
-        if (InterceptSends()) {
-            sent = Intercept()->SendInstead(bytes + position, length);
-        } else {
-            sent = socketHandle_.Send(bytes + position, length);
-            TIdAntiFreezeBase::DoProcess(false);
+        try {
+            sent = InterceptSends() ? Intercept()->SendInstead(bytes + position, length, timeout)
+                                    : SendToSocket(bytes + position, length, timeout);
+        } catch (const EIdWriteTimeout&) {
+            // The peer may have part of the bytes: the connection can carry nothing more in step.
+            DropConnection();
+            throw;
         }
         peerClosed_ = sent == 0;
         // Buffered input is of no use to a write: a peer that takes no more bytes ends it.
@@ -56,6 +60,15 @@ void TIdTCPConnection::SendBytes(const void* memory, int64_t count, bool) {
             Intercept()->DataSent(bytes + position, static_cast<int>(count - position));
         position += sent;
     }
+}
+
+int TIdTCPConnection::SendToSocket(const char* bytes, int length, int timeout) {
+    const int sent = socketHandle_.SendWithin(bytes, length, timeout);
+    TIdAntiFreezeBase::DoProcess(false);
+    if (sent == Id_SOCKET_ERROR && timeout != IdTimeoutForever &&
+        GSocketStack->LastError() == Id_WSAETIMEDOUT)
+        throw EIdWriteTimeout(RSWriteTimeout);
+    return sent;
 }
 
 void TIdTCPConnection::WriteFromStream(framework::TStream& stream, bool fromStart, bool withLength) {
@@ -75,7 +88,8 @@ void TIdTCPConnection::WriteFromStream(framework::TStream& stream, bool fromStar
 }
 
 int64_t TIdTCPConnection::WriteFileContents(const std::string& fileName, bool letSystemSend) {
-    if (letSystemSend && !InterceptEnabled())
+    // The system's call waits for the peer without limit: under a time-out the file goes in pieces.
+    if (letSystemSend && !InterceptEnabled() && ReadTimeout <= 0)
         return GSocketStack->TransmitFile(socketHandle_.Handle(), fileName);
     framework::TFileStream stream(fileName, framework::TFileStream::Mode::OpenRead);
     WriteFromStream(stream, true, false);

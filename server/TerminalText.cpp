@@ -3,15 +3,28 @@
 #include "framework/Format.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace qv::server {
 
 namespace {
 
 constexpr unsigned char kDelete = 0x7F;
-// U+0080 to U+009F, the C1 controls, in UTF-8: 0xC2 followed by one of these.
-constexpr unsigned char kC1Lead = 0xC2;
-constexpr unsigned char kC1Last = 0x9F;
+
+struct TCodePointRange {
+    char32_t first;
+    char32_t last;
+};
+
+// Code points beyond ASCII that a terminal acts on instead of showing them.
+constexpr TCodePointRange kControls[] = {
+    {0x0080, 0x009F}, // C1 controls
+    // Bidirectional controls, which reorder what the terminal shows of the rest of the line:
+    {0x061C, 0x061C}, // Arabic letter mark
+    {0x200E, 0x200F}, // left-to-right and right-to-left marks
+    {0x202A, 0x202E}, // embeddings, overrides and their end
+    {0x2066, 0x2069}, // isolates and their end
+};
 
 // The length of the well-formed UTF-8 sequence at the start of `text`, or 0.
 size_t SequenceLength(std::string_view text) {
@@ -26,6 +39,22 @@ size_t SequenceLength(std::string_view text) {
     return length;
 }
 
+// The code point of a sequence that SequenceLength found well-formed; an overlong form gives the
+// code point it stands for, so that it cannot slip a control past.
+char32_t CodePoint(std::string_view sequence) {
+    static constexpr unsigned char kLeadBits[] = {0, 0, 0x1F, 0x0F, 0x07};
+    char32_t point = static_cast<unsigned char>(sequence[0]) & kLeadBits[sequence.size()];
+    for (size_t i = 1; i < sequence.size(); ++i)
+        point = point << 6 | (static_cast<unsigned char>(sequence[i]) & 0x3F);
+    return point;
+}
+
+bool IsControl(char32_t point) {
+    return std::any_of(std::begin(kControls), std::end(kControls), [point](const TCodePointRange& range) {
+        return point >= range.first && point <= range.last;
+    });
+}
+
 } // namespace
 
 std::string TerminalText(std::string_view text) {
@@ -34,10 +63,8 @@ std::string TerminalText(std::string_view text) {
     for (size_t i = 0; i < text.size();) {
         const auto byte = static_cast<unsigned char>(text[i]);
         const size_t length = byte < 0x80 ? 1 : SequenceLength(text.substr(i));
-        const bool printable =
-            byte < 0x80
-                ? byte >= 0x20 && byte != kDelete
-                : length > 0 && !(byte == kC1Lead && static_cast<unsigned char>(text[i + 1]) <= kC1Last);
+        const bool printable = byte < 0x80 ? byte >= 0x20 && byte != kDelete
+                                           : length > 0 && !IsControl(CodePoint(text.substr(i, length)));
         // A broken sequence is escaped one byte at a time: what follows may begin a good one.
         const size_t taken = std::max<size_t>(length, 1);
         if (printable)

@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -59,12 +58,6 @@ private:
     std::string kind_;
 };
 
-// The dialog program of the build tree, or the one beside this program.
-std::string CrashboxPath() {
-    const std::string built = QV_CRASHBOX;
-    return ::access(built.c_str(), X_OK) == 0 ? built : qv::crash::TCrashboxDialog::HelperBesideProgram();
-}
-
 bool KnownKind(const std::string& kind) {
     for (const char* known : kKinds)
         if (kind == known) return true;
@@ -87,8 +80,7 @@ int main(int argc, char** argv) {
     const bool worker = line->Has("--worker");
     const bool dialog = line->Has("--dialog");
     if (dialog)
-        qv::crash::TCrashReporter::Instance().SetDialog(
-            std::make_unique<qv::crash::TCrashboxDialog>(CrashboxPath()));
+        qv::crash::TCrashReporter::Instance().SetDialog(std::make_unique<qv::crash::TCrashboxDialog>());
     if (worker) {
         TCrashDemoThread thread(kind);
         thread.Start();

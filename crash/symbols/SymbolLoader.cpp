@@ -4,7 +4,9 @@
 #include "crash/symbols/ElfFile.h"
 #include "crash/symbols/MapFileReader.h"
 #include "crash/symbols/SymbolPackage.h"
+#include "platform/CompanionFiles.h"
 
+#include <filesystem>
 #include <fstream>
 #include <optional>
 
@@ -63,8 +65,9 @@ TModuleSymbols TSymbolLoader::Load(const TModuleInfo& module) {
         loaded = FromMapFile(source, map);
     }
     if (!loaded) {
-        source = SiblingFile(module.path, ".zor");
-        loaded = FromPackageFile(source, map);
+        const std::string package = std::filesystem::path(SiblingFile(module.path, ".zor")).filename();
+        source = platform::FindCompanionFile(module.path, package);
+        loaded = !source.empty() && FromPackageFile(source, map);
     }
     if (!loaded) return {};
     map.valid = true;

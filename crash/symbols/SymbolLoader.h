@@ -9,7 +9,8 @@ namespace qv::crash {
 
 // Loads the symbols of a module from the first source that has them: the package in the module's
 // own ".zor.except" section, the module's DWARF (or its separate debug file), a text map file
-// "<module>.map", a package file "<module>.zor". DWARF is only indexed here and read later, a
+// "<module>.map", a package file "<module>.zor" beside the module or, for an installed program, in
+// its private folder (platform/CompanionFiles.h). DWARF is only indexed here and read later, a
 // compilation unit at a time.
 class TSymbolLoader {
 public:

@@ -152,7 +152,7 @@ struct TTlsSession::TState {
 
     [[noreturn]] void TimedOut(const char* what) {
         sound = false;
-        throw TTlsError(std::string(what) + " " + host + " timed out");
+        throw TTlsTimeout(std::string(what) + " " + host + " timed out");
     }
 };
 

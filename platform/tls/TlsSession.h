@@ -27,6 +27,12 @@ public:
     using TTlsError::TTlsError;
 };
 
+// A deadline that passed while the session waited for the peer.
+class TTlsTimeout : public TTlsError {
+public:
+    using TTlsError::TTlsError;
+};
+
 // No limit when empty.
 using TTlsDeadline = std::optional<std::chrono::steady_clock::time_point>;
 

@@ -212,6 +212,22 @@ TEST(SymbolLoader, TakesTheSourcesInTheirOrder) {
     EXPECT_EQ(outside.line, 0);
 }
 
+TEST(SymbolLoader, FindsThePackageOfAnInstalledProgramInItsPrivateFolder) {
+    TempDir dir;
+    fs::create_directories(dir / "bin");
+    fs::create_directories(dir / "lib/quorvane");
+    const uintptr_t code = 0x500000;
+    TMapFile packed;
+    packed.codeStart = code;
+    packed.publics.push_back({true, TMfKind::Code, "Installed", code + 0x100});
+    WriteFile(dir / "lib/quorvane/fakeprog.zor", TSymbolPackage::Write(packed));
+
+    TModuleSymbols symbols = TSymbolLoader::Load(FakeModule(dir / "bin/fakeprog", code));
+    ASSERT_TRUE(symbols.Valid());
+    EXPECT_EQ(symbols.SourceFile(), dir / "lib/quorvane/fakeprog.zor");
+    EXPECT_EQ(PublicNameIn(symbols, code + 0x140), "Installed");
+}
+
 TEST(SymbolLoader, PrefersThePackageEmbeddedInTheModuleOverItsDwarf) {
     TempDir dir;
     const std::string copy = dir / "embedded";

@@ -4,12 +4,21 @@
 #include "http/IdStack.h"
 #include "tests/support/ScriptedServer.h"
 
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstring>
+#include <fcntl.h>
+#include <functional>
 #include <future>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
+#include <pthread.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 namespace qv::http::test {
 
@@ -248,6 +257,121 @@ TEST_F(SocketStackTest, ListenAcceptAndDatagramsWorkOnLoopback) {
     EXPECT_EQ(from, "127.0.0.1");
     Stack().CloseSocket(sender);
     Stack().CloseSocket(receiver);
+}
+
+// Runs `call` while another thread keeps sending this one a signal whose handler does nothing
+// and asks for no restart, as a program's timer or child signals do; `release` lets the call
+// complete after the first few signals. Answers the call's result.
+int UnderSignals(const std::function<int()>& call, const std::function<void()>& release) {
+    struct sigaction quiet {};
+    quiet.sa_handler = [](int) {};
+    sigemptyset(&quiet.sa_mask);
+    struct sigaction previous {};
+    sigaction(SIGUSR1, &quiet, &previous);
+    const pthread_t target = pthread_self();
+    std::atomic<bool> done{false};
+    std::thread signaller([&] {
+        for (int sent = 0; !done; ++sent) {
+            pthread_kill(target, SIGUSR1);
+            if (sent == 5) release();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    const int result = call();
+    done = true;
+    signaller.join();
+    sigaction(SIGUSR1, &previous, nullptr);
+    return result;
+}
+
+// A listening socket on 127.0.0.1; its port is left in `port`.
+TIdStackSocketHandle Listener(TIdStack& stack, int backlog, int& port) {
+    const TIdStackSocketHandle listener = stack.NewSocket(Id_SOCK_STREAM, 0);
+    EXPECT_EQ(stack.BindSocket(listener, Id_PF_INET, "127.0.0.1", 0), 0);
+    EXPECT_EQ(stack.Listen(listener, backlog), 0);
+    TIdSocketAddress local;
+    EXPECT_TRUE(stack.LocalAddressOf(listener, local));
+    port = local.Port;
+    return listener;
+}
+
+TEST_F(SocketStackTest, BlockingCallsWaitThroughSignals) {
+    // A listener whose queue is full lets the next connect wait until it accepts.
+    int fullPort = 0;
+    const TIdStackSocketHandle full = Listener(Stack(), 0, fullPort);
+    std::vector<TIdStackSocketHandle> queued;
+    for (bool stalls = false; !stalls && queued.size() < 8;) {
+        const TIdStackSocketHandle probe = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        Stack().ConnectSocket(probe, Id_PF_INET, "127.0.0.1", fullPort);
+        pollfd entry{probe, POLLOUT, 0};
+        stalls = ::poll(&entry, 1, 200) == 0;
+        // A stalled probe is dropped: it would take the place meant for the connect under test.
+        if (stalls)
+            ::close(probe);
+        else
+            queued.push_back(probe);
+    }
+    ::fcntl(full, F_SETFL, O_NONBLOCK);
+    const auto acceptQueued = [&] {
+        std::string ip;
+        int port = 0;
+        for (TIdStackSocketHandle accepted; (accepted = Stack().Accept(full, ip, port)) >= 0;)
+            queued.push_back(accepted);
+    };
+    const TIdStackSocketHandle connecting = Stack().NewSocket(Id_SOCK_STREAM, 0);
+
+    int listenPort = 0;
+    const TIdStackSocketHandle listener = Listener(Stack(), 1, listenPort);
+    const TIdStackSocketHandle comingIn = Stack().NewSocket(Id_SOCK_STREAM, 0);
+
+    int datagramPort = 0;
+    const TIdStackSocketHandle datagrams = Stack().NewSocket(Id_SOCK_DGRAM, 0);
+    Stack().BindSocket(datagrams, Id_PF_INET, "127.0.0.1", 0);
+    TIdSocketAddress local;
+    Stack().LocalAddressOf(datagrams, local);
+    datagramPort = local.Port;
+    const TIdStackSocketHandle datagramSender = Stack().NewSocket(Id_SOCK_DGRAM, 0);
+
+    std::promise<void> sendNow;
+    ScriptedServer server([ready = sendNow.get_future().share()](ScriptedPeer& peer, int) {
+        ready.wait_for(std::chrono::seconds(30));
+        peer.Send("late");
+        peer.ReadUntilClose();
+    });
+    TIdSocketHandle streamed;
+    streamed.Allocate(Id_SOCK_STREAM, 0);
+    streamed.SetPeer("127.0.0.1", server.Port());
+    ASSERT_EQ(streamed.Connect(), 0);
+
+    char buffer[16];
+    std::string peerIP;
+    int peerPort = 0;
+    const struct {
+        const char* name;
+        std::function<int()> call;
+        std::function<void()> release;
+        int expected;
+    } calls[] = {
+        {"connect", [&] { return Stack().ConnectSocket(connecting, Id_PF_INET, "127.0.0.1", fullPort); },
+         acceptQueued, 0},
+        {"accept",
+         [&] {
+             queued.push_back(Stack().Accept(listener, peerIP, peerPort));
+             return queued.back() >= 0 ? 0 : Id_SOCKET_ERROR;
+         },
+         [&] { Stack().ConnectSocket(comingIn, Id_PF_INET, "127.0.0.1", listenPort); }, 0},
+        {"receive from",
+         [&] { return Stack().ReceiveFrom(datagrams, buffer, sizeof buffer, 0, peerIP, peerPort); },
+         [&] { Stack().SendTo(datagramSender, "late", 4, 0, "127.0.0.1", datagramPort); }, 4},
+        {"receive", [&] { return streamed.Receive(buffer, 4); }, [&] { sendNow.set_value(); }, 4},
+    };
+    for (const auto& blocking : calls)
+        EXPECT_EQ(UnderSignals(blocking.call, blocking.release), blocking.expected)
+            << blocking.name << ": error " << Stack().LastError();
+    for (TIdStackSocketHandle socket : queued)
+        Stack().CloseSocket(socket);
+    for (TIdStackSocketHandle socket : {full, connecting, listener, comingIn, datagrams, datagramSender})
+        Stack().CloseSocket(socket);
 }
 
 TEST_F(SocketStackTest, AddressesAndPortsOutOfRangeAreRefusedNotCut) {

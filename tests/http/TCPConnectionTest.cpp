@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cstdio>
+#include <functional>
 #include <future>
 #include <gtest/gtest.h>
 #include <memory>
@@ -306,6 +307,37 @@ TEST(TCPConnectionTest, ReadTimeoutEndsReadsThatWouldWaitForever) {
     } catch (const EIdReadTimeout& e) {
         EXPECT_EQ(e.Message(), "Read timed out.");
     }
+}
+
+TEST(TCPConnectionTest, ReadTimeoutEndsSendsThatThePeerNeverTakesAndDropsTheConnection) {
+    // More than the socket buffers of both ends take.
+    const std::string bulk(size_t{32} << 20, 'w');
+    char path[] = "/tmp/qv-unread-file-XXXXXX";
+    const int fd = ::mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, bulk.data(), bulk.size()), static_cast<ssize_t>(bulk.size()));
+    ::close(fd);
+    const std::vector<std::pair<const char*, std::function<void(TIdTCPClient&)>>> sends = {
+        {"text", [&](TIdTCPClient& client) { client.WriteText(bulk); }},
+        {"file by the system", [&](TIdTCPClient& client) { client.WriteFileContents(path, true); }},
+    };
+    for (const auto& [name, send] : sends) {
+        std::promise<void> clientDone;
+        Connection c([ended = clientDone.get_future().share()](ScriptedPeer&, int) {
+            ended.wait_for(std::chrono::seconds(60));
+        });
+        c.client.ReadTimeout = 200;
+        c.client.Connect();
+        try {
+            send(c.client);
+            ADD_FAILURE() << name << ": the send ended";
+        } catch (const EIdWriteTimeout& e) {
+            EXPECT_EQ(e.Message(), "Write timed out.") << name;
+        }
+        EXPECT_FALSE(c.client.SocketHandle().Allocated()) << name;
+        clientDone.set_value();
+    }
+    ::unlink(path);
 }
 
 TEST(TCPConnectionTest, ConnectedNoticesPeerCloseAndWritesRefuseClosedPeer) {

@@ -69,6 +69,12 @@ TEST(TerminalText, EscapesControlsAndBrokenUtf8Only) {
          "2J \xC2\xA0",
          "\\xC2\\x9B2J \xC2\xA0"},
         {"\x9B \xE2\x82", "\\x9B \\xE2\\x82"},
+        // Bidirectional controls, which reorder what a terminal shows, in UTF-8 and in an overlong
+        // form; their neighbours (a hyphen, a quotation mark, a word joiner) stay.
+        {"a\u202Eb\u202Ac\u2066d\u2069e\u200Ef\u200Fg\u061Ch",
+         "a\\xE2\\x80\\xAEb\\xE2\\x80\\xAAc\\xE2\\x81\\xA6d"
+         "\\xE2\\x81\\xA9e\\xE2\\x80\\x8Ef\\xE2\\x80\\x8Fg\\xD8\\x9Ch"},
+        {"\xF0\x82\x80\xAE \u2010\u201D\u2060", "\\xF0\\x82\\x80\\xAE \u2010\u201D\u2060"},
     };
     for (const auto& [text, printed] : cases)
         EXPECT_EQ(TerminalText(text), printed) << printed;

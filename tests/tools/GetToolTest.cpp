@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <future>
 
 namespace qv::tools::test {
 
@@ -22,6 +24,8 @@ using qv::test::ScriptedPeer;
 using qv::test::ScriptedServer;
 using qv::test::Socks4aResponder;
 using qv::test::TlsReply;
+using qv::test::TlsScript;
+using qv::test::TlsServerConnection;
 
 namespace {
 
@@ -91,6 +95,36 @@ TEST(GetTool, TimeoutEndsTheWaitForAServerThatNeverAnswers) {
     const auto r = Tool({"--timeout", "1", Url(server, "/")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "EIdReadTimeout: Read timed out.\n");
+}
+
+// The server reads the request head and then nothing more, over http and https.
+TEST(GetTool, TimeoutEndsAPostThatTheServerNeverReads) {
+    const ScopedEnvironment trust{{"SSL_CERT_FILE", Certificates().trustFile}};
+    // More than the socket buffers of both ends take.
+    const std::string file = ::testing::TempDir() + "quorvane-get-unread-post.bin";
+    std::ofstream(file, std::ios::binary) << std::string(size_t{32} << 20, 'p');
+    for (const bool tls : {false, true}) {
+        std::promise<void> toolEnded;
+        const auto stall = [ended = toolEnded.get_future().share()] {
+            ended.wait_for(std::chrono::seconds(60));
+        };
+        ScriptedServer server(tls ? TlsScript(Certificates().good,
+                                              [&](TlsServerConnection& connection, ScriptedPeer&) {
+                                                  connection.ReadHead();
+                                                  stall();
+                                              })
+                                  : ScriptedServer::Script([&](ScriptedPeer& peer, int) {
+                                        peer.ReadHead();
+                                        stall();
+                                    }));
+        const std::string scheme = tls ? "https" : "http";
+        const auto r = Tool({"--timeout", "1", "--post", file,
+                             scheme + "://127.0.0.1:" + std::to_string(server.Port()) + "/upload"});
+        toolEnded.set_value();
+        EXPECT_EQ(r.exitCode, 1) << tls;
+        EXPECT_EQ(r.err, "EIdWriteTimeout: Write timed out.\n") << tls;
+    }
+    std::remove(file.c_str());
 }
 
 // 30,000 redirects on one connection take about two seconds; followed by recursion they
