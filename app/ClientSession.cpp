@@ -16,13 +16,21 @@ TClientSession::TClientSession() {
     state_.serviceHost = service::ReadServiceHost();
     mainForm_ =
         std::make_unique<windows::Tmain_form>(state_, [this](windows::Tmain_form& form) { FormShow(form); });
-    tenderForm_ = std::make_unique<windows::Ttender_form>(mainForm_->Theme());
-    aboutForm_ = std::make_unique<windows::Tform_about>(mainForm_->Theme());
-    mainForm_->SetDetailsWindow(tenderForm_.get());
-    mainForm_->SetAboutWindow(aboutForm_.get());
+    mainForm_->SetDetailsWindow([this]() -> windows::Ttender_form& { return TenderForm(); });
+    mainForm_->SetAboutWindow([this]() -> windows::Tform_about& { return AboutForm(); });
 }
 
 TClientSession::~TClientSession() = default;
+
+windows::Ttender_form& TClientSession::TenderForm() {
+    if (!tenderForm_) tenderForm_ = std::make_unique<windows::Ttender_form>(mainForm_->Theme());
+    return *tenderForm_;
+}
+
+windows::Tform_about& TClientSession::AboutForm() {
+    if (!aboutForm_) aboutForm_ = std::make_unique<windows::Tform_about>(mainForm_->Theme());
+    return *aboutForm_;
+}
 
 void TClientSession::FormShow(windows::Tmain_form& mainForm) {
     if (CheckLogin(state_, mainForm.Http())) {

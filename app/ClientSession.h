@@ -16,7 +16,7 @@ class Tstart_form;
 
 // One run of the client: the user's state and the program's long-lived windows. Creating it
 // creates the main window, which logs in as it is shown (from the remembered account, else
-// through the login window), then the details and about windows, hidden.
+// through the login window); the details and about windows are made when first asked for.
 class TClientSession {
 public:
     TClientSession();
@@ -26,8 +26,8 @@ public:
 
     service::ClientState& State() { return state_; }
     windows::Tmain_form& MainForm() const { return *mainForm_; }
-    windows::Ttender_form& TenderForm() const { return *tenderForm_; }
-    windows::Tform_about& AboutForm() const { return *aboutForm_; }
+    windows::Ttender_form& TenderForm();
+    windows::Tform_about& AboutForm();
     // The login window, when the start-up login needed it.
     Tstart_form* StartForm() const { return startForm_.get(); }
 

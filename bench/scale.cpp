@@ -2,12 +2,16 @@
 // corpus of 1,000,000 generated tenders next to the same requests on 20,000: the cost of a
 // search should barely grow with the corpus. Also prints the size of the database per tender.
 // Building the large database takes a minute or two. Then the same on PostgreSQL, on a server of
-// the run's own (the test suite's), built anew each run: `ratio postgresql-scale` and, on the
-// million, PostgreSQL's rate against SQLite's, `ratio postgresql-vs-sqlite`.
+// the run's own (the test suite's): `ratio postgresql-scale` and, on the million, PostgreSQL's
+// rate against SQLite's, `ratio postgresql-vs-sqlite`.
 //
-// Usage: scale [DIR]   (SQLite databases kept in DIR and reused when there; a temporary folder by default)
+// Usage: scale [DIR]   (databases kept in DIR and reused when there: SQLite files, and a
+//                       PostgreSQL cluster in DIR/postgres whose databases are named by their
+//                       size, seed and format; a temporary folder by default)
 #include "bench/ServiceClient.h"
 #include "server/CorpusGenerator.h"
+#include "server/PostgresConnection.h"
+#include "server/PostgresStore.h"
 #include "server/RequestHandler.h"
 #include "server/TenderBackend.h"
 #include "server/TenderStore.h"
@@ -19,6 +23,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -35,6 +40,7 @@ constexpr int kPerClient = 500;
 constexpr int kRounds = 3;
 constexpr int64_t kSmall = 20000;
 constexpr int64_t kLarge = 1000000;
+constexpr uint64_t kSeed = 1;
 
 const std::vector<std::string> kKeywords = {
     "construction", "software", "cleaning",   "medical",  "energy",    "transport",   "catering",
@@ -48,11 +54,12 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
 }
 
 std::string Database(const std::string& dir, int64_t tenders) {
-    const std::string path = dir + "/tenders-" + std::to_string(tenders) + ".db";
+    const std::string path = dir + "/tenders-" + std::to_string(tenders) + "-seed" + std::to_string(kSeed) +
+                             "-format" + qv::server::TenderStore::kFormat + ".db";
     if (!std::filesystem::exists(path)) {
         const auto start = std::chrono::steady_clock::now();
         qv::server::TenderStore::CreateGenerated(
-            path, qv::server::CorpusGenerator(1, tenders), [](int64_t written) {
+            path, qv::server::CorpusGenerator(kSeed, tenders), [](int64_t written) {
                 std::fprintf(stderr, "  %lld tenders written\n", static_cast<long long>(written));
             });
         std::printf("database of %lld tenders built in %.1f s\n", static_cast<long long>(tenders),
@@ -99,23 +106,49 @@ std::pair<double, double> BestRates(const std::string& small, const std::string&
     return {smallRate, largeRate};
 }
 
-std::string PostgresDatabase(int64_t tenders) {
-    const std::string database = qv::test::PostgresServer::Instance().CreateDatabase();
+// A database of the generated corpus on the server: one of an earlier run when the server keeps
+// its cluster and the database has the size, seed and format asked for, else one built now. A
+// database is built under another name and takes its own only once complete.
+std::string PostgresDatabase(const qv::test::PostgresServer& server, int64_t tenders) {
+    const std::string name = "scale_" + std::to_string(tenders) + "_seed" + std::to_string(kSeed) + "_" +
+                             qv::server::PostgresStore::kFormat;
+    const std::string building = name + "_building";
+    {
+        qv::server::PostgresConnection maintenance(server.ConnectionString("postgres"));
+        if (maintenance.Query("SELECT count(*) FROM pg_database WHERE datname = $1", {name}).Int(0, 0) > 0) {
+            std::printf("PostgreSQL database of %lld tenders kept from an earlier run\n",
+                        static_cast<long long>(tenders));
+            return server.ConnectionString(name);
+        }
+        maintenance.Execute("DROP DATABASE IF EXISTS " + building);
+        maintenance.Execute("CREATE DATABASE " + building);
+    }
     const auto start = std::chrono::steady_clock::now();
-    qv::server::TenderBackend::For(database)->CreateGenerated(qv::server::CorpusGenerator(1, tenders));
+    qv::server::TenderBackend::For(server.ConnectionString(building))
+        ->CreateGenerated(qv::server::CorpusGenerator(kSeed, tenders));
+    qv::server::PostgresConnection(server.ConnectionString("postgres"))
+        .Execute("ALTER DATABASE " + building + " RENAME TO " + name);
     std::printf("PostgreSQL database of %lld tenders built in %.1f s\n", static_cast<long long>(tenders),
                 SecondsSince(start));
     std::fflush(stdout);
-    return database;
+    return server.ConnectionString(name);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    // A folder given keeps its databases for the next run; without one they go at the end.
+    // A folder given keeps its databases, PostgreSQL's cluster too, for the next run; without one
+    // they go at the end.
     std::optional<qv::test::ScopedTempFolder> scratch;
-    if (argc <= 1) scratch.emplace("qv-bench-scale");
+    std::unique_ptr<qv::test::PostgresServer> keptPostgres;
+    if (argc > 1) {
+        std::filesystem::create_directories(argv[1]);
+        keptPostgres = std::make_unique<qv::test::PostgresServer>(std::string(argv[1]) + "/postgres");
+    } else {
+        scratch.emplace("qv-bench-scale");
+    }
     const std::string dir = scratch ? scratch->Path() : argv[1];
+    const auto& postgres = keptPostgres ? *keptPostgres : qv::test::PostgresServer::Instance();
     int status = 0;
     try {
         const std::string small = Database(dir, kSmall);
@@ -132,9 +165,10 @@ int main(int argc, char** argv) {
         std::printf("ratio scale: %.2f\n", largeRate / smallRate);
         std::fflush(stdout);
 
-        const auto& postgres = qv::test::PostgresServer::Instance();
         if (!postgres.Running()) throw std::runtime_error("no PostgreSQL server: " + postgres.Reason());
-        const auto [pgSmallRate, pgLargeRate] = BestRates(PostgresDatabase(kSmall), PostgresDatabase(kLarge));
+        const std::string pgSmall = PostgresDatabase(postgres, kSmall);
+        const std::string pgLarge = PostgresDatabase(postgres, kLarge);
+        const auto [pgSmallRate, pgLargeRate] = BestRates(pgSmall, pgLarge);
         std::printf("PostgreSQL first-time search, %lld tenders: %.0f req/s\n",
                     static_cast<long long>(kSmall), pgSmallRate);
         std::printf("PostgreSQL first-time search, %lld tenders: %.0f req/s\n",

@@ -2,8 +2,10 @@
 // painted, with a remembered account, against the reference tender service on loopback; next to
 // the time a minimal Qt window takes from the start of its process until it has painted, on the
 // same machine. Both run on the offscreen platform, in alternating rounds, each a new process,
-// and the program runs as `quorvane` runs, crash reporter included.
-// Prints the median of each and `ratio startup: R` (the minimal window's time divided by ours).
+// and the program runs as `quorvane` runs, crash reporter included. Each also reports its peak
+// resident memory (VmHWM) at that moment.
+// Prints the median of each and `ratio startup: R` (the minimal window's time divided by ours)
+// and `ratio memory: R` (the minimal window's peak resident memory divided by ours).
 //
 // Usage: startup [ROUNDS]   (7 by default)
 #include "app/ClientSession.h"
@@ -30,6 +32,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -44,9 +48,18 @@ long long NowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
 }
 
-// Reports the time at which the watched widget (or one of its children) has first been painted
-// and ends the event loop. The paint event arrives before the widget paints; the report waits
-// until the event loop is back, after the painting and the flush to the screen.
+// The process's peak resident memory in kB, as the kernel counts it; 0 when it cannot be read.
+long long PeakResidentKb() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) return std::atoll(line.c_str() + 6);
+    return 0;
+}
+
+// Reports the time at which the watched widget (or one of its children) has first been painted,
+// with the peak resident memory until then, and ends the event loop. The paint event arrives before the
+// widget paints; the report waits until the event loop is back, after the painting and the flush to the
+// screen.
 class FirstPaint : public QObject {
 public:
     explicit FirstPaint(QWidget& watched) : QObject(QApplication::instance()), watched_(watched) {
@@ -60,7 +73,7 @@ public:
             QMetaObject::invokeMethod(
                 QApplication::instance(),
                 [] {
-                    std::printf("%lld\n", NowNs());
+                    std::printf("%lld %lld\n", NowNs(), PeakResidentKb());
                     std::fflush(stdout);
                     QApplication::quit();
                 },
@@ -87,11 +100,17 @@ int RunProgram(int argc, char** argv) {
         argc, argv, [](qv::app::TClientSession& session) { new FirstPaint(*session.MainForm().sg); });
 }
 
-// Milliseconds from the spawn of `mode` to the first paint it reports.
-double TimeChild(const char* self, const char* mode) {
+struct ChildFigures {
+    double milliseconds = -1; // from the spawn to the first paint
+    double peakMegabytes = 0;
+};
+
+// Runs `mode` in a new process; the time from its spawn to the first paint it reports, and its
+// peak resident memory then. A negative time when the child failed.
+ChildFigures TimeChild(const char* self, const char* mode) {
     char* argv[] = {const_cast<char*>(self), const_cast<char*>(mode), nullptr};
     int out[2];
-    if (::pipe(out) != 0) return -1;
+    if (::pipe(out) != 0) return {};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
@@ -109,8 +128,11 @@ double TimeChild(const char* self, const char* mode) {
     ::close(out[0]);
     int status = 0;
     if (spawned == 0) ::waitpid(pid, &status, 0);
-    if (spawned != 0 || text.empty() || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
-    return static_cast<double>(std::stoll(text) - start) / 1e6;
+    if (spawned != 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return {};
+    long long paintedAt = 0;
+    long long peakKb = 0;
+    if (!(std::istringstream(text) >> paintedAt >> peakKb) || peakKb <= 0) return {};
+    return {static_cast<double>(paintedAt - start) / 1e6, static_cast<double>(peakKb) / 1024};
 }
 
 double Median(std::vector<double> values) {
@@ -150,11 +172,17 @@ int main(int argc, char** argv) {
     TimeChild(argv[0], "--program");
     std::vector<double> minimal;
     std::vector<double> program;
+    std::vector<double> minimalMemory;
+    std::vector<double> programMemory;
     bool failed = false;
     for (int round = 0; round < rounds && !failed; ++round) {
-        minimal.push_back(TimeChild(argv[0], "--minimal"));
-        program.push_back(TimeChild(argv[0], "--program"));
-        failed = minimal.back() < 0 || program.back() < 0;
+        const ChildFigures peer = TimeChild(argv[0], "--minimal");
+        const ChildFigures ours = TimeChild(argv[0], "--program");
+        minimal.push_back(peer.milliseconds);
+        program.push_back(ours.milliseconds);
+        minimalMemory.push_back(peer.peakMegabytes);
+        programMemory.push_back(ours.peakMegabytes);
+        failed = peer.milliseconds < 0 || ours.milliseconds < 0;
     }
     frontEnd.Stop();
     server.join();
@@ -169,5 +197,17 @@ int main(int argc, char** argv) {
     std::printf("minimal Qt window: %.1f ms to first paint (median of %d)\n", peer, rounds);
     std::printf("quorvane:          %.1f ms to first listing painted (median of %d)\n", ours, rounds);
     std::printf("ratio startup: %.2f\n", peer / ours);
+    const double oursMemory = Median(programMemory);
+    const double peerMemory = Median(minimalMemory);
+    std::printf("minimal Qt window: %.1f MB peak resident at first paint (median of %d)\n", peerMemory,
+                rounds);
+    std::printf("quorvane:          %.1f MB peak resident at first listing painted (median of %d)\n",
+                oursMemory, rounds);
+    std::printf("ratio memory: %.2f\n", peerMemory / oursMemory);
+    // Times move with what else the machine runs; the load says how busy it was.
+    double load = 0;
+    if (std::ifstream("/proc/loadavg") >> load)
+        std::printf("load average: %.2f over the last minute, %u cores\n", load,
+                    std::thread::hardware_concurrency());
     return 0;
 }

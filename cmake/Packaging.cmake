@@ -145,10 +145,10 @@ set(CPACK_DEBIAN_SERVICE_PACKAGE_SUGGESTS postgresql)
 set(CPACK_DEBIAN_SERVICE_PACKAGE_CONTROL_EXTRA ${QV_PACKAGING_DIR}/service/conffiles
     ${QV_PACKAGING_DIR}/service/postinst ${QV_PACKAGING_DIR}/service/prerm ${QV_PACKAGING_DIR}/service/postrm)
 set(CPACK_COMPONENT_SERVICE_DESCRIPTION "reference tender service for the Quorvane client
-quorvane-service serves the tender protocol of the Quorvane desktop client, over
-HTTP or HTTPS, from an SQLite file or a PostgreSQL database, which it fills with
-a generated corpus of tenders on first start. It can also import published
-eForms notices into a database.
+quorvane-service serves the tender protocol of the Quorvane desktop client,
+over HTTP or HTTPS, from an SQLite file or a PostgreSQL database, which it
+fills with a generated corpus of tenders on first start. It can also import
+published eForms notices into a database.
 .
 The package runs it as a systemd unit under a dynamic user, listening on
 loopback; its options are read from /etc/default/quorvane-service.")

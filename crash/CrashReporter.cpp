@@ -51,14 +51,21 @@ void TCrashReporter::Install(const CrashSettings& settings) {
     if (!(settings_.reporterEnabled && settings_.hookRuntime) && settings_.freezeTimeoutMs <= 0) return;
     installedAt_ = std::chrono::system_clock::now();
     TThreadRegistry::Instance().UpdateThreadEntry(::getpid(), "main thread", 0, 0, {});
-    // What takes locks is done now, so that a trace in trouble finds it done.
-    TThreadTracer::Prime();
     if (settings_.reporterEnabled || settings_.freezeTimeoutMs > 0) {
-        handlerThread_.Start([this](const TExceptionRequest& request) {
-            RunHandler(request);
-            request.doneEvent->Set();
-            if (static_cast<pid_t>(request.threadId) == ::getpid()) TMainThreadEvents::Wake();
-        });
+        // What takes locks is done before the first event, so that a trace in trouble finds it
+        // done; the handler thread does it, beside the program's own start-up rather than before it.
+        const bool started = handlerThread_.Start(
+            [this](const TExceptionRequest& request) {
+                RunHandler(request);
+                request.doneEvent->Set();
+                if (static_cast<pid_t>(request.threadId) == ::getpid()) TMainThreadEvents::Wake();
+            },
+            [] {
+                // A fault in it ends only the priming; the thread goes on to take events.
+                uintptr_t faultAddress = 0;
+                TFaultRecovery::Run(&TThreadTracer::Prime, faultAddress);
+            });
+        if (!started) TThreadTracer::Prime();
         TMainThreadEvents::Install(mainThreadWindow_);
         mainThreadWindow_.SetWaker(&TMainThreadEvents::Wake);
         listenerMessage_ = mainThreadWindow_.Register(

@@ -66,6 +66,9 @@ public:
     TExceptionTimeHistory& History() { return history_; }
     THiddenMessageWindow& MainThreadWindow() { return mainThreadWindow_; }
     pid_t HandlerThreadId() const { return handlerThread_.ThreadId(); }
+    // Returns once the handler thread has done what takes locks ahead of the first event and
+    // takes events; Install() does not wait for it.
+    void WaitUntilReady() const { handlerThread_.WaitUntilReady(); }
 
 private:
     std::atomic<bool> installed_{false};

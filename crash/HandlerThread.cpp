@@ -10,25 +10,29 @@
 
 namespace qv::crash {
 
-bool THandlerThread::Start(THandler handler) {
+bool THandlerThread::Start(THandler handler, std::function<void()> prepare) {
     if (Running()) return true;
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) return false;
     readEnd_ = fds[0];
     writeEnd_.store(fds[1]);
+    ready_.store(false);
     ended_.store(false);
-    std::atomic<bool> started{false};
-    thread_ = std::thread([this, handler = std::move(handler), &started] {
+    thread_ = std::thread([this, handler = std::move(handler), prepare = std::move(prepare)] {
         threadId_.store(static_cast<pid_t>(::syscall(SYS_gettid)));
         TThreadRegistry::Instance().UpdateThreadEntry(threadId_.load(), TThreadRegistry::kInternalName, 0, 0,
                                                       {});
-        started.store(true);
+        if (prepare) prepare();
+        ready_.store(true);
+        ready_.notify_all();
         Loop(handler);
         ended_.store(true);
     });
-    while (!started.load())
-        std::this_thread::yield();
     return true;
+}
+
+void THandlerThread::WaitUntilReady() const {
+    if (Running()) ready_.wait(false);
 }
 
 void THandlerThread::Loop(const THandler& handler) {

@@ -17,12 +17,17 @@ public:
     // How long Stop() waits for an event under way.
     static constexpr int kStopMilliseconds = 500;
 
-    // Starts the thread, which names itself "-" in the thread registry; false when it cannot.
-    bool Start(THandler handler);
+    // Starts the thread, which names itself "-" in the thread registry and runs `prepare` before
+    // it takes the first request; false when it cannot. Returns without waiting for the thread:
+    // requests submitted meanwhile wait in the pipe.
+    bool Start(THandler handler, std::function<void()> prepare = {});
+    // Waits until the thread has prepared and takes requests; at once when it does not run.
+    void WaitUntilReady() const;
     // Ends the thread: waits for it up to kStopMilliseconds, and leaves it alone after that.
     void Stop();
 
     bool Running() const { return writeEnd_.load() >= 0; }
+    // 0 until the thread has begun.
     pid_t ThreadId() const { return threadId_.load(); }
     // Async-signal-safe: queues the request; false when the thread does not run.
     bool Submit(const TExceptionRequest& request) const;
@@ -32,6 +37,7 @@ private:
     int readEnd_ = -1;
     std::atomic<pid_t> threadId_{0};
     std::thread thread_;
+    std::atomic<bool> ready_{false};
     std::atomic<bool> ended_{false};
 
     void Loop(const THandler& handler);

@@ -3,7 +3,10 @@
 #include "framework/DateTime.h"
 #include "framework/Format.h"
 #include "server/NoticeVocabulary.h"
+#include "server/PasswordHash.h"
 #include "server/SeededRandom.h"
+
+#include <map>
 
 namespace qv::server {
 
@@ -119,6 +122,17 @@ const std::vector<DemoAccount>& CorpusGenerator::DemoAccounts() {
         {"none@quorvane.example", "demo", "Lena Sørensen", "user", {}},
     };
     return accounts;
+}
+
+std::vector<std::string> CorpusGenerator::DemoPasswordHashes() {
+    std::map<std::string, std::string> byPassword;
+    std::vector<std::string> hashes;
+    for (const auto& demo : DemoAccounts()) {
+        std::string& hash = byPassword[demo.password];
+        if (hash.empty()) hash = HashPassword(demo.password);
+        hashes.push_back(hash);
+    }
+    return hashes;
 }
 
 std::string ResolveNoticeDates(std::string_view text, int publicationDay) {

@@ -48,6 +48,9 @@ public:
     void Generate(const std::function<void(const Tender&)>& sink) const;
 
     static const std::vector<DemoAccount>& DemoAccounts();
+    // The stored password hashes of the demo accounts, in their order. A password the accounts
+    // share is derived once: the derivation is slow on purpose, and these passwords are public.
+    static std::vector<std::string> DemoPasswordHashes();
 
 private:
     int PublishedOn(int age, SeededRandom& random) const;

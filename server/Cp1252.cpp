@@ -56,13 +56,22 @@ size_t SequenceLength(unsigned char lead) {
     return 0;
 }
 
+// Appends the bytes from `i` up to the next one that is not ASCII, and gives its position.
+size_t AppendAscii(std::string& out, std::string_view utf8, size_t i) {
+    size_t end = i;
+    while (end < utf8.size() && static_cast<unsigned char>(utf8[end]) < 0x80)
+        ++end;
+    out.append(utf8, i, end - i);
+    return end;
+}
+
 } // namespace
 
 std::string Utf8WithPlainLatin(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     size_t i = 0;
-    while (i < utf8.size()) {
+    while ((i = AppendAscii(out, utf8, i)) < utf8.size()) {
         const size_t length = SequenceLength(static_cast<unsigned char>(utf8[i]));
         // The letters with a plain form all take two bytes; everything else is copied as it stands.
         if (length == 2 && i + 1 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
@@ -83,7 +92,7 @@ std::string Utf8ToCp1252(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     size_t i = 0;
-    while (i < utf8.size()) {
+    while ((i = AppendAscii(out, utf8, i)) < utf8.size()) {
         const auto lead = static_cast<unsigned char>(utf8[i]);
         const size_t length = SequenceLength(lead);
         if (length <= 1) {

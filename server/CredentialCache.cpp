@@ -1,24 +1,40 @@
 #include "server/CredentialCache.h"
 
+#include <openssl/core_names.h>
 #include <openssl/evp.h>
-#include <openssl/hmac.h>
+#include <openssl/params.h>
 #include <openssl/rand.h>
 #include <stdexcept>
 
 namespace qv::server {
 
-CredentialCache::CredentialCache(size_t capacity) : capacity_(capacity) {
+CredentialCache::CredentialCache(size_t capacity) : capacity_(capacity), keyed_(nullptr, EVP_MAC_CTX_free) {
     if (RAND_bytes(key_.data(), static_cast<int>(key_.size())) != 1)
         throw std::runtime_error("no random bytes for the credential cache");
+    EVP_MAC* hmac = EVP_MAC_fetch(nullptr, "HMAC", nullptr);
+    keyed_.reset(hmac ? EVP_MAC_CTX_new(hmac) : nullptr);
+    EVP_MAC_free(hmac);
+    char digest[] = "SHA256";
+    const OSSL_PARAM parameters[] = {OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0),
+                                     OSSL_PARAM_construct_end()};
+    if (!keyed_ || EVP_MAC_init(keyed_.get(), key_.data(), key_.size(), parameters) != 1)
+        throw std::runtime_error("no keyed digest for the credential cache");
 }
+
+CredentialCache::~CredentialCache() = default;
 
 std::string CredentialCache::Digest(const std::string& email, const std::string& password) const {
     // The length prefix keeps "ab" + "c" apart from "a" + "bc", whatever bytes either holds.
     const std::string message = std::to_string(email.size()) + ":" + email + password;
     unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int size = 0;
-    HMAC(EVP_sha256(), key_.data(), static_cast<int>(key_.size()),
-         reinterpret_cast<const unsigned char*>(message.data()), message.size(), digest, &size);
+    size_t size = 0;
+    const std::unique_ptr<EVP_MAC_CTX, void (*)(EVP_MAC_CTX*)> mac(EVP_MAC_CTX_dup(keyed_.get()),
+                                                                   EVP_MAC_CTX_free);
+    if (!mac ||
+        EVP_MAC_update(mac.get(), reinterpret_cast<const unsigned char*>(message.data()), message.size()) !=
+            1 ||
+        EVP_MAC_final(mac.get(), digest, &size, sizeof digest) != 1)
+        throw std::runtime_error("the keyed digest of the credential cache failed");
     return std::string(reinterpret_cast<const char*>(digest), size);
 }
 

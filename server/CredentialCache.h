@@ -2,9 +2,12 @@
 
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_set>
+
+struct evp_mac_ctx_st;
 
 namespace qv::server {
 
@@ -14,6 +17,7 @@ namespace qv::server {
 class CredentialCache {
 public:
     explicit CredentialCache(size_t capacity = 4096);
+    ~CredentialCache();
 
     bool Contains(const std::string& email, const std::string& password) const;
     void Remember(const std::string& email, const std::string& password);
@@ -23,6 +27,9 @@ private:
 
     const size_t capacity_;
     std::array<unsigned char, 32> key_{};
+    // Keyed once: each digest starts from a copy, which spares looking the algorithm up and
+    // preparing the key for every request.
+    std::unique_ptr<evp_mac_ctx_st, void (*)(evp_mac_ctx_st*)> keyed_;
     mutable std::mutex mutex_;
     std::unordered_set<std::string> digests_;
 };

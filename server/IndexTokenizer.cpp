@@ -24,11 +24,18 @@ fts5_api* Fts5Api(sqlite3* db) {
     return api;
 }
 
+// The sink of one call and the function that hands a word to it.
+struct Handing {
+    void* sink;
+    void (*hand)(void* sink, std::string_view word);
+};
+
 int HandOn(void* context, int flags, const char* word, int length, int, int) {
     // Synonyms stand at the place of a word already handed on.
-    if (!(flags & FTS5_TOKEN_COLOCATED))
-        (*static_cast<const std::function<void(std::string_view)>*>(context))(
-            std::string_view(word, static_cast<size_t>(length)));
+    if (!(flags & FTS5_TOKEN_COLOCATED)) {
+        const auto& handing = *static_cast<const Handing*>(context);
+        handing.hand(handing.sink, std::string_view(word, static_cast<size_t>(length)));
+    }
     return SQLITE_OK;
 }
 
@@ -52,10 +59,10 @@ IndexTokenizer::~IndexTokenizer() {
     methods_->xDelete(tokenizer_);
 }
 
-void IndexTokenizer::Words(std::string_view text, const std::function<void(std::string_view)>& word) const {
+void IndexTokenizer::Tokenize(std::string_view text, void* sink, WordCallback word) const {
+    Handing handing{sink, word};
     // Our texts are capped far below 2 GB, the most the tokenizer takes in one call.
-    auto* context = const_cast<std::function<void(std::string_view)>*>(&word);
-    if (methods_->xTokenize(tokenizer_, context, FTS5_TOKENIZE_DOCUMENT, text.data(),
+    if (methods_->xTokenize(tokenizer_, &handing, FTS5_TOKENIZE_DOCUMENT, text.data(),
                             static_cast<int>(text.size()), HandOn) != SQLITE_OK)
         throw ESqliteError("the full-text tokenizer failed");
 }

@@ -2,9 +2,9 @@
 
 #include "server/SqliteConnection.h"
 
-#include <functional>
 #include <memory>
 #include <string_view>
+#include <type_traits>
 
 struct fts5_tokenizer;
 struct Fts5Tokenizer;
@@ -23,9 +23,17 @@ public:
 
     // Hands each word of `text` to `word`, folded as the index stores it, in order and repeated
     // as it comes; the view lasts for the call only.
-    void Words(std::string_view text, const std::function<void(std::string_view)>& word) const;
+    template <typename Sink>
+    void Words(std::string_view text, Sink&& word) const {
+        using Target = std::remove_reference_t<Sink>;
+        Tokenize(text, const_cast<void*>(static_cast<const void*>(&word)),
+                 [](void* sink, std::string_view each) { (*static_cast<Target*>(sink))(each); });
+    }
 
 private:
+    using WordCallback = void (*)(void* sink, std::string_view word);
+    void Tokenize(std::string_view text, void* sink, WordCallback word) const;
+
     SqliteConnection db_;
     std::unique_ptr<fts5_tokenizer> methods_;
     Fts5Tokenizer* tokenizer_ = nullptr;

@@ -1,8 +1,7 @@
 #include "server/PostgresStore.h"
 
 #include "server/CorpusGenerator.h"
-#include "server/PasswordHash.h"
-#include "server/PostgresTenderDatabase.h"
+#include "server/PostgresSharedNames.h"
 #include "server/PostgresTenderWriter.h"
 #include "server/TenderStore.h"
 
@@ -11,7 +10,9 @@ namespace qv::server {
 namespace {
 
 // The index of the words is built once the rows of a generated corpus are in: faster than
-// keeping it in step row by row.
+// keeping it in step row by row. The index by country and id lets a search of one country walk
+// that country's tenders newest first. The word counts hold, under the empty word, which no
+// search asks for, the number of tenders of each country.
 constexpr const char* kSchema = R"sql(
 CREATE TABLE meta(key text PRIMARY KEY, value text NOT NULL);
 CREATE TABLE account(email_key text PRIMARY KEY, password_hash text NOT NULL, name text NOT NULL,
@@ -20,6 +21,7 @@ CREATE TABLE tender(id bigint PRIMARY KEY, country text NOT NULL, day integer NO
                     words tsvector NOT NULL);
 CREATE TABLE tender_text(id bigint PRIMARY KEY, text text NOT NULL);
 CREATE INDEX tender_by_day ON tender(day, country);
+CREATE INDEX tender_by_country ON tender(country, id);
 CREATE TABLE term(word text NOT NULL, country text NOT NULL, tenders bigint NOT NULL, PRIMARY KEY(word, country));
 CREATE TABLE notice(identifier text PRIMARY KEY, tender bigint NOT NULL, version integer NOT NULL);
 )sql";
@@ -32,10 +34,12 @@ void CreateTables(PostgresConnection& db, TenderStore::Dates dates) {
     db.Execute(kSchema);
     db.Query("INSERT INTO meta VALUES('format', $1), ('dates', $2)",
              {PostgresStore::kFormat, dates == TenderStore::Dates::Relative ? "relative" : "absolute"});
-    for (const auto& demo : CorpusGenerator::DemoAccounts())
+    const auto& demos = CorpusGenerator::DemoAccounts();
+    const std::vector<std::string> hashes = CorpusGenerator::DemoPasswordHashes();
+    for (size_t i = 0; i < demos.size(); ++i)
         db.Query("INSERT INTO account VALUES($1, $2, $3, $4, $5)",
-                 {PostgresTenderDatabase::AccountKey(demo.email), HashPassword(demo.password), demo.name,
-                  demo.word, demo.KeywordList()});
+                 {PostgresAccountKey(demos[i].email), hashes[i], demos[i].name, demos[i].word,
+                  demos[i].KeywordList()});
 }
 
 } // namespace

@@ -18,7 +18,7 @@ class CorpusGenerator;
 class PostgresStore {
 public:
     // The meta value "format" of the databases this version writes.
-    static constexpr const char* kFormat = "pg1";
+    static constexpr const char* kFormat = "pg2";
 
     // Missing for a database without the service's tables; raises EPostgresError for one made by
     // another version or by something else.

@@ -1,7 +1,10 @@
 #include "server/PostgresTenderDatabase.h"
 
+#include "server/PostgresSharedNames.h"
 #include "server/PostgresStore.h"
 #include "server/PostgresWords.h"
+
+#include <algorithm>
 
 namespace qv::server {
 
@@ -22,9 +25,31 @@ constexpr const char* kStatements[][2] = {
     {"count_word", "SELECT coalesce(sum(tenders), 0) FROM term WHERE word = $1"},
     {"count_word_in", "SELECT coalesce(sum(tenders), 0) FROM term WHERE word = $1 AND country = $2"},
     {"count_matches", "SELECT count(*) FROM tender WHERE words @@ $1::tsquery"},
-    {"page_matches",
-     "SELECT id, title FROM tender WHERE words @@ $1::tsquery ORDER BY id DESC LIMIT $2 OFFSET $3"},
+    // A page of matches found by walking the tenders (of the country) in the order of their ids,
+    // each one tested: the test in its function form, which no index serves, so that the walk
+    // stops once the page is full. The tenders of one country are walked in their own index, in
+    // its order, so that the walk passes no tender of another: the country given as a range, as
+    // the planner takes an equal country for settled and walks the ids of all tenders instead.
+    {"walk_newest", "SELECT id, title FROM tender WHERE ts_match_vq(words, $1::tsquery) "
+                    "ORDER BY id DESC LIMIT $2 OFFSET $3"},
+    {"walk_oldest", "SELECT id, title FROM tender WHERE ts_match_vq(words, $1::tsquery) "
+                    "ORDER BY id ASC LIMIT $2 OFFSET $3"},
+    {"walk_newest_in", "SELECT id, title FROM tender WHERE country >= $4 AND country <= $4 AND "
+                       "ts_match_vq(words, $1::tsquery) ORDER BY country DESC, id DESC LIMIT $2 OFFSET $3"},
+    {"walk_oldest_in", "SELECT id, title FROM tender WHERE country >= $4 AND country <= $4 AND "
+                       "ts_match_vq(words, $1::tsquery) ORDER BY country, id LIMIT $2 OFFSET $3"},
+    // A page of matches found by the word index: every match read, then sorted.
+    {"every_match",
+     "SELECT id, title FROM (SELECT id, title FROM tender WHERE words @@ $1::tsquery OFFSET 0) "
+     "AS matches ORDER BY id DESC LIMIT $2 OFFSET $3"},
 };
+
+// A walk reads about this many tenders in the time the word index takes per match it finds: a
+// walk through all tenders reads the table in order (under a microsecond a tender on a million),
+// the index reads a place of its own for each match (ten and more), as does a walk through the
+// tenders of one country, which lie scattered among the others.
+constexpr int64_t kWalkedPerMatch = 16;
+constexpr int64_t kWalkedInCountryPerMatch = 4;
 
 } // namespace
 
@@ -35,25 +60,15 @@ PostgresTenderDatabase::PostgresTenderDatabase(std::unique_ptr<PostgresConnectio
                                                const std::string& conninfo)
     : TenderDatabase(PostgresStore::Inspect(*db) == Kind::Generated), db_(std::move(db)),
       listener_(conninfo) {
-    // Each search is planned for its own words: how many tenders hold them decides between the
-    // word index and the walk through the newest tenders.
-    db_->Execute("SET plan_cache_mode = force_custom_plan");
     for (const auto& [name, sql] : kStatements)
         db_->Prepare(name, sql);
-    listener_.Listen(kChangeChannel);
+    listener_.Listen(kPostgresChangeChannel);
 }
 
 PostgresTenderDatabase::~PostgresTenderDatabase() = default;
 
-std::string PostgresTenderDatabase::AccountKey(const std::string& email) {
-    std::string key = email;
-    for (char& c : key)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return key;
-}
-
 std::optional<TenderDatabase::Account> PostgresTenderDatabase::FindAccount(const std::string& email) {
-    const PostgresResult found = db_->Run("account", {AccountKey(email)});
+    const PostgresResult found = db_->Run("account", {PostgresAccountKey(email)});
     if (found.Rows() == 0) return std::nullopt;
     return Account{found.Text(0, 0), found.Text(0, 1), found.Text(0, 2), found.Text(0, 3)};
 }
@@ -69,20 +84,28 @@ std::optional<TenderDatabase::StoredText> PostgresTenderDatabase::Text(int64_t i
     return StoredText{static_cast<int>(found.Int(0, 0)), found.Text(0, 1)};
 }
 
-TenderDatabase::Listing PostgresTenderDatabase::Read(const Statement& count, const Statement& page) {
-    Listing listing;
+TenderDatabase::Listing PostgresTenderDatabase::InSnapshot(const std::function<Listing()>& read) {
     db_->Execute("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
     try {
-        listing.total = db_->Run(count.name, count.parameters).Int(0, 0);
-        const PostgresResult rows = db_->Run(page.name, page.parameters);
-        for (int row = 0; row < rows.Rows(); ++row)
-            listing.rows.emplace_back(rows.Int(row, 0), rows.Text(row, 1));
+        Listing listing = read();
         db_->Execute("COMMIT");
+        return listing;
     } catch (...) {
         db_->Execute("ROLLBACK");
         throw;
     }
-    return listing;
+}
+
+int64_t PostgresTenderDatabase::Count(const Statement& count) {
+    return db_->Run(count.name, count.parameters).Int(0, 0);
+}
+
+std::vector<std::pair<int64_t, std::string>> PostgresTenderDatabase::Rows(const Statement& page) {
+    std::vector<std::pair<int64_t, std::string>> rows;
+    const PostgresResult result = db_->Run(page.name, page.parameters);
+    for (int row = 0; row < result.Rows(); ++row)
+        rows.emplace_back(result.Int(row, 0), result.Text(row, 1));
+    return rows;
 }
 
 TenderDatabase::Listing PostgresTenderDatabase::Day(int64_t day, const std::string& country, int64_t offset,
@@ -90,8 +113,15 @@ TenderDatabase::Listing PostgresTenderDatabase::Day(int64_t day, const std::stri
     const std::string first = std::to_string(day);
     const std::string rows = std::to_string(limit);
     const std::string skipped = std::to_string(offset);
-    if (country == "EU") return Read({"count_day", {first}}, {"page_day", {first, rows, skipped}});
-    return Read({"count_day_in", {first, country}}, {"page_day_in", {first, rows, skipped, country}});
+    const bool everywhere = country == "EU";
+    return InSnapshot([&] {
+        Listing listing;
+        listing.total =
+            everywhere ? Count({"count_day", {first}}) : Count({"count_day_in", {first, country}});
+        listing.rows = everywhere ? Rows({"page_day", {first, rows, skipped}})
+                                  : Rows({"page_day_in", {first, rows, skipped, country}});
+        return listing;
+    });
 }
 
 TenderDatabase::Listing PostgresTenderDatabase::Matches(const std::vector<std::string>& words,
@@ -99,11 +129,37 @@ TenderDatabase::Listing PostgresTenderDatabase::Matches(const std::vector<std::s
                                                         int limit) {
     const bool everywhere = country == "EU";
     const std::string query = PostgresWords::AllOf(words, everywhere ? "" : country);
-    const Statement page{"page_matches", {query, std::to_string(limit), std::to_string(offset)}};
-    if (words.size() > 1) return Read({"count_matches", {query}}, page);
     const std::string word = PostgresWords::Lexeme(words.front());
-    return Read(everywhere ? Statement{"count_word", {word}} : Statement{"count_word_in", {word, country}},
-                page);
+    const Statement tendersOf = everywhere
+                                    ? Statement{"count_word", {PostgresWords::kTendersOfCountry}}
+                                    : Statement{"count_word_in", {PostgresWords::kTendersOfCountry, country}};
+    return InSnapshot([&] {
+        Listing listing;
+        listing.total = words.size() > 1 ? Count({"count_matches", {query}})
+                        : everywhere     ? Count({"count_word", {word}})
+                                         : Count({"count_word_in", {word, country}});
+        const int64_t count = std::min<int64_t>(limit, listing.total - offset);
+        if (count <= 0) return listing;
+        // Matches before the page, from the newest and from the oldest: a walk starts at the nearer end.
+        const int64_t fromOldest = listing.total - offset - count;
+        const bool oldestFirst = fromOldest < offset;
+        const int64_t walked = (oldestFirst ? fromOldest : offset) + count;
+        // Matches spread over the tenders walked: a walk passes about this many for each it takes.
+        const int64_t tenders = Count(tendersOf);
+        if (walked * tenders / listing.total >
+            (everywhere ? kWalkedPerMatch : kWalkedInCountryPerMatch) * listing.total) {
+            listing.rows = Rows({"every_match", {query, std::to_string(count), std::to_string(offset)}});
+            return listing;
+        }
+        std::vector<std::string> parameters = {query, std::to_string(count),
+                                               std::to_string(oldestFirst ? fromOldest : offset)};
+        if (!everywhere) parameters.push_back(country);
+        const std::string walk =
+            std::string(oldestFirst ? "walk_oldest" : "walk_newest") + (everywhere ? "" : "_in");
+        listing.rows = Rows({walk, parameters});
+        if (oldestFirst) std::reverse(listing.rows.begin(), listing.rows.end());
+        return listing;
+    });
 }
 
 } // namespace qv::server

@@ -3,6 +3,7 @@
 #include "server/PostgresConnection.h"
 #include "server/TenderDatabase.h"
 
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -14,18 +15,12 @@ namespace qv::server {
 // are announced on a channel, so that replies given before can be forgotten.
 class PostgresTenderDatabase : public TenderDatabase {
 public:
-    // The channel on which a committed import is announced.
-    static constexpr const char* kChangeChannel = "quorvane_tenders";
-
     explicit PostgresTenderDatabase(const std::string& conninfo);
     ~PostgresTenderDatabase() override;
 
     std::optional<Account> FindAccount(const std::string& email) override;
     // May be called from any thread, while another reads.
     bool Changed() override;
-
-    // E-mail addresses are looked up without regard to the case of ASCII letters.
-    static std::string AccountKey(const std::string& email);
 
 private:
     PostgresTenderDatabase(std::unique_ptr<PostgresConnection> db, const std::string& conninfo);
@@ -38,8 +33,10 @@ private:
         std::string name;
         std::vector<std::string> parameters;
     };
-    // The total from `count` and the page from `page`, in one snapshot.
-    Listing Read(const Statement& count, const Statement& page);
+    // What `read` reads, in one snapshot.
+    Listing InSnapshot(const std::function<Listing()>& read);
+    int64_t Count(const Statement& count);
+    std::vector<std::pair<int64_t, std::string>> Rows(const Statement& page);
 
     std::unique_ptr<PostgresConnection> db_;
     // Hears the announcements apart from the reading, from any thread.

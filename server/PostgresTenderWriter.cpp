@@ -1,7 +1,7 @@
 #include "server/PostgresTenderWriter.h"
 
 #include "server/Cp1252.h"
-#include "server/PostgresTenderDatabase.h"
+#include "server/PostgresSharedNames.h"
 #include "server/PostgresWords.h"
 
 #include <algorithm>
@@ -72,7 +72,7 @@ void PostgresTenderWriter::Begin() {
 void PostgresTenderWriter::Commit() {
     Flush();
     // Heard by every reading service once the transaction commits.
-    db_->Execute(std::string("NOTIFY ") + PostgresTenderDatabase::kChangeChannel);
+    db_->Execute(std::string("NOTIFY ") + kPostgresChangeChannel);
     db_->Execute("COMMIT");
 }
 
@@ -107,6 +107,7 @@ std::string PostgresTenderWriter::WordsOf(const Tender& tender) {
 
 void PostgresTenderWriter::CountTerms(const Tender& tender, int change) {
     terms_.Count(tender.country, Utf8WithPlainLatin(tender.text), change);
+    termChanges_[{PostgresWords::kTendersOfCountry, tender.country}] += change;
     if (termChanges_.size() > kMaxTermChanges) WriteTerms();
 }
 

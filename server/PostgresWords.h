@@ -17,6 +17,9 @@ public:
     static constexpr size_t kMaxWordBytes = 2046;
     // The words of one tsvector, all told, at most (the type's limit is 1 MB).
     static constexpr size_t kMaxVectorBytes = 1000000;
+    // The word under which the word counts keep the number of tenders of each country: no word
+    // of the tokenizer is empty.
+    static constexpr const char* kTendersOfCountry = "";
 
     // The word as PostgreSQL keeps it: itself, or the stand-in of a long one.
     static std::string Lexeme(std::string_view word);

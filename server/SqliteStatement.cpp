@@ -27,6 +27,11 @@ SqliteStatement& SqliteStatement::Bind(int index, const std::string& value) {
     return *this;
 }
 
+SqliteStatement& SqliteStatement::BindView(int index, std::string_view value) {
+    Check(sqlite3_bind_text(statement_, index, value.data(), static_cast<int>(value.size()), SQLITE_STATIC));
+    return *this;
+}
+
 bool SqliteStatement::Step() {
     const int code = sqlite3_step(statement_);
     if (code == SQLITE_ROW) return true;

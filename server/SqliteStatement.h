@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -23,6 +24,8 @@ public:
     // Indexes count from 1, as in the SQL text.
     SqliteStatement& Bind(int index, int64_t value);
     SqliteStatement& Bind(int index, const std::string& value);
+    // Binds text without copying it: it must stay as it is until Reset.
+    SqliteStatement& BindView(int index, std::string_view value);
     // True while a result row is ready; false once the statement is done.
     bool Step();
     // Clears the bindings too, so that a value never leaks into the next use.

@@ -3,6 +3,7 @@
 #include "server/TenderIndex.h"
 #include "server/TenderStore.h"
 
+#include <algorithm>
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -24,6 +25,10 @@ constexpr const char* kPageMatches =
     "SELECT tender.id, tender.title FROM tender_index "
     "JOIN tender ON tender.id = tender_index.rowid WHERE tender_index MATCH ?1 "
     "ORDER BY tender_index.rowid DESC LIMIT ?2 OFFSET ?3";
+constexpr const char* kPageMatchesFromOldest =
+    "SELECT tender.id, tender.title FROM tender_index "
+    "JOIN tender ON tender.id = tender_index.rowid WHERE tender_index MATCH ?1 "
+    "ORDER BY tender_index.rowid ASC LIMIT ?2 OFFSET ?3";
 
 bool Exists(const std::string& path) {
     struct stat info {};
@@ -69,7 +74,10 @@ SqliteTenderDatabase::SqliteTenderDatabase(const std::string& path)
       countWord_(std::make_unique<SqliteStatement>(db_.get(), kCountWord)),
       countWordEverywhere_(std::make_unique<SqliteStatement>(db_.get(), kCountWordEverywhere)),
       countMatches_(std::make_unique<SqliteStatement>(db_.get(), kCountMatches)),
-      pageMatches_(std::make_unique<SqliteStatement>(db_.get(), kPageMatches)) {
+      pageMatches_(std::make_unique<SqliteStatement>(db_.get(), kPageMatches)),
+      pageMatchesFromOldest_(std::make_unique<SqliteStatement>(db_.get(), kPageMatchesFromOldest)),
+      begin_(std::make_unique<SqliteStatement>(db_.get(), "BEGIN")),
+      commit_(std::make_unique<SqliteStatement>(db_.get(), "COMMIT")) {
     // Reading through a mapping spares a system call for every page a search touches; SQLite
     // caps the mapping at its own limit (2 GB), which covers a corpus of about a million tenders.
     SqliteStatement::Execute(db_.get(), "PRAGMA mmap_size=2147418112");
@@ -121,6 +129,23 @@ TenderDatabase::Listing SqliteTenderDatabase::Day(int64_t day, const std::string
 
 TenderDatabase::Listing SqliteTenderDatabase::Matches(const std::vector<std::string>& words,
                                                       const std::string& country, int64_t offset, int limit) {
+    // The total and the page from one snapshot: the page is found from the total.
+    begin_->Step();
+    begin_->Reset();
+    try {
+        Listing listing = MatchesInSnapshot(words, country, offset, limit);
+        commit_->Step();
+        commit_->Reset();
+        return listing;
+    } catch (...) {
+        sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+TenderDatabase::Listing SqliteTenderDatabase::MatchesInSnapshot(const std::vector<std::string>& words,
+                                                                const std::string& country, int64_t offset,
+                                                                int limit) {
     const std::string match = TenderIndex::Match(words, country);
     Listing listing;
     if (words.size() > 1) {
@@ -133,8 +158,19 @@ TenderDatabase::Listing SqliteTenderDatabase::Matches(const std::vector<std::str
         countWord_->Bind(1, words.front()).Bind(2, country);
         listing.total = Count(*countWord_);
     }
-    pageMatches_->Bind(1, match).Bind(2, int64_t{limit}).Bind(3, offset);
-    listing.rows = Rows(*pageMatches_);
+    // The index reads its matches in order from either end, passing each one before those wanted:
+    // a page nearer the oldest match is read from there and turned round.
+    const int64_t count = std::min<int64_t>(limit, listing.total - offset);
+    if (count <= 0) return listing;
+    const int64_t fromOldest = listing.total - offset - count;
+    if (fromOldest < offset) {
+        pageMatchesFromOldest_->Bind(1, match).Bind(2, count).Bind(3, fromOldest);
+        listing.rows = Rows(*pageMatchesFromOldest_);
+        std::reverse(listing.rows.begin(), listing.rows.end());
+    } else {
+        pageMatches_->Bind(1, match).Bind(2, count).Bind(3, offset);
+        listing.rows = Rows(*pageMatches_);
+    }
     return listing;
 }
 

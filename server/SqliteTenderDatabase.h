@@ -26,6 +26,8 @@ private:
     Listing Matches(const std::vector<std::string>& words, const std::string& country, int64_t offset,
                     int limit) override;
 
+    Listing MatchesInSnapshot(const std::vector<std::string>& words, const std::string& country,
+                              int64_t offset, int limit);
     int64_t Count(SqliteStatement& count);
     std::vector<std::pair<int64_t, std::string>> Rows(SqliteStatement& page);
 
@@ -38,6 +40,9 @@ private:
     std::unique_ptr<SqliteStatement> countWordEverywhere_;
     std::unique_ptr<SqliteStatement> countMatches_;
     std::unique_ptr<SqliteStatement> pageMatches_;
+    std::unique_ptr<SqliteStatement> pageMatchesFromOldest_;
+    std::unique_ptr<SqliteStatement> begin_;
+    std::unique_ptr<SqliteStatement> commit_;
 };
 
 } // namespace qv::server

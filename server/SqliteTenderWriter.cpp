@@ -25,7 +25,7 @@ SqliteConnection OpenForImport(const std::string& path) {
     case TenderDatabase::Kind::Imported:
         break;
     }
-    SqliteConnection db = OpenSqlite(path, SQLITE_OPEN_READWRITE);
+    SqliteConnection db = OpenSqlite(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
     // A package's writes stay in memory until it commits, instead of spilling to the journal.
     SqliteStatement::Execute(db.get(), "PRAGMA cache_size=-65536");
     return db;

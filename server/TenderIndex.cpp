@@ -28,12 +28,20 @@ std::string TenderIndex::CountryWord(std::string_view country) {
            static_cast<char>(country[1] - 'A' + 'a');
 }
 
-// The caller passes "EU" or a country code, so the quoted word is never empty.
+bool TenderIndex::IsCountryWord(std::string_view word) {
+    constexpr std::string_view kPrefix = "qvcountry";
+    return word.size() == kPrefix.size() + 2 && word.starts_with(kPrefix) &&
+           IsCountryCode(std::string{static_cast<char>(word[kPrefix.size()] - 'a' + 'A'),
+                                     static_cast<char>(word[kPrefix.size() + 1] - 'a' + 'A')});
+}
+
+// The caller passes "EU" or a country code, so the quoted word is never empty. Only a word that
+// the country column may hold needs the column named: checking the column of every match costs.
 std::string TenderIndex::Match(const std::vector<std::string>& words, std::string_view country) {
-    std::string match = "text: (";
-    for (size_t i = 0; i < words.size(); ++i)
-        match += (i ? " \"" : "\"") + words[i] + "\"";
-    match += ")";
+    std::string match;
+    for (const auto& word : words)
+        match += (match.empty() ? "" : " AND ") + std::string(IsCountryWord(word) ? "text: \"" : "\"") +
+                 word + "\"";
     if (country == "EU") return match;
     return match + " AND country: \"" + CountryWord(country) + "\"";
 }

@@ -27,6 +27,8 @@ public:
     static bool IsCountryCode(std::string_view code);
     // The one word of the country column: none for a tender outside the country filter.
     static std::string CountryWord(std::string_view country);
+    // Whether the word is one that CountryWord gives.
+    static bool IsCountryWord(std::string_view word);
 
     // Matches every word in the text only, so that a word of the country column can never be
     // searched for; "EU" stands for all countries. The words are the tokenizer's, which hold no

@@ -2,7 +2,6 @@
 
 #include "server/CorpusGenerator.h"
 #include "server/Cp1252.h"
-#include "server/PasswordHash.h"
 #include "server/SqliteConnection.h"
 #include "server/TenderIndex.h"
 
@@ -30,6 +29,14 @@ CREATE TABLE term(word TEXT NOT NULL, country TEXT NOT NULL, tenders INTEGER NOT
 // Pages kept in memory while a new database is built, in KiB.
 constexpr int kBuildCacheKiB = 65536;
 
+// Adds to the count of tenders of a country that hold a word, for `rows` words.
+std::string AddTerms(size_t rows) {
+    std::string sql = "INSERT INTO term(word, country, tenders) VALUES";
+    for (size_t row = 0; row < rows; ++row)
+        sql += row ? ",(?,?,?)" : "(?,?,?)";
+    return sql + " ON CONFLICT(word, country) DO UPDATE SET tenders = tenders + excluded.tenders";
+}
+
 } // namespace
 
 void TenderStore::CreateTables(sqlite3* db, Dates dates) {
@@ -42,12 +49,11 @@ void TenderStore::CreateTables(sqlite3* db, Dates dates) {
         .Bind(2, std::string(dates == Dates::Relative ? "relative" : "absolute"));
     meta.Step();
     SqliteStatement account(db, "INSERT INTO account VALUES(?1, ?2, ?3, ?4, ?5)");
-    for (const auto& demo : CorpusGenerator::DemoAccounts()) {
-        account.Bind(1, demo.email)
-            .Bind(2, HashPassword(demo.password))
-            .Bind(3, demo.name)
-            .Bind(4, demo.word);
-        account.Bind(5, demo.KeywordList()).Step();
+    const auto& demos = CorpusGenerator::DemoAccounts();
+    const std::vector<std::string> hashes = CorpusGenerator::DemoPasswordHashes();
+    for (size_t i = 0; i < demos.size(); ++i) {
+        account.Bind(1, demos[i].email).Bind(2, hashes[i]).Bind(3, demos[i].name).Bind(4, demos[i].word);
+        account.Bind(5, demos[i].KeywordList()).Step();
         account.Reset();
     }
 }
@@ -57,7 +63,8 @@ void TenderStore::CreateFile(const std::string& path, Dates dates,
     const std::string building = path + ".building";
     std::remove(building.c_str());
     try {
-        SqliteConnection db = OpenSqlite(building, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        SqliteConnection db =
+            OpenSqlite(building, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
         // The file is thrown away when anything fails, so it needs no journal.
         SqliteStatement::Execute(db.get(),
                                  ("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA cache_size=-" +
@@ -104,12 +111,30 @@ TenderStore::TenderStore(sqlite3* db)
       // The index holds no copy of its texts: taking a row out names the words it held.
       unindex_(db,
                "INSERT INTO tender_index(tender_index, rowid, text, country) VALUES('delete', ?1, ?2, ?3)"),
-      addTerm_(db, "INSERT INTO term(word, country, tenders) VALUES(?1, ?2, ?3) "
-                   "ON CONFLICT(word, country) DO UPDATE SET tenders = tenders + excluded.tenders"),
+      addTerm_(db, AddTerms(1).c_str()), addTerms_(db, AddTerms(kTermBatch).c_str()),
       terms_([this](const std::string& word, const std::string& country, int64_t change) {
-          addTerm_.Bind(1, word).Bind(2, country).Bind(3, change).Step();
-          addTerm_.Reset();
+          termChanges_.push_back({word, country, change});
+          if (termChanges_.size() == kTermBatch) WriteTerms(false);
       }) {}
+
+void TenderStore::WriteTerms(bool all) {
+    size_t written = 0;
+    for (; written + kTermBatch <= termChanges_.size(); written += kTermBatch) {
+        for (size_t i = 0; i < kTermBatch; ++i) {
+            const TermChange& row = termChanges_[written + i];
+            const int first = static_cast<int>(3 * i + 1);
+            addTerms_.BindView(first, row.word).BindView(first + 1, row.country).Bind(first + 2, row.change);
+        }
+        addTerms_.Step();
+        addTerms_.Reset();
+    }
+    for (; all && written < termChanges_.size(); ++written) {
+        const TermChange& row = termChanges_[written];
+        addTerm_.BindView(1, row.word).BindView(2, row.country).Bind(3, row.change).Step();
+        addTerm_.Reset();
+    }
+    termChanges_.erase(termChanges_.begin(), termChanges_.begin() + static_cast<std::ptrdiff_t>(written));
+}
 
 void TenderStore::Index(const Tender& tender, int change) {
     Indexing row{tender.id, change, Utf8WithPlainLatin(tender.text),
@@ -126,7 +151,7 @@ void TenderStore::WriteIndex() {
                      [](const Indexing& a, const Indexing& b) { return a.id < b.id; });
     for (const auto& row : pending_) {
         SqliteStatement& statement = row.change > 0 ? index_ : unindex_;
-        statement.Bind(1, row.id).Bind(2, row.text).Bind(3, row.country).Step();
+        statement.Bind(1, row.id).BindView(2, row.text).Bind(3, row.country).Step();
         statement.Reset();
     }
     pending_.clear();
@@ -134,9 +159,13 @@ void TenderStore::WriteIndex() {
 }
 
 void TenderStore::WriteRows(SqliteStatement& row, SqliteStatement& text, const Tender& tender) {
-    row.Bind(1, tender.id).Bind(2, tender.country).Bind(3, int64_t{tender.day}).Bind(4, tender.title).Step();
+    row.Bind(1, tender.id)
+        .Bind(2, tender.country)
+        .Bind(3, int64_t{tender.day})
+        .BindView(4, tender.title)
+        .Step();
     row.Reset();
-    text.Bind(1, tender.id).Bind(2, tender.text).Step();
+    text.Bind(1, tender.id).BindView(2, tender.text).Step();
     text.Reset();
     Index(tender, 1);
 }
@@ -161,12 +190,14 @@ void TenderStore::Replace(const Tender& tender) {
 void TenderStore::Flush() {
     WriteIndex();
     terms_.Flush();
+    WriteTerms(true);
 }
 
 void TenderStore::Discard() {
     pending_.clear();
     pendingBytes_ = 0;
     terms_.Discard();
+    termChanges_.clear();
 }
 
 } // namespace qv::server

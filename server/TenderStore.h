@@ -59,12 +59,23 @@ private:
     };
     static constexpr size_t kMaxPendingRows = 4096;
     static constexpr size_t kMaxPendingBytes = 32 * 1024 * 1024;
+    // Changes to the word counts written by one statement: each statement costs about as much
+    // as the rows it writes.
+    static constexpr size_t kTermBatch = 32;
+
+    struct TermChange {
+        std::string word;
+        std::string country;
+        int64_t change;
+    };
 
     // Writes the tender's row and text with the two statements (insert or update, parameters
     // in the same order) and hands it to the index.
     void WriteRows(SqliteStatement& row, SqliteStatement& text, const Tender& tender);
     void Index(const Tender& tender, int change);
     void WriteIndex();
+    // Writes the gathered changes to the word counts, a batch at a time, the rest one by one.
+    void WriteTerms(bool all);
 
     SqliteStatement insertTender_;
     SqliteStatement insertText_;
@@ -74,7 +85,9 @@ private:
     SqliteStatement index_;
     SqliteStatement unindex_;
     SqliteStatement addTerm_;
+    SqliteStatement addTerms_;
     TermCounter terms_;
+    std::vector<TermChange> termChanges_;
     std::vector<Indexing> pending_;
     size_t pendingBytes_ = 0;
 };

@@ -2,12 +2,10 @@
 
 #include "server/IndexTokenizer.h"
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace qv::server {
@@ -30,34 +28,48 @@ public:
     // Writes what was gathered, in word order, inside the caller's transaction.
     void Flush();
     // Forgets what was gathered, for a transaction that was rolled back.
-    void Discard() {
-        pending_.clear();
-        countries_.clear();
-    }
+    void Discard();
 
 private:
-    // Countries counted between two flushes; a new one past these flushes first.
-    static constexpr size_t kCountrySlots = 24;
-    static constexpr size_t kMaxPendingWords = 200000;
+    // Words and countries gathered between two flushes, at most, and the bytes of their words.
+    static constexpr size_t kMaxPending = 200000;
+    static constexpr size_t kMaxPendingBytes = 64 * 1024 * 1024;
 
+    // One word in one country.
     struct Pending {
+        uint64_t hash;
+        // The first eight bytes of the word, big-endian and zero-padded: they order most words.
+        uint64_t prefix;
+        uint32_t wordBegin;
+        uint32_t wordLength;
+        uint32_t country;
         // The last tender that counted the word, so that a tender counts each word once.
-        int64_t tender = 0;
-        std::array<int32_t, kCountrySlots> byCountry{};
+        int64_t tender;
+        int64_t change;
     };
-    struct WordHash {
-        using is_transparent = void;
-        size_t operator()(std::string_view word) const { return std::hash<std::string_view>()(word); }
+    // A slot of the table that finds the entries: part of the hash, to pass most other entries
+    // without reading them, and the entry's position plus one (0: empty).
+    struct Slot {
+        uint32_t hashTag;
+        uint32_t entry;
     };
 
-    size_t Slot(const std::string& country);
+    Pending& Find(std::string_view word, uint32_t country);
+    std::string_view WordOf(const Pending& pending) const {
+        return {words_.data() + pending.wordBegin, pending.wordLength};
+    }
+    uint32_t CountryIndex(const std::string& country);
+    void Grow();
 
     IndexTokenizer tokenizer_;
     Writer write_;
     int64_t tender_ = 0;
-    // The countries of the slots.
     std::vector<std::string> countries_;
-    std::unordered_map<std::string, Pending, WordHash, std::equal_to<>> pending_;
+    std::vector<Pending> pending_;
+    // The words of the entries, one after the other.
+    std::string words_;
+    // Open addressing, a power of two in size and at most half full.
+    std::vector<Slot> slots_;
 };
 
 } // namespace qv::server

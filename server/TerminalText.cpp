@@ -26,8 +26,24 @@ constexpr TCodePointRange kControls[] = {
     {0x2066, 0x2069}, // isolates and their end
 };
 
-// The length of the well-formed UTF-8 sequence at the start of `text`, or 0.
+// UTF-16's surrogate halves, which UTF-8 does not encode, and the last code point there is.
+constexpr TCodePointRange kSurrogates = {0xD800, 0xDFFF};
+constexpr char32_t kLastCodePoint = 0x10FFFF;
+
+// The code point of a sequence of `sequence.size()` bytes whose continuation bytes are sound.
+char32_t CodePoint(std::string_view sequence) {
+    static constexpr unsigned char kLeadBits[] = {0, 0, 0x1F, 0x0F, 0x07};
+    char32_t point = static_cast<unsigned char>(sequence[0]) & kLeadBits[sequence.size()];
+    for (size_t i = 1; i < sequence.size(); ++i)
+        point = point << 6 | (static_cast<unsigned char>(sequence[i]) & 0x3F);
+    return point;
+}
+
+// The length of the well-formed UTF-8 sequence at the start of `text`, or 0. An overlong form
+// is not one: a lenient terminal would take it for the control it stands for.
 size_t SequenceLength(std::string_view text) {
+    // The least code point that needs a sequence of each length.
+    static constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
     const auto lead = static_cast<unsigned char>(text[0]);
     const size_t length = lead >= 0xC2 && lead < 0xE0   ? 2
                           : lead >= 0xE0 && lead < 0xF0 ? 3
@@ -36,17 +52,11 @@ size_t SequenceLength(std::string_view text) {
     if (length == 0 || text.size() < length) return 0;
     for (size_t i = 1; i < length; ++i)
         if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return 0;
+    const char32_t point = CodePoint(text.substr(0, length));
+    if (point < kShortest[length] || point > kLastCodePoint ||
+        (point >= kSurrogates.first && point <= kSurrogates.last))
+        return 0;
     return length;
-}
-
-// The code point of a sequence that SequenceLength found well-formed; an overlong form gives the
-// code point it stands for, so that it cannot slip a control past.
-char32_t CodePoint(std::string_view sequence) {
-    static constexpr unsigned char kLeadBits[] = {0, 0, 0x1F, 0x0F, 0x07};
-    char32_t point = static_cast<unsigned char>(sequence[0]) & kLeadBits[sequence.size()];
-    for (size_t i = 1; i < sequence.size(); ++i)
-        point = point << 6 | (static_cast<unsigned char>(sequence[i]) & 0x3F);
-    return point;
 }
 
 bool IsControl(char32_t point) {

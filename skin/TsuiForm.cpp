@@ -38,6 +38,16 @@ QImage SkinPicture(const TsuiFileTheme& theme, TSkin2Bitmap index) {
     return picture ? *picture : QImage();
 }
 
+// Draws the picture stretched over the target. Clipped to the target alone, the image library
+// stretches it in the painting thread; under the window's own clip, which its controls make
+// ragged, it would hand the rows to worker threads, whose start a busy machine makes it wait for.
+void DrawStretched(QPainter& painter, const QRect& target, const QImage& picture) {
+    painter.save();
+    painter.setClipRect(target, Qt::IntersectClip);
+    painter.drawImage(target, picture);
+    painter.restore();
+}
+
 // Adds the rows of the picture to the region: whole rows outside the band from minY (0 for -1)
 // through maxY (through the last row when minY is not below maxY), and inside the band every run
 // of pixels that differ from the key colour.
@@ -401,12 +411,11 @@ void TsuiForm::PaintSkinBorder(QPainter& painter) const {
                           QRect(title.width() - rightColumns, 0, rightColumns, title.height()));
     }
     const int sideHeight = h - bottom_ - top;
-    const QImage leftBorder = SkinPicture(theme, SKIN2_FORMLEFTBORDER);
-    painter.drawImage(QRect(0, top, left_, sideHeight), leftBorder);
+    DrawStretched(painter, QRect(0, top, left_, sideHeight), SkinPicture(theme, SKIN2_FORMLEFTBORDER));
     if (left_ < kSystemFrame)
         painter.fillRect(QRect(left_, top, kSystemFrame - left_, sideHeight), formColor);
-    const QImage rightBorder = SkinPicture(theme, SKIN2_FORMRIGHTBORDER);
-    painter.drawImage(QRect(w - right_, top, right_, sideHeight), rightBorder);
+    DrawStretched(painter, QRect(w - right_, top, right_, sideHeight),
+                  SkinPicture(theme, SKIN2_FORMRIGHTBORDER));
     if (right_ < kSystemFrame)
         painter.fillRect(QRect(w - kSystemFrame, top, kSystemFrame - right_, sideHeight), formColor);
 

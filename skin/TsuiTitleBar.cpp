@@ -67,9 +67,8 @@ TsuiTitleBarSection Section(QImage picture, TsuiTitleBarAlign align, bool autoSi
 } // namespace
 
 TsuiTitleBar::TsuiTitleBar(framework::TComponent* owner, QWidget* parent)
-    : QWidget(parent), framework::TComponent(owner), menu_(new TsuiTitleBarPopupMenu(*this, *this)),
-      binding_(*this, [this] { ApplyStyle(); }), sections_([this] { ItemsChanged(); }),
-      buttons_([this] { ItemsChanged(); }), mover_(*this) {
+    : QWidget(parent), framework::TComponent(owner), binding_(*this, [this] { ApplyStyle(); }),
+      sections_([this] { ItemsChanged(); }), buttons_([this] { ItemsChanged(); }), mover_(*this) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(framework::PixelFont(QStringLiteral("Tahoma"), 11, true));
@@ -82,6 +81,18 @@ TsuiTitleBar::TsuiTitleBar(framework::TComponent* owner, QWidget* parent)
     }
     buttons_.Assign(std::move(buttons));
     binding_.SetUIStyle(GetFormStyle(owner));
+}
+
+TsuiTitleBarPopupMenu& TsuiTitleBar::Menu() {
+    if (!menu_) {
+        menu_ = new TsuiTitleBarPopupMenu(*this, *this);
+        ApplyMenuSkin();
+    }
+    return *menu_;
+}
+
+void TsuiTitleBar::ApplyMenuSkin() {
+    menu_->SetSkin(binding_.EffectiveStyle(), binding_.UsingTheme() ? binding_.FileTheme() : nullptr);
 }
 
 void TsuiTitleBar::SetUIStyle(TsuiUIStyle style) {
@@ -221,7 +232,7 @@ void TsuiTitleBar::ApplyStyle() {
         button.UIStyle = buttonStyle;
         ApplyButtonPictures(button);
     });
-    menu_->SetSkin(binding_.EffectiveStyle(), binding_.UsingTheme() ? binding_.FileTheme() : nullptr);
+    if (menu_) ApplyMenuSkin();
     if (!fromFileThemeSetter_) {
         if (binding_.UsingTheme())
             fontColor_ = binding_.FileTheme()->GetColor(SKIN2_TITLEFONTCOLOR);
@@ -347,6 +358,10 @@ void TsuiTitleBar::paintEvent(QPaintEvent*) {
     QPainter(this).drawImage(0, 0, bar);
 }
 
+QImage TsuiTitleBar::TitleComposite() const {
+    return KeyedOver(titlePicture_, transColor_, formColor_);
+}
+
 void TsuiTitleBar::UpdateTitlePicture() {
     // The form asks again at every layout and paint; most of the time nothing has changed.
     if (titleInputs_ == TitleInputs() && !titlePicture_.isNull()) return;
@@ -414,7 +429,6 @@ void TsuiTitleBar::ComposeSections(QImage* bar) {
         onTitle.drawImage(QRect(x + dx, 0, right - x, h), client->Picture);
     }
     onTitle.end();
-    titleComposite_ = KeyedOver(titlePicture_, transColor_, formColor_);
     // The caption section changes the title picture from which the form paints its frame.
     if (captionOverride_ != previousOverride && Host()) parentWidget()->update();
 }
@@ -511,7 +525,7 @@ void TsuiTitleBar::mouseReleaseEvent(QMouseEvent* event) {
         const TsuiTitleBarButton& button = buttons_[static_cast<size_t>(index)];
         const TsuiTitleBarBtnType type = button.ButtonType;
         if (type == TsuiTitleBarBtnType::suiControlBox && !button.ControlBoxMenu)
-            menu_->Popup(mapToGlobal(QPoint(0, height())));
+            Menu().Popup(mapToGlobal(QPoint(0, height())));
         else
             ButtonAction(index);
         if (alive && type == TsuiTitleBarBtnType::suiCustom)

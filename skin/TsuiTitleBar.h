@@ -86,10 +86,10 @@ public:
     TTitleBarLayout Layout() const;
     // Composes the whole-window title picture at the bar's current size without painting.
     void UpdateTitlePicture();
-    // The whole-window title picture (as wide as the window, reaching into the frame's top) and
-    // its composite over the form colour, as of the last paint or update.
+    // The whole-window title picture (as wide as the window, reaching into the frame's top) as
+    // of the last paint or update, and its composite over the form colour, made when asked for.
     const QImage& TitlePicture() const { return titlePicture_; }
-    const QImage& TitleComposite() const { return titleComposite_; }
+    QImage TitleComposite() const;
     // The caption as the caption section of a five-section skin shortened it; none without one.
     const std::optional<QString>& CaptionOverride() const { return captionOverride_; }
     // Index of the button under the mouse, or -1.
@@ -99,7 +99,8 @@ public:
     bool HasVisibleButton(TsuiTitleBarBtnType type) const override;
     void RunVisibleButtons(TsuiTitleBarBtnType type) override;
     // The window menu, which the control box pops up.
-    TsuiTitleBarPopupMenu& Menu() const { return *menu_; }
+    // The bar's menu, built when first asked for: most windows never show it.
+    TsuiTitleBarPopupMenu& Menu();
     // Maximized by the bar or by the window manager.
     bool Maximized() const { return mover_.Maximized(); }
     // Spreads the window over its screen's work area; the next restore goes back to
@@ -122,6 +123,7 @@ protected:
 
 private:
     void ApplyStyle();
+    void ApplyMenuSkin();
     void ApplySkin(const TsuiFileTheme& theme);
     void ApplyBuiltInStyle(TsuiUIStyle style);
     void ApplyButtonPictures(TsuiTitleBarButton& button) const;
@@ -160,7 +162,7 @@ private:
     void ToggleMaximized();
     bool HasButton(TsuiTitleBarBtnType type, bool visibleOnly) const;
 
-    TsuiTitleBarPopupMenu* menu_;
+    TsuiTitleBarPopupMenu* menu_ = nullptr;
     TsuiThemeBinding binding_;
     TsuiCollection<TsuiTitleBarSection> sections_;
     TsuiCollection<TsuiTitleBarButton> buttons_;
@@ -184,7 +186,6 @@ private:
     framework::TColor inactiveCaptionColor_ = framework::clInactiveCaption;
     QSize minimumHostSize_;
     QImage titlePicture_;
-    QImage titleComposite_;
     TTitleInputs titleInputs_;
     int hovered_ = -1;
     bool pressed_ = false;

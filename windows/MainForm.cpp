@@ -107,10 +107,11 @@ void Tmain_form::CreateSearchPanel() {
     Label5 = NewLabel(suiPanel2, QStringLiteral("Filter by:"), QRect(8, 80, 39, 13));
     filterby1 = NewControl<skin::TsuiComboBox>(*this, suiPanel2, "filterby1", QRect(56, 72, 121, 21));
     filterby1->setEditable(true);
+    // Set before the items go in, so that the list lays them out when it first drops down.
+    filterby1->SetItemHeight(13);
     for (const Country& country : kCountries)
         filterby1->addItem(QString::fromLatin1(country.item));
     filterby1->setCurrentIndex(kDefaultCountry);
-    filterby1->SetItemHeight(13);
     filterby1->SetBorderColor(kSlateBlue);
     filterby1->SetArrowColor(framework::clBlack);
     filterby1->SetButtonColor(kPaleBlue);
@@ -259,7 +260,7 @@ void Tmain_form::Button5Click() {
 }
 
 void Tmain_form::suiButton1Click() {
-    if (aboutForm_) aboutForm_->ShowModal();
+    if (aboutWindow_) aboutWindow_().ShowModal();
 }
 
 void Tmain_form::Button1Click() {
@@ -299,10 +300,11 @@ void Tmain_form::sgDblClick() {
         framework::ShowMessage(QString::fromLatin1(SRequestFailed));
         return;
     }
-    if (!tenderForm_) return;
-    tenderForm_->memo->SetText(framework::AnsiToQString(*text));
-    tenderForm_->memo->SetClipboardCommands(kAllClipboardCommands);
-    tenderForm_->ShowModal();
+    if (!detailsWindow_) return;
+    Ttender_form& details = detailsWindow_();
+    details.memo->SetText(framework::AnsiToQString(*text));
+    details.memo->SetClipboardCommands(kAllClipboardCommands);
+    details.ShowModal();
 }
 
 } // namespace qv::windows

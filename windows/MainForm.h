@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <utility>
 
 class QLabel;
 class QWidget;
@@ -45,9 +46,12 @@ public:
 
     http::TIdHTTP& Http() const { return *http; }
     skin::TsuiBuiltInFileTheme& Theme() const { return *BFT; }
-    // The details and about windows, created after this one.
-    void SetDetailsWindow(Ttender_form* form) { tenderForm_ = form; }
-    void SetAboutWindow(Tform_about* form) { aboutForm_ = form; }
+    // The details and about windows, asked for when first shown: the first paint does not wait
+    // for them.
+    using DetailsWindow = std::function<Ttender_form&()>;
+    using AboutWindow = std::function<Tform_about&()>;
+    void SetDetailsWindow(DetailsWindow window) { detailsWindow_ = std::move(window); }
+    void SetAboutWindow(AboutWindow window) { aboutWindow_ = std::move(window); }
 
     // Fetches the page ClientState.page of today's tenders or of the keyword's results, in the
     // selected country, and shows it with its caption, page line and paging buttons. False when
@@ -98,8 +102,8 @@ private:
     skin::TsuiBuiltInFileTheme* BFT;
     skin::TsuiThemeManager* TM;
     http::TIdHTTP* http;
-    Ttender_form* tenderForm_ = nullptr;
-    Tform_about* aboutForm_ = nullptr;
+    DetailsWindow detailsWindow_;
+    AboutWindow aboutWindow_;
     int countryIndex_;
 };
 

@@ -6,6 +6,8 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace qv::framework {
 
@@ -32,11 +34,14 @@ TAlign GetAlign(const QWidget& control) {
 }
 
 QRect AlignControls(QWidget& container, QRect area) {
-    const QList<QWidget*> children = container.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    // Each control's alignment is read once: a container realigns at every layout request.
+    std::vector<std::pair<QWidget*, TAlign>> aligned;
+    for (QWidget* child : container.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!child->isWindow() && !HiddenOnPurpose(*child)) aligned.emplace_back(child, GetAlign(*child));
     for (const TAlign align :
          {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient})
-        for (QWidget* child : children) {
-            if (child->isWindow() || HiddenOnPurpose(*child) || GetAlign(*child) != align) continue;
+        for (const auto& [child, childAlign] : aligned) {
+            if (childAlign != align) continue;
             const int w = std::min(child->width(), std::max(0, area.width()));
             const int h = std::min(child->height(), std::max(0, area.height()));
             switch (align) {

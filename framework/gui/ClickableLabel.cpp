@@ -6,12 +6,17 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
 
 #include <utility>
 
 namespace qv::framework {
 
 namespace {
+
+// The width and height a caption is measured within: more than any label shows.
+constexpr int kUnboundedExtent = 2000;
 
 TAccessibleTraits LinkTraits() {
     TAccessibleTraits link;
@@ -29,8 +34,37 @@ TClickableLabel::TClickableLabel(TComponent* owner, QWidget* parent) : QLabel(pa
     setFocusPolicy(Qt::TabFocus);
 }
 
+void TClickableLabel::SetCaption(const QString& caption) {
+    if (caption == caption_) return;
+    caption_ = caption;
+    updateGeometry();
+    update();
+}
+
 QString TClickableLabel::ShownCaption() const {
-    return text();
+    return caption_;
+}
+
+int TClickableLabel::CaptionFlags() const {
+    const Qt::LayoutDirection direction = caption_.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight;
+    return static_cast<int>(QStyle::visualAlignment(direction, alignment())) |
+           (direction == Qt::LeftToRight ? Qt::TextForceLeftToRight : Qt::TextForceRightToLeft);
+}
+
+QSize TClickableLabel::sizeHint() const {
+    ensurePolished();
+    // The caption's bounds on one line, as a label measures plain text.
+    const int flags = CaptionFlags() & ~(Qt::AlignVCenter | Qt::AlignHCenter);
+    const QMargins margins = contentsMargins();
+    const QSize text =
+        fontMetrics().boundingRect(0, 0, kUnboundedExtent, kUnboundedExtent, flags, caption_).size();
+    return (text + QSize(margins.left() + margins.right() + 2 * margin(),
+                         margins.top() + margins.bottom() + 2 * margin()))
+        .expandedTo(minimumSize());
+}
+
+QSize TClickableLabel::minimumSizeHint() const {
+    return sizeHint();
 }
 
 void TClickableLabel::Click() {
@@ -56,9 +90,12 @@ void TClickableLabel::keyPressEvent(QKeyEvent* event) {
 
 void TClickableLabel::paintEvent(QPaintEvent* event) {
     QLabel::paintEvent(event);
-    if (!hasFocus()) return;
     QPainter painter(this);
-    DrawFocusRect(painter, rect());
+    QStyleOption option;
+    option.initFrom(this);
+    style()->drawItemText(&painter, contentsRect().adjusted(margin(), margin(), -margin(), -margin()),
+                          CaptionFlags(), option.palette, isEnabled(), caption_, foregroundRole());
+    if (hasFocus()) DrawFocusRect(painter, rect());
 }
 
 } // namespace qv::framework

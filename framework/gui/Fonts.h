@@ -15,7 +15,8 @@ inline constexpr int kApplicationFontPixels = 11;
 void InitializeFonts();
 
 // A font of the given family at a pixel size (a layout's negative font height, made positive),
-// rendered the same way on every machine.
+// rendered the same way on every machine; a Windows name that the system lacks gives its free
+// stand-in.
 QFont PixelFont(const QString& family, int pixelSize, bool bold = false);
 
 } // namespace qv::framework

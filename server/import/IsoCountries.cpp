@@ -1,6 +1,7 @@
 #include "server/import/IsoCountries.h"
 
 #include <array>
+#include <optional>
 
 namespace qv::server {
 
@@ -263,18 +264,58 @@ constexpr IsoCountries::Country kCountries[] = {
 constexpr std::array<std::string_view, 17> kFilterCodes = {
     "AT", "BE", "DK", "FI", "FR", "DE", "GR", "IE", "IM", "IT", "LU", "MC", "NL", "PT", "ES", "SE", "GB"};
 
+constexpr size_t kLetters = 26;
+
+// The countries by their codes of `Length` capital letters, read as numbers to base 26: every
+// notice names its buyer's country, and most name more.
+template <size_t Length>
+class CodeIndex {
+public:
+    explicit CodeIndex(const char* IsoCountries::Country::*code) {
+        positions_.fill(kNone);
+        for (size_t i = 0; i < std::size(kCountries); ++i)
+            positions_[*Key(kCountries[i].*code)] = static_cast<int16_t>(i);
+    }
+
+    const IsoCountries::Country* Find(std::string_view code) const {
+        const auto key = Key(code);
+        if (!key || positions_[*key] == kNone) return nullptr;
+        return &kCountries[positions_[*key]];
+    }
+
+private:
+    static constexpr int16_t kNone = -1;
+
+    static constexpr size_t Codes() {
+        size_t codes = 1;
+        for (size_t i = 0; i < Length; ++i)
+            codes *= kLetters;
+        return codes;
+    }
+
+    static std::optional<size_t> Key(std::string_view code) {
+        if (code.size() != Length) return std::nullopt;
+        size_t key = 0;
+        for (char c : code) {
+            if (c < 'A' || c > 'Z') return std::nullopt;
+            key = key * kLetters + static_cast<size_t>(c - 'A');
+        }
+        return key;
+    }
+
+    std::array<int16_t, Codes()> positions_;
+};
+
 } // namespace
 
 const IsoCountries::Country* IsoCountries::ByAlpha3(std::string_view code) {
-    for (const auto& country : kCountries)
-        if (code == country.alpha3) return &country;
-    return nullptr;
+    static const CodeIndex<3> index(&Country::alpha3);
+    return index.Find(code);
 }
 
 const IsoCountries::Country* IsoCountries::ByAlpha2(std::string_view code) {
-    for (const auto& country : kCountries)
-        if (code == country.alpha2) return &country;
-    return nullptr;
+    static const CodeIndex<2> index(&Country::alpha2);
+    return index.Find(code);
 }
 
 std::string_view IsoCountries::FilterCode(std::string_view alpha3) {

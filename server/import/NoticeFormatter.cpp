@@ -35,19 +35,30 @@ constexpr std::pair<std::string_view, std::string_view> kTypeNames[] = {
     {"pmc", "Pre-market consultation notice"},
 };
 
-// Runs of blanks and line breaks become one blank: the text goes on one line.
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Appends the text with its runs of blanks and line breaks made one blank, none at either end.
+void AppendOneLine(std::string& out, std::string_view text) {
+    const size_t start = out.size();
+    size_t i = 0;
+    for (;;) {
+        while (i < text.size() && IsBlank(text[i]))
+            ++i;
+        if (i == text.size()) return;
+        const size_t word = i;
+        while (i < text.size() && !IsBlank(text[i]))
+            ++i;
+        if (out.size() > start) out += ' ';
+        out.append(text, word, i - word);
+    }
+}
+
+// The text on one line.
 std::string OneLine(std::string_view text) {
     std::string line;
-    bool blank = false;
-    for (char c : text) {
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-            blank = !line.empty();
-            continue;
-        }
-        if (blank) line += ' ';
-        blank = false;
-        line += c;
-    }
+    AppendOneLine(line, text);
     return line;
 }
 
@@ -56,9 +67,11 @@ std::string Paragraphs(std::string_view text) {
     std::string out;
     size_t begin = 0;
     while (begin <= text.size()) {
-        const size_t end = std::min(text.find_first_of("\r\n", begin), text.size());
+        const auto lineEnd = std::find_if(text.begin() + static_cast<std::ptrdiff_t>(begin), text.end(),
+                                          [](char c) { return c == '\r' || c == '\n'; });
+        const auto end = static_cast<size_t>(lineEnd - text.begin());
         if (!out.empty()) out += '\n';
-        out += OneLine(text.substr(begin, end - begin));
+        AppendOneLine(out, text.substr(begin, end - begin));
         begin = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
     return out;

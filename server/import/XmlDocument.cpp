@@ -3,14 +3,13 @@
 #include "framework/Format.h"
 #include "server/import/XmlPrescan.h"
 
-#include <array>
+#include <algorithm>
 #include <climits>
 #include <libxml/SAX2.h>
 #include <libxml/dict.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/tree.h>
-#include <memory>
 
 namespace qv::server {
 
@@ -30,38 +29,15 @@ struct XmlDocument::Builder {
         uint32_t index;
         uint32_t lastChild;
     };
-    // The parser gives each name of a document as the same pair of pointers: a small table of
-    // those pairs spares most lookups by text.
-    struct Cached {
-        const xmlChar* uri;
-        const xmlChar* local;
-        uint32_t id;
-    };
-    static constexpr size_t kCacheSlots = 512;
 
     explicit Builder(XmlDocument& built) : document(built) {}
 
     XmlDocument& document;
     xmlParserCtxtPtr parser = nullptr;
     std::vector<Open> open;
-    std::array<Cached, kCacheSlots> cache{};
-    size_t cached = 0;
     std::string refusal;
     std::string error;
     int errorLine = 0;
-
-    uint32_t Intern(const xmlChar* uri, const xmlChar* local) {
-        size_t slot = (std::hash<const void*>()(uri) * 31 + std::hash<const void*>()(local)) % kCacheSlots;
-        for (; cache[slot].local; slot = (slot + 1) % kCacheSlots)
-            if (cache[slot].local == local && cache[slot].uri == uri) return cache[slot].id;
-        const uint32_t id = document.Intern(Text(uri), Text(local));
-        // Three quarters full, the table takes no more: the rest are looked up by text.
-        if (cached < kCacheSlots * 3 / 4) {
-            cache[slot] = {uri, local, id};
-            ++cached;
-        }
-        return id;
-    }
 
     void Refuse(std::string reason) {
         if (refusal.empty()) refusal = std::move(reason);
@@ -70,7 +46,7 @@ struct XmlDocument::Builder {
 
     // The parser keeps every name in a table whose lookups slow down as it fills.
     bool TooManyNames() {
-        if (static_cast<size_t>(xmlDictSize(parser->dict)) <= kMaxNames) return false;
+        if (document.documentNames_ <= kMaxNames) return false;
         Refuse(framework::Format("more than %zu names", kMaxNames));
         return true;
     }
@@ -81,7 +57,7 @@ struct XmlDocument::Builder {
         auto& doc = self.document;
         if (doc.nodes_.size() >= kMaxElements)
             return self.Refuse(framework::Format("more than %u elements", kMaxElements));
-        if (self.TooManyNames()) return;
+        const uint32_t name = doc.Intern(Text(uri), Text(local));
         const auto index = static_cast<uint32_t>(doc.nodes_.size());
         if (!self.open.empty()) {
             Open& parent = self.open.back();
@@ -95,7 +71,7 @@ struct XmlDocument::Builder {
             }
             parent.lastChild = index;
         }
-        Node node{self.Intern(uri, local),
+        Node node{name,
                   kNone,
                   kNone,
                   0,
@@ -106,9 +82,10 @@ struct XmlDocument::Builder {
         for (int i = 0; i < attributeCount; ++i, attributes += 5) {
             const auto begin = static_cast<uint32_t>(doc.characters_.size());
             doc.characters_.append(Text(attributes[3]), static_cast<size_t>(attributes[4] - attributes[3]));
-            doc.attributes_.push_back({self.Intern(attributes[2], attributes[0]), begin,
+            doc.attributes_.push_back({doc.Intern(Text(attributes[2]), Text(attributes[0])), begin,
                                        static_cast<uint32_t>(doc.characters_.size() - begin)});
         }
+        if (self.TooManyNames()) return;
         node.textBegin = static_cast<uint32_t>(doc.characters_.size());
         doc.nodes_.push_back(node);
         self.open.push_back({index, kNone});
@@ -131,8 +108,10 @@ struct XmlDocument::Builder {
             self.document.characters_.append(Text(text), static_cast<size_t>(length));
     }
 
-    static void Instruction(void* data, const xmlChar*, const xmlChar*) {
-        static_cast<Builder*>(data)->TooManyNames();
+    static void Instruction(void* data, const xmlChar* target, const xmlChar*) {
+        auto& self = *static_cast<Builder*>(data);
+        self.document.Intern(nullptr, Text(target));
+        self.TooManyNames();
     }
 
     // Called before the parser reads the declarations inside, none of which a notice needs:
@@ -156,15 +135,30 @@ struct XmlDocument::Builder {
     }
 };
 
+XmlDocument::XmlDocument(Prefixes prefixes)
+    : prefixes_(std::move(prefixes)), cache_(kCacheSlots), parser_(nullptr, xmlFreeParserCtxt) {}
+
+XmlDocument::~XmlDocument() = default;
+
+void XmlDocument::StartAfresh() {
+    nameIds_.clear();
+    names_.clear();
+    rawIds_.clear();
+    lastUse_.clear();
+    std::fill(cache_.begin(), cache_.end(), CachedName{});
+    cached_ = 0;
+    parser_.reset();
+}
+
 void XmlDocument::Parse(std::string_view bytes) {
     nodes_.clear();
     attributes_.clear();
     characters_.clear();
-    if (names_.size() > kMaxKeptNames) {
-        nameIds_.clear();
-        names_.clear();
-        rawIds_.clear();
-    }
+    if (names_.size() > kMaxKeptNames || cached_ >= kCacheSlots * 3 / 4 ||
+        (parser_ && static_cast<size_t>(xmlDictSize(parser_->dict)) > kMaxKeptNames))
+        StartAfresh();
+    ++documentNumber_;
+    documentNames_ = 0;
     if (bytes.size() > INT_MAX) throw EXmlError("larger than the XML parser takes");
     if (bytes.find_first_not_of(" \t\r\n") == std::string_view::npos)
         throw EXmlError("not well-formed XML: the document is empty");
@@ -183,29 +177,27 @@ void XmlDocument::Parse(std::string_view bytes) {
         events.serror = Builder::Failed;
         return events;
     }();
+    if (!parser_) {
+        parser_.reset(xmlNewParserCtxt());
+        if (!parser_ || !parser_->sax) throw EXmlError("out of memory for the XML parser");
+        // The context owns its handler table; ours takes the place of the default one in it.
+        *parser_->sax = handler;
+    }
     nodes_.reserve(bytes.size() / kBytesPerElement);
     characters_.reserve(bytes.size() / 2);
     Builder builder(*this);
-    const std::unique_ptr<xmlParserCtxt, void (*)(xmlParserCtxtPtr)> parser(
-        xmlCreateMemoryParserCtxt(bytes.data(), static_cast<int>(bytes.size())), xmlFreeParserCtxt);
-    if (!parser || !parser->sax) throw EXmlError("out of memory for the XML parser");
-    // The context owns its handler table; ours takes the place of the default one in it.
-    *parser->sax = handler;
-    parser->userData = &builder;
-    builder.parser = parser.get();
-    // Without XML_PARSE_NOENT no entity is expanded, and no DTD or other file is ever loaded. A
-    // declared encoding is not followed: the bytes read as the pre-scan saw them.
-    xmlCtxtUseOptions(parser.get(), XML_PARSE_NONET | XML_PARSE_IGNORE_ENC);
-    xmlParseDocument(parser.get());
-    // The parser builds a document of its own around a type declaration; nothing here reads it.
-    if (parser->myDoc) {
-        xmlFreeDoc(parser->myDoc);
-        parser->myDoc = nullptr;
-    }
-    if (!builder.refusal.empty() || !parser->wellFormed || !parser->nsWellFormed) nodes_.clear();
+    builder.parser = parser_.get();
+    parser_->userData = &builder;
+    // The context is reset first, its table of names kept. Without XML_PARSE_NOENT no entity is
+    // expanded, and no DTD or other file is ever loaded. A declared encoding is not followed: the
+    // bytes read as the pre-scan saw them. The parser builds a document of its own around a type
+    // declaration; nothing here reads it.
+    xmlFreeDoc(xmlCtxtReadMemory(parser_.get(), bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                                 nullptr, XML_PARSE_NONET | XML_PARSE_IGNORE_ENC));
+    if (!builder.refusal.empty() || !parser_->wellFormed || !parser_->nsWellFormed) nodes_.clear();
     if (!builder.refusal.empty())
         throw EXmlError(
-            framework::Format("%s (line %d)", builder.refusal.c_str(), xmlSAX2GetLineNumber(parser.get())));
+            framework::Format("%s (line %d)", builder.refusal.c_str(), xmlSAX2GetLineNumber(parser_.get())));
     if (nodes_.empty())
         throw EXmlError(framework::Format("not well-formed XML: %s (line %d)",
                                           builder.error.empty() ? "no element" : builder.error.c_str(),
@@ -220,10 +212,33 @@ std::string XmlDocument::Canonical(const char* uri, const char* local) const {
 }
 
 uint32_t XmlDocument::Intern(const char* uri, const char* local) {
+    size_t slot = (std::hash<const void*>()(uri) * 31 + std::hash<const void*>()(local)) % kCacheSlots;
+    for (; cache_[slot].local && (cache_[slot].local != local || cache_[slot].uri != uri);
+         slot = (slot + 1) % kCacheSlots) {}
+    uint32_t id = cache_[slot].id;
+    if (!cache_[slot].local) {
+        id = InternText(uri, local);
+        // Three quarters full, the table takes no more: the rest are looked up by text.
+        if (cached_ < kCacheSlots * 3 / 4) {
+            cache_[slot] = {uri, local, id};
+            ++cached_;
+        }
+    }
+    if (lastUse_[id] != documentNumber_) {
+        lastUse_[id] = documentNumber_;
+        ++documentNames_;
+    }
+    return id;
+}
+
+uint32_t XmlDocument::InternText(const char* uri, const char* local) {
     rawKey_.assign(uri ? uri : "").append(1, kSeparator).append(local);
     if (const auto found = rawIds_.find(rawKey_); found != rawIds_.end()) return found->second;
     const auto [entry, added] = nameIds_.emplace(Canonical(uri, local), static_cast<uint32_t>(names_.size()));
-    if (added) names_.push_back(&entry->first);
+    if (added) {
+        names_.push_back(&entry->first);
+        lastUse_.push_back(0);
+    }
     rawIds_.emplace(rawKey_, entry->second);
     return entry->second;
 }

@@ -3,19 +3,22 @@
 #include "framework/Exception.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+struct _xmlParserCtxt;
+
 namespace qv::server {
 
 QV_EXCEPTION_CLASS(EXmlError, framework::Exception);
 
 // A parsed XML document, held as a compact tree of elements, and the parser that fills it: one
-// object reads one document after the other, keeping its memory and the names it has seen, so
-// that a package of notices costs no more than its parsing. Names read "prefix:local" with the
+// object reads one document after the other, keeping its memory, its parser and the names it has
+// seen, so that a package of notices costs no more than its parsing. Names read "prefix:local" with the
 // caller's prefix for each namespace, whatever prefixes the document itself declares; names in
 // other namespaces read "{uri}local", names in none just "local". Only elements without child
 // elements keep their text. Documents are read in UTF-8; a document type declaration is refused,
@@ -30,15 +33,20 @@ public:
 
     // Each element costs a few dozen bytes: this bounds the memory a document may take.
     static constexpr uint32_t kMaxElements = 1000000;
-    // Distinct names of elements, attributes, prefixes and namespaces: a notice has a few hundred.
+    // Distinct names of elements, attributes and processing instructions in one document: a
+    // notice has a few hundred.
     static constexpr size_t kMaxNames = 10000;
     // About what an element of a notice takes in the text; the tree is sized for it up front.
     static constexpr size_t kBytesPerElement = 48;
 
-    // Names kept from one document to the next, at most; a document with many more starts afresh.
+    // Names kept from one document to the next, at most, here and in the parser's own table; a
+    // document after one that brought many more starts afresh.
     static constexpr size_t kMaxKeptNames = 20000;
 
-    explicit XmlDocument(Prefixes prefixes) : prefixes_(std::move(prefixes)) {}
+    explicit XmlDocument(Prefixes prefixes);
+    ~XmlDocument();
+    XmlDocument(const XmlDocument&) = delete;
+    XmlDocument& operator=(const XmlDocument&) = delete;
 
     // Reads a document in place of the one before, whose elements are gone then. Raises
     // EXmlError with the reason and the line for input that is not well-formed XML, declares a
@@ -71,11 +79,24 @@ private:
         size_t operator()(std::string_view name) const { return std::hash<std::string_view>()(name); }
     };
 
+    // The parser gives each name as the same pair of pointers for as long as it keeps its table
+    // of names: a small table of those pairs spares most lookups by text.
+    struct CachedName {
+        const void* uri;
+        const void* local;
+        uint32_t id;
+    };
+    static constexpr size_t kCacheSlots = 1024;
+
     // kNone when no element or attribute of the document has that name.
     uint32_t NameId(std::string_view name) const;
-    // The id of a name as the parser gives it: namespace URI (or none) and local name.
+    // The id of a name as the parser gives it (namespace URI or none, and local name), counted
+    // for the document in hand.
     uint32_t Intern(const char* uri, const char* local);
+    uint32_t InternText(const char* uri, const char* local);
     std::string Canonical(const char* uri, const char* local) const;
+    // Forgets every name and the parser with its table of names.
+    void StartAfresh();
     std::string_view Characters(uint32_t begin, uint32_t length) const {
         return {characters_.data() + begin, length};
     }
@@ -91,6 +112,13 @@ private:
     // Ids by namespace URI, a separator and local name, as the parser gives them.
     std::unordered_map<std::string, uint32_t, NameHash, std::equal_to<>> rawIds_;
     std::string rawKey_;
+    std::vector<CachedName> cache_;
+    size_t cached_ = 0;
+    // By id: the number of the last document that used the name, to count names per document.
+    std::vector<uint64_t> lastUse_;
+    uint64_t documentNumber_ = 0;
+    size_t documentNames_ = 0;
+    std::unique_ptr<_xmlParserCtxt, void (*)(_xmlParserCtxt*)> parser_;
 };
 
 } // namespace qv::server

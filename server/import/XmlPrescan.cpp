@@ -49,11 +49,21 @@ uint32_t Mask(__m128i block, char c) {
     return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8(c))));
 }
 
+// Every namespace declaration names "xmlns": a document that holds it no more often than
+// declarations are allowed needs no closer count of them.
+bool FewNamespaceNames(std::string_view bytes) {
+    int count = 0;
+    for (size_t at = bytes.find(kXmlns); at != std::string_view::npos; at = bytes.find(kXmlns, at + 1))
+        if (++count > XmlPrescan::kMaxNamespaceDeclarations) return false;
+    return true;
+}
+
 // A quick bound, sixteen bytes at a time: the '=' between two '<' bound the attributes of a tag,
 // and each '=' after a name that starts with "xmlns" may declare a namespace. Counts '=' in
 // texts, comments and values too, so that a document within it is within the limits, and one
 // beyond it is looked at closely.
 bool WithinBounds(std::string_view bytes) {
+    const bool countNamespaces = !FewNamespaceNames(bytes);
     int run = 0;
     int namespaces = 0;
     size_t tag = 0;
@@ -65,7 +75,7 @@ bool WithinBounds(std::string_view bytes) {
                 run = 0;
                 tag = at;
             } else if (++run > XmlPrescan::kMaxAttributes ||
-                       (NameBefore(bytes, tag, at).starts_with(kXmlns) &&
+                       (countNamespaces && NameBefore(bytes, tag, at).starts_with(kXmlns) &&
                         ++namespaces > XmlPrescan::kMaxNamespaceDeclarations)) {
                 return false;
             }

@@ -1,7 +1,5 @@
 #include "server/import/XsDate.h"
 
-#include "framework/Format.h"
-
 namespace qv::server {
 
 namespace {
@@ -27,6 +25,14 @@ bool IsZone(std::string_view zone) {
             Digits(zone, 4, 2));
 }
 
+// `value` in `digits` decimal digits, zeros in front.
+void AppendDigits(std::string& out, int value, int digits) {
+    const size_t end = out.size() + static_cast<size_t>(digits);
+    out.resize(end);
+    for (size_t at = end; at > end - static_cast<size_t>(digits); value /= 10)
+        out[--at] = static_cast<char>('0' + value % 10);
+}
+
 std::string ZoneText(std::string_view zone) {
     if (zone.empty()) return {};
     return zone == "Z" ? " (UTC)" : " (UTC" + std::string(zone) + ")";
@@ -46,7 +52,14 @@ std::optional<framework::DateParts> XsDate::Parse(std::string_view text) {
 std::string XsDate::FormatDate(std::string_view text) {
     const auto date = Parse(text);
     if (!date) return std::string(text);
-    return framework::Format("%02d/%02d/%04d", date->day, date->month, date->year);
+    // DD/MM/YYYY: the year has the four digits it was read from.
+    std::string formatted;
+    AppendDigits(formatted, date->day, 2);
+    formatted += '/';
+    AppendDigits(formatted, date->month, 2);
+    formatted += '/';
+    AppendDigits(formatted, date->year, 4);
+    return formatted;
 }
 
 std::string XsDate::FormatTime(std::string_view text) {

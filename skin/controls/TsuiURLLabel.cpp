@@ -23,7 +23,7 @@ TsuiURLLabel::TsuiURLLabel(framework::TComponent* owner, QWidget* parent)
 }
 
 void TsuiURLLabel::SetCaption(const QString& caption) {
-    setText(caption);
+    TClickableLabel::SetCaption(caption);
     if (autoSize_) adjustSize();
 }
 

@@ -18,4 +18,16 @@ TEST(AppIcon, GrowsTheTileByWholePixelsAtEverySize) {
     }
 }
 
+TEST(AppIcon, OffersEverySizeAndDrawsEachAsTheImage) {
+    const QIcon icon = AppIcon();
+    QList<QSize> offered;
+    for (const int size : kIconSizes)
+        offered.append(QSize(size, size));
+    EXPECT_EQ(icon.availableSizes(), offered);
+    for (const int size : kIconSizes)
+        EXPECT_EQ(icon.pixmap(size, size).toImage().convertToFormat(QImage::Format_ARGB32),
+                  AppIconImage(size))
+            << size;
+}
+
 } // namespace qv::app::test

@@ -9,6 +9,8 @@ stop() {
 # Starts the reference service on PORT (0: a free one) over "$work/tenders.db", logging to
 # "$work/service.log"; sets `service` to its process and `host` to its address once it listens.
 start_service() {
+  # The log exists before the service opens it, so that the first look at it cannot fail.
+  : >"$work/service.log"
   "$service_program" --port "$1" --db "$work/tenders.db" 2>"$work/service.log" &
   service=$!
   host=

@@ -166,6 +166,8 @@ TEST(Reporter, AFaultInsideTheHandlerThreadWhileItHoldsALockLeavesNoLockHeld) {
         const ForkedResult result =
             RunReporter([](CrashSettings&) {},
                         [lock] {
+                            // The handler thread takes locks of its own as it starts.
+                            TCrashReporter::Instance().WaitUntilReady();
                             TReporterLock::SetTakenHook(&FaultInTheHandlerThreadAt);
                             gFaultAtLock.store(lock);
                             HandleException(std::make_exception_ptr(std::runtime_error("first")));

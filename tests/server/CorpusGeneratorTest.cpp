@@ -68,6 +68,10 @@ TEST(CorpusGenerator, DemoAccountsHoldTheirKeywordCounts) {
     EXPECT_GE(keywords.at("demo@quorvane.example"), 3u);
     EXPECT_EQ(keywords.at("ten@quorvane.example"), 10u);
     EXPECT_EQ(keywords.at("none@quorvane.example"), 0u);
+    const auto hashes = CorpusGenerator::DemoPasswordHashes();
+    ASSERT_EQ(hashes.size(), CorpusGenerator::DemoAccounts().size());
+    for (size_t i = 0; i < hashes.size(); ++i)
+        EXPECT_TRUE(VerifyPassword(CorpusGenerator::DemoAccounts()[i].password, hashes[i]));
 }
 
 TEST(NoticeDates, MarksBecomeDatesAfterPublication) {

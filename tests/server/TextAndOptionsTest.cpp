@@ -75,6 +75,10 @@ TEST(TerminalText, EscapesControlsAndBrokenUtf8Only) {
          "a\\xE2\\x80\\xAEb\\xE2\\x80\\xAAc\\xE2\\x81\\xA6d"
          "\\xE2\\x81\\xA9e\\xE2\\x80\\x8Ef\\xE2\\x80\\x8Fg\\xD8\\x9Ch"},
         {"\xF0\x82\x80\xAE \u2010\u201D\u2060", "\\xF0\\x82\\x80\\xAE \u2010\u201D\u2060"},
+        // Forms that are no UTF-8 though their bytes fit its pattern: an overlong escape and line
+        // feed, a surrogate, a code point beyond U+10FFFF.
+        {"\xE0\x80\x9B[2J\xF0\x80\x80\x8A \xED\xA0\x80 \xF4\x90\x80\x80",
+         "\\xE0\\x80\\x9B[2J\\xF0\\x80\\x80\\x8A \\xED\\xA0\\x80 \\xF4\\x90\\x80\\x80"},
     };
     for (const auto& [text, printed] : cases)
         EXPECT_EQ(TerminalText(text), printed) << printed;

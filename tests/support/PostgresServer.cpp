@@ -3,6 +3,7 @@
 #include "tests/support/ChildProcess.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <pwd.h>
 #include <sstream>
 #include <stdexcept>
@@ -33,6 +34,22 @@ std::string Trimmed(std::string text) {
     return text;
 }
 
+// The folder of the server's programs, or empty with the reason set.
+std::string ServerPrograms(std::string& reason) {
+    // The server's programs are not on PATH; pg_config, from libpq-dev, names their folder.
+    const std::string pgConfig = OnPath("pg_config");
+    if (pgConfig.empty()) {
+        reason = "pg_config is missing (scripts/install-deps installs libpq-dev and postgresql)";
+        return {};
+    }
+    std::string bindir = Trimmed(RunProgram(pgConfig, {"--bindir"}).out);
+    if (::access((bindir + "/initdb").c_str(), X_OK) != 0) {
+        reason = "the postgresql package is missing (no " + bindir + "/initdb)";
+        return {};
+    }
+    return bindir;
+}
+
 } // namespace
 
 PostgresServer& PostgresServer::Instance() {
@@ -41,43 +58,61 @@ PostgresServer& PostgresServer::Instance() {
 }
 
 PostgresServer::PostgresServer() {
-    // The server's programs are not on PATH; pg_config, from libpq-dev, names their folder.
-    const std::string pgConfig = OnPath("pg_config");
-    if (pgConfig.empty()) {
-        reason_ = "pg_config is missing (scripts/install-deps installs libpq-dev and postgresql)";
-        return;
-    }
-    bindir_ = Trimmed(RunProgram(pgConfig, {"--bindir"}).out);
-    if (::access((bindir_ + "/initdb").c_str(), X_OK) != 0) {
-        reason_ = "the postgresql package is missing (no " + bindir_ + "/initdb)";
-        return;
-    }
+    bindir_ = ServerPrograms(reason_);
+    if (bindir_.empty()) return;
     try {
         folder_.emplace("qv-postgres");
     } catch (const std::exception& e) {
         reason_ = e.what();
         return;
     }
-    const std::string& dir = folder_->Path();
+    dir_ = folder_->Path();
+    Start(true);
+}
+
+PostgresServer::PostgresServer(const std::string& keptFolder) : dir_(keptFolder) {
+    bindir_ = ServerPrograms(reason_);
+    if (bindir_.empty()) return;
+    std::error_code error;
+    std::filesystem::create_directories(dir_, error);
+    std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, error);
+    if (error) {
+        reason_ = "cannot make the folder " + dir_;
+        return;
+    }
+    Start(!std::filesystem::exists(dir_ + "/data/PG_VERSION"));
+    if (started_) return;
+    // A server of an earlier run that was not stopped holds the cluster still.
+    Run("pg_ctl", {"-D", dir_ + "/data", "-m", "fast", "-w", "stop"});
+    Start(false);
+    if (started_) return;
+    std::filesystem::remove_all(dir_ + "/data", error);
+    Start(true);
+}
+
+void PostgresServer::Start(bool fresh) {
+    reason_.clear();
     if (::geteuid() == 0) {
         const passwd* user = ::getpwnam(kUser);
-        if (!user || ::chown(dir.c_str(), user->pw_uid, user->pw_gid) != 0) {
+        if (!user || ::chown(dir_.c_str(), user->pw_uid, user->pw_gid) != 0) {
             reason_ = std::string("cannot hand the data folder to the user ") + kUser;
             return;
         }
     }
-    const std::string data = dir + "/data";
-    reason_ = Run("initdb", {"-D", data, "-U", kUser, "-E", "UTF8", "--locale=C", "-A", "trust"});
+    const std::string data = dir_ + "/data";
+    if (fresh) reason_ = Run("initdb", {"-D", data, "-U", kUser, "-E", "UTF8", "--locale=C", "-A", "trust"});
     if (!reason_.empty()) return;
     // No TCP at all: the socket in the private folder is the only way in. No fsync: the
-    // cluster is thrown away.
-    reason_ = Run("pg_ctl", {"-D", data, "-l", dir + "/server.log", "-w", "-t", std::to_string(kStartSeconds),
-                             "-o", "-c listen_addresses='' -k " + dir + " -F", "start"});
+    // cluster is thrown away, or made anew when it does not start.
+    reason_ =
+        Run("pg_ctl", {"-D", data, "-l", dir_ + "/server.log", "-w", "-t", std::to_string(kStartSeconds),
+                       "-o", "-c listen_addresses='' -k " + dir_ + " -F", "start"});
     started_ = reason_.empty();
 }
 
 PostgresServer::~PostgresServer() {
-    if (started_) Run("pg_ctl", {"-D", *folder_ / "data", "-m", "fast", "-w", "stop"});
+    // The temporary folder goes after this, with the stopped cluster in it.
+    if (started_) Run("pg_ctl", {"-D", dir_ + "/data", "-m", "fast", "-w", "stop"});
 }
 
 std::string PostgresServer::Run(const std::string& program, const std::vector<std::string>& arguments) {
@@ -93,11 +128,14 @@ std::string PostgresServer::Run(const std::string& program, const std::vector<st
 std::string PostgresServer::CreateDatabase() {
     if (!Running()) throw std::runtime_error(reason_);
     const std::string name = "quorvane_" + std::to_string(++databases_);
-    const std::string& dir = folder_->Path();
-    const std::string failure = Run("psql", {"-h", dir, "-U", kUser, "-d", "postgres", "-v",
+    const std::string failure = Run("psql", {"-h", dir_, "-U", kUser, "-d", "postgres", "-v",
                                              "ON_ERROR_STOP=1", "-c", "CREATE DATABASE " + name});
     if (!failure.empty()) throw std::runtime_error(failure);
-    return "host=" + dir + " user=" + kUser + " dbname=" + name;
+    return ConnectionString(name);
+}
+
+std::string PostgresServer::ConnectionString(const std::string& name) const {
+    return "host=" + dir_ + " user=" + kUser + " dbname=" + name;
 }
 
 } // namespace qv::test

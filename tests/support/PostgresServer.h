@@ -17,6 +17,11 @@ public:
     // The one server of the program; started on the first call.
     static PostgresServer& Instance();
 
+    // A server on the cluster in `folder`, made there when missing and kept when the server
+    // stops, so that a benchmark finds what it built in an earlier run. A cluster that does
+    // not start (it runs without fsync, so a crash of the machine may damage it) is made anew.
+    explicit PostgresServer(const std::string& keptFolder);
+
     // False, with the reason, when the package is missing or the server did not start.
     bool Running() const { return reason_.empty(); }
     const std::string& Reason() const { return reason_; }
@@ -24,6 +29,8 @@ public:
     // Makes a new, empty database and gives its libpq connection string; raises
     // std::runtime_error when the server refuses.
     std::string CreateDatabase();
+    // The libpq connection string of the database `name`, made or not.
+    std::string ConnectionString(const std::string& name) const;
 
     ~PostgresServer();
     PostgresServer(const PostgresServer&) = delete;
@@ -31,12 +38,16 @@ public:
 
 private:
     PostgresServer();
+    // Makes the cluster in dir_ when `fresh`, and starts it; sets reason_ on failure.
+    void Start(bool fresh);
     // Runs a program of the server's, as the postgres user when we are root; gives what went
     // wrong, or nothing.
     std::string Run(const std::string& program, const std::vector<std::string>& arguments);
 
     std::string bindir_;
+    // The private temporary folder of the cluster, when it is not one kept between runs.
     std::optional<ScopedTempFolder> folder_;
+    std::string dir_;
     std::string reason_;
     bool started_ = false;
     int databases_ = 0;

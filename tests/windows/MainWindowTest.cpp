@@ -250,7 +250,7 @@ TEST_F(MainWindowTest, FailedListingsKeepWhatWasShownAndThePageNumber) {
 
 TEST_F(MainWindowTest, ADoubleClickOpensTheTenderInTheDetailsWindow) {
     Ttender_form details(form_->Theme());
-    form_->SetDetailsWindow(&details);
+    form_->SetDetailsWindow([&]() -> Ttender_form& { return details; });
     List(BrowseReply(1, Lines(1)));
     const struct {
         const char* reply;

@@ -11,11 +11,6 @@ namespace qv::windows {
 TJvLabel::TJvLabel(framework::TComponent* owner, QWidget* parent)
     : framework::TClickableLabel(owner, parent) {}
 
-void TJvLabel::SetCaption(const QString& caption) {
-    setText(caption);
-    update();
-}
-
 QString TJvLabel::ShownCaption() const {
     return framework::StripAccelerators(Caption());
 }
@@ -82,13 +77,13 @@ void TJvLabel::paintEvent(QPaintEvent*) {
     // A disabled label is greyed, unless the mouse over it gave it the hot-track font.
     if (!isEnabled() && !(mouseOver_ && HotTrack)) {
         painter.setPen(Qt::white);
-        painter.drawText(area.translated(1, 1), flags, text());
+        painter.drawText(area.translated(1, 1), flags, Caption());
         painter.setPen(framework::ColorToQColor(framework::clGray));
-        painter.drawText(area, flags, text());
+        painter.drawText(area, flags, Caption());
         return;
     }
     painter.setPen(palette().color(QPalette::Active, QPalette::WindowText));
-    painter.drawText(area, flags, text());
+    painter.drawText(area, flags, Caption());
     if (hasFocus()) framework::DrawFocusRect(painter, rect());
 }
 

@@ -19,8 +19,7 @@ class TJvLabel : public framework::TClickableLabel {
 public:
     explicit TJvLabel(framework::TComponent* owner, QWidget* parent = nullptr);
 
-    // The caption; "&" underlines the character after it, "&&" is a plain "&".
-    void SetCaption(const QString& caption);
+    // In the caption "&" underlines the character after it, "&&" is a plain "&".
     QString ShownCaption() const override;
 
     // Wear HotTrackFont while the mouse is over the label.

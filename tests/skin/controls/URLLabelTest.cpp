@@ -4,6 +4,7 @@
 
 #include <QAccessible>
 #include <QDesktopServices>
+#include <QLabel>
 #include <QTest>
 #include <QUrl>
 
@@ -77,6 +78,22 @@ TEST_F(URLLabelTest, MouseSwitchesHoverAndLinkColoursAndALinkColourShowsAtOnce) 
     ASSERT_NE(accessible, nullptr);
     EXPECT_EQ(accessible->role(), QAccessible::Link);
     EXPECT_EQ(accessible->text(QAccessible::Name), "www.quorvane.example");
+}
+
+TEST_F(URLLabelTest, CaptionIsMeasuredAndDrawnAsAPlainLabelDoesEnabledOrNot) {
+    TsuiURLLabel* link = AddLabel("https://www.quorvane.example/");
+    QLabel plain(link->Caption(), form_.get());
+    plain.setFont(link->font());
+    plain.setPalette(link->palette());
+    EXPECT_EQ(link->sizeHint(), plain.sizeHint());
+    EXPECT_EQ(link->size(), plain.sizeHint()) << "an auto-size label fits its caption";
+    plain.resize(link->size());
+    plain.show();
+    for (const bool enabled : {true, false}) {
+        link->setEnabled(enabled);
+        plain.setEnabled(enabled);
+        EXPECT_EQ(link->grab().toImage(), plain.grab().toImage()) << "enabled " << enabled;
+    }
 }
 
 } // namespace qv::skin::test
