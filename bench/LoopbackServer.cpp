@@ -1,9 +1,8 @@
 #include "bench/LoopbackServer.h"
 
-#include "tests/support/TlsServerConnection.h"
+#include "tests/support/tls/TlsServerConnection.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <cstdlib>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -18,6 +17,8 @@ constexpr size_t kMaxHead = 65536;
 constexpr size_t kPatternSize = 1 << 20;
 // Clients run one after another, so two acceptors keep one ready while the other serves.
 constexpr int kAcceptors = 2;
+// Connections the kernel queues before an acceptor takes them.
+constexpr int kBacklog = 128;
 
 // The request body's length that the head announces; 0 when it announces none.
 size_t ContentLength(const std::string& head) {
@@ -39,24 +40,13 @@ bool SendAll(int fd, const char* data, size_t size) {
 
 LoopbackServer::LoopbackServer(bool delayAcks, size_t smallSize, size_t largeSize,
                                const test::TlsServerContext* tls)
-    : delayAcks_(delayAcks), tls_(tls), smallSize_(smallSize), largeSize_(largeSize) {
+    : delayAcks_(delayAcks), tls_(tls), smallSize_(smallSize), largeSize_(largeSize),
+      listener_(test::LoopbackListener::Kind::Stream, kBacklog) {
     pattern_.reserve(kPatternSize);
     while (pattern_.size() < kPatternSize)
         pattern_ += "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ-_\r\n";
     pattern_.resize(kPatternSize);
 
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int one = 1;
-    ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::listen(listenFd_, 128) != 0 ||
-        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-        throw std::runtime_error("benchmark server cannot listen on 127.0.0.1");
-    port_ = ntohs(addr.sin_port);
     for (int i = 0; i < kAcceptors; ++i)
         acceptors_.emplace_back([this] { AcceptLoop(); });
 }
@@ -69,15 +59,14 @@ LoopbackServer::~LoopbackServer() {
             ::shutdown(fd, SHUT_RDWR);
     }
     // Wakes the blocked accept calls; they fail from now on and the threads end.
-    ::shutdown(listenFd_, SHUT_RDWR);
+    listener_.Shutdown();
     for (auto& t : acceptors_)
         t.join();
-    ::close(listenFd_);
 }
 
 void LoopbackServer::AcceptLoop() {
     for (;;) {
-        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        const int fd = listener_.Accept();
         if (fd < 0) return;
         {
             std::lock_guard lock(mutex_);

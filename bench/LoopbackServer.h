@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/LoopbackListener.h"
+
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -28,7 +30,7 @@ public:
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
 
-    uint16_t Port() const { return port_; }
+    uint16_t Port() const { return listener_.Port(); }
 
 private:
     void AcceptLoop();
@@ -42,8 +44,7 @@ private:
     size_t smallSize_;
     size_t largeSize_;
     std::string pattern_;
-    int listenFd_ = -1;
-    uint16_t port_ = 0;
+    test::LoopbackListener listener_;
     std::vector<std::thread> acceptors_;
     // Connections being served, so that stopping can end them when a client left one open.
     std::mutex mutex_;

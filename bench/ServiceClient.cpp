@@ -1,6 +1,7 @@
 #include "bench/ServiceClient.h"
 
-#include <arpa/inet.h>
+#include "tests/support/LoopbackListener.h"
+
 #include <atomic>
 #include <chrono>
 #include <netinet/in.h>
@@ -15,15 +16,12 @@ namespace qv::bench {
 
 std::string ServiceClient::Get(uint16_t port, const std::string& target) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(port);
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const sockaddr_in addr = test::LoopbackAddress(port);
     const int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     std::string reply;
     const std::string request = "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0 &&
         ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
         char buffer[16384];
         for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)

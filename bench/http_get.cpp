@@ -8,7 +8,7 @@
 #include "bench/LoopbackServer.h"
 #include "http/IdHTTP.h"
 #include "service/ServiceExchange.h"
-#include "tests/support/TlsServerConnection.h"
+#include "tests/support/tls/TlsServerConnection.h"
 
 #include <algorithm>
 #include <chrono>

@@ -7,6 +7,7 @@
 // Usage: import [N]   (N notices, 5000 by default)
 #include "bench/NoticeXmlWriter.h"
 #include "server/import/NoticeImporter.h"
+#include "tests/support/ScopedTempFolder.h"
 
 #include <algorithm>
 #include <chrono>
@@ -85,8 +86,8 @@ double XmllintSeconds(const std::vector<std::string>& files) {
 
 int main(int argc, char** argv) {
     const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5000;
-    char templ[] = "/tmp/qv-bench-import-XXXXXX";
-    const std::string dir = ::mkdtemp(templ);
+    const qv::test::ScopedTempFolder scratch("qv-bench-import");
+    const std::string& dir = scratch.Path();
     int status = 0;
     try {
         const std::string folder = dir + "/notices";
@@ -121,7 +122,5 @@ int main(int argc, char** argv) {
         std::printf("import: %s\n", e.what());
         status = 1;
     }
-    std::error_code ignored;
-    fs::remove_all(dir, ignored);
     return status;
 }

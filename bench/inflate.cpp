@@ -3,13 +3,13 @@
 // bitmaps and random bytes. Like the peers, ours decodes from memory into a buffer of the known
 // size, as the skin reader does; its streaming way, through the window into a stream, is timed
 // beside them for comparison.
+#include "platform/zlib/RawDeflate.h"
 #include "skin/archive/ExtractSkinMember.h"
 #include "skin/archive/Inflater.h"
 #include "skin/archive/Sk2Format.h"
 #include "skin/writer/SkinArchiveWriter.h"
 
 #include <libdeflate.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -104,15 +104,9 @@ void InflateOurs(const std::string& deflated, std::string& out) {
 }
 
 void InflateZlib(const std::string& deflated, std::string& out) {
-    z_stream z{};
-    if (inflateInit2(&z, -15) != Z_OK) throw std::runtime_error("inflateInit2 failed");
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(deflated.data()));
-    z.avail_in = static_cast<uInt>(deflated.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    const int result = inflate(&z, Z_FINISH);
-    inflateEnd(&z);
-    if (result != Z_STREAM_END || z.avail_out != 0) throw std::runtime_error("zlib inflate failed");
+    const qv::platform::TRawInflateResult result = qv::platform::RawInflateInto(deflated, out);
+    if (result.status != qv::platform::TRawInflateResult::Ended || result.size != out.size())
+        throw std::runtime_error("zlib inflate failed");
 }
 
 void InflateLibdeflate(libdeflate_decompressor* decompressor, const std::string& deflated, std::string& out) {

@@ -17,12 +17,14 @@
 #include "server/TenderStore.h"
 #include "server/frontend/HttpFrontEnd.h"
 #include "tests/support/PostgresServer.h"
+#include "tests/support/ScopedTempFolder.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -135,16 +137,17 @@ std::string PostgresDatabase(const qv::test::PostgresServer& server, int64_t ten
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string dir;
+    // A folder given keeps its databases, PostgreSQL's cluster too, for the next run; without one
+    // they go at the end.
+    std::optional<qv::test::ScopedTempFolder> scratch;
     std::unique_ptr<qv::test::PostgresServer> keptPostgres;
     if (argc > 1) {
-        dir = argv[1];
-        std::filesystem::create_directories(dir);
-        keptPostgres = std::make_unique<qv::test::PostgresServer>(dir + "/postgres");
+        std::filesystem::create_directories(argv[1]);
+        keptPostgres = std::make_unique<qv::test::PostgresServer>(std::string(argv[1]) + "/postgres");
     } else {
-        char templ[] = "/tmp/qv-bench-scale-XXXXXX";
-        dir = ::mkdtemp(templ);
+        scratch.emplace("qv-bench-scale");
     }
+    const std::string dir = scratch ? scratch->Path() : argv[1];
     const auto& postgres = keptPostgres ? *keptPostgres : qv::test::PostgresServer::Instance();
     int status = 0;
     try {
@@ -175,10 +178,6 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         std::printf("scale: %s\n", e.what());
         status = 1;
-    }
-    if (argc <= 1) {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
     }
     return status;
 }

@@ -18,13 +18,13 @@
 #include "server/TenderStore.h"
 #include "server/frontend/HttpFrontEnd.h"
 #include "tests/server/TestService.h"
+#include "tests/support/ScopedTempFolder.h"
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -130,8 +130,8 @@ void TwoProcesses(int perClient) {
 
 int main(int argc, char** argv) {
     const int perClient = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
-    char templ[] = "/tmp/qv-bench-service-XXXXXX";
-    const std::string dir = ::mkdtemp(templ);
+    const qv::test::ScopedTempFolder folder("qv-bench-service");
+    const std::string& dir = folder.Path();
     int status = 0;
     try {
         const std::string path = dir + "/tenders.db";
@@ -197,7 +197,5 @@ int main(int argc, char** argv) {
         std::printf("service: %s\n", e.what());
         status = 1;
     }
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
     return status;
 }

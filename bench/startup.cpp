@@ -17,6 +17,7 @@
 #include "server/frontend/HttpFrontEnd.h"
 #include "skin/controls/TsuiScrollBar.h"
 #include "skin/controls/TsuiStringGrid.h"
+#include "tests/support/ScopedTempFolder.h"
 #include "windows/MainForm.h"
 
 #include <QApplication>
@@ -31,7 +32,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -147,10 +147,9 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "--program") return RunProgram(argc, argv);
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
 
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("qv-startup-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    const std::string database = (dir / "tenders.db").string();
+    // The saved credentials go here too: a private folder, gone at the end.
+    const qv::test::ScopedTempFolder dir("qv-startup");
+    const std::string database = dir / "tenders.db";
     qv::server::TenderStore::CreateGenerated(database, qv::server::CorpusGenerator(1));
     qv::server::RequestHandler handler(database);
     qv::server::HttpFrontEnd frontEnd(handler);
@@ -162,7 +161,7 @@ int main(int argc, char** argv) {
     ::close(devNull);
     std::thread server([&] { frontEnd.Run(); });
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
     ::setenv("QUORVANE_SERVICE_HOST", ("127.0.0.1:" + std::to_string(port)).c_str(), 1);
     qv::service::ClientState remembered;
     remembered.email = "demo@quorvane.example";
@@ -189,7 +188,6 @@ int main(int argc, char** argv) {
     server.join();
     ::dup2(savedStderr, 2);
     ::close(savedStderr);
-    std::filesystem::remove_all(dir);
     if (failed) {
         std::fprintf(stderr, "startup: a child did not report its first paint\n");
         return 1;

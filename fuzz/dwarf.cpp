@@ -4,13 +4,17 @@
 // its address.
 #include "crash/symbols/DwarfReader.h"
 #include "fuzz/support/MapFileChecks.h"
-#include "fuzz/support/TempDirectory.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/ScopedTempFolder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace qv;
-    static const fuzz::TempDirectory folder;
+    // The module goes to a file of a private folder that is also the temporary folder, so that
+    // whatever the reader leaves there goes with it.
+    static const test::ScopedTempFolder folder("qv-fuzz");
+    static const test::ScopedEnvironment tmpdir{{"TMPDIR", folder.Path()}};
     const std::string module =
-        folder.Write("module.so", std::string(reinterpret_cast<const char*>(data), size));
+        folder.Write("module.so", std::string_view(reinterpret_cast<const char*>(data), size));
     crash::TMapFile map;
     if (crash::TDwarfReader::Read(module, 0x7f0000000000, map)) {
         map.Sort();

@@ -5,9 +5,8 @@
 // past its end is caught.
 #include "framework/Exception.h"
 #include "fuzz/support/FuzzInput.h"
+#include "platform/zlib/RawDeflate.h"
 #include "skin/archive/Inflater.h"
-
-#include <zlib.h>
 
 #include <memory>
 #include <optional>
@@ -19,18 +18,12 @@ constexpr size_t kMaxOutput = 1024 * 1024;
 // zlib's reading of the stream: the bytes up to the end of the final block; none when the
 // stream is malformed, cut short or decodes to more than kMaxOutput bytes.
 std::optional<std::string> ZlibInflate(const uint8_t* data, size_t size, bool& tooLarge) {
-    z_stream stream{};
-    if (inflateInit2(&stream, -15) != Z_OK) return std::nullopt;
-    std::string output(kMaxOutput + 1, '\0');
-    stream.next_in = const_cast<Bytef*>(data);
-    stream.avail_in = static_cast<uInt>(size);
-    stream.next_out = reinterpret_cast<Bytef*>(output.data());
-    stream.avail_out = static_cast<uInt>(output.size());
-    const int result = inflate(&stream, Z_FINISH);
-    output.resize(stream.total_out);
-    inflateEnd(&stream);
-    tooLarge = output.size() > kMaxOutput;
-    if (result != Z_STREAM_END || tooLarge) return std::nullopt;
+    std::string output(kMaxOutput, '\0');
+    const auto result =
+        qv::platform::RawInflateInto(std::string_view(reinterpret_cast<const char*>(data), size), output);
+    tooLarge = result.status == qv::platform::TRawInflateResult::TooLarge;
+    if (result.status != qv::platform::TRawInflateResult::Ended) return std::nullopt;
+    output.resize(result.size);
     return output;
 }
 

@@ -1,23 +1,12 @@
 #include "http/IdTCPConnection.h"
 
-#include "framework/Conversions.h"
 #include "http/IdResourceStrings.h"
+#include "http/text/IdReplyReader.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace qv::http {
-
-namespace {
-bool IsLastLineOf(const std::string& line, const std::string& first) {
-    return line.size() < 4 || (framework::SameText(line.substr(0, 3), first.substr(0, 3)) && line[3] == ' ');
-}
-
-int ReplyNumberOf(const std::string& line) {
-    if (line.rfind("+OK", 0) == 0) return 1;
-    if (line.rfind("-ERR", 0) == 0) return 0;
-    return framework::StrToIntDef(line.substr(0, 3), 0);
-}
-} // namespace
 
 std::string TIdTCPConnection::LastReplyLine() const {
     return replyLines_.Count() > 0 ? replyLines_[replyLines_.Count() - 1] : std::string();
@@ -25,20 +14,19 @@ std::string TIdTCPConnection::LastReplyLine() const {
 
 int16_t TIdTCPConnection::ReadReply(const std::vector<int>& allowed) {
     replyLines_.Clear();
-    const std::string first = ReadLineWait();
-    replyLines_.Add(first);
-    if (first.size() > 3 && first[3] == '-') {
-        int64_t size = static_cast<int64_t>(first.size());
-        std::string line;
-        do {
-            line = ReadLine();
-            replyLines_.Add(line);
-            // A reply that never ends must not grow without bound either.
-            size += static_cast<int64_t>(line.size()) + 2;
-            if (size > MaxLineLength) throw EIdMaxLineLengthExceeded(RSMaxLineLengthExceeded);
-        } while (!IsLastLineOf(line, first));
+    // A reply that never ends must not grow without bound either.
+    TIdReplyReader reader(static_cast<size_t>(std::max<int64_t>(MaxLineLength, 0)));
+    std::string line = ReadLineWait();
+    for (;;) {
+        replyLines_.Add(line);
+        const std::optional<TIdReplyReader::TReply> reply = reader.AddLine(std::move(line));
+        if (reply) {
+            replyNumber_ = static_cast<int16_t>(reply->Number());
+            break;
+        }
+        if (reader.Overlong()) throw EIdMaxLineLengthExceeded(RSMaxLineLengthExceeded);
+        line = ReadLine();
     }
-    replyNumber_ = static_cast<int16_t>(ReplyNumberOf(LastReplyLine()));
     CheckReplyNumber(replyNumber_, allowed);
     return replyNumber_;
 }

@@ -1,7 +1,7 @@
 #include "crash/delivery/SmtpClient.h"
 
+#include "crash/delivery/EhloReply.h"
 #include "crash/delivery/MailMessage.h"
-#include "crash/delivery/SmtpReplyReader.h"
 #include "platform/tls/TlsSession.h"
 
 #include <QByteArray>
@@ -74,7 +74,7 @@ public:
     bool StartTls(const std::string& host, platform::TTlsSession::TCheck check, std::string& failure) {
         // Bytes that came in the clear behind the go-ahead are anyone's on the path: the replies
         // from here on come through TLS alone.
-        replies_ = TSmtpReplyReader();
+        replies_ = http::TIdReplyReader();
         try {
             tls_ = std::make_unique<platform::TTlsSession>(fd_, host, check);
             tls_->Handshake(Soon());
@@ -87,7 +87,7 @@ public:
     }
 
     // Reads a whole reply, within the reply wait, and tells whether it carries the code.
-    bool Expect(const char* code, TSmtpReplyReader::TReply* reply = nullptr) {
+    bool Expect(const char* code, http::TIdReplyReader::TReply* reply = nullptr) {
         const TClock::time_point until = Soon();
         for (;;) {
             if (auto whole = replies_.Next()) {
@@ -107,7 +107,7 @@ private:
     int fd_ = -1;
     TClock::duration replyWait_;
     TClock::time_point deadline_;
-    TSmtpReplyReader replies_;
+    http::TIdReplyReader replies_;
     std::unique_ptr<platform::TTlsSession> tls_;
     bool broken_ = false;
 
@@ -175,7 +175,7 @@ private:
 };
 
 // EHLO, or HELO when the server refuses it; the EHLO reply lists what the server offers.
-bool Greet(TSmtpConnection& smtp, TSmtpReplyReader::TReply& extensions) {
+bool Greet(TSmtpConnection& smtp, http::TIdReplyReader::TReply& extensions) {
     const std::string computer = TSmtpClient::ComputerName();
     extensions = {};
     return (smtp.Command("EHLO " + computer) && smtp.Expect("250", &extensions)) ||
@@ -185,8 +185,8 @@ bool Greet(TSmtpConnection& smtp, TSmtpReplyReader::TReply& extensions) {
 // STARTTLS as the session needs it: required, with the certificate checked, when an account is to
 // be sent; otherwise taken when offered. After TLS the server is greeted anew (RFC 3207, 4.2).
 bool Secure(TSmtpConnection& smtp, const TSmtpClient::TSession& session, bool account,
-            TSmtpReplyReader::TReply& extensions, std::string& refusal) {
-    const bool offered = extensions.OffersStartTls();
+            http::TIdReplyReader::TReply& extensions, std::string& refusal) {
+    const bool offered = OffersStartTls(extensions);
     if (offered && smtp.Command("STARTTLS") && smtp.Expect("220")) {
         using TCheck = platform::TTlsSession::TCheck;
         return smtp.StartTls(session.host, account ? TCheck::Peer : TCheck::None, refusal) &&
@@ -200,11 +200,11 @@ bool Secure(TSmtpConnection& smtp, const TSmtpClient::TSession& session, bool ac
 
 // The session's steps after the greeting, up to the QUIT.
 bool Deliver(TSmtpConnection& smtp, const TSmtpClient::TSession& session, std::string& refusal) {
-    TSmtpReplyReader::TReply extensions;
+    http::TIdReplyReader::TReply extensions;
     const bool account = !session.account.empty() || !session.password.empty();
     if (!Greet(smtp, extensions) || !Secure(smtp, session, account, extensions, refusal)) return false;
     if (account) {
-        if (!extensions.OffersLogin()) return false;
+        if (!OffersLogin(extensions)) return false;
         if (!(smtp.Command("AUTH LOGIN") && smtp.Expect("334") && smtp.Command(Base64(session.account)) &&
               smtp.Expect("334") && smtp.Command(Base64(session.password)) && smtp.Expect("235")))
             return false;

@@ -3,9 +3,11 @@
 #include "crash/symbols/EMiniStreamError.h"
 #include "crash/symbols/MiniStream.h"
 #include "crash/symbols/SymbolCipher.h"
+#include "platform/zlib/RawDeflate.h"
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <zlib.h>
 
 namespace qv::crash {
@@ -92,43 +94,12 @@ std::string PackTables(const TMapFile& map) {
     return out;
 }
 
-std::string Deflate(const std::string& data) {
-    z_stream z{};
-    if (deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-        throw EMiniStreamError("Cannot pack symbol data");
-    std::string out(deflateBound(&z, static_cast<uLong>(data.size())), '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    const int result = deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    if (result != Z_STREAM_END) throw EMiniStreamError("Cannot pack symbol data");
-    return out;
-}
-
 // Inflates exactly `size` bytes; a stream that ends early, runs longer or is damaged fails.
 bool Inflate(const uint8_t* data, size_t length, std::string& out, uint32_t size) {
-    z_stream z{};
-    if (inflateInit2(&z, -15) != Z_OK) return false;
     out.assign(size, '\0');
-    z.next_in = const_cast<Bytef*>(data);
-    z.avail_in = static_cast<uInt>(length);
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    int result = inflate(&z, Z_FINISH);
-    if (result == Z_BUF_ERROR && z.avail_out == 0) {
-        // The output is full: the stream must end here, not hold more data.
-        uint8_t probe = 0;
-        z.next_out = &probe;
-        z.avail_out = 1;
-        result = inflate(&z, Z_FINISH);
-        if (z.avail_out == 0) result = Z_DATA_ERROR;
-    }
-    const bool ok = result == Z_STREAM_END && z.total_out == size;
-    inflateEnd(&z);
-    return ok;
+    const auto result =
+        platform::RawInflateInto(std::string_view(reinterpret_cast<const char*>(data), length), out);
+    return result.status == platform::TRawInflateResult::Ended && result.size == size;
 }
 
 void UnpackTables(const std::string& data, TMapFile& map) {
@@ -180,13 +151,14 @@ std::string TSymbolPackage::Write(const TMapFile& map) {
 }
 
 std::string TSymbolPackage::Pack(const std::string& tables) {
-    const std::string packed = Deflate(tables);
+    const std::optional<std::string> packed = platform::RawDeflate(tables);
+    if (!packed) throw EMiniStreamError("Cannot pack symbol data");
     std::string payload;
     PutUInt32(payload, static_cast<uint32_t>(tables.size()));
-    PutUInt32(payload, static_cast<uint32_t>(packed.size()));
+    PutUInt32(payload, static_cast<uint32_t>(packed->size()));
     PutUInt32(payload, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(tables.data()),
                                                    static_cast<uInt>(tables.size()))));
-    payload += packed;
+    payload += *packed;
     TSymbolCipher::Apply(reinterpret_cast<uint8_t*>(payload.data()), payload.size());
 
     std::string out(kSignature, kSignatureLength);

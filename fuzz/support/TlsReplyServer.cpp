@@ -3,10 +3,8 @@
 #include <openssl/x509v3.h>
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <csignal>
 #include <cstdlib>
-#include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <stdexcept>
 #include <sys/socket.h>
@@ -50,27 +48,16 @@ void MakeCertificate(SSL_CTX* context, const std::string& trustFile) {
 
 } // namespace
 
-TlsReplyServer::TlsReplyServer() : context_(SSL_CTX_new(TLS_server_method())) {
-    const std::string trustFile = (folder_.Path() / "server.pem").string();
+TlsReplyServer::TlsReplyServer() : folder_("qv-fuzz"), context_(SSL_CTX_new(TLS_server_method())) {
+    const std::string trustFile = folder_ / "server.pem";
     MakeCertificate(context_, trustFile);
     ::setenv("SSL_CERT_FILE", trustFile.c_str(), 1);
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listenFd_, 16) != 0 ||
-        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        throw std::runtime_error("the fuzzing TLS server cannot listen");
-    port_ = ntohs(address.sin_port);
     thread_ = std::thread([this] { Serve(); });
 }
 
 TlsReplyServer::~TlsReplyServer() {
-    ::shutdown(listenFd_, SHUT_RDWR);
+    listener_.Shutdown();
     thread_.join();
-    ::close(listenFd_);
     ::unsetenv("SSL_CERT_FILE");
     SSL_CTX_free(context_);
 }
@@ -90,7 +77,7 @@ void TlsReplyServer::Serve() {
     sigaddset(&pipe, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
     for (;;) {
-        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        const int fd = listener_.Accept();
         if (fd < 0) return;
         // As web servers do: the session tickets would otherwise hold the answer back until
         // the client's delayed ACK.

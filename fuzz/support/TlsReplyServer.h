@@ -1,6 +1,7 @@
 #pragma once
 
-#include "fuzz/support/TempDirectory.h"
+#include "tests/support/LoopbackListener.h"
+#include "tests/support/ScopedTempFolder.h"
 
 #include <openssl/ssl.h>
 
@@ -23,17 +24,16 @@ public:
     TlsReplyServer(const TlsReplyServer&) = delete;
     TlsReplyServer& operator=(const TlsReplyServer&) = delete;
 
-    uint16_t Port() const { return port_; }
+    uint16_t Port() const { return listener_.Port(); }
     void SetAnswer(std::string answer, size_t piece, bool cut);
 
 private:
     void Serve();
     void Answer(int fd);
 
-    TempDirectory folder_;
+    test::ScopedTempFolder folder_;
     SSL_CTX* context_ = nullptr;
-    int listenFd_ = -1;
-    uint16_t port_ = 0;
+    test::LoopbackListener listener_;
     std::mutex mutex_;
     std::string answer_;
     size_t piece_ = 1;

@@ -1,11 +1,13 @@
 #include "skin/writer/SkinArchiveWriter.h"
 
 #include "framework/Exception.h"
+#include "platform/zlib/RawDeflate.h"
 #include "skin/archive/LittleEndian.h"
 #include "skin/archive/PkCipher.h"
 
 #include <zlib.h>
 
+#include <optional>
 #include <random>
 
 namespace qv::skin {
@@ -46,23 +48,10 @@ void AppendCommonFields(std::string& out, const TSkinArchiveOptions& options, ui
 } // namespace
 
 std::string DeflateRaw(const std::string& data, bool store) {
-    z_stream z{};
-    if (deflateInit2(&z, store ? 0 : 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY) != Z_OK)
-        throw framework::Exception("Cannot start deflate");
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = static_cast<uInt>(data.size());
-    std::string out;
-    int result = Z_OK;
-    while (result == Z_OK) {
-        char chunk[65536];
-        z.next_out = reinterpret_cast<Bytef*>(chunk);
-        z.avail_out = sizeof chunk;
-        result = deflate(&z, Z_FINISH);
-        out.append(chunk, sizeof chunk - z.avail_out);
-    }
-    deflateEnd(&z);
-    if (result != Z_STREAM_END) throw framework::Exception("Cannot deflate skin data");
-    return out;
+    std::optional<std::string> deflated =
+        platform::RawDeflate(data, store ? platform::kDeflateStored : platform::kDeflateBest);
+    if (!deflated) throw framework::Exception("Cannot deflate skin data");
+    return std::move(*deflated);
 }
 
 std::string BuildSkinArchive(const std::string& member, const TSkinArchiveOptions& options) {

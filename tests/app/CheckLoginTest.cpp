@@ -5,8 +5,8 @@
 #include "service/ServiceExchange.h"
 
 #include "tests/server/TestService.h"
-#include "tests/support/ClientSandbox.h"
-#include "tests/support/QtTestEnvironment.h"
+#include "tests/support/client/ClientSandbox.h"
+#include "tests/support/qt/QtTestEnvironment.h"
 
 #include <gtest/gtest.h>
 

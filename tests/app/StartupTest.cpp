@@ -10,10 +10,10 @@
 #include "windows/controls/TJvLabel.h"
 
 #include "tests/server/TestService.h"
-#include "tests/support/ClientSandbox.h"
-#include "tests/support/QtTestEnvironment.h"
 #include "tests/support/ScopedEnvironment.h"
-#include "tests/support/TestCertificates.h"
+#include "tests/support/client/ClientSandbox.h"
+#include "tests/support/qt/QtTestEnvironment.h"
+#include "tests/support/tls/TestCertificates.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,11 +1,10 @@
-#include "ForkedCase.h"
-
 #include "crash/CrashReporter.h"
 #include "crash/ReportListeners.h"
 #include "crash/symbols/ReporterLock.h"
 #include "platform/SharedMemory.h"
 #include "platform/Thread.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ForkedCase.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -25,6 +24,10 @@
 #include <unistd.h>
 
 namespace qv::crash::test {
+
+using qv::test::ForkedResult;
+using qv::test::RunForked;
+using qv::test::WriteAll;
 
 namespace {
 

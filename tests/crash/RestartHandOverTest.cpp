@@ -1,12 +1,12 @@
-#include "ForkedCase.h"
-
 #include "crash/ApplicationActions.h"
 #include "crash/CrashReporter.h"
 #include "crash/ReportFormat.h"
 #include "platform/Process.h"
 #include "platform/SharedMemory.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ForkedCase.h"
 #include "tests/support/OtherUser.h"
+#include "tests/support/ScopedTempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +23,10 @@
 #include <unistd.h>
 
 namespace qv::crash::test {
+
+using qv::test::ForkedResult;
+using qv::test::RunForked;
+using qv::test::WriteAll;
 
 namespace {
 
@@ -112,9 +116,8 @@ TEST(RestartHandOver, TheWaitForTheOldInstanceEndsWithAMessage) {
 }
 
 TEST(RestartHandOver, ARestartRunsTheUpgradedProgramOrSaysItCannot) {
-    char name[] = "/tmp/qv-upgrade-XXXXXX";
-    const std::string folder = ::mkdtemp(name);
-    const std::string program = folder + "/probe";
+    const qv::test::ScopedTempFolder folder("qv-upgrade");
+    const std::string program = folder / "probe";
     for (const bool replaced : {true, false}) {
         std::filesystem::copy_file(QV_RESTART_PROBE, program,
                                    std::filesystem::copy_options::overwrite_existing);
@@ -132,7 +135,6 @@ TEST(RestartHandOver, ARestartRunsTheUpgradedProgramOrSaysItCannot) {
             EXPECT_EQ(run.out.find("history 10"), std::string::npos) << run.out;
         }
     }
-    std::filesystem::remove_all(folder);
 }
 
 TEST(RestartHandOver, AnotherUsersTraceBlockGetsNoReport) {

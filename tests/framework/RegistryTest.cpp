@@ -1,6 +1,7 @@
 #include "framework/Registry.h"
 #include "tests/support/OtherUser.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/ScopedTempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -26,15 +27,8 @@ using platform::TRegDataType;
 
 class RegistryTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char templ[] = "/tmp/qv-registry-XXXXXX";
-        dir_ = ::mkdtemp(templ);
-        ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-    }
-    void TearDown() override {
-        ::unsetenv("XDG_CONFIG_HOME");
-        fs::remove_all(dir_);
-    }
+    void SetUp() override { ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1); }
+    void TearDown() override { ::unsetenv("XDG_CONFIG_HOME"); }
     std::string KeyFolder() const {
         return dir_ + "/quorvane/registry/HKEY_CURRENT_USER/Software/Quorvane/QVN";
     }
@@ -47,7 +41,8 @@ protected:
         return "no error";
     }
 
-    std::string dir_;
+    const qv::test::ScopedTempFolder folder_{"qv-registry"};
+    const std::string& dir_ = folder_.Path();
 };
 
 TEST_F(RegistryTest, TypedValuesRoundTripInAPrivateStoreUnderTheConfigFolder) {

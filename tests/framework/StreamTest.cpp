@@ -1,5 +1,7 @@
 #include "framework/Stream.h"
 
+#include "tests/support/ScopedTempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -22,18 +24,18 @@ TEST(MemoryStream, WritesGrowAndReadsStopAtTheEnd) {
 }
 
 TEST(FileStream, ReadsBackWhatWasWrittenAndFailsOnMissingFiles) {
-    const auto path = std::filesystem::temp_directory_path() / "qv_stream_test.bin";
+    const qv::test::ScopedTempFolder folder;
+    const std::string path = folder / "stream.bin";
     {
-        TFileStream out(path.string(), TFileStream::Mode::Create);
+        TFileStream out(path, TFileStream::Mode::Create);
         out.Write("0123456789", 10);
         out.SetSize(6);
     }
-    TFileStream in(path.string(), TFileStream::Mode::OpenRead);
+    TFileStream in(path, TFileStream::Mode::OpenRead);
     EXPECT_EQ(in.Size(), 6);
     char buffer[16] = {};
     EXPECT_EQ(in.Read(buffer, 16), 6);
     EXPECT_EQ(std::string(buffer, 6), "012345");
-    std::filesystem::remove(path);
     EXPECT_THROW(TFileStream("/nonexistent/qv", TFileStream::Mode::OpenRead), EFOpenError);
 }
 

@@ -3,10 +3,11 @@
 #include "http/IdException.h"
 #include "http/IdIntercept.h"
 #include "http/IdTCPClient.h"
+#include "tests/support/LoopbackListener.h"
+#include "tests/support/ScopedTempFolder.h"
 #include "tests/support/ScriptedServer.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <cstdio>
 #include <functional>
 #include <future>
@@ -191,12 +192,9 @@ TEST(TCPConnectionTest, CountFromTheWireAndStreamWithLength) {
 }
 
 TEST(TCPConnectionTest, FileContentsGoOutWithAndWithoutTheSystemCall) {
-    char path[] = "/tmp/qv-core-file-XXXXXX";
-    const int fd = ::mkstemp(path);
-    ASSERT_GE(fd, 0);
+    const qv::test::ScopedTempFolder folder;
     const std::string content(50000, 'f');
-    ASSERT_EQ(::write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
-    ::close(fd);
+    const std::string path = folder.Write("content", content);
     std::promise<std::string> received;
     Connection c([&](ScriptedPeer& peer, int) {
         received.set_value(peer.ReadExactly(2 * content.size()));
@@ -206,7 +204,6 @@ TEST(TCPConnectionTest, FileContentsGoOutWithAndWithoutTheSystemCall) {
     EXPECT_EQ(c.client.WriteFileContents(path, true), 50000);
     EXPECT_EQ(c.client.WriteFileContents(path, false), 50000);
     EXPECT_EQ(received.get_future().get(), content + content);
-    ::unlink(path);
 }
 
 TEST(TCPConnectionTest, ConnectReportsStatusAndSetsNagleOption) {
@@ -265,19 +262,12 @@ TEST(TCPConnectionTest, RefusedConnectLeavesNoSocket) {
 
 TEST(TCPConnectionTest, ConnectTimeoutEndsAConnectThatStalls) {
     // A listener that never accepts and whose queue is full lets new connects hang.
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(listener, 0), 0);
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    const qv::test::LoopbackListener listener(qv::test::LoopbackListener::Kind::Stream, 0);
     std::vector<std::unique_ptr<TIdTCPClient>> queued;
     for (int attempt = 0; attempt < 8; ++attempt) {
         auto client = std::make_unique<TIdTCPClient>();
         client->Host = "127.0.0.1";
-        client->Port = ntohs(address.sin_port);
+        client->Port = listener.Port();
         client->ConnectTimeout = 200;
         try {
             client->Connect();
@@ -285,12 +275,10 @@ TEST(TCPConnectionTest, ConnectTimeoutEndsAConnectThatStalls) {
             EXPECT_EQ(e.LastError(), 10060);
             EXPECT_EQ(e.Message(), "Socket Error # 10060\r\nConnection timed out.");
             EXPECT_FALSE(client->SocketHandle().Allocated());
-            ::close(listener);
             return;
         }
         queued.push_back(std::move(client));
     }
-    ::close(listener);
     FAIL() << "every connect went through";
 }
 
@@ -312,11 +300,8 @@ TEST(TCPConnectionTest, ReadTimeoutEndsReadsThatWouldWaitForever) {
 TEST(TCPConnectionTest, ReadTimeoutEndsSendsThatThePeerNeverTakesAndDropsTheConnection) {
     // More than the socket buffers of both ends take.
     const std::string bulk(size_t{32} << 20, 'w');
-    char path[] = "/tmp/qv-unread-file-XXXXXX";
-    const int fd = ::mkstemp(path);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::write(fd, bulk.data(), bulk.size()), static_cast<ssize_t>(bulk.size()));
-    ::close(fd);
+    const qv::test::ScopedTempFolder folder;
+    const std::string path = folder.Write("bulk", bulk);
     const std::vector<std::pair<const char*, std::function<void(TIdTCPClient&)>>> sends = {
         {"text", [&](TIdTCPClient& client) { client.WriteText(bulk); }},
         {"file by the system", [&](TIdTCPClient& client) { client.WriteFileContents(path, true); }},
@@ -337,7 +322,6 @@ TEST(TCPConnectionTest, ReadTimeoutEndsSendsThatThePeerNeverTakesAndDropsTheConn
         EXPECT_FALSE(c.client.SocketHandle().Allocated()) << name;
         clientDone.set_value();
     }
-    ::unlink(path);
 }
 
 TEST(TCPConnectionTest, ConnectedNoticesPeerCloseAndWritesRefuseClosedPeer) {
@@ -482,12 +466,9 @@ TEST(TCPConnectionTest, ConnectAndReadAllTakesEverythingUntilClose) {
 }
 
 TEST(TCPConnectionTest, FileSentToAResetPeerFailsWithoutSignal) {
-    char path[] = "/tmp/qv-core-file-XXXXXX";
-    const int fd = ::mkstemp(path);
-    ASSERT_GE(fd, 0);
+    const qv::test::ScopedTempFolder folder;
     const std::string content(4 * 1024 * 1024, 'f');
-    ASSERT_EQ(::write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
-    ::close(fd);
+    const std::string path = folder.Write("content", content);
     std::promise<void> wasReset;
     Connection c([&](ScriptedPeer& peer, int) {
         peer.ReadExactly(1);
@@ -501,7 +482,6 @@ TEST(TCPConnectionTest, FileSentToAResetPeerFailsWithoutSignal) {
     for (int i = 0; i < 3 && sent != 0; ++i)
         sent = c.client.WriteFileContents(path, true);
     EXPECT_EQ(sent, 0);
-    ::unlink(path);
 }
 
 } // namespace

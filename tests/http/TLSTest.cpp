@@ -1,7 +1,7 @@
 #include "http/IdHTTP.h"
 #include "http/IdSSLConnectionIntercept.h"
 #include "tests/support/ScopedEnvironment.h"
-#include "tests/support/TlsServerConnection.h"
+#include "tests/support/tls/TlsServerConnection.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,7 @@
 #include "platform/CompanionFiles.h"
 
+#include "tests/support/ScopedTempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -27,8 +29,8 @@ TEST(CompanionFiles, LieBesideTheProgramOrInThePrivateFolderBesideItsBin) {
 }
 
 TEST(CompanionFiles, TheFirstFileThatGrantsTheModeIsFound) {
-    char pattern[] = "/tmp/qv_companion_XXXXXX";
-    const fs::path root = ::mkdtemp(pattern);
+    const qv::test::ScopedTempFolder folder("qv-companion");
+    const fs::path root = folder.Path();
     fs::create_directories(root / "bin");
     fs::create_directories(root / "lib/quorvane");
     const std::string program = (root / "bin/program").string();
@@ -39,7 +41,6 @@ TEST(CompanionFiles, TheFirstFileThatGrantsTheModeIsFound) {
     EXPECT_EQ(FindCompanionFile(program, "helper"), (root / "bin/helper").string());
     EXPECT_EQ(FindCompanionFile(program, "helper", X_OK), (root / "lib/quorvane/helper").string());
     EXPECT_EQ(FindCompanionFile(program, "missing"), "");
-    fs::remove_all(root);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "server/FrontEndLimits.h"
 #include "tests/server/TestService.h"
 #include "tests/support/LoopbackClient.h"
-#include "tests/support/TestCertificates.h"
+#include "tests/support/tls/TestCertificates.h"
 
 #include <gtest/gtest.h>
 

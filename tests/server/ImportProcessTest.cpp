@@ -1,6 +1,7 @@
 #include "server/TenderBackend.h"
 #include "tests/server/NoticeFixtures.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ScopedTempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@ qv::test::ProgramResult RunService(std::vector<std::string> arguments) {
 } // namespace
 
 TEST(ImportProcess, SaysWhatItImportedAndFailsWhenNothingWas) {
-    const ScratchFolder scratch;
+    const qv::test::ScopedTempFolder scratch;
     const std::string package = scratch.Path() + "/daily.tar.gz";
     WriteArchive(package, {{"a.xml", NoticeText("contract-minimal.xml")},
                            {"b.xml", NoticeText("award.xml")},
@@ -35,7 +36,7 @@ TEST(ImportProcess, SaysWhatItImportedAndFailsWhenNothingWas) {
 }
 
 TEST(ImportProcess, NamesFromPackagesCannotForgeTheSummary) {
-    const ScratchFolder scratch;
+    const qv::test::ScopedTempFolder scratch;
     const std::string package = scratch.Path() + "/daily.tar.gz";
     const std::string forged = "x\r\n99 notices read, 99 imported, 0 replaced, 0 skipped\n\x1B[2K";
     WriteArchive(package, {{forged + ".xml", "<broken"}});
@@ -49,7 +50,7 @@ TEST(ImportProcess, NamesFromPackagesCannotForgeTheSummary) {
 }
 
 TEST(ImportProcess, GeneratesANewDatabaseOnly) {
-    const ScratchFolder scratch;
+    const qv::test::ScopedTempFolder scratch;
     const std::string db = scratch.Path() + "/generated.db";
     const auto generated = RunService({"--db", db, "--generate", "1500", "--seed", "3"});
     EXPECT_EQ(generated.exitCode, 0) << generated.err;

@@ -4,8 +4,6 @@
 
 #include <archive.h>
 #include <archive_entry.h>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -24,23 +22,6 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
     EXPECT_NE(at, std::string::npos) << from;
     if (at != std::string::npos) text.replace(at, from.size(), to);
     return text;
-}
-
-ScratchFolder::ScratchFolder() {
-    char templ[] = "/tmp/qv-notices-XXXXXX";
-    path_ = ::mkdtemp(templ);
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-std::string ScratchFolder::Write(const std::string& name, const std::string& content) const {
-    const std::filesystem::path path = std::filesystem::path(path_) / name;
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << content;
-    return path.string();
 }
 
 void WriteArchive(const std::string& path, const std::vector<std::pair<std::string, std::string>>& files) {

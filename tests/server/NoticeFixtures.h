@@ -11,22 +11,6 @@ std::string NoticeText(const std::string& name);
 // `text` with `from` replaced by `to`; `from` must be there.
 std::string Replaced(std::string text, const std::string& from, const std::string& to);
 
-// A private temporary folder, removed with everything in it when the object goes.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const std::string& Path() const { return path_; }
-    // Writes the file, making the folders on its way, and gives its path.
-    std::string Write(const std::string& name, const std::string& content) const;
-
-private:
-    std::string path_;
-};
-
 // Writes a .tar.gz or, for a name ending in ".zip", a zip archive of the named files.
 void WriteArchive(const std::string& path, const std::vector<std::pair<std::string, std::string>>& files);
 

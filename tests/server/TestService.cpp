@@ -4,26 +4,17 @@
 #include "server/TenderBackend.h"
 #include "server/TenderStore.h"
 #include "tests/support/PostgresServer.h"
-
-#include <cstdlib>
-#include <filesystem>
+#include "tests/support/ScopedTempFolder.h"
 
 namespace qv::server::test {
 
 namespace {
 
 struct TemporaryDatabase {
-    TemporaryDatabase() {
-        char templ[] = "/tmp/qv-service-XXXXXX";
-        dir = ::mkdtemp(templ);
-        path = dir + "/tenders.db";
+    TemporaryDatabase() : folder("qv-service"), path(folder / "tenders.db") {
         TenderStore::CreateGenerated(path, CorpusGenerator(1));
     }
-    ~TemporaryDatabase() {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
-    }
-    std::string dir;
+    qv::test::ScopedTempFolder folder;
     std::string path;
 };
 

@@ -1,4 +1,4 @@
-#include "SkinTestSupport.h"
+#include "tests/support/skin/SkinTestSupport.h"
 
 #include "skin/SkinResources.h"
 #include "skin/StripFrame.h"

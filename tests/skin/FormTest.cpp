@@ -1,5 +1,5 @@
 #include "GuiTestSupport.h"
-#include "SkinTestSupport.h"
+#include "tests/support/skin/SkinTestSupport.h"
 
 #include "ThemeTestControls.h"
 #include "framework/gui/Align.h"

@@ -1,6 +1,6 @@
 #include "GuiTestSupport.h"
 
-#include "tests/support/GoldenImage.h"
+#include "tests/support/qt/GoldenImage.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -7,7 +7,7 @@
 #include "skin/controls/TsuiStringGrid.h"
 #include "skin/demo/SkinDemoWindow.h"
 
-#include "tests/support/QtTestEnvironment.h"
+#include "tests/support/qt/QtTestEnvironment.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "SkinTestSupport.h"
+#include "tests/support/skin/SkinTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>

@@ -1,5 +1,5 @@
-#include "SkinTestSupport.h"
 #include "ThemeTestControls.h"
+#include "tests/support/skin/SkinTestSupport.h"
 
 #include "framework/gui/Fonts.h"
 #include "framework/gui/Form.h"
@@ -11,7 +11,7 @@
 
 #include <QApplication>
 
-#include "tests/support/QtTestEnvironment.h"
+#include "tests/support/qt/QtTestEnvironment.h"
 
 #include <gtest/gtest.h>
 

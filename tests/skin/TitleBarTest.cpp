@@ -1,5 +1,5 @@
 #include "GuiTestSupport.h"
-#include "SkinTestSupport.h"
+#include "tests/support/skin/SkinTestSupport.h"
 
 #include "framework/gui/Form.h"
 #include "skin/BuiltInStyles.h"

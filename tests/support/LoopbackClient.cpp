@@ -1,5 +1,7 @@
 #include "tests/support/LoopbackClient.h"
 
+#include "tests/support/LoopbackListener.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -13,13 +15,10 @@ LoopbackClient::LoopbackClient(uint16_t port, const std::string& from)
     : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
     sockaddr_in local{};
     local.sin_family = AF_INET;
-    sockaddr_in server{};
-    server.sin_family = AF_INET;
-    server.sin_port = htons(port);
-    server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const sockaddr_in server = LoopbackAddress(port);
     connected_ = fd_ >= 0 && ::inet_pton(AF_INET, from.c_str(), &local.sin_addr) == 1 &&
                  ::bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
-                 ::connect(fd_, reinterpret_cast<sockaddr*>(&server), sizeof server) == 0;
+                 ::connect(fd_, reinterpret_cast<const sockaddr*>(&server), sizeof server) == 0;
 }
 
 LoopbackClient::~LoopbackClient() {

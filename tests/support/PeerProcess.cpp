@@ -1,13 +1,12 @@
 #include "tests/support/PeerProcess.h"
 
-#include <arpa/inet.h>
+#include "tests/support/LoopbackListener.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
 #include <fstream>
-#include <netinet/in.h>
 #include <sstream>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -26,43 +25,32 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 
 bool Listening(uint16_t port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(port);
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    const sockaddr_in address = LoopbackAddress(port);
+    const bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     ::close(fd);
     return ok;
 }
 } // namespace
 
 uint16_t PeerProcess::FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::close(fd);
-    return ntohs(addr.sin_port);
+    return LoopbackListener().Port();
 }
 
-PeerProcess::PeerProcess(std::string program, std::vector<std::string> arguments, std::string configText) {
-    char templ[] = "/tmp/qv-peer-XXXXXX";
-    dir_ = ::mkdtemp(templ);
-    ::chmod(dir_.c_str(), 0777); // daemons that drop privileges still write their pid and log here
+PeerProcess::PeerProcess(std::string program, std::vector<std::string> arguments, std::string configText)
+    : folder_("qv-peer") {
+    const std::string& dir = folder_.Path();
+    ::chmod(dir.c_str(), 0777); // daemons that drop privileges still write their pid and log here
     port_ = FreePort();
-    configPath_ = dir_ + "/peer.conf";
+    configPath_ = dir + "/peer.conf";
     std::ofstream(configPath_) << ReplaceAll(ReplaceAll(configText, "{PORT}", std::to_string(port_)), "{DIR}",
-                                             dir_);
+                                             dir);
 
     std::vector<std::string> argv{program};
     for (auto& a : arguments)
-        argv.push_back(ReplaceAll(ReplaceAll(a, "{CONFIG}", configPath_), "{DIR}", dir_));
+        argv.push_back(ReplaceAll(ReplaceAll(a, "{CONFIG}", configPath_), "{DIR}", dir));
     if (::access(program.c_str(), X_OK) != 0) return;
 
-    const std::string logPath = dir_ + "/stderr.log";
+    const std::string logPath = dir + "/stderr.log";
     pid_ = ::fork();
     if (pid_ == 0) {
         const int log = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -105,12 +93,10 @@ PeerProcess::~PeerProcess() {
             ::waitpid(pid_, nullptr, 0);
         }
     }
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
 }
 
 std::string PeerProcess::Log() const {
-    std::ifstream in(dir_ + "/stderr.log");
+    std::ifstream in(folder_ / "stderr.log");
     std::stringstream text;
     text << in.rdbuf();
     return text.str();

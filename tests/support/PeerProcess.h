@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/ScopedTempFolder.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,7 +22,7 @@ public:
     // False when the program is not installed or did not start listening in time.
     bool Started() const { return pid_ > 0 && ready_; }
     uint16_t Port() const { return port_; }
-    const std::string& Dir() const { return dir_; }
+    const std::string& Dir() const { return folder_.Path(); }
     // What the peer wrote to standard error (read after it has stopped or at any time).
     std::string Log() const;
     // The configuration path, to use as {CONFIG} in the arguments.
@@ -29,7 +31,7 @@ public:
     static uint16_t FreePort();
 
 private:
-    std::string dir_;
+    ScopedTempFolder folder_;
     std::string configPath_;
     uint16_t port_ = 0;
     int pid_ = -1;

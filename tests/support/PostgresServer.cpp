@@ -60,16 +60,17 @@ PostgresServer& PostgresServer::Instance() {
 PostgresServer::PostgresServer() {
     bindir_ = ServerPrograms(reason_);
     if (bindir_.empty()) return;
-    char folder[] = "/tmp/qv-postgres-XXXXXX";
-    if (!::mkdtemp(folder)) {
-        reason_ = "cannot make a temporary folder";
+    try {
+        folder_.emplace("qv-postgres");
+    } catch (const std::exception& e) {
+        reason_ = e.what();
         return;
     }
-    dir_ = folder;
+    dir_ = folder_->Path();
     Start(true);
 }
 
-PostgresServer::PostgresServer(const std::string& keptFolder) : dir_(keptFolder), kept_(true) {
+PostgresServer::PostgresServer(const std::string& keptFolder) : dir_(keptFolder) {
     bindir_ = ServerPrograms(reason_);
     if (bindir_.empty()) return;
     std::error_code error;
@@ -110,11 +111,8 @@ void PostgresServer::Start(bool fresh) {
 }
 
 PostgresServer::~PostgresServer() {
+    // The temporary folder goes after this, with the stopped cluster in it.
     if (started_) Run("pg_ctl", {"-D", dir_ + "/data", "-m", "fast", "-w", "stop"});
-    if (!dir_.empty() && !kept_) {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
 }
 
 std::string PostgresServer::Run(const std::string& program, const std::vector<std::string>& arguments) {
@@ -128,6 +126,7 @@ std::string PostgresServer::Run(const std::string& program, const std::vector<st
 }
 
 std::string PostgresServer::CreateDatabase() {
+    if (!Running()) throw std::runtime_error(reason_);
     const std::string name = "quorvane_" + std::to_string(++databases_);
     const std::string failure = Run("psql", {"-h", dir_, "-U", kUser, "-d", "postgres", "-v",
                                              "ON_ERROR_STOP=1", "-c", "CREATE DATABASE " + name});

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "tests/support/ScopedTempFolder.h"
+
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,10 +45,11 @@ private:
     std::string Run(const std::string& program, const std::vector<std::string>& arguments);
 
     std::string bindir_;
+    // The private temporary folder of the cluster, when it is not one kept between runs.
+    std::optional<ScopedTempFolder> folder_;
     std::string dir_;
     std::string reason_;
     bool started_ = false;
-    bool kept_ = false;
     int databases_ = 0;
 };
 

@@ -1,10 +1,8 @@
 #include "tests/support/ScriptedServer.h"
 
-#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -102,34 +100,21 @@ void ScriptedPeer::Reset() {
 }
 
 ScriptedServer::ScriptedServer(Script script) : script_(std::move(script)) {
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int one = 1;
-    ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::listen(listenFd_, 16) != 0 ||
-        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-        throw std::runtime_error("scripted server cannot listen");
-    port_ = ntohs(addr.sin_port);
     thread_ = std::thread([this] { Serve(); });
 }
 
 ScriptedServer::~ScriptedServer() {
     stopping_ = true;
-    ::shutdown(listenFd_, SHUT_RDWR);
+    listener_.Shutdown();
     thread_.join();
-    ::close(listenFd_);
 }
 
 void ScriptedServer::Serve() {
     currentServer = this;
     while (!stopping_) {
-        pollfd p{listenFd_, POLLIN, 0};
+        pollfd p{listener_.Fd(), POLLIN, 0};
         if (::poll(&p, 1, 100) <= 0) continue;
-        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        const int fd = listener_.Accept();
         if (fd < 0) continue;
         ScriptedPeer peer(fd);
         const int index = connections_++;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/LoopbackListener.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -53,7 +55,7 @@ public:
     ScriptedServer(const ScriptedServer&) = delete;
     ScriptedServer& operator=(const ScriptedServer&) = delete;
 
-    uint16_t Port() const { return port_; }
+    uint16_t Port() const { return listener_.Port(); }
     int Connections() const { return connections_.load(); }
     // Request heads (and other pieces) read through ScriptedPeer::ReadUntil, in order of arrival.
     std::vector<std::string> Heads() const;
@@ -66,8 +68,7 @@ public:
 private:
     void Serve();
 
-    int listenFd_ = -1;
-    uint16_t port_ = 0;
+    LoopbackListener listener_;
     Script script_;
     std::atomic<bool> stopping_{false};
     std::atomic<int> connections_{0};

@@ -2,9 +2,10 @@
 #include "tests/support/PeerProcess.h"
 #include "tests/support/RealPeers.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/ScopedTempFolder.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/Socks4aResponder.h"
-#include "tests/support/TlsServerConnection.h"
+#include "tests/support/tls/TlsServerConnection.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@ using qv::test::PeerProcess;
 using qv::test::ProgramResult;
 using qv::test::RunProgram;
 using qv::test::ScopedEnvironment;
+using qv::test::ScopedTempFolder;
 using qv::test::ScriptedPeer;
 using qv::test::ScriptedServer;
 using qv::test::Socks4aResponder;
@@ -101,8 +103,8 @@ TEST(GetTool, TimeoutEndsTheWaitForAServerThatNeverAnswers) {
 TEST(GetTool, TimeoutEndsAPostThatTheServerNeverReads) {
     const ScopedEnvironment trust{{"SSL_CERT_FILE", Certificates().trustFile}};
     // More than the socket buffers of both ends take.
-    const std::string file = ::testing::TempDir() + "quorvane-get-unread-post.bin";
-    std::ofstream(file, std::ios::binary) << std::string(size_t{32} << 20, 'p');
+    const ScopedTempFolder folder;
+    const std::string file = folder.Write("unread-post.bin", std::string(size_t{32} << 20, 'p'));
     for (const bool tls : {false, true}) {
         std::promise<void> toolEnded;
         const auto stall = [ended = toolEnded.get_future().share()] {
@@ -124,7 +126,6 @@ TEST(GetTool, TimeoutEndsAPostThatTheServerNeverReads) {
         EXPECT_EQ(r.exitCode, 1) << tls;
         EXPECT_EQ(r.err, "EIdWriteTimeout: Write timed out.\n") << tls;
     }
-    std::remove(file.c_str());
 }
 
 // 30,000 redirects on one connection take about two seconds; followed by recursion they
@@ -156,8 +157,8 @@ TEST(GetTool, HeadReadsNoBodyEvenWhenALengthIsAnnounced) {
 
 TEST(GetTool, PostSendsTheFileAsBody) {
     const std::string payload = Bytes("a=1&b=\r\n\0\xfe");
-    const std::string file = ::testing::TempDir() + "quorvane-get-post.bin";
-    std::ofstream(file, std::ios::binary) << payload;
+    const ScopedTempFolder folder;
+    const std::string file = folder.Write("post.bin", payload);
     std::string received;
     ScriptedServer server([&received](ScriptedPeer& peer, int) {
         peer.ReadHead();
@@ -166,7 +167,6 @@ TEST(GetTool, PostSendsTheFileAsBody) {
         peer.Close();
     });
     const auto r = Tool({"--post", file, Url(server, "/form")});
-    std::remove(file.c_str());
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "ok");
     EXPECT_EQ(received, payload);

@@ -18,9 +18,9 @@
 #include "windows/controls/TJvLabel.h"
 #include "windows/controls/TJvMemo.h"
 
-#include "tests/support/ClientSandbox.h"
-#include "tests/support/QtTestEnvironment.h"
-#include "tests/windows/ScriptedService.h"
+#include "tests/support/ScriptedService.h"
+#include "tests/support/client/ClientSandbox.h"
+#include "tests/support/qt/QtTestEnvironment.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -34,6 +34,9 @@
 #include <map>
 
 namespace qv::windows::test {
+
+using qv::test::BrowseReply;
+using qv::test::ScriptedService;
 
 namespace {
 

@@ -1,17 +1,14 @@
 #include "windows/PrinterTextOutput.h"
 
 #include "tests/support/ChildProcess.h"
-#include "tests/support/QtTestEnvironment.h"
+#include "tests/support/ScopedTempFolder.h"
+#include "tests/support/qt/QtTestEnvironment.h"
 
 #include <QFontMetrics>
 #include <QPrinter>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
-
-#include <unistd.h>
-
-#include <filesystem>
 
 namespace qv::windows::test {
 
@@ -32,14 +29,11 @@ struct Word {
 class PdfPrint {
 public:
     PdfPrint() : printer_(QPrinter::HighResolution) {
-        char templ[] = "/tmp/qv-print-XXXXXX";
-        dir_ = ::mkdtemp(templ);
         printer_.setOutputFormat(QPrinter::PdfFormat);
-        printer_.setOutputFileName(QString::fromStdString(dir_ + "/out.pdf"));
+        printer_.setOutputFileName(QString::fromStdString(folder_ / "out.pdf"));
         printer_.setPageSize(QPageSize(QPageSize::A4));
         printer_.setPageMargins(QMarginsF(0, 0, 0, 0));
     }
-    ~PdfPrint() { std::filesystem::remove_all(dir_); }
 
     QPrinter& Printer() { return printer_; }
     static QFont Font() { return QFont(QStringLiteral("Liberation Sans"), 10); }
@@ -47,7 +41,7 @@ public:
     double Points(int pixels) const { return pixels * 72.0 / printer_.resolution(); }
 
     std::vector<Word> Words() const {
-        const auto result = qv::test::RunProgram("/usr/bin/pdftotext", {"-bbox", dir_ + "/out.pdf", "-"});
+        const auto result = qv::test::RunProgram("/usr/bin/pdftotext", {"-bbox", folder_ / "out.pdf", "-"});
         EXPECT_EQ(result.exitCode, 0) << result.err;
         std::vector<Word> words;
         int page = 0;
@@ -64,7 +58,7 @@ public:
     }
 
 private:
-    std::string dir_;
+    const qv::test::ScopedTempFolder folder_{"qv-print"};
     QPrinter printer_;
 };
 
