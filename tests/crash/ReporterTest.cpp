@@ -207,7 +207,10 @@ TEST(Reporter, TheApplicationsThreadsAreHeldWhileAnEventIsHandled) {
                 false);
             HandleException(std::make_exception_ptr(std::runtime_error("held")));
             const long released = counter.count.load();
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            // A loaded machine may take its time to schedule the released thread again.
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (counter.count.load() == released && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
             Say(std::to_string(after - before) + " " + std::to_string(counter.count.load() > released));
             counter.Terminate();
         });
