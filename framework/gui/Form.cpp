@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace qv::framework {
 
 TForm::TForm(TComponent* owner) : TComponent(owner) {}
@@ -46,9 +48,12 @@ void TForm::closeEvent(QCloseEvent* event) {
 void TForm::CenterOnScreen() {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen) return;
+    const QRect area = screen->availableGeometry();
     QRect frame = frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
+    frame.moveCenter(area.center());
+    // A window larger than the screen (a large scale factor) keeps its caption and top-left
+    // corner on it, so that it can still be moved and closed.
+    move(std::max(frame.left(), area.left()), std::max(frame.top(), area.top()));
 }
 
 } // namespace qv::framework

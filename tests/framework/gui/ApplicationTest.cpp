@@ -6,8 +6,11 @@
 
 #include "tests/support/qt/QtTestEnvironment.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QScreen>
+#include <QStyle>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -117,6 +120,19 @@ TEST(FormTest, ModalShowingEndsWithTheResultOrCancelWhenClosed) {
     });
     EXPECT_EQ(form.ShowModal(), mrCancel);
     EXPECT_EQ(form.size(), QSize(200, 100));
+}
+
+TEST(FormTest, CentringKeepsTheCaptionOnAScreenTooSmallForTheWindow) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QSize small(200, 100);
+    const QSize large = area.size() + QSize(400, 300);
+    const QPoint centred = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, small, area).topLeft();
+    for (const auto& [size, place] : {std::pair(small, centred), std::pair(large, area.topLeft())}) {
+        TForm form;
+        form.setFixedSize(size);
+        form.CenterOnScreen();
+        EXPECT_EQ(form.pos(), place) << size.width();
+    }
 }
 
 } // namespace qv::framework::test
