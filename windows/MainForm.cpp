@@ -104,6 +104,8 @@ void Tmain_form::CreateSearchPanel() {
     search = NewControl<skin::TsuiEdit>(*this, suiPanel2, "search", QRect(8, 40, 169, 21));
     search->SetBorderColor(kSlateBlue);
     search->OnChange = [this](QObject*) { searchChange(); };
+    // The box has no label of its own: screen readers name it by its panel's caption.
+    search->setAccessibleName(suiPanel2->Caption());
     Label5 = NewLabel(suiPanel2, QStringLiteral("Filter by:"), QRect(8, 80, 39, 13));
     filterby1 = NewControl<skin::TsuiComboBox>(*this, suiPanel2, "filterby1", QRect(56, 72, 121, 21));
     filterby1->setEditable(true);
@@ -112,6 +114,7 @@ void Tmain_form::CreateSearchPanel() {
     for (const Country& country : kCountries)
         filterby1->addItem(QString::fromLatin1(country.item));
     filterby1->setCurrentIndex(kDefaultCountry);
+    Label5->setBuddy(filterby1);
     filterby1->SetBorderColor(kSlateBlue);
     filterby1->SetArrowColor(framework::clBlack);
     filterby1->SetButtonColor(kPaleBlue);
@@ -150,6 +153,8 @@ void Tmain_form::CreateBrowsePanel() {
                             QStringLiteral("Search results"), false);
     browse_panel->SetAlign(framework::TAlign::alClient);
     sg = NewControl<skin::TsuiStringGrid>(*this, browse_panel, "sg", QRect(4, 25, 599, 370));
+    // Screen readers name the list by its panel's caption, which each listing rewrites.
+    sg->setAccessibleName(browse_panel->Caption());
     framework::SetAlign(*sg, framework::TAlign::alClient);
     sg->SetColCount(1);
     sg->SetRowCount(1);
@@ -211,6 +216,7 @@ bool Tmain_form::ListTenders() {
     sg->SetRowCount(1);
     state_.totalCount = page->total;
     browse_panel->SetCaption(framework::AnsiToQString(ResultCaption(state_.keyword, state_.totalCount)));
+    sg->setAccessibleName(browse_panel->Caption());
     const std::vector<service::TenderRow>& rows = page->rows;
     // A page without tenders shows an empty row, not the first row of the page before.
     if (rows.empty()) {

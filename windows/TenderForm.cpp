@@ -34,6 +34,8 @@ Ttender_form::Ttender_form(skin::TsuiFileTheme& theme, framework::TComponent* ow
     memo->SetScrollBars(framework::TScrollStyle::ssBoth);
     memo->SetClipboardCommands(static_cast<TJvClipboardCommands>(TJvClipboardCommand::caUndo));
     memo->SetReadOnly(false);
+    // The text has no label: screen readers name it by the window's caption.
+    memo->setAccessibleName(suiForm1->Caption());
     setTabOrder(Button1, Button2);
     setTabOrder(Button2, memo);
     TM = NewThemeManager(*this, theme, {"suiForm1", "Button1", "Button2"});

@@ -64,8 +64,9 @@ void ClickMaximizeButton(skin::TsuiForm& panel) {
     QTest::mouseClick(&bar, Qt::LeftButton, {}, at);
 }
 
-// What a screen reader finds from the window down: the name of every skinned button and
-// clickable label that shows, by the control's layout name.
+// What a screen reader finds from the window down: the name of every control that shows and
+// takes the focus with Tab, by the control's layout name; a control named by a label reads as
+// that label.
 std::map<std::string, std::string> ReadAloud(QWidget& window) {
     std::map<std::string, std::string> names;
     std::vector<QAccessibleInterface*> pending{QAccessible::queryAccessibleInterface(&window)};
@@ -75,10 +76,12 @@ std::map<std::string, std::string> ReadAloud(QWidget& window) {
         for (int i = 0; i < node->childCount(); ++i)
             pending.push_back(node->child(i));
         auto* widget = qobject_cast<QWidget*>(node->object());
-        if (widget && widget->isVisible() &&
-            (qobject_cast<skin::TsuiCustomButton*>(widget) ||
-             qobject_cast<framework::TClickableLabel*>(widget)))
-            names[widget->objectName().toStdString()] = node->text(QAccessible::Name).toStdString();
+        if (!widget || !widget->isVisible() || !(widget->focusPolicy() & Qt::TabFocus) ||
+            widget->focusProxy())
+            continue;
+        const auto labels = node->relations(QAccessible::Label);
+        names[widget->objectName().toStdString()] =
+            (labels.isEmpty() ? node : labels.first().first)->text(QAccessible::Name).toStdString();
     }
     return names;
 }
@@ -347,7 +350,7 @@ TEST_F(MainWindowTest, EscapeLeavesWindowsWithoutACancelButtonOpen) {
     }
 }
 
-TEST_F(MainWindowTest, TabFollowsTheLayoutAndScreenReadersNameEveryButtonAndLinkByItsCaption) {
+TEST_F(MainWindowTest, TabFollowsTheLayoutAndScreenReadersNameEveryControl) {
     List(BrowseReply(45, Lines(20)));
     state_.loginTail = "Anna{{}}energy,R&D";
     form_->ShowAccount();
@@ -373,14 +376,19 @@ TEST_F(MainWindowTest, TabFollowsTheLayoutAndScreenReadersNameEveryButtonAndLink
     EXPECT_EQ(QApplication::focusWidget(), about.suiButton1) << "Enter closes the about window as it opens";
     QTest::keyClick(about.suiButton1, Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), about.suiURLLabel1);
-    EXPECT_EQ(ReadAloud(*form_), (std::map<std::string, std::string>{{"Button1", "Previous"},
-                                                                     {"Button2", "Next"},
-                                                                     {"Button5", "Browse"},
-                                                                     {"JvLabel1", "energy"},
-                                                                     {"JvLabel2", "RD"},
-                                                                     {"suiButton1", "About"}}));
+    EXPECT_EQ(ReadAloud(*form_),
+              (std::map<std::string, std::string>{{"Button1", "Previous"},
+                                                  {"Button2", "Next"},
+                                                  {"Button5", "Browse"},
+                                                  {"JvLabel1", "energy"},
+                                                  {"JvLabel2", "RD"},
+                                                  {"filterby1", "Filter by:"},
+                                                  {"search", "Search tenders"},
+                                                  {"sg", form_->browse_panel->Caption().toStdString()},
+                                                  {"suiButton1", "About"}}));
     EXPECT_EQ(ReadAloud(details),
-              (std::map<std::string, std::string>{{"Button1", "Print"}, {"Button2", "Close"}}));
+              (std::map<std::string, std::string>{
+                  {"Button1", "Print"}, {"Button2", "Close"}, {"memo", "Quorvane - View tender details"}}));
     EXPECT_EQ(ReadAloud(about),
               (std::map<std::string, std::string>{
                   {"suiButton1", "Close"}, {"suiURLLabel1", about.suiURLLabel1->Caption().toStdString()}}));
