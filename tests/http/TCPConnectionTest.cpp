@@ -148,8 +148,8 @@ TEST(TCPConnectionTest, ReadsIntoAStreamStopAtItsLimitWhateverThePeerAnnounces) 
         {"counts that add up beyond it", {600, 600}},
         {"until the close", {-1}},
     };
-    for (const auto& [name, counts] : cases) {
-        SCOPED_TRACE(name);
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.first);
         Connection c([](ScriptedPeer& peer, int) {
             peer.Send(std::string(100000, 'x'));
             peer.Close();
@@ -158,7 +158,7 @@ TEST(TCPConnectionTest, ReadsIntoAStreamStopAtItsLimitWhateverThePeerAnnounces) 
         c.client.Connect();
         framework::TMemoryStream stream;
         const auto readAll = [&] {
-            for (const int64_t count : counts)
+            for (const int64_t count : test.second)
                 c.client.ReadToStream(stream, count, count < 0);
         };
         EXPECT_THROW(readAll(), EIdMaxStreamSizeExceeded);
