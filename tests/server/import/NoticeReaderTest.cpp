@@ -14,9 +14,9 @@ Tender TenderOf(const std::string& bytes) {
     return NoticeFormatter::Format(EformsNoticeReader().Read(bytes));
 }
 
-std::string Refusal(const std::string& bytes) {
+std::string Refusal(EformsNoticeReader& reader, const std::string& bytes) {
     try {
-        EformsNoticeReader().Read(bytes);
+        reader.Read(bytes);
     } catch (const framework::Exception& e) {
         return e.Message();
     }
@@ -145,6 +145,7 @@ TEST(NoticeReader, RefusesWhatIsNoNoticeWithTheReason) {
         {"<ContractNotice>",
          "not well-formed XML: Premature end of data in tag ContractNotice line 1 (line 1)"},
         {"<a>\n<b></a>", "not well-formed XML: Opening and ending tag mismatch: b line 2 and a (line 2)"},
+        {"<a xmlns:c='urn:c'><c:b>", "not well-formed XML: Premature end of data in tag b line 1 (line 1)"},
         {"<a><c:b/></a>", "not well-formed XML: Namespace prefix c on b is not defined (line 1)"},
         {"<a>\x80</a>", "not well-formed XML: Input is not proper UTF-8, indicate encoding ! (line 1)"},
         {"<html/>", "not an eForms notice (root element html)"},
@@ -174,8 +175,12 @@ TEST(NoticeReader, RefusesWhatIsNoNoticeWithTheReason) {
         {Replaced(minimal, "2024-03-04Z", "04/03/2024"), "the issue date \"04/03/2024\" is not a date"},
         {Replaced(minimal, "<cbc:VersionID>01", "<cbc:VersionID>1a"), "the version \"1a\" is not a number"},
     };
+    // One reader for all, in this order: nothing of a refused document, its namespaces or its
+    // declarations, reaches the next.
+    EformsNoticeReader reader;
     for (const auto& [bytes, reason] : cases)
-        EXPECT_EQ(Refusal(bytes), reason) << bytes.substr(0, 60);
+        EXPECT_EQ(Refusal(reader, bytes), reason) << bytes.substr(0, 60);
+    EXPECT_EQ(NoticeFormatter::Format(reader.Read(minimal)).title, TenderOf(minimal).title);
 }
 
 TEST(NoticeReader, RandomDamageEndsInAReasonOrANotice) {
