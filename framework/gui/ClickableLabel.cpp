@@ -3,6 +3,7 @@
 #include "framework/gui/AccessibleControls.h"
 #include "framework/gui/FocusRect.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -39,6 +40,9 @@ void TClickableLabel::SetCaption(const QString& caption) {
     caption_ = caption;
     updateGeometry();
     update();
+    // Screen readers name the label by its caption and learn of a new one only when told.
+    QAccessibleEvent renamed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&renamed);
 }
 
 QString TClickableLabel::ShownCaption() const {
