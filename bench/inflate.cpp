@@ -1,8 +1,7 @@
 // Times the skin reader's own inflater against zlib's inflate and libdeflate's raw-deflate decoder
 // on the same deflate streams: the embedded skin's member and a 64 MB mixed corpus of text,
 // bitmaps and random bytes. Like the peers, ours decodes from memory into a buffer of the known
-// size, as the skin reader does; its streaming way, through the window into a stream, is timed
-// beside them for comparison.
+// size, as the skin reader does.
 #include "platform/zlib/RawDeflate.h"
 #include "skin/archive/ExtractSkinMember.h"
 #include "skin/archive/Inflater.h"

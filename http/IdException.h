@@ -55,9 +55,11 @@ QV_EXCEPTION_CLASS(EIdNotEnoughDataInBuffer, EIdTCPConnectionError);
 QV_EXCEPTION_CLASS(EIdInterceptPropIsNil, EIdTCPConnectionError);
 QV_EXCEPTION_CLASS(EIdInterceptPropInvalid, EIdTCPConnectionError);
 QV_EXCEPTION_CLASS(EIdNoDataToRead, EIdTCPConnectionError);
-// A peer that sends more than a reader is prepared to buffer: a line or a reply header without end.
+// A peer that sends more than a reader is prepared to buffer: a line or a reply header without end,
+// or a body larger than its stream may grow.
 QV_EXCEPTION_CLASS(EIdMaxLineLengthExceeded, EIdTCPConnectionError);
 QV_EXCEPTION_CLASS(EIdReplyHeaderTooLarge, EIdTCPConnectionError);
+QV_EXCEPTION_CLASS(EIdMaxStreamSizeExceeded, EIdTCPConnectionError);
 // A reply whose framing cannot be trusted: a bad or conflicting length, a bad chunk.
 QV_EXCEPTION_CLASS(EIdMalformedReply, EIdTCPConnectionError);
 // A peer that kept the connection waiting longer than its ReadTimeout: for its next bytes, or to

@@ -13,6 +13,7 @@ inline constexpr const char* RSInterceptPropInvalid = "Intercept value is not va
 inline constexpr const char* RSObjectTypeNotSupported = "Object type not supported.";
 inline constexpr const char* RSMaxLineLengthExceeded = "Max line length exceeded.";
 inline constexpr const char* RSReplyHeaderTooLarge = "Reply header too large.";
+inline constexpr const char* RSMaxStreamSizeExceeded = "Max stream size exceeded.";
 inline constexpr const char* RSReplyHeaderTooManyLines = "Reply header has too many lines.";
 inline constexpr const char* RSInvalidContentLength = "Invalid Content-Length in reply.";
 inline constexpr const char* RSConflictingContentLength = "Conflicting Content-Length in reply.";

@@ -211,7 +211,15 @@ int32_t TIdTCPConnection::ReadInt32(bool convert) {
 
 void TIdTCPConnection::ReadToStream(framework::TStream& stream, int64_t count, bool untilClose) {
     if (count == -1 && !untilClose) count = ReadInt32();
-    if (count >= 0) stream.SetSize(stream.Position() + std::min(count, MaxPresize));
+    // The room the limit leaves the stream; a count beyond it fails before anything is read.
+    const auto checkRoom = [this, &stream](int64_t more) {
+        if (MaxStreamSize > 0 && more > MaxStreamSize - stream.Position())
+            throw EIdMaxStreamSizeExceeded(RSMaxStreamSizeExceeded);
+    };
+    if (count >= 0) {
+        checkRoom(count);
+        stream.SetSize(stream.Position() + std::min(count, MaxPresize));
+    }
     // The stream ends at the last byte received, also when the read fails half-way.
     const auto cutStream = [&stream] {
         if (stream.Size() > stream.Position()) stream.SetSize(stream.Position());
@@ -220,6 +228,7 @@ void TIdTCPConnection::ReadToStream(framework::TStream& stream, int64_t count, b
         DoWork(wkRead, untilClose ? 0 : count, [&] {
             const int64_t fromBuffer = untilClose ? InputSize() : std::clamp<int64_t>(count, 0, InputSize());
             if (fromBuffer > 0) {
+                checkRoom(fromBuffer);
                 stream.Write(inputBuffer_.Memory(), fromBuffer);
                 DropInput(fromBuffer);
             }
@@ -229,6 +238,7 @@ void TIdTCPConnection::ReadToStream(framework::TStream& stream, int64_t count, b
                 scratch.SetSize(untilClose ? RecvBufferSize()
                                            : std::min<int64_t>(remaining, RecvBufferSize()));
                 const int received = FillInput(!untilClose, IdTimeoutForever, false, &scratch);
+                checkRoom(received);
                 stream.Write(scratch.Memory(), received);
                 remaining -= received;
             }

@@ -27,6 +27,10 @@ public:
     int SendBufferSize = 32768;
     // Longest line ReadLine accepts, so that a peer cannot make it buffer without bound.
     int64_t MaxLineLength = 1024 * 1024;
+    // Most bytes ReadToStream leaves in a stream, counted from its start (0 or below: no limit),
+    // so that a peer cannot make a reply fill memory; a read that would go past it fails with
+    // EIdMaxStreamSizeExceeded.
+    int64_t MaxStreamSize = 0;
     // Milliseconds that a read which would otherwise wait without limit waits for the peer's
     // next bytes before it fails with EIdReadTimeout, and that a send waits for the peer to take
     // any of its bytes before it drops the connection and fails with EIdWriteTimeout; 0 or

@@ -3,11 +3,13 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <linux/close_range.h>
 #include <poll.h>
 #include <string_view>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -133,6 +135,25 @@ bool THeldProcess::Resume() {
         started_ = -1;
     }
     return startError_ == 0;
+}
+
+std::optional<std::string> FindProgramOnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    const std::string folders = path != nullptr ? path : "/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= folders.size()) {
+        size_t end = folders.find(':', start);
+        if (end == std::string::npos) end = folders.size();
+        const std::string folder = folders.substr(start, end - start);
+        start = end + 1;
+        if (folder.empty() || folder[0] != '/') continue;
+        const std::string candidate = folder + "/" + name;
+        struct stat info {};
+        if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            ::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return std::nullopt;
 }
 
 std::string OwnExecutable() {

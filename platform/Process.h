@@ -57,6 +57,10 @@ private:
 bool StartDetached(const std::string& path, const std::vector<std::string>& arguments,
                    TStandardStreams streams = {});
 
+// The program of that name in the absolute folders of PATH (of "/usr/bin:/bin" when it is unset);
+// none when no such folder holds it. An empty or relative entry would run whatever lies under
+// that name in the current folder, so such entries are passed over.
+std::optional<std::string> FindProgramOnPath(const std::string& name);
 // The path of this process's program. When the file was replaced or deleted since the start, the
 // path it had (where an upgrade put the new program), without the system's " (deleted)" mark.
 std::string OwnExecutable();

@@ -29,8 +29,8 @@ public:
     // `database` as --db takes it (see TenderBackend).
     explicit RequestHandler(const std::string& database);
 
-    // `peer` is the client's address, by which failed logins are throttled; an empty one (a
-    // caller inside the process) is not throttled.
+    // `peer` names the client (see ClientAddress::loginKey), by which failed logins are
+    // throttled; an empty one (a caller inside the process) is not throttled.
     std::string Handle(const Params& params, const std::string& peer = std::string());
 
 private:

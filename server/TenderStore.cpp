@@ -6,8 +6,13 @@
 #include "server/TenderIndex.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qv::server {
 
@@ -28,6 +33,8 @@ CREATE TABLE term(word TEXT NOT NULL, country TEXT NOT NULL, tenders INTEGER NOT
 
 // Pages kept in memory while a new database is built, in KiB.
 constexpr int kBuildCacheKiB = 65536;
+// The database holds the accounts' password hashes.
+constexpr mode_t kDatabaseMode = 0600;
 
 // Adds to the count of tenders of a country that hold a word, for `rows` words.
 std::string AddTerms(size_t rows) {
@@ -62,6 +69,12 @@ void TenderStore::CreateFile(const std::string& path, Dates dates,
                              const std::function<void(sqlite3*)>& fill) {
     const std::string building = path + ".building";
     std::remove(building.c_str());
+    // Made here, new and private, for SQLite to fill: SQLite would make it readable by others
+    // (as far as the umask lets it) and follow a link found at the name.
+    const int fd =
+        ::open(building.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kDatabaseMode);
+    if (fd < 0) throw ESqliteError(building + ": " + std::strerror(errno));
+    ::close(fd);
     try {
         SqliteConnection db =
             OpenSqlite(building, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);

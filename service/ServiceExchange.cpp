@@ -19,6 +19,10 @@ void ApplyServiceTimeouts(http::TIdHTTP& http) {
     http.ReadTimeout = kServiceReadTimeout;
 }
 
+void ApplyServiceLimits(http::TIdHTTP& http) {
+    http.MaxStreamSize = kServiceMaxReplyBytes;
+}
+
 void ApplyServiceTls(http::TIdHTTP& http) {
     http.SetIntercept(new http::TIdSSLConnectionIntercept(&http));
 }

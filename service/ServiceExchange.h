@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 namespace qv::http {
 class TIdHTTP;
 class TIdHeaderInfo;
@@ -18,6 +20,13 @@ inline constexpr int kServiceReadTimeout = 60 * 1000;
 
 // Sets the client's time-outs to the service's.
 void ApplyServiceTimeouts(http::TIdHTTP& http);
+
+// The largest reply the client takes from the service: far above a tender's full text, the
+// largest it sends, yet small enough that a hostile server cannot fill the program's memory.
+inline constexpr int64_t kServiceMaxReplyBytes = 64 * 1024 * 1024;
+
+// Sets the client's limits to the service's.
+void ApplyServiceLimits(http::TIdHTTP& http);
 
 // Gives the client a TLS engine of its own, so that an https service host is reached through
 // TLS with its certificate checked.

@@ -63,6 +63,7 @@ Tmain_form::Tmain_form(service::ClientState& state, ShowHandler formShow, framew
     http = new http::TIdHTTP(this);
     service::ApplyServiceSettings(http->Request());
     service::ApplyServiceTimeouts(*http);
+    service::ApplyServiceLimits(*http);
     service::ApplyServiceTls(*http);
     BFT = new skin::TsuiBuiltInFileTheme(this);
     BFT->SetName("BFT");

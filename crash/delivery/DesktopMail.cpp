@@ -6,11 +6,9 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -37,31 +35,10 @@ std::string Escaped(const std::string& ansi) {
     return text;
 }
 
-// The program's path from the absolute entries of PATH: an empty or relative entry would run
-// whatever lies in the current folder under that name.
-std::optional<std::string> FindProgram(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    const std::string folders = path != nullptr ? path : "/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= folders.size()) {
-        size_t end = folders.find(':', start);
-        if (end == std::string::npos) end = folders.size();
-        const std::string folder = folders.substr(start, end - start);
-        start = end + 1;
-        if (folder.empty() || folder[0] != '/') continue;
-        const std::string candidate = folder + "/" + name;
-        struct stat info {};
-        if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-            ::access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 bool TDesktopMail::Run(const std::vector<std::string>& arguments, int waitMs) {
-    const std::optional<std::string> program = FindProgram(arguments[0]);
+    const std::optional<std::string> program = platform::FindProgramOnPath(arguments[0]);
     if (!program) return false;
     const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
     // The desktop's tools say much on failure that the user need not read.

@@ -1,5 +1,7 @@
 #include "server/frontend/ClientAddress.h"
 
+#include "server/frontend/LocalPeer.h"
+
 #include <algorithm>
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -14,14 +16,12 @@ constexpr size_t kIpv6NetworkBytes = 8;
 ClientAddress FromIpv4(const in_addr& address) {
     char text[INET_ADDRSTRLEN] = {};
     ::inet_ntop(AF_INET, &address, text, sizeof text);
-    return {text, std::string(reinterpret_cast<const char*>(&address), sizeof address)};
+    return {text, std::string(reinterpret_cast<const char*>(&address), sizeof address), text};
 }
 
-} // namespace
-
-ClientAddress DescribeClient(const sockaddr_storage& address) {
+ClientAddress DescribeAddress(const sockaddr_storage& address) {
     if (address.ss_family == AF_INET) return FromIpv4(reinterpret_cast<const sockaddr_in&>(address).sin_addr);
-    if (address.ss_family != AF_INET6) return {"?", "?"};
+    if (address.ss_family != AF_INET6) return {"?", "?", "?"};
     const in6_addr& ipv6 = reinterpret_cast<const sockaddr_in6&>(address).sin6_addr;
     if (IN6_IS_ADDR_V4MAPPED(&ipv6)) {
         in_addr ipv4{};
@@ -30,7 +30,20 @@ ClientAddress DescribeClient(const sockaddr_storage& address) {
     }
     char text[INET6_ADDRSTRLEN] = {};
     ::inet_ntop(AF_INET6, &ipv6, text, sizeof text);
-    return {text, std::string(reinterpret_cast<const char*>(ipv6.s6_addr), kIpv6NetworkBytes)};
+    return {text, std::string(reinterpret_cast<const char*>(ipv6.s6_addr), kIpv6NetworkBytes), text};
+}
+
+} // namespace
+
+ClientAddress DescribeClient(int fd, const sockaddr_storage& address) {
+    ClientAddress client = DescribeAddress(address);
+    // Longer than any address key alone, so that the two kinds never meet.
+    if (const std::optional<uid_t> owner = LocalPeerOwner(fd, address)) {
+        const std::string user = " of local user " + std::to_string(*owner);
+        client.capKey += user;
+        client.loginKey += user;
+    }
+    return client;
 }
 
 bool ConnectionCap::TryOpen(const std::string& key) {

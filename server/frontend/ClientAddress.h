@@ -6,15 +6,19 @@
 
 namespace qv::server {
 
-// A client's address as the log and the login throttle name it, and the key its connections
-// are counted under: the address itself, or for IPv6 its /64 network, which one host usually
-// has all of.
+// A client's address as the log names it, and the keys its connections and its failed logins
+// are counted under. Connections count by the address, or for IPv6 by its /64 network, which
+// one host usually has all of; failed logins by the address. For a client on this machine both
+// keys also name its user: every local user shares the address, and none may use up another's
+// share.
 struct ClientAddress {
     std::string text;
     std::string capKey;
+    std::string loginKey;
 };
 
-ClientAddress DescribeClient(const sockaddr_storage& address);
+// The client of the accepted connection `fd` from `address`.
+ClientAddress DescribeClient(int fd, const sockaddr_storage& address);
 
 // Open connections for each client key, up to a cap. Not thread-safe.
 class ConnectionCap {

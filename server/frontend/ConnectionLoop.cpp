@@ -183,13 +183,14 @@ void ConnectionLoop::AcceptWaiting(Clock::time_point now) {
 void ConnectionLoop::Open(int fd, const sockaddr_storage& address, Clock::time_point now) {
     const int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    ClientAddress client = DescribeClient(fd, address);
     std::unique_ptr<Transport> transport = tls_ ? tls_->Accept(fd) : std::make_unique<PlainTransport>(fd);
     if (!transport) {
         ::close(fd);
-        LogConnection(DescribeClient(address).text, "closed: no TLS session to be had");
+        LogConnection(client.text, "closed: no TLS session to be had");
         return;
     }
-    auto owned = std::make_unique<Connection>(std::move(transport), DescribeClient(address), limits_, now);
+    auto owned = std::make_unique<Connection>(std::move(transport), std::move(client), limits_, now);
     Connection& connection = *owned;
     {
         const std::lock_guard lock(mutex_);
@@ -326,7 +327,7 @@ void ConnectionLoop::Work() {
             work_.pop_front();
         }
         try {
-            connection->SetReply(responder_(connection->Request(), connection->Client().text));
+            connection->SetReply(responder_(connection->Request(), connection->Client()));
         } catch (const std::exception& e) {
             LogConnection(connection->Client().text, std::string("closed: no reply: ") + e.what());
             Close(*connection);

@@ -25,8 +25,8 @@ namespace qv::server {
 // and every such wait has a deadline.
 class ConnectionLoop {
 public:
-    // Gives the whole reply to a request from the client at `peer`; runs on the workers.
-    using Responder = std::function<std::string(const RequestHead& request, const std::string& peer)>;
+    // Gives the whole reply to a request from the client; runs on the workers.
+    using Responder = std::function<std::string(const RequestHead& request, const ClientAddress& client)>;
 
     ConnectionLoop(FrontEndLimits limits, Responder responder);
     ~ConnectionLoop();

@@ -19,18 +19,19 @@ constexpr const char* kServiceError = "Service error";
 
 struct HttpFrontEnd::Impl {
     Impl(RequestHandler& requestHandler, FrontEndLimits limits)
-        : handler(requestHandler), loop(limits, [this](const RequestHead& request, const std::string& peer) {
-              return Respond(request, peer);
+        : handler(requestHandler),
+          loop(limits, [this](const RequestHead& request, const ClientAddress& client) {
+              return Respond(request, client);
           }) {}
 
-    std::string Respond(const RequestHead& request, const std::string& peer);
+    std::string Respond(const RequestHead& request, const ClientAddress& client);
 
     RequestHandler& handler;
     std::unordered_map<std::string, std::string> fixed;
     ConnectionLoop loop;
 };
 
-std::string HttpFrontEnd::Impl::Respond(const RequestHead& request, const std::string& peer) {
+std::string HttpFrontEnd::Impl::Respond(const RequestHead& request, const ClientAddress& client) {
     const bool headOnly = request.method == "HEAD";
     std::optional<std::string> action;
     std::optional<std::string> page;
@@ -50,8 +51,7 @@ std::string HttpFrontEnd::Impl::Respond(const RequestHead& request, const std::s
         action = first("action");
         page = first("page");
         try {
-            // Failed logins are throttled by the client's address.
-            produced = handler.Handle(params, peer);
+            produced = handler.Handle(params, client.loginKey);
             body = produced;
         } catch (const std::exception& e) {
             status = kStatusServiceError;
@@ -65,7 +65,7 @@ std::string HttpFrontEnd::Impl::Respond(const RequestHead& request, const std::s
         status = kStatusNotFound;
         body = StatusText(status);
     }
-    LogRequest(peer, request.method, request.path, action, status, body.size(), page);
+    LogRequest(client.text, request.method, request.path, action, status, body.size(), page);
     return FormatReply(status, body, request.keepAlive, headOnly);
 }
 

@@ -141,6 +141,31 @@ TEST(TCPConnectionTest, CountedReadCutShortRaisesAndKeepsReceivedBytes) {
     EXPECT_FALSE(c.client.Connected());
 }
 
+TEST(TCPConnectionTest, ReadsIntoAStreamStopAtItsLimitWhateverThePeerAnnounces) {
+    constexpr int64_t kLimit = 1000;
+    const std::vector<std::pair<const char*, std::vector<int64_t>>> cases = {
+        {"a count beyond the limit", {5000}},
+        {"counts that add up beyond it", {600, 600}},
+        {"until the close", {-1}},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.first);
+        Connection c([](ScriptedPeer& peer, int) {
+            peer.Send(std::string(100000, 'x'));
+            peer.Close();
+        });
+        c.client.MaxStreamSize = kLimit;
+        c.client.Connect();
+        framework::TMemoryStream stream;
+        const auto readAll = [&] {
+            for (const int64_t count : test.second)
+                c.client.ReadToStream(stream, count, count < 0);
+        };
+        EXPECT_THROW(readAll(), EIdMaxStreamSizeExceeded);
+        EXPECT_LE(stream.Size(), kLimit);
+    }
+}
+
 TEST(TCPConnectionTest, ReadUntilCloseEndsAtLastByteAndReportsProgress) {
     const std::string body = [] {
         std::string text(100000, ' ');

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace qv::server::test {
 
 namespace {
@@ -55,6 +57,10 @@ TEST(ImportProcess, GeneratesANewDatabaseOnly) {
     const auto generated = RunService({"--db", db, "--generate", "1500", "--seed", "3"});
     EXPECT_EQ(generated.exitCode, 0) << generated.err;
     EXPECT_EQ(generated.out.rfind("1500 tenders generated into " + db + " in ", 0), 0u) << generated.out;
+    // It holds the accounts' password hashes: for the service's user alone.
+    using std::filesystem::perms;
+    EXPECT_EQ(std::filesystem::status(db).permissions() & (perms::group_all | perms::others_all),
+              perms::none);
     const auto database = TenderBackend::For(db)->OpenReader();
     EXPECT_GT(database->ListToday("EU", 0, 20).total, 0);
     EXPECT_GT(database->Search("services", "EU", 0, 20).total, 100);

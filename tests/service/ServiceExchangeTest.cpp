@@ -1,10 +1,12 @@
 #include "service/ServiceExchange.h"
+#include "http/IdException.h"
 #include "http/IdHTTP.h"
 #include "platform/ProxyList.h"
 #include "service/FindProxy.h"
 #include "service/ServiceRequests.h"
 #include "tests/server/TestService.h"
 #include "tests/support/RealPeers.h"
+#include "tests/support/ScriptedServer.h"
 
 #include <gtest/gtest.h>
 
@@ -122,6 +124,23 @@ TEST_F(ServiceExchangeTest, ThroughTheSystemProxy) {
                                     "/app.php?action=browse&email=demo@quorvane.example"
                                     "&password=demo&page=2&keyword=&filterby1='EU' HTTP/1.1";
     EXPECT_NE(proxy->Log().find(requestLine), std::string::npos) << proxy->Log();
+}
+
+// A reply announcing more than the service ever sends is refused before any of it is stored.
+TEST(ServiceReplyLimit, AnOversizedReplyFailsAtOnce) {
+    qv::test::ScriptedServer server([](qv::test::ScriptedPeer& peer, int) {
+        peer.ReadHead();
+        peer.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kServiceMaxReplyBytes + 1) +
+                  "\r\n\r\nuser");
+        peer.Close();
+    });
+    qv::http::TIdHTTP http;
+    ApplyServiceLimits(http);
+    ClientState state;
+    state.serviceHost = "127.0.0.1:" + std::to_string(server.Port());
+    state.email = kEmail;
+    state.password = kPassword;
+    EXPECT_THROW(CheckLogin(http, state), qv::http::EIdMaxStreamSizeExceeded);
 }
 
 } // namespace qv::service::test

@@ -27,9 +27,10 @@ struct TRun {
     std::string output;
 };
 
-TRun RunTool(const std::string& arguments) {
+// `shell` goes first on the command line: a change of folder or of the environment.
+TRun RunTool(const std::string& arguments, const std::string& shell = "") {
     TRun run;
-    FILE* pipe = ::popen((std::string(QV_SYMBOLS_TOOL) + " " + arguments + " 2>&1").c_str(), "r");
+    FILE* pipe = ::popen((shell + std::string(QV_SYMBOLS_TOOL) + " " + arguments + " 2>&1").c_str(), "r");
     if (pipe == nullptr) return run;
     char buffer[256];
     while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
@@ -76,8 +77,16 @@ TEST_F(SymbolsTool, WritesAPackageThatNamesTheRunningProgram) {
 
 TEST_F(SymbolsTool, EmbedsThePackageAndWritesTheNamedFile) {
     const std::string out = dir_ / "named.zor";
-    const TRun run = RunTool(copy_ + " -o " + out + " --embed");
+    // A trap program in the current folder, which an empty PATH entry names, and a link beside
+    // the binary at a name the tool could take for its scratch file.
+    dir_.Write("objcopy", "#!/bin/sh\ntouch trapped\n");
+    fs::permissions(dir_ / "objcopy", fs::perms::owner_all);
+    dir_.Write("victim", "precious");
+    fs::create_symlink(dir_ / "victim", copy_ + ".zor-section");
+    const TRun run = RunTool(copy_ + " -o " + out + " --embed", "cd " + dir_.Path() + " && PATH=:$PATH ");
     ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_FALSE(fs::exists(dir_ / "trapped"));
+    EXPECT_TRUE(qv::test::ReadFile(dir_ / "victim") == "precious");
     EXPECT_TRUE(fs::exists(out));
     EXPECT_FALSE(fs::exists(copy_ + ".zor"));
     ASSERT_EQ(std::system(("objcopy --strip-debug " + copy_).c_str()), 0);

@@ -1,10 +1,12 @@
 #include "server/frontend/ConnectionLoop.h"
 #include "server/frontend/HttpReply.h"
 #include "tests/support/LoopbackClient.h"
+#include "tests/support/OtherUser.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <unistd.h>
 
 namespace qv::server::test {
 
@@ -27,9 +29,9 @@ std::string BodyOf(const std::string& reply) {
     return end == std::string::npos ? "(no reply)" : reply.substr(end + 4);
 }
 
-// A loop with a single worker and short deadlines, answering each path with itself (and
-// /huge with a body no socket buffer holds), so that a client that holds the worker, or a
-// wait without an end, shows at once.
+// A loop with a single worker and short deadlines, answering each path with itself (/huge
+// with a body no socket buffer holds, /login-key with the key failed logins count under), so
+// that a client that holds the worker, or a wait without an end, shows at once.
 class ConnectionLoopTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -37,10 +39,14 @@ protected:
         limits.workers = 1;
         limits.maxConnectionsPerAddress = 2;
         limits.headTimeout = limits.idleTimeout = limits.sendTimeout = limits.lingerTimeout = 300ms;
-        loop_ = std::make_unique<ConnectionLoop>(limits, [](const RequestHead& request, const std::string&) {
-            static const std::string huge(kHugeBody, 'h');
-            return FormatReply(kStatusOk, request.path == "/huge" ? huge : request.path, request.keepAlive);
-        });
+        loop_ = std::make_unique<ConnectionLoop>(
+            limits, [](const RequestHead& request, const ClientAddress& client) {
+                static const std::string huge(kHugeBody, 'h');
+                const std::string body = request.path == "/huge"        ? huge
+                                         : request.path == "/login-key" ? client.loginKey
+                                                                        : request.path;
+                return FormatReply(kStatusOk, body, request.keepAlive);
+            });
         port_ = static_cast<uint16_t>(loop_->Bind("127.0.0.1", 0));
         thread_ = std::thread([this] { loop_->Run(); });
     }
@@ -119,6 +125,44 @@ TEST_F(ConnectionLoopTest, RefusesConnectionsBeyondTheCapOfOneAddress) {
     LoopbackClient fourth(port_, "127.0.0.2");
     ASSERT_TRUE(fourth.Send(Request("/fourth")));
     EXPECT_EQ(BodyOf(fourth.ReadReply(kPatience)), "/fourth");
+}
+
+TEST_F(ConnectionLoopTest, AnotherLocalUserCannotUseUpTheSharesOfTheSharedAddress) {
+    if (!qv::test::CanActAsOtherUsers()) GTEST_SKIP() << "connecting as another user needs root";
+    int ready[2];
+    int release[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    // The other user holds as many connections from 127.0.0.2 as the cap allows, until released,
+    // and tells the key of its failed logins.
+    std::thread other([&] {
+        qv::test::AsOtherUser(qv::test::NobodyId(), [&] {
+            ::close(release[1]);
+            LoopbackClient first(port_, "127.0.0.2");
+            LoopbackClient second(port_, "127.0.0.2");
+            const std::string key = second.Send("G") && first.Send(Request("/login-key"))
+                                        ? BodyOf(first.ReadReply(kPatience))
+                                        : std::string();
+            char byte = 0;
+            return ::write(ready[1], key.data(), key.size()) == static_cast<ssize_t>(key.size()) &&
+                   ::read(release[0], &byte, 1) >= 0;
+        });
+        ::close(ready[1]);
+    });
+    char key[256] = {};
+    const ssize_t got = ::read(ready[0], key, sizeof key - 1);
+    if (got > 0) {
+        LoopbackClient own(port_, "127.0.0.2");
+        ASSERT_TRUE(own.Send(Request("/login-key")));
+        const std::string ownKey = BodyOf(own.ReadReply(kPatience));
+        EXPECT_NE(ownKey, "(no reply)");
+        EXPECT_NE(ownKey, key);
+    }
+    ::close(release[1]);
+    other.join();
+    ::close(ready[0]);
+    ::close(release[0]);
+    EXPECT_GT(got, 0);
 }
 
 TEST_F(ConnectionLoopTest, RefusesAnOversizedHeadWithAReplyThatArrivesWhole) {
