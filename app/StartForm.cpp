@@ -54,7 +54,7 @@ Tstart_form::Tstart_form(service::ClientState& state, windows::Tmain_form& mainF
     setTabOrder(email, password);
     setTabOrder(password, Button3);
     TM = windows::NewThemeManager(*this, mainForm.Theme(), {"suiForm1", "email", "password", "Button3"});
-    windows::FixWindowSize(*this, *suiForm1, kClientSize, true);
+    windows::SetLaidOutSize(*this, *suiForm1, kClientSize, true);
 }
 
 void Tstart_form::suitempButton3Click() {

@@ -38,7 +38,7 @@ Tform_about::Tform_about(skin::TsuiFileTheme& theme, framework::TComponent* owne
     setTabOrder(suiButton1, suiURLLabel1);
     suiButton1->setFocus();
     TM = NewThemeManager(*this, theme, {"suiForm1", "suiButton1"});
-    FixWindowSize(*this, *suiForm1, kClientSize, true);
+    SetLaidOutSize(*this, *suiForm1, kClientSize, true);
 }
 
 void Tform_about::suiButton1Click() {

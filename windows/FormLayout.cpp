@@ -3,6 +3,7 @@
 #include "framework/gui/Fonts.h"
 #include "skin/TsuiFileTheme.h"
 #include "skin/TsuiThemeManager.h"
+#include "skin/TsuiTitleBar.h"
 #include "skin/controls/TsuiButton.h"
 
 namespace qv::windows {
@@ -60,9 +61,18 @@ QRect DesignRect(const skin::TsuiForm& panel, int left, int top, int width, int 
     return QRect(frame.left() + left, frame.top() + top, width, height);
 }
 
-void FixWindowSize(framework::TForm& form, const skin::TsuiForm& panel, QSize client, bool foreignTheme) {
+void SetLaidOutSize(framework::TForm& form, const skin::TsuiForm& panel, QSize client, bool foreignTheme) {
     if (foreignTheme) client += kForeignThemeGrowth;
-    form.setFixedSize(client.grownBy(panel.Frame()));
+    const QSize laidOut = client.grownBy(panel.Frame());
+    // A window that offers maximize leaves its largest size open, within the form's limit, so that
+    // the window manager offers maximize too (and with it its keyboard bindings); the others keep
+    // one size.
+    QSize largest = laidOut;
+    if (panel.TitleBar().HasVisibleButton(skin::TsuiTitleBarBtnType::suiMax))
+        largest = form.MaxSize().isEmpty() ? QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX) : form.MaxSize();
+    form.setMinimumSize(laidOut);
+    form.setMaximumSize(largest.expandedTo(laidOut));
+    form.resize(laidOut);
     form.CenterOnScreen();
 }
 

@@ -52,10 +52,12 @@ QWidget* NewPlainPanel(QWidget* parent, const char* name, QRect rect);
 // corner of the client area, which the panel's frame surrounds.
 QRect DesignRect(const skin::TsuiForm& panel, int left, int top, int width, int height);
 
-// Gives the window its fixed size: the layout's client area and the panel's frame around it,
-// centred on the screen. A window that wears another window's theme was laid out 4 by 3 pixels
+// Gives the window its laid-out size, centred on the screen: the layout's client area and the
+// panel's frame around it. A window that wears another window's theme was laid out 4 by 3 pixels
 // larger than its own layout says (its frame there is smaller than the system frame it assumed).
-void FixWindowSize(framework::TForm& form, const skin::TsuiForm& panel, QSize client, bool foreignTheme);
+// That size is the window's smallest; one whose title bar offers maximize may grow up to the
+// form's largest size, the others keep that one size.
+void SetLaidOutSize(framework::TForm& form, const skin::TsuiForm& panel, QSize client, bool foreignTheme);
 
 // A label of a layout: the window's font, a clear background, top-left text; an auto-sized label
 // grows with its text from its design width.

@@ -73,8 +73,8 @@ Tmain_form::Tmain_form(service::ClientState& state, ShowHandler formShow, framew
     TM = NewThemeManager(*this, *BFT,
                          {"suiForm1", "browse_panel", "sg", "Button1", "Button2", "suiPanel2", "search",
                           "Button5", "suiPanel3", "filterby1", "suiButton1"});
-    FixWindowSize(*this, *suiForm1, kClientSize, false);
     SetMaxSize(kMaxWindowSize);
+    SetLaidOutSize(*this, *suiForm1, kClientSize, false);
     framework::RunEventHandler([this] { FormCreate(); });
     // The layout marks the window visible: it shows as the last step of its creation, and the
     // show handler runs then, before the other windows exist.

@@ -39,7 +39,7 @@ Ttender_form::Ttender_form(skin::TsuiFileTheme& theme, framework::TComponent* ow
     setTabOrder(Button1, Button2);
     setTabOrder(Button2, memo);
     TM = NewThemeManager(*this, theme, {"suiForm1", "Button1", "Button2"});
-    FixWindowSize(*this, *suiForm1, kClientSize, true);
+    SetLaidOutSize(*this, *suiForm1, kClientSize, true);
 }
 
 Ttender_form::~Ttender_form() = default;

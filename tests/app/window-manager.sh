@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The real program under Xvfb with a window manager (openbox), driven with xdotool: Escape in the
-# login window, maximize and restore, the search panel's caption, the window titles as the window
-# manager reads them, and Next against a service that fails once. Leaves the details window
-# maximized in SHOTS/details-maximized.png when SHOTS is given.
+# login window, maximize and restore by the title bar and by the window manager's keys, the
+# search panel's caption, the window titles as the window manager reads them, and Next against a
+# service that fails once. Leaves the details window maximized in SHOTS/details-maximized.png
+# when SHOTS is given.
 #
 # Usage: window-manager.sh QUORVANE QUORVANE-SERVICE [SHOTS]
 set -euo pipefail
@@ -37,6 +38,44 @@ expect_geometry() {
     sleep 0.1
   done
   fail "$3: ${WIDTH}x${HEIGHT}+${X}+${Y}, expected $2"
+}
+
+# What the window manager allows with window ID, as xprop prints it.
+allowed_actions() {
+  xprop -id "$1" _NET_WM_ALLOWED_ACTIONS
+}
+
+# The window manager's window menu by its key, Alt+Space, then the entry of KEY once the menu
+# shows (as a new top-level window).
+window_menu() {
+  local before
+  before=$(xdotool search --onlyvisible --maxdepth 1 --name '' | sort)
+  xdotool key alt+space
+  for _ in $(seq 1 100); do
+    if [ -n "$(comm -13 <(echo "$before") <(xdotool search --onlyvisible --maxdepth 1 --name '' | sort))" ]; then
+      xdotool key "$1"
+      return 0
+    fi
+    sleep 0.1
+  done
+  fail "Alt+Space did not open the window manager's window menu"
+}
+
+# Saves the title bar's maximize (or restore) button of window ID as the picture FILE.
+max_button() {
+  local WINDOW X Y WIDTH HEIGHT SCREEN
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  import -window root -crop "20x18+$((X + WIDTH - 70))+$((Y + 14))" +repage "$2"
+}
+
+# Fails unless the title bar of window ID shows the button saved as PICTURE within 5 seconds.
+expect_button() {
+  for _ in $(seq 1 50); do
+    max_button "$1" "$work/button.png"
+    [ "$(compare -metric AE "$work/button.png" "$2" null: 2>&1)" = 0 ] && return 0
+    sleep 0.1
+  done
+  fail "$3"
 }
 
 # Whether window ID is gone within 10 seconds.
@@ -99,6 +138,7 @@ sleep 1
 click "$main" 177 126
 sleep 0.5
 [ "$(pixel "$main" 12 166)" = 4F6BA0 ] || fail "the search box is gone after a click on the search panel's caption"
+allowed_actions "$main" | grep -q _NET_WM_ACTION_MAXIMIZE && fail "the window manager offers to maximize the main window"
 click "$main" 740 23
 expect_geometry "$main" 800x560+-2+-2 "the maximized main window"
 click "$main" 740 23
@@ -135,8 +175,36 @@ expect_geometry "$details" "$maximized" "the maximized details window"
 # The text fills the window down to the button panel at the bottom.
 [ "$(pixel "$details" 640 $((1025 - 4 - 41 - 40)))" = FFFFFF ] || fail "the text does not fill the maximized window"
 shot "$details" details-maximized
+max_button "$details" "$work/restore-button.png"
 click "$details" $((1284 - 60)) 23
 expect_geometry "$details" "${WIDTH}x${HEIGHT}+${X}+${Y}" "the restored details window"
+sleep 0.6
+max_button "$details" "$work/maximize-button.png"
+# The window manager maximizes it by its own keys too (its window menu, Alt+Space, then
+# Ma_ximize): the window fills the work area and its title bar shows the restore button, which
+# restores it; so does the menu's R_estore.
+allowed_actions "$details" | grep -q _NET_WM_ACTION_MAXIMIZE_HORZ ||
+  fail "the window manager does not offer to maximize the details window"
+wm_maximized=1280x1024+0+0
+for restore in "its restore button" "the window manager's menu"; do
+  # Away from the buttons, which show other pictures under the mouse.
+  xdotool mousemove 640 600
+  xdotool windowactivate --sync "$details"
+  window_menu x
+  expect_geometry "$details" "$wm_maximized" "the details window maximized by the window manager"
+  [ "$(pixel "$details" 640 $((1024 - 4 - 41 - 40)))" = FFFFFF ] ||
+    fail "the text does not fill the window the window manager maximized"
+  expect_button "$details" "$work/restore-button.png" \
+    "the title bar does not show its restore button while the window manager keeps the window maximized"
+  if [ "$restore" = "its restore button" ]; then
+    click "$details" $((1280 - 60)) 23
+  else
+    window_menu e
+  fi
+  expect_geometry "$details" "${WIDTH}x${HEIGHT}+${X}+${Y}" "the details window restored by $restore"
+  expect_button "$details" "$work/maximize-button.png" \
+    "the title bar does not show its maximize button after a restore by $restore"
+done
 # A double click on the caption maximizes and restores; a drag on it moves the window, which the
 # window manager takes over once the mouse has gone the drag distance (10 pixels).
 click "$details" 300 23 2

@@ -309,10 +309,12 @@ TEST_F(MainWindowTest, MaximizeSpreadsTheWindowsOverTheWorkAreaAndRestoreBringsT
         framework::TForm* window;
         skin::TsuiForm* panel;
         QRect maximized;
-    } cases[] = {{&details, details.suiForm1, spread},
-                 {&about, about.suiForm1, spread},
+        // Whether the window manager may maximize it: a largest size left open.
+        bool growable;
+    } cases[] = {{&details, details.suiForm1, spread, true},
+                 {&about, about.suiForm1, spread, true},
                  // The main window keeps to its layout's 800 by 560.
-                 {form_.get(), form_->suiForm1, QRect(spread.topLeft(), QSize(800, 560))}};
+                 {form_.get(), form_->suiForm1, QRect(spread.topLeft(), QSize(800, 560)), false}};
     for (const auto& c : cases) {
         c.window->show();
         const QRect normal = c.window->geometry();
@@ -322,7 +324,10 @@ TEST_F(MainWindowTest, MaximizeSpreadsTheWindowsOverTheWorkAreaAndRestoreBringsT
         EXPECT_TRUE(c.panel->TitleBar().Maximized());
         ClickMaximizeButton(*c.panel);
         EXPECT_EQ(c.window->geometry(), normal) << c.window->objectName().toStdString();
-        EXPECT_EQ(c.window->minimumSize(), normal.size()) << "a dialog keeps its fixed size";
+        EXPECT_EQ(c.window->minimumSize(), normal.size()) << "the laid-out size is the smallest";
+        EXPECT_EQ(c.window->maximumSize(),
+                  c.growable ? QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX) : normal.size())
+            << c.window->objectName().toStdString();
         EXPECT_EQ(details.memo->size(), memo);
         c.window->hide();
     }
