@@ -12,18 +12,6 @@ namespace qv::server {
 
 namespace {
 
-fts5_api* Fts5Api(sqlite3* db) {
-    fts5_api* api = nullptr;
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT fts5(?1)", -1, &statement, nullptr) == SQLITE_OK) {
-        sqlite3_bind_pointer(statement, 1, &api, "fts5_api_ptr", nullptr);
-        sqlite3_step(statement);
-    }
-    sqlite3_finalize(statement);
-    if (!api) throw ESqliteError("the full-text module of SQLite is missing");
-    return api;
-}
-
 // The sink of one call and the function that hands a word to it.
 struct Handing {
     void* sink;

@@ -48,6 +48,8 @@ std::string AddTerms(size_t rows) {
 
 void TenderStore::CreateTables(sqlite3* db, Dates dates) {
     SqliteStatement::Execute(db, kSchema);
+    // The connection that makes the index may go on to fill it.
+    IndexWordTap::Of(db);
     SqliteStatement::Execute(db, TenderIndex::Schema().c_str());
     SqliteStatement meta(db, "INSERT INTO meta VALUES(?1, ?2)");
     meta.Bind(1, std::string("format")).Bind(2, std::string(kFormat)).Step();
@@ -114,7 +116,8 @@ void TenderStore::CreateGenerated(const std::string& path, const CorpusGenerator
 }
 
 TenderStore::TenderStore(sqlite3* db)
-    : insertTender_(db, "INSERT INTO tender(id, country, day, title) VALUES(?1, ?2, ?3, ?4)"),
+    : wordTap_(IndexWordTap::Of(db)),
+      insertTender_(db, "INSERT INTO tender(id, country, day, title) VALUES(?1, ?2, ?3, ?4)"),
       insertText_(db, "INSERT INTO tender_text(id, text) VALUES(?1, ?2)"),
       updateTender_(db, "UPDATE tender SET country = ?2, day = ?3, title = ?4 WHERE id = ?1"),
       updateText_(db, "UPDATE tender_text SET text = ?2 WHERE id = ?1"),
@@ -150,9 +153,8 @@ void TenderStore::WriteTerms(bool all) {
 }
 
 void TenderStore::Index(const Tender& tender, int change) {
-    Indexing row{tender.id, change, Utf8WithPlainLatin(tender.text),
-                 TenderIndex::CountryWord(tender.country)};
-    terms_.Count(tender.country, row.text, change);
+    Indexing row{tender.id, change, Utf8WithPlainLatin(tender.text), TenderIndex::CountryWord(tender.country),
+                 tender.country};
     pendingBytes_ += row.text.size();
     pending_.push_back(std::move(row));
     if (pending_.size() >= kMaxPendingRows || pendingBytes_ >= kMaxPendingBytes) WriteIndex();
@@ -162,10 +164,15 @@ void TenderStore::WriteIndex() {
     // Stable, so that a row given up and taken again keeps its order.
     std::stable_sort(pending_.begin(), pending_.end(),
                      [](const Indexing& a, const Indexing& b) { return a.id < b.id; });
+    // The word counts take each text's words as the index splits it.
     for (const auto& row : pending_) {
         SqliteStatement& statement = row.change > 0 ? index_ : unindex_;
-        statement.Bind(1, row.id).BindView(2, row.text).Bind(3, row.country).Step();
+        terms_.StartTender(row.country, row.change);
+        wordTap_.Hear(
+            row.text, [this](std::string_view word) { terms_.AddWord(word); },
+            [&] { statement.Bind(1, row.id).BindView(2, row.text).Bind(3, row.countryWord).Step(); });
         statement.Reset();
+        terms_.EndTender();
     }
     pending_.clear();
     pendingBytes_ = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "server/IndexWordTap.h"
 #include "server/SqliteStatement.h"
 #include "server/Tender.h"
 #include "server/TermCounter.h"
@@ -55,6 +56,8 @@ private:
         int64_t id;
         int change;
         std::string text;
+        std::string countryWord;
+        // The tender's country, for the word counts.
         std::string country;
     };
     static constexpr size_t kMaxPendingRows = 4096;
@@ -77,6 +80,8 @@ private:
     // Writes the gathered changes to the word counts, a batch at a time, the rest one by one.
     void WriteTerms(bool all);
 
+    // Before the statements, which open the index: the word counts hear the index's words.
+    IndexWordTap& wordTap_;
     SqliteStatement insertTender_;
     SqliteStatement insertText_;
     SqliteStatement updateTender_;

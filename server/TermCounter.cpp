@@ -73,14 +73,25 @@ TermCounter::Pending& TermCounter::Find(std::string_view word, uint32_t country)
 }
 
 void TermCounter::Count(const std::string& country, std::string_view text, int change) {
-    const uint32_t countryIndex = CountryIndex(country);
+    StartTender(country, change);
+    tokenizer_.Words(text, [this](std::string_view word) { AddWord(word); });
+    EndTender();
+}
+
+void TermCounter::StartTender(const std::string& country, int change) {
     ++tender_;
-    tokenizer_.Words(text, [&](std::string_view word) {
-        Pending& pending = Find(word, countryIndex);
-        if (pending.tender == tender_) return;
-        pending.tender = tender_;
-        pending.change += change;
-    });
+    country_ = CountryIndex(country);
+    change_ = change;
+}
+
+void TermCounter::AddWord(std::string_view word) {
+    Pending& pending = Find(word, country_);
+    if (pending.tender == tender_) return;
+    pending.tender = tender_;
+    pending.change += change_;
+}
+
+void TermCounter::EndTender() {
     if (pending_.size() > kMaxPending || words_.size() > kMaxPendingBytes) Flush();
 }
 

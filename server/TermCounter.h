@@ -25,6 +25,11 @@ public:
     // tender out again. Counts are gathered in memory and written by Flush, or when
     // they pass a bound, so that memory stays bounded on a corpus of any size.
     void Count(const std::string& country, std::string_view text, int change);
+    // The same for a text whose words the caller has split with the index's tokenizer: StartTender,
+    // then AddWord with each word as it comes, then EndTender.
+    void StartTender(const std::string& country, int change);
+    void AddWord(std::string_view word);
+    void EndTender();
     // Writes what was gathered, in word order, inside the caller's transaction.
     void Flush();
     // Forgets what was gathered, for a transaction that was rolled back.
@@ -63,7 +68,10 @@ private:
 
     IndexTokenizer tokenizer_;
     Writer write_;
+    // The tender being counted, its country and its change.
     int64_t tender_ = 0;
+    uint32_t country_ = 0;
+    int change_ = 0;
     std::vector<std::string> countries_;
     std::vector<Pending> pending_;
     // The words of the entries, one after the other.
