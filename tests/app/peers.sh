@@ -22,9 +22,11 @@ start_service() {
   fail "the service did not start"
 }
 
-# Starts Xvfb with a 1280 by 1024 screen; sets `xvfb` and exports DISPLAY.
+# Starts Xvfb with a 1280 by 1024 screen; sets `xvfb` and exports DISPLAY. Without -noreset the
+# server resets when its last client leaves, and a program starting at that moment (the second
+# start of a visit) finds the display gone.
 start_xvfb() {
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
   xvfb=$!
   for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
   [ -s "$work/display" ] || fail "Xvfb did not start"

@@ -17,8 +17,9 @@ VirtualDisplay::VirtualDisplay() {
         ::dup2(devNull, 1);
         ::dup2(devNull, 2);
         const std::string fd = std::to_string(ready[1]);
+        // No reset when the last client leaves: a program started then would find the display gone.
         ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                 static_cast<char*>(nullptr));
+                 "-noreset", static_cast<char*>(nullptr));
         ::_exit(127);
     }
     ::close(ready[1]);

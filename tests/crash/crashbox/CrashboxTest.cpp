@@ -164,7 +164,9 @@ TEST(Crashbox, TheDialogUnderXEscapedOrKilled) {
         ASSERT_EQ(found.exitCode, 0) << found.err;
         const std::string window = found.out.substr(0, found.out.find('\n'));
         if (c.kill) {
-            ::kill(DialogProgramOfTheDemo(), SIGKILL);
+            const pid_t dialog = DialogProgramOfTheDemo();
+            ASSERT_GT(dialog, 0) << "the demo started no dialog program";
+            ::kill(dialog, SIGKILL);
         } else {
             qv::test::RunProgram("/usr/bin/xdotool", {"windowfocus", "--sync", window}, 10);
             qv::test::RunProgram("/usr/bin/xdotool", {"key", "Escape"}, 10);
