@@ -46,7 +46,8 @@ for package in quorvane quorvane-service quorvane-tools; do
 done
 [ -f "$work/quorvane/usr/share/icons/hicolor/256x256/apps/quorvane.png" ] || fail "quorvane lacks its icon"
 
-lintian --fail-on error --tag-display-limit 0 "${debs[@]}" >"$work/lintian.log" 2>&1 ||
+# Its caches go to the work folder, which goes at the end, not to /tmp, where lintian leaves them.
+TMPDIR=$work lintian --fail-on error --tag-display-limit 0 "${debs[@]}" >"$work/lintian.log" 2>&1 ||
   { cat "$work/lintian.log" >&2; fail "lintian found errors"; }
 desktop-file-validate "$work/quorvane/usr/share/applications/quorvane.desktop" ||
   fail "desktop-file-validate refused the launcher"
