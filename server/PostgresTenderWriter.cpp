@@ -106,7 +106,10 @@ std::string PostgresTenderWriter::WordsOf(const Tender& tender) {
 }
 
 void PostgresTenderWriter::CountTerms(const Tender& tender, int change) {
-    terms_.Count(tender.country, Utf8WithPlainLatin(tender.text), change);
+    terms_.StartTender(tender.country, change);
+    tokenizer_.Words(Utf8WithPlainLatin(tender.text),
+                     [this](std::string_view word) { terms_.AddWord(word); });
+    terms_.EndTender();
     termChanges_[{PostgresWords::kTendersOfCountry, tender.country}] += change;
     if (termChanges_.size() > kMaxTermChanges) WriteTerms();
 }

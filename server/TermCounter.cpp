@@ -72,12 +72,6 @@ TermCounter::Pending& TermCounter::Find(std::string_view word, uint32_t country)
     return pending_.back();
 }
 
-void TermCounter::Count(const std::string& country, std::string_view text, int change) {
-    StartTender(country, change);
-    tokenizer_.Words(text, [this](std::string_view word) { AddWord(word); });
-    EndTender();
-}
-
 void TermCounter::StartTender(const std::string& country, int change) {
     ++tender_;
     country_ = CountryIndex(country);

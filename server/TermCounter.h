@@ -1,7 +1,5 @@
 #pragma once
 
-#include "server/IndexTokenizer.h"
-
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -21,12 +19,10 @@ public:
 
     explicit TermCounter(Writer write) : write_(std::move(write)) {}
 
-    // Counts each distinct word of the text once for the country; a `change` of -1 takes a
-    // tender out again. Counts are gathered in memory and written by Flush, or when
+    // Counts one tender's text, split by the index's tokenizer: StartTender, then AddWord with each
+    // word as it comes, then EndTender. Each distinct word counts once for the country; a `change`
+    // of -1 takes a tender out again. Counts are gathered in memory and written by Flush, or when
     // they pass a bound, so that memory stays bounded on a corpus of any size.
-    void Count(const std::string& country, std::string_view text, int change);
-    // The same for a text whose words the caller has split with the index's tokenizer: StartTender,
-    // then AddWord with each word as it comes, then EndTender.
     void StartTender(const std::string& country, int change);
     void AddWord(std::string_view word);
     void EndTender();
@@ -66,7 +62,6 @@ private:
     uint32_t CountryIndex(const std::string& country);
     void Grow();
 
-    IndexTokenizer tokenizer_;
     Writer write_;
     // The tender being counted, its country and its change.
     int64_t tender_ = 0;
