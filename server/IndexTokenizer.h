@@ -1,10 +1,10 @@
 #pragma once
 
 #include "server/SqliteConnection.h"
+#include "server/WordSink.h"
 
 #include <memory>
 #include <string_view>
-#include <type_traits>
 
 struct fts5_tokenizer;
 struct Fts5Tokenizer;
@@ -25,14 +25,12 @@ public:
     // as it comes; the view lasts for the call only.
     template <typename Sink>
     void Words(std::string_view text, Sink&& word) const {
-        using Target = std::remove_reference_t<Sink>;
-        Tokenize(text, const_cast<void*>(static_cast<const void*>(&word)),
-                 [](void* sink, std::string_view each) { (*static_cast<Target*>(sink))(each); });
+        WordSink sink(word);
+        Tokenize(text, sink);
     }
 
 private:
-    using WordCallback = void (*)(void* sink, std::string_view word);
-    void Tokenize(std::string_view text, void* sink, WordCallback word) const;
+    void Tokenize(std::string_view text, WordSink& sink) const;
 
     SqliteConnection db_;
     std::unique_ptr<fts5_tokenizer> methods_;

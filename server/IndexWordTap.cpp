@@ -59,16 +59,7 @@ struct IndexWordTap::Instance {
 
     static int Hand(void* context, int flags, const char* word, int length, int start, int end) {
         const auto& relay = *static_cast<const Relay*>(context);
-        // Synonyms stand at the place of a word already handed on.
-        if (!(flags & FTS5_TOKEN_COLOCATED)) {
-            IndexWordTap& tap = *relay.tap;
-            try {
-                tap.word_(tap.sink_, std::string_view(word, static_cast<size_t>(length)));
-            } catch (...) {
-                tap.failure_ = std::current_exception();
-                return SQLITE_ERROR;
-            }
-        }
+        if (const int code = relay.tap->sink_->Take(flags, word, length); code != SQLITE_OK) return code;
         return relay.token(relay.context, flags, word, length, start, end);
     }
 };
@@ -93,11 +84,10 @@ IndexWordTap::IndexWordTap(void* tokenizerData, const fts5_tokenizer& tokenizer)
 
 IndexWordTap::~IndexWordTap() = default;
 
-void IndexWordTap::Listen(std::string_view text, void* sink, WordCallback word) {
+void IndexWordTap::Listen(std::string_view text, WordSink& sink) {
     text_ = text;
     heard_ = false;
-    sink_ = sink;
-    word_ = word;
+    sink_ = &sink;
 }
 
 // The index splits the columns of a row in turn, the text first: the first call on the text
@@ -107,8 +97,8 @@ bool IndexWordTap::IsListeningTo(int flags, std::string_view text) const {
 }
 
 void IndexWordTap::StopListening(bool wrote) {
-    sink_ = nullptr;
-    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+    WordSink& sink = *std::exchange(sink_, nullptr);
+    sink.RaiseFailure();
     // An empty text may be written without a call on the tokenizer; it has no words anyway.
     if (wrote && !heard_ && !text_.empty())
         throw std::logic_error("the full-text index was opened before its word tap was installed");

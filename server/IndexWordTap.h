@@ -1,9 +1,9 @@
 #pragma once
 
-#include <exception>
+#include "server/WordSink.h"
+
 #include <memory>
 #include <string_view>
-#include <type_traits>
 
 struct fts5_tokenizer;
 struct sqlite3;
@@ -29,9 +29,8 @@ public:
     // the view lasts for the call only. A failure of `word` is raised in place of the index's.
     template <typename Sink, typename Write>
     void Hear(std::string_view text, Sink&& word, Write&& write) {
-        using Target = std::remove_reference_t<Sink>;
-        Listen(text, const_cast<void*>(static_cast<const void*>(&word)),
-               [](void* sink, std::string_view each) { (*static_cast<Target*>(sink))(each); });
+        WordSink sink(word);
+        Listen(text, sink);
         try {
             write();
         } catch (...) {
@@ -44,10 +43,9 @@ public:
 private:
     // One tokenizer the index made through the tap, around one of the index's own tokenizer.
     struct Instance;
-    using WordCallback = void (*)(void* sink, std::string_view word);
 
     IndexWordTap(void* tokenizerData, const fts5_tokenizer& tokenizer);
-    void Listen(std::string_view text, void* sink, WordCallback word);
+    void Listen(std::string_view text, WordSink& sink);
     bool IsListeningTo(int flags, std::string_view text) const;
     // Raises the failure of the sink, or, after a write, for a text whose words never came.
     void StopListening(bool wrote);
@@ -58,9 +56,7 @@ private:
     // The text listened for, until its words came, and where they go (none: not listening).
     std::string_view text_;
     bool heard_ = false;
-    void* sink_ = nullptr;
-    WordCallback word_ = nullptr;
-    std::exception_ptr failure_;
+    WordSink* sink_ = nullptr;
 };
 
 } // namespace qv::server
