@@ -153,8 +153,7 @@ void TenderStore::WriteTerms(bool all) {
 }
 
 void TenderStore::Index(const Tender& tender, int change) {
-    Indexing row{tender.id, change, Utf8WithPlainLatin(tender.text), TenderIndex::CountryWord(tender.country),
-                 tender.country};
+    Indexing row{tender.id, change, Utf8WithPlainLatin(tender.text), tender.country};
     pendingBytes_ += row.text.size();
     pending_.push_back(std::move(row));
     if (pending_.size() >= kMaxPendingRows || pendingBytes_ >= kMaxPendingBytes) WriteIndex();
@@ -170,7 +169,12 @@ void TenderStore::WriteIndex() {
         terms_.StartTender(row.country, row.change);
         wordTap_.Hear(
             row.text, [this](std::string_view word) { terms_.AddWord(word); },
-            [&] { statement.Bind(1, row.id).BindView(2, row.text).Bind(3, row.countryWord).Step(); });
+            [&] {
+                statement.Bind(1, row.id)
+                    .BindView(2, row.text)
+                    .Bind(3, TenderIndex::CountryWord(row.country))
+                    .Step();
+            });
         statement.Reset();
         terms_.EndTender();
     }

@@ -56,8 +56,6 @@ private:
         int64_t id;
         int change;
         std::string text;
-        std::string countryWord;
-        // The tender's country, for the word counts.
         std::string country;
     };
     static constexpr size_t kMaxPendingRows = 4096;
