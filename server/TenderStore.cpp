@@ -130,26 +130,26 @@ TenderStore::TenderStore(sqlite3* db)
       addTerm_(db, AddTerms(1).c_str()), addTerms_(db, AddTerms(kTermBatch).c_str()),
       terms_([this](const std::string& word, const std::string& country, int64_t change) {
           termChanges_.push_back({word, country, change});
-          if (termChanges_.size() == kTermBatch) WriteTerms(false);
+          if (termChanges_.size() == kTermBatch) WriteTermBatch();
       }) {}
 
-void TenderStore::WriteTerms(bool all) {
-    size_t written = 0;
-    for (; written + kTermBatch <= termChanges_.size(); written += kTermBatch) {
-        for (size_t i = 0; i < kTermBatch; ++i) {
-            const TermChange& row = termChanges_[written + i];
-            const int first = static_cast<int>(3 * i + 1);
-            addTerms_.BindView(first, row.word).BindView(first + 1, row.country).Bind(first + 2, row.change);
-        }
-        addTerms_.Step();
-        addTerms_.Reset();
+void TenderStore::WriteTermBatch() {
+    for (size_t i = 0; i < kTermBatch; ++i) {
+        const TermChange& row = termChanges_[i];
+        const int first = static_cast<int>(3 * i + 1);
+        addTerms_.BindView(first, row.word).BindView(first + 1, row.country).Bind(first + 2, row.change);
     }
-    for (; all && written < termChanges_.size(); ++written) {
-        const TermChange& row = termChanges_[written];
+    addTerms_.Step();
+    addTerms_.Reset();
+    termChanges_.clear();
+}
+
+void TenderStore::WriteTermsLeft() {
+    for (const TermChange& row : termChanges_) {
         addTerm_.BindView(1, row.word).BindView(2, row.country).Bind(3, row.change).Step();
         addTerm_.Reset();
     }
-    termChanges_.erase(termChanges_.begin(), termChanges_.begin() + static_cast<std::ptrdiff_t>(written));
+    termChanges_.clear();
 }
 
 void TenderStore::Index(const Tender& tender, int change) {
@@ -214,7 +214,7 @@ void TenderStore::Replace(const Tender& tender) {
 void TenderStore::Flush() {
     WriteIndex();
     terms_.Flush();
-    WriteTerms(true);
+    WriteTermsLeft();
 }
 
 void TenderStore::Discard() {

@@ -75,8 +75,10 @@ private:
     void WriteRows(SqliteStatement& row, SqliteStatement& text, const Tender& tender);
     void Index(const Tender& tender, int change);
     void WriteIndex();
-    // Writes the gathered changes to the word counts, a batch at a time, the rest one by one.
-    void WriteTerms(bool all);
+    // Writes the gathered changes to the word counts: a full batch in one statement, and what is
+    // left at a flush one by one.
+    void WriteTermBatch();
+    void WriteTermsLeft();
 
     // Before the statements, which open the index: the word counts hear the index's words.
     IndexWordTap& wordTap_;
