@@ -1,6 +1,8 @@
 #include "server/CredentialCache.h"
 
+#include <array>
 #include <openssl/core_names.h>
+#include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/params.h>
 #include <openssl/rand.h>
@@ -9,7 +11,9 @@
 namespace qv::server {
 
 CredentialCache::CredentialCache(size_t capacity) : capacity_(capacity), keyed_(nullptr, EVP_MAC_CTX_free) {
-    if (RAND_bytes(key_.data(), static_cast<int>(key_.size())) != 1)
+    // The key lives on in the keyed context alone.
+    std::array<unsigned char, 32> key{};
+    if (RAND_bytes(key.data(), static_cast<int>(key.size())) != 1)
         throw std::runtime_error("no random bytes for the credential cache");
     EVP_MAC* hmac = EVP_MAC_fetch(nullptr, "HMAC", nullptr);
     keyed_.reset(hmac ? EVP_MAC_CTX_new(hmac) : nullptr);
@@ -17,8 +21,9 @@ CredentialCache::CredentialCache(size_t capacity) : capacity_(capacity), keyed_(
     char digest[] = "SHA256";
     const OSSL_PARAM parameters[] = {OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0),
                                      OSSL_PARAM_construct_end()};
-    if (!keyed_ || EVP_MAC_init(keyed_.get(), key_.data(), key_.size(), parameters) != 1)
-        throw std::runtime_error("no keyed digest for the credential cache");
+    const bool keyed = keyed_ && EVP_MAC_init(keyed_.get(), key.data(), key.size(), parameters) == 1;
+    OPENSSL_cleanse(key.data(), key.size());
+    if (!keyed) throw std::runtime_error("no keyed digest for the credential cache");
 }
 
 CredentialCache::~CredentialCache() = default;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -26,7 +25,6 @@ private:
     std::string Digest(const std::string& email, const std::string& password) const;
 
     const size_t capacity_;
-    std::array<unsigned char, 32> key_{};
     // Keyed once: each digest starts from a copy, which spares looking the algorithm up and
     // preparing the key for every request.
     std::unique_ptr<evp_mac_ctx_st, void (*)(evp_mac_ctx_st*)> keyed_;
