@@ -1,11 +1,11 @@
 #include "tests/support/PostgresServer.h"
 
+#include "platform/Process.h"
 #include "tests/support/ChildProcess.h"
 
-#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <pwd.h>
-#include <sstream>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -17,17 +17,6 @@ constexpr const char* kUser = "postgres";
 constexpr const char* kRunUser = "/usr/sbin/runuser";
 constexpr int kStartSeconds = 60;
 
-// A program on PATH, or empty.
-std::string OnPath(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::istringstream folders(path ? path : "/usr/bin:/bin");
-    for (std::string folder; std::getline(folders, folder, ':');) {
-        const std::string candidate = folder + "/" + name;
-        if (!folder.empty() && ::access(candidate.c_str(), X_OK) == 0) return candidate;
-    }
-    return {};
-}
-
 std::string Trimmed(std::string text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
         text.pop_back();
@@ -37,12 +26,12 @@ std::string Trimmed(std::string text) {
 // The folder of the server's programs, or empty with the reason set.
 std::string ServerPrograms(std::string& reason) {
     // The server's programs are not on PATH; pg_config, from libpq-dev, names their folder.
-    const std::string pgConfig = OnPath("pg_config");
-    if (pgConfig.empty()) {
+    const std::optional<std::string> pgConfig = qv::platform::FindProgramOnPath("pg_config");
+    if (!pgConfig) {
         reason = "pg_config is missing (scripts/install-deps installs libpq-dev and postgresql)";
         return {};
     }
-    std::string bindir = Trimmed(RunProgram(pgConfig, {"--bindir"}).out);
+    std::string bindir = Trimmed(RunProgram(*pgConfig, {"--bindir"}).out);
     if (::access((bindir + "/initdb").c_str(), X_OK) != 0) {
         reason = "the postgresql package is missing (no " + bindir + "/initdb)";
         return {};
