@@ -138,26 +138,25 @@ TenderDatabase::Listing PostgresTenderDatabase::Matches(const std::vector<std::s
         listing.total = words.size() > 1 ? Count({"count_matches", {query}})
                         : everywhere     ? Count({"count_word", {word}})
                                          : Count({"count_word_in", {word, country}});
-        const int64_t count = std::min<int64_t>(limit, listing.total - offset);
-        if (count <= 0) return listing;
-        // Matches before the page, from the newest and from the oldest: a walk starts at the nearer end.
-        const int64_t fromOldest = listing.total - offset - count;
-        const bool oldestFirst = fromOldest < offset;
-        const int64_t walked = (oldestFirst ? fromOldest : offset) + count;
+        // A walk starts at the nearer end.
+        const std::optional<PageEnd> page = NearerEnd(listing.total, offset, limit);
+        if (!page) return listing;
+        const int64_t walked = page->skip + page->count;
         // Matches spread over the tenders walked: a walk passes about this many for each it takes.
         const int64_t tenders = Count(tendersOf);
         if (walked * tenders / listing.total >
             (everywhere ? kWalkedPerMatch : kWalkedInCountryPerMatch) * listing.total) {
-            listing.rows = Rows({"every_match", {query, std::to_string(count), std::to_string(offset)}});
+            listing.rows =
+                Rows({"every_match", {query, std::to_string(page->count), std::to_string(offset)}});
             return listing;
         }
-        std::vector<std::string> parameters = {query, std::to_string(count),
-                                               std::to_string(oldestFirst ? fromOldest : offset)};
+        std::vector<std::string> parameters = {query, std::to_string(page->count),
+                                               std::to_string(page->skip)};
         if (!everywhere) parameters.push_back(country);
         const std::string walk =
-            std::string(oldestFirst ? "walk_oldest" : "walk_newest") + (everywhere ? "" : "_in");
+            std::string(page->oldestFirst ? "walk_oldest" : "walk_newest") + (everywhere ? "" : "_in");
         listing.rows = Rows({walk, parameters});
-        if (oldestFirst) std::reverse(listing.rows.begin(), listing.rows.end());
+        if (page->oldestFirst) std::reverse(listing.rows.begin(), listing.rows.end());
         return listing;
     });
 }

@@ -160,17 +160,12 @@ TenderDatabase::Listing SqliteTenderDatabase::MatchesInSnapshot(const std::vecto
     }
     // The index reads its matches in order from either end, passing each one before those wanted:
     // a page nearer the oldest match is read from there and turned round.
-    const int64_t count = std::min<int64_t>(limit, listing.total - offset);
-    if (count <= 0) return listing;
-    const int64_t fromOldest = listing.total - offset - count;
-    if (fromOldest < offset) {
-        pageMatchesFromOldest_->Bind(1, match).Bind(2, count).Bind(3, fromOldest);
-        listing.rows = Rows(*pageMatchesFromOldest_);
-        std::reverse(listing.rows.begin(), listing.rows.end());
-    } else {
-        pageMatches_->Bind(1, match).Bind(2, count).Bind(3, offset);
-        listing.rows = Rows(*pageMatches_);
-    }
+    const std::optional<PageEnd> page = NearerEnd(listing.total, offset, limit);
+    if (!page) return listing;
+    SqliteStatement& read = page->oldestFirst ? *pageMatchesFromOldest_ : *pageMatches_;
+    read.Bind(1, match).Bind(2, page->count).Bind(3, page->skip);
+    listing.rows = Rows(read);
+    if (page->oldestFirst) std::reverse(listing.rows.begin(), listing.rows.end());
     return listing;
 }
 

@@ -42,6 +42,14 @@ TenderDatabase::Listing TenderDatabase::Search(std::string_view keyword, const s
     return Matches(words, country, offset, limit);
 }
 
+std::optional<TenderDatabase::PageEnd> TenderDatabase::NearerEnd(int64_t total, int64_t offset, int limit) {
+    const int64_t count = std::min<int64_t>(limit, total - offset);
+    if (count <= 0) return std::nullopt;
+    const int64_t fromOldest = total - offset - count;
+    if (fromOldest < offset) return PageEnd{count, fromOldest, true};
+    return PageEnd{count, offset, false};
+}
+
 std::vector<std::string> TenderDatabase::SearchWords(std::string_view keyword) const {
     std::vector<std::string> words;
     tokenizer_.Words(keyword, [&](std::string_view word) {

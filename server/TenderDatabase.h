@@ -75,6 +75,17 @@ protected:
     virtual Listing Matches(const std::vector<std::string>& words, const std::string& country, int64_t offset,
                             int limit) = 0;
 
+    // Where a page of a newest-first listing is read from: `count` rows after the `skip` before
+    // them at the nearer end. Read from the oldest end, the rows come oldest first and are turned
+    // round.
+    struct PageEnd {
+        int64_t count;
+        int64_t skip;
+        bool oldestFirst;
+    };
+    // None when the page at `offset` of `total` rows is empty.
+    static std::optional<PageEnd> NearerEnd(int64_t total, int64_t offset, int limit);
+
 private:
     const bool relativeDates_;
     IndexTokenizer tokenizer_;

@@ -1,8 +1,8 @@
 #include "server/frontend/ClientAddress.h"
 
+#include "server/frontend/Ipv4Address.h"
 #include "server/frontend/LocalPeer.h"
 
-#include <algorithm>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 
@@ -20,14 +20,9 @@ ClientAddress FromIpv4(const in_addr& address) {
 }
 
 ClientAddress DescribeAddress(const sockaddr_storage& address) {
-    if (address.ss_family == AF_INET) return FromIpv4(reinterpret_cast<const sockaddr_in&>(address).sin_addr);
+    if (const std::optional<in_addr> ipv4 = Ipv4AddressOf(address)) return FromIpv4(*ipv4);
     if (address.ss_family != AF_INET6) return {"?", "?", "?"};
     const in6_addr& ipv6 = reinterpret_cast<const sockaddr_in6&>(address).sin6_addr;
-    if (IN6_IS_ADDR_V4MAPPED(&ipv6)) {
-        in_addr ipv4{};
-        std::copy(ipv6.s6_addr + 12, ipv6.s6_addr + 16, reinterpret_cast<unsigned char*>(&ipv4));
-        return FromIpv4(ipv4);
-    }
     char text[INET6_ADDRSTRLEN] = {};
     ::inet_ntop(AF_INET6, &ipv6, text, sizeof text);
     return {text, std::string(reinterpret_cast<const char*>(ipv6.s6_addr), kIpv6NetworkBytes), text};

@@ -1,5 +1,8 @@
 #include "server/frontend/LocalPeer.h"
 
+#include "server/frontend/Ipv4Address.h"
+
+#include <arpa/inet.h>
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
@@ -28,23 +31,30 @@ struct SocketEnd {
 
 SocketEnd EndOf(const sockaddr_storage& address) {
     SocketEnd end;
-    if (address.ss_family == AF_INET) {
-        const auto& ipv4 = reinterpret_cast<const sockaddr_in&>(address);
+    if (address.ss_family == AF_INET) end.port = reinterpret_cast<const sockaddr_in&>(address).sin_port;
+    if (address.ss_family == AF_INET6) end.port = reinterpret_cast<const sockaddr_in6&>(address).sin6_port;
+    if (const std::optional<in_addr> ipv4 = Ipv4AddressOf(address)) {
         end.family = AF_INET;
-        end.port = ipv4.sin_port;
-        std::memcpy(end.address, &ipv4.sin_addr, sizeof ipv4.sin_addr);
+        std::memcpy(end.address, &*ipv4, sizeof *ipv4);
     } else if (address.ss_family == AF_INET6) {
-        const auto& ipv6 = reinterpret_cast<const sockaddr_in6&>(address);
-        end.port = ipv6.sin6_port;
-        if (IN6_IS_ADDR_V4MAPPED(&ipv6.sin6_addr)) {
-            end.family = AF_INET;
-            std::memcpy(end.address, ipv6.sin6_addr.s6_addr + 12, 4);
-        } else {
-            end.family = AF_INET6;
-            std::memcpy(end.address, ipv6.sin6_addr.s6_addr, sizeof end.address);
-        }
+        end.family = AF_INET6;
+        std::memcpy(end.address, reinterpret_cast<const sockaddr_in6&>(address).sin6_addr.s6_addr,
+                    sizeof end.address);
     }
     return end;
+}
+
+bool IsLoopback(const SocketEnd& end) {
+    if (end.family == AF_INET) return ntohl(end.address[0]) >> IN_CLASSA_NSHIFT == IN_LOOPBACKNET;
+    in6_addr ipv6{};
+    std::memcpy(&ipv6, end.address, sizeof ipv6);
+    return IN6_IS_ADDR_LOOPBACK(&ipv6);
+}
+
+// A client on this machine comes from a loopback address, or from the machine's own address that
+// it connected to: only such a client has its socket here to look up.
+bool MayBeOnThisMachine(const SocketEnd& client, const SocketEnd& server) {
+    return IsLoopback(client) || std::memcmp(client.address, server.address, sizeof client.address) == 0;
 }
 
 } // namespace
@@ -56,6 +66,7 @@ std::optional<uid_t> LocalPeerOwner(int fd, const sockaddr_storage& peer) {
     const SocketEnd client = EndOf(peer);
     const SocketEnd server = EndOf(local);
     if (client.family == AF_UNSPEC || client.family != server.family) return std::nullopt;
+    if (!MayBeOnThisMachine(client, server)) return std::nullopt;
 
     // The client's socket, seen from its side: its own address is the source.
     struct {
